@@ -1,0 +1,3 @@
+#include "platform/SysUtils.h"
+
+QChar DecimalSeparator = QChar(u'.');

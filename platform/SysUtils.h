@@ -1,0 +1,90 @@
+#pragma once
+// Our own counterpart of the original platform's run-time library: the
+// exception classes whose kinds the calculator maps to error codes, the
+// process-wide decimal separator, and conversions between numbers and text.
+// 80-bit values are long double and are never converted through double.
+#include <QString>
+#include <QtGlobal>
+
+#include <exception>
+#include <limits>
+#include <string>
+
+using Extended = long double;
+static_assert(std::numeric_limits<Extended>::digits == 64, "Extended must be the x87 80-bit format");
+
+// ---------------------------------------------------------------- exceptions
+
+class Exception : public std::exception
+{
+public:
+    explicit Exception(const QString &message) : m_message(message), m_utf8(message.toStdString()) {}
+    const QString &Message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.c_str(); }
+
+private:
+    QString m_message;
+    std::string m_utf8;
+};
+
+// Text that cannot be read as a number ("'%s' is not a valid floating point value").
+class EConvertError : public Exception { using Exception::Exception; };
+
+// Floating-point faults, as the x87 unit traps them.
+class EMathError : public Exception { using Exception::Exception; };
+class EInvalidOp : public EMathError { public: EInvalidOp() : EMathError(QStringLiteral("Invalid floating point operation")) {} };
+class EZeroDivide : public EMathError { public: EZeroDivide() : EMathError(QStringLiteral("Floating point division by zero")) {} };
+class EOverflow : public EMathError { public: EOverflow() : EMathError(QStringLiteral("Floating point overflow")) {} };
+class EUnderflow : public EMathError { public: EUnderflow() : EMathError(QStringLiteral("Floating point underflow")) {} };
+
+// Integer faults: integer arithmetic traps instead of wrapping.
+class EIntError : public Exception { using Exception::Exception; };
+class EDivByZero : public EIntError { public: EDivByZero() : EIntError(QStringLiteral("Division by zero")) {} };
+class ERangeError : public EIntError { public: ERangeError() : EIntError(QStringLiteral("Range check error")) {} };
+class EIntOverflow : public EIntError { public: EIntOverflow() : EIntError(QStringLiteral("Integer overflow")) {} };
+
+// File faults of string lists and INI files.
+class EStreamError : public Exception { using Exception::Exception; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };     // "Cannot open file \"%s\". %s"
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };   // "Cannot create file \"%s\". %s"
+class EIniFileException : public Exception { using Exception::Exception; };        // "Unable to write to %s"
+
+// --------------------------------------------------------- decimal separator
+
+// The one process-wide run-time decimal separator that every number text uses.
+extern QChar DecimalSeparator;
+// The system's own separator (from the system locale), read once.
+QChar SystemDecimalSeparator();
+
+// ------------------------------------------------------------ number <-> text
+
+// Optional sign, digits with at most one run-time separator, optional
+// exponent "E"/"e" with optional sign; surrounding blanks are allowed.
+// Rejects "", "2e", "1.2.3", the other separator, "INF", "NAN".
+bool TryStrToFloat(const QString &s, Extended &value);
+// As TryStrToFloat; raises EConvertError "'%s' is not a valid floating point value".
+Extended StrToFloat(const QString &s);
+
+// The general float format with 15 significant digits: fixed notation while
+// the decimal point position lies in -3..15 ("100000000000000", "0.0001"),
+// otherwise scientific ("1E15", "1E-5", "-1.5E-20": no "+", no leading zeros).
+QString FloatToStr(Extended value);
+// The general format with a chosen precision (FloatToStr is Precision 15).
+QString FloatToStrGeneral(Extended value, int precision);
+
+// Pattern formatting with "0", "#", "." and "E-"/"E+" exponent sections
+// (also "," grouping and literal text), from 18 significant digits, rounding
+// half away from zero, never "-0".
+QString FormatFloat(const QString &format, Extended value);
+
+// Decimal integers: optional blanks, optional "+" or "-", digits; a value
+// out of range raises EConvertError ("'%s' is not a valid integer value").
+bool TryStrToInt64(const QString &s, qint64 &value);
+qint64 StrToInt64(const QString &s);
+bool TryStrToInt(const QString &s, int &value);
+int StrToInt(const QString &s);
+QString IntToStr(qint64 value);
+
+// ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
+// characters up to blank (code 32) at both ends.
+QString Trim(const QString &s);
