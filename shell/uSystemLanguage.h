@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+class TSystemLanguage
+{
+public:
+    // The first two characters of the system locale's ISO 639 language name
+    // (QLocale::system()), e.g. "sk"; "C" for the plain C locale.
+    static QString GetIsoCode();
+};
