@@ -24,12 +24,7 @@ std::function<void()> OnActivate;
 
 const QByteArray ActivateRequest("activate\n");
 
-// Socket and lock names have length limits, so the path is hashed.
-QString BaseName()
-{
-    const QByteArray hash = QCryptographicHash::hash(MappingName.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
-    return QStringLiteral("tandorel-") + QString::fromLatin1(hash);
-}
+QString BaseName() { return InstanceServerName(PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride); }
 
 QString SlotFile(int index)
 {
@@ -80,6 +75,15 @@ bool AskRunningCopy()
 }
 
 } // namespace
+
+QString InstanceServerName(const QString &ExecutablePath)
+{
+    QString name = ExecutablePath;
+    name.remove(u'/');
+    // Socket and lock names have length limits, so the path is hashed.
+    const QByteArray hash = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return QStringLiteral("tandorel-") + QString::fromLatin1(hash);
+}
 
 void SetInstancePathForTests(const QString &Path) { PathOverride = Path; }
 

@@ -27,6 +27,10 @@ bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances);
 // Gives this copy's place back (also done at process end by the system).
 void ReleasePreviousInstance();
 
+// The name of the local socket on which the copy started from ExecutablePath
+// listens (also the stem of its lock files in the temporary folder).
+QString InstanceServerName(const QString &ExecutablePath);
+
 // For tests: the lock and socket names are made from this path instead of
 // the running executable's path (empty: the executable's path).
 void SetInstancePathForTests(const QString &Path);
