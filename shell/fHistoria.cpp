@@ -42,7 +42,10 @@ ThistoriaFrm::ThistoriaFrm(QWidget *parent)
     ui->historyLb->viewport()->installEventFilter(this);
     ui->Edit1->installEventFilter(this);
 
-    connect(ui->historyLb, &QListWidget::currentRowChanged, this, [this] { historyLbClick(); });
+    // A click shows the line even when it was selected already; the
+    // selection changes cover the arrow keys.
+    connect(ui->historyLb, &QListWidget::clicked, this, [this] { historyLbClick(); });
+    connect(ui->historyLb, &QListWidget::itemSelectionChanged, this, [this] { historyLbClick(); });
     // Emitted once the pressed line is selected.
     connect(ui->historyLb, &QListWidget::pressed, this, [this] { PovolTlacitka(ItemIndex() >= 0); });
     connect(ui->historyLb, &QListWidget::itemDoubleClicked, this, [this] { BtnPouzitClick(); });

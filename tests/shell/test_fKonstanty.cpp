@@ -6,6 +6,7 @@
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/shell/FakeMainForm.h"
+#include "tests/shell/QtPrint.h"
 #include "tests/shell/ModalHelper.h"
 #include "tests/support/TempProgramDir.h"
 
@@ -236,8 +237,8 @@ TEST_F(ConstantsWindow, DialogValueFieldFilter)
         const char *After;
     };
     const Case cases[] = {
-        {"", 0, "12.5", "12.5"},
-        {"", 0, "1,2,3", "1,23"},     // one comma only
+        {"", 0, "12.5", "12,5"},      // both points type the separator
+        {"", 0, "1,2.3", "1,23"},     // only one of it
         {"1", 1, "e5e", "1E5"},       // "e" becomes "E", one only
         {"1E", 2, "-", "1E-"},        // minus right after the E
         {"1E-", 2, "-", "1E-"},       // not when a minus follows already
@@ -247,6 +248,7 @@ TEST_F(ConstantsWindow, DialogValueFieldFilter)
         {"", 0, "+", "1"},            // the plus key is the digit 1
         {"", 0, "x/ ", ""},
     };
+    KProgramSettings::Instance()->SetDecimalSeparator(2);
     TuprKonstFrm *d = TuprKonstFrm::Instance();
     d->show();
     for (const Case &c : cases) {

@@ -5,6 +5,7 @@
 #include "platform/Classes.h"
 #include "shell/uGUIManager.h"
 #include "tests/shell/FakeMainForm.h"
+#include "tests/shell/QtPrint.h"
 
 #include <QLineEdit>
 #include <QPushButton>

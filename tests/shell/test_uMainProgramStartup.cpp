@@ -10,6 +10,7 @@
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "tests/shell/ModalHelper.h"
+#include "tests/shell/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QDateTime>
