@@ -1,0 +1,185 @@
+#pragma once
+// The shared text machinery of every analyzer: before evaluation an
+// expression is lower-cased, freed of blanks, its variables and user
+// constants are replaced by their values, every number literal becomes a
+// number token "[...]" and omitted multiplication signs are inserted. Also
+// the error record, the function names and operator words all analyzers
+// know, and small text routines used across the program.
+//
+// Positions are 1-based as in every rule of the calculator; texts are
+// rewritten in place and the routines report nothing except CheckBrackets.
+#include "platform/Classes.h"
+#include "platform/SysUtils.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <bitset>
+
+// ------------------------------------------------------------ error record
+
+// Filled by every syntax checker and evaluator. The faulty part is
+// characters ErrorStart+1 .. ErrorEnd of the text as typed (blanks included);
+// both are 0 when no part is known.
+struct TCalculationError
+{
+    QString ErrorText;      // fills "#1" of the message
+    QString ErrorName;      // fills "#2" (function of an invalid argument)
+    quint8 ErrorCode = 0;   // 0 none, 1..34
+    qint32 ErrorStart = 0;  // characters before the faulty part
+    qint32 ErrorEnd = 0;    // position of its last character
+};
+
+// ---------------------------------------------------------- character sets
+
+// A set of characters in the range 0..255, like the character sets the
+// rules are written with; any other character is in no set.
+class TCharSet
+{
+public:
+    TCharSet() = default;
+    // Every character of Chars (e.g. u"+,-.").
+    TCharSet(const char16_t *Chars);
+    explicit TCharSet(QStringView Chars);
+
+    static TCharSet Digits();   // "0".."9"
+    static TCharSet Letters();  // "A".."Z", "a".."z"
+
+    bool Contains(QChar C) const { return C.unicode() < 256 && m_bits.test(C.unicode()); }
+
+    TCharSet operator+(const TCharSet &Other) const;
+    TCharSet operator-(const TCharSet &Other) const;
+    TCharSet &operator+=(const TCharSet &Other);
+    TCharSet &operator-=(const TCharSet &Other);
+
+private:
+    std::bitset<256> m_bits;
+};
+
+// ------------------------------------------------------- shared name lists
+
+// The 38 function names every analyzer knows, each name before every other
+// name that occurs inside it ("cotan" before "tan", "arcsinh" before "sinh"
+// and "sin"), because the evaluators apply them in list order by plain
+// substring search. Look-ups (IndexOf) ignore letter case. Built on first use.
+const TStringList &FunctionNames();
+// (Re)builds the list returned by FunctionNames in table order.
+void BuildFunctionNameList();
+
+// The six operator words, in this order.
+inline constexpr QStringView OperatorWords[6] = {u"div", u"mod", u"nad", u"xor", u"and", u"or"};
+
+// The character that writes the imaginary unit in expressions; "j" at start,
+// set by the calculation controller from the settings.
+extern QChar ImaginaryUnitChar;
+
+// The user constants, as the constants window holds them: per item its
+// identifier with the leading "$" (e.g. "$pi") and its value text, in list
+// order. The window either implements this over its own widget or fills a
+// TConstantItemList; the controller points ConstantItems at it.
+class TConstantItems
+{
+public:
+    virtual ~TConstantItems() = default;
+    virtual int Count() const = 0;
+    virtual QString Identifier(int Index) const = 0;
+    virtual QString Value(int Index) const = 0;
+};
+
+// A plain list of user constants.
+class TConstantItemList : public TConstantItems
+{
+public:
+    struct Item
+    {
+        QString Identifier;
+        QString Value;
+    };
+    QList<Item> Items;
+
+    void Add(const QString &Identifier, const QString &Value) { Items.append({Identifier, Value}); }
+    void Clear() { Items.clear(); }
+
+    int Count() const override { return int(Items.size()); }
+    QString Identifier(int Index) const override { return Items.at(Index).Identifier; }
+    QString Value(int Index) const override { return Items.at(Index).Value; }
+};
+
+// The user-constant list the constant substitution reads; nullptr until the
+// controller sets it.
+extern const TConstantItems *ConstantItems;
+
+// ----------------------------------------------------------- preprocessing
+
+// Stripped is the expression without blanks, Typed the same as typed. Sets
+// code 10 (a ")" without partner, which wins) or 11 (the outermost unclosed
+// "(") with a one-character span mapped to Typed; Err is left untouched when
+// the brackets match.
+void CheckBrackets(const QString &Stripped, const QString &Typed, TCalculationError &Err);
+// Maps Err's span of the blank-free text to the typed text (only the blank,
+// character 32, is skipped). Typed must be the blank-free text with blanks
+// inserted.
+void AdjustErrorPositions(const QString &Typed, TCalculationError &Err);
+
+// Inserts "*" after "!", "%", ")" or "]" when a "(" or "[" follows, or a run
+// of RunSet characters (or a "$") that is not an operator word.
+void InsertImplicitMultiplication(QString &S, const TCharSet &WordSet, const TCharSet &RunSet);
+// In real mode: Run begins with an operator word that is either all of Run
+// or followed by a character of WordSet. Always false in the other modes.
+bool IsOperatorWordAt(const QString &Run, const TCharSet &WordSet);
+// The first name of S ("$" or a letter, then letters and digits); an "e"
+// that is an exponent mark does not start a name. "" for none.
+void NextToken(const QString &S, QString &Token);
+// Not a function name (also not one directly followed by digits only, such
+// as "sin30"), no "$" name, no operator word, and in complex mode neither
+// "e" nor an imaginary token.
+bool IsVariableName(const QString &Token);
+// Replaces each whole variable name by "(" + its value without blanks + ")".
+void SubstituteVariables(QString &S);
+// Fills Names with the variables Expr needs (first spelling kept, letter
+// case ignored for duplicates), leaving out Except.
+void CollectVariables(const QString &Expr, TStringList &Names, const QString &Except);
+// Replaces each known "$" name by "(" + its value text + ")".
+void SubstituteConstants(QString &S);
+// Lower-cases S and wraps every number literal in "[" and "]".
+void BracketNumbers(QString &S);
+// The token ending right before Pos ("" unless S[Pos-1] is "]") and the text
+// after Pos through the next "]".
+void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right);
+
+// -------------------------------------------------------- string routines
+
+// Replaces every occurrence of Old from left to right; the search goes on
+// after the inserted text, so New may contain Old. Nothing for an empty Old.
+void ReplaceAll(QString &S, const QString &Old, const QString &New);
+void ReplaceFirst(QString &S, const QString &Old, const QString &New);
+// Deletes the first occurrence of Sub until none is left.
+void DeleteAll(QString &S, const QString &Sub);
+// Position of the first character of S in Chars, 0 for none.
+int FindFirstOf(const TCharSet &Chars, const QString &S);
+
+// Tidies the signs of a generated expression ('2*x*-3' -> '-2*x*3',
+// '-x+-y' -> '-x-y').
+void NormalizeSigns(QString &S);
+void MoveMinusBeforeProduct(QString &S);
+// Drops brackets that hold no operator or that enclose the whole text.
+void RemoveRedundantParentheses(QString &S);
+// Deletes the number or name touching the caret from the left; Pos is the
+// number of characters before the caret and is moved to the deletion point.
+void DeleteElementAtCursor(QString &S, int &Pos);
+// Turns "." and "," into the run-time decimal separator.
+void NormalizeDecimalSeparators(QString &S);
+
+// ---------------------------------------------------------------- numbers
+
+// 1 for N below 2, else 2 x 3 x ... x N in 80-bit floating point.
+Extended Factorial(quint16 N);
+bool HasFractionalPart(Extended X);
+
+// Maps characters of national keyboards to the calculator's keys ("ľ" -> "2",
+// "ä" -> "(", "&" -> "*", "." and "," -> the decimal separator, "+" -> "1"
+// when PlusIsDigit).
+void MapKeyboardChar(QChar &Key, bool PlusIsDigit);

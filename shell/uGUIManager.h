@@ -1,0 +1,82 @@
+#pragma once
+// The registry of the twenty tool windows, reached by window id 0 to 19.
+// A window is created the first time it is asked for, placed (when magnetic),
+// given the stay-on-top style of the settings and its texts; afterwards it
+// lives until program end and closing it only hides it.
+//
+// Registration takes a factory in place of a class:
+//     TGUIManager::Instance()->RegisterFormClass(0, &CreateForm<ThistoriaFrm>);
+//     TGUIManager::Instance()->RegisterMagneticFormClass(3, &CreateForm<TpremenneFrm>, DockRight);
+#include "core/uSingleton.h"
+#include "shell/uTandorelForm.h"
+#include "shell/uTandorelMainForm.h"
+
+#include <QtGlobal>
+
+// Makes a new, hidden, parentless window of one tool-window class.
+using TFormClass = KTandorelForm *(*)();
+
+template <class T>
+KTandorelForm *CreateForm()
+{
+    return new T();
+}
+
+struct TFormEntry
+{
+    TFormClass FormClass = nullptr; // nil: unregistered
+    KTandorelForm *Form = nullptr;  // nil until first use
+    bool IsMagnetic = false;
+    quint8 DockSide = DockCentred;  // 0 left, 1 right, 2 centred
+};
+
+class TGUIManager : public TSingleton
+{
+public:
+    static constexpr int FormCount = 20;
+
+    // The single object, created on first use.
+    static TGUIManager *Instance();
+    // Destroys the single object (and its windows); the next Instance
+    // creates it afresh.
+    static void FreeInstance();
+
+    // Every operation that takes an id raises ERangeError for one outside 0..19.
+    void RegisterFormClass(int Id, TFormClass FormClass);
+    void RegisterMagneticFormClass(int Id, TFormClass FormClass, quint8 DockSide);
+
+    void SetMainForm(ITandorelMainForm *MainForm);
+    ITandorelMainForm *GetMainForm() const { return MainForm; }
+
+    bool IsFormCreated(int Id) const;
+    // The window, created on first use; an id without a class raises
+    // Exception "Unspecified form class: %d".
+    KTandorelForm *GetForm(int Id);
+    KTandorelForm *Form(int Id) { return GetForm(Id); }
+    // The window cast to its own class (nullptr when it is of another class).
+    template <class T>
+    T *FormAs(int Id) { return dynamic_cast<T *>(GetForm(Id)); }
+
+    // GetForm, then shows the window and brings it to the front.
+    void ShowForm(int Id);
+    // GetForm, then shows it modally and returns its modal result.
+    int ShowFormModal(int Id);
+
+    // The main window's SetAlwaysOnTop, then every created tool window.
+    void SetStayOnTop(bool Flag);
+    // TranslateTexts of every created tool window, ids 0 to 19 in order.
+    void TranslateAll();
+
+    // The entry of an id (for inspection).
+    const TFormEntry &Entry(int Id) const;
+
+protected:
+    TGUIManager();
+    ~TGUIManager() override; // frees the created windows
+
+private:
+    static void CheckId(int Id);
+
+    ITandorelMainForm *MainForm = nullptr;
+    TFormEntry Forms[FormCount];
+};

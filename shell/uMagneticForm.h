@@ -1,0 +1,106 @@
+#pragma once
+// A top-level window that, with its magnet on, opens beside (or centred on)
+// the main window and, while it is moved, snaps its edges to the main
+// window's outer edges. The arithmetic is kept in pure functions so that it
+// can be checked without a window system.
+//
+// Window positions: a desktop that lets programs place their windows (X11)
+// gets the placement and the snapping. A Wayland session does not tell a
+// program where its windows are nor lets it move them, so there the window
+// opens wherever the compositor puts it and does not snap.
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+class IMagneticSuperiorForm;
+
+// Dock sides of the window registry.
+enum : quint8 { DockLeft = 0, DockRight = 1, DockCentred = 2 };
+
+// Modal results, as a modal window reports how it was closed.
+enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+
+// ------------------------------------------------------------ pure arithmetic
+
+// Tries to put a window of width FormWidth at Side (0 left, 1 right) of a
+// main window with outer frame Main on a screen ScreenWidth pixels wide.
+// Left fits when Main.left() > FormWidth, right when
+// Main.left() + Main.width() < ScreenWidth - FormWidth (both strict). On
+// success Pos receives the window's new top-left corner. Any other Side fails.
+bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int ScreenWidth, QPoint &Pos);
+
+// Where a window of outer size Form opens for DockSide: at the asked side,
+// else the other side, else centred on Main. Centred reports true in
+// Centred. Side 2 is always centred.
+QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int ScreenWidth, bool &Centred);
+
+// The top-left corner of a window of outer size Form centred on Main.
+QPoint CentreOn(const QRect &Main, const QSize &Form);
+
+// The snapped top-left corner for a window proposed at Pos with outer size
+// Form, against a main window with outer frame Main, within Distance pixels:
+// left edge to the main window's right edge, else right edge to its left
+// edge; top edge to its bottom edge, else bottom edge to its top edge.
+QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int Distance);
+
+// ---------------------------------------------------------------- the window
+
+class TMagneticForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // A top-level window; closing it only hides it, and it does not keep the
+    // program running once the main window has closed.
+    explicit TMagneticForm(QWidget *parent = nullptr);
+    ~TMagneticForm() override;
+
+    void SetMainForm(IMagneticSuperiorForm *MainForm);
+    IMagneticSuperiorForm *GetMainForm() const { return MainForm; }
+    void EnableMagnet();
+    bool IsMagnetic() const { return Magnetic; }
+
+    static void SetSnapDistance(int Value);
+    static int GetSnapDistance();
+
+    // Places the window for opening (Side 0 left, 1 right, 2 centred on the
+    // main window); the centred position is taken when the window is shown,
+    // so that it uses the window's final size.
+    void PlaceBesideMainForm(int Side);
+    // Puts the window at Side of the main window when it fits; false (and
+    // nothing moved) when it does not, or without a main window.
+    bool TryPlaceAtSide(int Side);
+
+    // Stay-on-top style; a visible window stays visible across the change.
+    void SetStayOnTop(bool Flag);
+    bool StaysOnTop() const;
+
+    // Shows the window modally (application-modal) and returns its modal
+    // result once it is hidden: ModalResult set by SetModalResult, mrCancel
+    // when the user just closed it.
+    int ShowModal();
+    int GetModalResult() const { return ModalResult; }
+    // A non-zero result closes a modal window.
+    void SetModalResult(int Value);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QRect MainFrame() const;
+    int PrimaryScreenWidth() const;
+
+    bool Magnetic = false;
+    IMagneticSuperiorForm *MainForm = nullptr;
+    bool CentreOnShow = false;
+    bool Snapping = false;
+    int ModalResult = mrNone;
+    bool InModal = false;
+    class QEventLoop *ModalLoop = nullptr;
+
+    static int SnapDistance;
+};

@@ -1,0 +1,133 @@
+#pragma once
+// The controller between the main window and the calculation engine. It runs
+// every calculation started from the main window, reports calculation errors
+// with their translated message and the faulty part of the input, keeps the
+// previous answer and the history, converts the input when the numeral
+// system changes and hands the input over to the graph, derivatives,
+// series-sum and preview windows after checking it.
+//
+// It never touches the main window's controls: everything goes through the
+// ITandorelMainForm interface that TGUIManager::GetMainForm returns, and every
+// tool window is reached through TGUIManager by its window id.
+//
+// The calculation itself (checks, conversion, evaluation, formatting) is the
+// GUI-free routine CalculateExpression of core/uCalculation.h; Calculate runs
+// it and applies its outcome to the windows.
+#include "core/uCalculation.h"
+#include "core/uCommon.h"
+#include "core/uExpressionEvaluator.h"
+
+#include <QObject>
+#include <QString>
+
+class KMainProgram
+{
+public:
+    // The one controller; created on first use, freed by DestroyInstance at
+    // program end (it outlives the main window).
+    static KMainProgram *Instance();
+    static void DestroyInstance();
+
+    // ---------------------------------------------------------------- fields
+    TCalculationError LastError;          // error record of the last calculation
+    TExpressionEvaluator *Evaluator;      // owned; bracket completion
+    QString msgError;                     // "Error"
+    QString msgCouldntSaveSettings;       // "Unable to save program settings."
+    QString msgRestoreDefaultSettingsCaption; // "Restore default settings"
+    QString msgRestoreDefaultSettings;    // "All your settings will be lost. Restore anyway ?"
+    QString InputError;                   // "Input error"
+    QString IncorrectValue;               // "Value entered incorrectly."
+    QString msgCouldntFindManual;         // "Unable to find the manual file."
+    QString ManualFile;                   // relative to ProgramDir; "manual/en/manual.html"
+
+    // ------------------------------------------------------- calculation road
+    // The whole calculation of Input (the main window's text as typed): error
+    // display on failure; display, Ans, history and clipboard on success.
+    void Calculate(const QString &Input);
+    // CloseBrackets, then Calculate of the main window's input.
+    void CalculateInput();
+    // With the setting CloseParentheses on, appends the missing ")" to the
+    // main window's input.
+    void CloseBrackets();
+    // Every "$" name of Expr must be a known constant (code 19, with the
+    // span of the name in Expr as typed, blanks included).
+    void CheckConstants(const QString &Expr, TCalculationError &Err);
+    // Every variable of Expr (but Exempt) becomes known, empty when new.
+    void RegisterVariables(const QString &Expr, const QString &Exempt);
+    // RegisterVariables of the main window's input, no exempt name.
+    void RegisterInputVariables();
+    // Every variable of Expr (but Exempt) must have a value that suits the
+    // number set (codes 15, 31, 17, no faulty part).
+    void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt);
+    // Blanks, the first "[" and the first "]" removed; "" becomes "0".
+    void CleanResultText(QString &S);
+    // "name=value;" for every variable of Expr, in collected order.
+    QString GetVariableValuesText(const QString &Expr);
+    // Appends "Expr = Result" (with " [name=value;...]" when variables occur).
+    void AddCalculationToHistory(const QString &Expr, const QString &Result);
+    // Appends one line to the history window (window id 0).
+    void AddToHistory(const QString &Line);
+
+    // ------------------------------------------------------ error reporting
+    // The translated message of Err's code with "#1"/"#2" filled, shown in the
+    // main window's error label with the faulty part selected.
+    void ReportError(TCalculationError Err);
+    // The English message of an error code, "" outside 1..34.
+    static QString DefaultErrorMessage(int Code);
+    // The message ReportError shows for Err (translated, "#1"/"#2" filled).
+    static QString ErrorMessage(const TCalculationError &Err);
+    void GetLastError(TCalculationError &Err) const;
+
+    // -------------------------------------------------- main window services
+    void ShowResult(const QString &Text);
+    // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal.
+    void ChangeBase(int NewNumeralSystem);
+    void ShowFunctionGraph(const QString &Expr);
+    void ShowDerivative(const QString &Expr);
+    void ShowSeriesSummation(const QString &Expr);
+    void ShowExpressionPreview(const QString &Text);
+    // Text after its first "=" (the whole text when it holds none) becomes
+    // the input; RegisterVars also registers its variables and opens the
+    // variables window.
+    void SetExpression(const QString &Text, bool RegisterVars);
+    void InsertIntoInput(const QString &Text);
+    void SetBackEnabled(bool Enabled);
+    // Back key: the history selection moves one line up (wrapping to the
+    // last line) and that entry is used.
+    void RecallLastHistoryEntry();
+    void SetAlwaysOnTop(bool OnTop);
+    void RestoreDefaultSettings();
+    void ShowManual();
+    // A message box with the exclamation icon and an OK button.
+    int ShowMessage(const QString &Caption, const QString &Text);
+    void ShowInputError();
+    void SetDefaultTexts();
+
+    // ------------------------------------------- start-up and shut-down
+    // These belong to the program's start and end and are defined in
+    // shell/uMainProgramStartup.cpp.
+    void Start();
+    void SaveAll();
+    // English defaults, then (with a language file loaded) the translations
+    // of the texts above, the main window's and every tool window's texts.
+    void LoadTexts();
+    // ImaginaryUnit, ImaginaryUnitFirst and ImaginaryUnitChar from the
+    // complex number format setting; re-captions the complex keys.
+    void ApplyImaginaryUnit();
+    void CheckForUpdate(bool Automatic);
+    void UpdateInformerDone(QObject *Sender);
+
+    // The three checked hand-overs share this road: returns false (after
+    // reporting the error) when Text may not be handed over; on success Text
+    // holds the checked text with decimal numbers.
+    bool CheckHandOver(QString &Text, int EmptyCode, bool CheckVariables);
+
+private:
+    KMainProgram();
+    ~KMainProgram();
+    KMainProgram(const KMainProgram &) = delete;
+    KMainProgram &operator=(const KMainProgram &) = delete;
+
+    // Sets ConstantItems from the constants window on first use.
+    void EnsureConstantItems(const QString &Expr);
+};
