@@ -51,7 +51,7 @@ protected:
     static ThistoriaFrm *History() { return TGUIManager::Instance()->FormAs<ThistoriaFrm>(0); }
     static QString Ini(const QByteArray &text, const char *key)
     {
-        const QRegularExpression re(QStringLiteral("(?m)^%1=(.*)\\r?$").arg(QString::fromLatin1(key)));
+        const QRegularExpression re(QStringLiteral("(?m)^%1=([^\\r\\n]*)").arg(QString::fromLatin1(key)));
         return re.match(QString::fromUtf8(text)).captured(1);
     }
 
