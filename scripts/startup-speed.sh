@@ -23,7 +23,8 @@ for i in $(seq "$runs"); do
   start=$(date +%s%N)
   "$work/tandorel" >/dev/null 2>&1 &
   pid=$!
-  xdotool search --sync --onlyvisible --name '^Tandorel 1\.10$' >/dev/null
+  # Polled by hand: the --sync option of xdotool checks only twice a second.
+  until xdotool search --onlyvisible --name '^Tandorel 1\.10$' >/dev/null 2>&1; do :; done
   end=$(date +%s%N)
   sleep 0.3
   rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)

@@ -28,6 +28,13 @@ public:
         return editor;
     }
 
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (Editor == editor)
+            Editor = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
     // Writes the text being typed into the grid.
     void CommitOpenEditor()
     {
@@ -44,6 +51,7 @@ protected:
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 emit commitData(editor);
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                Editor = nullptr;
                 Owner->GridEnter();
                 return true;
             }
