@@ -1,0 +1,63 @@
+#include "shell/uDisk.h"
+
+#include "platform/IniFiles.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString &Folder()
+{
+    static QString folder;
+    return folder;
+}
+
+TIniFile *&Settings()
+{
+    static TIniFile *ini = nullptr;
+    return ini;
+}
+
+QString WithSlash(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+} // namespace
+
+const QString &ProgramDir()
+{
+    QString &folder = Folder();
+    if (folder.isEmpty())
+        folder = WithSlash(QCoreApplication::applicationDirPath());
+    return folder;
+}
+
+void SetProgramDir(const QString &NewFolder)
+{
+    FreeSettingsIniFile();
+    Folder() = NewFolder.isEmpty() ? QString() : WithSlash(NewFolder);
+}
+
+TIniFile *SettingsIniFile()
+{
+    TIniFile *&ini = Settings();
+    if (!ini)
+        ini = new TIniFile(ProgramDir() + QStringLiteral("settings.ini"));
+    return ini;
+}
+
+void FreeSettingsIniFile()
+{
+    TIniFile *&ini = Settings();
+    delete ini;
+    ini = nullptr;
+}
+
+QString MakeRelativePath(const QString &Path)
+{
+    const QString &dir = ProgramDir();
+    if (Path.startsWith(dir, Qt::CaseSensitive))
+        return Path.mid(dir.size());
+    return Path;
+}

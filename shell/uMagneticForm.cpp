@@ -1,0 +1,230 @@
+#include "shell/uMagneticForm.h"
+
+#include "shell/uTandorelMainForm.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMoveEvent>
+#include <QScreen>
+#include <QShowEvent>
+
+int TMagneticForm::SnapDistance = 5;
+
+// ------------------------------------------------------------ pure arithmetic
+
+bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int ScreenWidth, QPoint &Pos)
+{
+    const int L = Main.left(), T = Main.top(), W = Main.width();
+    if (Side == DockLeft) {
+        if (L > FormWidth) {
+            Pos = QPoint(L - FormWidth, T);
+            return true;
+        }
+        return false;
+    }
+    if (Side == DockRight) {
+        if (L + W < ScreenWidth - FormWidth) {
+            Pos = QPoint(L + W, T);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+QPoint CentreOn(const QRect &Main, const QSize &Form)
+{
+    return QPoint(Main.left() + (Main.width() - Form.width()) / 2, Main.top() + (Main.height() - Form.height()) / 2);
+}
+
+QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int ScreenWidth, bool &Centred)
+{
+    QPoint pos;
+    Centred = false;
+    if (DockSide == DockLeft || DockSide == DockRight) {
+        if (MagneticTryPlaceAtSide(DockSide, Main, Form.width(), ScreenWidth, pos))
+            return pos;
+        if (MagneticTryPlaceAtSide(1 - DockSide, Main, Form.width(), ScreenWidth, pos))
+            return pos;
+    }
+    Centred = true;
+    return CentreOn(Main, Form);
+}
+
+QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int Distance)
+{
+    const int L = Main.left(), T = Main.top();
+    const int R = L + Main.width(), B = T + Main.height();
+    const int D = Distance;
+    int x = Pos.x(), y = Pos.y();
+    const int cx = Form.width(), cy = Form.height();
+    if (R - D <= x && x <= R + D)
+        x = R;
+    else if (L - D <= x + cx && x + cx <= L + D)
+        x = L - cx;
+    if (B - D <= y && y <= B + D)
+        y = B;
+    else if (T - D <= y + cy && y + cy <= T + D)
+        y = T - cy;
+    return QPoint(x, y);
+}
+
+// ---------------------------------------------------------------- the window
+
+namespace {
+// A Wayland compositor neither reports nor accepts window positions.
+bool PositionsAreOurs()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
+TMagneticForm::TMagneticForm(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+TMagneticForm::~TMagneticForm()
+{
+    if (ModalLoop)
+        ModalLoop->quit();
+}
+
+void TMagneticForm::SetMainForm(IMagneticSuperiorForm *Value)
+{
+    MainForm = Value;
+}
+
+void TMagneticForm::EnableMagnet()
+{
+    Magnetic = true;
+}
+
+void TMagneticForm::SetSnapDistance(int Value)
+{
+    SnapDistance = Value;
+}
+
+int TMagneticForm::GetSnapDistance()
+{
+    return SnapDistance;
+}
+
+QRect TMagneticForm::MainFrame() const
+{
+    if (!MainForm)
+        return QRect();
+    return QRect(MainForm->GetLeft(), MainForm->GetTop(), MainForm->GetWidth(), MainForm->GetHeight());
+}
+
+int TMagneticForm::PrimaryScreenWidth() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : 0;
+}
+
+void TMagneticForm::PlaceBesideMainForm(int Side)
+{
+    CentreOnShow = false;
+    if (Side != DockCentred && (TryPlaceAtSide(Side) || TryPlaceAtSide(Side == DockLeft ? DockRight : DockLeft)))
+        return;
+    CentreOnShow = true;
+    if (MainForm)
+        move(CentreOn(MainFrame(), frameGeometry().size()));
+}
+
+bool TMagneticForm::TryPlaceAtSide(int Side)
+{
+    if (!MainForm)
+        return false;
+    QPoint pos;
+    if (!MagneticTryPlaceAtSide(Side, MainFrame(), frameGeometry().width(), PrimaryScreenWidth(), pos))
+        return false;
+    move(pos);
+    return true;
+}
+
+void TMagneticForm::SetStayOnTop(bool Flag)
+{
+    if (StaysOnTop() == Flag)
+        return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, Flag);
+    // Changing the flags hides a shown window.
+    if (wasVisible)
+        show();
+}
+
+bool TMagneticForm::StaysOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+int TMagneticForm::ShowModal()
+{
+    if (InModal)
+        return mrNone;
+    if (isVisible())
+        hide();
+    ModalResult = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    InModal = true;
+    QEventLoop loop;
+    ModalLoop = &loop;
+    show();
+    raise();
+    activateWindow();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    ModalLoop = nullptr;
+    InModal = false;
+    setWindowModality(Qt::NonModal);
+    if (ModalResult == mrNone)
+        ModalResult = mrCancel;
+    return ModalResult;
+}
+
+void TMagneticForm::SetModalResult(int Value)
+{
+    ModalResult = Value;
+    if (Value != mrNone && InModal)
+        hide();
+}
+
+void TMagneticForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (CentreOnShow && MainForm && !event->spontaneous()) {
+        CentreOnShow = false;
+        move(CentreOn(MainFrame(), frameGeometry().size()));
+    }
+}
+
+void TMagneticForm::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (!Magnetic || !MainForm || Snapping || !PositionsAreOurs())
+        return;
+    // The move has already happened here; a snap moves the window once more.
+    const QPoint snapped = MagneticSnap(pos(), frameGeometry().size(), MainFrame(), SnapDistance);
+    if (snapped != pos()) {
+        Snapping = true;
+        move(snapped);
+        Snapping = false;
+    }
+}
+
+void TMagneticForm::closeEvent(QCloseEvent *event)
+{
+    if (InModal && ModalResult == mrNone)
+        ModalResult = mrCancel;
+    event->accept();
+}
+
+void TMagneticForm::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (ModalLoop && !isVisible())
+        ModalLoop->quit();
+}

@@ -1,0 +1,76 @@
+#include "shell/uProgramTranslator.h"
+
+#include "platform/IniFiles.h"
+#include "shell/uSystemLanguage.h"
+#include "shell/uTranslationFileList.h"
+
+#include <QFileInfo>
+#include <QMutexLocker>
+
+QString LanguageCode = QStringLiteral("e2");
+
+namespace {
+TProgramTranslator *TheTranslator = nullptr;
+}
+
+TProgramTranslator *TProgramTranslator::Instance()
+{
+    if (!TheTranslator)
+        TheTranslator = new TProgramTranslator;
+    return TheTranslator;
+}
+
+void TProgramTranslator::FreeInstance()
+{
+    if (TheTranslator)
+        TheTranslator->DestroyInstance();
+}
+
+TProgramTranslator::~TProgramTranslator()
+{
+    delete IniFile;
+    IniFile = nullptr;
+    if (TheTranslator == this)
+        TheTranslator = nullptr;
+}
+
+bool TProgramTranslator::IsLoaded() const
+{
+    QMutexLocker locker(&Lock);
+    return IniFile != nullptr;
+}
+
+QString TProgramTranslator::GetFileName() const
+{
+    QMutexLocker locker(&Lock);
+    return IniFile ? IniFile->FileName() : QString();
+}
+
+void TProgramTranslator::LoadFile(const QString &FileName)
+{
+    const QFileInfo file(FileName);
+    if (FileName.isEmpty() || !file.isFile())
+        return;
+    auto *opened = new TIniFile(file.absoluteFilePath());
+    // A lookup on another thread finishes with the old file before it goes.
+    QMutexLocker locker(&Lock);
+    delete IniFile;
+    IniFile = opened;
+}
+
+void TProgramTranslator::LoadDefault(const QString &Folder)
+{
+    TTranslationFileList list;
+    list.ScanFolder(Folder);
+    LoadFile(list.FileNameForIsoCode(TSystemLanguage::GetIsoCode()));
+    if (!IsLoaded())
+        LoadFile(list.FileNameForIsoCode(QStringLiteral("en")));
+}
+
+QString TProgramTranslator::Translate(const QString &Section, const QString &Key, const QString &Default) const
+{
+    QMutexLocker locker(&Lock);
+    if (!IniFile)
+        return Default;
+    return IniFile->ReadString(Section, Key, Default);
+}

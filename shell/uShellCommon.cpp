@@ -1,0 +1,423 @@
+#include "shell/uShellCommon.h"
+
+#include "core/uCommon.h"
+#include "core/uProgramSettings.h"
+#include "shell/uDisk.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+// ------------------------------------------------------------ the maker's host
+
+namespace {
+const QString OwnWebHost = QStringLiteral("www.tandorel.org");
+
+QString &WebHostOverride()
+{
+    static QString host;
+    return host;
+}
+} // namespace
+
+QString MakerWebHost()
+{
+    return WebHostOverride().isEmpty() ? OwnWebHost : WebHostOverride();
+}
+
+void SetMakerWebHost(const QString &Host)
+{
+    WebHostOverride() = Host;
+}
+
+QString MakerServerName()
+{
+    const QString host = MakerWebHost();
+    const int colon = host.lastIndexOf(QLatin1Char(':'));
+    return colon < 0 ? host : host.left(colon);
+}
+
+QString MakerDomainName()
+{
+    QString name = MakerServerName();
+    if (name.startsWith(QLatin1String("www.")))
+        name.remove(0, 4);
+    return name;
+}
+
+QString MakerWebAddress(const QString &Path)
+{
+    return QStringLiteral("http://") + MakerWebHost() + QLatin1Char('/') + Path;
+}
+
+QString MakerWikiAddress()
+{
+    return MakerWebAddress(QStringLiteral("wiki"));
+}
+
+// --------------------------------------------------------------- keyboard
+
+bool IsKeyDown(int VirtualKey)
+{
+    if (VirtualKey < 0 || VirtualKey > 255)
+        throw ERangeError();
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    switch (VirtualKey) {
+    case VK_SHIFT: return held.testFlag(Qt::ShiftModifier);
+    case VK_CONTROL: return held.testFlag(Qt::ControlModifier);
+    case VK_MENU: return held.testFlag(Qt::AltModifier);
+    default: return false;
+    }
+}
+
+bool IsShiftDown()
+{
+    return IsKeyDown(VK_SHIFT);
+}
+
+void NumericEditFilter(const QString &Text, int CaretPos, QChar &Key)
+{
+    const QChar backspace(8), tab(9), minus(u'-'), exponent(u'E');
+    MapKeyboardChar(Key, true);
+    Key = Key.toUpper();
+
+    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
+    if (!(Key == backspace || Key == tab || Key == minus || digit || Key == exponent || Key == DecimalSeparator))
+        Key = QChar(0);
+    if (Key == DecimalSeparator && Text.contains(DecimalSeparator))
+        Key = QChar(0);
+    if (Key == exponent && Text.contains(exponent, Qt::CaseInsensitive))
+        Key = QChar(0);
+    if (Key == minus && CaretPos >= 1) {
+        // A minus inside the number is only the exponent's sign.
+        const int firstE = Text.indexOf(exponent, 0, Qt::CaseInsensitive);
+        const bool afterExponent = firstE >= 0 && firstE == CaretPos - 1;
+        const bool minusFollows = CaretPos < Text.size() && Text.at(CaretPos) == minus;
+        if (!afterExponent || minusFollows)
+            Key = QChar(0);
+    }
+    if (CaretPos == 0 && Text.startsWith(minus))
+        Key = QChar(0);
+}
+
+void NumericEditKeyPress(QLineEdit *Edit, QChar &Key)
+{
+    if (!Edit) {
+        Key = QChar(0);
+        return;
+    }
+    // With a selection the caret stands where the typed text will go.
+    const int caret = Edit->hasSelectedText() ? Edit->selectionStart() : Edit->cursorPosition();
+    NumericEditFilter(Edit->text(), caret, Key);
+}
+
+void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
+{
+    if (!Edit || !Shift.testFlag(Qt::ControlModifier))
+        return;
+    if (Key != Qt::Key_A && Key != Qt::Key_C && Key != Qt::Key_V && Key != Qt::Key_X)
+        return;
+    const int key = Key;
+    if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
+        if (key == Qt::Key_A) line->selectAll();
+        else if (key == Qt::Key_C) line->copy();
+        else if (key == Qt::Key_V) line->paste();
+        else line->cut();
+    } else if (auto *text = qobject_cast<QTextEdit *>(Edit)) {
+        if (key == Qt::Key_A) text->selectAll();
+        else if (key == Qt::Key_C) text->copy();
+        else if (key == Qt::Key_V) text->paste();
+        else text->cut();
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit)) {
+        if (key == Qt::Key_A) plain->selectAll();
+        else if (key == Qt::Key_C) plain->copy();
+        else if (key == Qt::Key_V) plain->paste();
+        else plain->cut();
+    } else {
+        return;
+    }
+    Key = 0;
+}
+
+// ------------------------------------------------------------- link labels
+
+void OpenMailtoLabel(QLabel *Label)
+{
+    if (Label)
+        OpenURL(QStringLiteral("mailto:") + Label->text());
+}
+
+void OpenUrlLabel(QLabel *Label)
+{
+    if (Label)
+        OpenURL(Label->text());
+}
+
+namespace {
+void SetCaptionColour(QLabel *Label, const QColor &Colour)
+{
+    if (!Label)
+        return;
+    QPalette palette = Label->palette();
+    palette.setColor(QPalette::WindowText, Colour);
+    Label->setPalette(palette);
+}
+} // namespace
+
+void LinkLabelEnter(QLabel *Label)
+{
+    SetCaptionColour(Label, QColor(0, 0, 255));
+}
+
+void LinkLabelLeave(QLabel *Label)
+{
+    SetCaptionColour(Label, QColor(0, 0, 128));
+}
+
+// ---------------------------------------------------------------- web
+
+QDateTime UtcNow()
+{
+    return QDateTime::currentDateTimeUtc();
+}
+
+QString BuildQueryString(bool WithUid)
+{
+    QString query = QStringLiteral("build=") + QString::number(ProgramBuild) + QStringLiteral("&language=") + LanguageCode;
+    if (WithUid)
+        query += QStringLiteral("&uid=") + KProgramSettings::Instance()->UID;
+    return query;
+}
+
+namespace {
+// The canonical path of a file inside the program folder, empty otherwise.
+QString ProgramFilePath(const QString &Path)
+{
+    if (Path.isEmpty())
+        return QString();
+    const QFileInfo file(QDir::cleanPath(Path));
+    if (!file.isAbsolute() || !file.isFile())
+        return QString();
+    const QString canonical = file.canonicalFilePath();
+    const QString folder = QFileInfo(ProgramDir()).canonicalFilePath();
+    if (canonical.isEmpty() || folder.isEmpty())
+        return QString();
+    if (!canonical.startsWith(folder + QLatin1Char('/')))
+        return QString();
+    return canonical;
+}
+
+// The address to hand to the desktop, invalid when refused.
+QUrl OpenableUrl(const QString &Address)
+{
+    const QString text = Address.trimmed();
+    if (text.isEmpty())
+        return QUrl();
+    if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('\\'))) {
+        QString path = text;
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString file = ProgramFilePath(path);
+        return file.isEmpty() ? QUrl() : QUrl::fromLocalFile(file);
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid())
+        return QUrl();
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return url.host().isEmpty() ? QUrl() : url;
+    if (scheme == QLatin1String("mailto"))
+        return url.path().isEmpty() ? QUrl() : url;
+    if (scheme == QLatin1String("file")) {
+        const QString file = ProgramFilePath(url.toLocalFile());
+        return file.isEmpty() ? QUrl() : QUrl::fromLocalFile(file);
+    }
+    return QUrl();
+}
+} // namespace
+
+bool IsOpenableAddress(const QString &Address)
+{
+    return OpenableUrl(Address).isValid();
+}
+
+bool OpenURL(const QString &Address)
+{
+    const QUrl url = OpenableUrl(Address);
+    if (!url.isValid())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+bool OpenWikiPage(const QString &PageId)
+{
+    return OpenURL(MakerWikiAddress() + QStringLiteral("/doku.php?id=") + PageId);
+}
+
+namespace {
+int CheckedSpan(int from, int to)
+{
+    const qint64 span = qint64(to) + 1 - qint64(from);
+    if (span < INT_MIN || span > INT_MAX)
+        throw EIntOverflow();
+    return int(span);
+}
+} // namespace
+
+int RectWidth(const QRect &R)
+{
+    return CheckedSpan(R.left(), R.right());
+}
+
+int RectHeight(const QRect &R)
+{
+    return CheckedSpan(R.top(), R.bottom());
+}
+
+QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
+{
+    const auto failure = [&URL] { return Exception(QStringLiteral("Cannot open URL %1").arg(URL)); };
+    const QUrl url(URL, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        throw failure();
+
+    const QCoreApplication *app = QCoreApplication::instance();
+    const bool interfaceThread = app && QThread::currentThread() == app->thread();
+    if (interfaceThread)
+        TimeoutMs = qMin(TimeoutMs, 2000);
+
+    // Everything below is owned by this frame, so every way out frees it.
+    QNetworkAccessManager manager;
+    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+
+    QByteArray body;
+    bool tooLarge = false;
+    bool timedOut = false;
+    QEventLoop loop;
+    const auto take = [&] {
+        if (tooLarge)
+            return;
+        body += reply->readAll();
+        if (body.size() > MaxBytes) {
+            tooLarge = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+        loop.quit();
+    });
+    timer.start(qMax(0, TimeoutMs));
+    if (!reply->isFinished())
+        loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    timer.stop();
+    if (!timedOut && !tooLarge)
+        take();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (timedOut || tooLarge || reply->error() != QNetworkReply::NoError || status >= 400)
+        throw failure();
+    return body;
+}
+
+QString URLEncode(const QString &S)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const int zero = S.indexOf(QChar(0));
+    const QByteArray bytes = (zero < 0 ? S : S.left(zero)).toUtf8();
+    QString result;
+    result.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9')
+            || QByteArrayView("!$'()*-.@_").contains(char(b))) {
+            result += QLatin1Char(char(b));
+        } else if (b == ' ') {
+            result += QLatin1Char('+');
+        } else {
+            result += QLatin1Char('%');
+            result += QLatin1Char(hex[b >> 4]);
+            result += QLatin1Char(hex[b & 15]);
+        }
+    }
+    return result;
+}
+
+// ------------------------------------------------------- the application
+
+std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage = [](const QString &Text) {
+    QMessageBox::critical(nullptr, QCoreApplication::applicationName(), Text);
+};
+
+TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+namespace {
+template <class Deliver>
+bool Guarded(Deliver &&deliver)
+{
+    QString text;
+    try {
+        return deliver();
+    } catch (const Exception &e) {
+        text = e.Message();
+    } catch (const std::exception &e) {
+        text = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        text = QStringLiteral("Unknown exception");
+    }
+    // A second failure while the first is being shown is only swallowed.
+    static thread_local bool showing = false;
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread()) {
+        // No message box away from the interface thread.
+        qWarning("%s", qPrintable(text));
+        return false;
+    }
+    if (!showing && TTandorelApplication::ShowExceptionMessage) {
+        showing = true;
+        try {
+            TTandorelApplication::ShowExceptionMessage(text);
+        } catch (...) {
+        }
+        showing = false;
+    }
+    return false;
+}
+} // namespace
+
+bool TTandorelApplication::notify(QObject *receiver, QEvent *event)
+{
+    return Guarded([&] { return QApplication::notify(receiver, event); });
+}
+
+bool TTandorelApplication::GuardedDelivery(const std::function<bool()> &Deliver)
+{
+    return Guarded([&] { return Deliver(); });
+}
