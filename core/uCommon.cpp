@@ -74,6 +74,23 @@ TCharSet &TCharSet::operator-=(const TCharSet &Other)
 
 namespace {
 
+// Letter case of expressions is ASCII only, as everywhere in the calculator.
+QString LowerCase(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
+QString UpperCase(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return s;
+}
+
 bool IsE(QChar c)
 {
     return c == u'E' || c == u'e';
