@@ -19,8 +19,6 @@ extern quint8 MaxHistoryCount;
 
 class ThistoriaFrm : public KTandorelForm
 {
-    Q_OBJECT
-
 public:
     explicit ThistoriaFrm(QWidget *parent = nullptr);
     ~ThistoriaFrm() override;

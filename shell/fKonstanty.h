@@ -21,8 +21,6 @@ extern bool ConstantsChanged;
 
 class TkonstantyFrm : public KTandorelForm, public TConstantItems
 {
-    Q_OBJECT
-
 public:
     explicit TkonstantyFrm(QWidget *parent = nullptr);
     ~TkonstantyFrm() override;

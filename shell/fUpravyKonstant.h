@@ -9,8 +9,6 @@ namespace Ui { class TuprKonstFrm; }
 
 class TuprKonstFrm : public QDialog
 {
-    Q_OBJECT
-
 public:
     // The one dialog, created and translated on first use and reused.
     static TuprKonstFrm *Instance();

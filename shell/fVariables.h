@@ -10,8 +10,6 @@ namespace Ui { class TVariablesFrm; }
 
 class TVariablesFrm : public KTandorelForm
 {
-    Q_OBJECT
-
 public:
     explicit TVariablesFrm(QWidget *parent = nullptr);
     ~TVariablesFrm() override;
