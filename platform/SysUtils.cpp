@@ -575,18 +575,18 @@ QString IntToStr(qint64 value)
 
 // ------------------------------------------------------------------ strings
 
-QString LowerCase(const QString &s)
+QString LowerCase(QStringView s)
 {
-    QString r = s;
+    QString r = s.toString();
     for (QChar &c : r)
         if (c >= u'A' && c <= u'Z')
             c = QChar(c.unicode() + 32);
     return r;
 }
 
-QString UpperCase(const QString &s)
+QString UpperCase(QStringView s)
 {
-    QString r = s;
+    QString r = s.toString();
     for (QChar &c : r)
         if (c >= u'a' && c <= u'z')
             c = QChar(c.unicode() - 32);

@@ -4,6 +4,7 @@
 // process-wide decimal separator, and conversions between numbers and text.
 // 80-bit values are long double and are never converted through double.
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 #include <exception>
@@ -117,8 +118,10 @@ QString IntToStr(qint64 value);
 
 // ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
 // characters up to blank (code 32) at both ends.
-QString LowerCase(const QString &s);
-QString UpperCase(const QString &s);
+// (They take a view, so that a unit's own LowerCase(QString) is still the
+// better match for its calls and nothing becomes ambiguous.)
+QString LowerCase(QStringView s);
+QString UpperCase(QStringView s);
 QString Trim(const QString &s);
 QString TrimLeft(const QString &s);
 QString TrimRight(const QString &s);
