@@ -207,19 +207,21 @@ QString BuildQueryString(bool WithUid)
 }
 
 namespace {
-// The canonical path of a file inside the program folder, empty otherwise.
+// The canonical path of an existing file or folder inside the program
+// folder (the folder itself included), empty otherwise. Links are followed
+// first, so a link cannot lead outside.
 QString ProgramFilePath(const QString &Path)
 {
     if (Path.isEmpty())
         return QString();
     const QFileInfo file(QDir::cleanPath(Path));
-    if (!file.isAbsolute() || !file.isFile())
+    if (!file.isAbsolute() || !file.exists())
         return QString();
     const QString canonical = file.canonicalFilePath();
     const QString folder = QFileInfo(ProgramDir()).canonicalFilePath();
     if (canonical.isEmpty() || folder.isEmpty())
         return QString();
-    if (!canonical.startsWith(folder + QLatin1Char('/')))
+    if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
         return QString();
     return canonical;
 }

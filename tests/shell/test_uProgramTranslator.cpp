@@ -191,3 +191,46 @@ TEST_F(Translator, LookupsOnAnotherThreadSurviveFileReplacement)
     reader->wait();
     EXPECT_EQ(odd, 0);
 }
+
+TEST(ShippedLanguages, EveryFileHoldsTheSameSectionsAndKeys)
+{
+    const QString folder = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/");
+    TTranslationFileList list;
+    list.ScanFolder(folder);
+    ASSERT_GE(list.Count(), 2);
+    EXPECT_FALSE(list.FileNameForIsoCode(QStringLiteral("en")).isEmpty());
+
+    // Section/key pairs, names compared as the lookups compare them.
+    const auto keysOf = [](const QString &file) {
+        TIniFile ini(file);
+        QStringList sections, keys, result;
+        ini.ReadSections(sections);
+        for (const QString &section : sections) {
+            ini.ReadSection(section, keys);
+            for (const QString &key : keys)
+                result << (section + QLatin1Char('/') + key).toLower();
+        }
+        result.sort();
+        return result;
+    };
+    QStringList english = keysOf(list.FileNameForIsoCode(QStringLiteral("en")));
+    EXPECT_GT(english.size(), 300);
+    EXPECT_EQ(english.removeDuplicates(), 0);
+    for (int i = 0; i < list.Count(); ++i) {
+        TTranslationFileInfo *info = list.Item(i);
+        EXPECT_EQ(info->LanguageIsoCode.size(), 2) << info->FileName.toStdString();
+        EXPECT_FALSE(info->LanguageName.isEmpty());
+        const QStringList keys = keysOf(info->FileName);
+        for (const QString &key : english)
+            EXPECT_TRUE(keys.contains(key)) << info->FileName.toStdString() << " lacks " << key.toStdString();
+        for (const QString &key : keys)
+            EXPECT_TRUE(english.contains(key)) << info->FileName.toStdString() << " has an extra " << key.toStdString();
+    }
+    // Texts whose blanks matter keep them.
+    TProgramTranslator::Instance()->LoadFile(list.FileNameForIsoCode(QStringLiteral("en")));
+    EXPECT_EQ(TProgramTranslator::Instance()->Translate(QStringLiteral("FunctionGraph"), QStringLiteral("Move"), QString()),
+              QStringLiteral("  Move  "));
+    EXPECT_EQ(TProgramTranslator::Instance()->Translate(QStringLiteral("ErrorMessages"), QStringLiteral("err19"), QString()),
+              QStringLiteral("Unknown constant \"#1\"."));
+    TProgramTranslator::FreeInstance();
+}

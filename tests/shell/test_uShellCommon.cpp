@@ -154,6 +154,7 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     dir.write(QStringLiteral("manual/en/manual.html"), "<html></html>");
     SetProgramDir(dir.path());
     const QString manual = dir.file(QStringLiteral("manual/en/manual.html"));
+    QFile::link(QStringLiteral("/etc/hostname"), dir.file(QStringLiteral("link.txt"))); // leads outside
     const struct { QString Address; bool Opens; } cases[] = {
         {QStringLiteral("http://www.tandorel.org/index.php?page=home&build=26"), true},
         {QStringLiteral("https://example.org/"), true},
@@ -163,6 +164,9 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
         {QUrl::fromLocalFile(manual).toString(), true},
         {dir.path() + QStringLiteral("manual\\en\\manual.html"), true},
         {dir.path() + QStringLiteral("manual/en/missing.html"), false},
+        {dir.path() + QStringLiteral("manual"), true}, // a folder of the program's own
+        {QStringLiteral("/tmp"), false},
+        {dir.file(QStringLiteral("link.txt")), false},
         {dir.path() + QStringLiteral("manual/../../outside.html"), false},
         {QStringLiteral("/etc/passwd"), false},
         {QStringLiteral("file:///etc/passwd"), false},
