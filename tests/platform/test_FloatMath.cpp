@@ -159,6 +159,16 @@ TEST(FloatMath, LibraryFunctionsRaiseFromTheStatusFlags)
     volatile Extended junk = 1 / zero;
     (void)junk;
     EXPECT_EQ(FaultOf([&] { FloatChecked([&] { return big + 1; }); }), None);
+
+    // Results that are records, or nothing at all, are checked the same way.
+    struct Pair
+    {
+        Extended re, im;
+    };
+    EXPECT_EQ(FaultOf([&] { FloatChecked([&] { return Pair{big, big * big}; }); }), Overflow);
+    EXPECT_EQ(FloatChecked([&] { return Pair{big, 1}; }).im, 1.0L);
+    volatile Extended sink = 0;
+    EXPECT_EQ(FaultOf([&] { FloatChecked([&] { sink = zero / zero; }); }), Invalid);
 }
 
 TEST(IntegerMath, TrapsOverflowDivisionByZeroAndRange)

@@ -17,6 +17,7 @@ struct SeparatorScope
 
 constexpr Extended Inf = std::numeric_limits<Extended>::infinity();
 constexpr Extended NaN = std::numeric_limits<Extended>::quiet_NaN();
+constexpr Extended Pi = 3.14159265358979323846264338327950288L;
 
 struct FloatText
 {
@@ -129,6 +130,20 @@ TEST(FormatFloat, Patterns)
         {"0;(0);zero", 0.0L, "zero"},
         {"0;(0);zero", 0.2L, "zero"},
         {"0;;zero", -5.0L, "-5"},
+        {"#,##0.00;(#,##0.00)", -1234.0L, "(1,234.00)"},
+        {"#,##0.00;;Zero", 0.0L, "Zero"},
+        {"#.##", 0.0L, ""},
+        {"0.000E+00", 1234.0L, "1.234E+03"},
+        {"0.000E+00", -1234.0L, "-1.234E+03"},
+        {"0.000E+00", 0.5L, "5.000E-01"},
+        {"0.000E+00", 0.0L, "0.000E+00"},
+        {"0.000E+00", 9.9996L, "1.000E+01"}, // the carry moves the exponent
+        // Degree texts: at least one decimal, or exactly sixteen.
+        {"0.0###############", 30.0L, "30.0"},
+        {"0.0###############", 30.3045L, "30.3045"},
+        {"0.0000000000000000", 30.5125L, "30.5125000000000000"},
+        {"0.###################", Pi, "3.14159265358979324"},
+        {"0.######", -1e-7L, "0"},
         {"", 2.5L, "2.5"},
     };
     for (const auto &c : cases)
@@ -171,6 +186,11 @@ TEST(StrToFloat, Accepts)
         EXPECT_EQ(v, c.value) << c.text;
     }
     EXPECT_NE(StrToFloat("0.1"), Extended(0.1));
+    EXPECT_EQ(StrToFloat("1" + QString(399, u'0')), 1e399L);
+    EXPECT_EQ(StrToFloat("0." + QString(500, u'0') + "1"), 1e-501L);
+    EXPECT_EQ(StrToFloat("1e-99999999999999999999"), 0.0L);
+    Extended v;
+    EXPECT_FALSE(TryStrToFloat("1e99999999999999999999", v));
     EXPECT_GT(StrToFloat("1e-4940"), 0.0L); // denormals are kept
 }
 
