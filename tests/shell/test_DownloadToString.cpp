@@ -15,6 +15,7 @@
 namespace {
 // A small HTTP server on 127.0.0.1, run by the thread that made it.
 //   /big     a body of 5000 bytes with zero bytes inside, sent in pieces
+//   /stream  the same body without a length, ended by closing
 //   /empty   200 with an empty body
 //   /missing 404 with a body
 //   /silent  accepts and never answers
@@ -53,6 +54,9 @@ private:
                 socket->write(Big.mid(at, 1000));
                 socket->flush();
             }
+        } else if (path == "/stream") { // no length given: the body ends with the connection
+            socket->write("HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n");
+            socket->write(Big);
         } else if (path == "/empty") {
             socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         } else {
@@ -93,10 +97,12 @@ Outcome DownloadOnWorker(const QString &url, int timeoutMs = DownloadTimeoutMs, 
 TEST(DownloadToString, BodyLongerThanOneReadArrivesWholeWithItsZeroBytes)
 {
     LocalServer server;
-    const Outcome outcome = DownloadOnWorker(server.Url("/big"));
-    EXPECT_EQ(outcome.Error, QString());
-    EXPECT_EQ(outcome.Body.size(), 5000);
-    EXPECT_EQ(outcome.Body, server.Big);
+    for (const char *path : {"/big", "/stream"}) {
+        const Outcome outcome = DownloadOnWorker(server.Url(path));
+        EXPECT_EQ(outcome.Error, QString()) << path;
+        EXPECT_EQ(outcome.Body.size(), 5000) << path;
+        EXPECT_EQ(outcome.Body, server.Big) << path;
+    }
 }
 
 TEST(DownloadToString, WorksOnTheInterfaceThreadToo)
@@ -120,6 +126,7 @@ TEST(DownloadToString, FailuresRaiseCannotOpen)
         {server.Url("/missing"), DownloadTimeoutMs, DownloadMaxBytes}, // an error page is no content
         {server.Url("/silent"), 300, DownloadMaxBytes},                 // never answers
         {server.Url("/big"), DownloadTimeoutMs, 4999},                  // larger than allowed
+        {server.Url("/stream"), DownloadTimeoutMs, 4999},               // ... found out while reading
         {QStringLiteral("file:///etc/hostname"), DownloadTimeoutMs, DownloadMaxBytes},
         {QStringLiteral("not a url"), DownloadTimeoutMs, DownloadMaxBytes},
     };
