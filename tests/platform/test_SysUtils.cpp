@@ -286,3 +286,20 @@ TEST(Strings, CaseMappingIsAsciiOnlyAndTrimDropsControlCharacters)
     EXPECT_EQ(TrimRight("  a "), "  a");
     EXPECT_EQ(Trim("   "), "");
 }
+
+// A unit may keep its own LowerCase(QString) in an anonymous namespace: its
+// calls must still resolve to it rather than become ambiguous.
+namespace {
+QString LowerCase(QString s)
+{
+    return s + QStringLiteral("!");
+}
+} // namespace
+
+TEST(Strings, OwnLetterCaseHelpersStayUnambiguous)
+{
+    QString s = QStringLiteral("AbC");
+    EXPECT_EQ(LowerCase(s), "AbC!");
+    EXPECT_EQ(LowerCase(QStringView(s)), "abc");
+    EXPECT_EQ(UpperCase(s), "ABC");
+}
