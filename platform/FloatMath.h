@@ -89,9 +89,6 @@ qint64 Trunc(Extended x);
 Extended Int(Extended x);
 Extended Frac(Extended x);
 
-// The 80-bit value of pi.
-inline constexpr Extended Pi = 3.14159265358979323846264338327950288L;
-
 // Narrowing conversions that trap: ERangeError when the value does not fit.
 qint8 RangeToInt8(qint64 v);
 quint8 RangeToUInt8(qint64 v);

@@ -575,24 +575,6 @@ QString IntToStr(qint64 value)
 
 // ------------------------------------------------------------------ strings
 
-QString LowerCase(const QString &s)
-{
-    QString r = s;
-    for (QChar &c : r)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return r;
-}
-
-QString UpperCase(const QString &s)
-{
-    QString r = s;
-    for (QChar &c : r)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return r;
-}
-
 QString Trim(const QString &s)
 {
     qsizetype a = 0;

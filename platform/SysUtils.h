@@ -115,10 +115,8 @@ bool TryStrToInt(const QString &s, int &value);
 int StrToInt(const QString &s);
 QString IntToStr(qint64 value);
 
-// ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
-// characters up to blank (code 32) at both ends.
-QString LowerCase(const QString &s);
-QString UpperCase(const QString &s);
+// Trim drops characters up to blank (code 32) at both ends, as the
+// platform's Trim. (ASCII-only letter case lives with the units that need it.)
 QString Trim(const QString &s);
 QString TrimLeft(const QString &s);
 QString TrimRight(const QString &s);
