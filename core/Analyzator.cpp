@@ -8,13 +8,33 @@
 #include <cfenv>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 bool ExpressionValid = true;
 bool RealPreprocessed = false;
 
 namespace {
 
+constexpr Extended Pi = std::numbers::pi_v<Extended>;
+
 // ------------------------------------------------------------ text helpers
+
+// Letter case of expressions is ASCII only.
+QString LowerAscii(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
+QString UpperAscii(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return s;
+}
 
 // Replaces the first occurrence again and again, searching from the start
 // each time, until none is left; New is shorter than Old wherever it is used,
@@ -343,7 +363,7 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         InsertImplicitMultiplication(s, TCharSet(u"+,-.") + TCharSet::Digits(),
                                      TCharSet::Digits() + TCharSet::Letters());
         RealPreprocessed = true;
-        s = LowerCase(s);
+        s = LowerAscii(s);
     }
 
     // Brackets, innermost first, each by a nested evaluation.
@@ -611,8 +631,8 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
 
 void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
 {
-    s = LowerCase(s);
-    const QString w = LowerCase(word);
+    s = LowerAscii(s);
+    const QString w = LowerAscii(word);
     QString v = value;
     if (v.contains(u'+'))
         v.remove(0, 1);
@@ -623,7 +643,7 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
     // the end: in upper case, or, for a word without letters, as private
     // characters. A value that contains the word itself is put in through a
     // marker, so that its own letters are not searched again.
-    const QString upper = UpperCase(w);
+    const QString upper = UpperAscii(w);
     const bool noLetters = upper == w;
     const QString hidden = noLetters ? QString(w.size(), QChar(0xE000)) : upper;
     const bool valueHoldsWord = v.contains(w);
@@ -644,7 +664,7 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
         s.replace(hidden, w);
     if (valueHoldsWord)
         s.replace(marker, v);
-    s = LowerCase(s);
+    s = LowerAscii(s);
 }
 
 void PrepareExpression(QString &s, const QString &name)
@@ -657,7 +677,7 @@ void PrepareExpression(QString &s, const QString &name)
     BracketNumbers(s);
     InsertImplicitMultiplication(s, TCharSet(u"+,-.Ee") + TCharSet::Digits(),
                                  TCharSet::Digits() + TCharSet::Letters());
-    s = LowerCase(s);
+    s = LowerAscii(s);
     ReplaceWholeWord(s, QStringLiteral("#"), name);
 }
 
@@ -697,7 +717,7 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
 
     QString s = expr;
     s.remove(QChar(u' '));
-    s = LowerCase(s);
+    s = LowerAscii(s);
     const int len = int(s.size());
     if (len == 0)
         return;
