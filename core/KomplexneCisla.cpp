@@ -10,7 +10,6 @@ bool ImaginaryUnitFirst = true;
 
 namespace {
 
-constexpr Extended Pi = 3.141592653589793238462643383279502884L;
 constexpr Extended DegreesPerRadian = 180.0L / Pi;
 
 // The number pattern of expression tokens: at most 16 decimals, no grouping.
@@ -75,8 +74,8 @@ void StrToComplex(const QString &S, TComplex &Z)
             angle = QStringLiteral("-1");
         const Extended r = modulus.isEmpty() ? Extended(1) : StrToFloat(modulus);
         const Extended phi = FDiv(FMul(StrToFloat(angle), Pi), 180);
-        z.Re = FMul(std::cos(phi), r);
-        z.Im = FMul(std::sin(phi), r);
+        z.Re = FMul(FCos(phi), r);
+        z.Im = FMul(FSin(phi), r);
         z.ExpForm = true;
     } else {
         if (pas::Pos(ImaginaryUnit, t) > 0) {
@@ -116,7 +115,7 @@ QString ComplexLayout(const TComplex &Z, const std::function<QString(Extended)> 
         }
         return s;
     }
-    const Extended r = std::sqrt(FAdd(FMul(Z.Re, Z.Re), FMul(Z.Im, Z.Im)));
+    const Extended r = FSqrt(FAdd(FMul(Z.Re, Z.Re), FMul(Z.Im, Z.Im)));
     const Extended phi = AngleInDegrees(Z, r);
     s = Format(r);
     if (phi != 0) {
@@ -196,7 +195,7 @@ void ComplexIntPower(const TComplex &Z, quint16 N, TComplex &C)
 void ComplexAbs(const TComplex &Z, TComplex &C)
 {
     TComplex r;
-    r.Re = std::sqrt(FAdd(FMul(Z.Im, Z.Im), FMul(Z.Re, Z.Re)));
+    r.Re = FSqrt(FAdd(FMul(Z.Im, Z.Im), FMul(Z.Re, Z.Re)));
     r.Im = 0;
     r.ExpForm = false;
     C = r;

@@ -237,7 +237,7 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         SubstituteConstants(t);
         BracketComplexLiterals(t);
         InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
-        t = t.toLower();
+        t = LowerCase(t);
         ComplexFirstCall = false;
     }
 
@@ -351,7 +351,7 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
     // function fault below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    QString names = s.toLower() + u'+';
+    QString names = LowerCase(s) + u'+';
     for (int n = 0; n < Names.Count(); ++n) {
         const QString &name = Names[n];
         if (name != u"abs") {

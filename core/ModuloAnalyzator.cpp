@@ -217,7 +217,7 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
     // function below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    const QString lower = s.toLower();
+    const QString lower = LowerCase(s);
     for (int n = 0; n < Names.Count(); ++n) {
         const int p = pas::Pos(Names[n], lower);
         if (p > 0)

@@ -40,11 +40,28 @@ QString Token(const TFraction &f)
     return s;
 }
 
+// The token of an intermediate result, reduced while its parts fit the
+// reduction. Unreduced, the parts of a sum of n fractions grow like the
+// n-th power of the denominators and soon lose digits in the token text.
+QString ResultToken(TFraction f)
+{
+    if (f.Denominator != 0) {
+        try {
+            TFraction r = f;
+            ReduceFraction(r);
+            f = r;
+        } catch (const EInvalidOp &) {
+            // Beyond the 64-bit range: left for the final reduction to judge.
+        }
+    }
+    return Token(f);
+}
+
 QString WholeToken(Extended x)
 {
     TFraction f;
     FractionFromFloat(f, x);
-    return Token(f);
+    return ResultToken(f);
 }
 
 // Round(x) as a factorial argument: ERangeError outside 0..65535.
@@ -88,10 +105,10 @@ void ReducePercent(QString &s)
         f.Denominator = hundred;
         if (i > 1 && (sign == u'+' || sign == u'-')) {
             f.Numerator = sign == u'+' ? FAdd(p.Numerator, hundred) : FSub(hundred, p.Numerator);
-            ReplaceOccurrence(s, sign + tok + u'%', u'*' + Token(f), false);
+            ReplaceOccurrence(s, sign + tok + u'%', u'*' + ResultToken(f), false);
         } else {
             f.Numerator = p.Numerator;
-            ReplaceOccurrence(s, tok + u'%', Token(f), false);
+            ReplaceOccurrence(s, tok + u'%', ResultToken(f), false);
         }
     }
 }
@@ -108,7 +125,7 @@ void ReducePowers(QString &s)
         ExtractAdjacentTokens(s, k, left, right);
         TFraction r;
         PowerFraction(Read(left), r, ValueOf(right));
-        ReplaceOccurrence(s, left + u'^' + right, Token(r), true);
+        ReplaceOccurrence(s, left + u'^' + right, ResultToken(r), true);
         k = pas::Length(s);
     }
 }
@@ -207,7 +224,7 @@ bool ReduceProducts(QString &s, TCalculationError &err)
             }
             DivideFractions(a, b, r);
         }
-        ReplaceOccurrence(s, left + op + right, Token(r), false);
+        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
         i = 0;
     }
     return true;
@@ -226,7 +243,7 @@ void ReduceSums(QString &s)
             AddFractions(Read(left), Read(right), r);
         else
             SubtractFractions(Read(left), Read(right), r);
-        ReplaceOccurrence(s, left + op + right, Token(r), false);
+        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
         i = 1;
     }
 }
@@ -267,7 +284,7 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SubstituteConstants(s);
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
-        s = s.toLower();
+        s = LowerCase(s);
         FractionFirstCall = false;
     }
 

@@ -34,18 +34,6 @@ TFraction NormalisedSigns(const TFraction &f)
     return r;
 }
 
-// The platform's power: invalid for a negative base with a non-whole
-// exponent, a division by zero for 0 to a negative power, overflow beyond
-// the 80-bit range.
-Extended Power(Extended base, Extended exponent)
-{
-    if (exponent == 0)
-        return 1;
-    if (base == 0 && exponent < 0)
-        throw EZeroDivide();
-    return CheckFloat(std::pow(base, exponent));
-}
-
 } // namespace
 
 TPrvocisla::~TPrvocisla()
@@ -193,8 +181,8 @@ void PowerFraction(const TFraction &F, TFraction &R, Extended E)
         E = -E;
     }
     TFraction r;
-    r.Numerator = Power(f.Numerator, E);
-    r.Denominator = Power(f.Denominator, E);
+    r.Numerator = FPower(f.Numerator, E);
+    r.Denominator = FPower(f.Denominator, E);
     R = r;
 }
 

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 #include <cmath>
 
 namespace {
@@ -99,10 +107,10 @@ TEST_F(ComplexNumbers, WritesTokens)
     EXPECT_EQ(Token(-1, 0, true), u"[1e^j180]");
     EXPECT_EQ(Token(0, 0, true), u"[0]");
     EXPECT_EQ(Token(4, 0, true), u"[4]");
-    EXPECT_EQ(Token(1, 1, true), u"[1.414213562373095e^j45]");
-    EXPECT_EQ(Token(-1, -1, true), u"[1.414213562373095e^-j135]");
-    EXPECT_EQ(Token(-1, 1, true), u"[1.414213562373095e^j135]");
-    EXPECT_EQ(Token(1, -1, true), u"[1.414213562373095e^-j45]");
+    EXPECT_EQ(Token(1, 1, true), u"[1.4142135623730951e^j45]");
+    EXPECT_EQ(Token(-1, -1, true), u"[1.4142135623730951e^-j135]");
+    EXPECT_EQ(Token(-1, 1, true), u"[1.4142135623730951e^j135]");
+    EXPECT_EQ(Token(1, -1, true), u"[1.4142135623730951e^-j45]");
 
     UseUnitAfter();
     EXPECT_EQ(Token(3, 4), u"[3+4i]");

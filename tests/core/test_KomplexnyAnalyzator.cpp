@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 using namespace Qt::StringLiterals;
 
 namespace {

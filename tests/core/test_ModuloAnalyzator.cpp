@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -79,8 +87,9 @@ TEST_F(ModuloAnalyzer, DivisionWithoutInverseIsADivisionByZero)
         EXPECT_EQ(o.Err.ErrorCode, c.code) << c.m << " " << QString::fromUtf16(c.expr).toStdString();
         EXPECT_EQ(o.Err.ErrorStart, 0);
         EXPECT_EQ(o.Err.ErrorEnd, 0);
-        if (c.code == 0)
+        if (c.code == 0) {
             EXPECT_EQ(o.Value, QString::fromUtf16(c.value)) << QString::fromUtf16(c.expr).toStdString();
+        }
     }
 }
 

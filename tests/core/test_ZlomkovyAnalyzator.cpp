@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -78,15 +86,24 @@ TEST(FractionAnalyzer, FaultsTheCheckerLetThroughEndWithACode)
     EXPECT_EQ(Evaluate(u"*2"_s).Err.ErrorCode, 1);
 }
 
-TEST(FractionAnalyzer, LongExpressions)
+TEST(FractionAnalyzer, LongExpressionsStayExact)
 {
-    QString expr = u"1/2"_s;
-    for (int i = 1; i < 120; ++i)
-        expr += u" + 1/2"_s;
-    ASSERT_GT(expr.size(), 255);
-    const Outcome o = Evaluate(expr);
-    EXPECT_EQ(o.Err.ErrorCode, 0);
-    EXPECT_EQ(o.Value, u"[+60]");
+    // Sums of many fractions: the parts must neither leave the 64-bit range
+    // nor lose digits on the way.
+    struct Case { const char16_t *term; int count; const char16_t *token; };
+    const Case cases[] = {
+        {u"1/2", 120, u"[+60]"}, {u"1/3", 46, u"[+46|3]"}, {u"1/7", 100, u"[+100|7]"},
+        {u"(1/3-1/5)", 60, u"[+8]"},
+    };
+    for (const Case &c : cases) {
+        QString expr = QString::fromUtf16(c.term);
+        for (int i = 1; i < c.count; ++i)
+            expr += u" + "_s + QString::fromUtf16(c.term);
+        ASSERT_GT(expr.size(), 255);
+        const Outcome o = Evaluate(expr);
+        EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.term).toStdString();
+        EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.term).toStdString();
+    }
 }
 
 TEST(FractionAnalyzer, FunctionNamesAreFoundAsTyped)

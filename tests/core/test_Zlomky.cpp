@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 #include <algorithm>
 #include <vector>
 
@@ -67,7 +75,7 @@ TEST(Fractions, DisplayOfReducedTokens)
         {u"[0.125]", 10, u"1 / 8"},  {u"[2.5]", 10, u"5 / 2"},   {u"[3]", 10, u"3"},
         {u"[+0|8]", 10, u"0"},       {u"[-1|2]", 10, u"-1 / 2"}, {u"[+1234567|2]", 10, u"1 234 567 / 2"},
         {u"[+5|2]", 2, u"101 / 10"}, {u"[+255|16]", 16, u"FF / 10"}, {u"[-0.75]", 10, u"-3 / 4"},
-        {u"[+1009|2018]", 10, u"1009 / 2018"},
+        {u"[+1009|2018]", 10, u"1 009 / 2 018"},
     };
     for (const Case &c : cases) {
         QString s;
