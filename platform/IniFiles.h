@@ -6,8 +6,13 @@
 // file in place (untouched lines keep their place and text, a new key goes at
 // the end of its section, a new section at the end of the file) and replaces
 // the file atomically. A damaged or unreadable file reads as empty.
+#include "platform/SysUtils.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <memory>
 
 class TIniFile
 {
@@ -17,13 +22,23 @@ public:
 
     QString FileName() const { return m_fileName; }
 
+    // Reads never throw and are safe from several threads at once; the file
+    // is parsed again only when it has changed on disk.
     QString ReadString(const QString &section, const QString &ident, const QString &def) const;
-    // A value that is not a decimal integer (or "0x" hexadecimal) gives Def.
+    // The whole (trimmed, unquoted) value must be an integer: optional sign
+    // and decimal digits within the 32-bit range, or "0x" / "$" followed by
+    // up to 8 hexadecimal digits (taken as a 32-bit pattern). Anything else,
+    // a damaged value such as "12abc" or "" included, gives Def, so a broken
+    // key leaves the caller's field as it was.
     int ReadInteger(const QString &section, const QString &ident, int def) const;
     // Any non-zero integer is true.
     bool ReadBool(const QString &section, const QString &ident, bool def) const;
 
-    // Raise EIniFileException ("Unable to write to %s") when the file cannot be written.
+    // Raise EIniFileException ("Unable to write to %s") when the file cannot be
+    // written, also when it exists but cannot be read (it is never replaced by
+    // a file that lost its other lines). Line breaks in a value, key or
+    // section name become blanks, so a write can never add lines. Nothing is
+    // written when the file would not change.
     void WriteString(const QString &section, const QString &ident, const QString &value);
     void WriteInteger(const QString &section, const QString &ident, int value);
     void WriteBool(const QString &section, const QString &ident, bool value); // "1" / "0"
@@ -39,9 +54,13 @@ public:
     void EraseSection(const QString &section);
     void DeleteKey(const QString &section, const QString &ident);
 
+    struct Data;
+
 private:
-    QStringList load() const;
-    void store(const QStringList &lines);
+    std::shared_ptr<const Data> data() const;
+    void modify(const std::function<bool(Data &)> &change);
 
     QString m_fileName;
+    struct Cache;
+    std::unique_ptr<Cache> m_cache;
 };

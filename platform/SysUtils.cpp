@@ -1,3 +1,603 @@
 #include "platform/SysUtils.h"
 
+#include <QLocale>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
 QChar DecimalSeparator = QChar(u'.');
+QChar ThousandSeparator = QChar(u',');
+
+QChar SystemDecimalSeparator()
+{
+    static const QChar sep = [] {
+        const QString p = QLocale::system().decimalPoint();
+        return p.size() == 1 ? p.at(0) : QChar(u'.');
+    }();
+    return sep;
+}
+
+// ----------------------------------------------------------- C locale access
+
+namespace {
+
+// The C locale, so that digits are read and written with '.' whatever
+// locale the process (or Qt) has set.
+locale_t CLocale()
+{
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return loc;
+}
+
+// Exact decimal digits of a positive finite value: 18 significant digits
+// rounded to nearest (glibc converts long double exactly), and the exponent
+// of the form 0.ddd x 10^e.
+void Digits18(Extended v, char digits[18], int &exponent)
+{
+    char buf[64];
+    const locale_t old = uselocale(CLocale());
+    std::snprintf(buf, sizeof buf, "%.17Le", v);
+    uselocale(old);
+    // buf is "d.ddddddddddddddddde[+-]x"
+    int n = 0;
+    const char *p = buf;
+    for (; *p && *p != 'e' && n < 18; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits[n++] = *p;
+    while (n < 18)
+        digits[n++] = '0';
+    while (*p && *p != 'e')
+        ++p;
+    exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+}
+
+QString Ascii(const std::string &s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
+{
+    TFloatRec r;
+    if (std::isnan(value)) {
+        r.Special = TFloatRec::NaN;
+        return r;
+    }
+    r.Negative = std::signbit(value);
+    if (std::isinf(value)) {
+        r.Special = TFloatRec::Infinite;
+        return r;
+    }
+    if (value == 0) {
+        r.Negative = false;
+        return r;
+    }
+    char d[18];
+    int e = 0;
+    Digits18(std::fabs(value), d, e);
+    if (precision < 1)
+        precision = 1;
+    int n = precision < 18 ? precision : 18;
+    if (decimals < 9999 && e + decimals < n)
+        n = e + decimals;
+    if (n < 0) {
+        r.Negative = false;
+        return r;
+    }
+    std::string digits(d, d + n);
+    const bool up = n < 18 && d[n] >= '5';
+    if (up) {
+        int i = n - 1;
+        while (i >= 0 && digits[i] == '9') {
+            digits[i] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            // All nines (or no digit kept): the carry makes 1 of the next place.
+            digits.clear();
+            digits.push_back('1');
+            ++e;
+        }
+    }
+    while (!digits.empty() && digits.back() == '0')
+        digits.pop_back();
+    if (digits.empty()) {
+        r.Negative = false;
+        return r;
+    }
+    r.Digits = digits;
+    r.Exponent = e;
+    return r;
+}
+
+// ------------------------------------------------------------ text to float
+
+bool TryStrToFloat(const QString &s, Extended &value)
+{
+    const qsizetype len = s.size();
+    qsizetype i = 0;
+    while (i < len && s.at(i) == u' ')
+        ++i;
+    qsizetype end = len;
+    while (end > i && s.at(end - 1) == u' ')
+        --end;
+    std::string a;
+    a.reserve(size_t(end - i) + 4);
+    if (i < end && (s.at(i) == u'+' || s.at(i) == u'-')) {
+        if (s.at(i) == u'-')
+            a += '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    bool separator = false;
+    for (; i < end; ++i) {
+        const QChar c = s.at(i);
+        if (c >= u'0' && c <= u'9') {
+            a += char(c.unicode());
+            ++mantissaDigits;
+        } else if (c == DecimalSeparator && !separator) {
+            a += '.';
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (i < end && (s.at(i) == u'e' || s.at(i) == u'E')) {
+        a += 'e';
+        ++i;
+        if (i < end && (s.at(i) == u'+' || s.at(i) == u'-')) {
+            a += char(s.at(i).unicode());
+            ++i;
+        }
+        int expDigits = 0;
+        for (; i < end && s.at(i) >= u'0' && s.at(i) <= u'9'; ++i) {
+            a += char(s.at(i).unicode());
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return false;
+    }
+    if (i != end)
+        return false;
+    char *stop = nullptr;
+    errno = 0;
+    const Extended v = strtold_l(a.c_str(), &stop, CLocale());
+    if (stop != a.c_str() + a.size() || std::isinf(v) || std::isnan(v))
+        return false;
+    value = v;
+    return true;
+}
+
+Extended StrToFloat(const QString &s)
+{
+    Extended v = 0;
+    if (!TryStrToFloat(s, v))
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
+    return v;
+}
+
+// ------------------------------------------------------------ float to text
+
+namespace {
+
+QString SpecialText(const TFloatRec &r)
+{
+    if (r.Special == TFloatRec::NaN)
+        return QStringLiteral("NAN");
+    return r.Negative ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+} // namespace
+
+QString FloatToStrGeneral(Extended value, int precision)
+{
+    if (precision < 1)
+        precision = 1;
+    if (precision > 18)
+        precision = 18;
+    const TFloatRec r = FloatToDecimal(value, precision);
+    if (r.Special != TFloatRec::Finite)
+        return SpecialText(r);
+    if (r.Digits.empty())
+        return QStringLiteral("0");
+    QString out;
+    if (r.Negative)
+        out += u'-';
+    const QString digits = Ascii(r.Digits);
+    const int e = r.Exponent;
+    if (e > precision || e < -3) {
+        out += digits.at(0);
+        if (digits.size() > 1) {
+            out += DecimalSeparator;
+            out += QStringView(digits).mid(1);
+        }
+        out += u'E';
+        out += QString::number(e - 1);
+    } else if (e <= 0) {
+        out += u'0';
+        out += DecimalSeparator;
+        out += QString(-e, u'0');
+        out += digits;
+    } else {
+        if (digits.size() <= e) {
+            out += digits;
+            out += QString(e - digits.size(), u'0');
+        } else {
+            out += QStringView(digits).left(e);
+            out += DecimalSeparator;
+            out += QStringView(digits).mid(e);
+        }
+    }
+    return out;
+}
+
+QString FloatToStr(Extended value)
+{
+    return FloatToStrGeneral(value, 15);
+}
+
+// --------------------------------------------------------------- FormatFloat
+
+namespace {
+
+struct FmtItem
+{
+    enum Kind { Literal, Digit0, DigitHash, Point, Exponent } kind;
+    QString text; // Literal text; for Exponent the "E"/"e" letter
+    bool expPlus = false;
+    int expDigits = 0;
+};
+
+struct FmtSection
+{
+    QList<FmtItem> items;
+    bool thousands = false;
+    bool scientific = false;
+    int intPlaces = 0;  // placeholders before the point
+    int minInt = 0;     // from the first "0" before the point
+    int decPlaces = 0;  // placeholders after the point
+    int minDec = 0;     // up to the last "0" after the point
+    bool hasPoint = false;
+};
+
+QStringList SplitSections(const QString &format)
+{
+    QStringList sections;
+    QString cur;
+    QChar quote;
+    for (const QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u';') {
+            sections << cur;
+            cur.clear();
+            continue;
+        }
+        cur += c;
+    }
+    sections << cur;
+    return sections;
+}
+
+FmtSection ParseSection(const QString &f)
+{
+    FmtSection s;
+    bool afterPoint = false;
+    bool afterExp = false;
+    int firstZeroInt = -1;
+    auto literal = [&s](const QString &t) {
+        if (!s.items.isEmpty() && s.items.back().kind == FmtItem::Literal)
+            s.items.back().text += t;
+        else
+            s.items.append({FmtItem::Literal, t});
+    };
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar c = f.at(i);
+        if (c == u'"' || c == u'\'') {
+            const qsizetype close = f.indexOf(c, i + 1);
+            const qsizetype stop = close < 0 ? f.size() : close;
+            literal(f.mid(i + 1, stop - i - 1));
+            i = stop;
+        } else if (afterExp) {
+            literal(QString(c));
+        } else if (c == u'0' || c == u'#') {
+            s.items.append({c == u'0' ? FmtItem::Digit0 : FmtItem::DigitHash, QString()});
+            if (afterPoint) {
+                ++s.decPlaces;
+                if (c == u'0')
+                    s.minDec = s.decPlaces;
+            } else {
+                if (c == u'0' && firstZeroInt < 0)
+                    firstZeroInt = s.intPlaces;
+                ++s.intPlaces;
+            }
+        } else if (c == u'.') {
+            if (!afterPoint) {
+                afterPoint = true;
+                s.hasPoint = true;
+                s.items.append({FmtItem::Point, QString()});
+            }
+        } else if (c == u',') {
+            s.thousands = true;
+        } else if ((c == u'E' || c == u'e') && i + 1 < f.size() && (f.at(i + 1) == u'+' || f.at(i + 1) == u'-')) {
+            FmtItem e{FmtItem::Exponent, QString(c)};
+            e.expPlus = f.at(i + 1) == u'+';
+            i += 2;
+            while (i < f.size() && f.at(i) == u'0') {
+                ++e.expDigits;
+                ++i;
+            }
+            --i;
+            s.items.append(e);
+            s.scientific = true;
+            afterExp = true;
+        } else {
+            literal(QString(c));
+        }
+    }
+    s.minInt = firstZeroInt < 0 ? 0 : s.intPlaces - firstZeroInt;
+    return s;
+}
+
+QString Group(const QString &digits)
+{
+    if (digits.size() <= 3)
+        return digits;
+    QString out;
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        out += digits.at(i);
+        const qsizetype rest = n - 1 - i;
+        if (rest > 0 && rest % 3 == 0)
+            out += ThousandSeparator;
+    }
+    return out;
+}
+
+// Writes the section with the integer digits, the fraction digits and the
+// exponent text already worked out.
+QString Assemble(const FmtSection &s, bool minus, const QString &intPart, const QString &fracPart, const QString &expText)
+{
+    QString out;
+    if (minus)
+        out += u'-';
+    bool intWritten = false;
+    bool seenPoint = false;
+    auto writeInt = [&] {
+        if (!intWritten) {
+            out += intPart;
+            intWritten = true;
+        }
+    };
+    for (const FmtItem &it : s.items) {
+        switch (it.kind) {
+        case FmtItem::Literal:
+            out += it.text;
+            break;
+        case FmtItem::Digit0:
+        case FmtItem::DigitHash:
+            if (!seenPoint)
+                writeInt();
+            break;
+        case FmtItem::Point:
+            writeInt();
+            seenPoint = true;
+            if (!fracPart.isEmpty()) {
+                out += DecimalSeparator;
+                out += fracPart;
+            }
+            break;
+        case FmtItem::Exponent:
+            writeInt();
+            out += expText;
+            break;
+        }
+    }
+    writeInt();
+    return out;
+}
+
+// Returns false when the value needs the general format instead.
+bool FormatSection(const FmtSection &s, Extended value, bool writeMinus, QString &out, bool &isZero)
+{
+    const Extended mag = std::fabs(value);
+    if (s.scientific) {
+        int places = s.intPlaces + s.decPlaces;
+        if (places < 1)
+            places = 1;
+        const TFloatRec r = FloatToDecimal(mag, places > 18 ? 18 : places);
+        isZero = r.Digits.empty();
+        const QString digits = Ascii(r.Digits);
+        const int k = s.intPlaces;
+        QString intPart;
+        QString frac;
+        int exp = 0;
+        if (isZero) {
+            intPart = k > 0 ? QStringLiteral("0") : QString();
+        } else {
+            intPart = digits.left(k);
+            if (intPart.size() < k)
+                intPart += QString(k - intPart.size(), u'0');
+            frac = digits.mid(k).left(s.decPlaces);
+            exp = r.Exponent - k;
+        }
+        if (s.thousands)
+            intPart = Group(intPart);
+        if (frac.size() < s.minDec)
+            frac += QString(s.minDec - frac.size(), u'0');
+        QString expText;
+        for (const FmtItem &it : s.items) {
+            if (it.kind == FmtItem::Exponent) {
+                expText = it.text;
+                if (exp < 0)
+                    expText += u'-';
+                else if (it.expPlus)
+                    expText += u'+';
+                QString n = QString::number(exp < 0 ? -exp : exp);
+                const int want = it.expDigits > 4 ? 4 : it.expDigits;
+                if (n.size() < want)
+                    n = QString(want - n.size(), u'0') + n;
+                expText += n;
+            }
+        }
+        out = Assemble(s, writeMinus && !isZero, intPart, frac, expText);
+        return true;
+    }
+
+    const TFloatRec r = FloatToDecimal(mag, 18, s.decPlaces);
+    if (r.Exponent > 18)
+        return false;
+    isZero = r.Digits.empty();
+    const QString digits = Ascii(r.Digits);
+    const int e = r.Exponent;
+    QString intPart;
+    QString frac;
+    if (!isZero) {
+        if (e > 0) {
+            intPart = digits.left(e);
+            if (intPart.size() < e)
+                intPart += QString(e - intPart.size(), u'0');
+            frac = digits.mid(e);
+        } else {
+            frac = QString(-e, u'0') + digits;
+        }
+    }
+    if (intPart.size() < s.minInt)
+        intPart = QString(s.minInt - intPart.size(), u'0') + intPart;
+    if (s.thousands)
+        intPart = Group(intPart);
+    if (frac.size() < s.minDec)
+        frac += QString(s.minDec - frac.size(), u'0');
+    out = Assemble(s, writeMinus && !isZero, intPart, frac, QString());
+    return true;
+}
+
+} // namespace
+
+QString FormatFloat(const QString &format, Extended value)
+{
+    if (format.isEmpty() || !std::isfinite(value))
+        return FloatToStr(value);
+    const QStringList sections = SplitSections(format);
+    int index = 0;
+    if (value < 0 && sections.size() > 1 && !sections.at(1).isEmpty())
+        index = 1;
+    else if (value == 0 && sections.size() > 2 && !sections.at(2).isEmpty())
+        index = 2;
+    QString out;
+    bool isZero = false;
+    if (!FormatSection(ParseSection(sections.at(index)), value, index == 0 && value < 0, out, isZero))
+        return FloatToStr(value);
+    if (isZero && index != 2 && sections.size() > 2 && !sections.at(2).isEmpty()) {
+        bool dummy = false;
+        FormatSection(ParseSection(sections.at(2)), 0, false, out, dummy);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- integers
+
+bool TryStrToInt64(const QString &s, qint64 &value)
+{
+    qsizetype i = 0;
+    const qsizetype len = s.size();
+    while (i < len && s.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
+        negative = s.at(i) == u'-';
+        ++i;
+    }
+    if (i == len)
+        return false;
+    // Accumulate as a negative number so that the lowest value fits.
+    qint64 acc = 0;
+    const qint64 lowest = std::numeric_limits<qint64>::min();
+    for (; i < len; ++i) {
+        const QChar c = s.at(i);
+        if (c < u'0' || c > u'9')
+            return false;
+        const int d = c.unicode() - u'0';
+        if (acc < (lowest + d) / 10)
+            return false;
+        acc = acc * 10 - d;
+    }
+    if (!negative) {
+        if (acc == lowest)
+            return false;
+        acc = -acc;
+    }
+    value = acc;
+    return true;
+}
+
+qint64 StrToInt64(const QString &s)
+{
+    qint64 v = 0;
+    if (!TryStrToInt64(s, v))
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
+    return v;
+}
+
+bool TryStrToInt(const QString &s, int &value)
+{
+    qint64 v = 0;
+    if (!TryStrToInt64(s, v) || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
+    value = int(v);
+    return true;
+}
+
+int StrToInt(const QString &s)
+{
+    int v = 0;
+    if (!TryStrToInt(s, v))
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
+    return v;
+}
+
+QString IntToStr(qint64 value)
+{
+    return QString::number(value);
+}
+
+// ------------------------------------------------------------------ strings
+
+QString Trim(const QString &s)
+{
+    qsizetype a = 0;
+    qsizetype b = s.size();
+    while (a < b && s.at(a).unicode() <= 32)
+        ++a;
+    while (b > a && s.at(b - 1).unicode() <= 32)
+        --b;
+    return s.mid(a, b - a);
+}
+
+QString TrimLeft(const QString &s)
+{
+    qsizetype a = 0;
+    while (a < s.size() && s.at(a).unicode() <= 32)
+        ++a;
+    return s.mid(a);
+}
+
+QString TrimRight(const QString &s)
+{
+    qsizetype b = s.size();
+    while (b > 0 && s.at(b - 1).unicode() <= 32)
+        --b;
+    return s.left(b);
+}

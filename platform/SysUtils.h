@@ -53,14 +53,36 @@ class EIniFileException : public Exception { using Exception::Exception; };     
 
 // The one process-wide run-time decimal separator that every number text uses.
 extern QChar DecimalSeparator;
+// The digit-group character that a "," in a FormatFloat pattern writes.
+extern QChar ThousandSeparator;
 // The system's own separator (from the system locale), read once.
 QChar SystemDecimalSeparator();
 
 // ------------------------------------------------------------ number <-> text
 
+// A value as decimal digits: Value = 0.Digits x 10^Exponent. Digits holds
+// ASCII digits without trailing zeros and is empty for zero (Exponent 0).
+struct TFloatRec
+{
+    enum Kind { Finite, Infinite, NaN };
+    Kind Special = Finite;
+    bool Negative = false;
+    int Exponent = 0;
+    std::string Digits;
+};
+
+// The value's digits rounded half away from zero to Precision (1..18)
+// significant digits and, when Decimals is below 9999, to at most Decimals
+// digits after the decimal point. The 18 digits rounded from are the long
+// double's own (exact binary-to-decimal), so a value is never read through
+// double. A value that rounds to nothing has empty Digits.
+TFloatRec FloatToDecimal(Extended value, int precision, int decimals = 9999);
+
 // Optional sign, digits with at most one run-time separator, optional
 // exponent "E"/"e" with optional sign; surrounding blanks are allowed.
-// Rejects "", "2e", "1.2.3", the other separator, "INF", "NAN".
+// Rejects "", "2e", "1.2.3", the other separator, "INF", "NAN", hex. A
+// value beyond the Extended range (1e5000) is rejected as well; one below
+// the smallest denormal reads as 0. Independent of the process locale.
 bool TryStrToFloat(const QString &s, Extended &value);
 // As TryStrToFloat; raises EConvertError "'%s' is not a valid floating point value".
 Extended StrToFloat(const QString &s);
@@ -68,23 +90,33 @@ Extended StrToFloat(const QString &s);
 // The general float format with 15 significant digits: fixed notation while
 // the decimal point position lies in -3..15 ("100000000000000", "0.0001"),
 // otherwise scientific ("1E15", "1E-5", "-1.5E-20": no "+", no leading zeros).
+// Infinities are "INF" / "-INF", not-a-number "NAN" (none of them reads
+// back as a number); negative zero is "0".
 QString FloatToStr(Extended value);
 // The general format with a chosen precision (FloatToStr is Precision 15).
 QString FloatToStrGeneral(Extended value, int precision);
 
 // Pattern formatting with "0", "#", "." and "E-"/"E+" exponent sections
 // (also "," grouping and literal text), from 18 significant digits, rounding
-// half away from zero, never "-0".
+// half away from zero, never "-0". Up to three sections "pos;neg;zero"; a
+// quoted '...' or "..." is literal. Without an exponent, a value whose
+// integer part needs more than 18 digits (from 1E18), an infinity or NaN is
+// written in the general format instead. The separator is written only when
+// fraction digits follow it ("0." gives "3" for 2.5). Literal text between
+// digit placeholders is written before the integer digits.
 QString FormatFloat(const QString &format, Extended value);
 
-// Decimal integers: optional blanks, optional "+" or "-", digits; a value
-// out of range raises EConvertError ("'%s' is not a valid integer value").
+// Decimal integers: optional leading blanks, optional "+" or "-", digits
+// and nothing after them; a value out of range raises EConvertError
+// ("'%s' is not a valid integer value"). No hexadecimal forms.
 bool TryStrToInt64(const QString &s, qint64 &value);
 qint64 StrToInt64(const QString &s);
 bool TryStrToInt(const QString &s, int &value);
 int StrToInt(const QString &s);
 QString IntToStr(qint64 value);
 
-// ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
-// characters up to blank (code 32) at both ends.
+// Trim drops characters up to blank (code 32) at both ends, as the
+// platform's Trim. (ASCII-only letter case lives with the units that need it.)
 QString Trim(const QString &s);
+QString TrimLeft(const QString &s);
+QString TrimRight(const QString &s);

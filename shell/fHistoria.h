@@ -58,6 +58,26 @@ public:
     int ItemIndex() const;          // -1 when no line is selected
     void SetItemIndex(int Index);   // -1 clears the selection
 
+    // The controls, for the Back key and for tests.
+    QListWidget *historyLb() const;
+
+    // Save dialog texts: title, proposed file name and the filter written as
+    // "description|pattern".
+    QString SaveDialogTitle;
+    QString SaveDialogFileName;
+    QString SaveDialogFilter;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
+    void historyLbClick();
+    void BtnPouzitClick();
+    void BtnKopirovatClick();
+    void BtnZmazatClick();
+    void BtnUlozitClick();
+    void Edit1Click();
+
     Ui::ThistoriaFrm *ui;
 };

@@ -207,19 +207,21 @@ QString BuildQueryString(bool WithUid)
 }
 
 namespace {
-// The canonical path of a file inside the program folder, empty otherwise.
+// The canonical path of an existing file or folder inside the program
+// folder (the folder itself included), empty otherwise. Links are followed
+// first, so a link cannot lead outside.
 QString ProgramFilePath(const QString &Path)
 {
     if (Path.isEmpty())
         return QString();
     const QFileInfo file(QDir::cleanPath(Path));
-    if (!file.isAbsolute() || !file.isFile())
+    if (!file.isAbsolute() || !file.exists())
         return QString();
     const QString canonical = file.canonicalFilePath();
     const QString folder = QFileInfo(ProgramDir()).canonicalFilePath();
     if (canonical.isEmpty() || folder.isEmpty())
         return QString();
-    if (!canonical.startsWith(folder + QLatin1Char('/')))
+    if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
         return QString();
     return canonical;
 }
@@ -379,34 +381,39 @@ std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage 
 TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
 namespace {
-template <class Deliver>
-bool Guarded(Deliver &&deliver)
+void ShowEscaped(const QString &text)
 {
-    QString text;
-    try {
-        return deliver();
-    } catch (const Exception &e) {
-        text = e.Message();
-    } catch (const std::exception &e) {
-        text = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        text = QStringLiteral("Unknown exception");
-    }
-    // A second failure while the first is being shown is only swallowed.
-    static thread_local bool showing = false;
     const QCoreApplication *app = QCoreApplication::instance();
     if (app && QThread::currentThread() != app->thread()) {
         // No message box away from the interface thread.
         qWarning("%s", qPrintable(text));
-        return false;
+        return;
     }
-    if (!showing && TTandorelApplication::ShowExceptionMessage) {
-        showing = true;
-        try {
-            TTandorelApplication::ShowExceptionMessage(text);
-        } catch (...) {
-        }
-        showing = false;
+    // A failure while an earlier one is being shown is only logged.
+    static bool showing = false;
+    if (showing || !TTandorelApplication::ShowExceptionMessage) {
+        qWarning("%s", qPrintable(text));
+        return;
+    }
+    showing = true;
+    try {
+        TTandorelApplication::ShowExceptionMessage(text);
+    } catch (...) {
+    }
+    showing = false;
+}
+
+template <class Deliver>
+bool Guarded(Deliver &&deliver)
+{
+    try {
+        return deliver();
+    } catch (const Exception &e) {
+        ShowEscaped(e.Message());
+    } catch (const std::exception &e) {
+        ShowEscaped(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowEscaped(QStringLiteral("Unknown exception"));
     }
     return false;
 }

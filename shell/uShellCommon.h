@@ -80,7 +80,8 @@ QDateTime UtcNow();
 QString BuildQueryString(bool WithUid);
 
 // Whether OpenURL would open Address: http, https and mailto addresses, and
-// files inside the program folder (a path or a file: address); nothing else.
+// existing files and folders inside the program folder (an absolute path,
+// "\\" or "/" separated, or a file: address); nothing else.
 bool IsOpenableAddress(const QString &Address);
 // Opens Address in the user's browser, mail program or file viewer; an
 // address that IsOpenableAddress refuses is not opened. True when handed on.

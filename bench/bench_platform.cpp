@@ -1,0 +1,64 @@
+// Number text and INI look-ups sit under every evaluation step and every
+// translated caption; these measure them on their own.
+#include "platform/IniFiles.h"
+#include "platform/SysUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+static void BM_FloatToStr(benchmark::State &state)
+{
+    Extended x = 1.0L / 3;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FloatToStr(x));
+        x += 1.25L;
+    }
+}
+BENCHMARK(BM_FloatToStr);
+
+static void BM_StrToFloat(benchmark::State &state)
+{
+    const QString text = QStringLiteral("-1.23456789012345E-20");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(StrToFloat(text));
+}
+BENCHMARK(BM_StrToFloat);
+
+static void BM_FormatFloatFunctionResult(benchmark::State &state)
+{
+    Extended x = 0.7071067811865475244L;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FormatFloat(QStringLiteral("0.#################"), x));
+        x += 0.5L;
+    }
+}
+BENCHMARK(BM_FormatFloatFunctionResult);
+
+static void BM_IniReadString(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/lang.txt";
+    QFile f(name);
+    f.open(QIODevice::WriteOnly);
+    for (int s = 0; s < 20; ++s) {
+        f.write("[Section" + QByteArray::number(s) + "]\r\n");
+        for (int k = 0; k < 50; ++k)
+            f.write("Key" + QByteArray::number(k) + "=Some translated text " + QByteArray::number(k) + "\r\n");
+    }
+    f.close();
+    // Age the file so that its parsed form may be kept.
+    f.open(QIODevice::ReadWrite);
+    f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    f.close();
+    const TIniFile ini(name);
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("section7"), QStringLiteral("key%1").arg(i % 50), QString()));
+        ++i;
+    }
+}
+BENCHMARK(BM_IniReadString);
+
+BENCHMARK_MAIN();

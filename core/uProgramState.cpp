@@ -1,0 +1,145 @@
+#include "core/uProgramState.h"
+
+#include "platform/IniFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace {
+
+KProgramState *Instances[2] = {nullptr, nullptr};
+
+const QString Section = QStringLiteral("ProgramState");
+
+// Runs the writes on a copy of the file and puts the copy in place with one
+// rename, so a failure part-way leaves the old file whole.
+template <typename Writes>
+void WriteIniAtomically(const QString &fileName, Writes &&writes)
+{
+    const QString failure = QStringLiteral("Unable to write to %1").arg(fileName);
+    const QFileInfo target(fileName);
+    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!copy.open())
+        throw EIniFileException(failure);
+    if (target.exists()) {
+        QFile old(fileName);
+        if (!old.open(QIODevice::ReadOnly) || copy.write(old.readAll()) < 0)
+            throw EIniFileException(failure);
+        copy.setPermissions(old.permissions());
+    } else {
+        copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                            | QFileDevice::ReadOther);
+    }
+    if (!copy.flush())
+        throw EIniFileException(failure);
+    copy.close();
+    {
+        TIniFile ini(copy.fileName());
+        writes(ini);
+    }
+    if (std::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
+        throw EIniFileException(failure);
+    copy.setAutoRemove(false);
+}
+
+} // namespace
+
+KProgramState::KProgramState()
+{
+    SetDefaults();
+}
+
+KProgramState *KProgramState::GetInstance(quint8 Index)
+{
+    if (Index > 1)
+        return nullptr;
+    if (!Instances[Index])
+        Instances[Index] = new KProgramState();
+    return Instances[Index];
+}
+
+void KProgramState::FreeInstances()
+{
+    for (KProgramState *&p : Instances) {
+        if (p)
+            p->DestroyInstance();
+        p = nullptr;
+    }
+}
+
+void KProgramState::SetDefaults()
+{
+    JustCalculated = false;
+    NumberSet = 0;
+    ModuloBase = 5;
+    AngleMode = 0;
+    NumeralSystem = 2;
+    Ans.clear();
+    LastExpression.clear();
+    Hyp = false;
+    Fractions = false;
+    Decimals = 6;
+}
+
+void KProgramState::Assign(quint8 FromIndex)
+{
+    const KProgramState *from = GetInstance(FromIndex);
+    if (!from || from == this)
+        return;
+    JustCalculated = from->JustCalculated;
+    NumberSet = from->NumberSet;
+    ModuloBase = from->ModuloBase;
+    AngleMode = from->AngleMode;
+    NumeralSystem = from->NumeralSystem;
+    Ans = from->Ans;
+    LastExpression = from->LastExpression;
+    Hyp = from->Hyp;
+    Fractions = from->Fractions;
+    Decimals = from->Decimals;
+}
+
+int KProgramState::GetRadix() const
+{
+    switch (NumeralSystem) {
+    case 0: return 2;
+    case 1: return 8;
+    case 3: return 16;
+    default: return 10;
+    }
+}
+
+void KProgramState::LoadFromFile(const QString &FileName)
+{
+    // The INI reader gives the default for a missing or unreadable file or
+    // key, and every default is the field's current value.
+    const TIniFile ini(FileName);
+    const auto read = [&](const char *key, quint8 current, int high) -> quint8 {
+        const int v = ini.ReadInteger(Section, QString::fromLatin1(key), current);
+        return (v >= 0 && v <= high) ? quint8(v) : current;
+    };
+    NumberSet = read("NumberSet", NumberSet, 2);
+    AngleMode = read("AngleMode", AngleMode, 2);
+    NumeralSystem = read("NumeralSystem", NumeralSystem, 3);
+    // A modulus or a number of decimals beyond 0..255 cannot be held, so it
+    // is ignored like every other value out of range.
+    ModuloBase = read("ModuloBase", ModuloBase, 255);
+    Hyp = ini.ReadBool(Section, QStringLiteral("Hyp"), Hyp);
+    Fractions = ini.ReadBool(Section, QStringLiteral("Fractions"), Fractions);
+    Decimals = read("Decimals", Decimals, 255);
+}
+
+void KProgramState::SaveToFile(const QString &FileName) const
+{
+    WriteIniAtomically(FileName, [this](TIniFile &ini) {
+        ini.WriteInteger(Section, QStringLiteral("NumberSet"), NumberSet);
+        ini.WriteInteger(Section, QStringLiteral("ModuloBase"), ModuloBase);
+        ini.WriteInteger(Section, QStringLiteral("AngleMode"), AngleMode);
+        ini.WriteInteger(Section, QStringLiteral("NumeralSystem"), NumeralSystem);
+        ini.WriteBool(Section, QStringLiteral("Hyp"), Hyp);
+        ini.WriteBool(Section, QStringLiteral("Fractions"), Fractions);
+        ini.WriteInteger(Section, QStringLiteral("Decimals"), Decimals);
+    });
+}

@@ -1,0 +1,82 @@
+#include "core/uVariableManager.h"
+
+namespace {
+TVariableManager *TheInstance = nullptr;
+}
+
+TVariableManager *TVariableManager::Instance()
+{
+    if (!TheInstance)
+        TheInstance = new TVariableManager();
+    return TheInstance;
+}
+
+void TVariableManager::FreeInstance()
+{
+    if (TheInstance)
+        TheInstance->DestroyInstance();
+    TheInstance = nullptr;
+}
+
+int TVariableManager::Count() const
+{
+    return Variables.Count();
+}
+
+bool TVariableManager::Exists(const QString &Name) const
+{
+    return Variables.IndexOfName(Name) >= 0;
+}
+
+QString TVariableManager::GetValue(const QString &Name) const
+{
+    return Variables.Values(Name);
+}
+
+void TVariableManager::SetValue(const QString &Name, const QString &Value)
+{
+    if (Name.isEmpty())
+        return;
+    if (Exists(Name)) {
+        // An empty value would delete the line: a known variable keeps its value.
+        if (!Value.isEmpty())
+            Variables.SetValues(Name, Value);
+    } else {
+        Variables.Add(Name + QLatin1Char('=') + Value);
+    }
+}
+
+void TVariableManager::Merge(const TStringList &Lines)
+{
+    for (int i = 0; i < Lines.Count(); ++i) {
+        const QString name = Lines.Names(i);
+        if (!name.isEmpty() && Exists(name))
+            Variables.SetValues(name, Lines.ValueFromIndex(i));
+        else
+            Variables.Add(Lines.Strings(i));
+    }
+}
+
+void TVariableManager::Clear()
+{
+    Variables.Clear();
+}
+
+void TVariableManager::CopyTo(TStringList &Lines) const
+{
+    Lines.Clear();
+    Lines.AddStrings(Variables);
+}
+
+void TVariableManager::LoadFromFile(const QString &FileName)
+{
+    // Read into a separate list first so that a failed read keeps the variables.
+    TStringList loaded;
+    loaded.LoadFromFile(FileName);
+    Variables.Assign(loaded);
+}
+
+void TVariableManager::SaveToFile(const QString &FileName) const
+{
+    Variables.SaveToFile(FileName);
+}

@@ -1,0 +1,129 @@
+#include "shell/CheckPrevious.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
+
+#include <memory>
+#include <vector>
+
+QString MappingName;
+bool InstanceRegistered = false;
+
+namespace {
+
+QString PathOverride;
+std::unique_ptr<QLockFile> Slot;
+QLocalServer *Server = nullptr;
+std::function<void()> OnActivate;
+
+const QByteArray ActivateRequest("activate\n");
+
+QString BaseName() { return InstanceServerName(PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride); }
+
+QString SlotFile(int index)
+{
+    return QDir::tempPath() + u'/' + BaseName() + QStringLiteral(".slot") + QString::number(index) + QStringLiteral(".lock");
+}
+
+void StartListening()
+{
+    const QString name = BaseName();
+    // A socket left by a copy that died, or by an earlier registered copy
+    // when more copies are allowed: the newest copy takes the name over.
+    QLocalServer::removeServer(name);
+    Server = new QLocalServer(QCoreApplication::instance());
+    Server->setSocketOptions(QLocalServer::UserAccessOption);
+    QObject::connect(Server, &QLocalServer::newConnection, Server, [] {
+        while (QLocalSocket *client = Server->nextPendingConnection()) {
+            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            QObject::connect(client, &QLocalSocket::readyRead, client, [client] {
+                if (client->readAll().contains(ActivateRequest) && OnActivate)
+                    OnActivate();
+            });
+        }
+    });
+    Server->listen(name);
+}
+
+// Asks the registered copy to raise its window. It may just be starting up
+// (it holds its place but does not listen yet), so connecting is retried for
+// a short while.
+bool AskRunningCopy()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 3000) {
+        QLocalSocket socket;
+        socket.connectToServer(BaseName());
+        if (socket.waitForConnected(500)) {
+            socket.write(ActivateRequest);
+            const bool sent = socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            if (socket.state() != QLocalSocket::UnconnectedState)
+                socket.waitForDisconnected(500);
+            return sent;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+QString InstanceServerName(const QString &ExecutablePath)
+{
+    QString name = ExecutablePath;
+    name.remove(u'/');
+    // Socket and lock names have length limits, so the path is hashed.
+    const QByteArray hash = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return QStringLiteral("tandorel-") + QString::fromLatin1(hash);
+}
+
+void SetInstancePathForTests(const QString &Path) { PathOverride = Path; }
+
+bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances)
+{
+    const QString path = PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride;
+    MappingName = path;
+    MappingName.remove(u'/');
+
+    for (int i = 0; i < MaxInstances; ++i) {
+        auto lock = std::make_unique<QLockFile>(SlotFile(i));
+        // A lock whose owner no longer runs is stale and is taken over at once.
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            Slot = std::move(lock);
+            InstanceRegistered = true;
+            OnActivate = std::move(Activate);
+            StartListening();
+            return false;
+        }
+    }
+    // Every place is taken: this copy ends whether or not the running one
+    // could be reached.
+    InstanceRegistered = false;
+    AskRunningCopy();
+    return true;
+}
+
+void ReleasePreviousInstance()
+{
+    if (Server) {
+        Server->close();
+        delete Server;
+        Server = nullptr;
+    }
+    if (Slot) {
+        Slot->unlock();
+        Slot.reset();
+    }
+    OnActivate = nullptr;
+    InstanceRegistered = false;
+    MappingName.clear();
+}

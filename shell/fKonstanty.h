@@ -1,0 +1,67 @@
+#pragma once
+// The constants window: the program's table of user constants, written in
+// expressions with a leading "$" ("$pi"). The controller checks every "$"
+// name against this list and the expression preprocessing substitutes the
+// values (the window is the TConstantItems that ConstantItems points at).
+//
+// "const.dat" in the program folder holds one constant per line:
+// ID "#" description "#" value "#" unit (CR LF line ends, no header). The list
+// is read whenever the window reads its texts with a language file loaded,
+// and written only when the user closes the window after a change.
+#include "core/uCommon.h"
+#include "shell/uTandorelForm.h"
+
+#include <QString>
+
+class QTreeWidget;
+namespace Ui { class TkonstantyFrm; }
+
+// Set by every change of the list (add, modify, remove); never reset.
+extern bool ConstantsChanged;
+
+class TkonstantyFrm : public KTandorelForm, public TConstantItems
+{
+public:
+    explicit TkonstantyFrm(QWidget *parent = nullptr);
+    ~TkonstantyFrm() override;
+
+    // Empties the list, reads program folder + ConstantFile when it exists
+    // (values take the current decimal separator), then appends "$pi" and
+    // "$e" when no item has that exact ID.
+    void NacitajKonstanty();
+    // Writes program folder + ConstantFile (one line per item, replaced
+    // atomically) when the list is not empty and ConstantsChanged is set.
+    // Raises EFCreateError when the file cannot be written.
+    void UlozKonstanty();
+
+    void TranslateTexts() override;
+
+    // TConstantItems: the items' IDs and values in list order.
+    int Count() const override;
+    QString Identifier(int Index) const override;
+    QString Value(int Index) const override;
+
+    // The list view (columns ID, description, value, unit), for tests.
+    QTreeWidget *ListView1() const;
+
+    QString ConstantFile;
+    QString msgDeletingConstant;
+    QString msgReallyDelete;
+    QString msgRewritingConstant;
+    QString msgReallyRewrite;
+    QString msgLudolphsNumber;
+    QString msgEulerNumber;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void SetDefaultTexts();
+    void AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit);
+    void BtnPouzitClick();
+    void BtnNovaClick();
+    void BtnOdstranitClick();
+
+    Ui::TkonstantyFrm *ui;
+};

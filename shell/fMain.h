@@ -1,0 +1,202 @@
+#pragma once
+// The calculator's main window: the one-line input with the bracket-pair
+// highlight, the result display with the error label and the change
+// warning, the memory display, the keypad and mode buttons, the menus and
+// the status bar. The controller and the registry reach it only through
+// ITandorelMainForm.
+#include "shell/uTandorelMainForm.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QMenu;
+class QTextEdit;
+class QToolButton;
+class TPrvocisla;
+
+namespace Ui {
+class TMainFrm;
+}
+
+// An up-down control: two arrow buttons stepping a position between Min and
+// Max.
+class TUpDown : public QWidget
+{
+public:
+    explicit TUpDown(QWidget *parent = nullptr);
+
+    int Min = 0;
+    int Max = 100;
+    int Increment = 1;
+
+    int Position() const { return m_position; }
+    void SetPosition(int Value);
+    // Direction +1 (up) or -1 (down); what the arrow buttons do.
+    void Step(int Direction);
+
+    QToolButton *UpButton() const { return m_up; }
+    QToolButton *DownButton() const { return m_down; }
+
+    // OnChanging may refuse the step (AllowChange := false) and set the
+    // position itself; OnClick follows an accepted step.
+    std::function<void(int NewPosition, int Direction, bool &AllowChange)> OnChanging;
+    std::function<void(int Direction)> OnClick;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int m_position = 0;
+    QToolButton *m_up;
+    QToolButton *m_down;
+};
+
+class TMainFrm;
+
+// Translates the hints of the main window's controls in a worker thread; the
+// controls are read and written only on the main thread.
+class TVlaknoPrekladaniaHintov : public QThread
+{
+public:
+    struct THintItem
+    {
+        QPointer<QWidget> Control;
+        QString Key;
+        QString Hint; // the English hint, read on the main thread
+    };
+    TVlaknoPrekladaniaHintov(TMainFrm *Form, QList<THintItem> Items);
+    void Stop() { m_stop = true; }
+
+protected:
+    void run() override;
+
+private:
+    // Writes a translated hint back, on the main thread.
+    void TranslateHint(const THintItem &Item, const QString &Translated);
+
+    QPointer<TMainFrm> m_form;
+    QList<THintItem> m_items;
+    std::atomic<bool> m_stop{false};
+};
+
+class TMainFrm : public QMainWindow, public ITandorelMainForm
+{
+public:
+    explicit TMainFrm(QWidget *parent = nullptr);
+    ~TMainFrm() override;
+
+    // ------------------------------------------------- ITandorelMainForm
+    int GetTop() override;
+    int GetLeft() override;
+    int GetHeight() override;
+    int GetWidth() override;
+    void DecimalSeparatorChanged() override;
+    void UpdateImaginaryUnitCaptions() override;
+    void ApplySettings() override;
+    void RestoreState() override;
+    void Show() override;
+    void SetCaption(const QString &Text) override;
+    void TranslateTexts() override;
+    void SetInput(const QString &Text) override;
+    QString GetInput() override;
+    void InsertText(const QString &Text) override;
+    void ShowResult(const QString &Text) override;
+    void ShowError(const QString &Text, int Start, int End) override;
+    void ClearError() override;
+    void SetBackEnabled(bool Enabled) override;
+    void SetDecimals(int N) override;
+    void SetAlwaysOnTop(bool OnTop) override;
+    void ShowUpdateAvailable() override;
+
+    // ------------------------------------------------------------ keypad
+    // The one insertion into the input: at the caret, replacing the
+    // selection, or continuing the last calculation (CanContinue) as the
+    // setting InsertAfterCalculation asks; IsPrefix puts Text before the
+    // continued part (functions, "1/").
+    void InsertIntoInput(const QString &Text, bool CanContinue, bool IsPrefix);
+    // Bold marks the innermost bracket pair around the caret; an open
+    // bracket without partner is bold red.
+    void ZvyrazniZatvorky(QTextEdit *Edit);
+    // Enables exactly the controls whose availability mask fits the number
+    // set and numeral system.
+    void UpdateButtonAvailability();
+    void UpdateAngleUnit();
+
+    // The online documentation address (a default on the maker's wiki host).
+    QString DocumentationPage;
+    // Steps the modulus from prime to prime.
+    TPrvocisla *Primes = nullptr;
+    QPointer<TVlaknoPrekladaniaHintov> HintThread;
+
+    // The hint keys of the controls, in translation order.
+    QList<TVlaknoPrekladaniaHintov::THintItem> HintItems() const;
+
+    // Event handlers, named after the control and the event.
+    void BtnRovnaSaClick();
+    void BtnCClick();
+    void BtnCEClick();
+    void BtnJednoZmazClick();
+    void BtnCiarkaClick();
+    void BtnMSClick();
+    void BtnMRClick();
+    void BtnANSClick();
+    void BtnAEClick();
+    void BtnSpatClick();
+    void BtnRanClick();
+    void BtnSinClick(QAbstractButton *Key);
+    void BtnVelkostClick();
+    void NahladVyrazuActExecute();
+    void UpDownModuloChanging(int NewPosition, int Direction, bool &AllowChange);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void vstupRdtChange();
+    bool vstupRdtKeyDown(QKeyEvent *event);
+    bool vstupRdtKeyPress(QKeyEvent *event);
+    void vstupRdtMouseUp();
+    void PopupMenu1Popup(const QPoint &pos);
+    void PopupMenu2Popup(const QPoint &pos);
+    void ZmenHint(QWidget *Control);
+    void ObnovHint();
+    void ConnectKeys();
+    void ConnectModes();
+    void ConnectMenus();
+    void NumberSetClick(int NumberSet);
+    void NumeralSystemClick(int System);
+    void UpdateBoldCaptions();
+    void SetModulusCaption(const QString &Text);
+    // The highlight for a caret one position left or right of where it is.
+    void HighlightAt(int Position);
+
+    Ui::TMainFrm *ui;
+    QButtonGroup *NumberSetGroup;
+    QButtonGroup *AngleGroup;
+    QButtonGroup *NumeralGroup;
+    QMenu *PopupMenu1;
+    QMenu *PopupMenu2;
+    // Texts kept in fields (captions that translation changes).
+    QString m_lastPlainText;
+};
+
+// The main window of the running program (set by the main block).
+extern TMainFrm *MainFrm;
+
+// Unit flags of the main window.
+extern bool BracketHighlightEnabled;
+extern bool InputChanging;
+extern bool ShiftHeld;
+extern bool ModulusChanging;

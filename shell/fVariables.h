@@ -1,0 +1,43 @@
+#pragma once
+// The variables window: the user variables as an editable grid of names and
+// values. The grid mirrors the variable manager while the window is active:
+// it is filled at every activation and stored back when the window is left,
+// when the grid loses the focus and before any calculation started from here.
+#include "shell/uTandorelForm.h"
+
+class QTableWidget;
+namespace Ui { class TVariablesFrm; }
+
+class TVariablesFrm : public KTandorelForm
+{
+public:
+    explicit TVariablesFrm(QWidget *parent = nullptr);
+    ~TVariablesFrm() override;
+
+    // Grid := the manager's lines (at least one row, empty, for typing).
+    void FillFromManager();
+    // The manager is emptied, then every grid row with a name is merged into
+    // it as "name=value" (a value still being typed counts).
+    void StoreToManager();
+
+    void TranslateTexts() override;
+
+    // The grid, for tests.
+    QTableWidget *variablesVle() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    friend class TVariableCellDelegate;
+    void Button3Click();
+    void GridEnter();
+    void refreshBtnClick();
+    void clearAllBtnClick();
+    bool GridHasFocus(QWidget *Widget) const;
+
+    Ui::TVariablesFrm *ui;
+    class TVariableCellDelegate *Delegate;
+    bool Filling = false;
+};

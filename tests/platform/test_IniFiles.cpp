@@ -1,0 +1,257 @@
+#include "platform/IniFiles.h"
+
+#include "tests/support/TempProgramDir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// File content as text, so that a failure shows a readable difference.
+std::string Bytes(const TempProgramDir &dir, const QString &name)
+{
+    return dir.read(name).toStdString();
+}
+
+const QByteArray Sample =
+    "; comment\r\n"
+    "top=before any section\r\n"
+    "[Common]\r\n"
+    "Close = Zavrie\xc5\xa5 \r\n"
+    "Quoted=\"  padded  \"\r\n"
+    "Half=\"open\r\n"
+    "Empty=\r\n"
+    "Dup=first\r\n"
+    "Dup=second\r\n"
+    "\tSpaces =   a b   \r\n"
+    "NoEquals\r\n"
+    ";Commented=x\r\n"
+    "Inner=a;b,c \\n\r\n"
+    "[common]\r\n"
+    "Late=hidden\r\n"
+    "[ Numbers ]\r\n"
+    "Int=42\r\n"
+    "Neg=-7\r\n"
+    "Plus=+3\r\n"
+    "Hex=0x1F\r\n"
+    "Dollar=$10\r\n"
+    "Damaged=12abc\r\n"
+    "Blank=\r\n"
+    "Big=99999999999\r\n"
+    "Float=1.5\r\n"
+    "Zero=0\r\n"
+    "Two=2\r\n"
+    "Text=true\r\n"
+    "QuotedInt=\"5\"\r\n";
+
+} // namespace
+
+TEST(IniFile, ReadsStringsAsThePrivateProfileFunctions)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", Sample);
+    const TIniFile ini(dir.file("a.ini"));
+    struct Case
+    {
+        const char *section, *key, *value;
+    };
+    const Case cases[] = {
+        {"common", "close", "Zavrie\xc5\xa5"}, // names ignore case, blanks dropped
+        {"COMMON", "Quoted", "  padded  "},   // one pair of quotes removed
+        {"Common", "Half", "\"open"},
+        {"Common", "Empty", ""},              // present and empty: not the default
+        {"Common", "Dup", "first"},
+        {"Common", "Spaces", "a b"},
+        {"Common", "Inner", "a;b,c \\n"},    // no comments, splitting or escapes in values
+        {"Common", "NoEquals", "<def>"},
+        {"Common", "Commented", "<def>"},
+        {"Common", "Late", "<def>"},          // a repeated section is not looked into
+        {"Common", "Missing", "<def>"},
+        {"Missing", "Close", "<def>"},
+        {"", "top", "<def>"},
+        {"Numbers", "Int", "42"},             // blanks around a section name
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ini.ReadString(QString::fromUtf8(c.section), QString::fromUtf8(c.key), "<def>"), QString::fromUtf8(c.value))
+            << c.section << "/" << c.key;
+    EXPECT_TRUE(ini.SectionExists("COMMON"));
+    EXPECT_FALSE(ini.SectionExists("Nope"));
+    EXPECT_TRUE(ini.ValueExists("common", "EMPTY"));
+    EXPECT_FALSE(ini.ValueExists("common", "late"));
+    QStringList list;
+    ini.ReadSections(list);
+    EXPECT_EQ(list, QStringList({"Common", "Numbers"}));
+    ini.ReadSection("common", list);
+    EXPECT_EQ(list, QStringList({"Close", "Quoted", "Half", "Empty", "Dup", "Dup", "Spaces", "Inner"}));
+}
+
+TEST(IniFile, ReadsIntegersAndBooleans)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", Sample);
+    const TIniFile ini(dir.file("a.ini"));
+    struct Case
+    {
+        const char *key;
+        int value;
+    };
+    // A value that is not wholly an integer is damage and gives the default.
+    const Case cases[] = {{"Int", 42},  {"Neg", -7},       {"Plus", 3},   {"Hex", 31},      {"Dollar", 16},
+                          {"Damaged", -1}, {"Blank", -1},  {"Big", -1},   {"Float", -1},    {"Missing", -1},
+                          {"Zero", 0},  {"Text", -1},      {"QuotedInt", 5}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ini.ReadInteger("numbers", c.key, -1), c.value) << c.key;
+    EXPECT_FALSE(ini.ReadBool("Numbers", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("Numbers", "Two", false)); // any non-zero integer
+    EXPECT_TRUE(ini.ReadBool("Numbers", "Neg", false));
+    EXPECT_TRUE(ini.ReadBool("Numbers", "Text", true));
+    EXPECT_FALSE(ini.ReadBool("Numbers", "Text", false));
+    EXPECT_FALSE(ini.ReadBool("Numbers", "Missing", false));
+}
+
+TEST(IniFile, CutsValuesAt2047Characters)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", "[S]\nLong=" + QByteArray(3000, 'x') + "\nQuoted=\"" + QByteArray(2100, 'y') + "\"\nExact=" +
+                           QByteArray(2047, 'z') + "\n");
+    const TIniFile ini(dir.file("a.ini"));
+    EXPECT_EQ(ini.ReadString("S", "Long", ""), QString(2047, u'x'));
+    EXPECT_EQ(ini.ReadString("S", "Quoted", ""), QString(2047, u'y'));
+    EXPECT_EQ(ini.ReadString("S", "Exact", ""), QString(2047, u'z'));
+}
+
+TEST(IniFile, WritesInPlaceKeepingForeignLines)
+{
+    TempProgramDir dir;
+    dir.write("s.ini",
+              "; settings\r\n"
+              "[MainForm]\r\n"
+              "Center=1\r\n"
+              "Top = 100\r\n"
+              "\r\n"
+              "[Settings]\r\n"
+              "; keep me\r\n"
+              "Lang=en\r\n");
+    TIniFile ini(dir.file("s.ini"));
+    ini.WriteInteger("mainform", "TOP", 5);      // replaced where it stands, spelling kept
+    ini.WriteInteger("MainForm", "Left", -7);    // new key at the end of its section
+    ini.WriteBool("Settings", "OnTop", true);
+    ini.WriteString("Memory", "Data", "2.5");    // new section at the end
+    ini.WriteBool("Settings", "Lang", false);
+    EXPECT_EQ(Bytes(dir, "s.ini"),
+              "; settings\r\n"
+              "[MainForm]\r\n"
+              "Center=1\r\n"
+              "Top = 5\r\n"
+              "Left=-7\r\n"
+              "\r\n"
+              "[Settings]\r\n"
+              "; keep me\r\n"
+              "Lang=0\r\n"
+              "OnTop=1\r\n"
+              "[Memory]\r\n"
+              "Data=2.5\r\n");
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 0), 5);
+    EXPECT_EQ(ini.ReadString("memory", "data", ""), "2.5");
+}
+
+TEST(IniFile, CreatesANewFileInWriteOrder)
+{
+    TempProgramDir dir;
+    TIniFile ini(dir.file("programState.ini"));
+    EXPECT_EQ(ini.ReadInteger("ProgramState", "NumberSet", 3), 3);
+    ini.WriteInteger("ProgramState", "NumberSet", 0);
+    ini.WriteInteger("ProgramState", "ModuloBase", 5);
+    ini.WriteBool("ProgramState", "Hyp", false);
+    EXPECT_EQ(Bytes(dir, "programState.ini"), "[ProgramState]\r\nNumberSet=0\r\nModuloBase=5\r\nHyp=0\r\n");
+}
+
+TEST(IniFile, KeepsLineEndsBomAndUndecodableBytes)
+{
+    TempProgramDir dir;
+    dir.write("lf.ini", "[A]\nk=v\n");
+    TIniFile lf(dir.file("lf.ini"));
+    lf.WriteString("A", "n", QString::fromUtf8("\xc4\x8d"));
+    EXPECT_EQ(Bytes(dir, "lf.ini"), "[A]\nk=v\nn=\xc4\x8d\n");
+
+    dir.write("bom.ini", "\xEF\xBB\xBF[A]\r\nk=\xc5\xa1\r\nraw=\xff\xfe\r\n");
+    TIniFile bom(dir.file("bom.ini"));
+    EXPECT_EQ(bom.ReadString("a", "k", ""), QString::fromUtf8("\xc5\xa1"));
+    EXPECT_EQ(bom.ReadString("a", "raw", ""), QString::fromLatin1("\xff\xfe"));
+    bom.WriteString("A", "k", "x");
+    EXPECT_EQ(Bytes(dir, "bom.ini"), "\xEF\xBB\xBF[A]\r\nk=x\r\nraw=\xff\xfe\r\n");
+
+    dir.write("cr.ini", "[A]\rk=1\r[B]\rk=2");
+    const TIniFile cr(dir.file("cr.ini"));
+    EXPECT_EQ(cr.ReadInteger("B", "k", 0), 2);
+}
+
+TEST(IniFile, LineBreaksInWrittenTextCannotAddLines)
+{
+    TempProgramDir dir;
+    TIniFile ini(dir.file("a.ini"));
+    ini.WriteString("S", "k", "one\r\n[Evil]\nx=1");
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "one  [Evil] x=1");
+    EXPECT_FALSE(ini.SectionExists("Evil"));
+}
+
+TEST(IniFile, DamagedOrUnreadableFilesReadAsEmpty)
+{
+    TempProgramDir dir;
+    dir.write("bin.ini", QByteArray("\0\x01[\xff\xfe]\0=\n\n=\n[\n]]]", 20));
+    const TIniFile bin(dir.file("bin.ini"));
+    EXPECT_EQ(bin.ReadString("x", "y", "d"), "d");
+    QStringList sections;
+    bin.ReadSections(sections);
+
+    QDir().mkpath(dir.file("folder.ini"));
+    TIniFile folder(dir.file("folder.ini"));
+    EXPECT_EQ(folder.ReadInteger("a", "b", 9), 9);
+    EXPECT_FALSE(folder.SectionExists("a"));
+    // A file that exists but cannot be read is never replaced.
+    EXPECT_THROW(folder.WriteInteger("a", "b", 1), EIniFileException);
+
+    const TIniFile missing(dir.file("none.ini"));
+    EXPECT_EQ(missing.ReadString("a", "b", "d"), "d");
+    EXPECT_FALSE(QFileInfo::exists(dir.file("none.ini")));
+}
+
+TEST(IniFile, WriteFailureIsReportedAndLeavesNoFile)
+{
+    TempProgramDir dir;
+    TIniFile ini(dir.file("no/such/dir/a.ini"));
+    try {
+        ini.WriteString("a", "b", "c");
+        FAIL();
+    } catch (const EIniFileException &e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + dir.file("no/such/dir/a.ini"));
+    }
+    EXPECT_FALSE(dir.exists("no/such/dir/a.ini"));
+}
+
+TEST(IniFile, SeesChangesMadeByOthers)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", "[A]\nk=1\n");
+    TIniFile reader(dir.file("a.ini"));
+    TIniFile writer(dir.file("a.ini"));
+    EXPECT_EQ(reader.ReadInteger("A", "k", 0), 1);
+    writer.WriteInteger("A", "k", 2);
+    EXPECT_EQ(reader.ReadInteger("A", "k", 0), 2);
+    dir.write("a.ini", "[A]\nk=3\n"); // same size, same moment, same inode
+    EXPECT_EQ(reader.ReadInteger("A", "k", 0), 3);
+}
+
+TEST(IniFile, DeletesKeysAndSections)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", "[A]\nk=1\nj=2\n[B]\nx=1\n[a]\nm=3\n");
+    TIniFile ini(dir.file("a.ini"));
+    ini.DeleteKey("a", "K");
+    EXPECT_EQ(Bytes(dir, "a.ini"), "[A]\nj=2\n[B]\nx=1\n[a]\nm=3\n");
+    ini.EraseSection("A");
+    EXPECT_EQ(Bytes(dir, "a.ini"), "[B]\nx=1\n");
+    QStringList values;
+    ini.ReadSectionValues("b", values);
+    EXPECT_EQ(values, QStringList({"x=1"}));
+}

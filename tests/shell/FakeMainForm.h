@@ -1,0 +1,48 @@
+#pragma once
+// A main window for the tool-window tests that records what the controller
+// and the tool windows ask of it.
+#include "shell/uTandorelMainForm.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class FakeMainForm : public ITandorelMainForm
+{
+public:
+    int GetTop() override { return 100; }
+    int GetLeft() override { return 100; }
+    int GetHeight() override { return 300; }
+    int GetWidth() override { return 400; }
+    void DecimalSeparatorChanged() override {}
+    void UpdateImaginaryUnitCaptions() override {}
+    void ApplySettings() override {}
+    void RestoreState() override {}
+    void Show() override {}
+    void SetCaption(const QString &) override {}
+    void TranslateTexts() override {}
+    void SetInput(const QString &Text) override { Input = Text; }
+    QString GetInput() override
+    {
+        if (OnGetInput)
+            OnGetInput();
+        return Input;
+    }
+    void InsertText(const QString &Text) override { Inserted << Text; }
+    void ShowResult(const QString &Text) override { Result = Text; }
+    void ShowError(const QString &Text, int, int) override { Error = Text; }
+    void ClearError() override { Error.clear(); }
+    void SetBackEnabled(bool Enabled) override { BackEnabled = Enabled; }
+    void SetDecimals(int) override {}
+    void SetAlwaysOnTop(bool) override {}
+    void ShowUpdateAvailable() override {}
+
+    QString Input;
+    QString Result;
+    QString Error;
+    QStringList Inserted;
+    bool BackEnabled = false;
+    // Runs whenever someone reads the input, e.g. when a calculation starts.
+    std::function<void()> OnGetInput;
+};
