@@ -10,7 +10,8 @@ bool ImaginaryUnitFirst = true;
 
 namespace {
 
-constexpr Extended DegreesPerRadian = 180.0L / Pi;
+constexpr Extended Pi80 = 3.141592653589793238462643383279502884L;
+constexpr Extended DegreesPerRadian = 180.0L / Pi80;
 
 // The number pattern of expression tokens: at most 16 decimals, no grouping.
 const QString TokenPattern = QStringLiteral("0.################");
@@ -73,7 +74,7 @@ void StrToComplex(const QString &S, TComplex &Z)
         else if (angle == u"-")
             angle = QStringLiteral("-1");
         const Extended r = modulus.isEmpty() ? Extended(1) : StrToFloat(modulus);
-        const Extended phi = FDiv(FMul(StrToFloat(angle), Pi), 180);
+        const Extended phi = FDiv(FMul(StrToFloat(angle), Pi80), 180);
         z.Re = FMul(FCos(phi), r);
         z.Im = FMul(FSin(phi), r);
         z.ExpForm = true;

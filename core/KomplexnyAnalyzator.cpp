@@ -8,6 +8,15 @@ bool ComplexFirstCall = true;
 
 namespace {
 
+// Letter case of expressions is ASCII only.
+QString AsciiLower(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
 bool IsOneOf(QChar c, QStringView set)
 {
     return !c.isNull() && set.contains(c);
@@ -237,7 +246,7 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         SubstituteConstants(t);
         BracketComplexLiterals(t);
         InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
-        t = LowerCase(t);
+        t = AsciiLower(t);
         ComplexFirstCall = false;
     }
 
@@ -351,7 +360,7 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
     // function fault below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    QString names = LowerCase(s) + u'+';
+    QString names = AsciiLower(s) + u'+';
     for (int n = 0; n < Names.Count(); ++n) {
         const QString &name = Names[n];
         if (name != u"abs") {

@@ -8,6 +8,15 @@ bool ModuloFirstCall = false;
 
 namespace {
 
+// Letter case of expressions is ASCII only.
+QString AsciiLower(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
 bool IsOneOf(QChar c, QStringView set)
 {
     return !c.isNull() && set.contains(c);
@@ -217,7 +226,7 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
     // function below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    const QString lower = LowerCase(s);
+    const QString lower = AsciiLower(s);
     for (int n = 0; n < Names.Count(); ++n) {
         const int p = pas::Pos(Names[n], lower);
         if (p > 0)

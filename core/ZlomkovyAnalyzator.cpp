@@ -8,6 +8,15 @@ bool FractionFirstCall = true;
 
 namespace {
 
+// Letter case of expressions is ASCII only.
+QString AsciiLower(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
 bool IsOneOf(QChar c, QStringView set)
 {
     return !c.isNull() && set.contains(c);
@@ -284,7 +293,7 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SubstituteConstants(s);
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
-        s = LowerCase(s);
+        s = AsciiLower(s);
         FractionFirstCall = false;
     }
 
