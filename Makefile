@@ -22,5 +22,17 @@ test: build
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# Open-ended fuzzing with libFuzzer (clang); FUZZ_TIME seconds per harness,
+# 1 s at most per input. New inputs collect in $(FUZZ_BUILD)/corpus.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 600
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDOREL_FUZZ=ON >/dev/null
+	@for h in fuzz/fuzz_*.cpp; do n=$$(basename $$h .cpp); \
+	  cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $$n -- --no-print-directory && \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$n && \
+	  $(FUZZ_BUILD)/fuzz/$$n -timeout=1 -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD)/corpus/$$n fuzz/corpus/$$n || exit 1; \
+	done
+
 clean:
 	@rm -rf $(BUILD)

@@ -52,7 +52,9 @@ const QString Memory = QStringLiteral("Memory");
 
 KProgramSettings::KProgramSettings()
 {
-    SystemDecimalSeparator = ::DecimalSeparator;
+    // The run-time separator does not start as the system's here, so the
+    // system's own is asked for directly.
+    SystemDecimalSeparator = ::SystemDecimalSeparator();
     SetDefaults();
     LanguageFile.clear();
 }

@@ -575,6 +575,24 @@ QString IntToStr(qint64 value)
 
 // ------------------------------------------------------------------ strings
 
+QString LowerCase(QStringView s)
+{
+    QString r = s.toString();
+    for (QChar &c : r)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return r;
+}
+
+QString UpperCase(QStringView s)
+{
+    QString r = s.toString();
+    for (QChar &c : r)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return r;
+}
+
 QString Trim(const QString &s)
 {
     qsizetype a = 0;

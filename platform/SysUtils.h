@@ -4,6 +4,7 @@
 // process-wide decimal separator, and conversions between numbers and text.
 // 80-bit values are long double and are never converted through double.
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 #include <exception>
@@ -115,8 +116,12 @@ bool TryStrToInt(const QString &s, int &value);
 int StrToInt(const QString &s);
 QString IntToStr(qint64 value);
 
-// Trim drops characters up to blank (code 32) at both ends, as the
-// platform's Trim. (ASCII-only letter case lives with the units that need it.)
+// ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
+// characters up to blank (code 32) at both ends.
+// (They take a view, so that a unit's own LowerCase(QString) is still the
+// better match for its calls and nothing becomes ambiguous.)
+QString LowerCase(QStringView s);
+QString UpperCase(QStringView s);
 QString Trim(const QString &s);
 QString TrimLeft(const QString &s);
 QString TrimRight(const QString &s);

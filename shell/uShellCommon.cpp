@@ -327,6 +327,15 @@ QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
             reply->abort();
         }
     };
+    // Qt's own buffer stays small too; what waits in it is read on each signal.
+    reply->setReadBufferSize(64 * 1024);
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (announced.isValid() && announced.toLongLong() > MaxBytes) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer timer;

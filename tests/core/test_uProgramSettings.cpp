@@ -11,8 +11,8 @@ inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.jo
 
 namespace {
 
-// Each test starts from a fresh settings object created while the run-time
-// separator is "#", so the system separator it keeps is recognisable.
+// Each test starts from a fresh settings object whose system separator is
+// "#", so that mode 0 is recognisable.
 class ProgramSettings : public ::testing::Test
 {
 protected:
@@ -20,8 +20,10 @@ protected:
     {
         saved = DecimalSeparator;
         KProgramSettings::FreeInstance();
-        DecimalSeparator = QChar(u'#');
+        DecimalSeparator = QChar(u'.');
         s = KProgramSettings::Instance();
+        EXPECT_EQ(s->SystemDecimalSeparator, SystemDecimalSeparator());
+        s->SystemDecimalSeparator = QChar(u'#');
     }
     void TearDown() override
     {
@@ -37,7 +39,6 @@ protected:
 
 TEST_F(ProgramSettings, DefaultsAndRestoringThem)
 {
-    EXPECT_EQ(s->SystemDecimalSeparator, QChar(u'#'));
     EXPECT_TRUE(s->Center);
     EXPECT_EQ(s->Top, 100);
     EXPECT_EQ(s->Left, 100);
@@ -143,7 +144,7 @@ TEST_F(ProgramSettings, FirstStartWithoutFile)
     s->Load(&ini);
     EXPECT_EQ(s->UID, QStringLiteral("none"));
     EXPECT_EQ(s->DecimalSeparator, 0);
-    EXPECT_EQ(DecimalSeparator, QChar(u'#'));
+    EXPECT_EQ(DecimalSeparator, QChar(u'#')); // mode 0 applied: the system's
     EXPECT_TRUE(s->Center);
     s->Load(nullptr);
     s->Save(nullptr);
@@ -215,4 +216,22 @@ TEST_F(ProgramSettings, UnwritableFileIsReported)
     TIniFile ini(dir.file("blocker/settings.ini"));
     EXPECT_THROW(s->Save(&ini), EIniFileException);
     EXPECT_EQ(dir.read("blocker"), QByteArray("x"));
+}
+
+TEST_F(ProgramSettings, UnreadableFileKeepsTheOptions)
+{
+    s->Center = false;
+    s->Top = 5;
+    s->LanguageFile = QStringLiteral("lang/sk.txt");
+    s->SetDecimalSeparator(2);
+    dir.write("settings.ini/inside", "x"); // a folder where the file should be
+    TIniFile ini(dir.file("settings.ini"));
+    s->Load(&ini);
+    EXPECT_FALSE(s->Center);
+    EXPECT_EQ(s->Top, 5);
+    EXPECT_EQ(s->LanguageFile, QStringLiteral("lang/sk.txt"));
+    EXPECT_EQ(s->DecimalSeparator, 2);
+    EXPECT_EQ(DecimalSeparator, QChar(u','));
+    EXPECT_THROW(s->Save(&ini), EIniFileException);
+    EXPECT_EQ(dir.read("settings.ini/inside"), QByteArray("x"));
 }

@@ -277,8 +277,10 @@ TEST(StrToInt64, Table)
     EXPECT_EQ(IntToStr(-9223372036854775807LL - 1), "-9223372036854775808");
 }
 
-TEST(Strings, TrimDropsControlCharacters)
+TEST(Strings, CaseMappingIsAsciiOnlyAndTrimDropsControlCharacters)
 {
+    EXPECT_EQ(LowerCase(QString::fromUtf8("ABC Čx")), QString::fromUtf8("abc Čx"));
+    EXPECT_EQ(UpperCase(QString::fromUtf8("abc čX")), QString::fromUtf8("ABC čX"));
     EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
     EXPECT_EQ(TrimLeft("  a "), "a ");
     EXPECT_EQ(TrimRight("  a "), "  a");

@@ -1,0 +1,1057 @@
+#include "core/Analyzator.h"
+
+#include "core/PrevodySustav.h"
+#include "core/uProgramState.h"
+#include "platform/FloatMath.h"
+#include "platform/PascalString.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+bool ExpressionValid = true;
+bool RealPreprocessed = false;
+
+namespace {
+
+constexpr Extended Pi = std::numbers::pi_v<Extended>;
+
+// ------------------------------------------------------------ text helpers
+
+// Letter case of expressions is ASCII only.
+QString LowerAscii(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return s;
+}
+
+QString UpperAscii(QString s)
+{
+    for (QChar &c : s)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return s;
+}
+
+// Replaces the first occurrence again and again, searching from the start
+// each time, until none is left; New is shorter than Old wherever it is used,
+// so this ends.
+void ReplaceEachFromStart(QString &s, QStringView oldText, QStringView newText)
+{
+    qsizetype p = s.indexOf(oldText);
+    while (p >= 0) {
+        s.replace(p, oldText.size(), newText.toString());
+        // Only a match that runs across the junction can be new.
+        p = s.indexOf(oldText, qMax<qsizetype>(0, p - oldText.size()));
+    }
+}
+
+// Deletes the first "[" and the first "]" of a token text.
+QString StripBrackets(const QString &token)
+{
+    QString t = token;
+    const qsizetype open = t.indexOf(u'[');
+    if (open >= 0)
+        t.remove(open, 1);
+    const qsizetype close = t.indexOf(u']');
+    if (close >= 0)
+        t.remove(close, 1);
+    return t;
+}
+
+void DeleteLeadingPlus(QString &s)
+{
+    if (s.startsWith(u'+'))
+        s.remove(0, 1);
+}
+
+void SetCode(TCalculationError &err, quint8 code)
+{
+    err.ErrorCode = code;
+    err.ErrorStart = 0;
+    err.ErrorEnd = 0;
+}
+
+bool IsLetter(QChar c)
+{
+    return pas::IsAsciiLetter(c);
+}
+
+// -------------------------------------------------- floating-point checks
+
+// Runs a computation with the status flags of the floating-point unit
+// cleared and raises what it flagged, the way the x87 unit traps: an invalid
+// operation first, then a division by zero, then an overflow. The flags that
+// were set before are restored afterwards, so the check can nest.
+class FloatFlagsScope
+{
+public:
+    FloatFlagsScope()
+    {
+        fegetexceptflag(&m_saved, FE_ALL_EXCEPT);
+        feclearexcept(FE_ALL_EXCEPT);
+    }
+    ~FloatFlagsScope() { fesetexceptflag(&m_saved, FE_ALL_EXCEPT); }
+    FloatFlagsScope(const FloatFlagsScope &) = delete;
+    FloatFlagsScope &operator=(const FloatFlagsScope &) = delete;
+
+private:
+    fexcept_t m_saved;
+};
+
+template <typename F>
+Extended Trapped(F &&f)
+{
+    int raised;
+    Extended result;
+    {
+        FloatFlagsScope scope;
+        volatile Extended r = f();
+        result = r;
+        raised = fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    }
+    if (raised & FE_INVALID)
+        throw EInvalidOp();
+    if (raised & FE_DIVBYZERO)
+        throw EZeroDivide();
+    if (raised & FE_OVERFLOW)
+        throw EOverflow();
+    return result;
+}
+
+// x^n by repeated squaring, n whole.
+Extended IntegerPower(Extended base, qint64 n)
+{
+    quint64 m = n < 0 ? quint64(-(n + 1)) + 1 : quint64(n);
+    Extended result = 1;
+    Extended x = base;
+    for (;;) {
+        if (m & 1)
+            result *= x;
+        m >>= 1;
+        if (m == 0)
+            break;
+        x *= x;
+    }
+    if (n < 0)
+        result = 1 / result;
+    return result;
+}
+
+// --------------------------------------------------------- number tokens
+
+bool ReadNumber(const QString &token, Extended &x)
+{
+    return TryStrToFloat(StripBrackets(token), x);
+}
+
+Extended ReadOperand(const QString &token)
+{
+    return StrToFloat(StripBrackets(token));
+}
+
+} // namespace
+
+// =================================================================== tokens
+
+QString NumberToToken(Extended x)
+{
+    return u'[' + FloatToStr(x) + u']';
+}
+
+QString FunctionResultToToken(Extended x)
+{
+    if (std::isinf(x) || std::isnan(x) || std::fabs(x) >= 1e18L)
+        return NumberToToken(x);
+    return u'[' + FormatFloat(QStringLiteral("0.#################"), x) + u']';
+}
+
+quint16 LastPos(const QString &sub, const QString &s)
+{
+    if (sub.isEmpty())
+        return 0;
+    const qsizetype p = s.lastIndexOf(sub);
+    return p < 0 ? 0 : RangeToUInt16(p + 1);
+}
+
+bool NotInsideToken(quint16 pos, const QString &s)
+{
+    if (pos > s.size())
+        return true;
+    for (int i = pos; i >= 1; --i) {
+        const QChar c = s.at(i - 1);
+        if (c == u']')
+            return true;
+        if (c == u'[')
+            return false;
+    }
+    return true;
+}
+
+void CollapseSigns(QString &s)
+{
+    static const QStringView patterns[] = {u"/+", u"*+", u"++", u"-+", u"nad+", u"div+", u"mod+"};
+    for (QStringView pat : patterns) {
+        qsizetype p = s.indexOf(pat);
+        while (p >= 0) {
+            s.remove(p + pat.size() - 1, 1);
+            p = s.indexOf(pat, qMax<qsizetype>(0, p - pat.size()));
+        }
+    }
+}
+
+void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd)
+{
+    if (oldText.isEmpty())
+        return;
+    const qsizetype p = fromEnd ? s.lastIndexOf(oldText) : s.indexOf(oldText);
+    // Inserting where nothing was found would add text on every call of a
+    // loop that waits for Old to disappear.
+    if (p < 0)
+        return;
+    s.replace(p, oldText.size(), newText);
+    CollapseSigns(s);
+    DeleteLeadingPlus(s);
+}
+
+void ExtractOperands(const QString &s, const QString &op, QString &left, bool fromEnd, QString &right)
+{
+    const int p = fromEnd ? int(LastPos(op, s)) : pas::Pos(op, s);
+    left.clear();
+    right.clear();
+    if (p > 1) {
+        int i = p - 1;
+        while (i >= 1) {
+            const QChar c = s.at(i - 1);
+            if (c == u'[' || i == 1) {
+                left = s.mid(i - 1, p - i);
+                break;
+            }
+            --i;
+        }
+    }
+    const int q = p + int(op.size()) - 1;
+    if (q < s.size()) {
+        const int close = pas::Pos(QChar(u']'), s, q + 1);
+        right = close == 0 ? s.mid(q) : s.mid(q, close - q);
+    }
+}
+
+void ParseOperands(const QString &left, const QString &right, Extended &a, TCalculationError &err, Extended &b)
+{
+    SetCode(err, 0);
+    const bool ok = ReadNumber(left, a) && ReadNumber(right, b);
+    if (!ok)
+        err.ErrorCode = 1;
+}
+
+void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Extended b)
+{
+    SetCode(err, 0);
+    if (op.unicode() < 33 || op.unicode() > 47)
+        return;
+    try {
+        switch (op.unicode()) {
+        case u'+':
+            r = FAdd(a, b);
+            break;
+        case u'-':
+            r = FSub(a, b);
+            break;
+        case u'*':
+            r = FMul(a, b);
+            break;
+        case u'/':
+            r = FDiv(a, b);
+            break;
+        case u'!':
+            if (a < 0) {
+                err.ErrorCode = 24;
+                ExpressionValid = false;
+                return;
+            }
+            if (a - std::nearbyint(a) == 0 && a <= 40) {
+                Extended product = 1;
+                for (int k = 2; k <= int(a); ++k)
+                    product *= k;
+                r = product;
+            } else {
+                r = Gamma(a + 1);
+            }
+            break;
+        default:
+            break;
+        }
+    } catch (const EOverflow &) {
+        err.ErrorCode = 20;
+        ExpressionValid = false;
+    } catch (const EZeroDivide &) {
+        err.ErrorCode = 25;
+        ExpressionValid = false;
+    } catch (const ERangeError &) {
+        err.ErrorCode = 20;
+        ExpressionValid = false;
+    } catch (const EInvalidOp &) {
+        err.ErrorCode = 25;
+        ExpressionValid = false;
+    }
+}
+
+void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err)
+{
+    while (s.contains(op)) {
+        QString left, right;
+        ExtractOperands(s, op, left, false, right);
+        const Extended a = ReadOperand(left);
+        const Extended b = ReadOperand(right);
+        if (HasFractionalPart(a) || HasFractionalPart(b)) {
+            SetCode(err, 27);
+            err.ErrorText = op;
+            return;
+        }
+        const qint64 x = Round(a);
+        const qint64 y = Round(b);
+        qint64 v;
+        if (op == u"xor")
+            v = x ^ y;
+        else if (op == u"and")
+            v = x & y;
+        else
+            v = x | y;
+        ReplaceOccurrence(s, left + op + right, NumberToToken(Extended(v)), false);
+    }
+}
+
+void EvaluateLogicalOperators(QString &s, TCalculationError &err)
+{
+    EvaluateLogicalOperator(QStringLiteral("xor"), s, err);
+    if (err.ErrorCode == 0)
+        EvaluateLogicalOperator(QStringLiteral("and"), s, err);
+    if (err.ErrorCode == 0)
+        EvaluateLogicalOperator(QStringLiteral("or"), s, err);
+}
+
+// ================================================================ evaluator
+
+// The passes below run in a fixed order, one kind of operator per pass,
+// which gives the operators their precedence: brackets; functions; %; ^
+// (right to left); !; nad; div and mod; xor; and; or; * and /; + and -.
+//
+// Faults that are passed to the caller as exceptions rather than codes: a
+// percent operand or an operand of nad, div, mod, xor, and, or that is no
+// number (EConvertError); div or mod by zero (EDivByZero); a div, mod or
+// logical operand beyond the 64-bit range (EInvalidOp); 0 raised to a
+// negative whole number (EZeroDivide); factorials of nad beyond the 80-bit
+// range (EOverflow); a value of "y" for logy that is no number
+// (EConvertError); a text too long for 16-bit positions (ERangeError).
+void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList &names, QString &value)
+{
+    if (!ExpressionValid)
+        return;
+    SetCode(err, 0);
+    QString s = expr;
+
+    if (!RealPreprocessed) {
+        s.remove(QChar(u' '));
+        s += QStringLiteral("+0");
+        SubstituteVariables(s);
+        SubstituteConstants(s);
+        BracketNumbers(s);
+        InsertImplicitMultiplication(s, TCharSet(u"+,-.") + TCharSet::Digits(),
+                                     TCharSet::Digits() + TCharSet::Letters());
+        RealPreprocessed = true;
+        s = LowerAscii(s);
+    }
+
+    // Brackets, innermost first, each by a nested evaluation.
+    for (;;) {
+        const qsizetype open = s.lastIndexOf(u'(');
+        if (open < 0)
+            break;
+        const qsizetype close = s.indexOf(u')', open + 1);
+        const QString inner = close < 0 ? QString() : s.mid(open + 1, close - open - 1);
+        if (inner.isEmpty()) {
+            // An empty or unclosed pair can never be reduced.
+            SetCode(err, 1);
+            value.clear();
+            return;
+        }
+        TCalculationError local;
+        QString r;
+        EvaluateReal(inner, local, names, r);
+        if (local.ErrorCode != 0) {
+            err = local;
+            value.clear();
+            return;
+        }
+        ReplaceOccurrence(s, u'(' + inner + u')', r, false);
+    }
+
+    if (!ExpressionValid)
+        return;
+    while (s.contains(QStringLiteral("--")))
+        ReplaceOccurrence(s, QStringLiteral("--"), QStringLiteral("+"), false);
+    if (s.isEmpty())
+        return;
+
+    // Functions: each takes the one token right after its name.
+    for (int n = 0; n < names.Count(); ++n) {
+        const QString &name = names[n];
+        for (;;) {
+            const int pos = pas::Pos(name, s);
+            if (pos == 0)
+                break;
+            const int p = pos + int(name.size());
+            QString left, right;
+            ExtractAdjacentTokens(s, p, left, right);
+            Extended x;
+            // The argument must be the token that follows the name;
+            // anything else could never be replaced.
+            if (pas::At(s, p) != u'[' || !right.endsWith(u']') || !ReadNumber(right, x)) {
+                SetCode(err, 1);
+                return;
+            }
+            TCalculationError local;
+            Extended r = 0;
+            ApplyFunction(name, r, local, x);
+            if (local.ErrorCode != 0) {
+                err = local;
+                return;
+            }
+            ReplaceOccurrence(s, name + u'[' + StripBrackets(right) + u']', FunctionResultToToken(r), false);
+        }
+    }
+
+    ReplaceEachFromStart(s, u"-+", u"-");
+    ReplaceEachFromStart(s, u"--", u"+");
+
+    // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
+    // is b/100.
+    for (;;) {
+        const int pc = pas::Pos(QChar(u'%'), s);
+        if (pc == 0)
+            break;
+        QString tok;
+        int i = pc - 1;
+        while (i >= 1) {
+            const QChar c = s.at(i - 1);
+            const bool part = c == u',' || c == u'.' || pas::IsDigit(c) || c == u'E' || c == u'e' || c == u'['
+                || c == u']' || ((c == u'+' || c == u'-') && !NotInsideToken(RangeToUInt16(i), s));
+            if (!part)
+                break;
+            tok.prepend(c);
+            if (i == 1)
+                break;
+            --i;
+        }
+        if (i < 1)
+            i = 1;
+        const Extended b = ReadOperand(tok);
+        const QChar at = pas::At(s, i);
+        const bool afterSign = i > 1 && (at == u'+' || at == u'-');
+        Extended f = b / 100;
+        if (i > 1 && at == u'+')
+            f = (b + 100) / 100;
+        else if (i > 1 && at == u'-')
+            f = (100 - b) / 100;
+        if (afterSign)
+            ReplaceOccurrence(s, at + tok + u'%', u'*' + NumberToToken(f), false);
+        else
+            ReplaceOccurrence(s, tok + u'%', NumberToToken(f), false);
+    }
+
+    // Powers, right to left.
+    while (LastPos(QStringLiteral("^"), s) > 1) {
+        QString left, right;
+        ExtractOperands(s, QStringLiteral("^"), left, true, right);
+        Extended a, b;
+        TCalculationError local;
+        ParseOperands(left, right, a, local, b);
+        if (local.ErrorCode != 0) {
+            SetCode(err, local.ErrorCode);
+            return;
+        }
+        Extended r;
+        try {
+            r = Power(a, b);
+        } catch (const EOverflow &) {
+            SetCode(err, 20);
+            return;
+        } catch (const EInvalidOp &) {
+            SetCode(err, 21);
+            return;
+        }
+        ReplaceOccurrence(s, left + u'^' + right, NumberToToken(r), true);
+        DeleteLeadingPlus(s);
+    }
+
+    // Factorials.
+    while (pas::Pos(QChar(u'!'), s) > 1) {
+        QString left, right;
+        ExtractOperands(s, QStringLiteral("!"), left, false, right);
+        Extended a, b;
+        TCalculationError local;
+        ParseOperands(left, QStringLiteral("0"), a, local, b);
+        Extended r = 0;
+        if (local.ErrorCode == 0)
+            ApplyOperator(r, u'!', local, a, b);
+        if (local.ErrorCode != 0) {
+            SetCode(err, local.ErrorCode);
+            return;
+        }
+        ReplaceOccurrence(s, left + u'!', NumberToToken(r), false);
+        DeleteLeadingPlus(s);
+    }
+
+    // Binomial coefficients.
+    while (s.contains(QStringLiteral("nad"))) {
+        QString left, right;
+        ExtractOperands(s, QStringLiteral("nad"), left, false, right);
+        const Extended n = ReadOperand(left);
+        const Extended k = ReadOperand(right);
+        if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
+            SetCode(err, 27);
+            err.ErrorText = QStringLiteral("nad");
+            return;
+        }
+        if (k > n) {
+            SetCode(err, 28);
+            return;
+        }
+        Extended r;
+        try {
+            const quint16 fn = RangeToUInt16(Round(n));
+            const quint16 fnk = RangeToUInt16(Round(n - k));
+            const quint16 fk = RangeToUInt16(Round(k));
+            const Extended num = CheckFloat(Factorial(fn));
+            const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
+            r = FDiv(num, den);
+        } catch (const ERangeError &) {
+            SetCode(err, 20);
+            return;
+        }
+        ReplaceOccurrence(s, left + QStringLiteral("nad") + right, NumberToToken(r), false);
+    }
+
+    // Integer division and remainder, one level, left to right.
+    for (;;) {
+        const int pd = pas::Pos(QStringLiteral("div"), s);
+        const int pm = pas::Pos(QStringLiteral("mod"), s);
+        if (pd == 0 && pm == 0)
+            break;
+        const bool isDiv = pd != 0 && (pm == 0 || pd < pm);
+        const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
+        QString left, right;
+        ExtractOperands(s, op, left, false, right);
+        const Extended a = ReadOperand(left);
+        const Extended b = ReadOperand(right);
+        if (HasFractionalPart(a) || HasFractionalPart(b)) {
+            SetCode(err, 27);
+            err.ErrorText = op;
+            return;
+        }
+        const qint64 x = Round(a);
+        const qint64 y = Round(b);
+        const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
+        ReplaceOccurrence(s, left + op + right, NumberToToken(Extended(r)), false);
+    }
+
+    // A fault of the logical operators is reported but does not end the
+    // evaluation: the remaining text still goes through the passes below.
+    EvaluateLogicalOperators(s, err);
+
+    // Multiplication and division, left to right.
+    if (s.contains(u'*') || s.contains(u'/')) {
+        int i = 2;
+        while (i < s.size()) {
+            const QChar c = s.at(i - 1);
+            if (c == u'*' || c == u'/') {
+                QString left, right;
+                ExtractOperands(s, QString(c), left, false, right);
+                Extended a, b, r = 0;
+                TCalculationError local;
+                ParseOperands(left, right, a, local, b);
+                if (local.ErrorCode == 0)
+                    ApplyOperator(r, c, local, a, b);
+                if (local.ErrorCode != 0) {
+                    SetCode(err, local.ErrorCode);
+                    return;
+                }
+                ReplaceOccurrence(s, left + c + right, NumberToToken(r), false);
+                i = 1;
+            }
+            ++i;
+        }
+    }
+
+    DeleteLeadingPlus(s);
+    ReplaceEachFromStart(s, u"--", u"+");
+    if (s.startsWith(u'-'))
+        s.prepend(QStringLiteral("[0]"));
+
+    // Addition and subtraction, left to right.
+    if (s.contains(u'+') || s.contains(u'-')) {
+        int i = 2;
+        while (i < s.size()) {
+            const QChar c = s.at(i - 1);
+            if ((c == u'+' || c == u'-') && NotInsideToken(RangeToUInt16(i), s)) {
+                QString left, right;
+                ExtractAdjacentTokens(s, i, left, right);
+                Extended a, b, r = 0;
+                TCalculationError local;
+                ParseOperands(left, right, a, local, b);
+                if (local.ErrorCode == 0)
+                    ApplyOperator(r, c, local, a, b);
+                if (local.ErrorCode != 0) {
+                    SetCode(err, local.ErrorCode);
+                    return;
+                }
+                ReplaceOccurrence(s, left + c + right, NumberToToken(r), false);
+                i = 2;
+            }
+            ++i;
+        }
+    }
+
+    ExpressionValid = !s.isEmpty();
+    if (s.startsWith(u'-') && s.indexOf(u'[') == 1) {
+        s[0] = u'[';
+        s[1] = u'-';
+    }
+    const qsizetype dd = s.indexOf(QStringLiteral("--"));
+    if (dd >= 0)
+        s.replace(dd, 2, QStringLiteral("+"));
+    value = s;
+}
+
+// ======================================================= prepared evaluation
+
+void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
+{
+    s = LowerAscii(s);
+    const QString w = LowerAscii(word);
+    QString v = value;
+    if (v.contains(u'+'))
+        v.remove(0, 1);
+    if (w.isEmpty())
+        return;
+
+    // Occurrences that are not whole words are hidden from the search until
+    // the end: in upper case, or, for a word without letters, as private
+    // characters. A value that contains the word itself is put in through a
+    // marker, so that its own letters are not searched again.
+    const QString upper = UpperAscii(w);
+    const bool noLetters = upper == w;
+    const QString hidden = noLetters ? QString(w.size(), QChar(0xE000)) : upper;
+    const bool valueHoldsWord = v.contains(w);
+    const QString marker(QChar(0xE001));
+    const QString inserted = valueHoldsWord ? marker : v;
+
+    for (;;) {
+        const int p = pas::Pos(w, s);
+        if (p == 0)
+            break;
+        const int after = p + int(w.size());
+        const QChar before = pas::At(s, p - 1);
+        const QChar next = pas::At(s, after);
+        const bool whole = !IsLetter(before) && !(after <= s.size() && (IsLetter(next) || pas::IsDigit(next)));
+        ReplaceOccurrence(s, w, whole ? inserted : hidden, false);
+    }
+    if (noLetters)
+        s.replace(hidden, w);
+    if (valueHoldsWord)
+        s.replace(marker, v);
+    s = LowerAscii(s);
+}
+
+void PrepareExpression(QString &s, const QString &name)
+{
+    s.remove(QChar(u' '));
+    s += QStringLiteral("+0");
+    ReplaceWholeWord(s, name, QStringLiteral("[#]"));
+    SubstituteConstants(s);
+    SubstituteVariables(s);
+    BracketNumbers(s);
+    InsertImplicitMultiplication(s, TCharSet(u"+,-.Ee") + TCharSet::Digits(),
+                                 TCharSet::Digits() + TCharSet::Letters());
+    s = LowerAscii(s);
+    ReplaceWholeWord(s, QStringLiteral("#"), name);
+}
+
+// ============================================================ syntax check
+
+namespace {
+
+bool InSet(QChar c, QStringView set)
+{
+    return set.contains(c);
+}
+
+bool IsAllowed(QChar c)
+{
+    if (c == QChar(8) || c == u' ' || pas::IsDigit(c) || pas::IsAsciiLetter(c))
+        return true;
+    return InSet(c, u"!$%()*+,-./^");
+}
+
+bool IsNumeral(QChar c)
+{
+    return pas::IsDigit(c) || (c >= u'a' && c <= u'f');
+}
+
+bool IsInfix(QChar c)
+{
+    return InSet(c, u"*+-/^");
+}
+
+} // namespace
+
+void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringList &names)
+{
+    ExpressionValid = false;
+    err.ErrorEnd = 0;
+    err.ErrorCode = 0;
+
+    QString s = expr;
+    s.remove(QChar(u' '));
+    s = LowerAscii(s);
+    const int len = int(s.size());
+    if (len == 0)
+        return;
+
+    const QChar sep = DecimalSeparator;
+    const auto fail = [&](quint8 code, int start, int end) {
+        err.ErrorCode = code;
+        err.ErrorStart = start;
+        err.ErrorEnd = end;
+        AdjustErrorPositions(expr, err);
+    };
+    const auto at = [&](int i) { return s.at(i - 1); };
+
+    if (InSet(at(1), u"!%*/^"))
+        return fail(2, 0, 1);
+    if (InSet(at(len), u"*+-/^"))
+        return fail(3, len - 1, len);
+    if (at(len) == sep)
+        return fail(4, len - 1, len);
+    if (!IsAllowed(at(1)))
+        return fail(16, 0, 1);
+    if (at(len) == u'$')
+        return fail(18, len - 1, len);
+
+    for (int i = 2; i <= len; ++i) {
+        const QChar p = at(i - 1);
+        const QChar c = at(i);
+        if (!IsAllowed(c))
+            return fail(16, i - 1, i);
+        if (IsInfix(p) && InSet(c, u"!%*+-/^"))
+            return fail(5, i - 1, i);
+        if (p == sep && !IsNumeral(c))
+            return fail(6, i - 1, i);
+        if (IsInfix(p) && (c == u')' || c == sep))
+            return fail(7, i - 1, i);
+        if (p == u'(' && InSet(c, u"!%*/^"))
+            return fail(8, i - 1, i);
+        if (p == u'$' && (InSet(c, u"!%*+-/^$") || c == sep))
+            return fail(18, i - 2, i - 1);
+        if (c == sep && !IsNumeral(p))
+            return fail(30, i - 1, i);
+    }
+
+    for (QStringView twice : {QStringView(u"!!"), QStringView(u"%%")}) {
+        const int p = pas::Pos(twice.toString(), s);
+        if (p > 0)
+            return fail(5, p, p + 1);
+    }
+    const int empty = pas::Pos(QStringLiteral("()"), s);
+    if (empty > 0)
+        return fail(9, empty - 1, empty + 1);
+
+    // A bracket fault is reported, but the function names are still checked
+    // and a fault there takes its place.
+    CheckBrackets(s, expr, err);
+
+    // Each name found is deleted, so that a shorter name inside it is not
+    // examined again at the same place; origin keeps every remaining
+    // character's position in the blank-free text.
+    s += u'+';
+    QList<int> origin(s.size());
+    for (int i = 0; i < origin.size(); ++i)
+        origin[i] = i + 1;
+    for (int n = 0; n < names.Count(); ++n) {
+        const QString &name = names[n];
+        for (;;) {
+            const int p = pas::Pos(name, s);
+            if (p == 0)
+                break;
+            const int q = p + int(name.size());
+            if (InSet(pas::At(s, q), u"!%)*+-/^")) {
+                err.ErrorText = name;
+                return fail(12, origin[p - 1] - 1, origin[q - 2]);
+            }
+            s.remove(p - 1, name.size());
+            origin.remove(p - 1, name.size());
+        }
+    }
+
+    ExpressionValid = true;
+}
+
+// ========================================================= function library
+
+Extended AngleToRadians(Extended x)
+{
+    switch (KProgramState::GetInstance(0)->AngleMode) {
+    case 0:
+        return x * (Pi / 180);
+    case 2:
+        return x * (Pi / 200);
+    default:
+        return x;
+    }
+}
+
+Extended RadiansToAngle(Extended x)
+{
+    switch (KProgramState::GetInstance(0)->AngleMode) {
+    case 0:
+        return x * (180 / Pi);
+    case 2:
+        return x * (200 / Pi);
+    default:
+        return x;
+    }
+}
+
+namespace {
+
+const QString DmsPattern = QStringLiteral("0.0###############");
+
+// The whole part and "0," + the decimals of a number text.
+void SplitNumberText(const QString &t, Extended &whole, Extended &fraction)
+{
+    const int p = pas::Pos(DecimalSeparator, t);
+    if (p == 0) {
+        whole = StrToFloat(t);
+        fraction = 0;
+        return;
+    }
+    whole = StrToFloat(pas::Copy(t, 1, p - 1));
+    const QString digits = t.mid(p);
+    fraction = digits.isEmpty() ? 0 : StrToFloat(QStringLiteral("0") + DecimalSeparator + digits);
+}
+
+} // namespace
+
+// A negative angle is converted by its magnitude and keeps its sign.
+Extended DmsToDegrees(Extended x)
+{
+    const bool negative = x < 0;
+    Extended d, f, mm, ss;
+    SplitNumberText(FormatFloat(DmsPattern, std::fabs(x)), d, f);
+    SplitNumberText(FormatFloat(DmsPattern, f * 100), mm, ss);
+    const Extended r = d + mm / 60 + ss * 100 / 3600;
+    return negative ? -r : r;
+}
+
+Extended DegreesToDms(Extended x)
+{
+    const bool negative = x < 0;
+    Extended d, f;
+    SplitNumberText(FormatFloat(DmsPattern, std::fabs(x)), d, f);
+    const Extended r1 = d + f * 60 / 100;
+    Extended minutes, g;
+    SplitNumberText(FormatFloat(DmsPattern, r1 * 100), minutes, g);
+    QString w = FormatFloat(QStringLiteral("0.0000000000000000"), r1);
+    w.chop(14);
+    const Extended r2 = StrToFloat(w);
+    const Extended r = r2 + g * 60 / 10000;
+    return negative ? -r : r;
+}
+
+Extended Power(Extended base, Extended exponent)
+{
+    return Trapped([&]() -> Extended {
+        if (exponent == 0)
+            return 1;
+        if (exponent == std::trunc(exponent) && std::fabs(exponent) <= 2147483647.0L)
+            return IntegerPower(base, qint64(exponent));
+        if (base == 0)
+            return 0;
+        return std::exp(exponent * std::log(base));
+    });
+}
+
+Extended Gamma(Extended x)
+{
+    return Trapped([&]() -> Extended {
+        const Extended e = std::exp(Extended(1));
+        const Extended root = Power(2 * Pi / x, 0.5L);
+        const Extended inner = (x + 1 / (12 * x - 1 / (10 * x))) / e;
+        return root * Power(inner, x);
+    });
+}
+
+namespace {
+
+// Each trapped on its own: an overflow of its exponentials is reported as
+// such before a later step could turn it into an invalid operation.
+Extended Sinh(Extended x)
+{
+    if (x == 0)
+        return 0;
+    return Trapped([x] { return (std::exp(x) - std::exp(-x)) / 2; });
+}
+
+Extended Cosh(Extended x)
+{
+    if (x == 0)
+        return 1;
+    return Trapped([x] { return (std::exp(x) + std::exp(-x)) / 2; });
+}
+
+Extended Tanh(Extended x)
+{
+    if (x == 0)
+        return 0;
+    return Sinh(x) / Cosh(x);
+}
+
+// Within this distance of 1 or -1 the inverse hyperbolic tangents are
+// infinite.
+constexpr Extended InfinityTolerance = 1e-16L;
+constexpr Extended Infinity = std::numeric_limits<Extended>::infinity();
+
+bool NearOne(Extended x, Extended one)
+{
+    return std::fabs(x - one) <= InfinityTolerance;
+}
+
+[[noreturn]] Extended Invalid()
+{
+    throw EInvalidOp();
+}
+
+// The value of the user variable "y", the base of logy.
+Extended LogBase()
+{
+    QString t = QStringLiteral("y");
+    SubstituteVariables(t);
+    const qsizetype open = t.indexOf(u'(');
+    if (open >= 0)
+        t.remove(open, 1);
+    const qsizetype close = t.indexOf(u')');
+    if (close >= 0)
+        t.remove(close, 1);
+    return StrToFloat(t);
+}
+
+// false for a name outside the table.
+bool Compute(const QString &name, Extended x, Extended &r)
+{
+    if (name == u"sin")
+        r = std::sin(AngleToRadians(x));
+    else if (name == u"cos")
+        r = std::cos(AngleToRadians(x));
+    else if (name == u"tg" || name == u"tan")
+        r = std::tan(AngleToRadians(x));
+    else if (name == u"cotg" || name == u"cotan")
+        r = 1 / std::tan(AngleToRadians(x));
+    else if (name == u"sec")
+        r = 1 / std::cos(AngleToRadians(x));
+    else if (name == u"csc")
+        r = 1 / std::sin(AngleToRadians(x));
+    else if (name == u"arcsin")
+        r = std::fabs(x) > 1 ? Invalid() : RadiansToAngle(std::atan2(x, std::sqrt(1 - x * x)));
+    else if (name == u"arccos")
+        r = std::fabs(x) > 1 ? Invalid() : RadiansToAngle(std::atan2(std::sqrt((1 + x) * (1 - x)), x));
+    else if (name == u"arctg" || name == u"arctan")
+        r = RadiansToAngle(std::atan(x));
+    else if (name == u"arccotg" || name == u"arccot")
+        r = RadiansToAngle(x == 0 ? Pi / 2 : std::atan(1 / x));
+    else if (name == u"sinh")
+        r = Sinh(x);
+    else if (name == u"cosh")
+        r = Cosh(x);
+    else if (name == u"tgh" || name == u"tanh")
+        r = Tanh(x);
+    else if (name == u"cotgh" || name == u"coth")
+        r = 1 / Tanh(x);
+    else if (name == u"arcsinh")
+        r = std::log(x + std::sqrt(x * x + 1));
+    else if (name == u"arccosh")
+        r = x < 1 ? Invalid() : std::log(x + std::sqrt((x - 1) / (x + 1)) * (x + 1));
+    else if (name == u"arctgh" || name == u"arctanh") {
+        if (NearOne(x, 1))
+            r = Infinity;
+        else if (NearOne(x, -1))
+            r = -Infinity;
+        else
+            r = std::fabs(x) > 1 ? Invalid() : std::log((1 + x) / (1 - x)) / 2;
+    } else if (name == u"arccotgh" || name == u"arccoth") {
+        if (NearOne(x, 1))
+            r = Infinity;
+        else if (NearOne(x, -1))
+            r = -Infinity;
+        else
+            r = std::fabs(x) < 1 ? Invalid() : std::log((x + 1) / (x - 1)) / 2;
+    } else if (name == u"abs")
+        r = std::fabs(x);
+    else if (name == u"sign") {
+        const double d = double(x);
+        r = d > 0 ? 1 : (d < 0 ? -1 : 0);
+    } else if (name == u"exp")
+        r = std::exp(x);
+    else if (name == u"ln")
+        r = std::log(x);
+    else if (name == u"log")
+        r = std::log10(x);
+    else if (name == u"logy")
+        r = std::log(x) / std::log(LogBase());
+    else if (name == u"sqrt")
+        r = std::sqrt(x);
+    else if (name == u"sqr")
+        r = x * x;
+    else if (name == u"deg")
+        r = DmsToDegrees(x);
+    else if (name == u"dms")
+        r = DegreesToDms(x);
+    else if (name == u"rnd")
+        r = Extended(Round(x));
+    else if (name == u"gamma")
+        r = x <= 0 ? Invalid() : Gamma(x);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+void ApplyFunction(const QString &name, Extended &r, TCalculationError &err, Extended x)
+{
+    SetCode(err, 0);
+    try {
+        Extended v = 0;
+        bool known = false;
+        Trapped([&]() -> Extended {
+            known = Compute(name, x, v);
+            return v;
+        });
+        if (known)
+            r = v;
+    } catch (const EInvalidOp &) {
+        SetCode(err, 22);
+        err.ErrorText = FormatNumber(2, 10, false, x);
+        err.ErrorName = name;
+    } catch (const EZeroDivide &) {
+        SetCode(err, 22);
+        err.ErrorText = FormatNumber(2, 10, false, x);
+        err.ErrorName = name;
+    } catch (const EOverflow &) {
+        SetCode(err, 23);
+        err.ErrorText = name;
+    }
+}

@@ -1,0 +1,399 @@
+#include "core/PrevodySustav.h"
+
+#include "core/uCommon.h"
+#include "platform/FloatMath.h"
+#include "platform/PascalString.h"
+
+#include <cmath>
+
+namespace {
+
+// A number in another base keeps at most this many characters per part.
+constexpr int MaxPartLength = 255;
+
+void ReplaceEvery(QString &s, const QString &oldText, const QString &newText)
+{
+    // New never contains Old here, so replacing from the start terminates.
+    int p = pas::Pos(oldText, s);
+    while (p > 0) {
+        pas::Delete(s, p, int(oldText.size()));
+        pas::Insert(newText, s, p);
+        p = pas::Pos(oldText, s, p);
+    }
+}
+
+void DeleteBlanks(QString &s)
+{
+    s.remove(QChar(u' '));
+}
+
+bool IsRadixDigit(quint8 radix, QChar c)
+{
+    int v;
+    if (c >= u'0' && c <= u'9')
+        v = c.unicode() - u'0';
+    else if (c >= u'a' && c <= u'f')
+        v = c.unicode() - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+        v = c.unicode() - u'A' + 10;
+    else
+        return false;
+    return v < radix;
+}
+
+QChar UpperAscii(QChar c)
+{
+    return (c >= u'a' && c <= u'z') ? QChar(c.unicode() - 32) : c;
+}
+
+// Splits a number text at its first decimal separator; further separators
+// are dropped from the fractional part.
+void SplitAtSeparator(const QString &s, QString &intPart, QString &fracPart)
+{
+    const int p = pas::Pos(DecimalSeparator, s);
+    if (p == 0) {
+        intPart = s;
+        fracPart.clear();
+        return;
+    }
+    intPart = pas::Copy(s, 1, p - 1);
+    fracPart = s.mid(p);
+    fracPart.remove(DecimalSeparator);
+}
+
+void CheckPartLength(const QString &part)
+{
+    if (part.size() > MaxPartLength)
+        throw ERangeError();
+}
+
+bool HasExponent(const QString &s)
+{
+    return s.contains(u'e') || s.contains(u'E');
+}
+
+bool HasDigit(const QString &s)
+{
+    for (QChar c : s)
+        if (c.isLetterOrNumber())
+            return true;
+    return false;
+}
+
+// Group size of the display text per base.
+int GroupSize(quint8 radix)
+{
+    switch (radix) {
+    case 2:
+        return 4;
+    case 16:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+QString GroupDigits(const QString &t, quint8 radix)
+{
+    const int size = GroupSize(radix);
+    QString intPart, fracPart;
+    const int sep = pas::Pos(DecimalSeparator, t);
+    if (sep == 0) {
+        intPart = t;
+    } else {
+        intPart = pas::Copy(t, 1, sep - 1);
+        fracPart = t.mid(sep);
+    }
+    QString sign;
+    if (intPart.startsWith(u'-')) {
+        sign = QStringLiteral("-");
+        intPart.remove(0, 1);
+    }
+    QString out;
+    const int n = int(intPart.size());
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % size == 0)
+            out += u' ';
+        out += intPart.at(i);
+    }
+    QString frac;
+    for (int i = 0; i < fracPart.size(); ++i) {
+        if (i > 0 && i % size == 0)
+            frac += u' ';
+        frac += fracPart.at(i);
+    }
+    QString result = sign + out;
+    if (sep != 0)
+        result += DecimalSeparator + frac;
+    return result;
+}
+
+} // namespace
+
+int DigitValue(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return 0;
+}
+
+QChar DigitChar(quint8 d)
+{
+    if (d <= 9)
+        return QChar(u'0' + d);
+    if (d <= 15)
+        return QChar(u'A' + d - 10);
+    return QChar(u'#');
+}
+
+void ReplaceAt(QString &s, quint16 pos, quint16 count, const QString &text)
+{
+    pas::Delete(s, pos, count);
+    pas::Insert(text, s, pos);
+}
+
+QString BaseToDecimal(quint8 radix, const QString &s)
+{
+    QString intPart, fracPart;
+    SplitAtSeparator(s, intPart, fracPart);
+    CheckPartLength(intPart);
+    CheckPartLength(fracPart);
+    const Extended base = radix;
+    Extended value = 0;
+    const int n = int(intPart.size());
+    for (int i = 0; i < n; ++i)
+        value += DigitValue(UpperAscii(intPart.at(i))) * std::pow(base, Extended(n - 1 - i));
+    for (int i = 0; i < fracPart.size(); ++i)
+        value += DigitValue(UpperAscii(fracPart.at(i))) * std::pow(base, -Extended(i + 1));
+    return FormatFloat(QStringLiteral("0.################"), value);
+}
+
+QString DecimalToBase(quint8 radix, const QString &s, quint8 maxFracDigits)
+{
+    if (radix < 2 || radix > 16)
+        throw ERangeError();
+    QString t = s;
+    if (HasExponent(t)) {
+        const Extended v = StrToFloat(t);
+        t = FormatFloat(QStringLiteral("0.################"), v);
+        if (HasExponent(t)) {
+            // Too large for the fixed pattern: the whole part must still fit
+            // the 64-bit integer it is converted through.
+            if (!(std::fabs(v) < 9223372036854775808.0L))
+                throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
+            const qint64 whole = Trunc(v);
+            const QString frac = FormatFloat(QStringLiteral("0.################"), std::fabs(v - whole));
+            const int sep = pas::Pos(DecimalSeparator, frac);
+            t = IntToStr(whole);
+            if (v < 0 && whole == 0)
+                t.prepend(u'-');
+            if (sep > 0)
+                t += frac.mid(sep - 1);
+        }
+    }
+    bool negative = false;
+    if (t.startsWith(u'-')) {
+        negative = true;
+        t.remove(0, 1);
+    }
+    QString intPart, fracPart;
+    SplitAtSeparator(t, intPart, fracPart);
+    CheckPartLength(intPart);
+    CheckPartLength(fracPart);
+
+    QString result;
+    qint64 whole = StrToInt64(intPart);
+    if (whole == 0) {
+        result = QStringLiteral("0");
+    } else {
+        while (whole != 0) {
+            qint64 digit = whole % radix;
+            if (digit < 0)
+                digit = -digit;
+            result.prepend(DigitChar(quint8(digit)));
+            whole /= radix;
+        }
+    }
+
+    if (!fracPart.isEmpty()) {
+        Extended f = StrToFloat(QStringLiteral("0") + DecimalSeparator + fracPart);
+        if (!(f >= 0 && f < 1))
+            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
+        if (f != 0) {
+            result += DecimalSeparator;
+            for (int k = 0; k < maxFracDigits && f != 0; ++k) {
+                f *= radix;
+                const Extended digit = std::trunc(f);
+                result += DigitChar(quint8(digit));
+                f -= digit;
+            }
+        }
+    }
+    if (negative)
+        result.prepend(u'-');
+    return result;
+}
+
+bool IsNumberInBase(quint8 radix, QChar extra, const QString &s)
+{
+    if (s.isEmpty())
+        return false;
+    int extras = 0;
+    for (QChar c : s) {
+        if (IsRadixDigit(radix, c) || c == DecimalSeparator)
+            continue;
+        if (extra != QChar(0) && c == extra) {
+            ++extras;
+            continue;
+        }
+        return false;
+    }
+    return extras <= 1;
+}
+
+void BracketOperatorWords(QString &s)
+{
+    for (QStringView w : OperatorWords) {
+        const QString word = w.toString();
+        ReplaceEvery(s, u' ' + word + u' ', u'[' + word + u']');
+    }
+}
+
+void UnbracketOperatorWords(QString &s)
+{
+    for (QStringView w : OperatorWords) {
+        const QString word = w.toString();
+        ReplaceEvery(s, u'[' + word + u']', u' ' + word + u' ');
+    }
+}
+
+namespace {
+
+enum class BaseScan { Expression, Result };
+
+// The scan shared by the expression and the result conversion: number runs
+// are rewritten in place, names are passed over whole.
+void ConvertRuns(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, BaseScan kind, quint8 decimals)
+{
+    const QString w = s;
+    const auto inDigitSet = [&](QChar c) {
+        return IsRadixDigit(fromRadix, c) || c == DecimalSeparator || (extra != QChar(0) && c == extra);
+    };
+    const auto inNameSet = [&](QChar c) {
+        return (pas::IsAsciiLetter(c) || pas::IsDigit(c)) && !inDigitSet(c);
+    };
+
+    qint64 offset = 0;
+    int i = 1;
+    const int n = int(w.size());
+    while (i <= n) {
+        int start = i;
+        const QChar c = w.at(i - 1);
+        int runEnd = i; // one past the run
+        if (inDigitSet(c)) {
+            while (runEnd <= n && inDigitSet(w.at(runEnd - 1)))
+                ++runEnd;
+        } else if (inNameSet(c)) {
+            while (runEnd <= n && (inNameSet(w.at(runEnd - 1)) || inDigitSet(w.at(runEnd - 1))))
+                ++runEnd;
+        } else if (c == u'[' && kind == BaseScan::Expression) {
+            const int close = pas::Pos(QChar(u']'), w, i + 1);
+            i = close == 0 ? n + 1 : close + 1;
+            continue;
+        } else {
+            ++i;
+            continue;
+        }
+        const QString run = w.mid(start - 1, runEnd - start);
+        i = runEnd;
+        if (kind == BaseScan::Result)
+            ++i; // the character that ended the run is passed over too
+
+        if (!IsNumberInBase(fromRadix, extra, run))
+            continue;
+        QString num = run;
+        if (extra != QChar(0)) {
+            if (run.startsWith(extra))
+                ++start;
+            num.remove(extra);
+        }
+        // A lone imaginary unit or separator holds no digit to convert.
+        if (!HasDigit(num))
+            continue;
+        QString out;
+        if (kind == BaseScan::Expression)
+            out = DecimalToBase(toRadix, BaseToDecimal(fromRadix, num), 16);
+        else
+            out = FormatNumber(decimals, toRadix, false, StrToFloat(BaseToDecimal(fromRadix, num)));
+        ReplaceAt(s, RangeToUInt16(start + offset), RangeToUInt16(num.size()), out);
+        offset += out.size() - num.size();
+    }
+}
+
+void ClearError(TCalculationError &err)
+{
+    err.ErrorCode = 0;
+    err.ErrorStart = 0;
+    err.ErrorEnd = 0;
+}
+
+void SetConversionFailure(TCalculationError &err)
+{
+    err.ErrorCode = 26;
+    err.ErrorStart = 0;
+    err.ErrorEnd = 0;
+}
+
+} // namespace
+
+void ConvertExpressionBase(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, TCalculationError &err)
+{
+    ClearError(err);
+    try {
+        BracketOperatorWords(s);
+        DeleteBlanks(s);
+        ConvertRuns(fromRadix, toRadix, extra, s, BaseScan::Expression, 0);
+        UnbracketOperatorWords(s);
+    } catch (...) {
+        // Whatever went wrong, the caller gets the one code of a failed
+        // conversion and no exception.
+        SetConversionFailure(err);
+    }
+}
+
+void ConvertResultBase(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, TCalculationError &err,
+                       quint8 decimals)
+{
+    ClearError(err);
+    try {
+        DeleteBlanks(s);
+        ConvertRuns(fromRadix, toRadix, extra, s, BaseScan::Result, decimals);
+    } catch (...) {
+        SetConversionFailure(err);
+    }
+}
+
+QString FormatNumber(quint8 decimals, quint8 radix, bool scientific, Extended x)
+{
+    const QString pattern = decimals == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, u'#');
+    QString t = FormatFloat(pattern, x);
+    if (x != 0 && radix != 16) {
+        Extended shown = 0;
+        const bool readsAsZero = TryStrToFloat(t, shown) && shown == 0;
+        if (scientific || readsAsZero)
+            t = FormatFloat(QStringLiteral("0.################E-0"), x);
+    }
+    if (radix != 10)
+        t = DecimalToBase(radix, t, decimals);
+    if (radix != 16 && (t.contains(u'E') || t.contains(u'e')))
+        return t;
+    return GroupDigits(t, radix);
+}
+
+quint8 DigitCountForBase(quint8 fromRadix, quint8 toRadix, quint8 digits)
+{
+    const Extended places = std::log10(Extended(fromRadix)) * digits / std::log10(Extended(toRadix));
+    return RangeToUInt8(Round(places));
+}

@@ -1,0 +1,344 @@
+#include "core/Analyzator.h"
+
+#include "core/uCommon.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "platform/FloatMath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct Outcome
+{
+    int code = -1;
+    QString value; // the result token
+    TCalculationError err;
+};
+
+// What the controller does for one calculation: check, then evaluate once
+// from the top with a fresh preparation.
+Outcome Calculate(const QString &text)
+{
+    Outcome o;
+    CheckRealSyntax(text, o.err, FunctionNames());
+    if (o.err.ErrorCode != 0) {
+        o.code = o.err.ErrorCode;
+        return o;
+    }
+    RealPreprocessed = false;
+    EvaluateReal(text, o.err, FunctionNames(), o.value);
+    o.code = o.err.ErrorCode;
+    return o;
+}
+
+class Evaluate : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        DecimalSeparator = u'.';
+        KProgramState::GetInstance(0)->SetDefaults();
+        TVariableManager::Instance()->Clear();
+        ExpressionValid = true;
+    }
+    void TearDown() override
+    {
+        DecimalSeparator = u'.';
+        KProgramState::GetInstance(0)->SetDefaults();
+        TVariableManager::Instance()->Clear();
+        ExpressionValid = true;
+        RealPreprocessed = false;
+    }
+};
+
+struct Case
+{
+    const char16_t *text;
+    const char16_t *result;
+};
+
+void ExpectResults(std::initializer_list<Case> cases)
+{
+    for (const Case &c : cases) {
+        const Outcome o = Calculate(QString::fromUtf16(c.text));
+        EXPECT_EQ(o.code, 0) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(o.value, u'[' + QString::fromUtf16(c.result) + u']') << QString::fromUtf16(c.text).toStdString();
+    }
+}
+
+struct ErrorCase
+{
+    const char16_t *text;
+    int code;
+    const char16_t *errorText;
+};
+
+void ExpectCodes(std::initializer_list<ErrorCase> cases)
+{
+    for (const ErrorCase &c : cases) {
+        const Outcome o = Calculate(QString::fromUtf16(c.text));
+        EXPECT_EQ(o.code, c.code) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(o.err.ErrorText, QString::fromUtf16(c.errorText)) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(o.err.ErrorStart, 0);
+        EXPECT_EQ(o.err.ErrorEnd, 0);
+    }
+}
+
+Extended ResultValue(const QString &text)
+{
+    const Outcome o = Calculate(text);
+    EXPECT_EQ(o.code, 0) << text.toStdString();
+    QString v = o.value;
+    v.remove(u'[');
+    v.remove(u']');
+    return StrToFloat(v);
+}
+
+} // namespace
+
+TEST_F(Evaluate, PrecedenceAndAssociativity)
+{
+    ExpectResults({
+        {u"2+3*4", u"14"},
+        {u"8/2/2", u"2"},        // left to right
+        {u"10-2-3", u"5"},
+        {u"2^3^2", u"512"},      // right to left
+        {u"-2^2", u"-4"},        // the power first, then the sign
+        {u"2*3 mod 4", u"6"},    // mod binds tighter than *
+        {u"(2+3)*4", u"20"},
+        {u"2(3)", u"6"},         // implicit multiplication
+        {u"((1+2)*(3+4))", u"21"},
+        {u"-(2+3)", u"-5"},
+        {u"2*(-3)", u"-6"},
+        {u" 2 + 3 ", u"5"},
+        {u"1/3", u"0.333333333333333"}, // 15 significant digits
+        {u"10^15", u"1E15"},
+        {u"1/100000", u"1E-5"},
+        {u"1/10000", u"0.0001"},
+        {u"1/10^50", u"1E-50"},
+    });
+}
+
+TEST_F(Evaluate, PercentFactorialAndIntegerOperators)
+{
+    ExpectResults({
+        {u"50+10%", u"55"},
+        {u"50-10%", u"45"},
+        {u"200*10%", u"20"},
+        {u"10%", u"0.1"},
+        {u"-10%", u"-0.1"},
+        {u"3!", u"6"},
+        {u"0!", u"1"},
+        {u"1!", u"1"},
+        {u"40!", u"8.15915283247898E47"},
+        {u"3!+2", u"8"},
+        {u"5 nad 2", u"10"},
+        {u"5 nad 0", u"1"},
+        {u"7 div 2", u"3"},
+        {u"-7 div 2", u"-3"},
+        {u"-7 mod 2", u"-1"},
+        {u"7 mod -2", u"1"},     // the remainder takes the sign of the dividend
+        {u"6 and 3", u"2"},
+        {u"6 or 3", u"7"},
+        {u"6 xor 3", u"5"},
+        {u"6 xor 3 or 1", u"5"}, // xor before or
+        {u"(-1) and 5", u"5"},   // two's complement
+    });
+    EXPECT_NEAR(double(ResultValue(QStringLiteral("2^10%"))), std::pow(2.0, 0.1), 1e-14);
+    // 41! and 2.5! come from the Gamma approximation, close to the true values.
+    EXPECT_NEAR(double(ResultValue(QStringLiteral("41!")) / 3.3452526613163807e49L), 1.0, 1e-6);
+    EXPECT_NEAR(double(ResultValue(QStringLiteral("2.5!"))), 3.3233509704478426, 1e-4);
+}
+
+TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
+{
+    ExpectResults({
+        {u"sin30", u"0.5"},
+        {u"sin(30)", u"0.5"},
+        {u"sin(30)^2", u"0.25"},
+        {u"2sin30", u"1"},
+        {u"sqrt(16)+sqr(3)", u"13"},
+        {u"abs(-2)*sign(-3)", u"-2"},
+        {u"exp(-50)", u"0"},     // a function result below 5E-18 is 0
+        {u"ln(exp(2))", u"2"},
+        {u"arcsinh(0)", u"0"},
+    });
+}
+
+TEST_F(Evaluate, ErrorCodes)
+{
+    ExpectCodes({
+        {u"(-3)!", 24, u""},
+        {u"2 nad 5", 28, u""},
+        {u"5.5 nad 2", 27, u"nad"},
+        {u"(-1) nad 0", 27, u"nad"},
+        {u"7.5 mod 2", 27, u"mod"},
+        {u"7 div 2.5", 27, u"div"},
+        {u"1.5 and 1", 27, u"and"},
+        {u"10^5000", 20, u""},
+        {u"(-8)^(1/3)", 21, u""},
+        {u"1/0", 25, u""},
+        {u"0/0", 25, u""},
+        {u"exp(20000)", 23, u"exp"},
+        {u"arcsin(2)", 22, u"2"},
+        {u"70000 nad 2", 20, u""}, // a factorial argument beyond 65535
+        {u"arctgh(1)+1", 1, u""}, // an infinite function result cannot be read on
+        {u"x+1", 1, u""},        // an unknown name is no number
+    });
+    const Outcome o = Calculate(QStringLiteral("arcsin(2)"));
+    EXPECT_EQ(o.err.ErrorName, QStringLiteral("arcsin"));
+}
+
+TEST_F(Evaluate, OperatorFaultsCloseTheGateUntilTheNextCheck)
+{
+    TCalculationError err;
+    QString value = QStringLiteral("kept");
+    CheckRealSyntax(QStringLiteral("(-3)!"), err, FunctionNames());
+    RealPreprocessed = false;
+    EvaluateReal(QStringLiteral("(-3)!"), err, FunctionNames(), value);
+    EXPECT_EQ(err.ErrorCode, 24);
+    EXPECT_FALSE(ExpressionValid);
+    // A further evaluation without a new check touches nothing.
+    TCalculationError untouched;
+    untouched.ErrorCode = 7;
+    QString v = QStringLiteral("old");
+    RealPreprocessed = false;
+    EvaluateReal(QStringLiteral("1+1"), untouched, FunctionNames(), v);
+    EXPECT_EQ(untouched.ErrorCode, 7);
+    EXPECT_EQ(v, QStringLiteral("old"));
+    // A clean check opens it again.
+    EXPECT_EQ(Calculate(QStringLiteral("1+1")).value, QStringLiteral("[2]"));
+}
+
+TEST_F(Evaluate, FaultsPassedToTheCallerAsExceptions)
+{
+    EXPECT_THROW(Calculate(QStringLiteral("7 mod 0")), EDivByZero);
+    EXPECT_THROW(Calculate(QStringLiteral("0^(0-1)")), EZeroDivide);
+    EXPECT_THROW(Calculate(QStringLiteral("1e30 div 1")), EInvalidOp);
+    EXPECT_THROW(Calculate(QStringLiteral("1800 nad 2")), EOverflow); // 1800! is beyond the 80-bit range
+    EXPECT_THROW(Calculate(QStringLiteral("3!%")), EConvertError);
+    EXPECT_THROW(Calculate(QStringLiteral("x nad 2")), EConvertError);
+}
+
+TEST_F(Evaluate, LogicalFaultLetsTheLaterPassesRun)
+{
+    const Outcome o = Calculate(QStringLiteral("1.5 xor 2 + 3"));
+    EXPECT_EQ(o.code, 27);
+    EXPECT_EQ(o.err.ErrorText, QStringLiteral("xor"));
+    EXPECT_EQ(o.value, QStringLiteral("[1.5]xor[5]"));
+}
+
+TEST_F(Evaluate, NoInputHangs)
+{
+    const QString texts[] = {
+        QStringLiteral("()"),     // an empty pair never reduces
+        QStringLiteral("2*()"),
+        QStringLiteral("(2+3"),   // an unclosed pair
+        QStringLiteral("sine5"),  // a name not followed by its argument token
+        QStringLiteral("sinx5+sin5"),
+    };
+    for (const QString &t : texts) {
+        TCalculationError err;
+        QString value = QStringLiteral("kept");
+        ExpressionValid = true;
+        RealPreprocessed = false;
+        EvaluateReal(t, err, FunctionNames(), value);
+        EXPECT_EQ(err.ErrorCode, 1) << t.toStdString();
+    }
+    // A variable without a value becomes "()".
+    TVariableManager::Instance()->SetValue(QStringLiteral("x"), QString());
+    EXPECT_EQ(Calculate(QStringLiteral("x+1")).code, 1);
+    // A sign after an operator word is read with its operand.
+    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}});
+}
+
+TEST_F(Evaluate, VariablesAndTheDecimalSeparator)
+{
+    TVariableManager::Instance()->SetValue(QStringLiteral("x"), QStringLiteral("5"));
+    TVariableManager::Instance()->SetValue(QStringLiteral("xy"), QStringLiteral("-2"));
+    ExpectResults({{u"2x+xy", u"8"}, {u"x^2", u"25"}, {u"xy^2", u"4"}});
+    DecimalSeparator = u',';
+    ExpectResults({{u"2,5*2", u"5"}, {u"1,5+1", u"2,5"}});
+}
+
+TEST_F(Evaluate, PreparedExpressionEvaluatedPerValue)
+{
+    QString prepared = QStringLiteral("x^2*sin(x)+1/x");
+    PrepareExpression(prepared, QStringLiteral("x"));
+    EXPECT_EQ(prepared, QStringLiteral("[x]^[2]*sin([x])+[1]/[x]+[0]"));
+    KProgramState::GetInstance(0)->AngleMode = 1;
+    RealPreprocessed = true;
+    for (const char16_t *x : {u"2", u"-1.5", u"0.25"}) {
+        QString text = prepared;
+        ReplaceWholeWord(text, QStringLiteral("x"), QString::fromUtf16(x));
+        ExpressionValid = true;
+        TCalculationError err;
+        QString value;
+        EvaluateReal(text, err, FunctionNames(), value);
+        ASSERT_EQ(err.ErrorCode, 0);
+        value.remove(u'[');
+        value.remove(u']');
+        const double v = QString::fromUtf16(x).toDouble();
+        EXPECT_NEAR(StrToFloat(value), v * v * std::sin(v) + 1 / v, 1e-12) << v;
+    }
+    // "n" inside "sin" stays, the whole word receives the value, "2n" gets
+    // its multiplication sign.
+    QString series = QStringLiteral("2n+sin(n)");
+    PrepareExpression(series, QStringLiteral("n"));
+    EXPECT_EQ(series, QStringLiteral("[2]*[n]+sin([n])+[0]"));
+    ReplaceWholeWord(series, QStringLiteral("n"), QStringLiteral("3"));
+    EXPECT_EQ(series, QStringLiteral("[2]*[3]+sin([3])+[0]"));
+}
+
+TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
+{
+    QString s = QStringLiteral("[x]*max");
+    ReplaceWholeWord(s, QStringLiteral("X"), QStringLiteral("4"));
+    EXPECT_EQ(s, QStringLiteral("[4]*max"));
+    s = QStringLiteral("2x+x1");
+    ReplaceWholeWord(s, QStringLiteral("x"), QStringLiteral("+7"));
+    EXPECT_EQ(s, QStringLiteral("27+x1"));
+    s = QStringLiteral("x+x");
+    ReplaceWholeWord(s, QStringLiteral("x"), QStringLiteral("(x)"));
+    EXPECT_EQ(s, QStringLiteral("(x)+(x)"));
+    s = QStringLiteral("#1+#");
+    ReplaceWholeWord(s, QStringLiteral("#"), QStringLiteral("5"));
+    EXPECT_EQ(s, QStringLiteral("#1+5"));
+
+    s = QStringLiteral("[2]*+[3]/+[1]-+[4]++[5]nad+[1]");
+    CollapseSigns(s);
+    EXPECT_EQ(s, QStringLiteral("[2]*[3]/[1]-[4]+[5]nad[1]"));
+    s = QStringLiteral("[1]+[2]+[1]+[2]");
+    ReplaceOccurrence(s, QStringLiteral("[1]+[2]"), QStringLiteral("+[3]"), true);
+    EXPECT_EQ(s, QStringLiteral("[1]+[2]+[3]"));
+    ReplaceOccurrence(s, QStringLiteral("[9]"), QStringLiteral("[0]"), false);
+    EXPECT_EQ(s, QStringLiteral("[1]+[2]+[3]")); // nothing to replace
+
+    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]^[3]^[2]")), 8);
+    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]")), 0);
+    EXPECT_FALSE(NotInsideToken(2, QStringLiteral("[-3]-[2]")));
+    EXPECT_TRUE(NotInsideToken(5, QStringLiteral("[-3]-[2]")));
+    EXPECT_TRUE(NotInsideToken(20, QStringLiteral("[-3]")));
+
+    QString left, right;
+    ExtractOperands(QStringLiteral("[1]+[2]^[3]^[4]"), QStringLiteral("^"), left, true, right);
+    EXPECT_EQ(left, QStringLiteral("[3]"));
+    EXPECT_EQ(right, QStringLiteral("[4]"));
+    ExtractOperands(QStringLiteral("12nad[5]"), QStringLiteral("nad"), left, false, right);
+    EXPECT_EQ(left, QStringLiteral("12"));
+    EXPECT_EQ(right, QStringLiteral("[5]"));
+}
+
+TEST_F(Evaluate, NumberTokens)
+{
+    EXPECT_EQ(NumberToToken(-3), QStringLiteral("[-3]"));
+    EXPECT_EQ(NumberToToken(1e15L), QStringLiteral("[1E15]"));
+    EXPECT_EQ(FunctionResultToToken(1.0L / 3), QStringLiteral("[0.33333333333333333]"));
+    EXPECT_EQ(FunctionResultToToken(4e-18L), QStringLiteral("[0]"));
+    EXPECT_EQ(FunctionResultToToken(-2.5L), QStringLiteral("[-2.5]"));
+    EXPECT_EQ(FunctionResultToToken(1e18L), QStringLiteral("[1E18]"));
+    EXPECT_EQ(FunctionResultToToken(123456789012345678.0L), QStringLiteral("[123456789012345678]"));
+}

@@ -1,0 +1,246 @@
+#include "core/uProgramSettings.h"
+#include "platform/IniFiles.h"
+#include "shell/uDisk.h"
+#include "shell/uShellCommon.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+// Receives the addresses that would go to the desktop.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    UrlCatcher()
+    {
+        for (const char *scheme : {"http", "https", "mailto", "file"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Open");
+    }
+    ~UrlCatcher() override
+    {
+        for (const char *scheme : {"http", "https", "mailto", "file"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl &url) { Opened.append(url); }
+};
+
+QChar Filtered(const QString &text, int caret, QChar key)
+{
+    NumericEditFilter(text, caret, key);
+    return key;
+}
+} // namespace
+
+TEST(ShellCommon, URLEncodeKeepsOnlyItsSafeCharacters)
+{
+    const struct { QString In, Out; } cases[] = {
+        {QStringLiteral("x^2 + 1"), QStringLiteral("x%5E2+%2B+1")},
+        {QStringLiteral("a.b-c_d"), QStringLiteral("a.b-c_d")},
+        {QStringLiteral("!$'()*@AZaz09"), QStringLiteral("!$'()*@AZaz09")},
+        {QStringLiteral("a&b=c/d?%~#"), QStringLiteral("a%26b%3Dc%2Fd%3F%25%7E%23")},
+        {QStringLiteral(""), QStringLiteral("")},
+        {QString::fromUtf8("š"), QStringLiteral("%C5%A1")},
+        {QStringLiteral("ab") + QChar(0) + QStringLiteral("cd"), QStringLiteral("ab")},
+        {QStringLiteral("\n"), QStringLiteral("%0A")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(URLEncode(c.In), c.Out) << c.In.toStdString();
+}
+
+TEST(ShellCommon, BuildQueryStringCarriesBuildLanguageAndUid)
+{
+    const QString savedCode = LanguageCode, savedUid = KProgramSettings::Instance()->UID;
+    LanguageCode = QStringLiteral("e2");
+    EXPECT_EQ(BuildQueryString(false), QStringLiteral("build=26&language=e2"));
+    LanguageCode = QStringLiteral("sk");
+    KProgramSettings::Instance()->UID = QStringLiteral("261210101500");
+    EXPECT_EQ(BuildQueryString(true), QStringLiteral("build=26&language=sk&uid=261210101500"));
+    KProgramSettings::Instance()->UID = QStringLiteral("a b&c"); // sent as it stands
+    EXPECT_EQ(BuildQueryString(true), QStringLiteral("build=26&language=sk&uid=a b&c"));
+    LanguageCode = savedCode;
+    KProgramSettings::Instance()->UID = savedUid;
+}
+
+TEST(ShellCommon, NumericEditFilter)
+{
+    const QChar saved = DecimalSeparator;
+    DecimalSeparator = QLatin1Char('.');
+    const QChar none(0);
+    const struct { const char *Text; int Caret; char Key; QChar Expected; } cases[] = {
+        {"1.5E", 4, '-', u'-'},     // the exponent's sign
+        {"1.5E", 4, 'E', none},     // a second exponent
+        {"1.5e", 4, 'e', none},     // letter case does not matter
+        {"15", 2, 'e', u'E'},       // typed in lower case, kept in upper case
+        {"1.5", 3, '.', none},      // a second separator
+        {"15", 1, ',', u'.'},       // the other separator key types the current one
+        {"15", 2, '+', u'1'},       // the plus key is the digit 1
+        {"15", 2, 'a', none},
+        {"15", 2, ' ', none},
+        {"15", 2, '\b', u'\b'},
+        {"15", 2, '\t', u'\t'},
+        {"", 0, '-', u'-'},         // a leading minus
+        {"15", 0, '-', u'-'},
+        {"-15", 0, '7', none},      // nothing goes before a leading minus
+        {"-15", 0, '\b', none},
+        {"15", 1, '-', none},       // a minus inside the number
+        {"1E5", 2, '-', u'-'},      // right after the exponent
+        {"1E-5", 2, '-', none},     // ... but not a second one
+        {"1E5", 3, '-', none},      // not after the exponent's digits
+        {"15", 2, '7', u'7'},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Filtered(QString::fromLatin1(c.Text), c.Caret, QLatin1Char(c.Key)), c.Expected)
+            << c.Text << " caret " << c.Caret << " key " << c.Key;
+    DecimalSeparator = QLatin1Char(',');
+    EXPECT_EQ(Filtered(QStringLiteral("1"), 1, QLatin1Char('.')), QChar(u','));
+    EXPECT_EQ(Filtered(QStringLiteral("1,5"), 3, QLatin1Char(',')), none);
+    DecimalSeparator = saved;
+
+    QLineEdit edit(QStringLiteral("2E"));
+    edit.setCursorPosition(2);
+    QChar key(u'-');
+    NumericEditKeyPress(&edit, key);
+    EXPECT_EQ(key, QChar(u'-'));
+}
+
+TEST(ShellCommon, EditShortcutsWorkOnlyWithCtrl)
+{
+    QLineEdit edit(QStringLiteral("abc"));
+    int key = Qt::Key_A;
+    EditShortcutKeyDown(&edit, key, Qt::NoModifier);
+    EXPECT_EQ(key, int(Qt::Key_A));
+    EXPECT_FALSE(edit.hasSelectedText());
+    EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
+    EXPECT_EQ(key, 0); // consumed
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("abc"));
+    key = Qt::Key_X;
+    EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), QString());
+    key = Qt::Key_V;
+    EditShortcutKeyDown(&edit, key, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(edit.text(), QStringLiteral("abc"));
+    key = Qt::Key_B;
+    EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
+    EXPECT_EQ(key, int(Qt::Key_B));
+}
+
+TEST(ShellCommon, MakeRelativePathStripsOnlyTheExactProgramFolder)
+{
+    TempProgramDir dir;
+    SetProgramDir(dir.path());
+    EXPECT_EQ(ProgramDir(), dir.path());
+    EXPECT_EQ(MakeRelativePath(dir.path() + QStringLiteral("lang/sk.txt")), QStringLiteral("lang/sk.txt"));
+    EXPECT_EQ(MakeRelativePath(QStringLiteral("/elsewhere/lang/sk.txt")), QStringLiteral("/elsewhere/lang/sk.txt"));
+    const QString otherCase = dir.path().toUpper() + QStringLiteral("lang/sk.txt");
+    EXPECT_EQ(MakeRelativePath(otherCase), otherCase);
+    EXPECT_EQ(MakeRelativePath(QString()), QString());
+    EXPECT_EQ(SettingsIniFile()->FileName(), dir.path() + QStringLiteral("settings.ini"));
+    SetProgramDir(QString());
+    EXPECT_EQ(ProgramDir(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+}
+
+TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
+{
+    TempProgramDir dir;
+    dir.write(QStringLiteral("manual/en/manual.html"), "<html></html>");
+    SetProgramDir(dir.path());
+    const QString manual = dir.file(QStringLiteral("manual/en/manual.html"));
+    QFile::link(QStringLiteral("/etc/hostname"), dir.file(QStringLiteral("link.txt"))); // leads outside
+    const struct { QString Address; bool Opens; } cases[] = {
+        {QStringLiteral("http://www.tandorel.org/index.php?page=home&build=26"), true},
+        {QStringLiteral("https://example.org/"), true},
+        {QStringLiteral("HTTP://example.org/"), true},
+        {QStringLiteral("mailto:someone@example.org"), true},
+        {manual, true},
+        {QUrl::fromLocalFile(manual).toString(), true},
+        {dir.path() + QStringLiteral("manual\\en\\manual.html"), true},
+        {dir.path() + QStringLiteral("manual/en/missing.html"), false},
+        {dir.path() + QStringLiteral("manual"), true}, // a folder of the program's own
+        {QStringLiteral("/tmp"), false},
+        {dir.file(QStringLiteral("link.txt")), false},
+        {dir.path() + QStringLiteral("manual/../../outside.html"), false},
+        {QStringLiteral("/etc/passwd"), false},
+        {QStringLiteral("file:///etc/passwd"), false},
+        {QStringLiteral("javascript:alert(1)"), false},
+        {QStringLiteral("ftp://example.org/x"), false},
+        {QStringLiteral("smb://server/share"), false},
+        {QStringLiteral("calc.exe"), false},
+        {QStringLiteral("http://"), false},
+        {QStringLiteral("mailto:"), false},
+        {QString(), false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsOpenableAddress(c.Address), c.Opens) << c.Address.toStdString();
+
+    UrlCatcher catcher;
+    EXPECT_FALSE(OpenURL(QStringLiteral("file:///etc/passwd")));
+    EXPECT_TRUE(OpenURL(manual));
+    SetMakerWebHost(QStringLiteral("127.0.0.1:8080"));
+    EXPECT_TRUE(OpenWikiPage(QStringLiteral("tandorel:translation")));
+    QLabel mail(QStringLiteral("author@example.org"));
+    OpenMailtoLabel(&mail);
+    QLabel web(QStringLiteral("javascript:alert(1)"));
+    OpenUrlLabel(&web); // refused
+    ASSERT_EQ(catcher.Opened.size(), 3);
+    EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(manual));
+    EXPECT_EQ(catcher.Opened[1].toString(), QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
+    EXPECT_EQ(catcher.Opened[2].toString(), QStringLiteral("mailto:author@example.org"));
+    SetMakerWebHost(QString());
+    SetProgramDir(QString());
+}
+
+TEST(ShellCommon, MakerHostIsOneSetting)
+{
+    EXPECT_EQ(MakerDomainName(), QStringLiteral("tandorel.org"));
+    SetMakerWebHost(QStringLiteral("127.0.0.1:4567"));
+    EXPECT_EQ(MakerWebAddress(QStringLiteral("manual/?")), QStringLiteral("http://127.0.0.1:4567/manual/?"));
+    EXPECT_EQ(MakerServerName(), QStringLiteral("127.0.0.1"));
+    SetMakerWebHost(QString());
+    EXPECT_EQ(MakerWebHost(), QStringLiteral("www.tandorel.org"));
+}
+
+TEST(ShellCommon, LinkLabelColours)
+{
+    QLabel label(QStringLiteral("x"));
+    LinkLabelEnter(&label);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    LinkLabelLeave(&label);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0, 0, 128));
+}
+
+TEST(ShellCommon, RectSizesAndKeyCodes)
+{
+    EXPECT_EQ(RectWidth(QRect(QPoint(10, 20), QPoint(19, 49))), 10);
+    EXPECT_EQ(RectHeight(QRect(QPoint(10, 20), QPoint(19, 49))), 30);
+    EXPECT_THROW(RectWidth(QRect(QPoint(INT_MIN, 0), QPoint(INT_MAX, 0))), EIntOverflow);
+    EXPECT_THROW(IsKeyDown(256), ERangeError);
+    EXPECT_THROW(IsKeyDown(-1), ERangeError);
+    EXPECT_FALSE(IsKeyDown('A')); // only modifiers can be asked
+    EXPECT_LE(qAbs(UtcNow().secsTo(QDateTime::currentDateTimeUtc())), 5);
+    EXPECT_EQ(UtcNow().timeSpec(), Qt::UTC);
+}
+
+TEST(ShellCommon, EscapedExceptionsAreShownNotFatal)
+{
+    QStringList shown;
+    auto saved = TTandorelApplication::ShowExceptionMessage;
+    TTandorelApplication::ShowExceptionMessage = [&](const QString &text) { shown << text; };
+    EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw Exception(QStringLiteral("Unspecified form class: 12")); }));
+    EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw std::runtime_error("plain failure"); }));
+    EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw 42; }));
+    EXPECT_TRUE(TTandorelApplication::GuardedDelivery([] { return true; }));
+    TTandorelApplication::ShowExceptionMessage = saved;
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Unspecified form class: 12"), QStringLiteral("plain failure"),
+                                  QStringLiteral("Unknown exception")}));
+}
+
+#include "test_uShellCommon.moc"
