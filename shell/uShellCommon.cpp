@@ -135,24 +135,23 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
     if (Key != Qt::Key_A && Key != Qt::Key_C && Key != Qt::Key_V && Key != Qt::Key_X)
         return;
     const int key = Key;
-    if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
-        if (key == Qt::Key_A) line->selectAll();
-        else if (key == Qt::Key_C) line->copy();
-        else if (key == Qt::Key_V) line->paste();
-        else line->cut();
-    } else if (auto *text = qobject_cast<QTextEdit *>(Edit)) {
-        if (key == Qt::Key_A) text->selectAll();
-        else if (key == Qt::Key_C) text->copy();
-        else if (key == Qt::Key_V) text->paste();
-        else text->cut();
-    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit)) {
-        if (key == Qt::Key_A) plain->selectAll();
-        else if (key == Qt::Key_C) plain->copy();
-        else if (key == Qt::Key_V) plain->paste();
-        else plain->cut();
-    } else {
+    // A read-only edit (a result field) keeps its text: cutting only copies
+    // and pasting does nothing, as the system's own edits behave.
+    const auto apply = [key](auto *edit, bool readOnly) {
+        if (key == Qt::Key_A) edit->selectAll();
+        else if (key == Qt::Key_C || (key == Qt::Key_X && readOnly)) edit->copy();
+        else if (readOnly) return;
+        else if (key == Qt::Key_V) edit->paste();
+        else edit->cut();
+    };
+    if (auto *line = qobject_cast<QLineEdit *>(Edit))
+        apply(line, line->isReadOnly());
+    else if (auto *text = qobject_cast<QTextEdit *>(Edit))
+        apply(text, text->isReadOnly());
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit))
+        apply(plain, plain->isReadOnly());
+    else
         return;
-    }
     Key = 0;
 }
 
