@@ -18,6 +18,7 @@
 #include <QNetworkRequest>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -144,14 +145,24 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
         else if (key == Qt::Key_V) edit->paste();
         else edit->cut();
     };
-    if (auto *line = qobject_cast<QLineEdit *>(Edit))
-        apply(line, line->isReadOnly());
-    else if (auto *text = qobject_cast<QTextEdit *>(Edit))
+    if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
+        if (key == Qt::Key_V && !line->isReadOnly()) {
+            // A one-line edit takes the clipboard's text up to its first line break.
+            const QString clip = QGuiApplication::clipboard()->text();
+            if (!clip.isEmpty()) {
+                const qsizetype lineBreak = clip.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+                line->insert(lineBreak < 0 ? clip : clip.left(lineBreak));
+            }
+        } else {
+            apply(line, line->isReadOnly());
+        }
+    } else if (auto *text = qobject_cast<QTextEdit *>(Edit)) {
         apply(text, text->isReadOnly());
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit))
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit)) {
         apply(plain, plain->isReadOnly());
-    else
+    } else {
         return;
+    }
     Key = 0;
 }
 

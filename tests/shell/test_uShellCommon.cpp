@@ -164,6 +164,25 @@ TEST(ShellCommon, EditShortcutsNeverChangeAReadOnlyEdit)
     }
 }
 
+TEST(ShellCommon, PastingIntoAOneLineEditStopsAtTheFirstLineBreak)
+{
+    const struct { QString Clip, Expected; } cases[] = {
+        {QStringLiteral("12\r\n34"), QStringLiteral("a12b")},
+        {QStringLiteral("12\n34"), QStringLiteral("a12b")},
+        {QStringLiteral("12\r34"), QStringLiteral("a12b")},
+        {QStringLiteral("\n34"), QStringLiteral("ab")},
+        {QStringLiteral("1 2"), QStringLiteral("a1 2b")},
+    };
+    for (const auto &c : cases) {
+        QLineEdit edit(QStringLiteral("ab"));
+        edit.setCursorPosition(1);
+        QGuiApplication::clipboard()->setText(c.Clip);
+        int key = Qt::Key_V;
+        EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
+        EXPECT_EQ(edit.text(), c.Expected) << c.Clip.toStdString();
+    }
+}
+
 TEST(ShellCommon, MakeRelativePathStripsOnlyTheExactProgramFolder)
 {
     TempProgramDir dir;
