@@ -10,6 +10,9 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}'; }
 
 #include <cmath>
+#include <latch>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -57,6 +60,26 @@ const TCharSet RealWordSet(u"+,-.0123456789");
 const TCharSet RealRunSet = TCharSet::Digits() + TCharSet::Letters();
 
 } // namespace
+
+// Must stay the first test of this file: it is the first use of the list.
+TEST(CommonFirstUse, FunctionNamesBuiltOnceWhenThreadsAskTogether)
+{
+    constexpr int threads = 8;
+    std::latch start(threads);
+    std::vector<int> counts(threads, -1);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back([&, t] {
+            start.arrive_and_wait();
+            counts[t] = FunctionNames().Count();
+        });
+    for (std::thread &t : pool)
+        t.join();
+    for (int t = 0; t < threads; ++t)
+        EXPECT_EQ(counts[t], 38) << "thread " << t;
+    EXPECT_EQ(FunctionNames().Count(), 38);
+    EXPECT_EQ(FunctionNames().IndexOf("exp"), 37);
+}
 
 TEST_F(Common, ErrorRecordStartsEmpty)
 {
