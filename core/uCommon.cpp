@@ -6,6 +6,7 @@
 #include "platform/PascalString.h"
 
 #include <cmath>
+#include <mutex>
 
 using pas::At;
 using pas::Copy;
@@ -143,7 +144,7 @@ TStringList &FunctionNameStorage()
     return names;
 }
 
-bool FunctionNamesBuilt = false;
+std::once_flag FunctionNamesBuilt;
 
 } // namespace
 
@@ -151,17 +152,18 @@ bool FunctionNamesBuilt = false;
 
 void BuildFunctionNameList()
 {
-    TStringList &names = FunctionNameStorage();
-    names.Clear();
-    for (const char16_t *name : FunctionNameTable)
-        names.Add(QString::fromUtf16(name));
-    FunctionNamesBuilt = true;
+    // Worker threads may be the first to ask for the list; it is filled
+    // exactly once and never changes afterwards, so readers need no lock.
+    std::call_once(FunctionNamesBuilt, [] {
+        TStringList &names = FunctionNameStorage();
+        for (const char16_t *name : FunctionNameTable)
+            names.Add(QString::fromUtf16(name));
+    });
 }
 
 const TStringList &FunctionNames()
 {
-    if (!FunctionNamesBuilt)
-        BuildFunctionNameList();
+    BuildFunctionNameList();
     return FunctionNameStorage();
 }
 

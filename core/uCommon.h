@@ -64,9 +64,11 @@ private:
 // The 38 function names every analyzer knows, each name before every other
 // name that occurs inside it ("cotan" before "tan", "arcsinh" before "sinh"
 // and "sin"), because the evaluators apply them in list order by plain
-// substring search. Look-ups (IndexOf) ignore letter case. Built on first use.
+// substring search. Look-ups (IndexOf) ignore letter case. Built on first use,
+// safely also from several threads at once.
 const TStringList &FunctionNames();
-// (Re)builds the list returned by FunctionNames in table order.
+// Builds the list returned by FunctionNames in table order; nothing once it
+// is built (its contents never change).
 void BuildFunctionNameList();
 
 // The six operator words, in this order.

@@ -116,16 +116,17 @@ void KProgramState::LoadFromFile(const QString &FileName)
     // The INI reader gives the default for a missing or unreadable file or
     // key, and every default is the field's current value.
     const TIniFile ini(FileName);
-    const auto read = [&](const char *key, quint8 current, int high) -> quint8 {
+    const auto read = [&](const char *key, quint8 current, int high, int low = 0) -> quint8 {
         const int v = ini.ReadInteger(Section, QString::fromLatin1(key), current);
-        return (v >= 0 && v <= high) ? quint8(v) : current;
+        return (v >= low && v <= high) ? quint8(v) : current;
     };
     NumberSet = read("NumberSet", NumberSet, 2);
     AngleMode = read("AngleMode", AngleMode, 2);
     NumeralSystem = read("NumeralSystem", NumeralSystem, 3);
     // A modulus or a number of decimals beyond 0..255 cannot be held, so it
-    // is ignored like every other value out of range.
-    ModuloBase = read("ModuloBase", ModuloBase, 255);
+    // is ignored like every other value out of range. A modulus of 0 or 1
+    // would make every residue 0 and every calculation a division by zero.
+    ModuloBase = read("ModuloBase", ModuloBase, 255, 2);
     Hyp = ini.ReadBool(Section, QStringLiteral("Hyp"), Hyp);
     Fractions = ini.ReadBool(Section, QStringLiteral("Fractions"), Fractions);
     Decimals = read("Decimals", Decimals, 255);

@@ -80,7 +80,7 @@ struct TFloatRec
 TFloatRec FloatToDecimal(Extended value, int precision, int decimals = 9999);
 
 // Optional sign, digits with at most one run-time separator, optional
-// exponent "E"/"e" with optional sign; surrounding blanks are allowed.
+// exponent "E"/"e" with optional sign; blanks (code 32) may surround it.
 // Rejects "", "2e", "1.2.3", the other separator, "INF", "NAN", hex. A
 // value beyond the Extended range (1e5000) is rejected as well; one below
 // the smallest denormal reads as 0. Independent of the process locale.
@@ -103,8 +103,9 @@ QString FloatToStrGeneral(Extended value, int precision);
 // quoted '...' or "..." is literal. Without an exponent, a value whose
 // integer part needs more than 18 digits (from 1E18), an infinity or NaN is
 // written in the general format instead. The separator is written only when
-// fraction digits follow it ("0." gives "3" for 2.5). Literal text between
-// digit placeholders is written before the integer digits.
+// fraction digits follow it ("0." gives "3" for 2.5). The integer digits
+// are written at the first integer placeholder, so literal text between
+// placeholders follows them ("0'x'0" gives "12x" for 12).
 QString FormatFloat(const QString &format, Extended value);
 
 // Decimal integers: optional leading blanks, optional "+" or "-", digits

@@ -82,6 +82,8 @@ KTandorelForm *TGUIManager::GetForm(int Id)
         throw Exception(QStringLiteral("Unspecified form class: %1").arg(Id));
     KTandorelForm *form = entry.FormClass();
     entry.Form = form;
+    // A window freed by someone else must not stay behind as a dangling entry.
+    QObject::connect(form, &QObject::destroyed, [this, Id] { Forms[Id].Form = nullptr; });
     if (entry.IsMagnetic) {
         form->SetMainForm(MainForm);
         form->PlaceBesideMainForm(entry.DockSide);

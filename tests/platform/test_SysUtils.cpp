@@ -106,6 +106,8 @@ TEST(FormatFloat, Patterns)
         {"#,##0", 1234567.0L, "1,234,567"},
         {"#,##0.00", -1234.5L, "-1,234.50"},
         {"0.0 'kg'", 2.0L, "2.0 kg"},
+        {"0'x'0", 12.0L, "12x"},
+        {"\"<\"0.0", -2.0L, "-<2.0"},
         {"0.################E-0", 1500.0L, "1.5E3"},
         {"0.################E-0", 0.0000001L, "1E-7"},
         {"0.################E-0", -2.5e-300L, "-2.5E-300"},
@@ -285,4 +287,21 @@ TEST(Strings, CaseMappingIsAsciiOnlyAndTrimDropsControlCharacters)
     EXPECT_EQ(TrimLeft("  a "), "a ");
     EXPECT_EQ(TrimRight("  a "), "  a");
     EXPECT_EQ(Trim("   "), "");
+}
+
+// A unit may keep its own LowerCase(QString) in an anonymous namespace: its
+// calls must still resolve to it rather than become ambiguous.
+namespace {
+QString LowerCase(QString s)
+{
+    return s + QStringLiteral("!");
+}
+} // namespace
+
+TEST(Strings, OwnLetterCaseHelpersStayUnambiguous)
+{
+    QString s = QStringLiteral("AbC");
+    EXPECT_EQ(LowerCase(s), "AbC!");
+    EXPECT_EQ(LowerCase(QStringView(s)), "abc");
+    EXPECT_EQ(UpperCase(s), "ABC");
 }

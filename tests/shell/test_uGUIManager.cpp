@@ -171,3 +171,12 @@ TEST_F(Registry, TranslateAllReachesOnlyCreatedWindows)
     EXPECT_EQ(Translations, 1);
     EXPECT_FALSE(Manager()->IsFormCreated(7));
 }
+
+TEST_F(Registry, AWindowFreedElsewhereIsCreatedAgain)
+{
+    Manager()->RegisterFormClass(9, &CreateForm<CountingForm>);
+    delete Manager()->GetForm(9);
+    EXPECT_FALSE(Manager()->IsFormCreated(9));
+    EXPECT_NE(Manager()->GetForm(9), nullptr);
+    EXPECT_EQ(Created, 2);
+}

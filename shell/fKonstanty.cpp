@@ -1,0 +1,223 @@
+#include "shell/fKonstanty.h"
+#include "ui_fKonstanty.h"
+
+#include "platform/Classes.h"
+#include "platform/SysUtils.h"
+#include "shell/fUpravyKonstant.h"
+#include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
+#include "shell/uProgramTranslator.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <cmath>
+
+bool ConstantsChanged = false;
+
+namespace {
+
+enum Column { ColId = 0, ColDescription = 1, ColValue = 2, ColUnit = 3 };
+
+const QString Pattern = QStringLiteral("0.###################");
+constexpr Extended Pi = 3.141592653589793238462643383279502884L;
+
+QString FirstReplaced(QString Text, const QString &With)
+{
+    const int at = int(Text.indexOf(QStringLiteral("#1")));
+    if (at >= 0)
+        Text.replace(at, 2, With);
+    return Text;
+}
+
+bool AskYesNo(QWidget *parent, const QString &Caption, const QString &Text)
+{
+    return QMessageBox::question(parent, Caption, Text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
+} // namespace
+
+TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkonstantyFrm)
+{
+    ui->setupUi(this);
+    SetDefaultTexts();
+    connect(ui->BtnPouzit, &QPushButton::clicked, this, [this] { BtnPouzitClick(); });
+    connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { BtnPouzitClick(); });
+    connect(ui->BtnNova, &QPushButton::clicked, this, [this] { BtnNovaClick(); });
+    connect(ui->BtnOdstranit, &QPushButton::clicked, this, [this] { BtnOdstranitClick(); });
+    connect(ui->BtnZavriet, &QPushButton::clicked, this, [this] { close(); });
+}
+
+TkonstantyFrm::~TkonstantyFrm() { delete ui; }
+
+QTreeWidget *TkonstantyFrm::ListView1() const { return ui->ListView1; }
+
+int TkonstantyFrm::Count() const { return ui->ListView1->topLevelItemCount(); }
+
+QString TkonstantyFrm::Identifier(int Index) const
+{
+    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Index);
+    return item ? item->text(ColId) : QString();
+}
+
+QString TkonstantyFrm::Value(int Index) const
+{
+    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Index);
+    return item ? item->text(ColValue) : QString();
+}
+
+void TkonstantyFrm::SetDefaultTexts()
+{
+    ConstantFile = QStringLiteral("const.dat");
+    msgDeletingConstant = QStringLiteral("Deleting a constant");
+    msgReallyDelete = QStringLiteral("Do you really want to delete constant #1 ?");
+    msgRewritingConstant = QStringLiteral("Rewriting a constant");
+    msgReallyRewrite = QStringLiteral("Do you really want to rewrite constant #1 ?");
+    msgLudolphsNumber = QStringLiteral("Ludolph's number");
+    msgEulerNumber = QStringLiteral("Euler's number");
+}
+
+void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit)
+{
+    auto *item = new QTreeWidgetItem(ui->ListView1);
+    item->setText(ColId, Id);
+    item->setText(ColDescription, Description);
+    item->setText(ColValue, Value);
+    item->setText(ColUnit, Unit);
+}
+
+void TkonstantyFrm::NacitajKonstanty()
+{
+    ui->ListView1->clear();
+    const QString fileName = ProgramDir() + ConstantFile;
+    if (QFileInfo::exists(fileName)) {
+        TStringList lines;
+        lines.LoadFromFile(fileName);
+        for (const QString &line : lines.Lines()) {
+            const QStringList fields = line.split(u'#');
+            QString value = fields.value(ColValue);
+            NormalizeDecimalSeparators(value);
+            AddItem(fields.value(ColId), fields.value(ColDescription), value, fields.value(ColUnit));
+        }
+    }
+    auto has = [this](const QString &Id) {
+        for (int i = 0; i < Count(); ++i)
+            if (Identifier(i) == Id)
+                return true;
+        return false;
+    };
+    if (!has(QStringLiteral("$pi")))
+        AddItem(QStringLiteral("$pi"), msgLudolphsNumber, FormatFloat(Pattern, Pi), QString());
+    if (!has(QStringLiteral("$e")))
+        AddItem(QStringLiteral("$e"), msgEulerNumber, FormatFloat(Pattern, std::exp(Extended(1))), QString());
+}
+
+void TkonstantyFrm::UlozKonstanty()
+{
+    if (Count() == 0 || !ConstantsChanged)
+        return;
+    TStringList lines;
+    for (int i = 0; i < Count(); ++i) {
+        const QTreeWidgetItem *item = ui->ListView1->topLevelItem(i);
+        lines.Add(item->text(ColId) + u'#' + item->text(ColDescription) + u'#' + item->text(ColValue) + u'#'
+                  + item->text(ColUnit));
+    }
+    lines.SaveToFile(ProgramDir() + ConstantFile);
+}
+
+void TkonstantyFrm::TranslateTexts()
+{
+    SetDefaultTexts();
+    TProgramTranslator *t = TProgramTranslator::Instance();
+    if (!t->IsLoaded())
+        return;
+    const QString section = QStringLiteral("ConstantForm");
+    const QString common = QStringLiteral("Common");
+    setWindowTitle(t->Translate(section, QStringLiteral("Caption"), windowTitle()));
+    QTreeWidgetItem *header = ui->ListView1->headerItem();
+    header->setText(ColId, t->Translate(section, QStringLiteral("ID"), header->text(ColId)));
+    header->setText(ColDescription, t->Translate(section, QStringLiteral("Description"), header->text(ColDescription)));
+    header->setText(ColValue, t->Translate(common, QStringLiteral("Value"), header->text(ColValue)));
+    header->setText(ColUnit, t->Translate(section, QStringLiteral("Unit"), header->text(ColUnit)));
+    ui->BtnPouzit->setText(t->Translate(common, QStringLiteral("Use"), ui->BtnPouzit->text()));
+    ui->BtnNova->setText(t->Translate(section, QStringLiteral("AddModify"), ui->BtnNova->text()));
+    ui->BtnOdstranit->setText(t->Translate(common, QStringLiteral("Delete"), ui->BtnOdstranit->text()));
+    ui->BtnZavriet->setText(t->Translate(common, QStringLiteral("Close"), ui->BtnZavriet->text()));
+    msgDeletingConstant = t->Translate(section, QStringLiteral("DeletingConstant"), msgDeletingConstant);
+    msgReallyDelete = t->Translate(section, QStringLiteral("ReallyDelete"), msgReallyDelete);
+    msgRewritingConstant = t->Translate(section, QStringLiteral("RewritingConstant"), msgRewritingConstant);
+    msgReallyRewrite = t->Translate(section, QStringLiteral("ReallyRewrite"), msgReallyRewrite);
+    msgLudolphsNumber = t->Translate(section, QStringLiteral("LudolphsNumber"), msgLudolphsNumber);
+    msgEulerNumber = t->Translate(section, QStringLiteral("EulerNumber"), msgEulerNumber);
+    ConstantFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ConstantFile"), ConstantFile);
+    NacitajKonstanty();
+    if (TuprKonstFrm::Exists())
+        TuprKonstFrm::Instance()->TranslateTexts();
+}
+
+void TkonstantyFrm::BtnPouzitClick()
+{
+    const QTreeWidgetItem *item = ui->ListView1->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->InsertText(item->text(ColId));
+}
+
+void TkonstantyFrm::BtnNovaClick()
+{
+    TuprKonstFrm *dialog = TuprKonstFrm::Instance();
+    const QTreeWidgetItem *selected = ui->ListView1->currentItem();
+    if (selected && selected->isSelected()) {
+        dialog->Edit1()->setText(selected->text(ColId));
+        dialog->Edit2()->setText(selected->text(ColValue));
+        dialog->Edit3()->setText(selected->text(ColDescription));
+        dialog->Edit4()->setText(selected->text(ColUnit));
+    }
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+
+    const QString id = dialog->Edit1()->text();
+    QTreeWidgetItem *match = nullptr;
+    for (int i = 0; i < Count(); ++i)
+        if (Identifier(i) == id)
+            match = ui->ListView1->topLevelItem(i);
+    if (match) {
+        if (AskYesNo(this, msgRewritingConstant, FirstReplaced(msgReallyRewrite, id))) {
+            match->setText(ColId, id);
+            match->setText(ColDescription, dialog->Edit3()->text());
+            match->setText(ColValue, dialog->Edit2()->text());
+            match->setText(ColUnit, dialog->Edit4()->text());
+        }
+    } else {
+        AddItem(id, dialog->Edit3()->text(), dialog->Edit2()->text(), dialog->Edit4()->text());
+    }
+    ConstantsChanged = true;
+}
+
+void TkonstantyFrm::BtnOdstranitClick()
+{
+    QTreeWidgetItem *item = ui->ListView1->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (AskYesNo(this, msgDeletingConstant, FirstReplaced(msgReallyDelete, item->text(ColId)))) {
+        delete item;
+        ConstantsChanged = true;
+    }
+}
+
+void TkonstantyFrm::closeEvent(QCloseEvent *event)
+{
+    UlozKonstanty();
+    KTandorelForm::closeEvent(event);
+}
+
+void TkonstantyFrm::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        raise();
+    KTandorelForm::changeEvent(event);
+}

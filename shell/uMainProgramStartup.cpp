@@ -1,0 +1,286 @@
+#include "shell/uMainProgramStartup.h"
+
+#include "core/KomplexneCisla.h"
+#include "core/uCommon.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "platform/IniFiles.h"
+#include "shell/CheckPrevious.h"
+#include "shell/fHistoria.h"
+#include "shell/fKonstanty.h"
+#include "shell/fMain.h"
+#include "shell/fUpravyKonstant.h"
+#include "shell/fVariables.h"
+#include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
+#include "shell/uProgramTranslator.h"
+#include "shell/uShellCommon.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QScreen>
+#include <QThreadPool>
+
+#include <functional>
+
+namespace {
+
+const QString StateFileName = QStringLiteral("programState.ini");
+const QString HistoryFileName = QStringLiteral("history.dat");
+const QString VariablesFileName = QStringLiteral("variables.txt");
+
+// A file that existed but could not be read at start is not overwritten at
+// exit, so that what it holds is not lost.
+bool HistoryUnread = false;
+bool VariablesUnread = false;
+
+bool IsFile(const QString &Path) { return QFileInfo(Path).isFile(); }
+
+// A window is reachable when some screen shows a piece of it at least 40
+// pixels wide and 20 high.
+bool OnSomeScreen(const QRect &Window)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(Window);
+        if (seen.width() >= qMin(40, Window.width()) && seen.height() >= qMin(20, Window.height()))
+            return true;
+    }
+    return false;
+}
+
+void ApplyMainWindowSettings(ITandorelMainForm *Main)
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    const QRect saved(settings->Left, settings->Top, qMax(1, Main->GetWidth()), qMax(1, Main->GetHeight()));
+    if (settings->Center || OnSomeScreen(saved)) {
+        Main->ApplySettings();
+        return;
+    }
+    // A position saved on a screen that is gone (or a hand-edited one) would
+    // put the calculator where nobody can see it: it opens centred instead.
+    // The setting itself is kept; exit stores wherever the window then is.
+    settings->Center = true;
+    Main->ApplySettings();
+    settings->Center = false;
+}
+
+// Runs one step of the exit saves; a failure is remembered and the next
+// step still runs.
+void SaveStep(bool &Failed, const std::function<void()> &Step)
+{
+    try {
+        Step();
+    } catch (const std::exception &) {
+        Failed = true;
+    }
+}
+
+void RaiseMainWindow()
+{
+    if (!MainFrm)
+        return;
+    if (MainFrm->isMinimized())
+        MainFrm->showNormal();
+    MainFrm->show();
+    MainFrm->raise();
+    MainFrm->activateWindow();
+}
+
+} // namespace
+
+// ------------------------------------------------------------ KMainProgram
+
+void KMainProgram::Start()
+{
+    const QString stateFile = ProgramDir() + StateFileName;
+    if (IsFile(stateFile)) {
+        KProgramState::GetInstance(1)->LoadFromFile(stateFile);
+        KProgramState::GetInstance(0)->Assign(1);
+    }
+
+    ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm();
+    ApplyMainWindowSettings(main);
+    main->RestoreState();
+    main->SetCaption(MainWindowCaption);
+    main->Show();
+
+    ApplyImaginaryUnit();
+
+    KProgramSettings *settings = KProgramSettings::Instance();
+    TProgramTranslator *translator = TProgramTranslator::Instance();
+    const QString languageFile = ProgramDir() + settings->LanguageFile;
+    if (!settings->LanguageFile.isEmpty() && IsFile(languageFile)) {
+        translator->LoadFile(languageFile);
+    } else {
+        translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
+        settings->LanguageFile = MakeRelativePath(translator->GetFileName());
+    }
+
+    LoadTexts();
+
+    HistoryUnread = false;
+    if (settings->SaveHistory) {
+        try {
+            TGUIManager::Instance()->FormAs<ThistoriaFrm>(0)->LoadFromFile(ProgramDir() + HistoryFileName);
+        } catch (const Exception &e) {
+            HistoryUnread = true;
+            ShowMessage(msgError, e.Message());
+        }
+    }
+    VariablesUnread = false;
+    if (settings->SaveVariables && IsFile(ProgramDir() + VariablesFileName)) {
+        try {
+            TVariableManager::Instance()->LoadFromFile(ProgramDir() + VariablesFileName);
+        } catch (const Exception &e) {
+            VariablesUnread = true;
+            ShowMessage(msgError, e.Message());
+        }
+    }
+
+    if (settings->UID == QStringLiteral("none"))
+        settings->UID = UtcNow().toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+void KMainProgram::LoadTexts()
+{
+    SetDefaultTexts();
+    TProgramTranslator *t = TProgramTranslator::Instance();
+    if (!t->IsLoaded())
+        return;
+    const QString messages = QStringLiteral("Messages");
+    const QString common = QStringLiteral("Common");
+    msgError = t->Translate(messages, QStringLiteral("msgError"), msgError);
+    msgCouldntSaveSettings = t->Translate(messages, QStringLiteral("msgCouldntSaveSettings"), msgCouldntSaveSettings);
+    msgRestoreDefaultSettingsCaption =
+        t->Translate(messages, QStringLiteral("msgRestoreDefaultSettingsCaption"), msgRestoreDefaultSettingsCaption);
+    msgRestoreDefaultSettings = t->Translate(messages, QStringLiteral("msgRestoreDefaultSettings"), msgRestoreDefaultSettings);
+    InputError = t->Translate(common, QStringLiteral("InputError"), InputError);
+    IncorrectValue = t->Translate(common, QStringLiteral("IncorrectValue"), IncorrectValue);
+    msgCouldntFindManual = t->Translate(messages, QStringLiteral("msgCouldntFindManual"), msgCouldntFindManual);
+    ManualFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ManualFile"), ManualFile);
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->TranslateTexts();
+    TGUIManager::Instance()->TranslateAll();
+}
+
+void KMainProgram::ApplyImaginaryUnit()
+{
+    if (KProgramSettings::Instance()->ComplexNumberFormat != 0) {
+        ImaginaryUnit = u'j';
+        ImaginaryUnitFirst = true;
+    } else {
+        ImaginaryUnit = u'i';
+        ImaginaryUnitFirst = false;
+    }
+    ImaginaryUnitChar = ImaginaryUnit;
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->UpdateImaginaryUnitCaptions();
+}
+
+void KMainProgram::SaveAll()
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    TGUIManager *gui = TGUIManager::Instance();
+    bool failed = false;
+
+    SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
+    if (settings->SaveHistory && !HistoryUnread)
+        SaveStep(failed, [&] { gui->FormAs<ThistoriaFrm>(0)->SaveToFile(ProgramDir() + HistoryFileName); });
+    if (settings->SaveVariables && !VariablesUnread)
+        SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
+    SaveStep(failed, [&] {
+        if (settings->RememberLastState) {
+            KProgramState::GetInstance(0)->SaveToFile(ProgramDir() + StateFileName);
+        } else if (gui->IsFormCreated(6)) {
+            // The preferences window hands its start-up-state controls over.
+            QMetaObject::invokeMethod(gui->Form(6), "StoreDefaultState", Qt::DirectConnection);
+            KProgramState::GetInstance(1)->SaveToFile(ProgramDir() + StateFileName);
+        }
+    });
+
+    if (failed)
+        ShowMessage(msgError, msgCouldntSaveSettings);
+}
+
+// ------------------------------------------------------------- main block
+
+void RegisterToolWindows()
+{
+    TGUIManager *gui = TGUIManager::Instance();
+    gui->RegisterMagneticFormClass(0, &CreateForm<ThistoriaFrm>, DockCentred);
+    gui->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, DockCentred);
+    gui->RegisterMagneticFormClass(3, &CreateForm<TVariablesFrm>, DockRight);
+    // Ids 4 (expression preview), 2 (SI prefixes), 6 (preferences),
+    // 7 (language), 5 (expression browser), 8 (about), 9 (update
+    // information), 10 (self-test), 11 (series), 13 (polynomials),
+    // 14 (combinatorics), 15 (statistics), 12 (function graph), 16 (rule of
+    // three), 17 (derivatives), 18 (quadratic equation) and 19 (unit
+    // converter) follow in this order as their windows come.
+}
+
+bool ProgramStartUp()
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    settings->Load(SettingsIniFile());
+
+    if (settings->AllowOnlyOneInstance && CheckPreviousInstance(&RaiseMainWindow, 1))
+        return false;
+
+    QCoreApplication::setApplicationName(ApplicationTitle);
+
+    MainFrm = new TMainFrm();
+    TGUIManager::Instance()->SetMainForm(MainFrm);
+    RegisterToolWindows();
+    KMainProgram::Instance()->Start();
+    return true;
+}
+
+void ProgramShutDown()
+{
+    if (MainFrm)
+        KMainProgram::Instance()->SaveAll();
+
+    // Worker threads first: they read the translator and write to windows.
+    // The hint thread hands each hint over by a blocking call to this
+    // thread, so events are served while it winds down.
+    if (MainFrm) {
+        QPointer<TVlaknoPrekladaniaHintov> hints = MainFrm->HintThread;
+        if (hints)
+            hints->Stop();
+        while (hints && !hints->wait(10))
+            QCoreApplication::processEvents();
+    }
+    QThreadPool::globalInstance()->waitForDone();
+
+    // The constant substitution must not read a freed window.
+    ConstantItems = nullptr;
+    TuprKonstFrm::FreeInstance();
+    TGUIManager::FreeInstance();
+    delete MainFrm;
+    MainFrm = nullptr;
+
+    KMainProgram::DestroyInstance();
+    TProgramTranslator::FreeInstance();
+    TVariableManager::FreeInstance();
+    KProgramState::FreeInstances();
+    KProgramSettings::FreeInstance();
+    FreeSettingsIniFile();
+    ReleasePreviousInstance();
+}
+
+int RunProgram(int &argc, char **argv)
+{
+    TTandorelApplication app(argc, argv);
+    // The main window stays hidden until KMainProgram::Start shows it; tool
+    // windows never keep the program alive on their own.
+    app.setQuitOnLastWindowClosed(true);
+    int result = 0;
+    if (ProgramStartUp())
+        result = app.exec();
+    ProgramShutDown();
+    return result;
+}
