@@ -8,6 +8,7 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <sys/stat.h>
 #include <time.h>
@@ -145,6 +146,8 @@ struct TIniFile::Data
     bool exists = false;
     bool readable = true;
     bool bom = false;
+    // A file written by a Unicode editor as UTF-16 is kept in UTF-16.
+    enum { Utf8, Utf16LE, Utf16BE } encoding = Utf8;
     QByteArray eol = "\r\n";
     QList<QByteArray> raw; // lines without their breaks
     QStringList text;      // the same lines decoded
@@ -192,8 +195,14 @@ struct TIniFile::Data
     }
 };
 
-void TIniFile::Data::setBytes(const QByteArray &all)
+void TIniFile::Data::setBytes(const QByteArray &bytes)
 {
+    QByteArray all = bytes;
+    if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
+        encoding = all.startsWith("\xFF\xFE") ? Utf16LE : Utf16BE;
+        QStringDecoder dec(encoding == Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        all = QString(dec(all.mid(2))).toUtf8();
+    }
     qsizetype i = 0;
     if (all.startsWith("\xEF\xBB\xBF")) {
         bom = true;
@@ -232,6 +241,10 @@ QByteArray TIniFile::Data::bytes() const
     for (const QByteArray &line : raw) {
         out += line;
         out += eol;
+    }
+    if (encoding != Utf8) {
+        QStringEncoder enc(encoding == Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+        out = (encoding == Utf16LE ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF")) + QByteArray(enc(QString::fromUtf8(out)));
     }
     return out;
 }

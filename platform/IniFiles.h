@@ -6,6 +6,12 @@
 // file in place (untouched lines keep their place and text, a new key goes at
 // the end of its section, a new section at the end of the file) and replaces
 // the file atomically. A damaged or unreadable file reads as empty.
+// Text is UTF-8 (a byte-order mark is kept); a line that is not valid UTF-8
+// is read byte by byte and written back unchanged; a UTF-16 file with its
+// byte-order mark is read and written back as UTF-16. Line ends CR, LF or
+// CRLF are read; a rewrite uses the file's first line end (CRLF for a new
+// file). Lines before the first section, and lines starting with ";", are
+// never keys. When a section appears twice, only the first is looked into.
 #include "platform/SysUtils.h"
 
 #include <QString>

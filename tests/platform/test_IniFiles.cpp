@@ -181,6 +181,15 @@ TEST(IniFile, KeepsLineEndsBomAndUndecodableBytes)
     bom.WriteString("A", "k", "x");
     EXPECT_EQ(Bytes(dir, "bom.ini"), "\xEF\xBB\xBF[A]\r\nk=x\r\nraw=\xff\xfe\r\n");
 
+    // A UTF-16 file is read and written back in UTF-16, never mixed.
+    const QString wide = QString::fromUtf8("[A]\r\nk=\xc5\xa1\r\n");
+    dir.write("le.ini", "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2));
+    TIniFile le(dir.file("le.ini"));
+    EXPECT_EQ(le.ReadString("A", "k", ""), QString::fromUtf8("\xc5\xa1"));
+    le.WriteString("A", "n", "1");
+    const QString wider = wide + "n=1\r\n";
+    EXPECT_EQ(dir.read("le.ini"), "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(wider.utf16()), wider.size() * 2));
+
     dir.write("cr.ini", "[A]\rk=1\r[B]\rk=2");
     const TIniFile cr(dir.file("cr.ini"));
     EXPECT_EQ(cr.ReadInteger("B", "k", 0), 2);
