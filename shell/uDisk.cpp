@@ -3,6 +3,7 @@
 #include "platform/IniFiles.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 QString &Folder()
@@ -28,8 +29,14 @@ QString WithSlash(QString folder)
 const QString &ProgramDir()
 {
     QString &folder = Folder();
-    if (folder.isEmpty())
-        folder = WithSlash(QCoreApplication::applicationDirPath());
+    if (folder.isEmpty()) {
+        // Start-up may ask before the application object exists; the
+        // executable's own link tells the folder then.
+        const QString dir = QCoreApplication::instance()
+                                ? QCoreApplication::applicationDirPath()
+                                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+        folder = WithSlash(dir);
+    }
     return folder;
 }
 

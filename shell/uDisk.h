@@ -5,7 +5,8 @@
 
 class TIniFile;
 
-// The executable's folder with a trailing "/", fixed on first use.
+// The executable's folder with a trailing "/", fixed on first use (also
+// when that comes before the application object exists).
 const QString &ProgramDir();
 // Points ProgramDir at another folder (a trailing "/" is added when
 // missing) and drops the settings file object, so that the next

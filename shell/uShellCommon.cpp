@@ -18,6 +18,7 @@
 #include <QNetworkRequest>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -135,21 +136,30 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
     if (Key != Qt::Key_A && Key != Qt::Key_C && Key != Qt::Key_V && Key != Qt::Key_X)
         return;
     const int key = Key;
+    // A read-only edit (a result field) keeps its text: cutting only copies
+    // and pasting does nothing, as the system's own edits behave.
+    const auto apply = [key](auto *edit, bool readOnly) {
+        if (key == Qt::Key_A) edit->selectAll();
+        else if (key == Qt::Key_C || (key == Qt::Key_X && readOnly)) edit->copy();
+        else if (readOnly) return;
+        else if (key == Qt::Key_V) edit->paste();
+        else edit->cut();
+    };
     if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
-        if (key == Qt::Key_A) line->selectAll();
-        else if (key == Qt::Key_C) line->copy();
-        else if (key == Qt::Key_V) line->paste();
-        else line->cut();
+        if (key == Qt::Key_V && !line->isReadOnly()) {
+            // A one-line edit takes the clipboard's text up to its first line break.
+            const QString clip = QGuiApplication::clipboard()->text();
+            if (!clip.isEmpty()) {
+                const qsizetype lineBreak = clip.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+                line->insert(lineBreak < 0 ? clip : clip.left(lineBreak));
+            }
+        } else {
+            apply(line, line->isReadOnly());
+        }
     } else if (auto *text = qobject_cast<QTextEdit *>(Edit)) {
-        if (key == Qt::Key_A) text->selectAll();
-        else if (key == Qt::Key_C) text->copy();
-        else if (key == Qt::Key_V) text->paste();
-        else text->cut();
+        apply(text, text->isReadOnly());
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit)) {
-        if (key == Qt::Key_A) plain->selectAll();
-        else if (key == Qt::Key_C) plain->copy();
-        else if (key == Qt::Key_V) plain->paste();
-        else plain->cut();
+        apply(plain, plain->isReadOnly());
     } else {
         return;
     }

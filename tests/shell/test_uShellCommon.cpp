@@ -4,10 +4,14 @@
 #include "shell/uShellCommon.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -131,6 +135,52 @@ TEST(ShellCommon, EditShortcutsWorkOnlyWithCtrl)
     key = Qt::Key_B;
     EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
     EXPECT_EQ(key, int(Qt::Key_B));
+}
+
+TEST(ShellCommon, EditShortcutsNeverChangeAReadOnlyEdit)
+{
+    // Result fields are read-only: cutting copies without deleting, pasting does nothing.
+    QLineEdit line(QStringLiteral("42"));
+    QTextEdit text(QStringLiteral("42"));
+    QPlainTextEdit plain(QStringLiteral("42"));
+    line.setReadOnly(true);
+    text.setReadOnly(true);
+    plain.setReadOnly(true);
+    const auto textOf = [&](QWidget *w) {
+        if (w == &line) return line.text();
+        if (w == &text) return text.toPlainText();
+        return plain.toPlainText();
+    };
+    for (QWidget *edit : {static_cast<QWidget *>(&line), static_cast<QWidget *>(&text), static_cast<QWidget *>(&plain)}) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        for (int key : {int(Qt::Key_A), int(Qt::Key_X)})
+            EditShortcutKeyDown(edit, key, Qt::ControlModifier);
+        EXPECT_EQ(textOf(edit), QStringLiteral("42")) << edit->metaObject()->className();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("42")) << edit->metaObject()->className();
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        int key = Qt::Key_V;
+        EditShortcutKeyDown(edit, key, Qt::ControlModifier);
+        EXPECT_EQ(textOf(edit), QStringLiteral("42")) << edit->metaObject()->className();
+    }
+}
+
+TEST(ShellCommon, PastingIntoAOneLineEditStopsAtTheFirstLineBreak)
+{
+    const struct { QString Clip, Expected; } cases[] = {
+        {QStringLiteral("12\r\n34"), QStringLiteral("a12b")},
+        {QStringLiteral("12\n34"), QStringLiteral("a12b")},
+        {QStringLiteral("12\r34"), QStringLiteral("a12b")},
+        {QStringLiteral("\n34"), QStringLiteral("ab")},
+        {QStringLiteral("1 2"), QStringLiteral("a1 2b")},
+    };
+    for (const auto &c : cases) {
+        QLineEdit edit(QStringLiteral("ab"));
+        edit.setCursorPosition(1);
+        QGuiApplication::clipboard()->setText(c.Clip);
+        int key = Qt::Key_V;
+        EditShortcutKeyDown(&edit, key, Qt::ControlModifier);
+        EXPECT_EQ(edit.text(), c.Expected) << c.Clip.toStdString();
+    }
 }
 
 TEST(ShellCommon, MakeRelativePathStripsOnlyTheExactProgramFolder)
