@@ -311,6 +311,10 @@ TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
     s = QStringLiteral("[2]*+[3]/+[1]-+[4]++[5]nad+[1]");
     CollapseSigns(s);
     EXPECT_EQ(s, QStringLiteral("[2]*[3]/[1]-[4]+[5]nad[1]"));
+    // A run of signs after one of them vanishes, any other run keeps one.
+    s = QStringLiteral("+++[1]++[2]-++[3]div+++[4]");
+    CollapseSigns(s);
+    EXPECT_EQ(s, QStringLiteral("+[1]+[2]-[3]div[4]"));
     s = QStringLiteral("[1]+[2]+[1]+[2]");
     ReplaceOccurrence(s, QStringLiteral("[1]+[2]"), QStringLiteral("+[3]"), true);
     EXPECT_EQ(s, QStringLiteral("[1]+[2]+[3]"));
