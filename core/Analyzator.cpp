@@ -443,7 +443,7 @@ void EvaluateLogicalOperators(QString &s, TCalculationError &err)
 // logical operand beyond the 64-bit range (EInvalidOp); 0 raised to a
 // negative whole number (EZeroDivide); factorials of nad beyond the 80-bit
 // range (EOverflow); a value of "y" for logy that is no number
-// (EConvertError); a text too long for 16-bit positions (ERangeError).
+// (EConvertError); a text longer than 65535 characters (ERangeError).
 void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList &names, QString &value)
 {
     if (!ExpressionValid)
@@ -462,6 +462,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         RealPreprocessed = true;
         s = LowerAscii(s);
     }
+    // Positions in an expression are 16-bit.
+    if (s.size() > 65535)
+        throw ERangeError();
 
     // Brackets, innermost first, each by a nested evaluation.
     for (;;) {

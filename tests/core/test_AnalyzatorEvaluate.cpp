@@ -221,6 +221,10 @@ TEST_F(Evaluate, FaultsPassedToTheCallerAsExceptions)
     EXPECT_THROW(Calculate(QStringLiteral("1800 nad 2")), EOverflow); // 1800! is beyond the 80-bit range
     EXPECT_THROW(Calculate(QStringLiteral("3!%")), EConvertError);
     EXPECT_THROW(Calculate(QStringLiteral("x nad 2")), EConvertError);
+    QString tooLong = QStringLiteral("1");
+    for (int i = 0; i < 20000; ++i)
+        tooLong += QStringLiteral("+1"); // 80000 characters once bracketed
+    EXPECT_THROW(Calculate(tooLong), ERangeError);
 }
 
 TEST_F(Evaluate, LogicalFaultLetsTheLaterPassesRun)
