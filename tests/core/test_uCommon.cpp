@@ -259,7 +259,7 @@ TEST_F(Common, SubstituteVariablesReplacesWholeNames)
                     {"sin30+ln2", "sin30+ln2"},
                     {"q+1", "()+1"},
                     {"s*2", "(x+1)*2"},
-                    {"n+1", "(2n)+1"}, // a value that holds its own name is put in once
+                    {"n+1", "(2n)+1"}, // a value holding its own name cannot make the search run forever
                     {"3+4", "3+4"}});
 }
 
