@@ -271,33 +271,31 @@ bool NotInsideToken(quint16 pos, const QString &s)
 // before it alone, and one pass over the signs decides them all.
 void CollapseSigns(QString &s)
 {
-    const auto goes = [&s](qsizetype i) {
+    const QChar *d = s.constData();
+    const qsizetype n = s.size();
+    const auto goes = [d](qsizetype i) {
         if (i == 0)
             return false;
-        const QChar prev = s.at(i - 1);
+        const char16_t prev = d[i - 1].unicode();
         if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
             return true;
         if (i < 3)
             return false;
-        const QStringView word = QStringView(s).mid(i - 3, 3);
-        return word == u"nad" || word == u"div" || word == u"mod";
+        const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
+        return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
+            || (a == u'm' && b == u'o' && prev == u'd');
     };
-    qsizetype i = s.indexOf(u'+');
-    while (i >= 0 && !goes(i))
-        i = s.indexOf(u'+', i + 1);
-    if (i < 0)
+    qsizetype i = 0;
+    while (i < n && !(d[i] == u'+' && goes(i)))
+        ++i;
+    if (i == n)
         return;
     QString kept;
-    kept.reserve(s.size());
-    qsizetype from = 0;
-    while (i >= 0) {
-        if (goes(i)) {
-            kept.append(QStringView(s).mid(from, i - from));
-            from = i + 1;
-        }
-        i = s.indexOf(u'+', i + 1);
-    }
-    kept.append(QStringView(s).mid(from));
+    kept.reserve(n);
+    kept.append(QStringView(d, i));
+    for (++i; i < n; ++i)
+        if (!(d[i] == u'+' && goes(i)))
+            kept.append(d[i]);
     s = kept;
 }
 
@@ -445,7 +443,7 @@ void EvaluateLogicalOperators(QString &s, TCalculationError &err)
 // logical operand beyond the 64-bit range (EInvalidOp); 0 raised to a
 // negative whole number (EZeroDivide); factorials of nad beyond the 80-bit
 // range (EOverflow); a value of "y" for logy that is no number
-// (EConvertError); a text too long for 16-bit positions (ERangeError).
+// (EConvertError); a text longer than 65535 characters (ERangeError).
 void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList &names, QString &value)
 {
     if (!ExpressionValid)
@@ -464,6 +462,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         RealPreprocessed = true;
         s = LowerAscii(s);
     }
+    // Positions in an expression are 16-bit.
+    if (s.size() > 65535)
+        throw ERangeError();
 
     // Brackets, innermost first, each by a nested evaluation.
     for (;;) {
