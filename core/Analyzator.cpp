@@ -52,20 +52,94 @@ void ReplaceEachFromStart(QString &s, QStringView oldText, QStringView newText)
 // Deletes the first "[" and the first "]" of a token text.
 QString StripBrackets(const QString &token)
 {
-    QString t = token;
-    const qsizetype open = t.indexOf(u'[');
-    if (open >= 0)
-        t.remove(open, 1);
-    const qsizetype close = t.indexOf(u']');
-    if (close >= 0)
-        t.remove(close, 1);
-    return t;
+    qsizetype a = token.indexOf(u'[');
+    qsizetype b = token.indexOf(u']');
+    if (a < 0 && b < 0)
+        return token;
+    if (a < 0 || (b >= 0 && b < a))
+        std::swap(a, b);
+    // a and b are the deleted places in order; b may be missing.
+    const QStringView t(token);
+    QString r;
+    r.reserve(token.size());
+    r.append(t.left(a));
+    if (b < 0) {
+        r.append(t.mid(a + 1));
+    } else {
+        r.append(t.mid(a + 1, b - a - 1));
+        r.append(t.mid(b + 1));
+    }
+    return r;
+}
+
+// The lower-case letters that occur in a text, one bit each. Results never
+// bring a lower-case letter into the text, so a name or operator word with a
+// letter that the text lacks cannot occur in it later either.
+quint32 LetterMask(QStringView s)
+{
+    quint32 mask = 0;
+    for (QChar c : s)
+        if (c >= u'a' && c <= u'z')
+            mask |= 1u << (c.unicode() - u'a');
+    return mask;
+}
+
+bool MayOccur(QStringView word, quint32 letters)
+{
+    for (QChar c : word)
+        if (c >= u'a' && c <= u'z' && !(letters & (1u << (c.unicode() - u'a'))))
+            return false;
+    return true;
+}
+
+// A bracket that holds nothing but one number token, such as "[-2.5e-3]":
+// evaluating it gives the token back unchanged, so the nested evaluation can
+// be left out.
+bool IsPlainToken(QStringView inner)
+{
+    if (inner.size() < 3 || inner.front() != u'[' || inner.back() != u']')
+        return false;
+    const QStringView body = inner.mid(1, inner.size() - 2);
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const QChar c = body.at(i);
+        if (pas::IsDigit(c) || c == u'.' || c == u',' || c == u'e' || c == u'E')
+            continue;
+        if (c == u'-' && (i == 0 || body.at(i - 1) == u'e' || body.at(i - 1) == u'E'))
+            continue;
+        return false;
+    }
+    return true;
 }
 
 void DeleteLeadingPlus(QString &s)
 {
     if (s.startsWith(u'+'))
         s.remove(0, 1);
+}
+
+// Puts Token in place of an operation found at 1-based OpPos: its left
+// operand text, OpLen characters of operator and its right operand text.
+// This is the occurrence that a search for the same text from the start (or,
+// for the power, from the end) would find first, so the result is that of
+// ReplaceOccurrence without the search.
+void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right,
+                      const QString &token)
+{
+    s.replace(opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
+    CollapseSigns(s);
+    DeleteLeadingPlus(s);
+}
+
+// S holds the two characters A and B next to each other.
+bool HasPair(const QString &s, QChar a, QChar b)
+{
+    qsizetype i = s.indexOf(a);
+    while (i >= 0 && i + 1 < s.size()) {
+        if (s.at(i + 1) == b)
+            return true;
+        i = s.indexOf(a, i + 1);
+    }
+    return false;
 }
 
 void SetCode(TCalculationError &err, quint8 code)
@@ -191,16 +265,38 @@ bool NotInsideToken(quint16 pos, const QString &s)
     return true;
 }
 
+// Every "+" that follows "/", "*", "+", "-", "nad", "div" or "mod" goes: a
+// run of "+" after one of them vanishes, any other run shrinks to one "+".
+// Only "+" signs are ever deleted, so whether one goes depends on the text
+// before it alone, and one pass over the signs decides them all.
 void CollapseSigns(QString &s)
 {
-    static const QStringView patterns[] = {u"/+", u"*+", u"++", u"-+", u"nad+", u"div+", u"mod+"};
-    for (QStringView pat : patterns) {
-        qsizetype p = s.indexOf(pat);
-        while (p >= 0) {
-            s.remove(p + pat.size() - 1, 1);
-            p = s.indexOf(pat, qMax<qsizetype>(0, p - pat.size()));
-        }
-    }
+    const QChar *d = s.constData();
+    const qsizetype n = s.size();
+    const auto goes = [d](qsizetype i) {
+        if (i == 0)
+            return false;
+        const char16_t prev = d[i - 1].unicode();
+        if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
+            return true;
+        if (i < 3)
+            return false;
+        const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
+        return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
+            || (a == u'm' && b == u'o' && prev == u'd');
+    };
+    qsizetype i = 0;
+    while (i < n && !(d[i] == u'+' && goes(i)))
+        ++i;
+    if (i == n)
+        return;
+    QString kept;
+    kept.reserve(n);
+    kept.append(QStringView(d, i));
+    for (++i; i < n; ++i)
+        if (!(d[i] == u'+' && goes(i)))
+            kept.append(d[i]);
+    s = kept;
 }
 
 void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd)
@@ -303,6 +399,7 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
 void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err)
 {
     while (s.contains(op)) {
+        const int p = pas::Pos(op, s);
         QString left, right;
         ExtractOperands(s, op, left, false, right);
         const Extended a = ReadOperand(left);
@@ -321,7 +418,7 @@ void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &e
             v = x & y;
         else
             v = x | y;
-        ReplaceOccurrence(s, left + op + right, NumberToToken(Extended(v)), false);
+        ReplaceOperation(s, p, left, int(op.size()), right, NumberToToken(Extended(v)));
     }
 }
 
@@ -346,7 +443,7 @@ void EvaluateLogicalOperators(QString &s, TCalculationError &err)
 // logical operand beyond the 64-bit range (EInvalidOp); 0 raised to a
 // negative whole number (EZeroDivide); factorials of nad beyond the 80-bit
 // range (EOverflow); a value of "y" for logy that is no number
-// (EConvertError); a text too long for 16-bit positions (ERangeError).
+// (EConvertError); a text longer than 65535 characters (ERangeError).
 void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList &names, QString &value)
 {
     if (!ExpressionValid)
@@ -365,6 +462,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         RealPreprocessed = true;
         s = LowerAscii(s);
     }
+    // Positions in an expression are 16-bit.
+    if (s.size() > 65535)
+        throw ERangeError();
 
     // Brackets, innermost first, each by a nested evaluation.
     for (;;) {
@@ -381,7 +481,10 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         }
         TCalculationError local;
         QString r;
-        EvaluateReal(inner, local, names, r);
+        if (IsPlainToken(inner))
+            r = inner;
+        else
+            EvaluateReal(inner, local, names, r);
         if (local.ErrorCode != 0) {
             err = local;
             value.clear();
@@ -392,15 +495,19 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
 
     if (!ExpressionValid)
         return;
-    while (s.contains(QStringLiteral("--")))
+    while (HasPair(s, u'-', u'-'))
         ReplaceOccurrence(s, QStringLiteral("--"), QStringLiteral("+"), false);
     if (s.isEmpty())
         return;
 
-    // Functions: each takes the one token right after its name.
+    // Functions: each takes the one token right after its name. Results
+    // bring no lower-case letter into the text, so a name with a letter the
+    // text lacks cannot occur in it.
+    const quint32 letters = LetterMask(s);
     for (int n = 0; n < names.Count(); ++n) {
         const QString &name = names[n];
-        for (;;) {
+        const bool possible = MayOccur(name, letters);
+        while (possible) {
             const int pos = pas::Pos(name, s);
             if (pos == 0)
                 break;
@@ -421,12 +528,14 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                 err = local;
                 return;
             }
-            ReplaceOccurrence(s, name + u'[' + StripBrackets(right) + u']', FunctionResultToToken(r), false);
+            ReplaceOperation(s, pos, QString(), int(name.size()) + 1, right, FunctionResultToToken(r));
         }
     }
 
-    ReplaceEachFromStart(s, u"-+", u"-");
-    ReplaceEachFromStart(s, u"--", u"+");
+    if (HasPair(s, u'-', u'+'))
+        ReplaceEachFromStart(s, u"-+", u"-");
+    if (HasPair(s, u'-', u'-'))
+        ReplaceEachFromStart(s, u"--", u"+");
 
     // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
     // is b/100.
@@ -458,13 +567,13 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         else if (i > 1 && at == u'-')
             f = (100 - b) / 100;
         if (afterSign)
-            ReplaceOccurrence(s, at + tok + u'%', u'*' + NumberToToken(f), false);
+            ReplaceOperation(s, i, QString(), 1, tok + u'%', u'*' + NumberToToken(f));
         else
-            ReplaceOccurrence(s, tok + u'%', NumberToToken(f), false);
+            ReplaceOperation(s, pc, tok, 1, QString(), NumberToToken(f));
     }
 
     // Powers, right to left.
-    while (LastPos(QStringLiteral("^"), s) > 1) {
+    for (int p; (p = LastPos(QStringLiteral("^"), s)) > 1;) {
         QString left, right;
         ExtractOperands(s, QStringLiteral("^"), left, true, right);
         Extended a, b;
@@ -484,12 +593,12 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
             SetCode(err, 21);
             return;
         }
-        ReplaceOccurrence(s, left + u'^' + right, NumberToToken(r), true);
+        ReplaceOperation(s, p, left, 1, right, NumberToToken(r));
         DeleteLeadingPlus(s);
     }
 
     // Factorials.
-    while (pas::Pos(QChar(u'!'), s) > 1) {
+    for (int p; (p = pas::Pos(QChar(u'!'), s)) > 1;) {
         QString left, right;
         ExtractOperands(s, QStringLiteral("!"), left, false, right);
         Extended a, b;
@@ -502,67 +611,71 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
             SetCode(err, local.ErrorCode);
             return;
         }
-        ReplaceOccurrence(s, left + u'!', NumberToToken(r), false);
+        ReplaceOperation(s, p, left, 1, QString(), NumberToToken(r));
         DeleteLeadingPlus(s);
     }
 
-    // Binomial coefficients.
-    while (s.contains(QStringLiteral("nad"))) {
-        QString left, right;
-        ExtractOperands(s, QStringLiteral("nad"), left, false, right);
-        const Extended n = ReadOperand(left);
-        const Extended k = ReadOperand(right);
-        if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
-            SetCode(err, 27);
-            err.ErrorText = QStringLiteral("nad");
-            return;
+    // The operator words, when the text can hold them at all.
+    if (LetterMask(s) != 0) {
+        // Binomial coefficients.
+        for (int p; (p = pas::Pos(QStringLiteral("nad"), s)) > 0;) {
+            QString left, right;
+            ExtractOperands(s, QStringLiteral("nad"), left, false, right);
+            const Extended n = ReadOperand(left);
+            const Extended k = ReadOperand(right);
+            if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
+                SetCode(err, 27);
+                err.ErrorText = QStringLiteral("nad");
+                return;
+            }
+            if (k > n) {
+                SetCode(err, 28);
+                return;
+            }
+            Extended r;
+            try {
+                const quint16 fn = RangeToUInt16(Round(n));
+                const quint16 fnk = RangeToUInt16(Round(n - k));
+                const quint16 fk = RangeToUInt16(Round(k));
+                const Extended num = CheckFloat(Factorial(fn));
+                const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
+                r = FDiv(num, den);
+            } catch (const ERangeError &) {
+                SetCode(err, 20);
+                return;
+            }
+            ReplaceOperation(s, p, left, 3, right, NumberToToken(r));
         }
-        if (k > n) {
-            SetCode(err, 28);
-            return;
+
+        // Integer division and remainder, one level, left to right.
+        for (;;) {
+            const int pd = pas::Pos(QStringLiteral("div"), s);
+            const int pm = pas::Pos(QStringLiteral("mod"), s);
+            if (pd == 0 && pm == 0)
+                break;
+            const bool isDiv = pd != 0 && (pm == 0 || pd < pm);
+            const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
+            QString left, right;
+            ExtractOperands(s, op, left, false, right);
+            const Extended a = ReadOperand(left);
+            const Extended b = ReadOperand(right);
+            if (HasFractionalPart(a) || HasFractionalPart(b)) {
+                SetCode(err, 27);
+                err.ErrorText = op;
+                return;
+            }
+            const qint64 x = Round(a);
+            const qint64 y = Round(b);
+            const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
+            ReplaceOperation(s, isDiv ? pd : pm, left, 3, right, NumberToToken(Extended(r)));
         }
-        Extended r;
-        try {
-            const quint16 fn = RangeToUInt16(Round(n));
-            const quint16 fnk = RangeToUInt16(Round(n - k));
-            const quint16 fk = RangeToUInt16(Round(k));
-            const Extended num = CheckFloat(Factorial(fn));
-            const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
-            r = FDiv(num, den);
-        } catch (const ERangeError &) {
-            SetCode(err, 20);
-            return;
-        }
-        ReplaceOccurrence(s, left + QStringLiteral("nad") + right, NumberToToken(r), false);
+
+        // A fault of the logical operators is reported but does not end the
+        // evaluation: the remaining text still goes through the passes below.
+        EvaluateLogicalOperators(s, err);
     }
 
-    // Integer division and remainder, one level, left to right.
-    for (;;) {
-        const int pd = pas::Pos(QStringLiteral("div"), s);
-        const int pm = pas::Pos(QStringLiteral("mod"), s);
-        if (pd == 0 && pm == 0)
-            break;
-        const bool isDiv = pd != 0 && (pm == 0 || pd < pm);
-        const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
-        QString left, right;
-        ExtractOperands(s, op, left, false, right);
-        const Extended a = ReadOperand(left);
-        const Extended b = ReadOperand(right);
-        if (HasFractionalPart(a) || HasFractionalPart(b)) {
-            SetCode(err, 27);
-            err.ErrorText = op;
-            return;
-        }
-        const qint64 x = Round(a);
-        const qint64 y = Round(b);
-        const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
-        ReplaceOccurrence(s, left + op + right, NumberToToken(Extended(r)), false);
-    }
-
-    // A fault of the logical operators is reported but does not end the
-    // evaluation: the remaining text still goes through the passes below.
-    EvaluateLogicalOperators(s, err);
-
+    // Multiplication and division, left to right.
     // Multiplication and division, left to right.
     if (s.contains(u'*') || s.contains(u'/')) {
         int i = 2;
@@ -580,7 +693,7 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                     SetCode(err, local.ErrorCode);
                     return;
                 }
-                ReplaceOccurrence(s, left + c + right, NumberToToken(r), false);
+                ReplaceOperation(s, pas::Pos(c, s), left, 1, right, NumberToToken(r));
                 i = 1;
             }
             ++i;
@@ -588,7 +701,8 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     }
 
     DeleteLeadingPlus(s);
-    ReplaceEachFromStart(s, u"--", u"+");
+    if (HasPair(s, u'-', u'-'))
+        ReplaceEachFromStart(s, u"--", u"+");
     if (s.startsWith(u'-'))
         s.prepend(QStringLiteral("[0]"));
 
@@ -609,7 +723,7 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                     SetCode(err, local.ErrorCode);
                     return;
                 }
-                ReplaceOccurrence(s, left + c + right, NumberToToken(r), false);
+                ReplaceOperation(s, i, left, 1, right, NumberToToken(r));
                 i = 2;
             }
             ++i;

@@ -18,6 +18,9 @@ namespace {
 // At most this many characters of a value are returned, as the
 // private-profile functions fill a buffer of 2048 with its terminator.
 constexpr qsizetype MaxValueLength = 2047;
+// No settings or language file comes near this; a larger file is taken as
+// damage (read as empty, never rewritten) instead of being loaded whole.
+constexpr off_t MaxFileSize = 64 * 1024 * 1024;
 
 // What identifies one version of the file on disk: a replacement by rename
 // gives a new inode, an edit in place a new time or size.
@@ -313,6 +316,10 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id)
     d->exists = id.exists;
     if (!id.exists)
         return d;
+    if (id.size > MaxFileSize) {
+        d->readable = false;
+        return d;
+    }
     QFile f(name);
     if (!f.open(QIODevice::ReadOnly)) {
         d->readable = false;

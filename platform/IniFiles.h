@@ -12,6 +12,7 @@
 // CRLF are read; a rewrite uses the file's first line end (CRLF for a new
 // file). Lines before the first section, and lines starting with ";", are
 // never keys. When a section appears twice, only the first is looked into.
+// A file above 64 MiB counts as damaged.
 #include "platform/SysUtils.h"
 
 #include <QString>

@@ -59,7 +59,8 @@ void NumericEditKeyPress(QLineEdit *Edit, QChar &Key);
 // With Ctrl held, A selects all, C copies, V pastes and X cuts in Edit (a
 // QLineEdit, QTextEdit or QPlainTextEdit); the key is then consumed (Key := 0).
 // Other keys, and keys without Ctrl, pass unchanged. Key is a Qt::Key code.
-// A read-only edit keeps its text: X only copies, V does nothing.
+// A read-only edit keeps its text: X only copies, V does nothing. A one-line
+// edit takes the clipboard's text up to its first line break.
 void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift);
 
 // ------------------------------------------------------------- link labels

@@ -221,6 +221,10 @@ TEST_F(Evaluate, FaultsPassedToTheCallerAsExceptions)
     EXPECT_THROW(Calculate(QStringLiteral("1800 nad 2")), EOverflow); // 1800! is beyond the 80-bit range
     EXPECT_THROW(Calculate(QStringLiteral("3!%")), EConvertError);
     EXPECT_THROW(Calculate(QStringLiteral("x nad 2")), EConvertError);
+    QString tooLong = QStringLiteral("1");
+    for (int i = 0; i < 20000; ++i)
+        tooLong += QStringLiteral("+1"); // 80000 characters once bracketed
+    EXPECT_THROW(Calculate(tooLong), ERangeError);
 }
 
 TEST_F(Evaluate, LogicalFaultLetsTheLaterPassesRun)
@@ -311,6 +315,10 @@ TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
     s = QStringLiteral("[2]*+[3]/+[1]-+[4]++[5]nad+[1]");
     CollapseSigns(s);
     EXPECT_EQ(s, QStringLiteral("[2]*[3]/[1]-[4]+[5]nad[1]"));
+    // A run of signs after one of them vanishes, any other run keeps one.
+    s = QStringLiteral("+++[1]++[2]-++[3]div+++[4]");
+    CollapseSigns(s);
+    EXPECT_EQ(s, QStringLiteral("+[1]+[2]-[3]div[4]"));
     s = QStringLiteral("[1]+[2]+[1]+[2]");
     ReplaceOccurrence(s, QStringLiteral("[1]+[2]"), QStringLiteral("+[3]"), true);
     EXPECT_EQ(s, QStringLiteral("[1]+[2]+[3]"));

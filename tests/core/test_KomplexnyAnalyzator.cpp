@@ -1,5 +1,6 @@
 #include "core/KomplexnyAnalyzator.h"
 #include "core/uProgramState.h"
+#include "core/uVariableManager.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,25 @@ TEST_F(ComplexAnalyzer, EvaluatesToTokens)
         EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << expr.toStdString();
     }
     EXPECT_FALSE(ComplexFirstCall);
+}
+
+TEST_F(ComplexAnalyzer, VariablesAndConstantsTakePartAsBracketedValues)
+{
+    TVariableManager::Instance()->SetValue(u"z"_s, u"3 + j4"_s);
+    TVariableManager::Instance()->SetValue(u"w"_s, u"2e^j90"_s);
+    TConstantItemList constants;
+    constants.Add(u"$r"_s, u"2"_s);
+    ConstantItems = &constants;
+    struct Case { const char16_t *expr, *token; };
+    // "e" is no variable here: it belongs to the exponential form.
+    const Case cases[] = {
+        {u"2z", u"[6+j8]"}, {u"abs(z)", u"[5]"}, {u"z*w", u"[-8+j6]"}, {u"$r*j", u"[0+j2]"},
+        {u"e^j90*z", u"[-4+j3]"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Evaluate(QString::fromUtf16(c.expr)).Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
+    ConstantItems = nullptr;
+    TVariableManager::Instance()->Clear();
 }
 
 TEST_F(ComplexAnalyzer, UnitWrittenAfterTheMagnitude)
@@ -217,6 +237,8 @@ TEST_F(ComplexAnalyzer, DisplayStringInEveryBase)
     EXPECT_EQ(s, u"2e^j90");
     ComplexToDisplayString(TComplex{0.0000001L, 0, false}, 6, 10, s, false);
     EXPECT_EQ(s, u"1E-7");
+    ComplexToDisplayString(TComplex{1500, -0.5L, false}, 6, 10, s, true);
+    EXPECT_EQ(s, u"1.5E3-j5E-1");
     ImaginaryUnit = u'i';
     ImaginaryUnitFirst = false;
     ComplexToDisplayString(TComplex{1, 2, false}, 2, 10, s, false);

@@ -1,5 +1,6 @@
 #include "core/ModuloAnalyzator.h"
 #include "core/uProgramState.h"
+#include "core/uVariableManager.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,17 @@ TEST_F(ModuloAnalyzer, EvaluatesResidues)
         EXPECT_EQ(o.Value, QString::fromUtf16(c.value)) << expr.toStdString();
     }
     EXPECT_FALSE(ModuloFirstCall);
+}
+
+TEST_F(ModuloAnalyzer, VariablesAndOperatorWordsAsNames)
+{
+    // Outside the real numbers "mod" is an ordinary name.
+    TVariableManager::Instance()->SetValue(u"n"_s, u"4"_s);
+    TVariableManager::Instance()->SetValue(u"mod"_s, u"3"_s);
+    EXPECT_EQ(Evaluate(u"n*n"_s).Value, u"2");
+    EXPECT_EQ(Evaluate(u"5mod"_s).Value, u"1");
+    EXPECT_EQ(Evaluate(u"(n-mod)/2"_s).Value, u"4");
+    TVariableManager::Instance()->Clear();
 }
 
 TEST_F(ModuloAnalyzer, DivisionWithoutInverseIsADivisionByZero)

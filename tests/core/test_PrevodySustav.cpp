@@ -181,6 +181,10 @@ TEST_F(Bases, FormatNumber)
     for (const Case &c : cases)
         EXPECT_EQ(FormatNumber(c.decimals, c.radix, c.scientific, c.x), QString::fromUtf16(c.out))
             << double(c.x) << " radix " << int(c.radix);
+    // From 1E18 the fixed pattern gives way to the exponent form; the whole
+    // part still goes through a 64-bit integer, and beyond it cannot.
+    EXPECT_EQ(FormatNumber(0, 16, false, 1e18L), QStringLiteral("D E0 B6 B3 A7 64 00 00"));
+    EXPECT_THROW(FormatNumber(0, 2, false, 1e19L), EConvertError);
     for (quint8 radix : {2, 8, 10, 16}) {
         EXPECT_EQ(FormatNumber(6, radix, false, 0), QStringLiteral("0"));
         EXPECT_EQ(FormatNumber(6, radix, true, 0), QStringLiteral("0"));

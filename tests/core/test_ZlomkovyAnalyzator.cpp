@@ -1,4 +1,5 @@
 #include "core/ZlomkovyAnalyzator.h"
+#include "core/uVariableManager.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,18 @@ TEST(FractionAnalyzer, EvaluatesExactly)
         EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
     }
     EXPECT_FALSE(FractionFirstCall);
+}
+
+TEST(FractionAnalyzer, VariablesAndConstantsStayExact)
+{
+    TVariableManager::Instance()->SetValue(u"x"_s, u"1/3"_s);
+    TConstantItemList constants;
+    constants.Add(u"$h"_s, u"0.5"_s);
+    ConstantItems = &constants;
+    EXPECT_EQ(Evaluate(u"2x"_s).Value, u"[+2|3]");
+    EXPECT_EQ(Evaluate(u"x^2+$h"_s).Value, u"[+11|18]");
+    ConstantItems = nullptr;
+    TVariableManager::Instance()->Clear();
 }
 
 TEST(FractionAnalyzer, ErrorCodes)

@@ -242,7 +242,7 @@ TEST_F(Common, IsVariableNameByNumberSet)
 
 TEST_F(Common, SubstituteVariablesReplacesWholeNames)
 {
-    variables({"x=5", "xy=2", "a=3", "ab=4", "e=7", "z=", "w=1 000", "s=x+1"});
+    variables({"x=5", "xy=2", "a=3", "ab=4", "e=7", "z=", "w=1 000", "s=x+1", "n=2n"});
     expectRewrites(SubstituteVariables,
                    {{"2x+xy", "2(5)+(2)"},
                     {"a*ab", "(3)*(4)"},
@@ -259,6 +259,7 @@ TEST_F(Common, SubstituteVariablesReplacesWholeNames)
                     {"sin30+ln2", "sin30+ln2"},
                     {"q+1", "()+1"},
                     {"s*2", "(x+1)*2"},
+                    {"n+1", "(2n)+1"}, // a value holding its own name cannot make the search run forever
                     {"3+4", "3+4"}});
 }
 
@@ -325,6 +326,7 @@ TEST_F(Common, SubstituteConstants)
                     {"$x+1", "$x+1"},
                     {"$million*$k", "(1e6)*(1000)"},
                     {"$pi2*$pi", "(6.28)*(3.14159)"},
+                    {"$pi3*$pi", "$pi3*(3.14159)"}, // an unknown longer name is no occurrence of "$pi"
                     {"sin($pi)", "sin((3.14159))"},
                     {"2$", "2$"},
                     {"X+1", "x+1"}});
@@ -346,6 +348,68 @@ TEST_F(Common, BracketNumbers)
                     {"(-3)", "(-[3])"},
                     {"x", "x"},
                     {"", ""}});
+}
+
+TEST_F(Common, OddAndVeryLongTextsPassThrough)
+{
+    variables({"x=5"});
+    TConstantItemList constants;
+    constants.Add("$pi", "3.14159");
+    ConstantItems = &constants;
+    // Texts made of nothing but the characters the routines look around.
+    expectRewrites(SubstituteVariables, {{"", ""}, {"$", "$"}, {"[[", "[["}, {"e", "()"}, {"E", "()"}, {"$e", "$e"}});
+    expectRewrites(SubstituteConstants, {{"", ""}, {"$", "$"}, {"$$", "$$"}, {"$$pi", "$(3.14159)"}, {"E", "e"}});
+    expectRewrites(BracketNumbers, {{"$", "$"}, {"[[", "["}, {"]]", "]"}, {"[[[1]]]", "[1]"}, {"e", "e"}, {".", "[.]"}, {"e5", "e[5]"}});
+    expectRewrites([](QString &s) { InsertImplicitMultiplication(s, RealWordSet, RealRunSet); },
+                   {{"]", "]"}, {"]$", "]*$"}, {")(", ")*("}, {"!", "!"}, {"$", "$"}});
+    expectRewrites(NormalizeSigns, {{"+", ""}, {"*-", "-*"}, {"-", "-"}});
+    expectRewrites(RemoveRedundantParentheses, {{"()", ""}, {")(", ")("}, {"(", "("}, {")", ")"}});
+    const struct { const char *text, *token; int collected; const char *left; } odd[] = {
+        {"", "", 0, ""}, {"$", "$", 0, ""}, {"e", "e", 1, ""}, {"E", "E", 1, ""}, {"[[", "", 0, ""}, {"]", "", 0, "]"},
+    };
+    for (const auto &c : odd) {
+        QString token = QStringLiteral("stale");
+        NextToken(c.text, token);
+        EXPECT_EQ(token, QString::fromUtf8(c.token)) << c.text;
+        TStringList names;
+        CollectVariables(c.text, names, "");
+        EXPECT_EQ(names.Count(), c.collected) << c.text;
+        TCalculationError err;
+        CheckBrackets(c.text, c.text, err);
+        EXPECT_EQ(err.ErrorCode, 0) << c.text;
+        QString left = QStringLiteral("stale"), right = QStringLiteral("stale");
+        ExtractAdjacentTokens(c.text, 2, left, right);
+        EXPECT_EQ(left, QString::fromUtf8(c.left)) << c.text;
+        EXPECT_TRUE(right.isEmpty()) << c.text;
+    }
+
+    // 70000 characters, beyond the longest expression the input takes.
+    const int n = 70000;
+    QString opens(n, u'(');
+    TCalculationError err;
+    CheckBrackets(opens, opens, err);
+    EXPECT_EQ(err.ErrorCode, 11);
+    EXPECT_EQ(err.ErrorEnd, 1);
+
+    QString name = QStringLiteral("x") + QString(n - 1, u'1');
+    SubstituteVariables(name);
+    EXPECT_EQ(name, QStringLiteral("()")); // one undefined name, replaced whole
+
+    QString sums = QStringLiteral("1+").repeated(n / 2);
+    BracketNumbers(sums);
+    EXPECT_EQ(sums, QStringLiteral("[1]+").repeated(n / 2));
+
+    QString tokens = QStringLiteral("[1]x").repeated(n / 4);
+    InsertImplicitMultiplication(tokens, RealWordSet, RealRunSet);
+    EXPECT_EQ(tokens, QStringLiteral("[1]*x").repeated(n / 4));
+
+    QString es(n, u'e');
+    QString token;
+    NextToken(es, token);
+    EXPECT_EQ(token.size(), n);
+    QString dollars(n, u'$');
+    SubstituteConstants(dollars);
+    EXPECT_EQ(dollars.size(), n);
 }
 
 TEST_F(Common, ExtractAdjacentTokens)

@@ -220,6 +220,17 @@ TEST(IniFile, DamagedOrUnreadableFilesReadAsEmpty)
     // A file that exists but cannot be read is never replaced.
     EXPECT_THROW(folder.WriteInteger("a", "b", 1), EIniFileException);
 
+    // An absurdly large file (sparse here) is damage, not something to load.
+    {
+        QFile huge(dir.file("huge.ini"));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        huge.write("[a]\nb=1\n");
+        ASSERT_TRUE(huge.resize(65 * 1024 * 1024));
+    }
+    TIniFile huge(dir.file("huge.ini"));
+    EXPECT_EQ(huge.ReadInteger("a", "b", 9), 9);
+    EXPECT_THROW(huge.WriteInteger("a", "b", 2), EIniFileException);
+
     const TIniFile missing(dir.file("none.ini"));
     EXPECT_EQ(missing.ReadString("a", "b", "d"), "d");
     EXPECT_FALSE(QFileInfo::exists(dir.file("none.ini")));

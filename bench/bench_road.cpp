@@ -1,0 +1,55 @@
+// The road of one calculation: typed text in, display text out.
+#include "core/uCalculation.h"
+
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+void Prepare()
+{
+    KProgramSettings::Instance()->SetDefaults();
+    KProgramSettings::Instance()->SetDecimalSeparator(1);
+    KProgramState::GetInstance(0)->SetDefaults();
+    TVariableManager::Instance()->Clear();
+}
+
+void Road(benchmark::State &state, const QString &input, const QString &expected)
+{
+    Prepare();
+    const TCalculationOutcome first = CalculateExpression(input);
+    if (!first.Ok() || first.DisplayText != expected) {
+        state.SkipWithError("unexpected result");
+        return;
+    }
+    for (auto _ : state) {
+        TCalculationOutcome out = CalculateExpression(input);
+        benchmark::DoNotOptimize(out.DisplayText);
+    }
+}
+
+void BM_RoadShort(benchmark::State &state)
+{
+    Road(state, QStringLiteral("2+3*4"), QStringLiteral("14"));
+}
+
+void BM_RoadSixtyCharacters(benchmark::State &state)
+{
+    // 60 characters: brackets, functions, powers, decimals and a negative.
+    static const QString input = QStringLiteral("(12.5+3*4)/2-sin(30)+ln(10)*2^3-sqrt(16)+abs(-7)*3.25-1/8+90");
+    Prepare();
+    const QString expected = CalculateExpression(input).DisplayText;
+    Road(state, input, expected);
+}
+
+BENCHMARK(BM_RoadShort);
+BENCHMARK(BM_RoadSixtyCharacters);
+
+} // namespace
+
+BENCHMARK_MAIN();

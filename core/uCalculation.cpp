@@ -1,0 +1,330 @@
+#include "core/uCalculation.h"
+
+#include "core/Analyzator.h"
+#include "core/KomplexneCisla.h"
+#include "core/KomplexnyAnalyzator.h"
+#include "core/ModuloAnalyzator.h"
+#include "core/PrevodySustav.h"
+#include "core/ZlomkovyAnalyzator.h"
+#include "core/Zlomky.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "platform/Classes.h"
+#include "platform/PascalString.h"
+
+namespace {
+
+QString WithoutBlanks(const QString &S)
+{
+    QString r = S;
+    r.remove(u' ');
+    return r;
+}
+
+// The characters that end a "$" name.
+bool IsConstantStop(QChar C)
+{
+    switch (C.unicode()) {
+    case u'!': case u'$': case u'%': case u'(': case u')':
+    case u'*': case u'+': case u'-': case u'/': case u'^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool HasNameLetter(const QString &S)
+{
+    for (const QChar c : S)
+        if (pas::IsAsciiLetter(c) && c != u'E' && c != u'e')
+            return true;
+    return false;
+}
+
+// What escapes the engine becomes one of three codes, never a faulty part.
+void ClassifyException(TCalculationError &Err, quint8 Code)
+{
+    Err = TCalculationError();
+    Err.ErrorCode = Code;
+}
+
+QChar ExtraDigitCharacter()
+{
+    return KProgramState::GetInstance(0)->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
+}
+
+} // namespace
+
+void CheckConstants(const QString &Expr, TCalculationError &Err)
+{
+    Err.ErrorCode = 0;
+    Err.ErrorStart = 0;
+    Err.ErrorEnd = 0;
+    if (!Expr.contains(u'$'))
+        return;
+    const QString s = WithoutBlanks(Expr);
+    const int len = pas::Length(s);
+    int i = 1;
+    while (i <= len) {
+        if (pas::At(s, i) != u'$') {
+            ++i;
+            continue;
+        }
+        int j = i + 1;
+        while (j <= len && !IsConstantStop(pas::At(s, j)))
+            ++j;
+        const QString name = pas::Copy(s, i, j - i);
+        bool known = false;
+        if (ConstantItems) {
+            for (int k = 0; k < ConstantItems->Count() && !known; ++k)
+                known = ConstantItems->Identifier(k) == name;
+        }
+        if (!known) {
+            Err.ErrorCode = 19;
+            Err.ErrorText = name;
+            // The span of this very occurrence (an earlier "$name2" may hold
+            // the same letters), mapped back to the text as typed.
+            Err.ErrorStart = i - 1;
+            Err.ErrorEnd = j - 1;
+            AdjustErrorPositions(Expr, Err);
+            return;
+        }
+        // Resume at the stop character itself: when it is the "$" of the
+        // next name, that name is checked too.
+        i = j;
+    }
+}
+
+void RegisterVariables(const QString &Expr, const QString &Exempt)
+{
+    TStringList names;
+    CollectVariables(Expr, names, Exempt);
+    TVariableManager *vars = TVariableManager::Instance();
+    for (int i = 0; i < names.Count(); ++i)
+        vars->SetValue(names[i].toLower(), QString());
+}
+
+void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt)
+{
+    Err.ErrorCode = 0;
+    Err.ErrorStart = 0;
+    Err.ErrorEnd = 0;
+    QString copy = WithoutBlanks(Expr);
+    const quint8 numberSet = KProgramState::GetInstance(0)->NumberSet;
+    TVariableManager *vars = TVariableManager::Instance();
+    auto fail = [&](quint8 code, const QString &text) {
+        ExpressionValid = false;
+        Err.ErrorCode = code;
+        Err.ErrorText = text;
+    };
+    do {
+        QString name;
+        NextToken(copy, name);
+        if (name.isEmpty())
+            break;
+        if (name.compare(QStringLiteral("logy"), Qt::CaseInsensitive) == 0)
+            name = name.right(1);
+        if (name != Exempt && IsVariableName(name)) {
+            QString value = vars->GetValue(name);
+            if (value.isEmpty()) {
+                fail(15, QString());
+                return;
+            }
+            const bool asFraction = value.contains(u'/');
+            if (asFraction)
+                value.replace(u'/', u'|');
+            try {
+                if (asFraction) {
+                    TFraction f;
+                    StrToFraction(value, f);
+                } else {
+                    TComplex z;
+                    StrToComplex(value, z);
+                }
+            } catch (const Exception &) {
+                fail(31, name);
+                return;
+            }
+            try {
+                if (numberSet == 0) {
+                    TFraction f;
+                    StrToFraction(value, f);
+                } else if (numberSet == 1) {
+                    TComplex z;
+                    StrToComplex(value, z);
+                }
+            } catch (const Exception &) {
+                fail(17, name);
+                return;
+            }
+        }
+        const int before = int(copy.size());
+        copy.remove(copy.indexOf(name), name.size());
+        if (int(copy.size()) == before)
+            break;
+    } while (HasNameLetter(copy));
+}
+
+void CleanResultText(QString &S)
+{
+    S.remove(u' ');
+    const qsizetype open = S.indexOf(u'[');
+    if (open >= 0)
+        S.remove(open, 1);
+    const qsizetype close = S.indexOf(u']');
+    if (close >= 0)
+        S.remove(close, 1);
+    if (S.isEmpty())
+        S = QStringLiteral("0");
+}
+
+QString GetVariableValuesText(const QString &Expr)
+{
+    TStringList names;
+    CollectVariables(Expr, names, QString());
+    QString text;
+    TVariableManager *vars = TVariableManager::Instance();
+    for (int i = 0; i < names.Count(); ++i)
+        text += names[i] + u'=' + vars->GetValue(names[i]) + u';';
+    return text;
+}
+
+TCalculationOutcome CalculateExpression(const QString &Input)
+{
+    TCalculationOutcome out;
+    TCalculationError &err = out.Error;
+    KProgramState *state = KProgramState::GetInstance(0);
+    QString expr = Input;
+    try {
+        const TStringList &names = FunctionNames();
+        switch (state->NumberSet) {
+        case 1: CheckComplexSyntax(expr, err, names); break;
+        case 2: CheckModuloSyntax(expr, err, names); break;
+        default: CheckRealSyntax(expr, err, names); break;
+        }
+        if (err.ErrorCode == 0)
+            CheckConstants(expr, err);
+        const quint8 radix = quint8(state->GetRadix());
+        if (err.ErrorCode == 0 && state->NumeralSystem != 2)
+            ConvertExpressionBase(radix, 10, ExtraDigitCharacter(), expr, err);
+        if (err.ErrorCode != 0)
+            return out;
+
+        RegisterVariables(expr, QString());
+        CheckVariableValues(expr, err, QString());
+        if (err.ErrorCode != 0) {
+            out.VariableValueMissing = true;
+            return out;
+        }
+
+        QString r;
+        switch (state->NumberSet) {
+        case 1:
+            ComplexFirstCall = true;
+            EvaluateComplex(expr, err, r);
+            break;
+        case 2:
+            ModuloFirstCall = true;
+            Modulus = state->ModuloBase;
+            EvaluateModulo(expr, err, r);
+            break;
+        default:
+            RealPreprocessed = false;
+            if (state->Fractions) {
+                FractionFirstCall = true;
+                if (ExpressionHasNoFunction(expr, names))
+                    EvaluateFraction(expr, err, r);
+                else
+                    EvaluateReal(expr, err, names, r);
+            } else {
+                EvaluateReal(expr, err, names, r);
+            }
+            break;
+        }
+        if (err.ErrorCode != 0)
+            return out;
+
+        CleanResultText(r);
+        const bool scientific = KProgramSettings::Instance()->ScientificNotation;
+        QString display;
+        switch (state->NumberSet) {
+        case 1: {
+            TComplex z;
+            StrToComplex(r, z);
+            ComplexToDisplayString(z, state->Decimals, radix, display, scientific);
+            break;
+        }
+        case 2:
+            display = FormatNumber(state->Decimals, radix, false, StrToFloat(r));
+            break;
+        default:
+            if (state->Fractions)
+                FormatFractionString(r, radix, display);
+            else
+                display = FormatNumber(state->Decimals, radix, scientific, StrToFloat(r));
+            break;
+        }
+
+        out.DisplayText = display;
+        out.AnswerText = state->NumberSet == 1 ? u'(' + display + u')' : display;
+        // The variables of the converted text: in base 16 "ff" is a number,
+        // not a variable, although the typed text reads like a name.
+        const QString values = GetVariableValuesText(expr);
+        out.HistoryLine = Input + QStringLiteral(" = ") + out.AnswerText;
+        if (!values.isEmpty())
+            out.HistoryLine += QStringLiteral(" [") + values + u']';
+
+        state->LastExpression = Input;
+        state->Ans = out.AnswerText;
+        state->JustCalculated = true;
+    } catch (const EInvalidOp &) {
+        ClassifyException(err, 20);
+    } catch (const EDivByZero &) {
+        ClassifyException(err, 25);
+    } catch (const Exception &e) {
+        // The modulo analyzer's own division fault counts as an integer one.
+        ClassifyException(err, e.Message() == QStringLiteral("Division by zero") ? 25 : 29);
+    } catch (...) {
+        ClassifyException(err, 29);
+    }
+    if (!out.Ok()) {
+        out.DisplayText.clear();
+        out.AnswerText.clear();
+        out.HistoryLine.clear();
+    }
+    return out;
+}
+
+THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckVariables)
+{
+    THandOverCheck out;
+    TCalculationError &err = out.Error;
+    if (Trim(Text).isEmpty()) {
+        err.ErrorCode = quint8(EmptyCode);
+        return out;
+    }
+    try {
+        const TStringList &names = FunctionNames();
+        CheckRealSyntax(Text, err, names);
+        if (err.ErrorCode == 0)
+            CheckConstants(Text, err);
+        KProgramState *state = KProgramState::GetInstance(0);
+        if (err.ErrorCode == 0 && state->NumeralSystem != 2)
+            ConvertExpressionBase(quint8(state->GetRadix()), 10, QChar(u'\0'), Text, err);
+        if (err.ErrorCode == 0 && CheckVariables) {
+            RegisterVariables(Text, QStringLiteral("x"));
+            CheckVariableValues(Text, err, QStringLiteral("x"));
+            out.VariableValueMissing = err.ErrorCode != 0;
+        }
+    } catch (const EInvalidOp &) {
+        ClassifyException(err, 20);
+    } catch (const EDivByZero &) {
+        ClassifyException(err, 25);
+    } catch (const Exception &e) {
+        ClassifyException(err, e.Message() == QStringLiteral("Division by zero") ? 25 : 29);
+    } catch (...) {
+        ClassifyException(err, 29);
+    }
+    return out;
+}

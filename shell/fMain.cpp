@@ -1,0 +1,1399 @@
+#include "shell/fMain.h"
+
+#include "ui_fMain.h"
+
+#include "core/Analyzator.h"
+#include "core/KomplexneCisla.h"
+#include "core/KomplexnyAnalyzator.h"
+#include "core/Zlomky.h"
+#include "core/uCommon.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "platform/PascalString.h"
+#include "platform/SysUtils.h"
+#include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
+#include "shell/uProgramTranslator.h"
+#include "shell/uShellCommon.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTime>
+#include <QTimer>
+#include <QToolButton>
+
+TMainFrm *MainFrm = nullptr;
+bool BracketHighlightEnabled = false;
+bool InputChanging = false;
+bool ShiftHeld = false;
+bool ModulusChanging = false;
+
+namespace {
+
+// Availability bits: numeral systems 1, 2, 4, 8; number sets 256, 512, 1024.
+int AvailabilityMask()
+{
+    const KProgramState *state = KProgramState::GetInstance(0);
+    const int system = state->NumeralSystem <= 3 ? (1 << state->NumeralSystem) : 4;
+    const int set = state->NumberSet <= 2 ? (256 << state->NumberSet) : 256;
+    return system | set;
+}
+
+bool IsOperatorBefore(QChar c)
+{
+    switch (c.unicode()) {
+    case u'!': case u'%': case u'(': case u')': case u'*':
+    case u'+': case u'-': case u'/': case u'^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The characters the input line takes from the keyboard.
+bool IsTypable(QChar c)
+{
+    if (pas::IsDigit(c) || pas::IsAsciiLetter(c))
+        return true;
+    switch (c.unicode()) {
+    case u' ': case u'!': case u'$': case u'%': case u'(': case u')': case u'*':
+    case u'+': case u',': case u'-': case u'.': case u'/': case u'^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsContinuingOperator(QChar c)
+{
+    switch (c.unicode()) {
+    case u'!': case u'%': case u'*': case u'+': case u'-': case u'/': case u'^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+QTextCharFormat RegularFormat()
+{
+    QTextCharFormat f;
+    f.setFontWeight(QFont::Normal);
+    f.setForeground(QColor(Qt::black));
+    return f;
+}
+
+QPixmap SignPixmap(QStyle::StandardPixmap which)
+{
+    return QApplication::style()->standardIcon(which).pixmap(16, 16);
+}
+
+QPixmap PreviewPixmap()
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(0, 0, 128));
+    QFont f = p.font();
+    f.setPixelSize(12);
+    f.setItalic(true);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("f"));
+    p.drawRect(0, 0, 15, 15);
+    return pm;
+}
+
+const char *const DigitKeys[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5", "BitBtn6", "BitBtn7",
+                                 "BitBtn8", "BitBtn9", "BitBtn10", "BitBtn39", "BitBtn38", "BitBtn40",
+                                 "BitBtn41", "BitBtn42", "BitBtn43"};
+
+} // namespace
+
+// ------------------------------------------------------------------ TUpDown
+
+TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+{
+    m_up->setObjectName(QStringLiteral("Up"));
+    m_down->setObjectName(QStringLiteral("Down"));
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    for (QToolButton *b : {m_up, m_down}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+    }
+    connect(m_up, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void TUpDown::SetPosition(int Value)
+{
+    m_position = qBound(Min, Value, Max);
+}
+
+void TUpDown::Step(int Direction)
+{
+    const int requested = m_position + Direction * Increment;
+    if (requested < Min || requested > Max)
+        return;
+    bool allow = true;
+    if (OnChanging)
+        OnChanging(requested, Direction, allow);
+    if (!allow)
+        return;
+    m_position = requested;
+    if (OnClick)
+        OnClick(Direction);
+}
+
+void TUpDown::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int h = height() / 2;
+    m_up->setGeometry(0, 0, width(), h);
+    m_down->setGeometry(0, h, width(), height() - h);
+}
+
+// --------------------------------------------------------- hint translation
+
+TVlaknoPrekladaniaHintov::TVlaknoPrekladaniaHintov(TMainFrm *Form, QList<THintItem> Items)
+    : m_form(Form), m_items(std::move(Items))
+{
+    connect(this, &QThread::finished, this, &QObject::deleteLater);
+}
+
+void TVlaknoPrekladaniaHintov::run()
+{
+    TProgramTranslator *translator = TProgramTranslator::Instance();
+    for (const THintItem &item : std::as_const(m_items)) {
+        if (m_stop)
+            return;
+        TranslateHint(item, translator->Translate(QStringLiteral("Hints"), item.Key, item.Hint));
+    }
+}
+
+void TVlaknoPrekladaniaHintov::TranslateHint(const THintItem &Item, const QString &Translated)
+{
+    // The control is written on the main thread; a window or control that is
+    // gone by then is left alone.
+    QPointer<QWidget> control = Item.Control;
+    if (!m_form)
+        return;
+    QMetaObject::invokeMethod(m_form.data(), [control, Translated] {
+        if (control)
+            control->setToolTip(Translated);
+    }, Qt::QueuedConnection);
+}
+
+// ------------------------------------------------------------------ TMainFrm
+
+TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
+{
+    ui->setupUi(this);
+    QTextEdit *input = ui->vstupRdt;
+    input->setAcceptRichText(false);
+    input->setLineWrapMode(QTextEdit::NoWrap);
+    input->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    input->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    input->setTabChangesFocus(true);
+    input->document()->setDocumentMargin(2);
+    QFont inputFont = input->font();
+    inputFont.setPointSize(11);
+    input->setFont(inputFont);
+    input->setCurrentCharFormat(RegularFormat());
+    input->installEventFilter(this);
+    input->viewport()->installEventFilter(this);
+    input->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(input, &QTextEdit::textChanged, this, &TMainFrm::vstupRdtChange);
+    connect(input, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu1Popup);
+
+    QLineEdit *result = ui->vysledokEdt;
+    QFont resultFont = result->font();
+    resultFont.setPointSize(12);
+    resultFont.setBold(true);
+    result->setFont(resultFont);
+    result->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    result->setTextMargins(0, 0, 0, 0);
+    result->setContextMenuPolicy(Qt::CustomContextMenu);
+    result->installEventFilter(this);
+    connect(result, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu2Popup);
+
+    QPalette errorPalette = ui->LblChyba->palette();
+    errorPalette.setColor(QPalette::WindowText, Qt::red);
+    ui->LblChyba->setPalette(errorPalette);
+    QPalette panel = ui->Shape1->palette();
+    panel.setColor(QPalette::Window, Qt::white);
+    ui->Shape1->setPalette(panel);
+    ui->warningImg->setPixmap(SignPixmap(QStyle::SP_MessageBoxWarning));
+    ui->nahladImg->setPixmap(PreviewPixmap());
+    ui->nahladImg->installEventFilter(this);
+    ui->haldaLbl->installEventFilter(this);
+
+    // Status bar: help text, hint text, and the place of the update sign.
+    auto *panel0 = new QLabel(QStringLiteral(" F1 : Help"), this);
+    panel0->setObjectName(QStringLiteral("StatusPanel0"));
+    panel0->setFixedWidth(90);
+    auto *panel1 = new QLabel(this);
+    panel1->setObjectName(QStringLiteral("StatusPanel1"));
+    auto *panel2 = new QWidget(this);
+    panel2->setObjectName(QStringLiteral("StatusPanel2"));
+    panel2->setFixedWidth(50);
+    ui->StatusBar1->addWidget(panel0);
+    ui->StatusBar1->addWidget(panel1, 1);
+    ui->StatusBar1->addPermanentWidget(panel2);
+    ui->StatusBar1->setSizeGripEnabled(false);
+    auto *updateSign = new QLabel(panel2);
+    updateSign->setObjectName(QStringLiteral("updateInfoImg"));
+    updateSign->setPixmap(SignPixmap(QStyle::SP_MessageBoxInformation));
+    updateSign->setToolTip(QStringLiteral("New version of Tandorel is available. Click this icon for more info."));
+    updateSign->setFixedSize(16, 16);
+    updateSign->hide();
+    updateSign->installEventFilter(this);
+
+    ConnectKeys();
+    ConnectModes();
+    ConnectMenus();
+
+    // Hints in the status bar for every control of the window.
+    for (QObject *child : ui->centralwidget->children())
+        if (auto *w = qobject_cast<QWidget *>(child))
+            w->installEventFilter(this);
+    ui->centralwidget->setMouseTracking(true);
+    ui->centralwidget->installEventFilter(this);
+
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm()
+{
+    if (HintThread) {
+        HintThread->Stop();
+        HintThread->wait();
+    }
+    delete Primes; // FormDestroy
+    Primes = nullptr;
+    if (MainFrm == this)
+        MainFrm = nullptr;
+    delete ui;
+}
+
+void TMainFrm::FormCreate()
+{
+    KProgramState::GetInstance(0)->Ans = QStringLiteral("0");
+    BracketHighlightEnabled = true;
+    Primes = new TPrvocisla();
+    HintThread = nullptr;
+    DocumentationPage = MakerWikiAddress() + u'/';
+    ui->UpDownModulo->Min = 2;
+    ui->UpDownModulo->Max = 97;
+    ui->UpDownModulo->SetPosition(5);
+    ui->UpDownDesM->Min = 0;
+    ui->UpDownDesM->Max = 30;
+    ui->UpDownDesM->SetPosition(6);
+    ui->centralwidget->setFixedSize(640, ui->BtnDms->geometry().bottom() + 1 + 9);
+    ui->sbRealne->setChecked(true);
+    ui->sbDeg->setChecked(true);
+    ui->sbDec->setChecked(true);
+    DecimalSeparatorChanged();
+    UpdateImaginaryUnitCaptions();
+    UpdateBoldCaptions();
+    UpdateButtonAvailability();
+}
+
+void TMainFrm::ConnectKeys()
+{
+    struct Key { QAbstractButton *Button; QString Text; bool C; bool P; };
+    const Key keys[] = {
+        {ui->BitBtn44, QStringLiteral("("), false, false}, {ui->BitBtn45, QStringLiteral(")"), false, false},
+        {ui->BtnPercenta, QStringLiteral("%"), false, false},
+        {ui->BtnPlus, QStringLiteral("+"), true, false}, {ui->BtnMinus, QStringLiteral("-"), true, false},
+        {ui->BtnKrat, QStringLiteral("*"), true, false}, {ui->BtnDeleno, QStringLiteral("/"), true, false},
+        {ui->BtnDiv, QStringLiteral(" div "), true, false}, {ui->BtnMod, QStringLiteral(" mod "), true, false},
+        {ui->BtnFaktorial, QStringLiteral("!"), true, false}, {ui->BtnKombinacne, QStringLiteral(" nad "), true, false},
+        {ui->BtnXna2, QStringLiteral("^2"), true, false}, {ui->BtnXna3, QStringLiteral("^3"), true, false},
+        {ui->BtnXnaY, QStringLiteral("^"), true, false},
+        {ui->BtnDruhaOdmocnina, QStringLiteral("^(1/2)"), true, false},
+        {ui->BtnTretiaOdmocnina, QStringLiteral("^(1/3)"), true, false},
+        {ui->BtnOdmocnina, QStringLiteral("^(1/"), true, false},
+        {ui->BtnLog, QStringLiteral("log("), true, true}, {ui->BtnLn, QStringLiteral("ln("), true, true},
+        {ui->BtnLogy, QStringLiteral("logy("), true, true},
+        {ui->BtnEnaX, QStringLiteral("$e^"), true, true}, {ui->BtnDvaNaX, QStringLiteral("2^"), true, true},
+        {ui->BtnDesatNaX, QStringLiteral("10^"), true, true},
+        {ui->BtnAbs, QStringLiteral("abs("), true, true}, {ui->BtnPrevratena, QStringLiteral("1/"), true, true},
+        {ui->BtnDeg, QStringLiteral("deg("), true, true}, {ui->BtnDms, QStringLiteral("dms("), true, true},
+        {ui->BtnKonstanta, QStringLiteral("$"), false, false}, {ui->BtnPi, QStringLiteral("$pi"), false, false},
+    };
+    for (const Key &k : keys) {
+        const QString text = k.Text;
+        const bool c = k.C, p = k.P;
+        connect(k.Button, &QAbstractButton::clicked, this, [this, text, c, p] { InsertIntoInput(text, c, p); });
+    }
+    // Keys that insert their own caption: digits and the complex keys.
+    for (const char *name : DigitKeys) {
+        auto *b = findChild<QPushButton *>(QLatin1String(name));
+        connect(b, &QAbstractButton::clicked, this, [this, b] { InsertIntoInput(b->text(), false, false); });
+    }
+    for (QPushButton *b : {ui->BitBtn49, ui->BitBtn50, ui->BitBtn51, ui->BitBtn52})
+        connect(b, &QAbstractButton::clicked, this, [this, b] { InsertIntoInput(b->text(), false, false); });
+    for (QPushButton *b : {ui->BtnSin, ui->BtnCos, ui->BtnTG, ui->BtnCotg, ui->BtnArcsin, ui->BtnArccos,
+                           ui->Btnarctg, ui->BtnArccotg})
+        connect(b, &QAbstractButton::clicked, this, [this, b] { BtnSinClick(b); });
+
+    connect(ui->BtnCiarka, &QAbstractButton::clicked, this, &TMainFrm::BtnCiarkaClick);
+    connect(ui->BtnRan, &QAbstractButton::clicked, this, &TMainFrm::BtnRanClick);
+    connect(ui->BtnANS, &QAbstractButton::clicked, this, &TMainFrm::BtnANSClick);
+    connect(ui->BtnMS, &QAbstractButton::clicked, this, &TMainFrm::BtnMSClick);
+    connect(ui->BtnMR, &QAbstractButton::clicked, this, &TMainFrm::BtnMRClick);
+    connect(ui->BtnC, &QAbstractButton::clicked, this, &TMainFrm::BtnCClick);
+    connect(ui->BtnCE, &QAbstractButton::clicked, this, &TMainFrm::BtnCEClick);
+    connect(ui->BtnJednoZmaz, &QAbstractButton::clicked, this, &TMainFrm::BtnJednoZmazClick);
+    connect(ui->BtnRovnaSa, &QAbstractButton::clicked, this, &TMainFrm::BtnRovnaSaClick);
+    connect(ui->BtnSpat, &QAbstractButton::clicked, this, &TMainFrm::BtnSpatClick);
+    connect(ui->BtnAE, &QAbstractButton::clicked, this, &TMainFrm::BtnAEClick);
+    connect(ui->grafBtn, &QAbstractButton::clicked, this, [this] {
+        KMainProgram::Instance()->CloseBrackets();
+        KMainProgram::Instance()->ShowFunctionGraph(GetInput());
+    });
+    connect(ui->derivaciaBtn, &QAbstractButton::clicked, this, [this] {
+        KMainProgram::Instance()->CloseBrackets();
+        KMainProgram::Instance()->ShowDerivative(GetInput());
+    });
+    connect(ui->sumaBtn, &QAbstractButton::clicked, this, [this] {
+        KMainProgram::Instance()->CloseBrackets();
+        KMainProgram::Instance()->ShowSeriesSummation(GetInput());
+    });
+    connect(ui->BtnVelkost, &QAbstractButton::clicked, this, &TMainFrm::BtnVelkostClick);
+    connect(ui->testBtn, &QAbstractButton::clicked, this, [] { TGUIManager::Instance()->ShowForm(10); });
+    connect(ui->Button1, &QAbstractButton::clicked, this, [this] {
+        // Developer timing: 50000 evaluations of one expression.
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 50000; ++i) {
+            TCalculationError err;
+            QString value;
+            ExpressionValid = true;
+            RealPreprocessed = false;
+            EvaluateReal(QStringLiteral("(6/2)-6*2"), err, FunctionNames(), value);
+        }
+        ui->Button1->setText(QTime(0, 0).addMSecs(int(timer.elapsed())).toString(QStringLiteral("mm:ss.zzz")));
+    });
+}
+
+void TMainFrm::ConnectModes()
+{
+    NumberSetGroup = new QButtonGroup(this);
+    NumberSetGroup->addButton(ui->sbRealne, 0);
+    NumberSetGroup->addButton(ui->sbKomplexne, 1);
+    NumberSetGroup->addButton(ui->sbModulo, 2);
+    AngleGroup = new QButtonGroup(this);
+    AngleGroup->addButton(ui->sbDeg, 0);
+    AngleGroup->addButton(ui->sbRad, 1);
+    AngleGroup->addButton(ui->sbGrad, 2);
+    NumeralGroup = new QButtonGroup(this);
+    NumeralGroup->addButton(ui->sbBin, 0);
+    NumeralGroup->addButton(ui->sbOct, 1);
+    NumeralGroup->addButton(ui->sbDec, 2);
+    NumeralGroup->addButton(ui->sbHex, 3);
+    connect(NumberSetGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumberSetClick);
+    connect(AngleGroup, &QButtonGroup::idClicked, this, [this] { UpdateAngleUnit(); });
+    connect(NumeralGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumeralSystemClick);
+    connect(ui->CheckBoxHyp, &QCheckBox::toggled, this, [](bool on) { KProgramState::GetInstance(0)->Hyp = on; });
+    connect(ui->CheckBoxZlomky, &QCheckBox::toggled, this,
+            [](bool on) { KProgramState::GetInstance(0)->Fractions = on; });
+    ui->UpDownDesM->OnClick = [this](int) {
+        KProgramState::GetInstance(0)->Decimals = quint8(ui->UpDownDesM->Position());
+        ui->EditDesM->setText(QString::number(ui->UpDownDesM->Position()));
+    };
+    ui->UpDownModulo->OnChanging = [this](int NewPosition, int Direction, bool &AllowChange) {
+        UpDownModuloChanging(NewPosition, Direction, AllowChange);
+    };
+}
+
+void TMainFrm::ConnectMenus()
+{
+    auto show = [](int id) { return [id] { TGUIManager::Instance()->ShowForm(id); }; };
+    connect(ui->GrafFunkcieAct, &QAction::triggered, ui->grafBtn, &QAbstractButton::click);
+    connect(ui->showUnitConverterAct, &QAction::triggered, this, show(19));
+    connect(ui->MnohoclenyAct, &QAction::triggered, this, show(13));
+    connect(ui->KombinatorikaAct, &QAction::triggered, this, show(14));
+    connect(ui->statistikaAct, &QAction::triggered, this, show(15));
+    connect(ui->showFunctionDerivativeAct, &QAction::triggered, this, [this] {
+        KMainProgram::Instance()->CloseBrackets();
+        KMainProgram::Instance()->ShowDerivative(GetInput());
+    });
+    connect(ui->showSeriesSummationAct, &QAction::triggered, this, [this] {
+        KMainProgram::Instance()->CloseBrackets();
+        KMainProgram::Instance()->ShowSeriesSummation(GetInput());
+    });
+    connect(ui->quadraticEquationAct, &QAction::triggered, this, show(18));
+    connect(ui->TrojclenkaAct, &QAction::triggered, this, show(16));
+    connect(ui->alwaysOnTopAct, &QAction::triggered, this,
+            [](bool checked) { KMainProgram::Instance()->SetAlwaysOnTop(checked); });
+    connect(ui->NahladVyrazuAct, &QAction::triggered, this, &TMainFrm::NahladVyrazuActExecute);
+    connect(ui->HistoriuVypoctovAct, &QAction::triggered, this, show(0));
+    connect(ui->KonstantyAct, &QAction::triggered, this, show(1));
+    connect(ui->showPrefixValuesAct, &QAction::triggered, this, show(2));
+    connect(ui->VlastnePremenneAct, &QAction::triggered, this, show(3));
+    connect(ui->PrehliadacVyrazovAct, &QAction::triggered, this, show(5));
+    connect(ui->showPreferencesAct, &QAction::triggered, this, show(6));
+    connect(ui->jazykAct, &QAction::triggered, this, show(7));
+    connect(ui->ZobrazitNavodAct, &QAction::triggered, this, [] { KMainProgram::Instance()->ShowManual(); });
+    connect(ui->onlineDokumentaciaAct, &QAction::triggered, this, [this] { OpenURL(DocumentationPage); });
+    connect(ui->DomovskaStrankaProgramuAct, &QAction::triggered, this,
+            [] { OpenURL(MakerWebAddress(QStringLiteral("index.php?page=home&") + BuildQueryString(false))); });
+    connect(ui->reportBugAct, &QAction::triggered, this,
+            [] { OpenURL(MakerWebAddress(QStringLiteral("index.php?page=contact"))); });
+    connect(ui->ZistitNovsiuVerziuAct, &QAction::triggered, this,
+            [] { TGUIManager::Instance()->ShowFormModal(9); });
+    connect(ui->OProgrameAct, &QAction::triggered, this, [] { TGUIManager::Instance()->ShowFormModal(8); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QTextEdit *input = ui->vstupRdt;
+    auto addItem = [](QMenu *menu, const char *name, const QString &caption, auto handler) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        QObject::connect(a, &QAction::triggered, menu, handler);
+        return a;
+    };
+    addItem(PopupMenu1, "spat", QStringLiteral("Back"), [input] { input->undo(); })->setVisible(false);
+    addItem(PopupMenu1, "Cut1", QStringLiteral("Cut"), [input] { input->cut(); });
+    addItem(PopupMenu1, "Copy1", QStringLiteral("Copy"), [input] { input->copy(); });
+    addItem(PopupMenu1, "Paste1", QStringLiteral("Paste"), [input] { input->paste(); });
+    addItem(PopupMenu1, "Remove1", QStringLiteral("Remove"), [input] { input->textCursor().removeSelectedText(); });
+    addItem(PopupMenu1, "SelectAll1", QStringLiteral("Select all"), [input] { input->selectAll(); });
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    QLineEdit *result = ui->vysledokEdt;
+    addItem(PopupMenu2, "Copy2", QStringLiteral("Copy"), [result] { result->copy(); });
+    addItem(PopupMenu2, "SaveToMemory1", QStringLiteral("Save to memory"), [this] { ui->BtnMS->click(); });
+    addItem(PopupMenu2, "SelectAll2", QStringLiteral("Select all"), [result] { result->selectAll(); });
+}
+
+// ------------------------------------------------------- ITandorelMainForm
+
+int TMainFrm::GetTop() { return frameGeometry().top(); }
+int TMainFrm::GetLeft() { return frameGeometry().left(); }
+int TMainFrm::GetHeight() { return frameGeometry().height(); }
+int TMainFrm::GetWidth() { return frameGeometry().width(); }
+
+void TMainFrm::DecimalSeparatorChanged()
+{
+    ui->BtnCiarka->setText(QString(DecimalSeparator));
+}
+
+void TMainFrm::UpdateImaginaryUnitCaptions()
+{
+    const QString unit(ImaginaryUnit);
+    ui->BitBtn49->setText(u'+' + unit);
+    ui->BitBtn50->setText(u'-' + unit);
+    ui->BitBtn51->setText(QStringLiteral("e^") + unit);
+    ui->BitBtn52->setText(QStringLiteral("e^-") + unit);
+}
+
+void TMainFrm::ApplySettings()
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    if (settings->SaveMemoryData)
+        ui->LabelPamat->setText(settings->MemoryData);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    bool centre = settings->Center;
+    if (!centre) {
+        // A position saved on a screen that is no longer there would put
+        // the window out of reach: it is centred instead.
+        const QRect wanted(settings->Left, settings->Top, width(), height());
+        bool visible = false;
+        for (const QScreen *s : QGuiApplication::screens())
+            visible = visible || s->availableGeometry().intersects(wanted);
+        if (visible)
+            move(settings->Left, settings->Top);
+        else
+            centre = true;
+    }
+    if (centre && screen) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    SetAlwaysOnTop(settings->OnTop);
+    ui->alwaysOnTopAct->setChecked(settings->OnTop);
+}
+
+void TMainFrm::RestoreState()
+{
+    const KProgramState *state = KProgramState::GetInstance(0);
+    if (QAbstractButton *b = NumberSetGroup->button(state->NumberSet))
+        b->setChecked(true);
+    if (QAbstractButton *b = AngleGroup->button(state->AngleMode))
+        b->setChecked(true);
+    if (QAbstractButton *b = NumeralGroup->button(state->NumeralSystem))
+        b->setChecked(true);
+    const bool hyp = state->Hyp, fractions = state->Fractions;
+    ui->CheckBoxHyp->setChecked(hyp);
+    ui->CheckBoxZlomky->setChecked(fractions);
+    ui->UpDownDesM->SetPosition(state->Decimals);
+    ui->EditDesM->setText(QString::number(ui->UpDownDesM->Position()));
+    ui->UpDownModulo->SetPosition(state->ModuloBase);
+    SetModulusCaption(QStringLiteral("Z(") + QString::number(state->ModuloBase) + u')');
+    UpdateBoldCaptions();
+    UpdateButtonAvailability();
+}
+
+void TMainFrm::Show()
+{
+    show();
+    // Platforms without window stacking (offscreen) only complain.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        raise();
+        activateWindow();
+    }
+}
+
+void TMainFrm::SetCaption(const QString &Text)
+{
+    setWindowTitle(Text);
+}
+
+void TMainFrm::TranslateTexts()
+{
+    DecimalSeparatorChanged();
+    DocumentationPage = MakerWikiAddress() + u'/';
+    TProgramTranslator *t = TProgramTranslator::Instance();
+    if (!t->IsLoaded())
+        return;
+    auto tr = [t](const char *section, const char *key, const QString &current) {
+        return t->Translate(QLatin1String(section), QLatin1String(key), current);
+    };
+    // Menus and actions.
+    const struct { QMenu *Menu; const char *Key; } menus[] = {
+        {ui->Tools1, "Tools"}, {ui->View1, "View"}, {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}};
+    for (const auto &m : menus)
+        m.Menu->setTitle(tr("MainMenu", m.Key, m.Menu->title()));
+    const struct { QAction *Action; const char *Key; } actions[] = {
+        {ui->GrafFunkcieAct, "FunctionGraph"}, {ui->showUnitConverterAct, "UnitConverter"},
+        {ui->MnohoclenyAct, "Polynomials"}, {ui->KombinatorikaAct, "Combinatorics"},
+        {ui->statistikaAct, "Statistics"}, {ui->showFunctionDerivativeAct, "FunctionDerivative"},
+        {ui->showSeriesSummationAct, "SeriesSummation"}, {ui->quadraticEquationAct, "QuadraticEquation"},
+        {ui->TrojclenkaAct, "RuleOfthree"}, {ui->alwaysOnTopAct, "AlwaysOnTop"},
+        {ui->NahladVyrazuAct, "ExpressionPreview"}, {ui->HistoriuVypoctovAct, "History"},
+        {ui->KonstantyAct, "Constants"}, {ui->showPrefixValuesAct, "PrefixValues"},
+        {ui->VlastnePremenneAct, "Variables"}, {ui->PrehliadacVyrazovAct, "ExpressionBrowser"},
+        {ui->showPreferencesAct, "ShowPreferences"}, {ui->jazykAct, "language"},
+        {ui->ZobrazitNavodAct, "ShowManual"}, {ui->onlineDokumentaciaAct, "OnlineDocumentation"},
+        {ui->DomovskaStrankaProgramuAct, "HomePage"}, {ui->reportBugAct, "ReportBug"},
+        {ui->ZistitNovsiuVerziuAct, "CheckForUpdates"}, {ui->OProgrameAct, "About"}};
+    for (const auto &a : actions)
+        a.Action->setText(tr("MainMenu", a.Key, a.Action->text()));
+    // Keys and check boxes of the window.
+    ui->CheckBoxHyp->setText(tr("MainWindow", "Hyperbolic", ui->CheckBoxHyp->text()));
+    ui->CheckBoxZlomky->setText(tr("MainWindow", "Fractions", ui->CheckBoxZlomky->text()));
+    ui->LabelDesM->setText(tr("MainWindow", "Decimals", ui->LabelDesM->text()));
+    ui->BtnSpat->setText(tr("MainWindow", "Back", ui->BtnSpat->text()));
+    if (auto *help = findChild<QLabel *>(QStringLiteral("StatusPanel0")))
+        help->setText(tr("MainWindow", "Help", help->text()));
+    ui->BtnTG->setText(tr("MainWindow", "btnTan", ui->BtnTG->text()));
+    ui->BtnCotg->setText(tr("MainWindow", "btnCotan", ui->BtnCotg->text()));
+    ui->Btnarctg->setText(tr("MainWindow", "btnArctan", ui->Btnarctg->text()));
+    ui->BtnArccotg->setText(tr("MainWindow", "btnArccot", ui->BtnArccotg->text()));
+    auto item = [](QMenu *menu, const char *name) { return menu->findChild<QAction *>(QLatin1String(name)); };
+    QAction *save = item(PopupMenu2, "SaveToMemory1");
+    save->setText(tr("MainWindow", "SaveToMemory", save->text()));
+    const struct { QMenu *Menu; const char *Name; const char *Key; } common[] = {
+        {PopupMenu1, "Cut1", "Cut"}, {PopupMenu1, "Copy1", "Copy"}, {PopupMenu1, "Paste1", "Paste"},
+        {PopupMenu1, "Remove1", "Delete"}, {PopupMenu1, "SelectAll1", "SelectAll"},
+        {PopupMenu2, "Copy2", "Copy"}, {PopupMenu2, "SelectAll2", "SelectAll"}};
+    for (const auto &c : common) {
+        QAction *a = item(c.Menu, c.Name);
+        a->setText(tr("Common", c.Key, a->text()));
+    }
+    // A documentation address must stay on the maker's own site.
+    const QString page = tr("Addresses", "DocumentationPage", DocumentationPage);
+    DocumentationPage = page.contains(MakerDomainName()) ? page : MakerWikiAddress() + u'/';
+    LanguageCode = tr("Info", "LanguageIsoCode", QStringLiteral("e2")).left(2);
+
+    auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
+    HintThread = thread;
+    thread->start();
+}
+
+QList<TVlaknoPrekladaniaHintov::THintItem> TMainFrm::HintItems() const
+{
+    QList<TVlaknoPrekladaniaHintov::THintItem> items;
+    auto add = [&items](QWidget *w, const char *key) {
+        if (w)
+            items.append({w, QLatin1String(key), w->toolTip()});
+    };
+    add(ui->sbRealne, "hntRealNum");
+    add(ui->sbKomplexne, "hntComplexNum");
+    add(ui->sbModulo, "hntModuloNum");
+    add(ui->UpDownModulo, "hntModuloBase");
+    add(ui->sbDeg, "hntSwitchToDeg");
+    add(ui->sbRad, "hntSwitchToRad");
+    add(ui->sbGrad, "hntSwitchToGrad");
+    add(ui->sbHex, "hntSwitchToHex");
+    add(ui->sbDec, "hntSwitchToDec");
+    add(ui->sbOct, "hntSwitchToOct");
+    add(ui->sbBin, "hntSwitchToBin");
+    add(ui->BtnVelkost, "hntShrinkWin");
+    add(ui->nahladImg, "hntShowExpressionPreview");
+    add(ui->vstupRdt, "hntEnterExpressionHere");
+    add(ui->LabelPamat, "hntMemory");
+    add(ui->warningImg, "hntWarning");
+    add(ui->vysledokEdt, "hntResult");
+    add(ui->Shape1, "hntResult");
+    add(ui->CheckBoxHyp, "hntHyp");
+    add(ui->CheckBoxZlomky, "hntFrac");
+    add(ui->derivaciaBtn, "hntDerivative");
+    add(ui->sumaBtn, "hntSum");
+    add(ui->grafBtn, "hntGraph");
+    add(ui->EditDesM, "hntDec");
+    add(ui->UpDownDesM, "hntDec");
+    add(ui->BtnSpat, "hntBack");
+    add(ui->BtnCE, "hntCE");
+    add(ui->BtnC, "hntC");
+    add(ui->BtnSin, "hntSin");
+    add(ui->BtnCos, "hntCos");
+    add(ui->BtnTG, "hntTg");
+    add(ui->BtnCotg, "hntCotg");
+    add(ui->BtnDms, "hntDms");
+    add(ui->BtnDeg, "hntDeg");
+    add(ui->BtnArcsin, "hntArcsin");
+    add(ui->BtnArccos, "hntArccos");
+    add(ui->Btnarctg, "hntArctg");
+    add(ui->BtnArccotg, "hntArcCotg");
+    add(ui->BtnLogy, "hntLogy");
+    add(ui->BtnLog, "hntLog");
+    add(ui->BtnLn, "hntLn");
+    add(ui->BtnEnaX, "hntEToX");
+    add(ui->BtnDruhaOdmocnina, "hntSquareRoot");
+    add(ui->BtnTretiaOdmocnina, "hntCubeRoot");
+    add(ui->BtnOdmocnina, "hntRoot");
+    add(ui->BtnXna2, "hntX2");
+    add(ui->BtnXna3, "hntX3");
+    add(ui->BtnXnaY, "hntXY");
+    add(ui->BtnPrevratena, "hntInv");
+    add(ui->BtnFaktorial, "hntFact");
+    add(ui->BtnDesatNaX, "hnt10x");
+    add(ui->BtnDvaNaX, "hnt2X");
+    add(ui->BtnRan, "hntRan");
+    add(ui->BtnAE, "hntAE");
+    add(ui->BtnAbs, "hntAbs");
+    add(ui->BtnKombinacne, "hntNK");
+    add(ui->BtnANS, "hntAns");
+    add(ui->BtnKonstanta, "hntConst");
+    add(ui->BtnPi, "hntPi");
+    add(ui->BitBtn44, "hntBr");
+    add(ui->BitBtn45, "hntBr");
+    add(ui->BitBtn49, "hntPlusJ");
+    add(ui->BitBtn50, "hntPlusJ");
+    add(ui->BitBtn51, "hntEJ");
+    add(ui->BitBtn52, "hntEJ");
+    add(ui->BtnMS, "hntMS");
+    add(ui->BtnMR, "hntMR");
+    for (const char *name : DigitKeys)
+        add(findChild<QWidget *>(QLatin1String(name)), "hntChar");
+    add(ui->BtnCiarka, "hntDecimalPoint");
+    add(ui->BtnPercenta, "hntPercent");
+    add(ui->BtnDeleno, "hntDivision");
+    add(ui->BtnKrat, "hntMultiplication");
+    add(ui->BtnMinus, "hntSubtraction");
+    add(ui->BtnPlus, "hntAddition");
+    add(ui->BtnJednoZmaz, "hntDel");
+    add(ui->BtnDiv, "hntDiv");
+    add(ui->BtnMod, "hntMod");
+    add(ui->BtnRovnaSa, "hntEvaluate");
+    add(findChild<QWidget *>(QStringLiteral("updateInfoImg")), "hntUpdateInfoIcon");
+    return items;
+}
+
+void TMainFrm::SetInput(const QString &Text)
+{
+    ui->vstupRdt->setPlainText(Text);
+    QTextCursor c = ui->vstupRdt->textCursor();
+    c.movePosition(QTextCursor::End);
+    ui->vstupRdt->setTextCursor(c);
+    Show();
+}
+
+QString TMainFrm::GetInput()
+{
+    return ui->vstupRdt->toPlainText();
+}
+
+void TMainFrm::InsertText(const QString &Text)
+{
+    InsertIntoInput(Text, false, false);
+}
+
+void TMainFrm::ShowResult(const QString &Text)
+{
+    ui->LblChyba->clear();
+    QLineEdit *result = ui->vysledokEdt;
+    if (!Text.isEmpty()) {
+        const QString shown = QStringLiteral("  ") + Text;
+        ui->Label3->setFont(result->font());
+        ui->Label3->setText(shown);
+        // A few pixels for the edit's own inner margin.
+        const int width = qMin(ui->Label3->sizeHint().width() + 6, 353);
+        result->setGeometry(613 - width, result->y(), width, result->height());
+        result->setText(shown);
+        result->setCursorPosition(0);
+        result->show();
+    } else {
+        result->hide();
+        result->clear();
+    }
+    ui->warningImg->move(result->x() - 16, ui->warningImg->y());
+    ui->warningImg->hide();
+    QTextEdit *input = ui->vstupRdt;
+    input->setFocus();
+    input->selectAll();
+    QTextCursor all = input->textCursor();
+    all.setCharFormat(RegularFormat());
+    input->setCurrentCharFormat(RegularFormat());
+}
+
+void TMainFrm::ShowError(const QString &Text, int Start, int End)
+{
+    QTextEdit *input = ui->vstupRdt;
+    QTextCursor all(input->document());
+    all.select(QTextCursor::Document);
+    all.setCharFormat(RegularFormat());
+    ShowResult(QString());
+    ui->LblChyba->setText(Text);
+    input->setFocus();
+    const int length = int(input->toPlainText().size());
+    QTextCursor c = input->textCursor();
+    if (End != 0) {
+        c.setPosition(qBound(0, Start, length));
+        c.setPosition(qBound(0, End, length), QTextCursor::KeepAnchor);
+    } else {
+        c.select(QTextCursor::Document);
+    }
+    input->setTextCursor(c);
+}
+
+void TMainFrm::ClearError()
+{
+    ui->LblChyba->clear();
+}
+
+void TMainFrm::SetBackEnabled(bool Enabled)
+{
+    ui->BtnSpat->setEnabled(Enabled);
+}
+
+void TMainFrm::SetDecimals(int N)
+{
+    ui->UpDownDesM->SetPosition(N);
+    ui->EditDesM->setText(QString::number(ui->UpDownDesM->Position()));
+}
+
+void TMainFrm::SetAlwaysOnTop(bool OnTop)
+{
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == OnTop)
+        return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, OnTop);
+    if (wasVisible)
+        show();
+}
+
+void TMainFrm::ShowUpdateAvailable()
+{
+    auto *sign = findChild<QLabel *>(QStringLiteral("updateInfoImg"));
+    QWidget *panel = sign->parentWidget();
+    sign->move((panel->width() - sign->width()) / 2, (panel->height() - sign->height()) / 2);
+    sign->show();
+}
+
+// ---------------------------------------------------------------- input
+
+void TMainFrm::vstupRdtChange()
+{
+    QTextEdit *input = ui->vstupRdt;
+    const QString text = input->toPlainText();
+    // A change of formatting alone (the bracket highlight, a shown result)
+    // leaves the expression as it was.
+    if (text == m_lastPlainText)
+        return;
+    m_lastPlainText = text;
+    KProgramState *state = KProgramState::GetInstance(0);
+    state->JustCalculated = false;
+    ui->warningImg->setVisible(ui->vysledokEdt->isVisible() && text != state->LastExpression);
+    if (InputChanging)
+        return;
+    InputChanging = true;
+    // One line only: whatever follows the first line break goes.
+    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n\u2029\u2028]")));
+    if (cut >= 0) {
+        QTextCursor c(input->document());
+        c.setPosition(int(cut));
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        QTextCursor caret = input->textCursor();
+        caret.movePosition(QTextCursor::End);
+        input->setTextCursor(caret);
+        m_lastPlainText = input->toPlainText();
+        ui->warningImg->setVisible(ui->vysledokEdt->isVisible() && m_lastPlainText != state->LastExpression);
+    }
+    if (m_lastPlainText.contains(u'('))
+        ZvyrazniZatvorky(input);
+    BracketHighlightEnabled = false;
+    InputChanging = false;
+}
+
+void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
+{
+    if (!BracketHighlightEnabled || ShiftHeld)
+        return;
+    const QString s = Edit->toPlainText();
+    const int p = Edit->textCursor().position();
+    const int len = int(s.size());
+    // Left: the nearest "(" before the caret that is not closed before it.
+    int i = p, depth = 0;
+    while (i > 0 && depth != 1) {
+        const QChar c = pas::At(s, i);
+        if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        --i;
+    }
+    const int open = depth == 1 ? i + 1 : 0;
+    // Right: the nearest ")" after the caret that is not opened after it.
+    i = p + 1;
+    depth = 0;
+    while (i <= len && depth != 1) {
+        const QChar c = pas::At(s, i);
+        if (c == u')')
+            ++depth;
+        else if (c == u'(')
+            --depth;
+        ++i;
+    }
+    const int close = depth == 1 ? i - 1 : 0;
+
+    BracketHighlightEnabled = false;
+    Edit->setUpdatesEnabled(false);
+    QTextCursor all(Edit->document());
+    all.select(QTextCursor::Document);
+    all.setCharFormat(RegularFormat());
+    auto mark = [Edit](int position, bool red) {
+        QTextCursor c(Edit->document());
+        c.setPosition(position - 1);
+        c.setPosition(position, QTextCursor::KeepAnchor);
+        QTextCharFormat f;
+        f.setFontWeight(QFont::Bold);
+        f.setForeground(red ? QColor(Qt::red) : QColor(Qt::black));
+        c.setCharFormat(f);
+    };
+    if (open > 0)
+        mark(open, close == 0);
+    if (close > 0 && open > 0)
+        mark(close, false);
+    QTextCursor caret = Edit->textCursor();
+    caret.setPosition(p);
+    Edit->setTextCursor(caret);
+    Edit->setCurrentCharFormat(RegularFormat());
+    Edit->setUpdatesEnabled(true);
+    BracketHighlightEnabled = true;
+    Edit->setFocus();
+    Edit->viewport()->update();
+}
+
+void TMainFrm::HighlightAt(int Position)
+{
+    QTextEdit *input = ui->vstupRdt;
+    QTextCursor c = input->textCursor();
+    const int back = c.position();
+    c.setPosition(Position);
+    input->setTextCursor(c);
+    ZvyrazniZatvorky(input);
+    c = input->textCursor();
+    c.setPosition(back);
+    input->setTextCursor(c);
+}
+
+bool TMainFrm::vstupRdtKeyDown(QKeyEvent *event)
+{
+    QTextEdit *input = ui->vstupRdt;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    ShiftHeld = shift;
+    const QTextCursor c = input->textCursor();
+    const int caret = c.position();
+    const int length = int(input->toPlainText().size());
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Left:
+        if (caret > 0 && !shift && !c.hasSelection())
+            HighlightAt(caret - 1);
+        return false;
+    case Qt::Key_Right:
+        if (caret < length && !shift && !c.hasSelection())
+            HighlightAt(caret + 1);
+        return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        ui->BtnRovnaSa->click();
+        return true;
+    case Qt::Key_Delete:
+        if (shift) {
+            ui->BtnCE->click();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TMainFrm::vstupRdtKeyPress(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (event->key() == Qt::Key_Escape) {
+        ui->BtnC->click();
+        return true;
+    }
+    if (event->key() == Qt::Key_Backspace) {
+        if (mods & Qt::ShiftModifier) {
+            ui->BtnCE->click();
+            return true;
+        }
+        BracketHighlightEnabled = true;
+        return false;
+    }
+    // Shortcuts (copy, paste, undo...) and keys without a character are the
+    // edit's own.
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier))
+        return false;
+    const QString text = event->text();
+    if (text.isEmpty() || text.at(0).unicode() < 32 || event->key() == Qt::Key_Tab)
+        return false;
+    QChar key = text.at(0);
+    MapKeyboardChar(key, false);
+    if (!IsTypable(key))
+        return true;
+    if (key == u'(' || key == u')')
+        ZvyrazniZatvorky(ui->vstupRdt);
+    if (key == DecimalSeparator) {
+        ui->BtnCiarka->click();
+    } else {
+        InsertIntoInput(QString(key), IsContinuingOperator(key), false);
+    }
+    BracketHighlightEnabled = true;
+    return true;
+}
+
+void TMainFrm::vstupRdtMouseUp()
+{
+    if (!ui->vstupRdt->textCursor().hasSelection()) {
+        BracketHighlightEnabled = true;
+        ZvyrazniZatvorky(ui->vstupRdt);
+    }
+}
+
+bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    QTextEdit *input = ui->vstupRdt;
+    if (watched == input) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (vstupRdtKeyDown(key))
+                return true;
+            return vstupRdtKeyPress(key);
+        }
+        if (event->type() == QEvent::KeyRelease) {
+            ShiftHeld = static_cast<QKeyEvent *>(event)->modifiers() & Qt::ShiftModifier;
+            return false;
+        }
+    } else if (watched == input->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            QTimer::singleShot(0, this, [this] { vstupRdtMouseUp(); });
+            return false;
+        }
+    } else if (watched == ui->vysledokEdt && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        int code = key->key();
+        EditShortcutKeyDown(ui->vysledokEdt, code, key->modifiers());
+        if (code == 0)
+            return true;
+    } else if (watched == ui->nahladImg && event->type() == QEvent::MouseButtonRelease) {
+        NahladVyrazuActExecute();
+        return true;
+    } else if (watched->objectName() == QLatin1String("updateInfoImg")
+               && event->type() == QEvent::MouseButtonRelease) {
+        ui->ZistitNovsiuVerziuAct->trigger();
+        return true;
+    } else if (watched == ui->haldaLbl && event->type() == QEvent::MouseButtonRelease) {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (statm.open(QIODevice::ReadOnly)) {
+            const QList<QByteArray> parts = statm.readAll().split(' ');
+            if (parts.size() > 1)
+                ui->haldaLbl->setText(QString::number(parts.at(1).toLongLong() * 4) + QStringLiteral(" kB"));
+        }
+        return true;
+    } else if (watched == ui->centralwidget) {
+        if (event->type() == QEvent::MouseMove)
+            ObnovHint();
+        return false;
+    }
+    if (auto *w = qobject_cast<QWidget *>(watched)) {
+        if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            && w->parentWidget() == ui->centralwidget)
+            ZmenHint(w);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        ui->BtnC->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TMainFrm::ZmenHint(QWidget *Control)
+{
+    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
+        panel->setText(u' ' + Control->toolTip());
+}
+
+void TMainFrm::ObnovHint()
+{
+    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
+        panel->clear();
+}
+
+void TMainFrm::PopupMenu1Popup(const QPoint &pos)
+{
+    QTextEdit *input = ui->vstupRdt;
+    const bool selected = input->textCursor().hasSelection();
+    auto item = [this](const char *name) { return PopupMenu1->findChild<QAction *>(QLatin1String(name)); };
+    item("spat")->setEnabled(input->document()->isUndoAvailable());
+    item("Cut1")->setEnabled(selected);
+    item("Copy1")->setEnabled(selected);
+    item("Remove1")->setEnabled(selected);
+    PopupMenu1->popup(input->mapToGlobal(pos));
+}
+
+void TMainFrm::PopupMenu2Popup(const QPoint &pos)
+{
+    QLineEdit *result = ui->vysledokEdt;
+    PopupMenu2->findChild<QAction *>(QStringLiteral("Copy2"))->setEnabled(result->hasSelectedText());
+    PopupMenu2->popup(result->mapToGlobal(pos));
+}
+
+void TMainFrm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainFrm::FormClose()
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    settings->MemoryData = ui->LabelPamat->text();
+    settings->Top = y();
+    settings->Left = x();
+}
+
+// ---------------------------------------------------------------- keypad
+
+void TMainFrm::InsertIntoInput(const QString &Text, bool CanContinue, bool IsPrefix)
+{
+    QTextEdit *input = ui->vstupRdt;
+    KProgramState *state = KProgramState::GetInstance(0);
+    const quint8 mode = KProgramSettings::Instance()->InsertAfterCalculation;
+    const bool ctrl = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    if (state->JustCalculated && !Text.isEmpty() && !ctrl && mode != 0 && CanContinue) {
+        const qsizetype firstOpen = Text.indexOf(u'(');
+        const bool opensCall = firstOpen >= 0 && firstOpen == Text.size() - 1;
+        QString s;
+        if (mode == 1) {
+            s = state->Ans;
+            const bool negative = s.startsWith(u'-');
+            s.remove(u' ');
+            if ((IsPrefix && negative && !opensCall) || Text.contains(u'^'))
+                s = u'(' + s + u')';
+        } else {
+            s = input->toPlainText();
+            if (!opensCall)
+                s = u'(' + s + u')';
+        }
+        input->setPlainText(IsPrefix ? Text + s : s + Text);
+        QTextCursor c = input->textCursor();
+        c.movePosition(QTextCursor::End);
+        input->setTextCursor(c);
+        input->setFocus();
+        return;
+    }
+    input->setUpdatesEnabled(false);
+    QTextCursor c = input->textCursor();
+    c.insertText(Text, RegularFormat());
+    input->setTextCursor(c);
+    input->setUpdatesEnabled(true);
+    input->setFocus();
+    BracketHighlightEnabled = true;
+    ZvyrazniZatvorky(input);
+    input->ensureCursorVisible();
+}
+
+void TMainFrm::BtnSinClick(QAbstractButton *Key)
+{
+    QString text = Key->text() + (KProgramState::GetInstance(0)->Hyp ? QStringLiteral("h(") : QStringLiteral("("));
+    if (text == QStringLiteral("cotanh("))
+        text = QStringLiteral("coth(");
+    InsertIntoInput(text, true, true);
+}
+
+void TMainFrm::BtnCiarkaClick()
+{
+    QTextEdit *input = ui->vstupRdt;
+    const int start = input->textCursor().selectionStart();
+    const QString s = input->toPlainText();
+    const QString separator(DecimalSeparator);
+    if (start == 0 || IsOperatorBefore(s.at(start - 1)))
+        InsertIntoInput(u'0' + separator, false, false);
+    else
+        InsertIntoInput(separator, false, false);
+}
+
+void TMainFrm::BtnRanClick()
+{
+    InsertIntoInput(FormatFloat(QStringLiteral("0.######"), Extended(QRandomGenerator::global()->generateDouble())),
+                    false, false);
+}
+
+void TMainFrm::BtnANSClick()
+{
+    KProgramState *state = KProgramState::GetInstance(0);
+    state->JustCalculated = false;
+    InsertIntoInput(state->Ans, false, false);
+}
+
+void TMainFrm::BtnMSClick()
+{
+    const QString shown = ui->vysledokEdt->isVisible() ? ui->vysledokEdt->text() : QString();
+    ui->LabelPamat->setText(shown.isEmpty() ? QStringLiteral("0") : shown);
+}
+
+void TMainFrm::BtnMRClick()
+{
+    InsertIntoInput(ui->LabelPamat->text(), false, false);
+}
+
+void TMainFrm::BtnCClick()
+{
+    KProgramState::GetInstance(0)->LastExpression.clear();
+    ui->vstupRdt->clear();
+    ShowResult(QString());
+    ui->LblChyba->clear();
+    ui->vstupRdt->setFocus();
+}
+
+void TMainFrm::BtnCEClick()
+{
+    QTextEdit *input = ui->vstupRdt;
+    QTextCursor c = input->textCursor();
+    if (c.hasSelection()) {
+        c.removeSelectedText();
+        input->setTextCursor(c);
+    } else {
+        QString s = input->toPlainText();
+        int pos = c.position();
+        DeleteElementAtCursor(s, pos);
+        if (s != input->toPlainText())
+            input->setPlainText(s);
+        QTextCursor caret = input->textCursor();
+        caret.setPosition(qBound(0, pos, int(s.size())));
+        input->setTextCursor(caret);
+    }
+    input->setFocus();
+}
+
+void TMainFrm::BtnJednoZmazClick()
+{
+    QTextEdit *input = ui->vstupRdt;
+    QTextCursor c = input->textCursor();
+    const int p = c.selectionStart();
+    if (p > 0) {
+        c.setPosition(p - 1);
+        c.setPosition(p, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        input->setTextCursor(c);
+    } else {
+        c.setPosition(0);
+        input->setTextCursor(c);
+    }
+    input->setFocus();
+}
+
+void TMainFrm::BtnRovnaSaClick()
+{
+    KMainProgram *program = KMainProgram::Instance();
+    program->CloseBrackets();
+    program->Calculate(GetInput());
+}
+
+void TMainFrm::BtnSpatClick()
+{
+    KMainProgram::Instance()->RecallLastHistoryEntry();
+}
+
+void TMainFrm::BtnAEClick()
+{
+    KProgramState *state = KProgramState::GetInstance(0);
+    QString s = state->Ans;
+    const qsizetype open = s.indexOf(u'(');
+    if (open >= 0)
+        s.remove(open, 1);
+    const qsizetype close = s.indexOf(u')');
+    if (close >= 0)
+        s.remove(close, 1);
+    try {
+        TComplex z;
+        StrToComplex(s, z);
+        z.ExpForm = !z.ExpForm;
+        QString token, display;
+        ComplexToStr(z, token);
+        ComplexToDisplayString(z, quint8(ui->UpDownDesM->Position()), quint8(state->GetRadix()), display, false);
+        state->Ans = token;
+        ShowResult(display);
+    } catch (const Exception &) {
+        // A previous answer that is no complex number stays as it is.
+    }
+}
+
+void TMainFrm::BtnVelkostClick()
+{
+    const bool shrink = ui->BtnVelkost->isChecked();
+    ui->StatusBar1->setVisible(!shrink);
+    const int height = shrink ? ui->BtnC->geometry().bottom() + 1 + 7 : ui->BtnDms->geometry().bottom() + 1 + 9;
+    ui->centralwidget->setFixedSize(640, height);
+    adjustSize();
+}
+
+void TMainFrm::NahladVyrazuActExecute()
+{
+    QString t = GetInput();
+    if (t.isEmpty()) {
+        t = QStringLiteral("0");
+    } else {
+        t.remove(u' ');
+        TCalculationError err;
+        CheckRealSyntax(t, err, FunctionNames());
+        if (err.ErrorCode != 0) {
+            t = QStringLiteral("???");
+        } else {
+            BracketComplexLiterals(t);
+            InsertImplicitMultiplication(t, TCharSet(u"+,-.") + TCharSet::Digits(),
+                                         TCharSet::Digits() + TCharSet::Letters());
+            t.remove(u'[');
+            t.remove(u']');
+        }
+    }
+    KMainProgram::Instance()->ShowExpressionPreview(t);
+}
+
+// ----------------------------------------------------------------- modes
+
+void TMainFrm::NumberSetClick(int NumberSet)
+{
+    KProgramState::GetInstance(0)->NumberSet = quint8(NumberSet);
+    setUpdatesEnabled(false);
+    UpdateBoldCaptions();
+    UpdateButtonAvailability();
+    setUpdatesEnabled(true);
+}
+
+void TMainFrm::NumeralSystemClick(int System)
+{
+    KMainProgram::Instance()->ChangeBase(System);
+    setUpdatesEnabled(false);
+    UpdateBoldCaptions();
+    UpdateButtonAvailability();
+    setUpdatesEnabled(true);
+}
+
+void TMainFrm::UpdateAngleUnit()
+{
+    KProgramState::GetInstance(0)->AngleMode = quint8(qMax(0, AngleGroup->checkedId()));
+    UpdateBoldCaptions();
+}
+
+void TMainFrm::UpdateBoldCaptions()
+{
+    for (QButtonGroup *group : {NumberSetGroup, AngleGroup, NumeralGroup}) {
+        for (QAbstractButton *b : group->buttons()) {
+            QFont f = b->font();
+            f.setBold(b->isChecked());
+            b->setFont(f);
+        }
+    }
+}
+
+void TMainFrm::SetModulusCaption(const QString &Text)
+{
+    ui->sbModulo->setText(Text);
+}
+
+void TMainFrm::UpdateButtonAvailability()
+{
+    const int mask = AvailabilityMask();
+    for (QObject *child : ui->centralwidget->children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (!w)
+            continue;
+        const QVariant tag = w->property("Tag");
+        w->setEnabled(tag.isValid() && (tag.toInt() & mask) == mask);
+    }
+}
+
+void TMainFrm::UpDownModuloChanging(int NewPosition, int Direction, bool &AllowChange)
+{
+    if (ModulusChanging)
+        return;
+    AllowChange = false;
+    ModulusChanging = true;
+    if (Primes->Dirty)
+        Primes->Generate(97);
+    int position = ui->UpDownModulo->Position();
+    if (Direction > 0) {
+        // The chain runs from the largest prime down: the last one not below
+        // the requested value is the smallest such prime.
+        for (const TPrvocislaNode *n = Primes->Head; n; n = n->Next)
+            if (n->Value >= NewPosition)
+                position = n->Value;
+    } else {
+        for (const TPrvocislaNode *n = Primes->Head; n; n = n->Next)
+            if (n->Value <= NewPosition) {
+                position = n->Value;
+                break;
+            }
+    }
+    ui->UpDownModulo->SetPosition(position);
+    SetModulusCaption(QStringLiteral("Z (") + QString::number(position) + u')');
+    KProgramState::GetInstance(0)->ModuloBase = quint8(position);
+    ModulusChanging = false;
+}

@@ -1,0 +1,434 @@
+#include "shell/uMainProgram.h"
+
+#include "core/KomplexneCisla.h"
+#include "core/PrevodySustav.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "platform/SysUtils.h"
+#include "shell/PingUnit.h"
+#include "shell/fHistoria.h"
+#include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
+#include "shell/uProgramTranslator.h"
+#include "shell/uShellCommon.h"
+#include "shell/uTandorelMainForm.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+
+namespace {
+
+KMainProgram *TheMainProgram = nullptr;
+
+ITandorelMainForm *MainForm()
+{
+    return TGUIManager::Instance()->GetMainForm();
+}
+
+bool IsRegistered(int Id)
+{
+    return TGUIManager::Instance()->Entry(Id).FormClass != nullptr;
+}
+
+// The tool windows of the hand-overs are reached by the name of their
+// entry, so that the controller needs none of their classes.
+void Deliver(QObject *Form, const char *Entry, const QString &Text)
+{
+    QMetaObject::invokeMethod(Form, Entry, Qt::DirectConnection, Q_ARG(QString, Text));
+}
+
+} // namespace
+
+KMainProgram *KMainProgram::Instance()
+{
+    if (!TheMainProgram)
+        TheMainProgram = new KMainProgram();
+    return TheMainProgram;
+}
+
+void KMainProgram::DestroyInstance()
+{
+    delete TheMainProgram;
+    TheMainProgram = nullptr;
+}
+
+KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator())
+{
+    SetDefaultTexts();
+}
+
+KMainProgram::~KMainProgram()
+{
+    delete Evaluator;
+}
+
+void KMainProgram::SetDefaultTexts()
+{
+    msgError = QStringLiteral("Error");
+    msgCouldntSaveSettings = QStringLiteral("Unable to save program settings.");
+    msgRestoreDefaultSettingsCaption = QStringLiteral("Restore default settings");
+    msgRestoreDefaultSettings = QStringLiteral("All your settings will be lost. Restore anyway ?");
+    InputError = QStringLiteral("Input error");
+    IncorrectValue = QStringLiteral("Value entered incorrectly.");
+    msgCouldntFindManual = QStringLiteral("Unable to find the manual file.");
+    ManualFile = QStringLiteral("/manual/en/manual.html");
+}
+
+// ------------------------------------------------------------ calculation
+
+void KMainProgram::EnsureConstantItems(const QString &Expr)
+{
+    if (ConstantItems || !Expr.contains(u'$') || !IsRegistered(1))
+        return;
+    ConstantItems = dynamic_cast<const TConstantItems *>(TGUIManager::Instance()->GetForm(1));
+}
+
+void KMainProgram::Calculate(const QString &Input)
+{
+    LastError = TCalculationError();
+    try {
+        EnsureConstantItems(Input);
+    } catch (const Exception &) {
+        // Without the constants window every "$" name stays unknown.
+    }
+    const TCalculationOutcome outcome = CalculateExpression(Input);
+    LastError = outcome.Error;
+    if (!outcome.Ok()) {
+        ReportError(LastError);
+        if (outcome.VariableValueMissing && IsRegistered(3))
+            TGUIManager::Instance()->ShowForm(3);
+        return;
+    }
+    ShowResult(outcome.DisplayText);
+    try {
+        AddToHistory(outcome.HistoryLine);
+    } catch (const Exception &) {
+        // A history that cannot take the line does not undo the result.
+    }
+    if (KProgramSettings::Instance()->CopyResultToClipboard)
+        QGuiApplication::clipboard()->setText(outcome.AnswerText);
+}
+
+void KMainProgram::CalculateInput()
+{
+    CloseBrackets();
+    if (ITandorelMainForm *form = MainForm())
+        Calculate(form->GetInput());
+}
+
+void KMainProgram::CloseBrackets()
+{
+    ITandorelMainForm *form = MainForm();
+    if (!form || !KProgramSettings::Instance()->CloseParentheses)
+        return;
+    QString s = form->GetInput();
+    const QString before = s;
+    Evaluator->CloseBrackets(s);
+    // Writing an unchanged text back would still count as an edit.
+    if (s != before)
+        form->SetInput(s);
+}
+
+void KMainProgram::CheckConstants(const QString &Expr, TCalculationError &Err)
+{
+    try {
+        EnsureConstantItems(Expr);
+    } catch (const Exception &) {
+    }
+    ::CheckConstants(Expr, Err);
+}
+
+void KMainProgram::RegisterVariables(const QString &Expr, const QString &Exempt)
+{
+    ::RegisterVariables(Expr, Exempt);
+}
+
+void KMainProgram::RegisterInputVariables()
+{
+    if (ITandorelMainForm *form = MainForm())
+        RegisterVariables(form->GetInput(), QString());
+}
+
+void KMainProgram::CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt)
+{
+    ::CheckVariableValues(Expr, Err, Exempt);
+}
+
+void KMainProgram::CleanResultText(QString &S)
+{
+    ::CleanResultText(S);
+}
+
+QString KMainProgram::GetVariableValuesText(const QString &Expr)
+{
+    return ::GetVariableValuesText(Expr);
+}
+
+void KMainProgram::AddCalculationToHistory(const QString &Expr, const QString &Result)
+{
+    QString line = Expr + QStringLiteral(" = ") + Result;
+    const QString values = GetVariableValuesText(Expr);
+    if (!values.isEmpty())
+        line += QStringLiteral(" [") + values + u']';
+    AddToHistory(line);
+}
+
+void KMainProgram::AddToHistory(const QString &Line)
+{
+    if (!IsRegistered(0))
+        return;
+    if (auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(0))
+        history->AddIntoHistory(Line);
+}
+
+// ---------------------------------------------------------- error reports
+
+QString KMainProgram::DefaultErrorMessage(int Code)
+{
+    static const char *const texts[34] = {
+        "Incorrect expression notation.",
+        "Expression can not start with an operator",
+        "Expression can not end with an operator.",
+        "Expression can not end with a decimal point.",
+        "Operator can not be followed by another operator.",
+        "Decimal point must be followed by a numeral.",
+        "Operator must be followed by a constant, variable, or function.",
+        "Operator must be preceded by a constant, variable, or function.",
+        "Empty brackets.",
+        "Incorrect use of closing bracket.",
+        "Bracket not closed.",
+        "Function \"#1\" lacks argument",
+        "This operator can not be used over the selected set.",
+        "This function can only be used over the set of real numbers.",
+        "All variables are not entered.",
+        "Illegal character.",
+        "Value of variable \"#1\" does not match the selected set.",
+        "Unspecified constant.",
+        "Unknown constant \"#1\".",
+        "Calculation error: Value too high.",
+        "Illegal operation: Root of a negative number.",
+        "Invalid argument of function \"#2\".",
+        "Calculation error: Argument of function \"#1\" too high.",
+        "Factorial can only be calculated from whole numbers.",
+        "Illegal operation: Division by zero.",
+        "Some numbers could not be converted.",
+        "Parameter of operator \"#1\" must be a whole number.",
+        "First parameter (n) of operator \"nad\" must be greater then second (k).",
+        "Unknown calculation error.",
+        "Decimal point must be preceded by a numeral.",
+        "Value of variable \"#1\" entered incorrectly.",
+        "Incorrect complex number notation.",
+        "You must enter a function.",
+        "You must enter an expression.",
+    };
+    if (Code < 1 || Code > 34)
+        return QString();
+    return QString::fromUtf8(texts[Code - 1]);
+}
+
+QString KMainProgram::ErrorMessage(const TCalculationError &Err)
+{
+    QString message = TProgramTranslator::Instance()->Translate(
+        QStringLiteral("ErrorMessages"), QStringLiteral("err") + QString::number(Err.ErrorCode),
+        DefaultErrorMessage(Err.ErrorCode));
+    if (message.contains(QStringLiteral("#1")))
+        ReplaceAll(message, QStringLiteral("#1"), Err.ErrorText);
+    if (message.contains(QStringLiteral("#2")))
+        ReplaceAll(message, QStringLiteral("#2"), Err.ErrorName);
+    return message;
+}
+
+void KMainProgram::ReportError(TCalculationError Err)
+{
+    if (ITandorelMainForm *form = MainForm())
+        form->ShowError(ErrorMessage(Err), Err.ErrorStart, Err.ErrorEnd);
+}
+
+void KMainProgram::GetLastError(TCalculationError &Err) const
+{
+    Err = LastError;
+}
+
+// ---------------------------------------------------- main window services
+
+void KMainProgram::ShowResult(const QString &Text)
+{
+    if (ITandorelMainForm *form = MainForm())
+        form->ShowResult(Text);
+}
+
+void KMainProgram::ChangeBase(int NewNumeralSystem)
+{
+    ITandorelMainForm *form = MainForm();
+    KProgramState *state = KProgramState::GetInstance(0);
+    TCalculationError err;
+    const quint8 oldRadix = quint8(state->GetRadix());
+    state->NumeralSystem = quint8(NewNumeralSystem);
+    const quint8 newRadix = quint8(state->GetRadix());
+    state->Decimals = DigitCountForBase(oldRadix, newRadix, state->Decimals);
+    if (form)
+        form->SetDecimals(state->Decimals);
+    const QChar extra = state->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
+    QString s = form ? form->GetInput() : QString();
+    ConvertExpressionBase(oldRadix, newRadix, extra, s, err);
+    if (err.ErrorCode == 0) {
+        const bool justCalculated = state->JustCalculated;
+        state->LastExpression = s;
+        if (form)
+            form->SetInput(s);
+        QString a = state->Ans;
+        ConvertResultBase(oldRadix, newRadix, extra, a, err, state->Decimals);
+        state->Ans = a;
+        ShowResult(a);
+        state->JustCalculated = justCalculated;
+    }
+    if (err.ErrorCode != 0)
+        ReportError(err);
+}
+
+bool KMainProgram::CheckHandOver(QString &Text, int EmptyCode, bool CheckVariables)
+{
+    if (ITandorelMainForm *form = MainForm())
+        form->ClearError();
+    try {
+        if (Text.contains(u'$'))
+            EnsureConstantItems(Text);
+    } catch (const Exception &) {
+    }
+    const THandOverCheck check = CheckHandOverExpression(Text, EmptyCode, CheckVariables);
+    if (check.Ok())
+        return true;
+    ReportError(check.Error);
+    if (check.VariableValueMissing && IsRegistered(3))
+        TGUIManager::Instance()->ShowForm(3);
+    return false;
+}
+
+void KMainProgram::ShowFunctionGraph(const QString &Expr)
+{
+    QString text = Expr;
+    if (!CheckHandOver(text, 33, true) || !IsRegistered(12))
+        return;
+    Deliver(TGUIManager::Instance()->GetForm(12), "ShowFunction", text);
+    TGUIManager::Instance()->ShowForm(12);
+}
+
+void KMainProgram::ShowDerivative(const QString &Expr)
+{
+    QString text = Expr;
+    if (!CheckHandOver(text, 33, false) || !IsRegistered(17))
+        return;
+    Deliver(TGUIManager::Instance()->GetForm(17), "SetFunction", text);
+    TGUIManager::Instance()->ShowForm(17);
+}
+
+void KMainProgram::ShowSeriesSummation(const QString &Expr)
+{
+    QString text = Expr;
+    if (!CheckHandOver(text, 34, false) || !IsRegistered(11))
+        return;
+    Deliver(TGUIManager::Instance()->GetForm(11), "SetExpression", text);
+    TGUIManager::Instance()->ShowForm(11);
+}
+
+void KMainProgram::ShowExpressionPreview(const QString &Text)
+{
+    if (!IsRegistered(4))
+        return;
+    QObject *preview = TGUIManager::Instance()->GetForm(4);
+    Deliver(preview, "SetExpression", Text);
+    QMetaObject::invokeMethod(preview, "Redraw", Qt::DirectConnection);
+    TGUIManager::Instance()->ShowForm(4);
+}
+
+void KMainProgram::SetExpression(const QString &Text, bool RegisterVars)
+{
+    QString text = Text;
+    const qsizetype eq = text.indexOf(u'=');
+    if (eq >= 0)
+        text.remove(0, eq + 1);
+    if (RegisterVars) {
+        RegisterVariables(text, QString());
+        if (IsRegistered(3))
+            TGUIManager::Instance()->ShowForm(3);
+    }
+    if (ITandorelMainForm *form = MainForm())
+        form->SetInput(text);
+}
+
+void KMainProgram::InsertIntoInput(const QString &Text)
+{
+    if (ITandorelMainForm *form = MainForm())
+        form->InsertText(Text);
+}
+
+void KMainProgram::SetBackEnabled(bool Enabled)
+{
+    if (ITandorelMainForm *form = MainForm())
+        form->SetBackEnabled(Enabled);
+}
+
+void KMainProgram::RecallLastHistoryEntry()
+{
+    if (!IsRegistered(0))
+        return;
+    auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(0);
+    if (!history || history->Count() == 0)
+        return;
+    const int index = history->ItemIndex();
+    history->SetItemIndex(index <= 0 ? history->Count() - 1 : index - 1);
+    history->UseSelected();
+}
+
+void KMainProgram::SetAlwaysOnTop(bool OnTop)
+{
+    TGUIManager::Instance()->SetStayOnTop(OnTop);
+    KProgramSettings::Instance()->OnTop = OnTop;
+}
+
+void KMainProgram::RestoreDefaultSettings()
+{
+    QMessageBox box(QMessageBox::Question, msgRestoreDefaultSettingsCaption, msgRestoreDefaultSettings,
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    KProgramSettings::Instance()->SetDefaults();
+    KProgramState::GetInstance(0)->SetDefaults();
+    if (ITandorelMainForm *form = MainForm()) {
+        form->ApplySettings();
+        form->RestoreState();
+    }
+    if (IsRegistered(6)) {
+        QMetaObject::invokeMethod(TGUIManager::Instance()->GetForm(6), "LoadControls", Qt::DirectConnection);
+        TGUIManager::Instance()->ShowForm(6);
+    }
+}
+
+void KMainProgram::ShowManual()
+{
+    if (Ping(MakerServerName())) {
+        OpenURL(MakerWebAddress(QStringLiteral("manual/?") + BuildQueryString(false)));
+        return;
+    }
+    const QString local = QDir::cleanPath(ProgramDir() + ManualFile);
+    if (QFileInfo::exists(local))
+        OpenURL(local);
+    else
+        ShowMessage(msgError, msgCouldntFindManual);
+}
+
+int KMainProgram::ShowMessage(const QString &Caption, const QString &Text)
+{
+    QMessageBox box(QMessageBox::Warning, Caption, Text, QMessageBox::Ok);
+    return box.exec();
+}
+
+void KMainProgram::ShowInputError()
+{
+    ShowMessage(InputError, IncorrectValue);
+}

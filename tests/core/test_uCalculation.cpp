@@ -1,0 +1,208 @@
+// The road of one calculation from the typed text to the display text or
+// the error, in every number set and numeral system.
+#include "core/uCalculation.h"
+
+#include "core/KomplexneCisla.h"
+#include "core/uCommon.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+struct Case
+{
+    const char *Input;
+    int NumberSet = 0;      // 0 real, 1 complex, 2 modulo
+    int NumeralSystem = 2;  // 0 bin, 1 oct, 2 dec, 3 hex
+    bool Fractions = false;
+    const char *Variables = ""; // "a=2;b=3"
+    const char *Display = "";   // expected on success
+    const char *History = "";   // expected history line ("" = not checked)
+    int Code = 0;               // expected error code
+    int Start = 0, End = 0;     // expected faulty part
+    const char *ErrorText = "";
+};
+
+class Road : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        KProgramSettings::Instance()->SetDefaults();
+        KProgramSettings::Instance()->SetDecimalSeparator(1);
+        KProgramState::GetInstance(0)->SetDefaults();
+        TVariableManager::Instance()->Clear();
+        Constants.Clear();
+        Constants.Add(QStringLiteral("$pi"), QStringLiteral("3.14159265358979"));
+        Constants.Add(QStringLiteral("$ab"), QStringLiteral("2"));
+        ConstantItems = &Constants;
+        ImaginaryUnit = u'j';
+        ImaginaryUnitFirst = true;
+        ImaginaryUnitChar = u'j';
+    }
+    void TearDown() override
+    {
+        ConstantItems = nullptr;
+        KProgramState::GetInstance(0)->SetDefaults();
+        KProgramSettings::Instance()->SetDefaults();
+        TVariableManager::Instance()->Clear();
+    }
+    TCalculationOutcome Run(const Case &c)
+    {
+        KProgramState *s = KProgramState::GetInstance(0);
+        s->NumberSet = quint8(c.NumberSet);
+        s->NumeralSystem = quint8(c.NumeralSystem);
+        s->Fractions = c.Fractions;
+        TVariableManager::Instance()->Clear();
+        for (const QString &v : QString::fromUtf8(c.Variables).split(u';', Qt::SkipEmptyParts))
+            TVariableManager::Instance()->SetValue(v.section(u'=', 0, 0), v.section(u'=', 1));
+        return CalculateExpression(QString::fromUtf8(c.Input));
+    }
+    TConstantItemList Constants;
+};
+
+TEST_F(Road, TypedTextGivesDisplayTextOrError)
+{
+    const Case cases[] = {
+        {.Input = "2+3", .Display = "5", .History = "2+3 = 5"},
+        {.Input = "2+3*4", .Display = "14", .History = "2+3*4 = 14"},
+        {.Input = "1234567.5", .Display = "1 234 567.5"},
+        {.Input = "1/3", .Display = "0.333 333"},
+        {.Input = "a*b", .Variables = "a=2;b=3", .Display = "6", .History = "a*b = 6 [a=2;b=3;]"},
+        {.Input = "2*x", .Variables = "x=5", .Display = "10", .History = "2*x = 10 [x=5;]"},
+        {.Input = "$pi*2", .Display = "6.283 185"},
+        {.Input = "1/3+1/6", .Fractions = true, .Display = "1 / 2", .History = "1/3+1/6 = 1 / 2"},
+        {.Input = "0.75", .Fractions = true, .Display = "3 / 4"},
+        {.Input = "1+j2", .NumberSet = 1, .Display = "1+j2", .History = "1+j2 = (1+j2)"},
+        {.Input = "(1+j)*(1-j)", .NumberSet = 1, .Display = "2"},
+        {.Input = "3+4", .NumberSet = 2, .Display = "2"},
+        // hexadecimal digits are no variables, also not in the history line
+        {.Input = "ff+1", .NumeralSystem = 3, .Display = "1 00", .History = "ff+1 = 1 00"},
+        {.Input = "x*a", .NumeralSystem = 3, .Variables = "x=2", .Display = "14", .History = "x*a = 14 [x=2;]"},
+        {.Input = "101+1", .NumeralSystem = 0, .Display = "110"},
+        {.Input = "17", .NumeralSystem = 1, .Display = "17"},
+        // errors: code, faulty part as typed, "#1" text
+        {.Input = "2+*3", .Code = 5, .Start = 2, .End = 3},
+        {.Input = "1/0", .Code = 25},
+        {.Input = "3/0", .NumberSet = 2, .Code = 25},
+        {.Input = "a+1", .Code = 15},
+        {.Input = "a+1", .Variables = "a=1+j", .Code = 17, .ErrorText = "a"},
+        {.Input = "a+1", .Variables = "a=x1", .Code = 31, .ErrorText = "a"},
+        {.Input = "$foo*2", .Code = 19, .Start = 0, .End = 4, .ErrorText = "$foo"},
+        {.Input = "2 + $x", .Code = 19, .Start = 4, .End = 6, .ErrorText = "$x"},
+        // every name is checked, also right after a known one
+        {.Input = "$pi$x", .Code = 19, .Start = 3, .End = 5, .ErrorText = "$x"},
+        // the span is that of the unknown name, not of an earlier longer one
+        {.Input = "$ab+$a", .Code = 19, .Start = 4, .End = 6, .ErrorText = "$a"},
+    };
+    for (const Case &c : cases) {
+        const TCalculationOutcome out = Run(c);
+        SCOPED_TRACE(c.Input);
+        EXPECT_EQ(out.Error.ErrorCode, c.Code);
+        if (c.Code == 0) {
+            EXPECT_EQ(out.DisplayText, QString::fromUtf8(c.Display));
+            if (*c.History) {
+                EXPECT_EQ(out.HistoryLine, QString::fromUtf8(c.History));
+            }
+        } else {
+            EXPECT_EQ(out.Error.ErrorStart, c.Start);
+            EXPECT_EQ(out.Error.ErrorEnd, c.End);
+            if (*c.ErrorText) {
+                EXPECT_EQ(out.Error.ErrorText, QString::fromUtf8(c.ErrorText));
+            }
+            EXPECT_TRUE(out.DisplayText.isEmpty());
+        }
+    }
+}
+
+TEST_F(Road, SuccessSetsAnswerAndFailureLeavesItAlone)
+{
+    KProgramState *s = KProgramState::GetInstance(0);
+    TCalculationOutcome ok = Run({.Input = "2+3"});
+    ASSERT_TRUE(ok.Ok());
+    EXPECT_EQ(s->Ans, QStringLiteral("5"));
+    EXPECT_EQ(s->LastExpression, QStringLiteral("2+3"));
+    EXPECT_TRUE(s->JustCalculated);
+    s->JustCalculated = false;
+    TCalculationOutcome bad = Run({.Input = "1/0"});
+    EXPECT_FALSE(bad.Ok());
+    EXPECT_EQ(s->Ans, QStringLiteral("5"));
+    EXPECT_EQ(s->LastExpression, QStringLiteral("2+3"));
+    EXPECT_FALSE(s->JustCalculated);
+    EXPECT_TRUE(bad.HistoryLine.isEmpty());
+    // A complex answer is kept in brackets.
+    Run({.Input = "1+j2", .NumberSet = 1});
+    EXPECT_EQ(s->Ans, QStringLiteral("(1+j2)"));
+}
+
+TEST_F(Road, NewVariablesAreRegisteredEvenWhenTheyLackAValue)
+{
+    const TCalculationOutcome out = Run({.Input = "A+b1"});
+    EXPECT_EQ(out.Error.ErrorCode, 15);
+    EXPECT_TRUE(out.VariableValueMissing);
+    TVariableManager *v = TVariableManager::Instance();
+    EXPECT_TRUE(v->Exists(QStringLiteral("a")));
+    EXPECT_TRUE(v->Exists(QStringLiteral("b1")));
+    EXPECT_EQ(v->GetValue(QStringLiteral("a")), QString());
+}
+
+TEST_F(Road, FractionModeWithAFunctionStillShowsAFraction)
+{
+    const TCalculationOutcome out = Run({.Input = "sin(30)/2", .Fractions = true});
+    ASSERT_TRUE(out.Ok()) << int(out.Error.ErrorCode);
+    EXPECT_EQ(out.DisplayText, QStringLiteral("1 / 4"));
+}
+
+TEST_F(Road, ScientificNotationAppliesToRealButNotToModuloResults)
+{
+    KProgramSettings::Instance()->ScientificNotation = true;
+    EXPECT_EQ(Run({.Input = "1500"}).DisplayText, QStringLiteral("1.5E3"));
+    EXPECT_EQ(Run({.Input = "3", .NumberSet = 2}).DisplayText, QStringLiteral("3"));
+}
+
+TEST_F(Road, WithoutConstantListEveryDollarNameIsUnknown)
+{
+    ConstantItems = nullptr;
+    const TCalculationOutcome out = Run({.Input = "$pi"});
+    EXPECT_EQ(out.Error.ErrorCode, 19);
+    EXPECT_EQ(out.Error.ErrorText, QStringLiteral("$pi"));
+}
+
+TEST_F(Road, HandOverChecksEmptyTextSyntaxAndConvertsToDecimal)
+{
+    QString blank = QStringLiteral("   ");
+    EXPECT_EQ(CheckHandOverExpression(blank, 34, false).Error.ErrorCode, 34);
+    QString bad = QStringLiteral("2+");
+    EXPECT_EQ(CheckHandOverExpression(bad, 33, false).Error.ErrorCode, 3);
+    KProgramState::GetInstance(0)->NumeralSystem = 3;
+    QString hex = QStringLiteral("x*ff");
+    EXPECT_TRUE(CheckHandOverExpression(hex, 33, true).Ok());
+    EXPECT_EQ(hex, QStringLiteral("x*255"));
+    QString withVariable = QStringLiteral("x*y");
+    const THandOverCheck check = CheckHandOverExpression(withVariable, 33, true);
+    EXPECT_EQ(check.Error.ErrorCode, 15);
+    EXPECT_TRUE(check.VariableValueMissing);
+    EXPECT_TRUE(TVariableManager::Instance()->Exists(QStringLiteral("y")));
+    EXPECT_FALSE(TVariableManager::Instance()->Exists(QStringLiteral("x")));
+}
+
+TEST(CleanResult, StripsTheTokenBrackets)
+{
+    const struct { const char *in, *out; } cases[] = {
+        {"[14]", "14"}, {"[ -3 ]", "-3"}, {"", "0"}, {"[]", "0"}, {"[+3|4]", "+3|4"},
+    };
+    for (const auto &c : cases) {
+        QString s = QString::fromUtf8(c.in);
+        CleanResultText(s);
+        EXPECT_EQ(s, QString::fromUtf8(c.out)) << c.in;
+    }
+}
+
+} // namespace

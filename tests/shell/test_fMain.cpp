@@ -1,0 +1,498 @@
+// The main window driven as a user drives it: keys typed into the input
+// line, keypad keys clicked, and what the window then shows.
+#include "shell/fMain.h"
+
+#include "core/uCommon.h"
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "platform/SysUtils.h"
+#include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
+#include "shell/uProgramTranslator.h"
+#include "shell/uShellCommon.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        KProgramSettings::Instance()->SetDefaults();
+        KProgramSettings::Instance()->SetDecimalSeparator(1);
+        KProgramState::GetInstance(0)->SetDefaults();
+        TVariableManager::Instance()->Clear();
+        ConstantItems = nullptr;
+        Form = new TMainFrm();
+        TGUIManager::Instance()->SetMainForm(Form);
+        Form->RestoreState();
+        Form->show();
+        Input = Form->findChild<QTextEdit *>(QStringLiteral("vstupRdt"));
+        ASSERT_TRUE(Input);
+        Input->setFocus();
+    }
+    void TearDown() override
+    {
+        TGUIManager::Instance()->SetMainForm(nullptr);
+        delete Form;
+        KProgramState::GetInstance(0)->SetDefaults();
+        KProgramSettings::Instance()->SetDefaults();
+    }
+
+    QAbstractButton *Key(const char *name) const
+    {
+        auto *b = Form->findChild<QAbstractButton *>(QLatin1String(name));
+        EXPECT_TRUE(b) << name;
+        return b;
+    }
+    void Click(const char *name) { QTest::mouseClick(Key(name), Qt::LeftButton); }
+    void Type(const QString &text) { QTest::keyClicks(Input, text); }
+    QString Text() const { return Input->toPlainText(); }
+    // The result as shown; empty while the result field is hidden.
+    QString Display() const
+    {
+        auto *r = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
+        return r->isVisible() ? r->text() : QString();
+    }
+    QString ErrorLabel() const { return Form->findChild<QLabel *>(QStringLiteral("LblChyba"))->text(); }
+    bool WarningShown() const { return Form->findChild<QLabel *>(QStringLiteral("warningImg"))->isVisible(); }
+    void SetCaret(int position)
+    {
+        QTextCursor c = Input->textCursor();
+        c.setPosition(position);
+        Input->setTextCursor(c);
+    }
+    int Caret() const { return Input->textCursor().position(); }
+    // Bold and colour of the character at 1-based position p.
+    QTextCharFormat FormatAt(int p) const
+    {
+        QTextCursor c(Input->document());
+        c.setPosition(p);
+        return c.charFormat();
+    }
+    bool Bold(int p) const { return FormatAt(p).fontWeight() == QFont::Bold; }
+    bool Red(int p) const { return FormatAt(p).foreground().color() == QColor(Qt::red); }
+
+    TMainFrm *Form = nullptr;
+    QTextEdit *Input = nullptr;
+};
+
+// ------------------------------------------------------------ input line
+
+TEST_F(MainWindow, TypedCharactersOutsideTheExpressionSetAreDropped)
+{
+    Type(QStringLiteral("2#+@3;\"x"));
+    EXPECT_EQ(Text(), QStringLiteral("2+3x"));
+    // National keyboard characters map to the key they share.
+    QKeyEvent national(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("ľ"));
+    QApplication::sendEvent(Input, &national);
+    EXPECT_EQ(Text(), QStringLiteral("2+3x2"));
+}
+
+TEST_F(MainWindow, TypedSeparatorGoesThroughTheDecimalPointKey)
+{
+    Type(QStringLiteral("2+."));
+    EXPECT_EQ(Text(), QStringLiteral("2+0."));
+    Type(QStringLiteral("5*3,"));
+    EXPECT_EQ(Text(), QStringLiteral("2+0.5*3."));
+}
+
+TEST_F(MainWindow, BracketHighlightMarksTheInnermostPairAroundTheCaret)
+{
+    Type(QStringLiteral("sin(2"));
+    // An open bracket without its partner: bold and red.
+    EXPECT_TRUE(Bold(4));
+    EXPECT_TRUE(Red(4));
+    EXPECT_FALSE(Bold(5));
+    Type(QStringLiteral(")"));
+    SetCaret(5);
+    QTest::keyClick(Input, Qt::Key_Left); // highlight follows the caret to 4
+    QTest::keyClick(Input, Qt::Key_Right);
+    EXPECT_TRUE(Bold(4));
+    EXPECT_FALSE(Red(4));
+    EXPECT_TRUE(Bold(6));
+    EXPECT_FALSE(Red(6));
+    EXPECT_FALSE(Bold(5));
+}
+
+TEST_F(MainWindow, BracketHighlightLeavesUnmatchedClosingAndCaretAtStartUnmarked)
+{
+    Type(QStringLiteral("2)+(3"));
+    // Caret at the end: the "(" at 4 is open.
+    EXPECT_TRUE(Bold(4) && Red(4));
+    EXPECT_FALSE(Bold(2));
+    SetCaret(1);
+    QTest::mouseClick(Input->viewport(), Qt::LeftButton, {}, Input->cursorRect(Input->textCursor()).center());
+    QApplication::processEvents();
+    for (int p = 1; p <= 5; ++p)
+        EXPECT_FALSE(Bold(p)) << p;
+}
+
+TEST_F(MainWindow, PastingTwoLinesKeepsTheFirst)
+{
+    QApplication::clipboard()->setText(QStringLiteral("1+2\n3"));
+    Input->paste();
+    EXPECT_EQ(Text(), QStringLiteral("1+2"));
+    EXPECT_EQ(Input->document()->blockCount(), 1);
+}
+
+TEST_F(MainWindow, EscapeClearsInputAndResult)
+{
+    Form->SetInput(QStringLiteral("2+3"));
+    Form->ShowResult(QStringLiteral("5"));
+    QTest::keyClick(Input, Qt::Key_Escape);
+    EXPECT_EQ(Text(), QString());
+    EXPECT_EQ(Display(), QString());
+    EXPECT_EQ(KProgramState::GetInstance(0)->LastExpression, QString());
+}
+
+// ------------------------------------------------------ result and errors
+
+TEST_F(MainWindow, ResultIsRightAlignedAndCappedInWidth)
+{
+    auto *r = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
+    Form->ShowResult(QStringLiteral("14"));
+    EXPECT_EQ(Display(), QStringLiteral("  14"));
+    EXPECT_EQ(r->geometry().right() + 1, 613);
+    EXPECT_LT(r->width(), 353);
+    Form->ShowResult(QString(120, u'9'));
+    EXPECT_EQ(r->width(), 353);
+    EXPECT_EQ(r->geometry().right() + 1, 613);
+    // A shown result leaves the whole expression selected.
+    Form->ShowResult(QString());
+    EXPECT_FALSE(r->isVisible());
+}
+
+TEST_F(MainWindow, ShowErrorSelectsTheFaultyCharacters)
+{
+    Form->SetInput(QStringLiteral("12+34*56"));
+    Form->ShowError(QStringLiteral("Bad"), 4, 8);
+    EXPECT_EQ(ErrorLabel(), QStringLiteral("Bad"));
+    EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral("4*56"));
+    EXPECT_EQ(Display(), QString());
+    Form->ShowError(QStringLiteral("Whole"), 0, 0);
+    EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral("12+34*56"));
+}
+
+// --------------------------------------------------------------- keypad
+
+TEST_F(MainWindow, OperatorAfterCalculationContinuesFromTheAnswer)
+{
+    // Ans = -5, continuation by "insert last result and operator".
+    const struct { const char *key; const char *expected; } cases[] = {
+        {"BtnPlus", "-5+"},
+        {"BtnXna2", "(-5)^2"},
+        {"BtnPrevratena", "1/(-5)"},
+        {"BtnAbs", "abs(-5"},
+    };
+    for (const auto &c : cases) {
+        Form->SetInput(QStringLiteral("2-7"));
+        KProgramState *s = KProgramState::GetInstance(0);
+        s->Ans = QStringLiteral("-5");
+        s->JustCalculated = true;
+        Click(c.key);
+        EXPECT_EQ(Text(), QString::fromLatin1(c.expected)) << c.key;
+        EXPECT_FALSE(s->JustCalculated) << c.key;
+    }
+}
+
+TEST_F(MainWindow, OperatorAfterCalculationContinuesTheExpression)
+{
+    KProgramSettings::Instance()->InsertAfterCalculation = 2;
+    const struct { const char *key; const char *expected; } cases[] = {
+        {"BtnKrat", "(2+3)*"},
+        {"BtnSin", "sin(2+3"},
+    };
+    for (const auto &c : cases) {
+        Form->SetInput(QStringLiteral("2+3"));
+        KProgramState::GetInstance(0)->JustCalculated = true;
+        Click(c.key);
+        EXPECT_EQ(Text(), QString::fromLatin1(c.expected)) << c.key;
+    }
+}
+
+TEST_F(MainWindow, NoContinuationForPlainKeysOrWithTheSettingOff)
+{
+    KProgramState *s = KProgramState::GetInstance(0);
+    Form->SetInput(QStringLiteral("2+3"));
+    Form->ShowResult(QStringLiteral("5"));
+    s->Ans = QStringLiteral("5");
+    s->JustCalculated = true;
+    Click("BitBtn7"); // a digit starts a new expression over the selection
+    EXPECT_EQ(Text(), QStringLiteral("7"));
+
+    KProgramSettings::Instance()->InsertAfterCalculation = 0;
+    Form->SetInput(QStringLiteral("2+3"));
+    Form->ShowResult(QStringLiteral("5"));
+    s->JustCalculated = true;
+    Click("BtnPlus");
+    EXPECT_EQ(Text(), QStringLiteral("+"));
+}
+
+TEST_F(MainWindow, TrigonometricKeysFollowTheHyperbolicToggle)
+{
+    const struct { const char *key; bool hyp; const char *expected; } cases[] = {
+        {"BtnSin", false, "sin("}, {"BtnSin", true, "sinh("},
+        {"BtnCotg", false, "cotan("}, {"BtnCotg", true, "coth("},
+        {"BtnArccos", true, "arccosh("},
+    };
+    for (const auto &c : cases) {
+        Form->SetInput(QString());
+        auto *hyp = Form->findChild<QAbstractButton *>(QStringLiteral("CheckBoxHyp"));
+        if (hyp->isChecked() != c.hyp)
+            QTest::mouseClick(hyp, Qt::LeftButton, {}, QPoint(5, hyp->height() / 2));
+        ASSERT_EQ(KProgramState::GetInstance(0)->Hyp, c.hyp);
+        Click(c.key);
+        EXPECT_EQ(Text(), QString::fromLatin1(c.expected)) << c.key << c.hyp;
+    }
+}
+
+TEST_F(MainWindow, DecimalPointKeyAddsALeadingZeroAfterAnOperator)
+{
+    Type(QStringLiteral("2+"));
+    Click("BtnCiarka");
+    Type(QStringLiteral("5*3"));
+    Click("BtnCiarka");
+    EXPECT_EQ(Text(), QStringLiteral("2+0.5*3."));
+    Form->SetInput(QString());
+    Click("BtnCiarka");
+    EXPECT_EQ(Text(), QStringLiteral("0."));
+}
+
+TEST_F(MainWindow, DeleteKeysWorkAtTheCaret)
+{
+    Form->SetInput(QStringLiteral("12+345"));
+    SetCaret(5); // after "34"
+    Click("BtnCE");
+    EXPECT_EQ(Text(), QStringLiteral("12+"));
+    EXPECT_EQ(Caret(), 3);
+    Click("BtnCE"); // the character before the caret is an operator
+    EXPECT_EQ(Text(), QStringLiteral("12+"));
+
+    Form->SetInput(QStringLiteral("12+345"));
+    SetCaret(2);
+    Click("BtnJednoZmaz");
+    EXPECT_EQ(Text(), QStringLiteral("1+345"));
+    EXPECT_EQ(Caret(), 1);
+    SetCaret(0);
+    Click("BtnJednoZmaz");
+    EXPECT_EQ(Text(), QStringLiteral("1+345"));
+
+    // Shift+Delete is CE; CE with a selection deletes the selection.
+    Form->SetInput(QStringLiteral("7*89"));
+    QTest::keyClick(Input, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Text(), QStringLiteral("7*"));
+    Input->selectAll();
+    Click("BtnCE");
+    EXPECT_EQ(Text(), QString());
+
+    Form->SetInput(QStringLiteral("1+2"));
+    Form->ShowResult(QStringLiteral("3"));
+    Click("BtnC");
+    EXPECT_EQ(Text(), QString());
+    EXPECT_EQ(Display(), QString());
+}
+
+TEST_F(MainWindow, MemoryKeysStoreTheShownResultAndRecallIt)
+{
+    auto *memory = Form->findChild<QLabel *>(QStringLiteral("LabelPamat"));
+    Click("BtnMS");
+    EXPECT_EQ(memory->text(), QStringLiteral("0"));
+    Form->ShowResult(QStringLiteral("42"));
+    Click("BtnMS");
+    EXPECT_EQ(memory->text(), QStringLiteral("  42"));
+    Form->SetInput(QStringLiteral("1+"));
+    Click("BtnMR");
+    EXPECT_EQ(Text(), QStringLiteral("1+  42"));
+    Form->ShowResult(QString());
+    Click("BtnMS");
+    EXPECT_EQ(memory->text(), QStringLiteral("0"));
+}
+
+TEST_F(MainWindow, KeysAreAvailableByNumberSetAndNumeralSystem)
+{
+    const struct { int set; int system; const char *key; bool enabled; } cases[] = {
+        {0, 0, "BitBtn10", true},  {0, 0, "BitBtn1", true},  {0, 0, "BitBtn2", false},
+        {0, 0, "BitBtn9", false},  {0, 0, "BitBtn39", false},
+        {0, 1, "BitBtn7", true},   {0, 1, "BitBtn8", false},
+        {0, 2, "BitBtn2", true},   {0, 2, "BitBtn9", true},   {0, 2, "BitBtn43", false},
+        {0, 3, "BitBtn39", true},  {0, 3, "BitBtn43", true},
+        {0, 2, "BtnSin", true},    {0, 2, "BitBtn49", false}, {0, 2, "BtnAE", false},
+        {1, 2, "BtnSin", false},   {1, 2, "BtnXna2", true},   {1, 2, "BitBtn49", true},
+        {1, 2, "BtnAbs", true},    {1, 2, "BtnPercenta", false}, {1, 2, "BtnAE", true},
+        {2, 2, "BtnSin", false},   {2, 2, "BtnLog", false},   {2, 2, "BtnXna2", false},
+        {2, 2, "BtnPrevratena", true}, {2, 2, "BtnDeleno", true}, {2, 2, "BitBtn5", true},
+        {2, 2, "BtnCiarka", false}, {2, 2, "CheckBoxHyp", false},
+        {0, 2, "CheckBoxZlomky", true}, {1, 2, "CheckBoxZlomky", false},
+    };
+    const char *sets[] = {"sbRealne", "sbKomplexne", "sbModulo"};
+    const char *systems[] = {"sbBin", "sbOct", "sbDec", "sbHex"};
+    for (const auto &c : cases) {
+        Click(sets[c.set]);
+        Click(systems[c.system]);
+        ASSERT_EQ(KProgramState::GetInstance(0)->NumberSet, c.set);
+        ASSERT_EQ(KProgramState::GetInstance(0)->NumeralSystem, c.system);
+        EXPECT_EQ(Key(c.key)->isEnabled(), c.enabled) << c.key << " set " << c.set << " system " << c.system;
+    }
+    // The modulus control only in modulo arithmetic; the input always.
+    Click("sbModulo");
+    EXPECT_TRUE(Form->findChild<QWidget *>(QStringLiteral("UpDownModulo"))->isEnabled());
+    Click("sbRealne");
+    EXPECT_FALSE(Form->findChild<QWidget *>(QStringLiteral("UpDownModulo"))->isEnabled());
+    EXPECT_TRUE(Input->isEnabled());
+}
+
+TEST_F(MainWindow, ModulusStepsFromPrimeToPrime)
+{
+    auto *updown = Form->findChild<TUpDown *>(QStringLiteral("UpDownModulo"));
+    Click("sbModulo");
+    const struct { int from; int direction; int to; } cases[] = {
+        {5, +1, 7}, {7, +1, 11}, {11, -1, 7}, {89, +1, 97}, {97, +1, 97}, {3, -1, 2}, {2, -1, 2},
+    };
+    for (const auto &c : cases) {
+        KProgramState::GetInstance(0)->ModuloBase = quint8(c.from);
+        Form->RestoreState();
+        QTest::mouseClick(c.direction > 0 ? updown->UpButton() : updown->DownButton(), Qt::LeftButton);
+        EXPECT_EQ(KProgramState::GetInstance(0)->ModuloBase, c.to) << c.from;
+        EXPECT_EQ(updown->Position(), c.to);
+        if (c.to != c.from)
+            EXPECT_EQ(Key("sbModulo")->text(), QStringLiteral("Z (%1)").arg(c.to));
+        else
+            EXPECT_EQ(Key("sbModulo")->text(), QStringLiteral("Z(%1)").arg(c.from));
+    }
+}
+
+TEST_F(MainWindow, ModeButtonsSetTheStateAndBoldTheDownOne)
+{
+    Click("sbRad");
+    EXPECT_EQ(KProgramState::GetInstance(0)->AngleMode, 1);
+    EXPECT_TRUE(Key("sbRad")->font().bold());
+    EXPECT_FALSE(Key("sbDeg")->font().bold());
+    Click("sbKomplexne");
+    EXPECT_EQ(KProgramState::GetInstance(0)->NumberSet, 1);
+    auto *up = Form->findChild<TUpDown *>(QStringLiteral("UpDownDesM"));
+    QTest::mouseClick(up->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(KProgramState::GetInstance(0)->Decimals, 7);
+    EXPECT_EQ(Form->findChild<QLineEdit *>(QStringLiteral("EditDesM"))->text(), QStringLiteral("7"));
+}
+
+// ------------------------------------------------- texts and settings
+
+TEST_F(MainWindow, WithoutLanguageFileOnlyTheDecimalKeyIsRecaptioned)
+{
+    KProgramSettings::Instance()->SetDecimalSeparator(2);
+    Form->TranslateTexts();
+    EXPECT_EQ(Key("BtnCiarka")->text(), QStringLiteral(","));
+    EXPECT_EQ(Key("BtnTG")->text(), QStringLiteral("tan"));
+    EXPECT_FALSE(Form->HintThread);
+}
+
+TEST_F(MainWindow, LanguageFileTranslatesCaptionsAndHints)
+{
+    TempProgramDir dir;
+    dir.write(QStringLiteral("sk.txt"),
+              "[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
+              "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
+              "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
+              "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
+              "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
+    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
+    ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+    Form->TranslateTexts();
+    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
+        thread->wait();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(Form->menuBar()->actions().at(0)->text(), QString::fromUtf8("Nástroje"));
+    EXPECT_EQ(Form->findChild<QAbstractButton *>(QStringLiteral("CheckBoxHyp"))->text(), QStringLiteral("hyperb"));
+    auto *help = Form->findChild<QLabel *>(QStringLiteral("StatusPanel0"));
+    EXPECT_EQ(help->text(), QStringLiteral("Pomoc"));
+    EXPECT_EQ(Key("BtnPi")->toolTip(), QString::fromUtf8("Ludolfovo číslo"));
+    EXPECT_EQ(Key("BitBtn39")->toolTip(), QString::fromUtf8("Vlož tento znak"));
+    EXPECT_EQ(Key("BtnPlus")->toolTip(), QStringLiteral("Addition")); // no key: English stays
+    // The translated tangent caption is what the key inserts.
+    Click("BtnTG");
+    EXPECT_EQ(Text(), QStringLiteral("tg("));
+    // A documentation address off the maker's site is not taken; no
+    // language code in the file means "e2".
+    EXPECT_TRUE(Form->DocumentationPage.contains(MakerDomainName()));
+    EXPECT_EQ(LanguageCode, QStringLiteral("e2"));
+    TProgramTranslator::FreeInstance();
+}
+
+TEST_F(MainWindow, StatusBarShowsTheHintOfTheControlUnderTheMouse)
+{
+    auto *panel = Form->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
+    QTest::mouseMove(Key("BtnMS"));
+    EXPECT_EQ(panel->text(), QStringLiteral(" Save result to memory"));
+    QTest::mouseMove(Form->centralWidget(), QPoint(2, 200));
+    EXPECT_EQ(panel->text(), QString());
+}
+
+TEST_F(MainWindow, SavedPositionOffEveryScreenIsReplacedByACentredOne)
+{
+    KProgramSettings *settings = KProgramSettings::Instance();
+    settings->Center = false;
+    settings->Left = 10;
+    settings->Top = 20;
+    Form->ApplySettings();
+    EXPECT_EQ(Form->pos(), QPoint(10, 20));
+    settings->Left = -20000;
+    settings->Top = -20000;
+    Form->ApplySettings();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(Form->frameGeometry()));
+    settings->SaveMemoryData = true;
+    settings->MemoryData = QStringLiteral("  12");
+    Form->ApplySettings();
+    EXPECT_EQ(Form->findChild<QLabel *>(QStringLiteral("LabelPamat"))->text(), QStringLiteral("  12"));
+}
+
+TEST_F(MainWindow, ShrinkKeyHidesTheScientificRows)
+{
+    QWidget *central = Form->centralWidget();
+    const int full = central->height();
+    Click("BtnVelkost");
+    EXPECT_EQ(central->height(), Key("BtnC")->geometry().bottom() + 1 + 7);
+    EXPECT_FALSE(Form->statusBar()->isVisible());
+    Click("BtnVelkost");
+    EXPECT_EQ(central->height(), full);
+    EXPECT_TRUE(Form->statusBar()->isVisible());
+}
+
+TEST_F(MainWindow, AlgebraicExponentialKeySwitchesTheAnswersForm)
+{
+    Click("sbKomplexne");
+    KProgramState::GetInstance(0)->Ans = QStringLiteral("(3+j4)");
+    Click("BtnAE");
+    EXPECT_EQ(Display(), QStringLiteral("  5e^j53.130 102"));
+    EXPECT_TRUE(KProgramState::GetInstance(0)->Ans.startsWith(QStringLiteral("[5e^j53.13010235")));
+    Click("BtnAE");
+    EXPECT_EQ(Display(), QStringLiteral("  3+j4"));
+}
+
+} // namespace
