@@ -992,6 +992,10 @@ bool TMainFrm::vstupRdtKeyPress(QKeyEvent *event)
     MapKeyboardChar(key, false);
     if (!IsTypable(key))
         return true;
+    // Shift only guards selections made with it; a typed character (often
+    // a shifted one such as a bracket) replaces any selection anyway, so the
+    // highlight must follow it.
+    ShiftHeld = false;
     if (key == u'(' || key == u')')
         ZvyrazniZatvorky(ui->vstupRdt);
     if (key == DecimalSeparator) {

@@ -38,7 +38,7 @@ public:
     QString InputError;                   // "Input error"
     QString IncorrectValue;               // "Value entered incorrectly."
     QString msgCouldntFindManual;         // "Unable to find the manual file."
-    QString ManualFile;                   // relative to ProgramDir; "manual/en/manual.html"
+    QString ManualFile;                   // below ProgramDir; "/manual/en/manual.html"
 
     // ------------------------------------------------------- calculation road
     // The whole calculation of Input (the main window's text as typed): error
@@ -82,6 +82,14 @@ public:
     void ShowResult(const QString &Text);
     // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal.
     void ChangeBase(int NewNumeralSystem);
+    // The hand-overs reach their windows through the registry and call an
+    // entry by name, so each window declares it Q_INVOKABLE:
+    //   graph (id 12)        ShowFunction(const QString &)
+    //   derivatives (id 17)  SetFunction(const QString &)
+    //   series sum (id 11)   SetExpression(const QString &)
+    //   preview (id 4)       SetExpression(const QString &), then Redraw()
+    // (and the preferences window, id 6, LoadControls() for
+    // RestoreDefaultSettings). An id without a class is skipped.
     void ShowFunctionGraph(const QString &Expr);
     void ShowDerivative(const QString &Expr);
     void ShowSeriesSummation(const QString &Expr);

@@ -139,6 +139,15 @@ TEST_F(MainWindow, BracketHighlightMarksTheInnermostPairAroundTheCaret)
     EXPECT_FALSE(Bold(5));
 }
 
+TEST_F(MainWindow, BracketTypedWithShiftIsHighlightedButShiftSelectionsAreLeftAlone)
+{
+    QTest::keyClick(Input, '(', Qt::ShiftModifier);
+    EXPECT_TRUE(Bold(1) && Red(1));
+    Type(QStringLiteral("12"));
+    QTest::keyClick(Input, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral("2"));
+}
+
 TEST_F(MainWindow, BracketHighlightLeavesUnmatchedClosingAndCaretAtStartUnmarked)
 {
     Type(QStringLiteral("2)+(3"));

@@ -9,6 +9,7 @@
 #include "core/uVariableManager.h"
 #include "shell/fHistoria.h"
 #include "shell/fMain.h"
+#include "shell/fVariables.h"
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/TempProgramDir.h"
@@ -30,6 +31,20 @@ void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString()
 
 namespace {
 
+// Stands in for the graph, derivatives, series-sum and preview windows:
+// records what the controller hands over.
+class ReceiverFrm : public KTandorelForm
+{
+    Q_OBJECT
+public:
+    static inline QStringList Received;
+    void TranslateTexts() override {}
+    Q_INVOKABLE void ShowFunction(const QString &Text) { Received << QStringLiteral("graph:") + Text; }
+    Q_INVOKABLE void SetFunction(const QString &Text) { Received << QStringLiteral("derivative:") + Text; }
+    Q_INVOKABLE void SetExpression(const QString &Text) { Received << QStringLiteral("expression:") + Text; }
+    Q_INVOKABLE void Redraw() { Received << QStringLiteral("redraw"); }
+};
+
 class Calculator : public ::testing::Test
 {
 protected:
@@ -43,6 +58,10 @@ protected:
         Form = new TMainFrm();
         TGUIManager::Instance()->SetMainForm(Form);
         TGUIManager::Instance()->RegisterMagneticFormClass(0, &CreateForm<ThistoriaFrm>, 2);
+        TGUIManager::Instance()->RegisterMagneticFormClass(3, &CreateForm<TVariablesFrm>, 1);
+        for (int id : {4, 11, 12, 17})
+            TGUIManager::Instance()->RegisterFormClass(id, &CreateForm<ReceiverFrm>);
+        ReceiverFrm::Received.clear();
         Form->RestoreState();
         Form->show();
         Input = Form->findChild<QTextEdit *>(QStringLiteral("vstupRdt"));
@@ -157,6 +176,7 @@ TEST_F(Calculator, NewVariableIsRegisteredAndReportedWithoutValue)
     Enter();
     EXPECT_EQ(ErrorLabel(), QStringLiteral("All variables are not entered."));
     EXPECT_TRUE(TVariableManager::Instance()->Exists(QStringLiteral("a")));
+    EXPECT_TRUE(TGUIManager::Instance()->GetForm(3)->isVisible());
     TVariableManager::Instance()->SetValue(QStringLiteral("a"), QStringLiteral("2"));
     TVariableManager::Instance()->SetValue(QStringLiteral("b"), QStringLiteral("3"));
     Form->SetInput(QStringLiteral("a*b"));
@@ -202,6 +222,43 @@ TEST_F(Calculator, HandOversReportAnEmptyInput)
     EXPECT_EQ(ErrorLabel(), QStringLiteral("You must enter an expression."));
     Click("grafBtn");
     EXPECT_EQ(ErrorLabel(), QStringLiteral("You must enter a function."));
+}
+
+TEST_F(Calculator, HandOversGiveTheCheckedDecimalText)
+{
+    TVariableManager::Instance()->SetValue(QStringLiteral("y"), QStringLiteral("2"));
+    Click("sbHex");
+    Form->SetInput(QStringLiteral("y*x+ff"));
+    Click("grafBtn");
+    Click("derivaciaBtn");
+    Click("sumaBtn");
+    EXPECT_EQ(ReceiverFrm::Received,
+              (QStringList{QStringLiteral("graph:y*x+255"), QStringLiteral("derivative:y*x+255"),
+                           QStringLiteral("expression:y*x+255")}));
+    EXPECT_TRUE(TGUIManager::Instance()->GetForm(12)->isVisible());
+    // The graph needs every variable but x to have a value.
+    ReceiverFrm::Received.clear();
+    Form->SetInput(QStringLiteral("x*z"));
+    Click("grafBtn");
+    EXPECT_TRUE(ReceiverFrm::Received.isEmpty());
+    EXPECT_EQ(ErrorLabel(), QStringLiteral("All variables are not entered."));
+    EXPECT_TRUE(TVariableManager::Instance()->Exists(QStringLiteral("z")));
+    EXPECT_FALSE(TVariableManager::Instance()->Exists(QStringLiteral("x")));
+}
+
+TEST_F(Calculator, PreviewGetsTheExpressionWithItsMultiplicationSigns)
+{
+    const struct { const char *input, *preview; } cases[] = {
+        {"", "0"}, {"2(", "???"}, {"2x+3(1+x)", "2*x+3*(1+x)"},
+    };
+    for (const auto &c : cases) {
+        ReceiverFrm::Received.clear();
+        Form->SetInput(QString::fromUtf8(c.input));
+        Form->NahladVyrazuActExecute();
+        EXPECT_EQ(ReceiverFrm::Received,
+                  (QStringList{QStringLiteral("expression:") + QString::fromUtf8(c.preview), QStringLiteral("redraw")}))
+            << c.input;
+    }
 }
 
 TEST_F(Calculator, SetExpressionDropsEverythingUpToTheFirstEqualSign)
@@ -257,3 +314,5 @@ TEST(ErrorMessages, TranslatedMessagesAreFilledToo)
 }
 
 } // namespace
+
+#include "test_uMainProgram.moc"
