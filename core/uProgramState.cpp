@@ -2,48 +2,11 @@
 
 #include "platform/IniFiles.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-
-#include <cstdio>
-
 namespace {
 
 KProgramState *Instances[2] = {nullptr, nullptr};
 
 const QString Section = QStringLiteral("ProgramState");
-
-// Runs the writes on a copy of the file and puts the copy in place with one
-// rename, so a failure part-way leaves the old file whole.
-template <typename Writes>
-void WriteIniAtomically(const QString &fileName, Writes &&writes)
-{
-    const QString failure = QStringLiteral("Unable to write to %1").arg(fileName);
-    const QFileInfo target(fileName);
-    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!copy.open())
-        throw EIniFileException(failure);
-    if (target.exists()) {
-        QFile old(fileName);
-        if (!old.open(QIODevice::ReadOnly) || copy.write(old.readAll()) < 0)
-            throw EIniFileException(failure);
-        copy.setPermissions(old.permissions());
-    } else {
-        copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                            | QFileDevice::ReadOther);
-    }
-    if (!copy.flush())
-        throw EIniFileException(failure);
-    copy.close();
-    {
-        TIniFile ini(copy.fileName());
-        writes(ini);
-    }
-    if (std::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
-        throw EIniFileException(failure);
-    copy.setAutoRemove(false);
-}
 
 } // namespace
 

@@ -3,12 +3,16 @@
 #include "platform/SysUtils.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <time.h>
@@ -545,4 +549,32 @@ void TIniFile::DeleteKey(const QString &section, const QString &ident)
         d.removeLines(line, 1);
         return true;
     });
+}
+
+void WriteIniAtomically(const QString &fileName, const std::function<void(TIniFile &)> &writes)
+{
+    const QString failure = QStringLiteral("Unable to write to %1").arg(fileName);
+    const QFileInfo target(fileName);
+    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!copy.open())
+        throw EIniFileException(failure);
+    if (target.exists()) {
+        QFile old(fileName);
+        if (!old.open(QIODevice::ReadOnly) || copy.write(old.readAll()) < 0)
+            throw EIniFileException(failure);
+        copy.setPermissions(old.permissions());
+    } else {
+        copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                            | QFileDevice::ReadOther);
+    }
+    if (!copy.flush())
+        throw EIniFileException(failure);
+    copy.close();
+    {
+        TIniFile ini(copy.fileName());
+        writes(ini);
+    }
+    if (std::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
+        throw EIniFileException(failure);
+    copy.setAutoRemove(false);
 }

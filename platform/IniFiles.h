@@ -71,3 +71,9 @@ private:
     struct Cache;
     std::unique_ptr<Cache> m_cache;
 };
+
+// Runs Writes on a copy of FileName and puts the copy in place with one
+// rename, so that a group of writes lands whole or not at all: a failure
+// part-way raises EIniFileException ("Unable to write to %s") and leaves the
+// old file as it was.
+void WriteIniAtomically(const QString &fileName, const std::function<void(TIniFile &)> &writes);

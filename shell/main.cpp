@@ -1,12 +1,6 @@
-#include <QApplication>
-#include <QLabel>
+#include "shell/uMainProgramStartup.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Tandorel"));
-    label.setMinimumSize(320, 120);
-    label.setAlignment(Qt::AlignCenter);
-    label.show();
-    return app.exec();
+    return RunProgram(argc, argv);
 }

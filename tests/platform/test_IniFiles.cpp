@@ -275,3 +275,27 @@ TEST(IniFile, DeletesKeysAndSections)
     ini.ReadSectionValues("b", values);
     EXPECT_EQ(values, QStringList({"x=1"}));
 }
+
+TEST(IniFile, GroupWriteLandsWholeOrNotAtAll)
+{
+    TempProgramDir dir;
+    const QString name = dir.file("group.ini");
+    dir.write("group.ini", "[S]\r\nKeep=old\r\n");
+
+    WriteIniAtomically(name, [](TIniFile &ini) {
+        ini.WriteString("S", "Keep", "new");
+        ini.WriteInteger("T", "N", 7);
+    });
+    EXPECT_EQ(Bytes(dir, "group.ini"), "[S]\r\nKeep=new\r\n[T]\r\nN=7\r\n");
+
+    // A failure part-way through leaves the file exactly as it was and no
+    // temporary copy behind.
+    EXPECT_THROW(WriteIniAtomically(name,
+                                    [](TIniFile &ini) {
+                                        ini.WriteString("S", "Keep", "lost");
+                                        throw EIniFileException("disk full");
+                                    }),
+                 EIniFileException);
+    EXPECT_EQ(Bytes(dir, "group.ini"), "[S]\r\nKeep=new\r\n[T]\r\nN=7\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}

@@ -1,0 +1,286 @@
+#include "shell/uMainProgramStartup.h"
+
+#include "core/uProgramSettings.h"
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "shell/CheckPrevious.h"
+#include "shell/fHistoria.h"
+#include "shell/fMain.h"
+#include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
+#include "tests/shell/ModalHelper.h"
+#include "tests/shell/QtPrint.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class StartAndExit : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetProgramDir(Dir.path()); }
+    void TearDown() override
+    {
+        if (MainFrm)
+            Exit();
+        SetProgramDir(QString());
+    }
+
+    void Start() { ASSERT_TRUE(ProgramStartUp()); }
+    // Closes the main window as the user does and runs the exit.
+    void Exit()
+    {
+        if (MainFrm)
+            MainFrm->close();
+        ProgramShutDown();
+    }
+    static ThistoriaFrm *History() { return TGUIManager::Instance()->FormAs<ThistoriaFrm>(0); }
+    static QString Ini(const QByteArray &text, const char *key)
+    {
+        const QRegularExpression re(QStringLiteral("(?m)^%1=([^\\r\\n]*)").arg(QString::fromLatin1(key)));
+        return re.match(QString::fromUtf8(text)).captured(1);
+    }
+
+    TempProgramDir Dir;
+};
+
+} // namespace
+
+TEST_F(StartAndExit, RestoresAndSavesStateHistoryAndVariablesWhenAsked)
+{
+    Dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nSaveVariables=1\r\nRememberLastState=1\r\n"
+                              "CheckUpdatesAtStart=0\r\n");
+    Dir.write("history.dat", "1+1 = 2\r\n");
+    Dir.write("variables.txt", "x=5\r\n");
+    Dir.write("programState.ini", "[ProgramState]\r\nNumberSet=1\r\nDecimals=3\r\n");
+    Start();
+    EXPECT_TRUE(MainFrm->isVisible());
+    EXPECT_EQ(MainFrm->windowTitle(), "Tandorel 1.10");
+    ASSERT_EQ(History()->Count(), 1);
+    EXPECT_FALSE(History()->isVisible());
+    EXPECT_EQ(TVariableManager::Instance()->GetValue("x"), "5");
+    for (quint8 i : {0, 1}) {
+        EXPECT_EQ(KProgramState::GetInstance(i)->NumberSet, 1);
+        EXPECT_EQ(KProgramState::GetInstance(i)->Decimals, 3);
+    }
+
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
+    TVariableManager::Instance()->SetValue("y", "7");
+    KProgramState::GetInstance(0)->NumberSet = 2;
+    Exit();
+
+    EXPECT_EQ(Dir.read("history.dat"), QByteArray("1+1 = 2\r\n2+2 = 4\r\n"));
+    EXPECT_EQ(Dir.read("variables.txt"), QByteArray("x=5\r\ny=7\r\n"));
+    const QByteArray state = Dir.read("programState.ini");
+    EXPECT_EQ(Ini(state, "NumberSet"), "2");
+    EXPECT_EQ(Ini(state, "Decimals"), "3");
+    const QByteArray settings = Dir.read("settings.ini");
+    EXPECT_TRUE(QRegularExpression("^\\d{12}$").match(Ini(settings, "UID")).hasMatch()) << settings.toStdString();
+}
+
+TEST_F(StartAndExit, LeavesHistoryVariablesAndStateAloneWhenNotAsked)
+{
+    const QByteArray history = "1+1 = 2\r\n", variables = "x=5\r\n";
+    Dir.write("settings.ini", "[Settings]\r\nSaveHistory=0\r\nSaveVariables=0\r\nRememberLastState=0\r\n"
+                              "CheckUpdatesAtStart=0\r\nUID=abc\r\n");
+    Dir.write("history.dat", history);
+    Dir.write("variables.txt", variables);
+    Start();
+    EXPECT_FALSE(TGUIManager::Instance()->IsFormCreated(0));
+    EXPECT_EQ(TVariableManager::Instance()->Count(), 0);
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
+    TVariableManager::Instance()->SetValue("y", "7");
+    Exit();
+    EXPECT_EQ(Dir.read("history.dat"), history);
+    EXPECT_EQ(Dir.read("variables.txt"), variables);
+    EXPECT_EQ(Ini(Dir.read("settings.ini"), "UID"), "abc");
+}
+
+TEST_F(StartAndExit, StateFileIsWrittenOnlyWhenTheLastStateIsRemembered)
+{
+    struct Case
+    {
+        bool Remember, Existed;
+    };
+    const QByteArray old = "[ProgramState]\r\nNumberSet=1\r\n";
+    for (const Case c : {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+        TempProgramDir dir;
+        SetProgramDir(dir.path());
+        dir.write("settings.ini", QByteArray("[Settings]\r\nCheckUpdatesAtStart=0\r\nRememberLastState=")
+                                      + (c.Remember ? "1" : "0") + "\r\n");
+        if (c.Existed)
+            dir.write("programState.ini", old);
+        Start();
+        KProgramState::GetInstance(0)->AngleMode = 2;
+        Exit();
+        const QByteArray now = dir.read("programState.ini");
+        if (c.Remember) {
+            EXPECT_EQ(Ini(now, "AngleMode"), "2") << c.Existed;
+            EXPECT_EQ(Ini(now, "NumberSet"), c.Existed ? "1" : "0");
+        } else {
+            EXPECT_EQ(now, c.Existed ? old : QByteArray()) << c.Existed;
+            EXPECT_EQ(dir.exists("programState.ini"), c.Existed);
+        }
+    }
+}
+
+TEST_F(StartAndExit, AFailedSaveIsReportedAndTheOtherSavesStillHappen)
+{
+    Dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nSaveVariables=1\r\nRememberLastState=1\r\n"
+                              "CheckUpdatesAtStart=0\r\n");
+    // A folder where the variables file should go cannot be replaced by a file.
+    QDir().mkpath(Dir.file("variables.txt"));
+    Start();
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("3*3 = 9"));
+    TVariableManager::Instance()->SetValue("z", "1");
+    QString message, title;
+    AnswerNextMessageBox(QMessageBox::Ok, &message, &title);
+    Exit();
+    EXPECT_EQ(message, "Unable to save program settings.");
+    EXPECT_EQ(title, "Error");
+    EXPECT_EQ(Dir.read("history.dat"), QByteArray("3*3 = 9\r\n"));
+    EXPECT_TRUE(Dir.exists("programState.ini"));
+    EXPECT_FALSE(Ini(Dir.read("settings.ini"), "UID").isEmpty());
+}
+
+TEST_F(StartAndExit, ASavedPositionOffEveryScreenOpensCentred)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    Dir.write("settings.ini", "[MainForm]\r\nCenter=0\r\nLeft=-30000\r\nTop=-30000\r\n"
+                              "[Settings]\r\nCheckUpdatesAtStart=0\r\n");
+    Start();
+    EXPECT_TRUE(screen.intersects(MainFrm->frameGeometry())) << MainFrm->x() << "," << MainFrm->y();
+    Exit();
+    const QByteArray settings = Dir.read("settings.ini");
+    EXPECT_EQ(Ini(settings, "Center"), "0"); // the user's choice stays
+
+    Dir.write("settings.ini", "[MainForm]\r\nCenter=0\r\nLeft=30\r\nTop=40\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
+    Start();
+    EXPECT_EQ(MainFrm->frameGeometry().topLeft(), QPoint(30, 40));
+    Exit();
+}
+
+TEST_F(StartAndExit, AMissingLanguageFileFallsBackAndTheFoundOneIsStored)
+{
+    Dir.write("lang/en.txt", "[Info]\r\nLanguageIsoCode=en\r\nLanguageName=English\r\n"
+                             "[HistoryForm]\r\nCaption=Calculations\r\n");
+    Dir.write("settings.ini", "[Settings]\r\nLanguageFile=lang/gone.txt\r\nCheckUpdatesAtStart=0\r\n");
+    Start();
+    EXPECT_EQ(KProgramSettings::Instance()->LanguageFile, "lang/en.txt");
+    EXPECT_EQ(History()->windowTitle(), "Calculations");
+    Exit();
+    EXPECT_EQ(Ini(Dir.read("settings.ini"), "LanguageFile"), "lang/en.txt");
+}
+
+// ------------------------------------------------------- a second copy
+
+namespace {
+
+// The program's binary placed in a throw-away program folder, so that its
+// program folder (the executable's folder) is that folder.
+QString PlaceProgram(const TempProgramDir &dir)
+{
+    const QString built = qEnvironmentVariable("TANDOREL_BINARY_DIR") + QStringLiteral("/tandorel");
+    const QString placed = dir.file("tandorel");
+    if (::link(QFile::encodeName(built).constData(), QFile::encodeName(placed).constData()) != 0)
+        QFile::copy(built, placed);
+    return placed;
+}
+
+// Every file of the folder with its content and modification time.
+QMap<QString, QPair<QByteArray, QDateTime>> Snapshot(const TempProgramDir &dir)
+{
+    QMap<QString, QPair<QByteArray, QDateTime>> files;
+    QDirIterator it(dir.path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        QByteArray content;
+        if (f.open(QIODevice::ReadOnly))
+            content = f.readAll();
+        files.insert(path, {content, QFileInfo(path).lastModified()});
+    }
+    return files;
+}
+
+const QByteArray OneCopySettings = "[Settings]\r\nAllowOnlyOneInstance=1\r\nCheckUpdatesAtStart=0\r\n";
+
+} // namespace
+
+TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
+{
+    TempProgramDir dir;
+    const QString program = PlaceProgram(dir);
+    ASSERT_TRUE(QFileInfo(program).isExecutable());
+    dir.write("settings.ini", OneCopySettings);
+    dir.write("history.dat", "1+1 = 2\r\n");
+
+    // This test process plays the copy that runs.
+    int asked = 0;
+    SetInstancePathForTests(program);
+    ASSERT_FALSE(CheckPreviousInstance([&] { ++asked; }, 1));
+    const auto before = Snapshot(dir);
+
+    QProcess second;
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < 20000)
+        QTest::qWait(20);
+    ASSERT_EQ(second.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // Once the running copy is gone a new start runs normally.
+    ReleasePreviousInstance();
+    SetInstancePathForTests(QString());
+    QProcess next;
+    next.start(program, {});
+    ASSERT_TRUE(next.waitForStarted(10000));
+    EXPECT_FALSE(next.waitForFinished(1500));
+    next.kill();
+    next.waitForFinished(5000);
+}
+
+TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
+{
+    TempProgramDir dir;
+    const QString program = PlaceProgram(dir);
+    dir.write("settings.ini", OneCopySettings);
+    QProcess a, b;
+    a.start(program, {});
+    b.start(program, {});
+    ASSERT_TRUE(a.waitForStarted(10000));
+    ASSERT_TRUE(b.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    while (a.state() != QProcess::NotRunning && b.state() != QProcess::NotRunning && clock.elapsed() < 20000)
+        QTest::qWait(20);
+    const bool aEnded = a.state() == QProcess::NotRunning;
+    const bool bEnded = b.state() == QProcess::NotRunning;
+    EXPECT_TRUE(aEnded || bEnded);
+    // The other one keeps running.
+    QProcess &stays = aEnded ? b : a;
+    EXPECT_FALSE(stays.waitForFinished(1000));
+    a.kill();
+    b.kill();
+    a.waitForFinished(5000);
+    b.waitForFinished(5000);
+}
