@@ -286,6 +286,32 @@ TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
     RemoveLeftovers(program);
 }
 
+TEST(SecondCopy, TheRunningCalculatorComesBackFromTheTaskbarWhenAsked)
+{
+    TempProgramDir dir;
+    const QString program = PlaceProgram(dir);
+    dir.write("settings.ini", OneCopySettings);
+    SetProgramDir(dir.path());
+    SetInstancePathForTests(program);
+    ASSERT_TRUE(ProgramStartUp());
+    ASSERT_TRUE(InstanceRegistered);
+    MainFrm->showMinimized();
+    ASSERT_TRUE(MainFrm->isMinimized());
+
+    QProcess second;
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!MainFrm->isMinimized(), 5000);
+    EXPECT_TRUE(MainFrm->isVisible());
+
+    MainFrm->close();
+    ProgramShutDown();
+    EXPECT_FALSE(InstanceRegistered);
+    SetInstancePathForTests(QString());
+    SetProgramDir(QString());
+}
+
 TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
 {
     TempProgramDir dir;
