@@ -139,6 +139,25 @@ TEST_F(Calculator, AnErrorShowsItsMessageAndSelectsTheFaultyCharacters)
     EXPECT_TRUE(History().isEmpty() || !History().contains(QStringLiteral("2 + $x*3 = ")));
 }
 
+TEST_F(Calculator, ErrorsShowTheirMessageAndSelectTheirPart)
+{
+    KProgramSettings::Instance()->CloseParentheses = false;
+    const struct { const char *input, *message, *selected; } cases[] = {
+        {"2+*3", "Operator can not be followed by another operator.", "*"},
+        {"(1+2", "Bracket not closed.", "("},
+        {"1 + 2 )", "Incorrect use of closing bracket.", ")"},
+        {"$pi$e$g", "Unknown constant \"$pi\".", "$pi"}, // no constants window registered
+        {"ln(0)", "Invalid argument of function \"ln\".", "ln(0)"}, // no part known: all selected
+    };
+    for (const auto &c : cases) {
+        Form->SetInput(QString::fromUtf8(c.input));
+        Enter();
+        EXPECT_EQ(ErrorLabel(), QString::fromUtf8(c.message)) << c.input;
+        EXPECT_EQ(Input->textCursor().selectedText(), QString::fromUtf8(c.selected)) << c.input;
+        EXPECT_EQ(Display(), QString()) << c.input;
+    }
+}
+
 TEST_F(Calculator, DivisionByZeroLeavesAnswerAndHistoryUnchanged)
 {
     Type(QStringLiteral("2+3"));
