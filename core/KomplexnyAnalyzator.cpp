@@ -8,20 +8,6 @@ bool ComplexFirstCall = true;
 
 namespace {
 
-// Letter case of expressions is ASCII only.
-QString AsciiLower(QString s)
-{
-    for (QChar &c : s)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return s;
-}
-
-bool IsOneOf(QChar c, QStringView set)
-{
-    return !c.isNull() && set.contains(c);
-}
-
 bool IsLiteralChar(QChar c)
 {
     return pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e' || c == ImaginaryUnit;
@@ -33,12 +19,6 @@ bool IsRunChar(const QString &s, int k)
 {
     const QChar c = pas::At(s, k);
     return IsLiteralChar(c) || (c == u'^' && pas::At(s, k - 1) == u'e');
-}
-
-void ReplaceAt(QString &s, int pos, int count, const QString &text)
-{
-    pas::Delete(s, pos, count);
-    pas::Insert(text, s, pos);
 }
 
 TComplex ReadComplex(const QString &s)
@@ -53,13 +33,6 @@ QString Token(const TComplex &z)
     QString s;
     ComplexToStr(z, s);
     return s;
-}
-
-void SetError(TCalculationError &err, quint8 code)
-{
-    err.ErrorCode = code;
-    err.ErrorStart = 0;
-    err.ErrorEnd = 0;
 }
 
 // Each pass below rewrites one operation at a time in place and starts its
@@ -95,7 +68,7 @@ bool ReducePowers(QString &t, TCalculationError &err, QString &value)
             right.prepend(sign);
         }
         if (right.contains(DecimalSeparator) || right.contains(ImaginaryUnit) || right.contains(u'-')) {
-            SetError(err, 20);
+            SetErrorCode(err, 20);
             value.clear();
             return false;
         }
@@ -246,31 +219,12 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         SubstituteConstants(t);
         BracketComplexLiterals(t);
         InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
-        t = AsciiLower(t);
+        t = LowerCase(t);
         ComplexFirstCall = false;
     }
 
-    int open;
-    while ((open = t.lastIndexOf(u'(') + 1) > 0) {
-        const int close = pas::Pos(u')', t, open + 1);
-        // A bracket that is never closed or holds nothing has no value; left
-        // alone it would be met again and again.
-        if (close == 0 || close == open + 1) {
-            SetError(Err, close == 0 ? 11 : 9);
-            Value.clear();
-            return;
-        }
-        const QString inner = pas::Copy(t, open + 1, close - open - 1);
-        TCalculationError local;
-        QString r;
-        EvaluateComplex(inner, local, r);
-        if (local.ErrorCode != 0) {
-            Err = local;
-            Value.clear();
-            return;
-        }
-        ReplaceAt(t, open, close - open + 1, r);
-    }
+    if (!ReduceBrackets(t, Err, Value, EvaluateComplex))
+        return;
 
     try {
         ReduceAbs(t);
@@ -279,11 +233,11 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         ReduceProducts(t);
         ReduceSums(t);
     } catch (const EInvalidOp &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
     } catch (const EZeroDivide &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
     } catch (const EConvertError &) {
-        SetError(Err, 1);
+        SetErrorCode(Err, 1);
     }
     Value = t;
 }
@@ -325,9 +279,9 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
         if (!allowed.contains(c) && !pas::IsAsciiLetter(c))
             return fail(16, i - 1, i);
     }
-    if (IsOneOf(pas::At(s, 1), u"!%*/^"))
+    if (pas::CharInSet(pas::At(s, 1), u"!%*/^"))
         return fail(2, 0, 1);
-    if (IsOneOf(pas::At(s, len), u"*+-/^"))
+    if (pas::CharInSet(pas::At(s, len), u"*+-/^"))
         return fail(3, len - 1, len);
     if (pas::At(s, len) == d)
         return fail(4, len - 1, len);
@@ -335,17 +289,17 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
     for (int i = 2; i <= len; ++i) {
         const QChar c = pas::At(s, i);
         const QChar p = pas::At(s, i - 1);
-        if (IsOneOf(c, u"*+-/^") && IsOneOf(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
+        if (pas::CharInSet(c, u"*+-/^") && pas::CharInSet(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
             return fail(5, i - 1, i);
         if ((c == u'e' || c == u) && (p == u'e' || p == u))
             return fail(32, i - 1, i);
-        if (p == d && IsOneOf(c, u"!%()*+-/^"))
+        if (p == d && pas::CharInSet(c, u"!%()*+-/^"))
             return fail(6, i - 1, i);
-        if (IsOneOf(p, u"*+-/^") && c == u')')
+        if (pas::CharInSet(p, u"*+-/^") && c == u')')
             return fail(7, i - 1, i);
-        if (p == u'(' && IsOneOf(c, u"!%*/^"))
+        if (p == u'(' && pas::CharInSet(c, u"!%*/^"))
             return fail(8, i - 1, i);
-        if (p == u'$' && (IsOneOf(c, u"!%*+-/^$") || c == d))
+        if (p == u'$' && (pas::CharInSet(c, u"!%*+-/^$") || c == d))
             return fail(18, i - 2, i - 1);
         if ((p == u'(' || p == u')') && c == d)
             return fail(30, i - 1, i);
@@ -360,7 +314,7 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
     // function fault below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    QString names = AsciiLower(s) + u'+';
+    QString names = LowerCase(s) + u'+';
     for (int n = 0; n < Names.Count(); ++n) {
         const QString &name = Names[n];
         if (name != u"abs") {
@@ -371,7 +325,7 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
         }
         int p;
         while ((p = pas::Pos(name, names)) > 0) {
-            if (IsOneOf(pas::At(names, p + 3), u"!%)*+-/^")) {
+            if (pas::CharInSet(pas::At(names, p + 3), u"!%)*+-/^")) {
                 Err.ErrorText = name;
                 return fail(12, p - 1, p + 2);
             }

@@ -8,26 +8,6 @@ bool ModuloFirstCall = false;
 
 namespace {
 
-// Letter case of expressions is ASCII only.
-QString AsciiLower(QString s)
-{
-    for (QChar &c : s)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return s;
-}
-
-bool IsOneOf(QChar c, QStringView set)
-{
-    return !c.isNull() && set.contains(c);
-}
-
-void ReplaceAt(QString &s, int pos, int count, const QString &text)
-{
-    pas::Delete(s, pos, count);
-    pas::Insert(text, s, pos);
-}
-
 QString ResidueToken(quint16 r)
 {
     return u'[' + IntToStr(r) + u']';
@@ -40,7 +20,7 @@ void ReducePass(QString &t, QStringView ops, Apply apply)
 {
     for (int i = 2; i <= pas::Length(t); ++i) {
         const QChar op = pas::At(t, i);
-        if (!IsOneOf(op, ops))
+        if (!pas::CharInSet(op, ops))
             continue;
         QString left, right;
         ExtractAdjacentTokens(t, i, left, right);
@@ -51,11 +31,14 @@ void ReducePass(QString &t, QStringView ops, Apply apply)
     }
 }
 
-void SetError(TCalculationError &err, quint8 code)
+void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value);
+
+// A bracket's contents as a residue token: the value comes back as bare digits.
+void EvaluateToToken(const QString &Expr, TCalculationError &Err, QString &Value)
 {
-    err.ErrorCode = code;
-    err.ErrorStart = 0;
-    err.ErrorEnd = 0;
+    Evaluate(Expr, Err, Value);
+    if (Err.ErrorCode == 0)
+        Value = u'[' + Value + u']';
 }
 
 void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value)
@@ -75,27 +58,8 @@ void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value)
         ModuloFirstCall = false;
     }
 
-    int open;
-    while ((open = t.lastIndexOf(u'(') + 1) > 0) {
-        const int close = pas::Pos(u')', t, open + 1);
-        // A bracket that is never closed or holds nothing has no value; left
-        // alone it would be met again and again.
-        if (close == 0 || close == open + 1) {
-            SetError(Err, close == 0 ? 11 : 9);
-            Value.clear();
-            return;
-        }
-        const QString inner = pas::Copy(t, open + 1, close - open - 1);
-        TCalculationError local;
-        QString r;
-        Evaluate(inner, local, r);
-        if (local.ErrorCode != 0) {
-            Err = local;
-            Value.clear();
-            return;
-        }
-        ReplaceAt(t, open, close - open + 1, u'[' + r + u']');
-    }
+    if (!ReduceBrackets(t, Err, Value, EvaluateToToken))
+        return;
 
     try {
         ReducePass(t, u"*/", [](QChar op, quint16 a, quint16 b) {
@@ -107,15 +71,15 @@ void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value)
             return ReduceModulo(op == u'+' ? Extended(a) + Extended(b) : Extended(a) - Extended(b));
         });
     } catch (const EConvertError &) {
-        SetError(Err, 1);
+        SetErrorCode(Err, 1);
         Value.clear();
         return;
     } catch (const EInvalidOp &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
         Value.clear();
         return;
     } catch (const EZeroDivide &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
         Value.clear();
         return;
     }
@@ -175,7 +139,7 @@ void EvaluateModulo(const QString &Expr, TCalculationError &Err, QString &Value)
     try {
         Evaluate(Expr, Err, Value);
     } catch (const EDivByZero &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
         Value.clear();
     }
 }
@@ -199,23 +163,23 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
 
     for (int i = 1; i <= len; ++i) {
         const QChar c = pas::At(s, i);
-        if (IsOneOf(c, u"!%^"))
+        if (pas::CharInSet(c, u"!%^"))
             return fail(13, i - 1, i);
-        if (!IsOneOf(c, u"()*+-/") && !pas::IsDigit(c) && !pas::IsAsciiLetter(c))
+        if (!pas::CharInSet(c, u"()*+-/") && !pas::IsDigit(c) && !pas::IsAsciiLetter(c))
             return fail(16, i - 1, i);
     }
-    if (IsOneOf(pas::At(s, 1), u"*/"))
+    if (pas::CharInSet(pas::At(s, 1), u"*/"))
         return fail(2, 0, 1);
-    if (IsOneOf(pas::At(s, len), u"*+-/"))
+    if (pas::CharInSet(pas::At(s, len), u"*+-/"))
         return fail(3, len - 1, len);
     for (int i = 2; i <= len; ++i) {
         const QChar c = pas::At(s, i);
         const QChar p = pas::At(s, i - 1);
-        if (IsOneOf(c, u"*+-/") && IsOneOf(p, u"*+-/"))
+        if (pas::CharInSet(c, u"*+-/") && pas::CharInSet(p, u"*+-/"))
             return fail(5, i - 1, i);
-        if (IsOneOf(p, u"*+-/") && c == u')')
+        if (pas::CharInSet(p, u"*+-/") && c == u')')
             return fail(7, i - 1, i);
-        if (p == u'(' && IsOneOf(c, u"*/"))
+        if (p == u'(' && pas::CharInSet(c, u"*/"))
             return fail(8, i - 1, i);
     }
     const int empty = pas::Pos(QStringLiteral("()"), s);
@@ -226,7 +190,7 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
     // function below replaces it.
     CheckBrackets(s, Expr, Err);
 
-    const QString lower = AsciiLower(s);
+    const QString lower = LowerCase(s);
     for (int n = 0; n < Names.Count(); ++n) {
         const int p = pas::Pos(Names[n], lower);
         if (p > 0)

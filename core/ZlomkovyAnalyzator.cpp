@@ -8,20 +8,6 @@ bool FractionFirstCall = true;
 
 namespace {
 
-// Letter case of expressions is ASCII only.
-QString AsciiLower(QString s)
-{
-    for (QChar &c : s)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return s;
-}
-
-bool IsOneOf(QChar c, QStringView set)
-{
-    return !c.isNull() && set.contains(c);
-}
-
 // An operand token as a fraction. A missing operand has no value, and a
 // zero denominator (left by a power of 0 to a negative exponent) is a
 // division by zero wherever it is read.
@@ -84,13 +70,6 @@ Extended CheckedFactorial(quint16 n)
     return CheckFloat(Factorial(n));
 }
 
-void SetError(TCalculationError &err, quint8 code)
-{
-    err.ErrorCode = code;
-    err.ErrorStart = 0;
-    err.ErrorEnd = 0;
-}
-
 // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
 void ReducePercent(QString &s)
 {
@@ -99,7 +78,7 @@ void ReducePercent(QString &s)
         int k = pc - 1;
         while (k >= 1) {
             const QChar c = pas::At(s, k);
-            const bool part = IsOneOf(c, u",.0123456789Ee[]|")
+            const bool part = pas::CharInSet(c, u",.0123456789Ee[]|")
                 || ((c == u'+' || c == u'-') && !FractionNotInsideToken(k, s));
             if (!part)
                 break;
@@ -228,7 +207,7 @@ bool ReduceProducts(QString &s, TCalculationError &err)
             // Crosswise multiplication would turn x / 0 into the fraction
             // x / 0 and show it as a result.
             if (b.Numerator == 0) {
-                SetError(err, 25);
+                SetErrorCode(err, 25);
                 return false;
             }
             DivideFractions(a, b, r);
@@ -293,31 +272,12 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SubstituteConstants(s);
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
-        s = AsciiLower(s);
+        s = LowerCase(s);
         FractionFirstCall = false;
     }
 
-    int open;
-    while ((open = s.lastIndexOf(u'(') + 1) > 0) {
-        const int close = pas::Pos(u')', s, open + 1);
-        // A bracket that is never closed or holds nothing has no value; left
-        // alone it would be met again and again.
-        if (close == 0 || close == open + 1) {
-            SetError(Err, close == 0 ? 11 : 9);
-            Value.clear();
-            return;
-        }
-        const QString inner = pas::Copy(s, open + 1, close - open - 1);
-        TCalculationError local;
-        QString r;
-        EvaluateFraction(inner, local, r);
-        if (local.ErrorCode != 0) {
-            Err = local;
-            Value.clear();
-            return;
-        }
-        ReplaceOccurrence(s, u'(' + inner + u')', r, false);
-    }
+    if (!ReduceBrackets(s, Err, Value, EvaluateFraction))
+        return;
 
     try {
         ReducePercent(s);
@@ -331,16 +291,16 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         ReduceFraction(f);
         Value = Token(f);
     } catch (const EConvertError &) {
-        SetError(Err, 1);
+        SetErrorCode(Err, 1);
         Value = s;
     } catch (const EInvalidOp &) {
-        SetError(Err, 20);
+        SetErrorCode(Err, 20);
         Value = s;
     } catch (const ERangeError &) {
-        SetError(Err, 20);
+        SetErrorCode(Err, 20);
     } catch (const EZeroDivide &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
     } catch (const EDivByZero &) {
-        SetError(Err, 25);
+        SetErrorCode(Err, 25);
     }
 }

@@ -75,23 +75,6 @@ TCharSet &TCharSet::operator-=(const TCharSet &Other)
 
 namespace {
 
-// Letter case of expressions is ASCII only, as everywhere in the calculator.
-QString LowerCase(QString s)
-{
-    for (QChar &c : s)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return s;
-}
-
-QString UpperCase(QString s)
-{
-    for (QChar &c : s)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return s;
-}
-
 bool IsE(QChar c)
 {
     return c == u'E' || c == u'e';
@@ -116,12 +99,6 @@ QString WithoutBlanks(QString s)
 {
     s.remove(QChar(u' '));
     return s;
-}
-
-void ReplaceAt(QString &s, int pos, int count, const QString &with)
-{
-    Delete(s, pos, count);
-    Insert(with, s, pos);
 }
 
 bool IsRealMode()
@@ -647,4 +624,42 @@ void MapKeyboardChar(QChar &Key, bool PlusIsDigit)
     case u'ý': Key = QChar(u'7'); break;
     default: break;
     }
+}
+
+// ------------------------------------------------------ shared evaluation
+
+void SetErrorCode(TCalculationError &Err, quint8 Code)
+{
+    Err.ErrorCode = Code;
+    Err.ErrorStart = 0;
+    Err.ErrorEnd = 0;
+}
+
+void ReplaceAt(QString &S, int Pos, int Count, const QString &Text)
+{
+    pas::Delete(S, Pos, Count);
+    pas::Insert(Text, S, Pos);
+}
+
+bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate)
+{
+    int open;
+    while ((open = int(S.lastIndexOf(u'(')) + 1) > 0) {
+        const int close = pas::Pos(u')', S, open + 1);
+        if (close == 0 || close == open + 1) {
+            SetErrorCode(Err, close == 0 ? 11 : 9);
+            Value.clear();
+            return false;
+        }
+        TCalculationError local;
+        QString r;
+        Evaluate(pas::Copy(S, open + 1, close - open - 1), local, r);
+        if (local.ErrorCode != 0) {
+            Err = local;
+            Value.clear();
+            return false;
+        }
+        ReplaceAt(S, open, close - open + 1, r);
+    }
+    return true;
 }

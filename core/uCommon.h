@@ -33,6 +33,9 @@ struct TCalculationError
     qint32 ErrorEnd = 0;    // position of its last character
 };
 
+// Sets a code that has no known faulty part.
+void SetErrorCode(TCalculationError &Err, quint8 Code);
+
 // ---------------------------------------------------------- character sets
 
 // A set of characters in the range 0..255, like the character sets the
@@ -156,6 +159,17 @@ void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Ri
 
 // Replaces every occurrence of Old from left to right; the search goes on
 // after the inserted text, so New may contain Old. Nothing for an empty Old.
+// Replaces Count characters from 1-based Pos by Text.
+void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
+
+// The bracket loop the evaluators share: the innermost pair is evaluated
+// by Evaluate and replaced by its result token, again and again, until no
+// "(" is left. A pair never closed (code 11) or holding nothing (code 9)
+// has no value and, left alone, would be met for ever; it and any error of
+// a pair's contents end the loop with Err filled, Value emptied and false.
+using TBracketEvaluator = void (*)(const QString &Expr, TCalculationError &Err, QString &Value);
+bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate);
+
 void ReplaceAll(QString &S, const QString &Old, const QString &New);
 void ReplaceFirst(QString &S, const QString &Old, const QString &New);
 // Deletes the first occurrence of Sub until none is left.

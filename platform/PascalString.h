@@ -65,6 +65,10 @@ inline QChar At(const QString &s, int index)
 
 inline int Length(const QString &s) { return int(s.size()); }
 
+// True when C is one of the characters of Set (never for NUL, the
+// character At gives outside a text).
+inline bool CharInSet(QChar c, QStringView set) { return !c.isNull() && set.contains(c); }
+
 inline bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 inline bool IsAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 

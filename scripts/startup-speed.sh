@@ -26,9 +26,11 @@ for i in $(seq "$runs"); do
   # Polled by hand: the --sync option of xdotool checks only twice a second.
   until xdotool search --onlyvisible --name '^Tandorel 1\.10$' >/dev/null 2>&1; do :; done
   end=$(date +%s%N)
+  # Processor time used until then (user + system, clock ticks).
+  cpu=$(awk '{print $14 + $15}' /proc/$pid/stat)
   sleep 0.3
   rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
-  echo "run $i: mapped after $(( (end - start) / 1000000 )) ms, VmRSS $((rss / 1024)) MB"
+  echo "run $i: mapped after $(( (end - start) / 1000000 )) ms (processor $((cpu * 1000 / $(getconf CLK_TCK))) ms), VmRSS $((rss / 1024)) MB"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 done

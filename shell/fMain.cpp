@@ -284,9 +284,13 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
 
 TMainFrm::~TMainFrm()
 {
-    if (HintThread) {
-        HintThread->Stop();
-        HintThread->wait();
+    // Every hint thread still running must end before the window goes:
+    // each posts its results to it.
+    for (const QPointer<TVlaknoPrekladaniaHintov> &thread : std::as_const(m_hintThreads)) {
+        if (thread) {
+            thread->Stop();
+            thread->wait();
+        }
     }
     delete Primes; // FormDestroy
     Primes = nullptr;
@@ -631,6 +635,8 @@ void TMainFrm::TranslateTexts()
 
     auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
     HintThread = thread;
+    m_hintThreads.removeAll(nullptr);
+    m_hintThreads.append(thread);
     thread->start();
 }
 

@@ -188,8 +188,10 @@ private:
     QButtonGroup *NumeralGroup;
     QMenu *PopupMenu1;
     QMenu *PopupMenu2;
-    // Texts kept in fields (captions that translation changes).
+    // The input's text as last seen, so that a change of formatting alone
+    // is not taken for an edit.
     QString m_lastPlainText;
+    QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
 };
 
 // The main window of the running program (set by the main block).

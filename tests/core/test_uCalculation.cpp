@@ -101,6 +101,9 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "$pi$x", .Code = 19, .Start = 3, .End = 5, .ErrorText = "$x"},
         // the span is that of the unknown name, not of an earlier longer one
         {.Input = "$ab+$a", .Code = 19, .Start = 4, .End = 6, .ErrorText = "$a"},
+        // what escapes the engine: an invalid operation while formatting a
+        // real result as a fraction
+        {.Input = "sin(90)*1e30", .Fractions = true, .Code = 20},
     };
     for (const Case &c : cases) {
         const TCalculationOutcome out = Run(c);

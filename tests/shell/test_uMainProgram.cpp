@@ -156,6 +156,21 @@ TEST_F(Calculator, DivisionByZeroLeavesAnswerAndHistoryUnchanged)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("42"));
 }
 
+TEST_F(Calculator, ComplexResultIsShownWithoutAndKeptWithItsBrackets)
+{
+    KProgramSettings::Instance()->CopyResultToClipboard = true;
+    Click("sbKomplexne");
+    Type(QStringLiteral("(1+j)*(1+j)+1"));
+    Enter();
+    EXPECT_EQ(Display(), QStringLiteral("  1+j2"));
+    EXPECT_EQ(KProgramState::GetInstance(0)->Ans, QStringLiteral("(1+j2)"));
+    EXPECT_EQ(History().last(), QStringLiteral("(1+j)*(1+j)+1 = (1+j2)"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("(1+j2)"));
+    // An operator continues from the bracketed answer.
+    Type(QStringLiteral("*2"));
+    EXPECT_EQ(Input->toPlainText(), QStringLiteral("(1+j2)*2"));
+}
+
 TEST_F(Calculator, ChangeWarningAppearsWhenTheExpressionNoLongerMatches)
 {
     Type(QStringLiteral("2+3"));

@@ -186,6 +186,24 @@ TEST_F(StartAndExit, AMissingLanguageFileFallsBackAndTheFoundOneIsStored)
     EXPECT_EQ(Ini(Dir.read("settings.ini"), "LanguageFile"), "lang/en.txt");
 }
 
+TEST_F(StartAndExit, ConstantsOfTheFileAreKnownToCalculationsOnceALanguageIsLoaded)
+{
+    Dir.write("lang/en.txt", "[Info]\r\nLanguageIsoCode=en\r\nLanguageName=English\r\n");
+    Dir.write("settings.ini", "[Settings]\r\nLanguageFile=lang/en.txt\r\nCheckUpdatesAtStart=0\r\nSaveHistory=1\r\n");
+    Dir.write("const.dat", "$g#gravity#9.81#m/s2\r\n");
+    Start();
+    KMainProgram::Instance()->Calculate(QStringLiteral("2*$g"));
+    KMainProgram::Instance()->Calculate(QStringLiteral("$pi"));
+    ASSERT_EQ(History()->Count(), 2);
+    EXPECT_EQ(History()->Lines(0), "2*$g = 19.62");
+    EXPECT_TRUE(History()->Lines(1).startsWith("$pi = 3.141")) << History()->Lines(1).toStdString();
+    KMainProgram::Instance()->Calculate(QStringLiteral("$h+1"));
+    EXPECT_EQ(KMainProgram::Instance()->LastError.ErrorCode, 19);
+    EXPECT_EQ(History()->Count(), 2);
+    Exit();
+    EXPECT_EQ(Dir.read("const.dat"), QByteArray("$g#gravity#9.81#m/s2\r\n")); // exit does not write it
+}
+
 // ------------------------------------------------------- a second copy
 
 namespace {
@@ -215,6 +233,14 @@ QMap<QString, QPair<QByteArray, QDateTime>> Snapshot(const TempProgramDir &dir)
         files.insert(path, {content, QFileInfo(path).lastModified()});
     }
     return files;
+}
+
+// A copy ended by force leaves its socket and lock file behind.
+void RemoveLeftovers(const QString &program)
+{
+    const QString stem = QDir::tempPath() + u'/' + InstanceServerName(program);
+    QFile::remove(stem);
+    QFile::remove(stem + QStringLiteral(".slot0.lock"));
 }
 
 const QByteArray OneCopySettings = "[Settings]\r\nAllowOnlyOneInstance=1\r\nCheckUpdatesAtStart=0\r\n";
@@ -257,6 +283,7 @@ TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
     EXPECT_FALSE(next.waitForFinished(1500));
     next.kill();
     next.waitForFinished(5000);
+    RemoveLeftovers(program);
 }
 
 TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
@@ -283,4 +310,5 @@ TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
     b.kill();
     a.waitForFinished(5000);
     b.waitForFinished(5000);
+    RemoveLeftovers(program);
 }
