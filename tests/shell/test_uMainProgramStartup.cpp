@@ -235,6 +235,14 @@ QMap<QString, QPair<QByteArray, QDateTime>> Snapshot(const TempProgramDir &dir)
     return files;
 }
 
+// A copy ended by force leaves its socket and lock file behind.
+void RemoveLeftovers(const QString &program)
+{
+    const QString stem = QDir::tempPath() + u'/' + InstanceServerName(program);
+    QFile::remove(stem);
+    QFile::remove(stem + QStringLiteral(".slot0.lock"));
+}
+
 const QByteArray OneCopySettings = "[Settings]\r\nAllowOnlyOneInstance=1\r\nCheckUpdatesAtStart=0\r\n";
 
 } // namespace
@@ -275,6 +283,7 @@ TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
     EXPECT_FALSE(next.waitForFinished(1500));
     next.kill();
     next.waitForFinished(5000);
+    RemoveLeftovers(program);
 }
 
 TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
@@ -301,4 +310,5 @@ TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
     b.kill();
     a.waitForFinished(5000);
     b.waitForFinished(5000);
+    RemoveLeftovers(program);
 }
