@@ -143,6 +143,15 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
         {u"0.001*1", u"0.001"},
         {u"2e-3", u"0.002"},
         {u"1.5e3", u"1500"},
+        {u"0.1+0.2", u"0.3"},
+        {u"1234567890123456*1", u"1.23456789012346E15"},
+        {u"2-(-3)", u"5"},
+        {u"-(-(-2))", u"-2"},
+        {u"((2))", u"2"},
+        {u"(2)(3)", u"6"},
+        {u"3!2", u"12"},
+        {u"(1+1)2", u"4"},
+        {u"5%2", u"0.1"},
     });
 }
 
@@ -303,7 +312,8 @@ TEST_F(Evaluate, NoInputHangs)
     TVariableManager::Instance()->SetValue(QStringLiteral("x"), QString());
     EXPECT_EQ(Calculate(QStringLiteral("x+1")).code, 1);
     // A sign after an operator word is read with its operand.
-    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}});
+    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}, {u"5 mod +3", u"2"}, {u"6 xor +3", u"5"},
+                   {u"6 and -3", u"4"}, {u"-6 and 3", u"-2"}});
 }
 
 TEST_F(Evaluate, VariablesAndTheDecimalSeparator)
@@ -393,6 +403,12 @@ TEST_F(Evaluate, NumberTokens)
     EXPECT_EQ(NumberToToken(1e15L), QStringLiteral("[1E15]"));
     EXPECT_EQ(FunctionResultToToken(1.0L / 3), QStringLiteral("[0.33333333333333333]"));
     EXPECT_EQ(FunctionResultToToken(4e-18L), QStringLiteral("[0]"));
+    EXPECT_EQ(FunctionResultToToken(-4e-18L), QStringLiteral("[0]"));
+    EXPECT_EQ(NumberToToken(0.0001L), QStringLiteral("[0.0001]"));
+    EXPECT_EQ(NumberToToken(-0.00001L), QStringLiteral("[-1E-5]"));
+    EXPECT_EQ(NumberToToken(999999999999999.0L), QStringLiteral("[999999999999999]"));
+    EXPECT_EQ(NumberToToken(1.5e-20L), QStringLiteral("[1.5E-20]"));
+    EXPECT_EQ(NumberToToken(2.0L / 3), QStringLiteral("[0.666666666666667]"));
     EXPECT_EQ(FunctionResultToToken(-2.5L), QStringLiteral("[-2.5]"));
     EXPECT_EQ(FunctionResultToToken(1e18L), QStringLiteral("[1E18]"));
     EXPECT_EQ(FunctionResultToToken(123456789012345678.0L), QStringLiteral("[123456789012345678]"));

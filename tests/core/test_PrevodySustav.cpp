@@ -192,6 +192,9 @@ TEST_F(Bases, FormatNumber)
         {6, 16, false, -4096, u"-10 00"},
         {8, 16, false, 0.00390625L, u"0.01"},
         {2, 16, false, 0.99L, u"0.FD"},          // as many places as decimals
+        {0, 10, false, 0.4L, u"4E-1"},           // no places: even 0.4 reads as zero
+        {0, 10, false, -0.4L, u"-4E-1"},
+        {0, 16, false, 0.4L, u"0"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(FormatNumber(c.decimals, c.radix, c.scientific, c.x), QString::fromUtf16(c.out))
@@ -203,6 +206,7 @@ TEST_F(Bases, FormatNumber)
     for (quint8 radix : {2, 8, 10, 16}) {
         EXPECT_EQ(FormatNumber(6, radix, false, 0), QStringLiteral("0"));
         EXPECT_EQ(FormatNumber(6, radix, true, 0), QStringLiteral("0"));
+        EXPECT_EQ(FormatNumber(6, radix, false, -0.0L), QStringLiteral("0"));
     }
 }
 
