@@ -144,6 +144,8 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
         {u"2e-3", u"0.002"},
         {u"1.5e3", u"1500"},
         {u"0.1+0.2", u"0.3"},
+        {u"1/3*3", u"0.999999999999999"},        // each step is rounded to its token
+        {u"2^0.5*2^0.5", u"2.00000000000001"},
         {u"1234567890123456*1", u"1.23456789012346E15"},
         {u"2-(-3)", u"5"},
         {u"-(-(-2))", u"-2"},
@@ -198,6 +200,7 @@ TEST_F(Evaluate, PercentFactorialAndIntegerOperators)
     // 41! and 2.5! come from the Gamma approximation, close to the true values.
     EXPECT_NEAR(double(ResultValue(QStringLiteral("41!")) / 3.3452526613163807e49L), 1.0, 1e-6);
     EXPECT_NEAR(double(ResultValue(QStringLiteral("2.5!"))), 3.3233509704478426, 1e-4);
+    EXPECT_NEAR(double(ResultValue(QStringLiteral("1754!")) / 1.97926189010501e4930L), 1.0, 1e-6);
 }
 
 TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
@@ -243,6 +246,8 @@ TEST_F(Evaluate, ErrorCodes)
         {u"(-2)^0.5", 21, u""},
         {u"1/(1-1)", 25, u""},
         {u"(0-1)!", 24, u""},
+        {u"1755!", 20, u""},     // the first factorial beyond the 80-bit range
+        {u"1e30!", 20, u""},
     });
     const Outcome o = Calculate(QStringLiteral("arcsin(2)"));
     EXPECT_EQ(o.err.ErrorName, QStringLiteral("arcsin"));

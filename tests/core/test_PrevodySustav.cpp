@@ -108,6 +108,8 @@ TEST_F(Bases, ConversionFailuresAreCode26WithoutSpan)
     const QString inputs[] = {
         QStringLiteral("FFFFFFFFFFFFFFFFFFFF"),  // beyond the 64-bit range
         QStringLiteral("1+") + QString(300, u'1'), // a part longer than 255 digits
+        QStringLiteral("0.") + QString(256, u'1'), // so is a fractional part
+        QStringLiteral("FFFFFFFFFFFFFFFF"),        // just beyond the signed 64-bit range
     };
     for (const QString &in : inputs) {
         QString s = in;
