@@ -895,8 +895,11 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
     QList<int> origin(s.size());
     for (int i = 0; i < origin.size(); ++i)
         origin[i] = i + 1;
+    const quint32 letters = LetterMask(s);
     for (int n = 0; n < names.Count(); ++n) {
         const QString &name = names[n];
+        if (!MayOccur(name, letters))
+            continue;
         for (;;) {
             const int p = pas::Pos(name, s);
             if (p == 0)

@@ -159,10 +159,10 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
                 return;
             }
         }
-        const int before = int(copy.size());
-        copy.remove(copy.indexOf(name), name.size());
-        if (int(copy.size()) == before)
+        const qsizetype at = copy.indexOf(name);
+        if (at < 0)
             break;
+        copy.remove(at, name.size());
     } while (HasNameLetter(copy));
 }
 
