@@ -29,7 +29,8 @@ void Guarded(F &&f)
 void Complex(const QString &expr)
 {
     TCalculationError err;
-    CheckComplexSyntax(expr, err, FunctionNames());
+    // Beyond its byte positions the checker raises for the caller's guard.
+    Guarded([&] { CheckComplexSyntax(expr, err, FunctionNames()); });
     QString value;
     ComplexFirstCall = true;
     TCalculationError eval;

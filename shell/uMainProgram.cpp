@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPointer>
 
 namespace {
 
@@ -82,9 +83,18 @@ void KMainProgram::SetDefaultTexts()
 
 void KMainProgram::EnsureConstantItems(const QString &Expr)
 {
+    // The list set here is the constants window itself; should that window
+    // be gone (a new registry), the stale reference is dropped.
+    static QPointer<QObject> window;
+    static const TConstantItems *fromWindow = nullptr;
+    if (ConstantItems && ConstantItems == fromWindow && !window)
+        ConstantItems = fromWindow = nullptr;
     if (ConstantItems || !Expr.contains(u'$') || !IsRegistered(1))
         return;
-    ConstantItems = dynamic_cast<const TConstantItems *>(TGUIManager::Instance()->GetForm(1));
+    KTandorelForm *form = TGUIManager::Instance()->GetForm(1);
+    window = form;
+    fromWindow = dynamic_cast<const TConstantItems *>(form);
+    ConstantItems = fromWindow;
 }
 
 void KMainProgram::Calculate(const QString &Input)

@@ -83,8 +83,7 @@ void RaiseMainWindow()
 {
     if (!MainFrm)
         return;
-    if (MainFrm->isMinimized())
-        MainFrm->showNormal();
+    MainFrm->setWindowState(MainFrm->windowState() & ~Qt::WindowMinimized);
     MainFrm->show();
     MainFrm->raise();
     MainFrm->activateWindow();

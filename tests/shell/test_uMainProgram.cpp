@@ -8,6 +8,8 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "shell/fHistoria.h"
+#include "shell/fKonstanty.h"
+#include "shell/uDisk.h"
 #include "shell/fMain.h"
 #include "shell/fVariables.h"
 #include "shell/uGUIManager.h"
@@ -137,6 +139,33 @@ TEST_F(Calculator, AnErrorShowsItsMessageAndSelectsTheFaultyCharacters)
     EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral("$x"));
     EXPECT_EQ(Display(), QString());
     EXPECT_TRUE(History().isEmpty() || !History().contains(QStringLiteral("2 + $x*3 = ")));
+}
+
+TEST_F(Calculator, ConstantsComeFromTheConstantsWindow)
+{
+    TempProgramDir dir; // no const.dat: only the built-in constants
+    SetProgramDir(dir.path());
+    dir.write(QStringLiteral("lang.txt"), "[Info]\nLanguageIsoCode=en\n");
+    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("lang.txt")));
+    TGUIManager::Instance()->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, 2);
+    Type(QStringLiteral("$pi*2+$e-$e"));
+    Enter();
+    EXPECT_EQ(Display(), QStringLiteral("  6.283 185"));
+    Form->SetInput(QStringLiteral("$pi+$g"));
+    Enter();
+    EXPECT_EQ(ErrorLabel(), QStringLiteral("Unknown constant \"$g\"."));
+    EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral("$g"));
+    // A new registry means a new constants window; the old list is not used.
+    TGUIManager::FreeInstance();
+    TGUIManager::Instance()->SetMainForm(Form);
+    TGUIManager::Instance()->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, 2);
+    Form->SetInput(QStringLiteral("$e*0"));
+    Enter();
+    EXPECT_EQ(Display(), QStringLiteral("  0"));
+    TGUIManager::FreeInstance();
+    ConstantItems = nullptr;
+    TProgramTranslator::FreeInstance();
+    SetProgramDir(QString());
 }
 
 TEST_F(Calculator, ErrorsShowTheirMessageAndSelectTheirPart)

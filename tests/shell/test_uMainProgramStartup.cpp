@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <unistd.h>
 
 namespace {
@@ -235,6 +237,16 @@ QMap<QString, QPair<QByteArray, QDateTime>> Snapshot(const TempProgramDir &dir)
     return files;
 }
 
+// Serves events until Done holds or Ms milliseconds have passed; whether it holds.
+bool WaitFor(const std::function<bool()> &Done, int Ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!Done() && clock.elapsed() < Ms)
+        QTest::qWait(10);
+    return Done();
+}
+
 // A copy ended by force leaves its socket and lock file behind.
 void RemoveLeftovers(const QString &program)
 {
@@ -271,7 +283,7 @@ TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
     ASSERT_EQ(second.state(), QProcess::NotRunning);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
+    EXPECT_TRUE(WaitFor([&] { return asked == 1; }, 5000));
     EXPECT_EQ(Snapshot(dir), before);
 
     // Once the running copy is gone a new start runs normally.
@@ -284,6 +296,32 @@ TEST(SecondCopy, EndsWithoutWritingAndAsksTheRunningCopyToComeForward)
     next.kill();
     next.waitForFinished(5000);
     RemoveLeftovers(program);
+}
+
+TEST(SecondCopy, TheRunningCalculatorComesBackFromTheTaskbarWhenAsked)
+{
+    TempProgramDir dir;
+    const QString program = PlaceProgram(dir);
+    dir.write("settings.ini", OneCopySettings);
+    SetProgramDir(dir.path());
+    SetInstancePathForTests(program);
+    ASSERT_TRUE(ProgramStartUp());
+    ASSERT_TRUE(InstanceRegistered);
+    MainFrm->showMinimized();
+    ASSERT_TRUE(MainFrm->isMinimized());
+
+    QProcess second;
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_TRUE(WaitFor([] { return !MainFrm->isMinimized(); }, 5000));
+    EXPECT_TRUE(MainFrm->isVisible());
+
+    MainFrm->close();
+    ProgramShutDown();
+    EXPECT_FALSE(InstanceRegistered);
+    SetInstancePathForTests(QString());
+    SetProgramDir(QString());
 }
 
 TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
