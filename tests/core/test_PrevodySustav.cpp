@@ -142,6 +142,11 @@ TEST_F(Bases, ConvertResultBaseGroupsForTheNewBase)
         {16, 10, QChar(0), 6, u"12 D6 87", u"1 234 567"},
         {10, 2, QChar(0), 6, u"-5", u"-101"},
         {10, 2, u'j', 6, u"(3+j5)", u"(11+j101)"},  // the unit stays before the digits
+        {10, 2, u'i', 6, u"3+5i", u"11+101i"},
+        {10, 2, QChar(0), 20, u"0.1", u"0.0001 1001 1001 1001 1001"},
+        {2, 10, QChar(0), 6, u"1111 1111", u"255"},
+        {2, 10, QChar(0), 6, u"1010.1", u"10.5"},
+        {8, 10, QChar(0), 6, u"-7 777.4", u"-4 095.5"},
     };
     for (const Case &c : cases) {
         QString s = QString::fromUtf16(c.in);
@@ -168,6 +173,10 @@ TEST_F(Bases, FormatNumber)
         {6, 10, false, 0.0000001L, u"1E-7"},   // would show as zero
         {6, 10, false, 0.12345678L, u"0.123 457"},
         {0, 10, false, 2.5L, u"3"},            // half away from zero
+        {1, 10, false, 0.25L, u"0.3"},
+        {1, 10, false, -0.25L, u"-0.3"},
+        {2, 10, false, 1.005L, u"1.01"},       // rounded from its 18-digit decimal form
+        {3, 10, false, 999.9996L, u"1 000"},   // the carry reaches a new group
         {6, 10, true, 1234.5L, u"1.2345E3"},
         {4, 2, false, 10.5L, u"1010.1"},
         {6, 2, false, 5.78125L, u"101.1100 1"},
