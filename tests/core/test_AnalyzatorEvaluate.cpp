@@ -215,6 +215,14 @@ TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
         {u"exp(-50)", u"0"},     // a function result below 5E-18 is 0
         {u"ln(exp(2))", u"2"},
         {u"arcsinh(0)", u"0"},
+        {u"sin(30)cos(60)", u"0.25"},
+        {u"sin30+cos60", u"1"},
+        {u"sin(-30)", u"-0.5"},
+        {u"-sin(30)", u"-0.5"},
+        {u"sqrt(sqrt(16))", u"2"},
+        {u"2^sqrt(4)", u"4"},
+        {u"sqrt(4)!", u"2"},
+        {u"abs(0-5)%", u"0.05"},
     });
 }
 

@@ -327,3 +327,25 @@ TEST_F(Functions, SexagesimalConversions)
     EXPECT_NEAR(double(AngleToRadians(200)), M_PI, 1e-15);
     EXPECT_NEAR(double(RadiansToAngle(M_PI / 2)), 100, 1e-12);
 }
+
+TEST_F(Functions, OnlyTheTrigonometricFunctionsReadTheAngleUnit)
+{
+    const char16_t *texts[] = {
+        u"sinh(1)",   u"cosh(1)",   u"tgh(1)",     u"tanh(1)",    u"cotgh(1)", u"coth(1)",
+        u"arcsinh(1)", u"arccosh(2)", u"arctgh(0.5)", u"arctanh(0.5)", u"arccotgh(2)", u"arccoth(2)",
+        u"abs(0-1)",  u"sign(0-1)", u"exp(1)",     u"ln(2)",      u"log(2)",   u"sqrt(2)",
+        u"sqr(2)",    u"deg(1.3)",  u"dms(1.5)",   u"rnd(1.5)",   u"gamma(2)",
+    };
+    for (const char16_t *text : texts) {
+        SetAngleMode(0);
+        const QString inDegrees = Shown(QString::fromUtf16(text));
+        EXPECT_FALSE(inDegrees.isEmpty()) << QString::fromUtf16(text).toStdString();
+        for (quint8 mode : {quint8(1), quint8(2)}) {
+            SetAngleMode(mode);
+            EXPECT_EQ(Shown(QString::fromUtf16(text)), inDegrees) << QString::fromUtf16(text).toStdString();
+        }
+    }
+    SetAngleMode(0);
+    EXPECT_EQ(Shown(QStringLiteral("deg(1.3)")), QStringLiteral("1.5"));
+    EXPECT_EQ(Shown(QStringLiteral("dms(1.5)")), QStringLiteral("1.3"));
+}
