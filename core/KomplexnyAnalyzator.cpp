@@ -8,9 +8,6 @@ bool ComplexFirstCall = true;
 
 namespace {
 
-// The longest blank-free text the syntax check takes.
-constexpr int MaxCheckedLength = 255;
-
 bool IsLiteralChar(QChar c)
 {
     return pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e' || c == ImaginaryUnit;
@@ -257,15 +254,11 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
     const QChar u = ImaginaryUnit;
     const QChar d = DecimalSeparator;
 
-    // The checker's positions are bytes: a span beyond them in the typed
-    // text overflows.
     auto fail = [&](quint8 code, int start, int end) {
         Err.ErrorCode = code;
         Err.ErrorStart = start;
         Err.ErrorEnd = end;
         AdjustErrorPositions(Expr, Err);
-        if (Err.ErrorEnd > MaxCheckedLength)
-            throw EIntOverflow();
     };
 
     // An exponential angle may not stand in brackets.
@@ -277,10 +270,6 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
                 return fail(32, p - 1, p - 1 + pattern.size());
         }
     }
-
-    // Longer texts are beyond the checker's byte positions.
-    if (len > MaxCheckedLength)
-        throw ERangeError();
 
     static const QString allowed = QStringLiteral("$()*+,-./0123456789^");
     for (int i = 1; i <= len; ++i) {

@@ -87,10 +87,9 @@ void KProgramState::LoadFromFile(const QString &FileName)
     AngleMode = read("AngleMode", AngleMode, 2);
     NumeralSystem = read("NumeralSystem", NumeralSystem, 3);
     // A modulus or a number of decimals beyond 0..255 cannot be held, so it
-    // is ignored like every other value out of range. A modulus of 0 or 1 is
-    // taken like any other: the modulo engine answers it (every result 0 or
-    // every calculation a division by zero).
-    ModuloBase = read("ModuloBase", ModuloBase, 255);
+    // is ignored like every other value out of range. A modulus of 0 or 1
+    // would make every residue 0 and every calculation a division by zero.
+    ModuloBase = read("ModuloBase", ModuloBase, 255, 2);
     Hyp = ini.ReadBool(Section, QStringLiteral("Hyp"), Hyp);
     Fractions = ini.ReadBool(Section, QStringLiteral("Fractions"), Fractions);
     Decimals = read("Decimals", Decimals, 255);

@@ -29,8 +29,7 @@ void Guarded(F &&f)
 void Complex(const QString &expr)
 {
     TCalculationError err;
-    // Beyond its byte positions the checker raises for the caller's guard.
-    Guarded([&] { CheckComplexSyntax(expr, err, FunctionNames()); });
+    CheckComplexSyntax(expr, err, FunctionNames());
     QString value;
     ComplexFirstCall = true;
     TCalculationError eval;

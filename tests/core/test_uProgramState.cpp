@@ -112,9 +112,9 @@ TEST_F(ProgramState, LoadTakesValuesInRangeKeyByKey)
         {"[ProgramState]\nNumberSet=2\nAngleMode=3\nNumeralSystem=3\n", 2, 2, 3, 9, true, false, 4},
         {"[ProgramState]\nNumberSet=-1\nNumeralSystem=4\nModuloBase=256\nDecimals=-1\n", 1, 2, 1, 9, true, false, 4},
         {"[ProgramState]\nModuloBase=255\nDecimals=0\nHyp=0\nFractions=7\n", 1, 2, 1, 255, false, true, 0},
-        // Every modulus a byte holds is taken, also 0 and 1.
-        {"[ProgramState]\nModuloBase=0\nAngleMode=1\n", 1, 1, 1, 0, true, false, 4},
-        {"[ProgramState]\nModuloBase=1\n", 1, 2, 1, 1, true, false, 4},
+        // A damaged modulus below 2 is refused; 2 is the smallest one.
+        {"[ProgramState]\nModuloBase=0\nAngleMode=1\n", 1, 1, 1, 9, true, false, 4},
+        {"[ProgramState]\nModuloBase=1\n", 1, 2, 1, 9, true, false, 4},
         {"[ProgramState]\nModuloBase=2\n", 1, 2, 1, 2, true, false, 4},
         {"[programstate]\nnumberset=0\nanglemode=0\n", 0, 0, 1, 9, true, false, 4},
         {"[ProgramState]\nNumberSet=abc\nAngleMode=\n", 1, 2, 1, 9, true, false, 4},
