@@ -15,7 +15,8 @@
 extern bool ComplexFirstCall;
 
 // Sets Err only on a fault (code and span in Expr as typed). Names is
-// FunctionNames(); only "abs" is allowed.
+// FunctionNames(); only "abs" is allowed. Texts of any length are checked:
+// positions are not limited to a byte.
 void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStringList &Names);
 // Value receives the result token (e.g. "[3+j4]"); use it only when
 // Err.ErrorCode is 0. Codes 1, 9, 11, 20 and 25 carry no span. Exceptions

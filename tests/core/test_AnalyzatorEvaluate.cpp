@@ -119,6 +119,41 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
         {u"1/100000", u"1E-5"},
         {u"1/10000", u"0.0001"},
         {u"1/10^50", u"1E-50"},
+        {u"2^3!", u"40320"},     // the power before the factorial
+        {u"-3!", u"-6"},
+        {u"2*5!", u"240"},
+        {u"5 nad 2*2", u"20"},
+        {u"2+3 div 2", u"3"},
+        {u"7 div 2 mod 2", u"1"}, // div and mod share a level, left to right
+        {u"7 mod 4 div 2", u"1"},
+        {u"1 or 2 and 3", u"3"},  // and before or
+        {u"2 and 3*4", u"8"},     // the logical words before *
+        {u"-(-2)", u"2"},
+        {u"2^(-1)", u"0.5"},
+        {u"(-2)^3", u"-8"},
+        {u"(-2)^2", u"4"},
+        {u"0^0", u"1"},
+        {u"0^0.5", u"0"},
+        {u"2^0.5", u"1.4142135623731"},
+        {u"sqrt(2)", u"1.4142135623731"}, // the final addition rounds to 15 digits
+        {u"2/3", u"0.666666666666667"},
+        {u"123456789*1000000000", u"1.23456789E17"},
+        {u"999999999999999+1", u"1E15"},
+        {u"-1/10000", u"-0.0001"},
+        {u"0.001*1", u"0.001"},
+        {u"2e-3", u"0.002"},
+        {u"1.5e3", u"1500"},
+        {u"0.1+0.2", u"0.3"},
+        {u"1/3*3", u"0.999999999999999"},        // each step is rounded to its token
+        {u"2^0.5*2^0.5", u"2.00000000000001"},
+        {u"1234567890123456*1", u"1.23456789012346E15"},
+        {u"2-(-3)", u"5"},
+        {u"-(-(-2))", u"-2"},
+        {u"((2))", u"2"},
+        {u"(2)(3)", u"6"},
+        {u"3!2", u"12"},
+        {u"(1+1)2", u"4"},
+        {u"5%2", u"0.1"},
     });
 }
 
@@ -146,11 +181,26 @@ TEST_F(Evaluate, PercentFactorialAndIntegerOperators)
         {u"6 xor 3", u"5"},
         {u"6 xor 3 or 1", u"5"}, // xor before or
         {u"(-1) and 5", u"5"},   // two's complement
+        {u"100-200%", u"-100"},
+        {u"10%*50", u"5"},
+        {u"(50+10)%", u"0.6"},
+        {u"2*(50+10%)", u"110"},
+        {u"50+10%+1", u"56"},
+        {u"(3!)!", u"720"},
+        {u"0 nad 0", u"1"},
+        {u"10 nad 10", u"1"},
+        {u"7 div -2", u"-3"},
+        {u"-7 div -2", u"3"},
+        {u"7 mod 2", u"1"},
+        {u"5 xor 5", u"0"},
+        {u"12 and 10 or 1", u"9"},
+        {u"(0-1) xor 0", u"-1"},
     });
     EXPECT_NEAR(double(ResultValue(QStringLiteral("2^10%"))), std::pow(2.0, 0.1), 1e-14);
     // 41! and 2.5! come from the Gamma approximation, close to the true values.
     EXPECT_NEAR(double(ResultValue(QStringLiteral("41!")) / 3.3452526613163807e49L), 1.0, 1e-6);
     EXPECT_NEAR(double(ResultValue(QStringLiteral("2.5!"))), 3.3233509704478426, 1e-4);
+    EXPECT_NEAR(double(ResultValue(QStringLiteral("1754!")) / 1.97926189010501e4930L), 1.0, 1e-6);
 }
 
 TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
@@ -165,6 +215,14 @@ TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
         {u"exp(-50)", u"0"},     // a function result below 5E-18 is 0
         {u"ln(exp(2))", u"2"},
         {u"arcsinh(0)", u"0"},
+        {u"sin(30)cos(60)", u"0.25"},
+        {u"sin30+cos60", u"1"},
+        {u"sin(-30)", u"-0.5"},
+        {u"-sin(30)", u"-0.5"},
+        {u"sqrt(sqrt(16))", u"2"},
+        {u"2^sqrt(4)", u"4"},
+        {u"sqrt(4)!", u"2"},
+        {u"abs(0-5)%", u"0.05"},
     });
 }
 
@@ -187,6 +245,17 @@ TEST_F(Evaluate, ErrorCodes)
         {u"70000 nad 2", 20, u""}, // a factorial argument beyond 65535
         {u"arctgh(1)+1", 1, u""}, // an infinite function result cannot be read on
         {u"x+1", 1, u""},        // an unknown name is no number
+        {u"3!^2", 1, u""},       // the power comes first and cannot read "3!"
+        {u"5 nad -1", 27, u"nad"},
+        {u"1.5 div 2", 27, u"div"},
+        {u"1 or 2.5", 27, u"or"},
+        {u"2^20000", 20, u""},
+        {u"10^4000*10^4000", 20, u""},
+        {u"(-2)^0.5", 21, u""},
+        {u"1/(1-1)", 25, u""},
+        {u"(0-1)!", 24, u""},
+        {u"1755!", 20, u""},     // the first factorial beyond the 80-bit range
+        {u"1e30!", 20, u""},
     });
     const Outcome o = Calculate(QStringLiteral("arcsin(2)"));
     EXPECT_EQ(o.err.ErrorName, QStringLiteral("arcsin"));
@@ -256,7 +325,8 @@ TEST_F(Evaluate, NoInputHangs)
     TVariableManager::Instance()->SetValue(QStringLiteral("x"), QString());
     EXPECT_EQ(Calculate(QStringLiteral("x+1")).code, 1);
     // A sign after an operator word is read with its operand.
-    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}});
+    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}, {u"5 mod +3", u"2"}, {u"6 xor +3", u"5"},
+                   {u"6 and -3", u"4"}, {u"-6 and 3", u"-2"}});
 }
 
 TEST_F(Evaluate, VariablesAndTheDecimalSeparator)
@@ -346,6 +416,12 @@ TEST_F(Evaluate, NumberTokens)
     EXPECT_EQ(NumberToToken(1e15L), QStringLiteral("[1E15]"));
     EXPECT_EQ(FunctionResultToToken(1.0L / 3), QStringLiteral("[0.33333333333333333]"));
     EXPECT_EQ(FunctionResultToToken(4e-18L), QStringLiteral("[0]"));
+    EXPECT_EQ(FunctionResultToToken(-4e-18L), QStringLiteral("[0]"));
+    EXPECT_EQ(NumberToToken(0.0001L), QStringLiteral("[0.0001]"));
+    EXPECT_EQ(NumberToToken(-0.00001L), QStringLiteral("[-1E-5]"));
+    EXPECT_EQ(NumberToToken(999999999999999.0L), QStringLiteral("[999999999999999]"));
+    EXPECT_EQ(NumberToToken(1.5e-20L), QStringLiteral("[1.5E-20]"));
+    EXPECT_EQ(NumberToToken(2.0L / 3), QStringLiteral("[0.666666666666667]"));
     EXPECT_EQ(FunctionResultToToken(-2.5L), QStringLiteral("[-2.5]"));
     EXPECT_EQ(FunctionResultToToken(1e18L), QStringLiteral("[1E18]"));
     EXPECT_EQ(FunctionResultToToken(123456789012345678.0L), QStringLiteral("[123456789012345678]"));

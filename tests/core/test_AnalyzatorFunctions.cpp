@@ -81,6 +81,39 @@ TEST_F(Functions, AngleUnits)
         {1, u"arcsin(1)*2", u"3.14159265358979"},
         {2, u"sin(100)", u"1"},
         {2, u"arcsin(1)", u"100"},
+        {0, u"sec(180)", u"-1"},
+        {0, u"cos(90)", u"0"},          // below the function-result precision
+        {0, u"arcsin(-0.5)", u"-30"},
+        {0, u"arctan(0-1)", u"-45"},
+        {1, u"sin(0)", u"0"},
+        {1, u"arctan(1)*4", u"3.14159265358979"},
+        {1, u"arccos(-1)", u"3.14159265358979"},
+        {1, u"arccot(1)*4", u"3.14159265358979"},
+        {1, u"arccotg(0)*2", u"3.14159265358979"},
+        {1, u"sin(arcsin(0.5))", u"0.5"},
+        {1, u"cos(arccos(0.5))", u"0.5"},
+        {1, u"tg(arctg(2))", u"2"},
+        {1, u"tan(arctan(2))", u"2"},
+        {1, u"cotg(arccotg(2))", u"2"},
+        {1, u"cotan(arccot(2))", u"2"},
+        {1, u"sec(0)", u"1"},
+        {1, u"csc(arcsin(0.5))", u"2"},
+        {2, u"cos(200)", u"-1"},
+        {2, u"tg(50)", u"1"},
+        {2, u"tan(50)", u"1"},
+        {2, u"cotg(50)", u"1"},
+        {2, u"cotan(50)", u"1"},
+        {2, u"sec(200)", u"-1"},
+        {2, u"csc(100)", u"1"},
+        {2, u"arccos(0)", u"100"},
+        {2, u"arcsin(-1)", u"-100"},
+        {2, u"arctg(1)", u"50"},
+        {2, u"arctan(1)", u"50"},
+        {2, u"arccot(1)", u"50"},
+        {2, u"arccotg(-1)", u"-50"},
+        {2, u"sinh(1)-sinh(1)+cosh(0)", u"1"}, // hyperbolic ones ignore the angle unit
+        {1, u"sinh(1)", u"1.1752011936438"},
+        {2, u"sinh(1)", u"1.1752011936438"},
     };
     for (const Case &c : cases) {
         SetAngleMode(c.angleMode);
@@ -123,6 +156,14 @@ TEST_F(Functions, HyperbolicLogarithmicAndOthers)
         {0, u"dms(30.5125)", u"30.3045"},
         {0, u"deg(-30.3045)", u"-30.5125"},
         {0, u"dms(10)", u"10"},
+        {0, u"rnd(-3.5)", u"-4"},
+        {0, u"rnd(0.5)", u"0"},
+        {0, u"sign(0.5)", u"1"},
+        {0, u"sqrt(0)", u"0"},
+        {0, u"arccosh(1)", u"0"},
+        {0, u"exp(0)*ln(exp(1))", u"1"},
+        {0, u"log(0.01)", u"-2"},
+        {0, u"gamma(1)", u"0.999627513845015"}, // the approximation, not 1
     };
     for (const Case &c : cases) {
         int code = -1;
@@ -163,6 +204,19 @@ TEST_F(Functions, DomainErrorsNameTheFunctionAndItsArgument)
         {u"tanh(20000)", 23, u"tanh", u""},
         {u"sqr(1e3000)", 23, u"sqr", u""},
         {u"gamma(2000)", 23, u"gamma", u""},
+        {u"arccos(2)", 22, u"2", u"arccos"},
+        {u"arccosh(0.5)", 22, u"0.5", u"arccosh"},
+        {u"arctgh(0-2)", 22, u"-2", u"arctgh"},
+        {u"arctanh(2)", 22, u"2", u"arctanh"},
+        {u"arccotgh(0)", 22, u"0", u"arccotgh"},
+        {u"cotgh(0)", 22, u"0", u"cotgh"},
+        {u"cotan(0)", 22, u"0", u"cotan"},
+        {u"ln(0-0.001)", 22, u"-1E-3", u"ln"}, // too small for two places
+        {u"sqrt(0-1234.5)", 22, u"-1 234.5", u"sqrt"},
+        {u"log(0)", 22, u"0", u"log"},
+        {u"gamma(0-3)", 22, u"-3", u"gamma"},
+        {u"tgh(20000)", 23, u"tgh", u""},
+        {u"cosh(20000)", 23, u"cosh", u""},
     };
     for (const ErrorCase &c : cases) {
         int code = -1;
@@ -173,6 +227,15 @@ TEST_F(Functions, DomainErrorsNameTheFunctionAndItsArgument)
             EXPECT_EQ(err.ErrorText, QString::fromUtf16(c.errorText)) << QString::fromUtf16(c.text).toStdString();
         }
         EXPECT_EQ(err.ErrorName, QString::fromUtf16(c.errorName)) << QString::fromUtf16(c.text).toStdString();
+    }
+    // The same faults in the other angle units.
+    for (quint8 mode : {quint8(1), quint8(2)}) {
+        SetAngleMode(mode);
+        for (const char16_t *text : {u"cotg(0)", u"csc(0)", u"arcsin(2)", u"arccos(0-2)"}) {
+            int code = -1;
+            Shown(QString::fromUtf16(text), &code);
+            EXPECT_EQ(code, 22) << QString::fromUtf16(text).toStdString() << " mode " << int(mode);
+        }
     }
 }
 
@@ -209,6 +272,20 @@ TEST_F(Functions, LogyTakesItsBaseFromTheVariableY)
     TVariableManager::Instance()->Clear();
     TVariableManager::Instance()->SetValue(QStringLiteral("y"), QStringLiteral("abc"));
     EXPECT_THROW(Shown(QStringLiteral("logy(8)")), EConvertError);
+    // A base or an argument of 0 or below has no logarithm.
+    const struct
+    {
+        const char16_t *y, *text;
+    } faults[] = {{u"0", u"logy(8)"}, {u"-2", u"logy(8)"}, {u"2", u"logy(0)"}, {u"2", u"logy(0-4)"}};
+    for (const auto &f : faults) {
+        TVariableManager::Instance()->Clear();
+        TVariableManager::Instance()->SetValue(QStringLiteral("y"), QString::fromUtf16(f.y));
+        Shown(QString::fromUtf16(f.text), &code, &err);
+        EXPECT_EQ(code, 22) << QString::fromUtf16(f.text).toStdString() << " y=" << QString::fromUtf16(f.y).toStdString();
+    }
+    TVariableManager::Instance()->Clear();
+    TVariableManager::Instance()->SetValue(QStringLiteral("y"), QStringLiteral("10"));
+    EXPECT_EQ(Shown(QStringLiteral("logy(0.001)"), &code), QStringLiteral("-3"));
 }
 
 TEST_F(Functions, GammaIsAnApproximation)
@@ -249,4 +326,26 @@ TEST_F(Functions, SexagesimalConversions)
     SetAngleMode(2);
     EXPECT_NEAR(double(AngleToRadians(200)), M_PI, 1e-15);
     EXPECT_NEAR(double(RadiansToAngle(M_PI / 2)), 100, 1e-12);
+}
+
+TEST_F(Functions, OnlyTheTrigonometricFunctionsReadTheAngleUnit)
+{
+    const char16_t *texts[] = {
+        u"sinh(1)",   u"cosh(1)",   u"tgh(1)",     u"tanh(1)",    u"cotgh(1)", u"coth(1)",
+        u"arcsinh(1)", u"arccosh(2)", u"arctgh(0.5)", u"arctanh(0.5)", u"arccotgh(2)", u"arccoth(2)",
+        u"abs(0-1)",  u"sign(0-1)", u"exp(1)",     u"ln(2)",      u"log(2)",   u"sqrt(2)",
+        u"sqr(2)",    u"deg(1.3)",  u"dms(1.5)",   u"rnd(1.5)",   u"gamma(2)",
+    };
+    for (const char16_t *text : texts) {
+        SetAngleMode(0);
+        const QString inDegrees = Shown(QString::fromUtf16(text));
+        EXPECT_FALSE(inDegrees.isEmpty()) << QString::fromUtf16(text).toStdString();
+        for (quint8 mode : {quint8(1), quint8(2)}) {
+            SetAngleMode(mode);
+            EXPECT_EQ(Shown(QString::fromUtf16(text)), inDegrees) << QString::fromUtf16(text).toStdString();
+        }
+    }
+    SetAngleMode(0);
+    EXPECT_EQ(Shown(QStringLiteral("deg(1.3)")), QStringLiteral("1.5"));
+    EXPECT_EQ(Shown(QStringLiteral("dms(1.5)")), QStringLiteral("1.3"));
 }

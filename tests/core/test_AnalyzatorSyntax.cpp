@@ -54,6 +54,11 @@ TEST_F(Syntax, CleanTexts)
         {u"SIN(30)", 0, 0, 0, true}, // letter case does not matter
         {u"$pi*2", 0, 0, 0, true},
         {u"5 nad 2", 0, 0, 0, true},
+        {u"sin(30)", 0, 0, 0, true},
+        {u"2\b3", 0, 0, 0, true},      // the backspace character is let through
+        {u"-2", 0, 0, 0, true},
+        {u"(-1)", 0, 0, 0, true},
+        {u"2.5.1", 0, 0, 0, true},     // a second separator between digits is not a syntax fault
     });
 }
 
@@ -69,6 +74,7 @@ TEST_F(Syntax, EachRuleWithItsSpan)
         {u"2*", 3, 1, 2, false},
         {u"2.", 4, 1, 2, false},
         {u"2+*3", 5, 2, 3, false},
+        {u"2^-1", 5, 2, 3, false},
         {u"2.+3", 6, 2, 3, false},
         {u"(2+)", 7, 3, 4, false},
         {u"2+.5", 7, 2, 3, false},
@@ -109,6 +115,13 @@ TEST_F(Syntax, SpansReferToTheTypedText)
         {u"( 1 + 2", 11, 0, 1, true},
         {u"  2 * sin ", 12, 6, 9, false},
         {u"1 + 2 *", 3, 6, 7, false},
+        {u"  *2", 2, 2, 3, false},
+        {u"2 * ", 3, 2, 3, false},
+        {u"2 + ( )", 9, 4, 7, false},     // both brackets, the blank between them too
+        {u"2 * $ + 1", 18, 4, 5, false},
+        {u"( . 5)", 30, 2, 3, false},
+        {u"2 * co s", 12, 4, 8, false},    // a name broken by a blank is still a name
+        {u"2 #", 16, 2, 3, false},
     });
 }
 

@@ -107,6 +107,18 @@ TEST_F(ComplexAnalyzer, UnitWrittenAfterTheMagnitude)
     ImaginaryUnitFirst = false;
     EXPECT_EQ(Evaluate(u"(1+i)^2"_s).Value, u"[0+2i]");
     EXPECT_EQ(Evaluate(u"3-i*2"_s).Value, u"[3-2i]");
+    EXPECT_EQ(Evaluate(u"(2e^30i)*(1e^-30i)"_s).Value, u"[2]");
+    // The checker's unit tests follow the chosen character; "j" is a name.
+    struct Case { const char16_t *expr; int code, start, end; };
+    const Case cases[] = {
+        {u"e^i(30)", 32, 0, 4}, {u"2e^-i(30)", 32, 1, 6}, {u"3ii", 32, 2, 3}, {u"ei", 32, 1, 2}, {u"3jj", 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        const TCalculationError e = Check(QString::fromUtf16(c.expr));
+        EXPECT_EQ(e.ErrorCode, c.code) << QString::fromUtf16(c.expr).toStdString();
+        EXPECT_EQ(e.ErrorStart, c.start) << QString::fromUtf16(c.expr).toStdString();
+        EXPECT_EQ(e.ErrorEnd, c.end) << QString::fromUtf16(c.expr).toStdString();
+    }
 }
 
 TEST_F(ComplexAnalyzer, EvaluationErrorsHaveNoSpan)
@@ -142,24 +154,40 @@ TEST_F(ComplexAnalyzer, FaultsTheCheckerLetThroughEndWithACode)
     EXPECT_THROW(Evaluate(u"2^99999999999999999999999"_s), ERangeError);
 }
 
-TEST_F(ComplexAnalyzer, LongExpressionsAreCheckedAndEvaluated)
+TEST_F(ComplexAnalyzer, LongExpressionsAreEvaluated)
 {
     for (int terms : {129, 200, 400}) {
         QString expr = u"1"_s;
         for (int i = 1; i < terms; ++i)
             expr += u"+1"_s;
         ASSERT_GT(expr.size(), 255);
-        EXPECT_EQ(Check(expr).ErrorCode, 0);
         const Outcome o = Evaluate(expr);
         EXPECT_EQ(o.Err.ErrorCode, 0);
         EXPECT_EQ(o.Value, u'[' + QString::number(terms) + u']');
     }
-    // A fault far beyond 255 characters is still found and marked.
-    QString expr = QString(300, u'1') + u"*/3"_s;
-    const TCalculationError e = Check(expr);
+}
+
+TEST_F(ComplexAnalyzer, CheckerTakesTextsLongerThan255Characters)
+{
+    QString sum = u"1"_s, spaced = u"1"_s;
+    for (int i = 1; i < 200; ++i) {
+        sum += u"+1"_s;
+        spaced += u" + 1"_s;
+    }
+    ASSERT_GT(sum.size(), 255);
+    EXPECT_EQ(Check(sum).ErrorCode, 0);
+    EXPECT_EQ(Check(spaced).ErrorCode, 0);
+
+    // A fault far beyond 255 characters is still found and marked where it
+    // stands in the typed text, blanks included.
+    const QString fault = QString(300, u'1') + u"*/3"_s;
+    TCalculationError e = Check(fault);
     EXPECT_EQ(e.ErrorCode, 5);
     EXPECT_EQ(e.ErrorStart, 301);
     EXPECT_EQ(e.ErrorEnd, 302);
+    e = Check(u"  "_s + fault);
+    EXPECT_EQ(e.ErrorStart, 303);
+    EXPECT_EQ(e.ErrorEnd, 304);
 }
 
 TEST_F(ComplexAnalyzer, CheckerCodesAndSpans)

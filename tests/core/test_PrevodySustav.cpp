@@ -108,6 +108,8 @@ TEST_F(Bases, ConversionFailuresAreCode26WithoutSpan)
     const QString inputs[] = {
         QStringLiteral("FFFFFFFFFFFFFFFFFFFF"),  // beyond the 64-bit range
         QStringLiteral("1+") + QString(300, u'1'), // a part longer than 255 digits
+        QStringLiteral("0.") + QString(256, u'1'), // so is a fractional part
+        QStringLiteral("FFFFFFFFFFFFFFFF"),        // just beyond the signed 64-bit range
     };
     for (const QString &in : inputs) {
         QString s = in;
@@ -140,6 +142,11 @@ TEST_F(Bases, ConvertResultBaseGroupsForTheNewBase)
         {16, 10, QChar(0), 6, u"12 D6 87", u"1 234 567"},
         {10, 2, QChar(0), 6, u"-5", u"-101"},
         {10, 2, u'j', 6, u"(3+j5)", u"(11+j101)"},  // the unit stays before the digits
+        {10, 2, u'i', 6, u"3+5i", u"11+101i"},
+        {10, 2, QChar(0), 20, u"0.1", u"0.0001 1001 1001 1001 1001"},
+        {2, 10, QChar(0), 6, u"1111 1111", u"255"},
+        {2, 10, QChar(0), 6, u"1010.1", u"10.5"},
+        {8, 10, QChar(0), 6, u"-7 777.4", u"-4 095.5"},
     };
     for (const Case &c : cases) {
         QString s = QString::fromUtf16(c.in);
@@ -166,6 +173,10 @@ TEST_F(Bases, FormatNumber)
         {6, 10, false, 0.0000001L, u"1E-7"},   // would show as zero
         {6, 10, false, 0.12345678L, u"0.123 457"},
         {0, 10, false, 2.5L, u"3"},            // half away from zero
+        {1, 10, false, 0.25L, u"0.3"},
+        {1, 10, false, -0.25L, u"-0.3"},
+        {2, 10, false, 1.005L, u"1.01"},       // rounded from its 18-digit decimal form
+        {3, 10, false, 999.9996L, u"1 000"},   // the carry reaches a new group
         {6, 10, true, 1234.5L, u"1.2345E3"},
         {4, 2, false, 10.5L, u"1010.1"},
         {6, 2, false, 5.78125L, u"101.1100 1"},
@@ -177,6 +188,24 @@ TEST_F(Bases, FormatNumber)
         {6, 16, false, 4096.5L, u"10 00.8"},
         {6, 16, false, 0.0000001L, u"0"},      // never scientific in base 16
         {6, 16, true, 255, u"FF"},
+        {6, 10, false, -0.0000001L, u"-1E-7"},
+        {2, 10, false, 0.001L, u"1E-3"},
+        {6, 10, true, 0.000123L, u"1.23E-4"},
+        {6, 10, false, 1e15L, u"1 000 000 000 000 000"},
+        {6, 10, false, 1e20L, u"1E20"},          // an exponent form is never grouped
+        {6, 10, false, 0.5L, u"0.5"},
+        {6, 10, false, 1234.0000004L, u"1 234"}, // rounded away fraction leaves no separator
+        {6, 2, true, 5, u"101"},                 // the exponent form is expanded
+        {6, 2, false, 0.0000001L, u"0.0000 00"},
+        {6, 8, true, 8.5L, u"10.4"},
+        {6, 8, false, 8.125L, u"10.1"},
+        {6, 8, false, -4095.5L, u"-7 777.4"},
+        {6, 16, false, -4096, u"-10 00"},
+        {8, 16, false, 0.00390625L, u"0.01"},
+        {2, 16, false, 0.99L, u"0.FD"},          // as many places as decimals
+        {0, 10, false, 0.4L, u"4E-1"},           // no places: even 0.4 reads as zero
+        {0, 10, false, -0.4L, u"-4E-1"},
+        {0, 16, false, 0.4L, u"0"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(FormatNumber(c.decimals, c.radix, c.scientific, c.x), QString::fromUtf16(c.out))
@@ -188,6 +217,7 @@ TEST_F(Bases, FormatNumber)
     for (quint8 radix : {2, 8, 10, 16}) {
         EXPECT_EQ(FormatNumber(6, radix, false, 0), QStringLiteral("0"));
         EXPECT_EQ(FormatNumber(6, radix, true, 0), QStringLiteral("0"));
+        EXPECT_EQ(FormatNumber(6, radix, false, -0.0L), QStringLiteral("0"));
     }
 }
 
@@ -208,6 +238,9 @@ TEST_F(Bases, DigitCountForBase)
     EXPECT_EQ(DigitCountForBase(2, 10, 20), 6);
     EXPECT_EQ(DigitCountForBase(10, 16, 6), 5);
     EXPECT_EQ(DigitCountForBase(10, 10, 7), 7);
+    EXPECT_EQ(DigitCountForBase(8, 16, 2), 2); // 1.5 and 4.5 go to the even neighbour
+    EXPECT_EQ(DigitCountForBase(8, 16, 6), 4);
+    EXPECT_EQ(DigitCountForBase(8, 2, 5), 15);
     EXPECT_THROW(DigitCountForBase(16, 2, 200), ERangeError); // 800 places do not fit
 }
 

@@ -92,6 +92,9 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "2+*3", .Code = 5, .Start = 2, .End = 3},
         {.Input = "1/0", .Code = 25},
         {.Input = "3/0", .NumberSet = 2, .Code = 25},
+        // range errors of the complex and modulo engines reach the guard
+        {.Input = "70000+1", .NumberSet = 2, .Code = 29},
+        {.Input = "2^70000", .NumberSet = 1, .Code = 29},
         {.Input = "a+1", .Code = 15},
         {.Input = "a+1", .Variables = "a=1+j", .Code = 17, .ErrorText = "a"},
         {.Input = "a+1", .Variables = "a=x1", .Code = 31, .ErrorText = "a"},
