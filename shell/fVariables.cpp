@@ -129,7 +129,9 @@ void TVariablesFrm::StoreToManager()
         // A row without a name is an empty line of the grid, not a variable.
         if (!name || name->text().trimmed().isEmpty())
             continue;
-        lines.Add(name->text() + u'=' + (value ? value->text() : QString()));
+        // Expressions lose their blanks before a name is looked up, so a
+        // blank typed around the name would leave the variable unreachable.
+        lines.Add(name->text().trimmed() + u'=' + (value ? value->text() : QString()));
     }
     TVariableManager *manager = TVariableManager::Instance();
     manager->Clear();

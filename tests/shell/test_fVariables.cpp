@@ -131,3 +131,15 @@ TEST_F(VariablesWindow, StoringReplacesTheManagersLinesByTheGridsRows)
     TVariableManager::Instance()->CopyTo(lines);
     EXPECT_EQ(lines.Lines(), QStringList({"y=3"}));
 }
+
+TEST_F(VariablesWindow, BlanksAroundATypedNameDoNotHideTheVariable)
+{
+    Main.Input = "x*2";
+    Type(0, 0, " x ");
+    Type(0, 1, "5");
+    Window.StoreToManager();
+    TStringList lines;
+    TVariableManager::Instance()->CopyTo(lines);
+    EXPECT_EQ(lines.Lines(), QStringList({"x=5"}));
+    EXPECT_EQ(TVariableManager::Instance()->GetValue("x"), "5");
+}
