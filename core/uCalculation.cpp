@@ -56,6 +56,40 @@ QChar ExtraDigitCharacter()
 
 } // namespace
 
+void ConvertExpressionBaseKeepingConstants(quint8 FromRadix, quint8 ToRadix, QChar Extra, QString &S,
+                                           TCalculationError &Err)
+{
+    // The converter skips bracketed text; a text that already holds
+    // brackets of its own is converted as it stands.
+    if (!S.contains(u'$') || S.contains(u'[') || S.contains(u']')) {
+        ConvertExpressionBase(FromRadix, ToRadix, Extra, S, Err);
+        return;
+    }
+    QString wrapped;
+    wrapped.reserve(S.size() + 8);
+    for (qsizetype i = 0; i < S.size();) {
+        if (S.at(i) != u'$') {
+            wrapped += S.at(i++);
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < S.size() && S.at(end).isLetterOrNumber())
+            ++end;
+        wrapped += u'[' + S.mid(i, end - i) + u']';
+        i = end;
+    }
+    ConvertExpressionBase(FromRadix, ToRadix, Extra, wrapped, Err);
+    for (qsizetype open = wrapped.indexOf(QStringLiteral("[$")); open >= 0;
+         open = wrapped.indexOf(QStringLiteral("[$"), open)) {
+        const qsizetype close = wrapped.indexOf(u']', open);
+        if (close < 0)
+            break;
+        wrapped.remove(close, 1);
+        wrapped.remove(open, 1);
+    }
+    S = wrapped;
+}
+
 void CheckConstants(const QString &Expr, TCalculationError &Err)
 {
     Err.ErrorCode = 0;
@@ -207,7 +241,7 @@ TCalculationOutcome CalculateExpression(const QString &Input)
             CheckConstants(expr, err);
         const quint8 radix = quint8(state->GetRadix());
         if (err.ErrorCode == 0 && state->NumeralSystem != 2)
-            ConvertExpressionBase(radix, 10, ExtraDigitCharacter(), expr, err);
+            ConvertExpressionBaseKeepingConstants(radix, 10, ExtraDigitCharacter(), expr, err);
         if (err.ErrorCode != 0)
             return out;
 
@@ -316,7 +350,7 @@ THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckV
             CheckConstants(Text, err);
         KProgramState *state = KProgramState::GetInstance(0);
         if (err.ErrorCode == 0 && state->NumeralSystem != 2)
-            ConvertExpressionBase(quint8(state->GetRadix()), 10, QChar(u'\0'), Text, err);
+            ConvertExpressionBaseKeepingConstants(quint8(state->GetRadix()), 10, QChar(u'\0'), Text, err);
         if (err.ErrorCode == 0 && CheckVariables) {
             RegisterVariables(Text, QStringLiteral("x"));
             CheckVariableValues(Text, err, QStringLiteral("x"));

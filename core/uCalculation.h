@@ -60,6 +60,11 @@ void RegisterVariables(const QString &Expr, const QString &Exempt);
 // On an error ExpressionValid is cleared.
 void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt);
 
+// ConvertExpressionBase (core/PrevodySustav.h) that leaves every "$" name
+// as it stands: in base 16 the "e" of "$e" would otherwise become 14.
+void ConvertExpressionBaseKeepingConstants(quint8 FromRadix, quint8 ToRadix, QChar Extra, QString &S,
+                                           TCalculationError &Err);
+
 // The raw result token made plain: blanks, the first "[" and the first "]"
 // removed; an empty text becomes "0".
 void CleanResultText(QString &S);

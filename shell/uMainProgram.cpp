@@ -284,7 +284,7 @@ void KMainProgram::ChangeBase(int NewNumeralSystem)
         form->SetDecimals(state->Decimals);
     const QChar extra = state->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
     QString s = form ? form->GetInput() : QString();
-    ConvertExpressionBase(oldRadix, newRadix, extra, s, err);
+    ConvertExpressionBaseKeepingConstants(oldRadix, newRadix, extra, s, err);
     const bool justCalculated = state->JustCalculated;
     if (err.ErrorCode == 0) {
         state->LastExpression = s;

@@ -87,6 +87,10 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "ff+1", .NumeralSystem = 3, .Display = "1 00", .History = "ff+1 = 1 00"},
         {.Input = "x*a", .NumeralSystem = 3, .Variables = "x=2", .Display = "14", .History = "x*a = 14 [x=2;]"},
         {.Input = "101+1", .NumeralSystem = 0, .Display = "110"},
+        // a constant's name is no number, even when its letters are
+        // hexadecimal digits
+        {.Input = "$ab*3", .NumeralSystem = 3, .Display = "6"},
+        {.Input = "a+$ab", .NumeralSystem = 3, .Display = "C"},
         {.Input = "17", .NumeralSystem = 1, .Display = "17"},
         // errors: code, faulty part as typed, "#1" text
         {.Input = "2+*3", .Code = 5, .Start = 2, .End = 3},
@@ -197,6 +201,9 @@ TEST_F(Road, HandOverChecksEmptyTextSyntaxAndConvertsToDecimal)
     QString hex = QStringLiteral("x*ff");
     EXPECT_TRUE(CheckHandOverExpression(hex, 33, true).Ok());
     EXPECT_EQ(hex, QStringLiteral("x*255"));
+    QString constant = QStringLiteral("$ab*ff");
+    EXPECT_TRUE(CheckHandOverExpression(constant, 33, false).Ok());
+    EXPECT_EQ(constant, QStringLiteral("$ab*255"));
     QString withVariable = QStringLiteral("x*y");
     const THandOverCheck check = CheckHandOverExpression(withVariable, 33, true);
     EXPECT_EQ(check.Error.ErrorCode, 15);

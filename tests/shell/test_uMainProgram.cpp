@@ -263,6 +263,12 @@ TEST_F(Calculator, SwitchingToHexadecimalRewritesInputAndAnswer)
     EXPECT_FALSE(WarningShown());
     Click("sbDec");
     EXPECT_EQ(Input->toPlainText(), QStringLiteral("255+1"));
+    // Constants keep their names both ways.
+    Form->SetInput(QStringLiteral("$e*12"));
+    Click("sbHex");
+    EXPECT_EQ(Input->toPlainText(), QStringLiteral("$e*C"));
+    Click("sbDec");
+    EXPECT_EQ(Input->toPlainText(), QStringLiteral("$e*12"));
 }
 
 TEST_F(Calculator, AnInputThatCannotBeConvertedLeavesTheAnswerInTheNewNumeralSystem)
