@@ -280,6 +280,11 @@ TCalculationOutcome CalculateExpression(const QString &Input)
         state->JustCalculated = true;
     } catch (const EInvalidOp &) {
         ClassifyException(err, 20);
+    } catch (const EOverflow &) {
+        // The fraction evaluator's checked arithmetic overflows where the
+        // real one reports an invalid operation: to the user both are a
+        // value too high, not an unknown fault.
+        ClassifyException(err, 20);
     } catch (const EDivByZero &) {
         ClassifyException(err, 25);
     } catch (const Exception &e) {
@@ -318,6 +323,8 @@ THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckV
             out.VariableValueMissing = err.ErrorCode != 0;
         }
     } catch (const EInvalidOp &) {
+        ClassifyException(err, 20);
+    } catch (const EOverflow &) {
         ClassifyException(err, 20);
     } catch (const EDivByZero &) {
         ClassifyException(err, 25);

@@ -40,7 +40,8 @@ struct TCalculationOutcome
 
 // The whole calculation of Input as typed (closing brackets already added by
 // the caller when the setting asks for them). Never raises: exceptions that
-// escape the engine become code 20 (invalid floating-point operation),
+// escape the engine become code 20 (invalid floating-point operation or
+// overflow),
 // 25 (integer division by zero) or 29 (anything else), without faulty part.
 TCalculationOutcome CalculateExpression(const QString &Input);
 

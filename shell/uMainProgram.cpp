@@ -291,17 +291,23 @@ void KMainProgram::ChangeBase(int NewNumeralSystem)
     const QChar extra = state->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
     QString s = form ? form->GetInput() : QString();
     ConvertExpressionBase(oldRadix, newRadix, extra, s, err);
+    const bool justCalculated = state->JustCalculated;
     if (err.ErrorCode == 0) {
-        const bool justCalculated = state->JustCalculated;
         state->LastExpression = s;
         if (form)
             form->SetInput(s);
-        QString a = state->Ans;
-        ConvertResultBase(oldRadix, newRadix, extra, a, err, state->Decimals);
-        state->Ans = a;
-        ShowResult(a);
-        state->JustCalculated = justCalculated;
     }
+    // The answer follows the numeral system even when the input could not:
+    // left in the old base, ANS and the next continuation would read its
+    // digits in the new one ("FF" taken as a decimal text).
+    TCalculationError answerErr;
+    QString a = state->Ans;
+    ConvertResultBase(oldRadix, newRadix, extra, a, answerErr, state->Decimals);
+    state->Ans = a;
+    ShowResult(a);
+    state->JustCalculated = justCalculated;
+    if (err.ErrorCode == 0)
+        err = answerErr;
     if (err.ErrorCode != 0)
         ReportError(err);
 }

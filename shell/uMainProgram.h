@@ -80,7 +80,8 @@ public:
 
     // -------------------------------------------------- main window services
     void ShowResult(const QString &Text);
-    // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal.
+    // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal. The
+    // answer is converted even when the input cannot be (code 26 shown).
     void ChangeBase(int NewNumeralSystem);
     // The hand-overs reach their windows through the registry and call an
     // entry by name, so each window declares it Q_INVOKABLE:

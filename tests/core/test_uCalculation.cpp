@@ -107,6 +107,12 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         // what escapes the engine: an invalid operation while formatting a
         // real result as a fraction
         {.Input = "sin(90)*1e30", .Fractions = true, .Code = 20},
+        // an overflow is a value too high, whichever evaluator ran into it
+        {.Input = "9^9^9", .Code = 20},
+        {.Input = "9^9^9", .Fractions = true, .Code = 20},
+        {.Input = "2000!", .Fractions = true, .Code = 20},
+        // a hexadecimal number beyond 64 bits cannot be converted
+        {.Input = "ffffffffffffffffff", .NumeralSystem = 3, .Code = 26},
     };
     for (const Case &c : cases) {
         const TCalculationOutcome out = Run(c);

@@ -275,6 +275,24 @@ TEST_F(Calculator, SwitchingToBinaryWithTheMostDecimalPlacesCapsThem)
     EXPECT_EQ(s->NumeralSystem, 0);
     EXPECT_EQ(s->Decimals, 255);
     EXPECT_EQ(Input->toPlainText(), QStringLiteral("11+1"));
+
+TEST_F(Calculator, AnInputThatCannotBeConvertedLeavesTheAnswerInTheNewNumeralSystem)
+{
+    Click("sbHex");
+    Type(QStringLiteral("ff"));
+    Enter();
+    ASSERT_EQ(Display(), QStringLiteral("  FF"));
+    // More than 64 bits: the input stays as typed, yet the answer must read
+    // right in decimal, or ANS would bring back a hexadecimal text.
+    Form->SetInput(QStringLiteral("ffffffffffffffffff"));
+    Click("sbDec");
+    EXPECT_EQ(ErrorLabel(), QStringLiteral("Some numbers could not be converted."));
+    EXPECT_EQ(Input->toPlainText(), QStringLiteral("ffffffffffffffffff"));
+    KProgramState *s = KProgramState::GetInstance(0);
+    EXPECT_EQ(s->NumeralSystem, 2);
+    EXPECT_EQ(s->Ans, QStringLiteral("255"));
+    Click("sbHex");
+    EXPECT_EQ(s->Ans, QStringLiteral("FF"));
 }
 
 TEST_F(Calculator, BackKeyRecallsHistoryEntriesUpwardsAndWraps)
