@@ -275,6 +275,7 @@ TEST_F(Calculator, SwitchingToBinaryWithTheMostDecimalPlacesCapsThem)
     EXPECT_EQ(s->NumeralSystem, 0);
     EXPECT_EQ(s->Decimals, 255);
     EXPECT_EQ(Input->toPlainText(), QStringLiteral("11+1"));
+}
 
 TEST_F(Calculator, AnInputThatCannotBeConvertedLeavesTheAnswerInTheNewNumeralSystem)
 {
