@@ -279,7 +279,13 @@ void KMainProgram::ChangeBase(int NewNumeralSystem)
     const quint8 oldRadix = quint8(state->GetRadix());
     state->NumeralSystem = quint8(NewNumeralSystem);
     const quint8 newRadix = quint8(state->GetRadix());
-    state->Decimals = DigitCountForBase(oldRadix, newRadix, state->Decimals);
+    // More places than the state can hold (only from an edited state file)
+    // are capped rather than left to end the base change half-way.
+    try {
+        state->Decimals = DigitCountForBase(oldRadix, newRadix, state->Decimals);
+    } catch (const ERangeError &) {
+        state->Decimals = 255;
+    }
     if (form)
         form->SetDecimals(state->Decimals);
     const QChar extra = state->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');

@@ -271,6 +271,18 @@ TEST_F(Calculator, SwitchingToHexadecimalRewritesInputAndAnswer)
     EXPECT_EQ(Input->toPlainText(), QStringLiteral("$e*12"));
 }
 
+TEST_F(Calculator, SwitchingToBinaryWithTheMostDecimalPlacesCapsThem)
+{
+    // 255 decimal places (an edited state file) would need 847 binary ones.
+    KProgramState::GetInstance(0)->Decimals = 255;
+    Type(QStringLiteral("3+1"));
+    Click("sbBin");
+    KProgramState *s = KProgramState::GetInstance(0);
+    EXPECT_EQ(s->NumeralSystem, 0);
+    EXPECT_EQ(s->Decimals, 255);
+    EXPECT_EQ(Input->toPlainText(), QStringLiteral("11+1"));
+}
+
 TEST_F(Calculator, AnInputThatCannotBeConvertedLeavesTheAnswerInTheNewNumeralSystem)
 {
     Click("sbHex");
