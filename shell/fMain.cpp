@@ -1210,7 +1210,14 @@ void TMainFrm::BtnMSClick()
 
 void TMainFrm::BtnMRClick()
 {
-    InsertIntoInput(ui->LabelPamat->text(), false, false);
+    // A value with a sign inside (negative, complex, small exponent) goes
+    // back in brackets, so that it stays one operand after an operator.
+    const QString memory = ui->LabelPamat->text();
+    const QString value = memory.trimmed();
+    if (value.contains(u'-') || value.contains(u'+'))
+        InsertIntoInput(u'(' + value + u')', false, false);
+    else
+        InsertIntoInput(memory, false, false);
 }
 
 void TMainFrm::BtnCClick()

@@ -340,6 +340,20 @@ TEST_F(MainWindow, MemoryKeysStoreTheShownResultAndRecallIt)
     Form->ShowResult(QString());
     Click("BtnMS");
     EXPECT_EQ(memory->text(), QStringLiteral("0"));
+    // A signed or complex value comes back as one operand: "2*-5" is no
+    // expression and "3*1+j2" would multiply only the real part.
+    const struct { const char *shown, *input, *recalled; } cases[] = {
+        {"-5", "2*", "2*(-5)"},
+        {"1+j2", "3*", "3*(1+j2)"},
+        {"1.5E-7", "", "(1.5E-7)"},
+    };
+    for (const auto &c : cases) {
+        Form->ShowResult(QLatin1String(c.shown));
+        Click("BtnMS");
+        Form->SetInput(QLatin1String(c.input));
+        Click("BtnMR");
+        EXPECT_EQ(Text(), QLatin1String(c.recalled)) << c.shown;
+    }
 }
 
 TEST_F(MainWindow, KeysAreAvailableByNumberSetAndNumeralSystem)
