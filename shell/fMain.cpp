@@ -1199,7 +1199,12 @@ void TMainFrm::BtnANSClick()
 {
     KProgramState *state = KProgramState::GetInstance(0);
     state->JustCalculated = false;
-    InsertIntoInput(state->Ans, false, false);
+    // A complex answer is kept in brackets already; a negative one (or one
+    // with a signed exponent) gets them here, as "2*-5" is no expression.
+    QString answer = state->Ans;
+    if (!answer.startsWith(u'(') && (answer.contains(u'-') || answer.contains(u'+')))
+        answer = u'(' + answer + u')';
+    InsertIntoInput(answer, false, false);
 }
 
 void TMainFrm::BtnMSClick()

@@ -356,6 +356,21 @@ TEST_F(MainWindow, MemoryKeysStoreTheShownResultAndRecallIt)
     }
 }
 
+TEST_F(MainWindow, AnswerKeyInsertsANegativeAnswerAsOneOperand)
+{
+    const struct { const char *ans, *input, *inserted; } cases[] = {
+        {"42", "1+", "1+42"},
+        {"-5", "2*", "2*(-5)"},
+        {"(1+j2)", "3*", "3*(1+j2)"},
+    };
+    for (const auto &c : cases) {
+        KProgramState::GetInstance(0)->Ans = QLatin1String(c.ans);
+        Form->SetInput(QLatin1String(c.input));
+        Click("BtnANS");
+        EXPECT_EQ(Text(), QLatin1String(c.inserted)) << c.ans;
+    }
+}
+
 TEST_F(MainWindow, KeysAreAvailableByNumberSetAndNumeralSystem)
 {
     const struct { int set; int system; const char *key; bool enabled; } cases[] = {
