@@ -382,7 +382,9 @@ void SubstituteConstants(QString &S)
             if (LowerCase(ConstantItems->Identifier(k)) == name) {
                 // Replaced where it stands and scanned on after the value, so
                 // a value shorter than its name skips nothing that follows.
-                const QString value = QLatin1Char('(') + ConstantItems->Value(k) + QLatin1Char(')');
+                // The value joins a lower-cased text: an exponent written
+                // "1E30" must read as the evaluators read a typed one.
+                const QString value = QLatin1Char('(') + LowerCase(ConstantItems->Value(k)) + QLatin1Char(')');
                 ReplaceAt(S, i, Length(name), value);
                 end = i + Length(value);
                 break;

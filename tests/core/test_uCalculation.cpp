@@ -42,6 +42,7 @@ protected:
         Constants.Clear();
         Constants.Add(QStringLiteral("$pi"), QStringLiteral("3.14159265358979"));
         Constants.Add(QStringLiteral("$ab"), QStringLiteral("2"));
+        Constants.Add(QStringLiteral("$big"), QStringLiteral("1E30"));
         ConstantItems = &Constants;
         ImaginaryUnit = u'j';
         ImaginaryUnitFirst = true;
@@ -78,6 +79,8 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "a*b", .Variables = "a=2;b=3", .Display = "6", .History = "a*b = 6 [a=2;b=3;]"},
         {.Input = "2*x", .Variables = "x=5", .Display = "10", .History = "2*x = 10 [x=5;]"},
         {.Input = "$pi*2", .Display = "6.283 185"},
+        {.Input = "$big*2", .Display = "2E30"},
+        {.Input = "$big*2", .NumberSet = 1, .Display = "2E30"},
         {.Input = "1/3+1/6", .Fractions = true, .Display = "1 / 2", .History = "1/3+1/6 = 1 / 2"},
         {.Input = "0.75", .Fractions = true, .Display = "3 / 4"},
         {.Input = "1+j2", .NumberSet = 1, .Display = "1+j2", .History = "1+j2 = (1+j2)"},

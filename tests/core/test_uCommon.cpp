@@ -314,6 +314,7 @@ TEST_F(Common, SubstituteConstants)
     constants.Add("$million", "1e6");
     constants.Add("$k", "1000");
     constants.Add("$pi2", "6.28");
+    constants.Add("$big", "1E30");
 
     expectRewrites(SubstituteConstants, {{"$pi*2", "$pi*2"}, {"X", "x"}}); // no list set yet
     ConstantItems = &constants;
@@ -325,6 +326,7 @@ TEST_F(Common, SubstituteConstants)
                     {"$g*2", "(9.81)*2"},
                     {"$x+1", "$x+1"},
                     {"$million*$k", "(1e6)*(1000)"},
+                    {"$big*2", "(1e30)*2"}, // the value joins the lower-cased text
                     {"$pi2*$pi", "(6.28)*(3.14159)"},
                     {"$pi3*$pi", "$pi3*(3.14159)"}, // an unknown longer name is no occurrence of "$pi"
                     {"sin($pi)", "sin((3.14159))"},
