@@ -90,6 +90,9 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "ff+1", .NumeralSystem = 3, .Display = "1 00", .History = "ff+1 = 1 00"},
         {.Input = "x*a", .NumeralSystem = 3, .Variables = "x=2", .Display = "14", .History = "x*a = 14 [x=2;]"},
         {.Input = "101+1", .NumeralSystem = 0, .Display = "110"},
+        // the power keys insert decimal "^2" and "2^" in every base
+        {.Input = "11^2", .NumeralSystem = 0, .Display = "1001"},
+        {.Input = "2^11", .NumeralSystem = 0, .Display = "1000"},
         // a constant's name is no number, even when its letters are
         // hexadecimal digits
         {.Input = "$ab*3", .NumeralSystem = 3, .Display = "6"},
