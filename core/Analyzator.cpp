@@ -1057,12 +1057,8 @@ Extended LogBase()
 {
     QString t = QStringLiteral("y");
     SubstituteVariables(t);
-    const qsizetype open = t.indexOf(u'(');
-    if (open >= 0)
-        t.remove(open, 1);
-    const qsizetype close = t.indexOf(u')');
-    if (close >= 0)
-        t.remove(close, 1);
+    ReplaceFirst(t, QStringLiteral("("), QString());
+    ReplaceFirst(t, QStringLiteral(")"), QString());
     return StrToFloat(t);
 }
 

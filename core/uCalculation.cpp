@@ -203,12 +203,8 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
 void CleanResultText(QString &S)
 {
     S.remove(u' ');
-    const qsizetype open = S.indexOf(u'[');
-    if (open >= 0)
-        S.remove(open, 1);
-    const qsizetype close = S.indexOf(u']');
-    if (close >= 0)
-        S.remove(close, 1);
+    ReplaceFirst(S, QStringLiteral("["), QString());
+    ReplaceFirst(S, QStringLiteral("]"), QString());
     if (S.isEmpty())
         S = QStringLiteral("0");
 }

@@ -1287,12 +1287,8 @@ void TMainFrm::BtnAEClick()
 {
     KProgramState *state = KProgramState::GetInstance(0);
     QString s = state->Ans;
-    const qsizetype open = s.indexOf(u'(');
-    if (open >= 0)
-        s.remove(open, 1);
-    const qsizetype close = s.indexOf(u')');
-    if (close >= 0)
-        s.remove(close, 1);
+    ReplaceFirst(s, QStringLiteral("("), QString());
+    ReplaceFirst(s, QStringLiteral(")"), QString());
     try {
         TComplex z;
         StrToComplex(s, z);
