@@ -11,10 +11,10 @@
 class FakeMainForm : public ITandorelMainForm
 {
 public:
-    int GetTop() override { return 100; }
-    int GetLeft() override { return 100; }
-    int GetHeight() override { return 300; }
-    int GetWidth() override { return 400; }
+    int GetTop() override { return Top; }
+    int GetLeft() override { return Left; }
+    int GetHeight() override { return Height; }
+    int GetWidth() override { return Width; }
     void DecimalSeparatorChanged() override {}
     void UpdateImaginaryUnitCaptions() override {}
     void ApplySettings() override {}
@@ -35,14 +35,21 @@ public:
     void ClearError() override { Error.clear(); }
     void SetBackEnabled(bool Enabled) override { BackEnabled = Enabled; }
     void SetDecimals(int) override {}
-    void SetAlwaysOnTop(bool) override {}
+    void SetAlwaysOnTop(bool OnTop) override
+    {
+        AlwaysOnTop = OnTop;
+        ++OnTopCalls;
+    }
     void ShowUpdateAvailable() override {}
 
+    int Top = 100, Left = 100, Height = 300, Width = 400;
     QString Input;
     QString Result;
     QString Error;
     QStringList Inserted;
     bool BackEnabled = false;
+    bool AlwaysOnTop = false;
+    int OnTopCalls = 0;
     // Runs whenever someone reads the input, e.g. when a calculation starts.
     std::function<void()> OnGetInput;
 };

@@ -1,5 +1,6 @@
 #include "core/uProgramSettings.h"
 #include "shell/uGUIManager.h"
+#include "tests/shell/FakeMainForm.h"
 
 #include <QApplication>
 
@@ -22,32 +23,17 @@ public:
     void TranslateTexts() override {}
 };
 
-class FakeMainForm : public ITandorelMainForm
+// The registry's tests place windows around a main window at 400, 300.
+class RegistryMainForm : public FakeMainForm
 {
 public:
-    int GetTop() override { return 300; }
-    int GetLeft() override { return 400; }
-    int GetHeight() override { return 100; }
-    int GetWidth() override { return 200; }
-    void DecimalSeparatorChanged() override {}
-    void UpdateImaginaryUnitCaptions() override {}
-    void ApplySettings() override {}
-    void RestoreState() override {}
-    void Show() override {}
-    void SetCaption(const QString &) override {}
-    void TranslateTexts() override {}
-    void SetInput(const QString &) override {}
-    QString GetInput() override { return QString(); }
-    void InsertText(const QString &) override {}
-    void ShowResult(const QString &) override {}
-    void ShowError(const QString &, int, int) override {}
-    void ClearError() override {}
-    void SetBackEnabled(bool) override {}
-    void SetDecimals(int) override {}
-    void SetAlwaysOnTop(bool OnTop) override { AlwaysOnTop = OnTop; ++OnTopCalls; }
-    void ShowUpdateAvailable() override {}
-    bool AlwaysOnTop = false;
-    int OnTopCalls = 0;
+    RegistryMainForm()
+    {
+        Top = 300;
+        Left = 400;
+        Height = 100;
+        Width = 200;
+    }
 };
 
 class Registry : public ::testing::Test
@@ -124,7 +110,7 @@ TEST_F(Registry, CreatesOnFirstUseOnlyAndTranslatesOnce)
 
 TEST_F(Registry, MagneticWindowOpensBesideTheMainWindow)
 {
-    FakeMainForm main;
+    RegistryMainForm main;
     Manager()->SetMainForm(&main);
     EXPECT_EQ(Manager()->GetMainForm(), &main);
     Manager()->RegisterMagneticFormClass(3, &CreateForm<CountingForm>, DockRight);
@@ -138,7 +124,7 @@ TEST_F(Registry, MagneticWindowOpensBesideTheMainWindow)
 
 TEST_F(Registry, StayOnTopFollowsTheSettingAndTheSwitch)
 {
-    FakeMainForm main;
+    RegistryMainForm main;
     Manager()->SetMainForm(&main);
     Manager()->RegisterFormClass(1, &CreateForm<CountingForm>);
     Manager()->RegisterFormClass(2, &CreateForm<CountingForm>);
