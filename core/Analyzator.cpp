@@ -396,21 +396,36 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
     }
 }
 
+namespace {
+
+// The operands of an integer operator: both must be whole (code 27 with the
+// operator's name otherwise); out of the 64-bit range is an invalid operation.
+bool ReadWholeOperands(const QString &op, const QString &left, const QString &right, TCalculationError &err,
+                       qint64 &x, qint64 &y)
+{
+    const Extended a = ReadOperand(left);
+    const Extended b = ReadOperand(right);
+    if (HasFractionalPart(a) || HasFractionalPart(b)) {
+        SetCode(err, 27);
+        err.ErrorText = op;
+        return false;
+    }
+    x = Round(a);
+    y = Round(b);
+    return true;
+}
+
+} // namespace
+
 void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err)
 {
     while (s.contains(op)) {
         const int p = pas::Pos(op, s);
         QString left, right;
         ExtractOperands(s, op, left, false, right);
-        const Extended a = ReadOperand(left);
-        const Extended b = ReadOperand(right);
-        if (HasFractionalPart(a) || HasFractionalPart(b)) {
-            SetCode(err, 27);
-            err.ErrorText = op;
+        qint64 x, y;
+        if (!ReadWholeOperands(op, left, right, err, x, y))
             return;
-        }
-        const qint64 x = Round(a);
-        const qint64 y = Round(b);
         qint64 v;
         if (op == u"xor")
             v = x ^ y;
@@ -657,15 +672,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
             const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
             QString left, right;
             ExtractOperands(s, op, left, false, right);
-            const Extended a = ReadOperand(left);
-            const Extended b = ReadOperand(right);
-            if (HasFractionalPart(a) || HasFractionalPart(b)) {
-                SetCode(err, 27);
-                err.ErrorText = op;
+            qint64 x, y;
+            if (!ReadWholeOperands(op, left, right, err, x, y))
                 return;
-            }
-            const qint64 x = Round(a);
-            const qint64 y = Round(b);
             const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
             ReplaceOperation(s, isDiv ? pd : pm, left, 3, right, NumberToToken(Extended(r)));
         }

@@ -43,10 +43,30 @@ bool HasNameLetter(const QString &S)
 }
 
 // What escapes the engine becomes one of three codes, never a faulty part.
-void ClassifyException(TCalculationError &Err, quint8 Code)
+// Call only while an exception is being handled: the record gets the code
+// of its kind and no faulty part. An invalid operation and an overflow (the
+// fraction evaluator's checked arithmetic overflows where the real one
+// reports an invalid operation) are a value too high; an integer division by
+// zero, the modulo analyzer's own "Division by zero" included, is code 25;
+// anything else is unknown.
+void ClassifyCurrentException(TCalculationError &Err)
 {
+    quint8 code;
+    try {
+        throw;
+    } catch (const EInvalidOp &) {
+        code = 20;
+    } catch (const EOverflow &) {
+        code = 20;
+    } catch (const EDivByZero &) {
+        code = 25;
+    } catch (const Exception &e) {
+        code = e.Message() == QStringLiteral("Division by zero") ? 25 : 29;
+    } catch (...) {
+        code = 29;
+    }
     Err = TCalculationError();
-    Err.ErrorCode = Code;
+    Err.ErrorCode = code;
 }
 
 QChar ExtraDigitCharacter()
@@ -308,20 +328,8 @@ TCalculationOutcome CalculateExpression(const QString &Input)
         state->LastExpression = Input;
         state->Ans = out.AnswerText;
         state->JustCalculated = true;
-    } catch (const EInvalidOp &) {
-        ClassifyException(err, 20);
-    } catch (const EOverflow &) {
-        // The fraction evaluator's checked arithmetic overflows where the
-        // real one reports an invalid operation: to the user both are a
-        // value too high, not an unknown fault.
-        ClassifyException(err, 20);
-    } catch (const EDivByZero &) {
-        ClassifyException(err, 25);
-    } catch (const Exception &e) {
-        // The modulo analyzer's own division fault counts as an integer one.
-        ClassifyException(err, e.Message() == QStringLiteral("Division by zero") ? 25 : 29);
     } catch (...) {
-        ClassifyException(err, 29);
+        ClassifyCurrentException(err);
     }
     if (!out.Ok()) {
         out.DisplayText.clear();
@@ -352,16 +360,8 @@ THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckV
             CheckVariableValues(Text, err, QStringLiteral("x"));
             out.VariableValueMissing = err.ErrorCode != 0;
         }
-    } catch (const EInvalidOp &) {
-        ClassifyException(err, 20);
-    } catch (const EOverflow &) {
-        ClassifyException(err, 20);
-    } catch (const EDivByZero &) {
-        ClassifyException(err, 25);
-    } catch (const Exception &e) {
-        ClassifyException(err, e.Message() == QStringLiteral("Division by zero") ? 25 : 29);
     } catch (...) {
-        ClassifyException(err, 29);
+        ClassifyCurrentException(err);
     }
     return out;
 }
