@@ -804,6 +804,32 @@ void PrepareExpression(QString &s, const QString &name)
     ReplaceWholeWord(s, QStringLiteral("#"), name);
 }
 
+quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y)
+{
+    TCalculationError err;
+    try {
+        // An arithmetic error of the previous point left the gate closed,
+        // and the prepared text must not be preprocessed a second time.
+        ExpressionValid = true;
+        RealPreprocessed = true;
+        QString text = prepared;
+        ReplaceWholeWord(text, name, FloatToStr(x));
+        QString value;
+        EvaluateReal(text, err, FunctionNames(), value);
+        if (err.ErrorCode != 0)
+            return err.ErrorCode;
+        value.remove(u'[');
+        value.remove(u']');
+        if (!TryStrToFloat(value, y))
+            return 1;
+        return 0;
+    } catch (...) {
+        ClassifyCurrentException(err);
+        ExpressionValid = true;
+        return err.ErrorCode;
+    }
+}
+
 // ============================================================ syntax check
 
 namespace {

@@ -41,6 +41,13 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
 // later, evaluation by evaluation: afterwards the variable stands as the
 // token "[name]", for ReplaceWholeWord(s, name, value text).
 void PrepareExpression(QString &s, const QString &name);
+// One point of a prepared expression (the graph's samples, the series'
+// terms): the gate is opened, the token of Name receives X (in the current
+// decimal separator) and the text is evaluated. Returns 0 with the value in
+// Y, or the error code; an exception that escapes the evaluator becomes its
+// code (ClassifyCurrentException), so one bad point never ends the caller's
+// loop.
+quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y);
 // Puts Value in place of every whole-word occurrence of Word (letter case
 // ignored; the text is lower-cased).
 void ReplaceWholeWord(QString &s, const QString &word, const QString &value);

@@ -42,33 +42,6 @@ bool HasNameLetter(const QString &S)
     return false;
 }
 
-// What escapes the engine becomes one of three codes, never a faulty part.
-// Call only while an exception is being handled: the record gets the code
-// of its kind and no faulty part. An invalid operation and an overflow (the
-// fraction evaluator's checked arithmetic overflows where the real one
-// reports an invalid operation) are a value too high; an integer division by
-// zero, the modulo analyzer's own "Division by zero" included, is code 25;
-// anything else is unknown.
-void ClassifyCurrentException(TCalculationError &Err)
-{
-    quint8 code;
-    try {
-        throw;
-    } catch (const EInvalidOp &) {
-        code = 20;
-    } catch (const EOverflow &) {
-        code = 20;
-    } catch (const EDivByZero &) {
-        code = 25;
-    } catch (const Exception &e) {
-        code = e.Message() == QStringLiteral("Division by zero") ? 25 : 29;
-    } catch (...) {
-        code = 29;
-    }
-    Err = TCalculationError();
-    Err.ErrorCode = code;
-}
-
 QChar ExtraDigitCharacter()
 {
     return KProgramState::GetInstance(0)->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');

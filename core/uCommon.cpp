@@ -665,3 +665,26 @@ bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracket
     }
     return true;
 }
+
+// The fraction evaluator's checked arithmetic overflows where the real one
+// reports an invalid operation, so both are a value too high; the modulo
+// analyzer's own "Division by zero" counts as an integer division by zero.
+void ClassifyCurrentException(TCalculationError &Err)
+{
+    quint8 code;
+    try {
+        throw;
+    } catch (const EInvalidOp &) {
+        code = 20;
+    } catch (const EOverflow &) {
+        code = 20;
+    } catch (const EDivByZero &) {
+        code = 25;
+    } catch (const Exception &e) {
+        code = e.Message() == QStringLiteral("Division by zero") ? 25 : 29;
+    } catch (...) {
+        code = 29;
+    }
+    Err = TCalculationError();
+    Err.ErrorCode = code;
+}

@@ -36,6 +36,12 @@ struct TCalculationError
 // Sets a code that has no known faulty part.
 void SetErrorCode(TCalculationError &Err, quint8 Code);
 
+// What escapes the engine becomes one of three codes, never a faulty part:
+// 20 for an invalid floating-point operation or an overflow, 25 for an
+// integer division by zero, 29 for anything else. Call only inside a catch
+// block: Err is reset and gets the code of the exception being handled.
+void ClassifyCurrentException(TCalculationError &Err);
+
 // ---------------------------------------------------------- character sets
 
 // A set of characters in the range 0..255, like the character sets the

@@ -47,14 +47,9 @@ void EvaluatePrepared(const QString &typed)
 {
     QString prepared = typed;
     PrepareExpression(prepared, QStringLiteral("x"));
-    RealPreprocessed = true;
-    for (const char16_t *point : {u"2", u"-0.5", u"0"}) {
-        QString text = prepared;
-        ReplaceWholeWord(text, QStringLiteral("x"), QString::fromUtf16(point));
-        ExpressionValid = true;
-        TCalculationError err;
-        QString value;
-        EvaluateReal(text, err, FunctionNames(), value);
+    for (const Extended point : {Extended(2), Extended(-0.5L), Extended(0), Extended(1e-30L)}) {
+        Extended y;
+        EvaluatePreparedAt(prepared, QStringLiteral("x"), point, y);
     }
 }
 

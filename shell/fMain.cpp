@@ -385,7 +385,7 @@ void TMainFrm::ConnectKeys()
         KMainProgram::Instance()->ShowSeriesSummation(GetInput());
     });
     connect(ui->BtnVelkost, &QAbstractButton::clicked, this, &TMainFrm::BtnVelkostClick);
-    connect(ui->testBtn, &QAbstractButton::clicked, this, [] { TGUIManager::Instance()->ShowForm(10); });
+    connect(ui->testBtn, &QAbstractButton::clicked, this, [] { TGUIManager::Instance()->ShowForm(FormId::SelfTest); });
     connect(ui->Button1, &QAbstractButton::clicked, this, [this] {
         // Developer timing: 50000 evaluations of one expression.
         QElapsedTimer timer;
@@ -435,10 +435,10 @@ void TMainFrm::ConnectMenus()
 {
     auto show = [](int id) { return [id] { TGUIManager::Instance()->ShowForm(id); }; };
     connect(ui->GrafFunkcieAct, &QAction::triggered, ui->grafBtn, &QAbstractButton::click);
-    connect(ui->showUnitConverterAct, &QAction::triggered, this, show(19));
-    connect(ui->MnohoclenyAct, &QAction::triggered, this, show(13));
-    connect(ui->KombinatorikaAct, &QAction::triggered, this, show(14));
-    connect(ui->statistikaAct, &QAction::triggered, this, show(15));
+    connect(ui->showUnitConverterAct, &QAction::triggered, this, show(FormId::UnitConverter));
+    connect(ui->MnohoclenyAct, &QAction::triggered, this, show(FormId::Polynomials));
+    connect(ui->KombinatorikaAct, &QAction::triggered, this, show(FormId::Combinatorics));
+    connect(ui->statistikaAct, &QAction::triggered, this, show(FormId::Statistics));
     connect(ui->showFunctionDerivativeAct, &QAction::triggered, this, [this] {
         KMainProgram::Instance()->CloseBrackets();
         KMainProgram::Instance()->ShowDerivative(GetInput());
@@ -447,18 +447,18 @@ void TMainFrm::ConnectMenus()
         KMainProgram::Instance()->CloseBrackets();
         KMainProgram::Instance()->ShowSeriesSummation(GetInput());
     });
-    connect(ui->quadraticEquationAct, &QAction::triggered, this, show(18));
-    connect(ui->TrojclenkaAct, &QAction::triggered, this, show(16));
+    connect(ui->quadraticEquationAct, &QAction::triggered, this, show(FormId::QuadraticEquation));
+    connect(ui->TrojclenkaAct, &QAction::triggered, this, show(FormId::RuleOfThree));
     connect(ui->alwaysOnTopAct, &QAction::triggered, this,
             [](bool checked) { KMainProgram::Instance()->SetAlwaysOnTop(checked); });
     connect(ui->NahladVyrazuAct, &QAction::triggered, this, &TMainFrm::NahladVyrazuActExecute);
-    connect(ui->HistoriuVypoctovAct, &QAction::triggered, this, show(0));
-    connect(ui->KonstantyAct, &QAction::triggered, this, show(1));
-    connect(ui->showPrefixValuesAct, &QAction::triggered, this, show(2));
-    connect(ui->VlastnePremenneAct, &QAction::triggered, this, show(3));
-    connect(ui->PrehliadacVyrazovAct, &QAction::triggered, this, show(5));
-    connect(ui->showPreferencesAct, &QAction::triggered, this, show(6));
-    connect(ui->jazykAct, &QAction::triggered, this, show(7));
+    connect(ui->HistoriuVypoctovAct, &QAction::triggered, this, show(FormId::History));
+    connect(ui->KonstantyAct, &QAction::triggered, this, show(FormId::Constants));
+    connect(ui->showPrefixValuesAct, &QAction::triggered, this, show(FormId::PrefixValues));
+    connect(ui->VlastnePremenneAct, &QAction::triggered, this, show(FormId::Variables));
+    connect(ui->PrehliadacVyrazovAct, &QAction::triggered, this, show(FormId::ExpressionBrowser));
+    connect(ui->showPreferencesAct, &QAction::triggered, this, show(FormId::Settings));
+    connect(ui->jazykAct, &QAction::triggered, this, show(FormId::Language));
     connect(ui->ZobrazitNavodAct, &QAction::triggered, this, [] { KMainProgram::Instance()->ShowManual(); });
     connect(ui->onlineDokumentaciaAct, &QAction::triggered, this, [this] { OpenURL(DocumentationPage); });
     connect(ui->DomovskaStrankaProgramuAct, &QAction::triggered, this,
@@ -466,8 +466,8 @@ void TMainFrm::ConnectMenus()
     connect(ui->reportBugAct, &QAction::triggered, this,
             [] { OpenURL(MakerWebAddress(QStringLiteral("index.php?page=contact"))); });
     connect(ui->ZistitNovsiuVerziuAct, &QAction::triggered, this,
-            [] { TGUIManager::Instance()->ShowFormModal(9); });
-    connect(ui->OProgrameAct, &QAction::triggered, this, [] { TGUIManager::Instance()->ShowFormModal(8); });
+            [] { TGUIManager::Instance()->ShowFormModal(FormId::UpdateInfo); });
+    connect(ui->OProgrameAct, &QAction::triggered, this, [] { TGUIManager::Instance()->ShowFormModal(FormId::About); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

@@ -1,6 +1,7 @@
 #include "shell/uMainProgramStartup.h"
+#include "tools/uToolWindows.h"
 
 int main(int argc, char **argv)
 {
-    return RunProgram(argc, argv);
+    return RunProgram(argc, argv, &RegisterToolWindowClasses);
 }

@@ -5,13 +5,40 @@
 // lives until program end and closing it only hides it.
 //
 // Registration takes a factory in place of a class:
-//     TGUIManager::Instance()->RegisterFormClass(0, &CreateForm<ThistoriaFrm>);
-//     TGUIManager::Instance()->RegisterMagneticFormClass(3, &CreateForm<TpremenneFrm>, DockRight);
+//     gui->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
+//     gui->RegisterFormClass(FormId::FunctionGraph, &CreateForm<TFunctionGraphFrm>);
 #include "core/uSingleton.h"
 #include "shell/uTandorelForm.h"
 #include "shell/uTandorelMainForm.h"
 
 #include <QtGlobal>
+
+// The window ids of the registry. Stored nowhere, but fixed: the order of
+// translation and of the stay-on-top switch follows them.
+namespace FormId {
+enum TFormId : int {
+    History = 0,
+    Constants = 1,
+    PrefixValues = 2,
+    Variables = 3,
+    ExpressionPreview = 4,
+    ExpressionBrowser = 5,
+    Settings = 6,
+    Language = 7,
+    About = 8,
+    UpdateInfo = 9,
+    SelfTest = 10,
+    SeriesSum = 11,
+    FunctionGraph = 12,
+    Polynomials = 13,
+    Combinatorics = 14,
+    Statistics = 15,
+    RuleOfThree = 16,
+    Derivatives = 17,
+    QuadraticEquation = 18,
+    UnitConverter = 19,
+};
+} // namespace FormId
 
 // Makes a new, hidden, parentless window of one tool-window class.
 using TFormClass = KTandorelForm *(*)();

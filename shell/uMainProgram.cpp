@@ -35,11 +35,16 @@ bool IsRegistered(int Id)
     return TGUIManager::Instance()->Entry(Id).FormClass != nullptr;
 }
 
-// The tool windows of the hand-overs are reached by the name of their
-// entry, so that the controller needs none of their classes.
-void Deliver(QObject *Form, const char *Entry, const QString &Text)
+// The window of a hand-over through its interface, so that the controller
+// needs none of the tool-window classes. A registered window without the
+// interface is a programming fault and must not pass unnoticed.
+template <class THandOver>
+THandOver *HandOverTarget(int Id)
 {
-    QMetaObject::invokeMethod(Form, Entry, Qt::DirectConnection, Q_ARG(QString, Text));
+    auto *target = dynamic_cast<THandOver *>(TGUIManager::Instance()->GetForm(Id));
+    if (!target)
+        throw Exception(QStringLiteral("Window %1 does not take the hand-over").arg(Id));
+    return target;
 }
 
 } // namespace
@@ -89,9 +94,9 @@ void KMainProgram::EnsureConstantItems(const QString &Expr)
     static const TConstantItems *fromWindow = nullptr;
     if (ConstantItems && ConstantItems == fromWindow && !window)
         ConstantItems = fromWindow = nullptr;
-    if (ConstantItems || !Expr.contains(u'$') || !IsRegistered(1))
+    if (ConstantItems || !Expr.contains(u'$') || !IsRegistered(FormId::Constants))
         return;
-    KTandorelForm *form = TGUIManager::Instance()->GetForm(1);
+    KTandorelForm *form = TGUIManager::Instance()->GetForm(FormId::Constants);
     window = form;
     fromWindow = dynamic_cast<const TConstantItems *>(form);
     ConstantItems = fromWindow;
@@ -109,8 +114,8 @@ void KMainProgram::Calculate(const QString &Input)
     LastError = outcome.Error;
     if (!outcome.Ok()) {
         ReportError(LastError);
-        if (outcome.VariableValueMissing && IsRegistered(3))
-            TGUIManager::Instance()->ShowForm(3);
+        if (outcome.VariableValueMissing && IsRegistered(FormId::Variables))
+            TGUIManager::Instance()->ShowForm(FormId::Variables);
         return;
     }
     ShowResult(outcome.DisplayText);
@@ -178,20 +183,11 @@ QString KMainProgram::GetVariableValuesText(const QString &Expr)
     return ::GetVariableValuesText(Expr);
 }
 
-void KMainProgram::AddCalculationToHistory(const QString &Expr, const QString &Result)
-{
-    QString line = Expr + QStringLiteral(" = ") + Result;
-    const QString values = GetVariableValuesText(Expr);
-    if (!values.isEmpty())
-        line += QStringLiteral(" [") + values + u']';
-    AddToHistory(line);
-}
-
 void KMainProgram::AddToHistory(const QString &Line)
 {
-    if (!IsRegistered(0))
+    if (!IsRegistered(FormId::History))
         return;
-    if (auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(0))
+    if (auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History))
         history->AddIntoHistory(Line);
 }
 
@@ -325,46 +321,46 @@ bool KMainProgram::CheckHandOver(QString &Text, int EmptyCode, bool CheckVariabl
     if (check.Ok())
         return true;
     ReportError(check.Error);
-    if (check.VariableValueMissing && IsRegistered(3))
-        TGUIManager::Instance()->ShowForm(3);
+    if (check.VariableValueMissing && IsRegistered(FormId::Variables))
+        TGUIManager::Instance()->ShowForm(FormId::Variables);
     return false;
 }
 
 void KMainProgram::ShowFunctionGraph(const QString &Expr)
 {
     QString text = Expr;
-    if (!CheckHandOver(text, 33, true) || !IsRegistered(12))
+    if (!CheckHandOver(text, 33, true) || !IsRegistered(FormId::FunctionGraph))
         return;
-    Deliver(TGUIManager::Instance()->GetForm(12), "ShowFunction", text);
-    TGUIManager::Instance()->ShowForm(12);
+    HandOverTarget<IFunctionGraphHandOver>(FormId::FunctionGraph)->ShowFunction(text);
+    TGUIManager::Instance()->ShowForm(FormId::FunctionGraph);
 }
 
 void KMainProgram::ShowDerivative(const QString &Expr)
 {
     QString text = Expr;
-    if (!CheckHandOver(text, 33, false) || !IsRegistered(17))
+    if (!CheckHandOver(text, 33, false) || !IsRegistered(FormId::Derivatives))
         return;
-    Deliver(TGUIManager::Instance()->GetForm(17), "SetFunction", text);
-    TGUIManager::Instance()->ShowForm(17);
+    HandOverTarget<IDerivativeHandOver>(FormId::Derivatives)->SetFunction(text);
+    TGUIManager::Instance()->ShowForm(FormId::Derivatives);
 }
 
 void KMainProgram::ShowSeriesSummation(const QString &Expr)
 {
     QString text = Expr;
-    if (!CheckHandOver(text, 34, false) || !IsRegistered(11))
+    if (!CheckHandOver(text, 34, false) || !IsRegistered(FormId::SeriesSum))
         return;
-    Deliver(TGUIManager::Instance()->GetForm(11), "SetExpression", text);
-    TGUIManager::Instance()->ShowForm(11);
+    HandOverTarget<ISeriesHandOver>(FormId::SeriesSum)->SetExpression(text);
+    TGUIManager::Instance()->ShowForm(FormId::SeriesSum);
 }
 
 void KMainProgram::ShowExpressionPreview(const QString &Text)
 {
-    if (!IsRegistered(4))
+    if (!IsRegistered(FormId::ExpressionPreview))
         return;
-    QObject *preview = TGUIManager::Instance()->GetForm(4);
-    Deliver(preview, "SetExpression", Text);
-    QMetaObject::invokeMethod(preview, "Redraw", Qt::DirectConnection);
-    TGUIManager::Instance()->ShowForm(4);
+    auto *preview = HandOverTarget<IExpressionPreviewHandOver>(FormId::ExpressionPreview);
+    preview->SetExpression(Text);
+    preview->Redraw();
+    TGUIManager::Instance()->ShowForm(FormId::ExpressionPreview);
 }
 
 void KMainProgram::SetExpression(const QString &Text, bool RegisterVars)
@@ -375,8 +371,8 @@ void KMainProgram::SetExpression(const QString &Text, bool RegisterVars)
         text.remove(0, eq + 1);
     if (RegisterVars) {
         RegisterVariables(text, QString());
-        if (IsRegistered(3))
-            TGUIManager::Instance()->ShowForm(3);
+        if (IsRegistered(FormId::Variables))
+            TGUIManager::Instance()->ShowForm(FormId::Variables);
     }
     if (ITandorelMainForm *form = MainForm())
         form->SetInput(text);
@@ -396,9 +392,9 @@ void KMainProgram::SetBackEnabled(bool Enabled)
 
 void KMainProgram::RecallLastHistoryEntry()
 {
-    if (!IsRegistered(0))
+    if (!IsRegistered(FormId::History))
         return;
-    auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(0);
+    auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History);
     if (!history || history->Count() == 0)
         return;
     const int index = history->ItemIndex();
@@ -425,9 +421,9 @@ void KMainProgram::RestoreDefaultSettings()
         form->ApplySettings();
         form->RestoreState();
     }
-    if (IsRegistered(6)) {
-        QMetaObject::invokeMethod(TGUIManager::Instance()->GetForm(6), "LoadControls", Qt::DirectConnection);
-        TGUIManager::Instance()->ShowForm(6);
+    if (IsRegistered(FormId::Settings)) {
+        HandOverTarget<IStartupStateEditor>(FormId::Settings)->LoadControls();
+        TGUIManager::Instance()->ShowForm(FormId::Settings);
     }
 }
 

@@ -63,8 +63,6 @@ public:
     void CleanResultText(QString &S);
     // "name=value;" for every variable of Expr, in collected order.
     QString GetVariableValuesText(const QString &Expr);
-    // Appends "Expr = Result" (with " [name=value;...]" when variables occur).
-    void AddCalculationToHistory(const QString &Expr, const QString &Result);
     // Appends one line to the history window (window id 0).
     void AddToHistory(const QString &Line);
 
@@ -83,14 +81,10 @@ public:
     // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal. The
     // answer is converted even when the input cannot be (code 26 shown).
     void ChangeBase(int NewNumeralSystem);
-    // The hand-overs reach their windows through the registry and call an
-    // entry by name, so each window declares it Q_INVOKABLE:
-    //   graph (id 12)        ShowFunction(const QString &)
-    //   derivatives (id 17)  SetFunction(const QString &)
-    //   series sum (id 11)   SetExpression(const QString &)
-    //   preview (id 4)       SetExpression(const QString &), then Redraw()
-    // (and the preferences window, id 6, LoadControls() for
-    // RestoreDefaultSettings). An id without a class is skipped.
+    // The hand-overs reach their windows through the registry and the
+    // interfaces of shell/uTandorelForm.h (graph IFunctionGraphHandOver,
+    // derivatives IDerivativeHandOver, series ISeriesHandOver, preview
+    // IExpressionPreviewHandOver). An id without a class is skipped.
     void ShowFunctionGraph(const QString &Expr);
     void ShowDerivative(const QString &Expr);
     void ShowSeriesSummation(const QString &Expr);

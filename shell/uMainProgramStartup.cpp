@@ -124,7 +124,7 @@ void KMainProgram::Start()
     HistoryUnread = false;
     if (settings->SaveHistory) {
         try {
-            TGUIManager::Instance()->FormAs<ThistoriaFrm>(0)->LoadFromFile(ProgramDir() + HistoryFileName);
+            TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History)->LoadFromFile(ProgramDir() + HistoryFileName);
         } catch (const Exception &e) {
             HistoryUnread = true;
             ShowMessage(msgError, e.Message());
@@ -188,15 +188,16 @@ void KMainProgram::SaveAll()
 
     SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
-        SaveStep(failed, [&] { gui->FormAs<ThistoriaFrm>(0)->SaveToFile(ProgramDir() + HistoryFileName); });
+        SaveStep(failed, [&] { gui->FormAs<ThistoriaFrm>(FormId::History)->SaveToFile(ProgramDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
         SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
     SaveStep(failed, [&] {
         if (settings->RememberLastState) {
             KProgramState::GetInstance(0)->SaveToFile(ProgramDir() + StateFileName);
-        } else if (gui->IsFormCreated(6)) {
+        } else if (gui->IsFormCreated(FormId::Settings)) {
             // The preferences window hands its start-up-state controls over.
-            QMetaObject::invokeMethod(gui->Form(6), "StoreDefaultState", Qt::DirectConnection);
+            if (auto *editor = dynamic_cast<IStartupStateEditor *>(gui->Form(FormId::Settings)))
+                editor->StoreDefaultState();
             KProgramState::GetInstance(1)->SaveToFile(ProgramDir() + StateFileName);
         }
     });
@@ -207,21 +208,20 @@ void KMainProgram::SaveAll()
 
 // ------------------------------------------------------------- main block
 
-void RegisterToolWindows()
+void RegisterToolWindows(TToolWindowRegistration RegisterTools)
 {
     TGUIManager *gui = TGUIManager::Instance();
-    gui->RegisterMagneticFormClass(0, &CreateForm<ThistoriaFrm>, DockCentred);
-    gui->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, DockCentred);
-    gui->RegisterMagneticFormClass(3, &CreateForm<TVariablesFrm>, DockRight);
-    // Ids 4 (expression preview), 2 (SI prefixes), 6 (preferences),
-    // 7 (language), 5 (expression browser), 8 (about), 9 (update
-    // information), 10 (self-test), 11 (series), 13 (polynomials),
-    // 14 (combinatorics), 15 (statistics), 12 (function graph), 16 (rule of
-    // three), 17 (derivatives), 18 (quadratic equation) and 19 (unit
-    // converter) follow in this order as their windows come.
+    gui->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
+    gui->RegisterMagneticFormClass(FormId::Constants, &CreateForm<TkonstantyFrm>, DockCentred);
+    gui->RegisterMagneticFormClass(FormId::Variables, &CreateForm<TVariablesFrm>, DockRight);
+    // The shell's own windows (preferences, language, about, update
+    // information, self-test) join here as they come; the tool windows are
+    // registered by the tools library, which the shell cannot name.
+    if (RegisterTools)
+        RegisterTools(gui);
 }
 
-bool ProgramStartUp()
+bool ProgramStartUp(TToolWindowRegistration RegisterTools)
 {
     KProgramSettings *settings = KProgramSettings::Instance();
     settings->Load(SettingsIniFile());
@@ -233,7 +233,7 @@ bool ProgramStartUp()
 
     MainFrm = new TMainFrm();
     TGUIManager::Instance()->SetMainForm(MainFrm);
-    RegisterToolWindows();
+    RegisterToolWindows(RegisterTools);
     KMainProgram::Instance()->Start();
     return true;
 }
@@ -271,14 +271,14 @@ void ProgramShutDown()
     ReleasePreviousInstance();
 }
 
-int RunProgram(int &argc, char **argv)
+int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
 {
     TTandorelApplication app(argc, argv);
     // The main window stays hidden until KMainProgram::Start shows it; tool
     // windows never keep the program alive on their own.
     app.setQuitOnLastWindowClosed(true);
     int result = 0;
-    if (ProgramStartUp())
+    if (ProgramStartUp(RegisterTools))
         result = app.exec();
     ProgramShutDown();
     return result;

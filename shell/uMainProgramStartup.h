@@ -9,9 +9,17 @@
 inline const QString ApplicationTitle = QStringLiteral("Tandorel");
 inline const QString MainWindowCaption = QStringLiteral("Tandorel 1.10");
 
-// Registers the tool-window classes with the window registry under their
-// ids (history 0, constants 1, variables 3, ...), in the fixed order.
-void RegisterToolWindows();
+class TGUIManager;
+
+// Registers the classes of the tools library; the program's main block
+// passes it in, because the shell is built below the tools and cannot name
+// their classes.
+using TToolWindowRegistration = void (*)(TGUIManager *);
+
+// Registers the shell's window classes with the window registry under their
+// ids (FormId::History, FormId::Constants, FormId::Variables, ...), then
+// lets RegisterTools (when given) register the tool windows.
+void RegisterToolWindows(TToolWindowRegistration RegisterTools);
 
 // Everything before the message loop: the settings are loaded; with
 // AllowOnlyOneInstance set and another copy running, that copy is asked to
@@ -19,7 +27,7 @@ void RegisterToolWindows();
 // will be written). Otherwise the main window is created hidden, handed to the
 // registry, the tool windows are registered and KMainProgram::Start shows the
 // calculator; true is returned. Needs the application object.
-bool ProgramStartUp();
+bool ProgramStartUp(TToolWindowRegistration RegisterTools = nullptr);
 
 // Everything after the message loop: KMainProgram::SaveAll, then worker
 // threads are stopped before the windows and single objects they use are
@@ -28,4 +36,4 @@ bool ProgramStartUp();
 void ProgramShutDown();
 
 // The whole program: application object, start-up, message loop, shut-down.
-int RunProgram(int &argc, char **argv);
+int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools);

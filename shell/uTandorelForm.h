@@ -17,3 +17,52 @@ public:
     // so that a key the new language lacks keeps the previous text.
     virtual void TranslateTexts() = 0;
 };
+
+// The hand-overs by which the controller gives a tool window its expression.
+// A window registered under one of these ids implements its interface; the
+// controller finds it with dynamic_cast, so a window that lacks the entry
+// fails the hand-over test instead of ignoring the call.
+
+// Function graph: plots Expr (already checked, decimal numbers).
+class IFunctionGraphHandOver
+{
+public:
+    virtual ~IFunctionGraphHandOver() = default;
+    virtual void ShowFunction(const QString &Expr) = 0;
+};
+
+// Derivatives: Expr becomes the function to differentiate.
+class IDerivativeHandOver
+{
+public:
+    virtual ~IDerivativeHandOver() = default;
+    virtual void SetFunction(const QString &Expr) = 0;
+};
+
+// Series sum and product: Expr becomes the expression of the series.
+class ISeriesHandOver
+{
+public:
+    virtual ~ISeriesHandOver() = default;
+    virtual void SetExpression(const QString &Expr) = 0;
+};
+
+// Expression preview: Text as typed (unchecked), then drawn.
+class IExpressionPreviewHandOver
+{
+public:
+    virtual ~IExpressionPreviewHandOver() = default;
+    virtual void SetExpression(const QString &Text) = 0;
+    virtual void Redraw() = 0;
+};
+
+// Preferences: the controls show the settings and the start-up state
+// (LoadControls), and the start-up state shown there goes back into state
+// instance 1 (StoreDefaultState).
+class IStartupStateEditor
+{
+public:
+    virtual ~IStartupStateEditor() = default;
+    virtual void LoadControls() = 0;
+    virtual void StoreDefaultState() = 0;
+};

@@ -367,6 +367,34 @@ TEST_F(Evaluate, PreparedExpressionEvaluatedPerValue)
     EXPECT_EQ(series, QStringLiteral("[2]*[3]+sin([3])+[0]"));
 }
 
+TEST_F(Evaluate, PointOfAPreparedExpression)
+{
+    QString prepared = QStringLiteral("1/x+x^2");
+    PrepareExpression(prepared, QStringLiteral("x"));
+    const struct { Extended x; quint8 code; Extended y; } cases[] = {
+        {2, 0, 4.5L}, {-0.5L, 0, -1.75L}, {0, 25, 0}, {4, 0, 16.25L},
+    };
+    // A division by zero leaves the gate closed; the next point still counts.
+    for (const auto &c : cases) {
+        Extended y = -99;
+        EXPECT_EQ(EvaluatePreparedAt(prepared, QStringLiteral("x"), c.x, y), c.code) << double(c.x);
+        if (c.code == 0) {
+            EXPECT_NEAR(double(y), double(c.y), 1e-12) << double(c.x);
+        }
+    }
+    QString root = QStringLiteral("sqrt(x)");
+    PrepareExpression(root, QStringLiteral("x"));
+    Extended y;
+    EXPECT_EQ(EvaluatePreparedAt(root, QStringLiteral("x"), -1, y), 22);
+    // The value token follows the decimal separator.
+    DecimalSeparator = u',';
+    QString half = QStringLiteral("x*2");
+    PrepareExpression(half, QStringLiteral("x"));
+    EXPECT_EQ(EvaluatePreparedAt(half, QStringLiteral("x"), 0.25L, y), 0);
+    EXPECT_EQ(double(y), 0.5);
+    DecimalSeparator = u'.';
+}
+
 TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
 {
     QString s = QStringLiteral("[x]*max");

@@ -76,35 +76,35 @@ TEST_F(Registry, StartsEmptyWithEveryEntryCentred)
 
 TEST_F(Registry, UnregisteredAndOutOfRangeIds)
 {
-    EXPECT_EQ(MessageOf([&] { Manager()->GetForm(5); }), QStringLiteral("Unspecified form class: 5"));
-    EXPECT_EQ(MessageOf([&] { Manager()->ShowForm(19); }), QStringLiteral("Unspecified form class: 19"));
-    EXPECT_THROW(Manager()->GetForm(20), ERangeError);
+    EXPECT_EQ(MessageOf([&] { Manager()->GetForm(FormId::ExpressionBrowser); }), QStringLiteral("Unspecified form class: 5"));
+    EXPECT_EQ(MessageOf([&] { Manager()->ShowForm(FormId::UnitConverter); }), QStringLiteral("Unspecified form class: 19"));
+    EXPECT_THROW(Manager()->GetForm(TGUIManager::FormCount), ERangeError);
     EXPECT_THROW(Manager()->GetForm(-1), ERangeError);
-    EXPECT_THROW(Manager()->RegisterFormClass(20, &CreateForm<CountingForm>), ERangeError);
-    EXPECT_THROW(Manager()->IsFormCreated(255), ERangeError);
+    EXPECT_THROW(Manager()->RegisterFormClass(TGUIManager::FormCount, &CreateForm<CountingForm>), ERangeError);
+    EXPECT_THROW(Manager()->IsFormCreated(TGUIManager::FormCount + 235), ERangeError);
 }
 
 TEST_F(Registry, CreatesOnFirstUseOnlyAndTranslatesOnce)
 {
-    Manager()->RegisterFormClass(0, &CreateForm<CountingForm>);
-    EXPECT_FALSE(Manager()->IsFormCreated(0));
-    KTandorelForm *first = Manager()->GetForm(0);
+    Manager()->RegisterFormClass(FormId::History, &CreateForm<CountingForm>);
+    EXPECT_FALSE(Manager()->IsFormCreated(FormId::History));
+    KTandorelForm *first = Manager()->GetForm(FormId::History);
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(Manager()->IsFormCreated(0));
+    EXPECT_TRUE(Manager()->IsFormCreated(FormId::History));
     EXPECT_FALSE(first->isVisible()); // created hidden
     EXPECT_FALSE(first->IsMagnetic());
     first->move(10, 20);
-    EXPECT_EQ(Manager()->Form(0), first);
+    EXPECT_EQ(Manager()->Form(FormId::History), first);
     EXPECT_EQ(Created, 1);
     EXPECT_EQ(Translations, 1); // not re-read on the second look-up
     EXPECT_EQ(first->pos(), QPoint(10, 20)); // nor re-placed
-    EXPECT_NE(Manager()->FormAs<CountingForm>(0), nullptr);
-    EXPECT_EQ(Manager()->FormAs<OtherForm>(0), nullptr);
+    EXPECT_NE(Manager()->FormAs<CountingForm>(FormId::History), nullptr);
+    EXPECT_EQ(Manager()->FormAs<OtherForm>(FormId::History), nullptr);
 
-    Manager()->ShowForm(0);
+    Manager()->ShowForm(FormId::History);
     EXPECT_TRUE(first->isVisible());
     first->close(); // closing only hides
-    EXPECT_TRUE(Manager()->IsFormCreated(0));
+    EXPECT_TRUE(Manager()->IsFormCreated(FormId::History));
     EXPECT_FALSE(first->isVisible());
 }
 
@@ -113,10 +113,10 @@ TEST_F(Registry, MagneticWindowOpensBesideTheMainWindow)
     RegistryMainForm main;
     Manager()->SetMainForm(&main);
     EXPECT_EQ(Manager()->GetMainForm(), &main);
-    Manager()->RegisterMagneticFormClass(3, &CreateForm<CountingForm>, DockRight);
-    EXPECT_TRUE(Manager()->Entry(3).IsMagnetic);
-    EXPECT_EQ(Manager()->Entry(3).DockSide, DockRight);
-    KTandorelForm *form = Manager()->GetForm(3);
+    Manager()->RegisterMagneticFormClass(FormId::Variables, &CreateForm<CountingForm>, DockRight);
+    EXPECT_TRUE(Manager()->Entry(FormId::Variables).IsMagnetic);
+    EXPECT_EQ(Manager()->Entry(FormId::Variables).DockSide, DockRight);
+    KTandorelForm *form = Manager()->GetForm(FormId::Variables);
     EXPECT_TRUE(form->IsMagnetic());
     EXPECT_EQ(form->GetMainForm(), &main);
     EXPECT_EQ(form->pos(), QPoint(600, 300)); // right of the main window, same top
@@ -126,43 +126,43 @@ TEST_F(Registry, StayOnTopFollowsTheSettingAndTheSwitch)
 {
     RegistryMainForm main;
     Manager()->SetMainForm(&main);
-    Manager()->RegisterFormClass(1, &CreateForm<CountingForm>);
-    Manager()->RegisterFormClass(2, &CreateForm<CountingForm>);
-    Manager()->RegisterFormClass(4, &CreateForm<CountingForm>);
+    Manager()->RegisterFormClass(FormId::Constants, &CreateForm<CountingForm>);
+    Manager()->RegisterFormClass(FormId::PrefixValues, &CreateForm<CountingForm>);
+    Manager()->RegisterFormClass(FormId::ExpressionPreview, &CreateForm<CountingForm>);
     KProgramSettings::Instance()->OnTop = true;
-    EXPECT_TRUE(Manager()->GetForm(1)->StaysOnTop());
+    EXPECT_TRUE(Manager()->GetForm(FormId::Constants)->StaysOnTop());
     KProgramSettings::Instance()->OnTop = false;
-    EXPECT_FALSE(Manager()->GetForm(2)->StaysOnTop());
+    EXPECT_FALSE(Manager()->GetForm(FormId::PrefixValues)->StaysOnTop());
 
     Manager()->SetStayOnTop(true);
     EXPECT_TRUE(main.AlwaysOnTop);
-    EXPECT_TRUE(Manager()->GetForm(1)->StaysOnTop());
-    EXPECT_TRUE(Manager()->GetForm(2)->StaysOnTop());
-    EXPECT_FALSE(Manager()->IsFormCreated(4)); // never created by the switch
+    EXPECT_TRUE(Manager()->GetForm(FormId::Constants)->StaysOnTop());
+    EXPECT_TRUE(Manager()->GetForm(FormId::PrefixValues)->StaysOnTop());
+    EXPECT_FALSE(Manager()->IsFormCreated(FormId::ExpressionPreview)); // never created by the switch
 
     Manager()->SetStayOnTop(false);
     EXPECT_FALSE(main.AlwaysOnTop);
     EXPECT_EQ(main.OnTopCalls, 2);
-    EXPECT_FALSE(Manager()->GetForm(1)->StaysOnTop());
-    EXPECT_FALSE(Manager()->GetForm(2)->StaysOnTop());
+    EXPECT_FALSE(Manager()->GetForm(FormId::Constants)->StaysOnTop());
+    EXPECT_FALSE(Manager()->GetForm(FormId::PrefixValues)->StaysOnTop());
 }
 
 TEST_F(Registry, TranslateAllReachesOnlyCreatedWindows)
 {
-    Manager()->RegisterFormClass(7, &CreateForm<CountingForm>);
-    Manager()->RegisterFormClass(8, &CreateForm<CountingForm>);
-    Manager()->GetForm(8);
+    Manager()->RegisterFormClass(FormId::Language, &CreateForm<CountingForm>);
+    Manager()->RegisterFormClass(FormId::About, &CreateForm<CountingForm>);
+    Manager()->GetForm(FormId::About);
     Translations = 0;
     Manager()->TranslateAll();
     EXPECT_EQ(Translations, 1);
-    EXPECT_FALSE(Manager()->IsFormCreated(7));
+    EXPECT_FALSE(Manager()->IsFormCreated(FormId::Language));
 }
 
 TEST_F(Registry, AWindowFreedElsewhereIsCreatedAgain)
 {
-    Manager()->RegisterFormClass(9, &CreateForm<CountingForm>);
-    delete Manager()->GetForm(9);
-    EXPECT_FALSE(Manager()->IsFormCreated(9));
-    EXPECT_NE(Manager()->GetForm(9), nullptr);
+    Manager()->RegisterFormClass(FormId::UpdateInfo, &CreateForm<CountingForm>);
+    delete Manager()->GetForm(FormId::UpdateInfo);
+    EXPECT_FALSE(Manager()->IsFormCreated(FormId::UpdateInfo));
+    EXPECT_NE(Manager()->GetForm(FormId::UpdateInfo), nullptr);
     EXPECT_EQ(Created, 2);
 }

@@ -35,16 +35,28 @@ namespace {
 
 // Stands in for the graph, derivatives, series-sum and preview windows:
 // records what the controller hands over.
-class ReceiverFrm : public KTandorelForm
+class ReceiverFrm : public KTandorelForm,
+                    public IFunctionGraphHandOver,
+                    public IDerivativeHandOver,
+                    public ISeriesHandOver,
+                    public IExpressionPreviewHandOver
 {
     Q_OBJECT
 public:
     static inline QStringList Received;
     void TranslateTexts() override {}
-    Q_INVOKABLE void ShowFunction(const QString &Text) { Received << QStringLiteral("graph:") + Text; }
-    Q_INVOKABLE void SetFunction(const QString &Text) { Received << QStringLiteral("derivative:") + Text; }
-    Q_INVOKABLE void SetExpression(const QString &Text) { Received << QStringLiteral("expression:") + Text; }
-    Q_INVOKABLE void Redraw() { Received << QStringLiteral("redraw"); }
+    void ShowFunction(const QString &Text) override { Received << QStringLiteral("graph:") + Text; }
+    void SetFunction(const QString &Text) override { Received << QStringLiteral("derivative:") + Text; }
+    void SetExpression(const QString &Text) override { Received << QStringLiteral("expression:") + Text; }
+    void Redraw() override { Received << QStringLiteral("redraw"); }
+};
+
+// A window registered where a hand-over goes but without its entry.
+class DeafFrm : public KTandorelForm
+{
+    Q_OBJECT
+public:
+    void TranslateTexts() override {}
 };
 
 class Calculator : public ::testing::Test
@@ -59,9 +71,9 @@ protected:
         ConstantItems = nullptr;
         Form = new TMainFrm();
         TGUIManager::Instance()->SetMainForm(Form);
-        TGUIManager::Instance()->RegisterMagneticFormClass(0, &CreateForm<ThistoriaFrm>, 2);
-        TGUIManager::Instance()->RegisterMagneticFormClass(3, &CreateForm<TVariablesFrm>, 1);
-        for (int id : {4, 11, 12, 17})
+        TGUIManager::Instance()->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
+        TGUIManager::Instance()->RegisterMagneticFormClass(FormId::Variables, &CreateForm<TVariablesFrm>, DockRight);
+        for (int id : {FormId::ExpressionPreview, FormId::SeriesSum, FormId::FunctionGraph, FormId::Derivatives})
             TGUIManager::Instance()->RegisterFormClass(id, &CreateForm<ReceiverFrm>);
         ReceiverFrm::Received.clear();
         Form->RestoreState();
@@ -95,7 +107,7 @@ protected:
     QStringList History() const
     {
         QStringList lines;
-        auto *h = TGUIManager::Instance()->FormAs<ThistoriaFrm>(0);
+        auto *h = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History);
         for (int i = 0; i < h->Count(); ++i)
             lines << h->Lines(i);
         return lines;
@@ -147,7 +159,7 @@ TEST_F(Calculator, ConstantsComeFromTheConstantsWindow)
     SetProgramDir(dir.path());
     dir.write(QStringLiteral("lang.txt"), "[Info]\nLanguageIsoCode=en\n");
     TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("lang.txt")));
-    TGUIManager::Instance()->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, 2);
+    TGUIManager::Instance()->RegisterMagneticFormClass(FormId::Constants, &CreateForm<TkonstantyFrm>, DockCentred);
     Type(QStringLiteral("$pi*2+$e-$e"));
     Enter();
     EXPECT_EQ(Display(), QStringLiteral("  6.283 185"));
@@ -158,7 +170,7 @@ TEST_F(Calculator, ConstantsComeFromTheConstantsWindow)
     // A new registry means a new constants window; the old list is not used.
     TGUIManager::FreeInstance();
     TGUIManager::Instance()->SetMainForm(Form);
-    TGUIManager::Instance()->RegisterMagneticFormClass(1, &CreateForm<TkonstantyFrm>, 2);
+    TGUIManager::Instance()->RegisterMagneticFormClass(FormId::Constants, &CreateForm<TkonstantyFrm>, DockCentred);
     Form->SetInput(QStringLiteral("$e*0"));
     Enter();
     EXPECT_EQ(Display(), QStringLiteral("  0"));
@@ -239,7 +251,7 @@ TEST_F(Calculator, NewVariableIsRegisteredAndReportedWithoutValue)
     Enter();
     EXPECT_EQ(ErrorLabel(), QStringLiteral("All variables are not entered."));
     EXPECT_TRUE(TVariableManager::Instance()->Exists(QStringLiteral("a")));
-    EXPECT_TRUE(TGUIManager::Instance()->GetForm(3)->isVisible());
+    EXPECT_TRUE(TGUIManager::Instance()->GetForm(FormId::Variables)->isVisible());
     TVariableManager::Instance()->SetValue(QStringLiteral("a"), QStringLiteral("2"));
     TVariableManager::Instance()->SetValue(QStringLiteral("b"), QStringLiteral("3"));
     Form->SetInput(QStringLiteral("a*b"));
@@ -335,7 +347,7 @@ TEST_F(Calculator, HandOversGiveTheCheckedDecimalText)
     EXPECT_EQ(ReceiverFrm::Received,
               (QStringList{QStringLiteral("graph:y*x+255"), QStringLiteral("derivative:y*x+255"),
                            QStringLiteral("expression:y*x+255")}));
-    EXPECT_TRUE(TGUIManager::Instance()->GetForm(12)->isVisible());
+    EXPECT_TRUE(TGUIManager::Instance()->GetForm(FormId::FunctionGraph)->isVisible());
     // The graph needs every variable but x to have a value.
     ReceiverFrm::Received.clear();
     Form->SetInput(QStringLiteral("x*z"));
@@ -359,6 +371,12 @@ TEST_F(Calculator, PreviewGetsTheExpressionWithItsMultiplicationSigns)
                   (QStringList{QStringLiteral("expression:") + QString::fromUtf8(c.preview), QStringLiteral("redraw")}))
             << c.input;
     }
+}
+
+TEST_F(Calculator, AWindowWithoutItsHandOverEntryIsRefusedLoudly)
+{
+    TGUIManager::Instance()->RegisterFormClass(FormId::Derivatives, &CreateForm<DeafFrm>);
+    EXPECT_THROW(KMainProgram::Instance()->ShowDerivative(QStringLiteral("x^2")), Exception);
 }
 
 TEST_F(Calculator, SetExpressionDropsEverythingUpToTheFirstEqualSign)

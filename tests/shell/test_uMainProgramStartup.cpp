@@ -50,7 +50,7 @@ protected:
             MainFrm->close();
         ProgramShutDown();
     }
-    static ThistoriaFrm *History() { return TGUIManager::Instance()->FormAs<ThistoriaFrm>(0); }
+    static ThistoriaFrm *History() { return TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History); }
     static QString Ini(const QByteArray &text, const char *key)
     {
         const QRegularExpression re(QStringLiteral("(?m)^%1=([^\\r\\n]*)").arg(QString::fromLatin1(key)));
@@ -102,7 +102,7 @@ TEST_F(StartAndExit, LeavesHistoryVariablesAndStateAloneWhenNotAsked)
     Dir.write("history.dat", history);
     Dir.write("variables.txt", variables);
     Start();
-    EXPECT_FALSE(TGUIManager::Instance()->IsFormCreated(0));
+    EXPECT_FALSE(TGUIManager::Instance()->IsFormCreated(FormId::History));
     EXPECT_EQ(TVariableManager::Instance()->Count(), 0);
     KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
     TVariableManager::Instance()->SetValue("y", "7");
