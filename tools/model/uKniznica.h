@@ -1,0 +1,127 @@
+#pragma once
+// One expression library: an XML file of ready-made formulas, kept in memory
+// as a DOM document so that everything the program does not know (foreign
+// elements, attributes, comments) is written back unchanged.
+//
+//   <library name version date author author-web author-email>
+//     <desc>line|line</desc>
+//     <category name>  ...categories and expressions, to any depth...
+//     <expr name notation><desc/><var name description/>...</expr>
+//   </library>
+//
+// Elements and attributes are compared with their letter case. Descriptions
+// keep their lines joined into one text (JoinLines, uPrehliadacVyrazov.h).
+#include <QDomDocument>
+#include <QDomElement>
+#include <QString>
+
+class TStringList;
+
+// The header of a library.
+struct TLibraryInfo
+{
+    QString Name;
+    QString FileName;
+    QString Version;
+    QString Date;
+    QString Author;
+    QString AuthorWeb;
+    QString AuthorEmail;
+    QString Description; // lines joined with "|"
+};
+
+// The kind of an element, from its name.
+enum TNodeKind : int {
+    NodeLibrary = 0,
+    NodeCategory = 1,
+    NodeExpression = 2,
+    NodeOther = 3,
+};
+int NodeKind(const QDomElement &Node);
+
+class TKniznicaVyrazov
+{
+public:
+    TKniznicaVyrazov();
+
+    QDomDocument Document;
+    bool Modified = false;
+    bool MarkedDeleted = false;
+    QString FileName; // full path of the library's file
+
+    // Parses the file; true exactly when it is well-formed XML whose
+    // document element is "library". ErrorText tells why not (it may be
+    // null). Modified is cleared either way; MarkedDeleted is left alone.
+    bool LoadFromFile(const QString &AFileName, QString *ErrorText = nullptr);
+    // An empty library with the header of Info (every attribute written,
+    // also the empty ones); nothing reaches the disk before Save.
+    void CreateNew(const TLibraryInfo &Info);
+    void ReadLibraryInfo(TLibraryInfo &Info) const;
+    // Writes every header attribute; Info.FileName becomes the file that the
+    // next Save writes (the old file stays). An existing description takes
+    // the new text, also an empty one; a missing one is added only when the
+    // new text is not empty.
+    void WriteLibraryInfo(const TLibraryInfo &Info);
+    QDomElement GetDocumentElement() const;
+
+    // Notation, Description and Variables are cleared; for an "expr" element
+    // they (and Name) are filled, the variables as "name=description" lines
+    // in document order; for other elements Name is left alone.
+    void ReadExpressionNode(const QDomElement &Node, QString &Name, QString &Notation,
+                            QString &Description, TStringList &Variables) const;
+
+    QDomElement AddCategory(QDomElement Parent, const QString &Name);
+    // Appends an "expr" to Parent. The description goes into a "desc" child
+    // when it is not empty; every variable line with a name becomes a "var"
+    // child (see WriteVariables).
+    QDomElement AddExpression(QDomElement Parent, const QString &Name, const QString &Notation,
+                              const QString &Description, const TStringList &Variables);
+    // Only for an "expr" element: name, notation, description (see
+    // WriteLibraryInfo for the description rule) and the variables replaced.
+    void UpdateExpression(QDomElement Node, const QString &Name, const QString &Notation,
+                          const QString &Description, const TStringList &Variables);
+    // Sets the "name" attribute of any element.
+    void RenameNode(QDomElement Node, const QString &NewName);
+    // Removes Node from its parent; the document element is never removed.
+    void RemoveNode(QDomElement Node);
+    // Inserts Node into Parent's children at Index (0-based among all child
+    // nodes; past the end appends). A node of another document (a paste, a
+    // drop from another library) is imported first. Returns the element that
+    // now stands in this document.
+    QDomElement InsertNode(QDomElement Parent, const QDomNode &Node, int Index);
+    void MarkDeleted(bool Flag);
+
+    // Only when Modified: deletes the file when marked deleted, otherwise
+    // writes the document atomically (a temporary file renamed over the
+    // old one). Modified is cleared only on success; on failure false is
+    // returned with the reason in ErrorText and the library stays modified.
+    bool Save(QString *ErrorText = nullptr);
+
+private:
+    QDomElement DescriptionChild(const QDomElement &Parent) const;
+    void SetDescription(QDomElement Parent, const QString &Description, bool Replace);
+    void WriteVariables(QDomElement Expr, const TStringList &Variables);
+};
+
+// The position of Node among its parent's child nodes, -1 without parent.
+int ChildIndex(const QDomNode &Node);
+
+// A copied subtree for copy, cut and paste. It keeps its own document, so
+// the copy outlives a reload of the library it came from.
+class KNodeClipboard
+{
+public:
+    KNodeClipboard() = default;
+    ~KNodeClipboard() { Clear(); }
+
+    // Holds a deep copy of Node.
+    void Copy(const QDomNode &Node);
+    // A new deep copy on every call, so one copy pastes any number of times.
+    QDomNode GetNode() const;
+    bool IsEmpty() const { return Node.isNull(); }
+    void Clear();
+
+private:
+    QDomDocument Holder;
+    QDomNode Node;
+};
