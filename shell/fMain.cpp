@@ -1072,6 +1072,11 @@ void TMainFrm::PopupMenu2Popup(const QPoint &pos)
 
 void TMainFrm::closeEvent(QCloseEvent *event)
 {
+    // Unsaved work of a tool window may keep the program running.
+    if (!KMainProgram::Instance()->OfferUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

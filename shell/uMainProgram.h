@@ -110,6 +110,10 @@ public:
     // These belong to the program's start and end and are defined in
     // shell/uMainProgramStartup.cpp.
     void Start();
+    // Before the main window closes: every created tool window that keeps
+    // unsaved changes (IUnsavedChangesOwner) offers them for saving; false
+    // when one of them asks to keep the program running.
+    bool OfferUnsavedChanges();
     void SaveAll();
     // English defaults, then (with a language file loaded) the translations
     // of the texts above, the main window's and every tool window's texts.

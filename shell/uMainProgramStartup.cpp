@@ -180,6 +180,18 @@ void KMainProgram::ApplyImaginaryUnit()
         main->UpdateImaginaryUnitCaptions();
 }
 
+bool KMainProgram::OfferUnsavedChanges()
+{
+    TGUIManager *gui = TGUIManager::Instance();
+    for (int id = 0; id < TGUIManager::FormCount; ++id) {
+        if (!gui->IsFormCreated(id))
+            continue;
+        if (auto *owner = dynamic_cast<IUnsavedChangesOwner *>(gui->Form(id)); owner && !owner->OfferUnsavedChanges())
+            return false;
+    }
+    return true;
+}
+
 void KMainProgram::SaveAll()
 {
     KProgramSettings *settings = KProgramSettings::Instance();

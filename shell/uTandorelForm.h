@@ -66,3 +66,15 @@ public:
     virtual void LoadControls() = 0;
     virtual void StoreDefaultState() = 0;
 };
+
+// A window that keeps changes the user has not saved yet (the expression
+// browser's libraries). Before the program ends the main window asks every
+// created window that implements it (KMainProgram::OfferUnsavedChanges).
+class IUnsavedChangesOwner
+{
+public:
+    virtual ~IUnsavedChangesOwner() = default;
+    // Offers the changes for saving; false when the program should keep
+    // running (the user cancelled, or saving failed).
+    virtual bool OfferUnsavedChanges() = 0;
+};

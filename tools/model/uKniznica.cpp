@@ -2,11 +2,16 @@
 
 #include "platform/Classes.h"
 
+#include <QDomNamedNodeMap>
 #include <QDomNodeList>
 #include <QDomProcessingInstruction>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
 
 namespace {
 
@@ -17,8 +22,6 @@ const QString DescriptionTag = QStringLiteral("desc");
 const QString VariableTag = QStringLiteral("var");
 const QString NameAttr = QStringLiteral("name");
 
-// The files are always written as UTF-8, so a declaration that names
-// another encoding (from a file written elsewhere) must not survive a save.
 const QString XmlDeclaration = QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"");
 
 void SetElementText(QDomElement Element, const QString &Text)
@@ -32,6 +35,93 @@ void SetElementText(QDomElement Element, const QString &Text)
     }
     if (!Text.isEmpty())
         Element.appendChild(Element.ownerDocument().createTextNode(Text));
+}
+
+// The document service walks nested elements recursively (when it builds,
+// writes and frees a document), so a file nested thousands of levels deep
+// would exhaust the stack. No library needs anywhere near this many levels.
+bool WithinNestingLimit(const QByteArray &Data)
+{
+    QXmlStreamReader reader(Data);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > MaxNestingDepth)
+            return false;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return true; // syntax errors are reported by the real parse
+}
+
+// Where an attribute stands in a saved element: the program's own in a
+// fixed order, foreign ones after them by name. The document service keeps
+// no order of its own, and files should not change from save to save.
+int AttributeRank(const QString &Name)
+{
+    static const QStringList known{QStringLiteral("name"),   QStringLiteral("notation"),   QStringLiteral("description"),
+                                   QStringLiteral("version"), QStringLiteral("date"),       QStringLiteral("author"),
+                                   QStringLiteral("author-web"), QStringLiteral("author-email")};
+    const qsizetype rank = known.indexOf(Name);
+    return rank < 0 ? int(known.size()) : int(rank);
+}
+
+void WriteNode(QXmlStreamWriter &Writer, const QDomNode &Node)
+{
+    switch (Node.nodeType()) {
+    case QDomNode::ElementNode: {
+        const QDomElement element = Node.toElement();
+        Writer.writeStartElement(element.tagName());
+        const QDomNamedNodeMap attributes = element.attributes();
+        QStringList names;
+        for (int i = 0; i < attributes.count(); ++i)
+            names << attributes.item(i).nodeName();
+        std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+            const int ra = AttributeRank(a);
+            const int rb = AttributeRank(b);
+            return ra != rb ? ra < rb : a < b;
+        });
+        for (const QString &name : names)
+            Writer.writeAttribute(name, element.attribute(name));
+        for (QDomNode child = Node.firstChild(); !child.isNull(); child = child.nextSibling())
+            WriteNode(Writer, child);
+        Writer.writeEndElement();
+        break;
+    }
+    case QDomNode::TextNode:
+        Writer.writeCharacters(Node.nodeValue());
+        break;
+    case QDomNode::CDATASectionNode:
+        Writer.writeCDATA(Node.nodeValue());
+        break;
+    case QDomNode::CommentNode:
+        Writer.writeComment(Node.nodeValue());
+        break;
+    case QDomNode::ProcessingInstructionNode:
+        // The declaration is written anew: the bytes are always UTF-8.
+        if (Node.nodeName() != QStringLiteral("xml"))
+            Writer.writeProcessingInstruction(Node.nodeName(), Node.nodeValue());
+        break;
+    case QDomNode::EntityReferenceNode:
+        Writer.writeEntityReference(Node.nodeName());
+        break;
+    default:
+        break;
+    }
+}
+
+// The document as saved: UTF-8, indented by two blanks.
+QByteArray Serialize(const QDomDocument &Document)
+{
+    QByteArray data;
+    QXmlStreamWriter writer(&data);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(2);
+    writer.writeStartDocument();
+    for (QDomNode child = Document.firstChild(); !child.isNull(); child = child.nextSibling())
+        WriteNode(writer, child);
+    writer.writeEndDocument();
+    return data;
 }
 
 } // namespace
@@ -76,10 +166,16 @@ bool TKniznicaVyrazov::LoadFromFile(const QString &AFileName, QString *ErrorText
             *ErrorText = file.errorString();
         return false;
     }
+    const QByteArray data = file.readAll();
+    if (!WithinNestingLimit(data)) {
+        if (ErrorText)
+            *ErrorText = QStringLiteral("elements nested more than %1 levels deep").arg(MaxNestingDepth);
+        return false;
+    }
     QString message;
     int line = 0;
     int column = 0;
-    if (!Document.setContent(&file, false, &message, &line, &column)) {
+    if (!Document.setContent(data, false, &message, &line, &column)) {
         Document = QDomDocument();
         if (ErrorText)
             *ErrorText = QStringLiteral("%1 (%2:%3)").arg(message).arg(line).arg(column);
@@ -300,14 +396,8 @@ bool TKniznicaVyrazov::Save(QString *ErrorText)
         return true;
     }
 
-    QDomNode first = Document.firstChild();
-    if (first.isProcessingInstruction() && first.nodeName() == QStringLiteral("xml"))
-        first.toProcessingInstruction().setData(XmlDeclaration);
-    else
-        Document.insertBefore(Document.createProcessingInstruction(QStringLiteral("xml"), XmlDeclaration), first);
-
     QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Document.toByteArray(2)) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(Serialize(Document)) < 0 || !file.commit()) {
         if (ErrorText)
             *ErrorText = file.errorString();
         file.cancelWriting();

@@ -17,6 +17,9 @@
 
 class TStringList;
 
+// Files nested deeper are refused when loaded.
+inline constexpr int MaxNestingDepth = 256;
+
 // The header of a library.
 struct TLibraryInfo
 {

@@ -117,7 +117,7 @@ QString CanonicalPath(const QString &Path)
 {
     if (Path.isEmpty())
         return QString();
-    const QFileInfo info(Path);
+    const QFileInfo info(QDir::cleanPath(Path));
     if (info.exists())
         return info.canonicalFilePath();
     // A file not written yet: its folder may still be reached by links.
@@ -125,6 +125,34 @@ QString CanonicalPath(const QString &Path)
     if (!folder.isEmpty())
         return folder + u'/' + info.fileName();
     return QDir::cleanPath(info.absoluteFilePath());
+}
+
+QString LibraryFolderIn(const QString &ProgramDir, const QString &LibraryPath)
+{
+    QString path = LibraryPath;
+    path.replace(u'\\', u'/');
+    while (path.startsWith(u'/'))
+        path.remove(0, 1);
+    path = QDir::cleanPath(path);
+    if (path.isEmpty() || path == QStringLiteral(".") || path == QStringLiteral("..") ||
+        path.startsWith(QStringLiteral("../")) || (path.size() > 1 && path.at(1) == u':'))
+        path = QStringLiteral("lib");
+    QString folder = ProgramDir;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + path + u'/';
+}
+
+QString LibraryFileName(const QString &Folder, const QString &Typed)
+{
+    QString name = Typed.trimmed();
+    if (name.isEmpty())
+        return QString();
+    if (QDir::isRelativePath(name))
+        name = QDir(Folder).filePath(name);
+    if (!name.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive))
+        name += QStringLiteral(".xml");
+    return QDir::cleanPath(name);
 }
 
 TKniznicaVyrazov *KExpressionViewer::FindByFileName(const QString &FileName, const TKniznicaVyrazov *Except) const

@@ -116,7 +116,12 @@ TEST(LibraryLoad, RefusesWhatIsNoLibrary)
     dir.write(QStringLiteral("empty.xml"), "");
     dir.write(QStringLiteral("upper.xml"), "<Library name=\"x\"/>"); // names are case-sensitive
     QDir(dir.path()).mkdir(QStringLiteral("folder.xml"));
-    for (const char *name : {"other.xml", "broken.xml", "empty.xml", "upper.xml", "folder.xml", "missing.xml"}) {
+    // Nested deeper than the document service can walk on its stack.
+    QByteArray deep = "<library name=\"deep\">";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<category name=\"c\">";
+    dir.write(QStringLiteral("deep.xml"), deep);
+    for (const char *name : {"other.xml", "broken.xml", "empty.xml", "upper.xml", "folder.xml", "missing.xml", "deep.xml"}) {
         TKniznicaVyrazov lib;
         lib.Modified = true;
         lib.MarkedDeleted = true;
@@ -126,6 +131,19 @@ TEST(LibraryLoad, RefusesWhatIsNoLibrary)
         EXPECT_FALSE(lib.Modified) << name;
         EXPECT_TRUE(lib.MarkedDeleted) << name; // left alone
     }
+}
+
+TEST(LibraryLoad, TakesNestingUpToTheLimit)
+{
+    TempProgramDir dir;
+    QByteArray deep = "<library name=\"deep\">";
+    for (int i = 1; i < MaxNestingDepth; ++i)
+        deep += "<category name=\"c\">";
+    for (int i = 1; i < MaxNestingDepth; ++i)
+        deep += "</category>";
+    dir.write(QStringLiteral("deep.xml"), deep + "</library>");
+    TKniznicaVyrazov lib;
+    EXPECT_TRUE(lib.LoadFromFile(dir.file(QStringLiteral("deep.xml"))));
 }
 
 TEST(LibraryNew, WritesEveryHeaderAttributeAndNothingToDisk)
@@ -344,7 +362,7 @@ TEST_F(Library, ClipboardPastesIndependentCopies)
 TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
 {
     lib.RenameNode(Velocity(), QStringLiteral("Velocity (uniform)"));
-    lib.AddExpression(Category(), QStringLiteral("Ångström"), QStringLiteral("1E-10*x"), QStringLiteral("š|č"),
+    lib.AddExpression(Category(), QStringLiteral("Ångström"), QStringLiteral("a<b & \"c\""), QStringLiteral("š|č <&>"),
                       ListOf({"x=count"}));
     ASSERT_TRUE(lib.Save());
     EXPECT_FALSE(lib.Modified);
@@ -357,6 +375,11 @@ TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
     EXPECT_TRUE(saved.contains("<item>text</item>"));
     EXPECT_TRUE(saved.contains("<note>ignored</note>"));
     EXPECT_TRUE(saved.contains("\n  <category")); // indented
+    // Attributes in a fixed order, foreign ones last: saving twice gives
+    // the same file.
+    EXPECT_TRUE(saved.contains("<library name=\"Physics\" version=\"1.2\" author=\"Ann\" author-web=\"http://a.example\" license=\"CC0\">"));
+    EXPECT_TRUE(saved.contains("<expr name=\"Velocity (uniform)\" notation=\"v = s/t\">"));
+    EXPECT_TRUE(saved.contains("<var name=\"s\" description=\"distance\"/>"));
 
     TKniznicaVyrazov again;
     ASSERT_TRUE(again.LoadFromFile(dir.file(QStringLiteral("fixture.xml"))));
@@ -367,7 +390,8 @@ TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
     again.ReadExpressionNode(again.GetDocumentElement().firstChildElement(QStringLiteral("category")).lastChildElement(QStringLiteral("expr")),
                              name, notation, description, vars);
     EXPECT_EQ(name, "Ångström");
-    EXPECT_EQ(description, "š|č");
+    EXPECT_EQ(notation, "a<b & \"c\"");
+    EXPECT_EQ(description, "š|č <&>");
 }
 
 TEST(LibrarySave, DeclaredEncodingFollowsTheBytesWritten)

@@ -77,6 +77,34 @@ TEST(Lines, JoinAndSplit)
     EXPECT_EQ(lines, QStringList({"a", "", "b"}));
 }
 
+TEST(LibraryPaths, FolderStaysInsideTheProgramFolder)
+{
+    const struct
+    {
+        const char *Path;
+        const char *Folder;
+    } cases[] = {
+        {"lib/", "/prog/lib/"},     {"lib\\", "/prog/lib/"},       {"lib", "/prog/lib/"},
+        {"libs\\en\\", "/prog/libs/en/"}, {"/abs/lib", "/prog/abs/lib/"}, {"", "/prog/lib/"},
+        {"../outside", "/prog/lib/"}, {"a/../../x", "/prog/lib/"},    {"C:\\lib", "/prog/lib/"},
+        {"./a/./b/", "/prog/a/b/"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LibraryFolderIn(QStringLiteral("/prog/"), QString::fromUtf8(c.Path)), QString::fromUtf8(c.Folder)) << c.Path;
+    EXPECT_EQ(LibraryFolderIn(QStringLiteral("/prog"), QStringLiteral("lib")), "/prog/lib/");
+}
+
+TEST(LibraryPaths, TypedFileNames)
+{
+    const QString folder = QStringLiteral("/prog/lib/");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral("mine")), "/prog/lib/mine.xml");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral(" mine.xml ")), "/prog/lib/mine.xml");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral("Mine.XML")), "/prog/lib/Mine.XML");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral("sub/x")), "/prog/lib/sub/x.xml");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral("/elsewhere/y.xml")), "/elsewhere/y.xml");
+    EXPECT_EQ(LibraryFileName(folder, QStringLiteral("  ")), "");
+}
+
 TEST(LibrarySet, LoadsFilesInNameOrderAndListsTheDamagedOnes)
 {
     TempProgramDir dir;
