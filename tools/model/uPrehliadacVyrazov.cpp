@@ -2,6 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include <utility>
 
@@ -61,13 +66,33 @@ void KExpressionViewer::LoadLibraries(const QString &Folder, QString &Failed)
 
     const QFileInfoList entries = QDir(folder).entryInfoList(
         {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-    Libraries.reserve(size_t(entries.size()));
-    for (const QFileInfo &entry : entries) {
-        auto library = std::make_unique<TKniznicaVyrazov>();
-        if (library->LoadFromFile(folder + entry.fileName()))
-            Libraries.push_back(std::move(library));
+    const int count = int(entries.size());
+    std::vector<std::unique_ptr<TKniznicaVyrazov>> loaded(static_cast<size_t>(count));
+    std::vector<char> ok(static_cast<size_t>(count), 0);
+
+    // Every document is parsed on its own, so the files are shared out
+    // among a few threads; the results keep the file-name order.
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int i = next++; i < count; i = next++) {
+            loaded[size_t(i)] = std::make_unique<TKniznicaVyrazov>();
+            ok[size_t(i)] = loaded[size_t(i)]->LoadFromFile(folder + entries.at(i).fileName());
+        }
+    };
+    const int threads = std::clamp(QThread::idealThreadCount(), 1, std::min(4, std::max(count, 1)));
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+
+    Libraries.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        if (ok[size_t(i)])
+            Libraries.push_back(std::move(loaded[size_t(i)]));
         else
-            Failed += u'\n' + entry.fileName();
+            Failed += u'\n' + entries.at(i).fileName();
     }
 }
 

@@ -133,6 +133,49 @@ TEST(LibraryLoad, RefusesWhatIsNoLibrary)
     }
 }
 
+TEST(LibraryLoad, DepthIsCountedWhateverTheMarkupAround)
+{
+    auto nested = [](int levels, const QByteArray &open) {
+        QByteArray xml = "<library name=\"deep\">";
+        for (int i = 1; i < levels; ++i)
+            xml += open;
+        for (int i = 1; i < levels; ++i)
+            xml += "</category>";
+        return xml + "</library>";
+    };
+    const struct
+    {
+        const char *Name;
+        QByteArray Xml;
+        bool Loads;
+    } cases[] = {
+        // A "/>" inside a value closes nothing.
+        {"values.xml", nested(MaxNestingDepth + 1, "<category name=\"a/>\" x='/>'>"), false},
+        {"doctype.xml", "<!DOCTYPE library>" + nested(MaxNestingDepth + 1, "<category>"), false},
+        {"spaced.xml", nested(MaxNestingDepth + 1, "<category\n>"), false},
+        // Markup inside comments, CDATA and instructions is no element.
+        {"comment.xml", "<library name=\"c\"><!-- " + QByteArray(1000, '<') + " --><![CDATA[" + QByteArray(1000, '<') +
+                            "]]><?pi <a><a>?></library>", true},
+        {"selfclosed.xml", nested(3, "<category/>") , false}, // not well-formed, refused by the parser
+    };
+    TempProgramDir dir;
+    for (const auto &c : cases) {
+        dir.write(QString::fromUtf8(c.Name), c.Xml);
+        TKniznicaVyrazov lib;
+        EXPECT_EQ(lib.LoadFromFile(dir.file(QString::fromUtf8(c.Name))), c.Loads) << c.Name;
+    }
+
+    // Text of 16-bit characters is read by the streaming reader.
+    const QString deep = QString::fromUtf8(nested(MaxNestingDepth + 1, "<category>"));
+    QByteArray utf16("\xff\xfe");
+    utf16 += QByteArray(reinterpret_cast<const char *>(deep.utf16()), deep.size() * 2);
+    dir.write(QStringLiteral("utf16.xml"), utf16);
+    TKniznicaVyrazov lib;
+    QString why;
+    EXPECT_FALSE(lib.LoadFromFile(dir.file(QStringLiteral("utf16.xml")), &why));
+    EXPECT_TRUE(why.contains("nested")) << why.toStdString();
+}
+
 TEST(LibraryLoad, TakesNestingUpToTheLimit)
 {
     TempProgramDir dir;
