@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <numeric>
 #include <ostream>
 
@@ -119,6 +120,37 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
         EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.expr).toStdString();
         EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
     }
+    // 'a.bc^n*k' across its range, against the exact value kept here: each
+    // one either shows its lowest terms or is too high for the 64-bit range.
+    for (int abc = 101; abc <= 999; abc += 7)
+        for (int n = 1; n <= 9; n += 2)
+            for (int k : {3, 5, 7}) {
+                unsigned __int128 num = unsigned(k), den = 1;
+                for (int i = 0; i < n; ++i) {
+                    num *= unsigned(abc);
+                    den *= 100;
+                }
+                unsigned __int128 a = num, b = den;
+                while (b != 0) {
+                    const unsigned __int128 t = a % b;
+                    a = b;
+                    b = t;
+                }
+                num /= a;
+                den /= a;
+                const unsigned __int128 limit = std::numeric_limits<qint64>::max();
+                const QString expr = QString::number(abc / 100.0, 'f', 2) + u'^' + QString::number(n) + u'*'
+                    + QString::number(k);
+                const Outcome o = Evaluate(expr);
+                if (num <= limit && den <= limit) {
+                    EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+                    EXPECT_EQ(o.Value, u"[+"_s + QString::number(quint64(num))
+                                           + (den == 1 ? u"]"_s : u'|' + QString::number(quint64(den)) + u']'))
+                        << expr.toStdString();
+                } else {
+                    EXPECT_EQ(o.Err.ErrorCode, 20) << expr.toStdString();
+                }
+            }
     // Every partial sum of 1/3, 1/7 and of the harmonic series up to 40
     // terms, against sums kept with 64-bit integers here.
     for (const qint64 d : {3, 7, 0}) {
