@@ -122,12 +122,12 @@ void DeleteLeadingPlus(QString &s)
 // This is the occurrence that a search for the same text from the start (or,
 // for the power, from the end) would find first, so the result is that of
 // ReplaceOccurrence without the search.
+void ReplaceCollapsed(QString &s, qsizetype at, qsizetype count, const QString &text);
+
 void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right,
                       const QString &token)
 {
-    s.replace(opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
-    CollapseSigns(s);
-    DeleteLeadingPlus(s);
+    ReplaceCollapsed(s, opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
 }
 
 // S holds the two characters A and B next to each other.
@@ -265,6 +265,46 @@ bool NotInsideToken(quint16 pos, const QString &s)
     return true;
 }
 
+namespace {
+
+// The "+" at I goes (see CollapseSigns).
+bool PlusGoes(const QChar *d, qsizetype i)
+{
+    if (i == 0 || d[i] != u'+')
+        return false;
+    const char16_t prev = d[i - 1].unicode();
+    if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
+        return true;
+    if (i < 3)
+        return false;
+    const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
+    return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
+        || (a == u'm' && b == u'o' && prev == u'd');
+}
+
+// A "+" of S in [From, To) goes.
+bool HasGoingPlus(const QString &s, qsizetype from, qsizetype to)
+{
+    const QChar *d = s.constData();
+    to = qMin(to, s.size());
+    for (qsizetype i = qMax<qsizetype>(from, 0); i < to; ++i)
+        if (PlusGoes(d, i))
+            return true;
+    return false;
+}
+
+// The last text that ReplaceCollapsed left with no "+" that goes, shared
+// with the caller's text: as long as that text still shares its buffer, it
+// has not been changed since (any change makes a copy of its own first).
+thread_local QString CollapsedText;
+
+bool IsKnownCollapsed(const QString &s)
+{
+    return !CollapsedText.isNull() && s.constData() == CollapsedText.constData() && s.size() == CollapsedText.size();
+}
+
+} // namespace
+
 // Every "+" that follows "/", "*", "+", "-", "nad", "div" or "mod" goes: a
 // run of "+" after one of them vanishes, any other run shrinks to one "+".
 // Only "+" signs are ever deleted, so whether one goes depends on the text
@@ -273,20 +313,8 @@ void CollapseSigns(QString &s)
 {
     const QChar *d = s.constData();
     const qsizetype n = s.size();
-    const auto goes = [d](qsizetype i) {
-        if (i == 0)
-            return false;
-        const char16_t prev = d[i - 1].unicode();
-        if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
-            return true;
-        if (i < 3)
-            return false;
-        const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
-        return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
-            || (a == u'm' && b == u'o' && prev == u'd');
-    };
     qsizetype i = 0;
-    while (i < n && !(d[i] == u'+' && goes(i)))
+    while (i < n && !PlusGoes(d, i))
         ++i;
     if (i == n)
         return;
@@ -294,10 +322,41 @@ void CollapseSigns(QString &s)
     kept.reserve(n);
     kept.append(QStringView(d, i));
     for (++i; i < n; ++i)
-        if (!(d[i] == u'+' && goes(i)))
+        if (!PlusGoes(d, i))
             kept.append(d[i]);
     s = kept;
 }
+
+namespace {
+
+// S with Count characters at At replaced by Text, then CollapseSigns and a
+// leading "+" deleted. Each evaluation step rewrites a small part of a long
+// text: when the text is known to have no "+" that goes, only a "+" within
+// the new part or the three characters after it (whose look-back for "nad",
+// "div" and "mod" reaches into it) can go now, so the rest need not be
+// scanned again.
+void ReplaceCollapsed(QString &s, qsizetype at, qsizetype count, const QString &text)
+{
+    bool known = IsKnownCollapsed(s);
+    s.replace(at, count, text);
+    if (!known || HasGoingPlus(s, at, at + text.size() + 3)) {
+        CollapseSigns(s);
+        known = false;
+    }
+    if (s.startsWith(u'+')) {
+        s.remove(0, 1);
+        // The first characters have lost what stood before them.
+        if (known && HasGoingPlus(s, 0, 4))
+            known = false;
+    }
+    if (!known && HasGoingPlus(s, 0, s.size())) {
+        CollapsedText.clear();
+        return;
+    }
+    CollapsedText = s;
+}
+
+} // namespace
 
 void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd)
 {
@@ -308,9 +367,7 @@ void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newTex
     // loop that waits for Old to disappear.
     if (p < 0)
         return;
-    s.replace(p, oldText.size(), newText);
-    CollapseSigns(s);
-    DeleteLeadingPlus(s);
+    ReplaceCollapsed(s, p, oldText.size(), newText);
 }
 
 void ExtractOperands(const QString &s, const QString &op, QString &left, bool fromEnd, QString &right)
