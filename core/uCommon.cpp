@@ -968,32 +968,92 @@ void SetErrorCode(TCalculationError &Err, quint8 Code)
     Err.ErrorEnd = 0;
 }
 
+void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text)
+{
+    // The shorter side of the text moves: the evaluators rewrite operations
+    // from the front of long texts, and a string drops or gains characters
+    // at its start without moving the rest.
+    if (At <= S.size() - At - Count) {
+        const QString before = S.left(At);
+        S.remove(0, At + Count);
+        S.prepend(before + Text);
+    } else {
+        S.replace(At, Count, Text);
+    }
+}
+
 void ReplaceAt(QString &S, int Pos, int Count, const QString &Text)
 {
-    pas::Delete(S, Pos, Count);
+    if (Pos >= 1 && Pos <= S.size() && Count > 0) {
+        ReplaceSpan(S, Pos - 1, qMin<qsizetype>(Count, S.size() - Pos + 1), Text);
+        return;
+    }
     pas::Insert(Text, S, Pos);
 }
 
+namespace {
+
+QString Reversed(QStringView s)
+{
+    QString r;
+    r.resize(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i)
+        r[i] = s.at(s.size() - 1 - i);
+    return r;
+}
+
+} // namespace
+
 bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate)
 {
-    int open;
-    while ((open = int(S.lastIndexOf(u'(')) + 1) > 0) {
-        const int close = pas::Pos(u')', S, open + 1);
-        if (close == 0 || close == open + 1) {
-            SetErrorCode(Err, close == 0 ? 11 : 9);
+    // The pairs go from the last "(" backwards, and no "(" stands after the
+    // value of a pair once it is replaced. So the text is held in two parts:
+    // Left, still to be searched, and Right, the rest (reversed, so that a
+    // value goes in front of it at the end of the string): each character
+    // moves from one part to the other once, where replacing each pair in
+    // the whole text would move all that follows it.
+    QString left = S;
+    QString rightReversed;
+    const auto whole = [&] { return left + Reversed(rightReversed); };
+    qsizetype open;
+    while ((open = left.lastIndexOf(u'(')) >= 0) {
+        // The first ")" after it, in Left or else in Right.
+        qsizetype close = left.indexOf(u')', open + 1);
+        qsizetype inRight = -1; // characters of Right before that ")"
+        if (close < 0) {
+            const qsizetype back = rightReversed.lastIndexOf(u')');
+            if (back >= 0)
+                inRight = rightReversed.size() - 1 - back;
+        }
+        if ((close < 0 && inRight < 0) || close == open + 1 || (close < 0 && inRight == 0 && open + 1 == left.size())) {
+            SetErrorCode(Err, close < 0 && inRight < 0 ? 11 : 9);
             Value.clear();
+            S = whole();
             return false;
         }
+        QString inner;
+        if (close >= 0)
+            inner = left.mid(open + 1, close - open - 1);
+        else
+            inner = left.mid(open + 1) + Reversed(QStringView(rightReversed).right(inRight));
         TCalculationError local;
         QString r;
-        Evaluate(pas::Copy(S, open + 1, close - open - 1), local, r);
+        Evaluate(inner, local, r);
         if (local.ErrorCode != 0) {
             Err = local;
             Value.clear();
+            S = whole();
             return false;
         }
-        ReplaceAt(S, open, close - open + 1, r);
+        if (close >= 0)
+            rightReversed += Reversed(QStringView(left).mid(close + 1));
+        else
+            rightReversed.chop(inRight + 1);
+        left.truncate(open);
+        rightReversed += Reversed(r);
     }
+    if (!rightReversed.isEmpty())
+        S = whole();
     return true;
 }
 

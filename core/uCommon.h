@@ -195,10 +195,10 @@ void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Ri
 
 // -------------------------------------------------------- string routines
 
-// Replaces every occurrence of Old from left to right; the search goes on
-// after the inserted text, so New may contain Old. Nothing for an empty Old.
 // Replaces Count characters from 1-based Pos by Text.
 void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
+// Replaces Count characters from 0-based At (within S) by Text.
+void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text);
 
 // The bracket loop the evaluators share: the innermost pair is evaluated
 // by Evaluate and replaced by its result token, again and again, until no
