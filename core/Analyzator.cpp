@@ -911,15 +911,17 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
     const QString marker(QChar(0xE001));
     const QString inserted = valueHoldsWord ? marker : v;
 
-    for (;;) {
-        const int p = pas::Pos(w, s);
+    // No occurrence stands in the part a rewrite kept, so each search goes
+    // on from there.
+    for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - (w.size() - 1))) {
+        const int p = int(s.indexOf(w, from)) + 1;
         if (p == 0)
             break;
         const int after = p + int(w.size());
         const QChar before = pas::At(s, p - 1);
         const QChar next = pas::At(s, after);
         const bool whole = !IsLetter(before) && !(after <= s.size() && (IsLetter(next) || pas::IsDigit(next)));
-        ReplaceOccurrence(s, w, whole ? inserted : hidden, false);
+        ReplaceCollapsedAt(s, p - 1, w.size(), whole ? inserted : hidden);
     }
     if (noLetters)
         s.replace(hidden, w);
