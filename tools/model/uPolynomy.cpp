@@ -802,7 +802,14 @@ TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVari
 
 void TPolynom::Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R)
 {
-    if (qint64(A.Count()) * B.Count() > MaxTermProducts)
+    qint64 budget = MaxTermProducts;
+    MultiplyWithin(A, B, R, budget);
+}
+
+void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R, qint64 &Budget)
+{
+    Budget -= qint64(A.Count()) * B.Count();
+    if (Budget < 0)
         throw EPolynomTooLarge();
     TPolynom out;
     out.Vars = A.Vars;
@@ -830,10 +837,12 @@ void TPolynom::Power(int N)
     }
     if (N == 1)
         return;
+    // One budget for all the steps: the power as a whole must end soon.
+    qint64 budget = MaxTermProducts;
     TPolynom a(*this);
     TPolynom b;
     for (int i = 2; i <= N; ++i) {
-        Multiply(*this, a, b);
+        MultiplyWithin(*this, a, b, budget);
         a.Swap(b);
     }
     Swap(a);

@@ -37,10 +37,11 @@ class QRect;
 
 inline constexpr int PolynomVariableCount = 5;
 // Beyond these sizes a computation is refused with EPolynomTooLarge instead
-// of running for minutes: the terms of one polynomial, and the term products
-// of one multiplication or division.
+// of running for minutes or exhausting memory: the terms of one polynomial,
+// and the term products of one multiplication, power or division (about a
+// second of work).
 inline constexpr int MaxPolynomTerms = 100000;
-inline constexpr qint64 MaxTermProducts = 20000000;
+inline constexpr qint64 MaxTermProducts = 10000000;
 
 using TPolynomVars = std::array<QChar, PolynomVariableCount>;
 using TExponents = std::array<qint32, PolynomVariableCount>;
@@ -267,6 +268,8 @@ private:
     };
     using TIndex = std::unordered_map<TExponents, TClen *, TExponentsHash>;
 
+    // Multiply, charging the term products to Budget.
+    static void MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R, qint64 &Budget);
     // The like term of Exponents in the own table.
     TClen *FindOwn(const TExponents &Exponents) const;
     // Adds to the like term in the own table, or appends.

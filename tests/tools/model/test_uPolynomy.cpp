@@ -431,6 +431,13 @@ TEST(Polynom, TooLargeComputationsAreRefused)
     TPolynom r;
     EXPECT_THROW(TPolynom::Multiply(pair.P, pair.Q, r), EPolynomTooLarge);
 
+    // A power whose steps each stay below the limit but add up to far more.
+    QString many;
+    for (int i = 0; i < 1000; ++i)
+        many += QStringLiteral("+x^%1").arg(i);
+    TPolynom power = ParsedPair(many, QString()).P;
+    EXPECT_THROW(power.Power(30), EPolynomTooLarge);
+
     // A quotient of two billion terms.
     TPolynom d = Parsed(QStringLiteral("x-1"));
     TPolynom n = Parsed(QStringLiteral("x^2000000000"), d.Vars);
