@@ -64,7 +64,18 @@ void KMainProgram::DestroyInstance()
 
 KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), HistoryModel(new THistoryModel())
 {
-    SetDefaultTexts();
+    Texts.Field(&msgError, "Messages", "msgError", QStringLiteral("Error"))
+        .Field(&msgCouldntSaveSettings, "Messages", "msgCouldntSaveSettings",
+               QStringLiteral("Unable to save program settings."))
+        .Field(&msgRestoreDefaultSettingsCaption, "Messages", "msgRestoreDefaultSettingsCaption",
+               QStringLiteral("Restore default settings"))
+        .Field(&msgRestoreDefaultSettings, "Messages", "msgRestoreDefaultSettings",
+               QStringLiteral("All your settings will be lost. Restore anyway ?"))
+        .Field(&InputError, "Common", "InputError", QStringLiteral("Input error"))
+        .Field(&IncorrectValue, "Common", "IncorrectValue", QStringLiteral("Value entered incorrectly."))
+        .Field(&msgCouldntFindManual, "Messages", "msgCouldntFindManual",
+               QStringLiteral("Unable to find the manual file."))
+        .Field(&ManualFile, "Addresses", "ManualFile", QStringLiteral("/manual/en/manual.html"));
     // The Back key can recall a line while one is selected.
     QObject::connect(HistoryModel, &THistoryModel::ItemIndexChanged, HistoryModel,
                      [this](int Index) { SetBackEnabled(Index >= 0); });
@@ -78,14 +89,7 @@ KMainProgram::~KMainProgram()
 
 void KMainProgram::SetDefaultTexts()
 {
-    msgError = QStringLiteral("Error");
-    msgCouldntSaveSettings = QStringLiteral("Unable to save program settings.");
-    msgRestoreDefaultSettingsCaption = QStringLiteral("Restore default settings");
-    msgRestoreDefaultSettings = QStringLiteral("All your settings will be lost. Restore anyway ?");
-    InputError = QStringLiteral("Input error");
-    IncorrectValue = QStringLiteral("Value entered incorrectly.");
-    msgCouldntFindManual = QStringLiteral("Unable to find the manual file.");
-    ManualFile = QStringLiteral("/manual/en/manual.html");
+    Texts.SetDefaultTexts();
 }
 
 // ------------------------------------------------------------ calculation

@@ -16,6 +16,7 @@
 #include "core/uCalculation.h"
 #include "core/uCommon.h"
 #include "core/uExpressionEvaluator.h"
+#include "shell/uTranslationTable.h"
 
 #include <QObject>
 #include <QString>
@@ -139,6 +140,7 @@ private:
     KMainProgram &operator=(const KMainProgram &) = delete;
 
     THistoryModel *HistoryModel; // owned
+    TTranslationTable Texts;
 
     // Sets ConstantItems from the constants window on first use.
     void EnsureConstantItems(const QString &Expr);

@@ -120,22 +120,9 @@ void KMainProgram::Start()
 
 void KMainProgram::LoadTexts()
 {
-    SetDefaultTexts();
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
+    Texts.Translate();
+    if (!TProgramTranslator::Instance()->IsLoaded())
         return;
-    const QString messages = QStringLiteral("Messages");
-    const QString common = QStringLiteral("Common");
-    msgError = t->Translate(messages, QStringLiteral("msgError"), msgError);
-    msgCouldntSaveSettings = t->Translate(messages, QStringLiteral("msgCouldntSaveSettings"), msgCouldntSaveSettings);
-    msgRestoreDefaultSettingsCaption =
-        t->Translate(messages, QStringLiteral("msgRestoreDefaultSettingsCaption"), msgRestoreDefaultSettingsCaption);
-    msgRestoreDefaultSettings =
-        t->Translate(messages, QStringLiteral("msgRestoreDefaultSettings"), msgRestoreDefaultSettings);
-    InputError = t->Translate(common, QStringLiteral("InputError"), InputError);
-    IncorrectValue = t->Translate(common, QStringLiteral("IncorrectValue"), IncorrectValue);
-    msgCouldntFindManual = t->Translate(messages, QStringLiteral("msgCouldntFindManual"), msgCouldntFindManual);
-    ManualFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ManualFile"), ManualFile);
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
         main->TranslateTexts();
     TGUIManager::Instance()->TranslateAll();
