@@ -1,6 +1,7 @@
 #include "tools/uToolWindows.h"
 
 #include "shell/uGUIManager.h"
+#include "tools/fMnohocleny.h"
 #include "tools/fSuma.h"
 
 void RegisterToolWindowClasses(TGUIManager *Gui)
@@ -10,4 +11,5 @@ void RegisterToolWindowClasses(TGUIManager *Gui)
     // combinatorics, statistics, graph, rule of three, derivatives,
     // quadratic equation, unit converter.
     Gui->RegisterFormClass(FormId::SeriesSum, &CreateForm<TsumaFrm>);
+    Gui->RegisterFormClass(FormId::Polynomials, &CreateForm<TmnohoclenyFrm>);
 }

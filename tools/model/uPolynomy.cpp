@@ -218,6 +218,16 @@ void TPolynomImage::Line(int X1, int Y1, int X2, int Y2)
     m_lines.append({X1, Y1, X2, Y2});
 }
 
+void TPolynomImage::DrawSuperscriptText(int &X, const QString &Text)
+{
+    const qsizetype caret = Text.indexOf(u'^');
+    const QString base = caret < 0 ? Text : Text.left(caret);
+    if (!base.isEmpty())
+        X += TextOut(X, 5, base, LargeHeight);
+    if (caret >= 0 && caret + 1 < Text.size())
+        X += TextOut(X, 5, Text.mid(caret + 1), SmallHeight);
+}
+
 void TPolynomImage::SetSize(int Width, int Height)
 {
     m_width = Width;

@@ -96,6 +96,9 @@ public:
     int TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold = false);
     int TextWidth(const QString &Text, int PixelHeight, bool Bold = false) const;
     void Line(int X1, int Y1, int X2, int Y2);
+    // Text up to its first "^" written large and the rest small (raised),
+    // both at the top of the line from X, which advances past them.
+    void DrawSuperscriptText(int &X, const QString &Text);
     void SetSize(int Width, int Height);
 
     int Width() const { return m_width; }
