@@ -3,6 +3,7 @@
 #include "tools/fMnohocleny.h"
 
 #include "shell/uGUIManager.h"
+#include "shell/uProgramTranslator.h"
 #include "shell/uUpDown.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/QtPrint.h"
@@ -248,4 +249,25 @@ TEST(ToolWindowRegistry, SeriesAndPolynomialsWindowsAreRegistered)
     EXPECT_NE(TGUIManager::Instance()->FormAs<TsumaFrm>(FormId::SeriesSum), nullptr);
     EXPECT_NE(TGUIManager::Instance()->FormAs<TmnohoclenyFrm>(FormId::Polynomials), nullptr);
     TGUIManager::FreeInstance();
+}
+
+TEST(ToolWindowTexts, SeriesAndPolynomialsWindowsReadTheirSections)
+{
+    const QString lang = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
+    TProgramTranslator::Instance()->LoadFile(lang);
+    {
+        TsumaFrm series;
+        series.TranslateTexts();
+        EXPECT_EQ(series.windowTitle(), QStringLiteral("Súčet / súčin radu"));
+        EXPECT_EQ(series.DifficultCalculationCaption, QStringLiteral("Náročný výpočet"));
+        TmnohoclenyFrm polynomials;
+        polynomials.TranslateTexts();
+        EXPECT_EQ(polynomials.windowTitle(), QStringLiteral("Mnohočleny"));
+        EXPECT_EQ(polynomials.reminder, QStringLiteral("zvyšok:"));
+        EXPECT_EQ(polynomials.findChild<QPushButton *>(QStringLiteral("kopirovatVysledokDoQBtn"))->text(),
+                  QStringLiteral("Kopírovať výsledok"));
+        EXPECT_EQ(polynomials.findChild<QPushButton *>(QStringLiteral("delenieBtn"))->toolTip(),
+                  QStringLiteral("Delenie"));
+    }
+    TProgramTranslator::FreeInstance();
 }

@@ -15,10 +15,11 @@
 namespace {
 
 constexpr QChar FreeSlot = u'#';
-// Pixel heights of the drawing: letters and coefficients, exponents, and
-// the numbers of the Horner scheme.
+// Pixel heights of the drawing: letters and coefficients, exponents (about
+// half the height, so that they stay legible on a modern screen), and the
+// numbers of the Horner scheme.
 constexpr int LargeHeight = 25;
-constexpr int SmallHeight = 8;
+constexpr int SmallHeight = 13;
 constexpr int HornerHeight = 16;
 constexpr int HornerColumn = 60;
 // The Horner scheme is a tool for small degrees; beyond this the table would
