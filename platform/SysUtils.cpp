@@ -177,6 +177,15 @@ bool TryStrToFloat(const QString &s, Extended &value)
     return true;
 }
 
+bool TryStrToDouble(const QString &s, double &value)
+{
+    Extended v = 0;
+    if (!TryStrToFloat(s, v) || std::fabs(v) > Extended(std::numeric_limits<double>::max()))
+        return false;
+    value = double(v);
+    return true;
+}
+
 Extended StrToFloat(const QString &s)
 {
     Extended v = 0;

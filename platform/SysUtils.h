@@ -87,6 +87,9 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals = 9999);
 bool TryStrToFloat(const QString &s, Extended &value);
 // As TryStrToFloat; raises EConvertError "'%s' is not a valid floating point value".
 Extended StrToFloat(const QString &s);
+// As TryStrToFloat into a 64-bit value: a number beyond the double range is
+// rejected (never read as an infinity); one below its smallest denormal is 0.
+bool TryStrToDouble(const QString &s, double &value);
 
 // The general float format with 15 significant digits: fixed notation while
 // the decimal point position lies in -3..15 ("100000000000000", "0.0001"),
