@@ -17,6 +17,7 @@
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uShellCommon.h"
+#include "shell/uUpdateInformer.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -142,6 +143,35 @@ void KMainProgram::Start()
 
     if (settings->UID == QStringLiteral("none"))
         settings->UID = UtcNow().toString(QStringLiteral("yyMMddHHmmss"));
+
+    // The check runs in the background: start-up goes on at once, and the
+    // sign appears whenever the answer comes.
+    if (settings->CheckUpdatesAtStart) {
+        TUpdateInformer *informer = TUpdateInformer::Instance();
+        static QMetaObject::Connection listening;
+        QObject::disconnect(listening);
+        listening = QObject::connect(informer, &TUpdateInformer::Info, informer,
+                                     [](TUpdateInformer *Sender) { KMainProgram::Instance()->UpdateInformerDone(Sender); });
+        CheckForUpdate(true);
+    }
+}
+
+void KMainProgram::CheckForUpdate(bool Automatic)
+{
+    TUpdateInformer *informer = TUpdateInformer::Instance();
+    informer->CurrentBuild = ProgramBuild;
+    informer->BaseURL = MakerWebAddress(QStringLiteral("updateinfo.php"));
+    informer->ExtraQuery = BuildQueryString(true);
+    informer->Check(Automatic);
+}
+
+void KMainProgram::UpdateInformerDone(QObject *Sender)
+{
+    auto *informer = qobject_cast<TUpdateInformer *>(Sender);
+    if (!informer || !informer->IsLoaded() || !informer->StableIsNewer())
+        return;
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->ShowUpdateAvailable();
 }
 
 void KMainProgram::LoadTexts()
@@ -242,6 +272,10 @@ void ProgramShutDown()
 {
     if (MainFrm)
         KMainProgram::Instance()->SaveAll();
+
+    // A check still waiting for its answer ends here, without reporting to
+    // the windows about to go.
+    TUpdateInformer::FreeInstance();
 
     // Worker threads first: they read the translator and write to windows.
     // The hint thread hands each hint over by a blocking call to this
