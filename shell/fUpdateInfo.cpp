@@ -33,7 +33,6 @@ TUpdateInfoFrm::TUpdateInfoFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
                QStringLiteral("There's a new development version available on the net."))
         .Field(&msgCouldntGetInfo, "UpdateInfoForm", "CouldntGetInfo",
                QStringLiteral("Couldn't get information about new versions."));
-    Texts.SetDefaultTexts();
 
     SetMainForm(TGUIManager::Instance()->GetMainForm());
     PlaceBesideMainForm(DockCentred);
