@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 constexpr int FileRole = Qt::UserRole;
 }
@@ -69,10 +71,15 @@ void TjazykFrm::FillList()
     for (QLabel *value : {ui->programLbl, ui->datumLbl, ui->authorLbl, ui->emailLbl, ui->webLbl})
         value->clear();
     Files.ScanFolder(ProgramDir() + QStringLiteral("lang/"));
-    for (int i = 0; i < Files.Count(); ++i) {
-        const TTranslationFileInfo *info = Files.Item(i);
-        if (!info->HasLanguage())
-            continue;
+    // Sorted by language name; files of one name stay in file-name order.
+    QList<const TTranslationFileInfo *> offered;
+    for (int i = 0; i < Files.Count(); ++i)
+        if (Files.Item(i)->HasLanguage())
+            offered.append(Files.Item(i));
+    std::stable_sort(offered.begin(), offered.end(), [](const TTranslationFileInfo *a, const TTranslationFileInfo *b) {
+        return QString::localeAwareCompare(a->LanguageName, b->LanguageName) < 0;
+    });
+    for (const TTranslationFileInfo *info : std::as_const(offered)) {
         auto *item = new QListWidgetItem(info->LanguageName);
         item->setData(FileRole, info->FileName);
         list->addItem(item);

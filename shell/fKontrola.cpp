@@ -74,7 +74,12 @@ TkontrolaFrm::TkontrolaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::
     connect(ui->ulozBtn, &QPushButton::clicked, this, [this] { ulozBtnClick(); });
 }
 
-TkontrolaFrm::~TkontrolaFrm() { delete ui; }
+TkontrolaFrm::~TkontrolaFrm()
+{
+    // The grids go after this body; their last model signals find no counter.
+    ui->vyrazyVle->model()->disconnect(this);
+    delete ui;
+}
 
 TValueListEditor *TkontrolaFrm::vyrazyVle() const { return ui->vyrazyVle; }
 TValueListEditor *TkontrolaFrm::nespravneVle() const { return ui->nespravneVle; }
