@@ -3,6 +3,7 @@
 #include "shell/uDisk.h"
 #include "shell/uShellCommon.h"
 #include "tests/support/TempProgramDir.h"
+#include "tests/support/UrlCatcher.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -17,26 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Receives the addresses that would go to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        for (const char *scheme : {"http", "https", "mailto", "file"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        for (const char *scheme : {"http", "https", "mailto", "file"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    }
-    QList<QUrl> Opened;
-public slots:
-    void Open(const QUrl &url) { Opened.append(url); }
-};
-
 QChar Filtered(const QString &text, int caret, QChar key)
 {
     NumericEditFilter(text, caret, key);
@@ -235,7 +216,7 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     for (const auto &c : cases)
         EXPECT_EQ(IsOpenableAddress(c.Address), c.Opens) << c.Address.toStdString();
 
-    UrlCatcher catcher;
+    TUrlCatcher catcher;
     EXPECT_FALSE(OpenURL(QStringLiteral("file:///etc/passwd")));
     EXPECT_TRUE(OpenURL(manual));
     SetMakerWebHost(QStringLiteral("127.0.0.1:8080"));
@@ -278,7 +259,7 @@ TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
     for (const auto &m : mails)
         EXPECT_EQ(IsBareEmailAddress(QString::fromLatin1(m.Text)), m.Bare) << m.Text;
 
-    UrlCatcher catcher;
+    TUrlCatcher catcher;
     QLabel mail(QStringLiteral("author@example.org?body=hello"));
     OpenMailtoLabel(&mail);
     EXPECT_TRUE(catcher.Opened.isEmpty());
@@ -329,4 +310,3 @@ TEST(ShellCommon, EscapedExceptionsAreShownNotFatal)
                                   QStringLiteral("Unknown exception")}));
 }
 
-#include "test_uShellCommon.moc"
