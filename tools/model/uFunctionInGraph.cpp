@@ -125,11 +125,11 @@ bool TFunctionInGraph::ValueAt(Extended X, Extended &Y) const
     return true;
 }
 
-void TFunctionInGraph::Sample(Extended X)
+TFunctionValue TFunctionInGraph::Sample(Extended X) const
 {
     Extended y = 0;
     const bool defined = Evaluator(Expression, Variable, X, y) == 0;
-    Values.Add(defined, X, defined ? y : 0);
+    return TFunctionValue{X, defined ? y : 0, defined};
 }
 
 bool TFunctionInGraph::NeedsExactMultiples() const
@@ -169,15 +169,24 @@ void TFunctionInGraph::ComputeValues(const TGraphState &View, qint32 PxFrom, qin
             x = View.XAtPixel(px);
         }
     }
+    // New samples are gathered and merged into the stored ones at the end.
+    std::vector<TFunctionValue> added;
     while (px <= PxTo && (x < a || x > b)) {
-        Sample(x);
+        added.push_back(Sample(x));
         px += SampleSpacing;
         x = View.XAtPixel(px);
     }
+    const size_t firstPass = added.size();
 
     // Second pass: every exact multiple of the step inside the columns.
-    if (!NeedsExactMultiples())
-        return;
+    if (NeedsExactMultiples())
+        AddExactMultiples(View, PxFrom, PxTo, added, firstPass);
+    Values.Merge(std::move(added));
+}
+
+void TFunctionInGraph::AddExactMultiples(const TGraphState &View, qint32 PxFrom, qint32 PxTo,
+                                         std::vector<TFunctionValue> &Added, size_t FirstPass) const
+{
     const Extended step = View.Goniometric ? std::numbers::pi_v<Extended> / 2 : Extended(1);
     const Extended kFrom = std::ceil(View.XAtPixel(PxFrom) / step);
     const Extended kTo = std::floor(View.XAtPixel(PxTo) / step);
@@ -188,10 +197,17 @@ void TFunctionInGraph::ComputeValues(const TGraphState &View, qint32 PxFrom, qin
     // whose numbers have lost all precision.
     const Extended cap = 4 * (Extended(PxTo) - PxFrom + 1) + 4;
     const qint64 count = qint64(std::min(kTo - kFrom + 1, cap));
+    // The first pass's samples are in ascending X (and stay in place: the
+    // room for the multiples is reserved).
+    Added.reserve(FirstPass + size_t(count));
+    const auto firstBegin = Added.begin(), firstEnd = Added.begin() + qsizetype(FirstPass);
     for (qint64 i = 0; i < count; ++i) {
         const Extended multiple = (kFrom + Extended(i)) * step;
-        if (!Values.Contains(multiple))
-            Sample(multiple);
+        const auto at = std::lower_bound(firstBegin, firstEnd, multiple,
+                                         [](const TFunctionValue &V, Extended X) { return V.X < X; });
+        if (Values.Contains(multiple) || (at != firstEnd && at->X == multiple))
+            continue;
+        Added.push_back(Sample(multiple));
     }
 }
 

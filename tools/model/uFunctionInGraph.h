@@ -10,6 +10,8 @@
 #include <QColor>
 #include <QString>
 
+#include <vector>
+
 class QPainter;
 
 // One evaluation of a prepared expression at a point, as EvaluatePreparedAt:
@@ -67,7 +69,12 @@ public:
 
 private:
     bool NeedsExactMultiples() const;
-    void Sample(Extended X);
+    TFunctionValue Sample(Extended X) const;
+    // Samples every multiple of the step (pi/2 in a goniometric view, else
+    // 1) in columns PxFrom..PxTo that neither the stored samples nor the
+    // first FirstPass ones of Added hold.
+    void AddExactMultiples(const TGraphState &View, qint32 PxFrom, qint32 PxTo, std::vector<TFunctionValue> &Added,
+                           size_t FirstPass) const;
 
     QString Variable = QStringLiteral("x");
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -27,6 +28,30 @@ bool TFunctionValueList::Add(bool Defined, Extended X, Extended Y)
         return false;
     Items.insert(at, value);
     return true;
+}
+
+void TFunctionValueList::Merge(std::vector<TFunctionValue> Batch)
+{
+    std::erase_if(Batch, [](const TFunctionValue &V) { return std::isnan(V.X); });
+    if (Batch.empty())
+        return;
+    const auto byX = [](const TFunctionValue &A, const TFunctionValue &B) { return A.X < B.X; };
+    std::stable_sort(Batch.begin(), Batch.end(), byX);
+    if (Items.empty() || Batch.front().X > Items.back().X) {
+        Items.reserve(Items.size() + Batch.size());
+        for (const TFunctionValue &v : Batch)
+            if (Items.empty() || v.X > Items.back().X)
+                Items.push_back(v);
+        return;
+    }
+    std::vector<TFunctionValue> merged;
+    merged.reserve(Items.size() + Batch.size());
+    // Stored samples first on equal X, so that a stored sample is kept.
+    std::merge(Items.begin(), Items.end(), Batch.begin(), Batch.end(), std::back_inserter(merged), byX);
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const TFunctionValue &A, const TFunctionValue &B) { return A.X == B.X; }),
+                 merged.end());
+    Items = std::move(merged);
 }
 
 bool TFunctionValueList::Contains(Extended X) const

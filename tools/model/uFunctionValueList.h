@@ -23,6 +23,11 @@ public:
     int Count() const { return int(Items.size()); }
     const TFunctionValue &At(int Index) const { return Items[size_t(Index)]; }
 
+    // Adds a batch of samples at once (one pass over the stored ones, where
+    // one Add each would shift them again and again); samples whose X is
+    // already stored, or repeated in the batch, are left out.
+    void Merge(std::vector<TFunctionValue> Batch);
+
     bool Contains(Extended X) const;
     // Index of the first sample whose X is not below X (Count when none).
     int LowerBound(Extended X) const;
