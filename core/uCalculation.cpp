@@ -163,8 +163,9 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
                 value.replace(u'/', u'|');
             try {
                 if (asFraction) {
-                    TFraction f;
-                    StrToFraction(value, f);
+                    // Only whether it reads: its size is the evaluation's to judge.
+                    if (!IsFractionText(value))
+                        throw EConvertError(value);
                 } else {
                     TComplex z;
                     StrToComplex(value, z);
@@ -175,8 +176,8 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
             }
             try {
                 if (numberSet == 0) {
-                    TFraction f;
-                    StrToFraction(value, f);
+                    if (!IsFractionText(value))
+                        throw EConvertError(value);
                 } else if (numberSet == 1) {
                     TComplex z;
                     StrToComplex(value, z);

@@ -318,6 +318,15 @@ bool TryStrToFloat(const QString &s, Extended &value)
     return true;
 }
 
+bool TryStrToDouble(const QString &s, double &value)
+{
+    Extended v = 0;
+    if (!TryStrToFloat(s, v) || std::fabs(v) > Extended(std::numeric_limits<double>::max()))
+        return false;
+    value = double(v);
+    return true;
+}
+
 Extended StrToFloat(const QString &s)
 {
     Extended v = 0;
@@ -799,4 +808,100 @@ QString TrimRight(const QString &s)
     while (b > 0 && s.at(b - 1).unicode() <= 32)
         --b;
     return s.left(b);
+}
+
+// -------------------------------------------------------------- text files
+
+QString DecodeUtf8Lossless(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            out += QChar(c);
+            ++i;
+            continue;
+        }
+        int len = 0;
+        char32_t cp = 0;
+        char32_t lowest = 0;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+            lowest = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+            lowest = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+            lowest = 0x10000;
+        }
+        bool valid = len > 0 && i + len <= n;
+        for (int k = 1; valid && k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                valid = false;
+            else
+                cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, encoded surrogates and values beyond Unicode are
+        // no UTF-8 either.
+        valid = valid && cp >= lowest && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (!valid) {
+            out += QChar(char16_t(0xDC00 + c));
+            ++i;
+            continue;
+        }
+        if (cp > 0xFFFF) {
+            out += QChar(QChar::highSurrogate(cp));
+            out += QChar(QChar::lowSurrogate(cp));
+        } else {
+            out += QChar(char16_t(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+QByteArray EncodeUtf8Lossless(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    auto put = [&](char32_t cp) {
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | (cp >> 6));
+            out += char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += char(0xE0 | (cp >> 12));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xF0 | (cp >> 18));
+            out += char(0x80 | ((cp >> 12) & 0x3F));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            put(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += char(u - 0xDC00);
+        } else if (QChar::isSurrogate(u)) {
+            put(0xFFFD);
+        } else {
+            put(u);
+        }
+    }
+    return out;
 }

@@ -31,13 +31,22 @@ QString DialogFilter(const QString &Filter)
 } // namespace
 
 ThistoriaFrm::ThistoriaFrm(QWidget *parent)
-    : KTandorelForm(parent),
-      SaveDialogTitle(QStringLiteral("Save history")),
-      SaveDialogFileName(QStringLiteral("history.txt")),
-      SaveDialogFilter(QStringLiteral("Text file|*.txt")),
-      ui(new Ui::ThistoriaFrm)
+    : KTandorelForm(parent), SaveDialogFilter(QStringLiteral("Text file|*.txt")), ui(new Ui::ThistoriaFrm)
 {
     ui->setupUi(this);
+    Texts.Caption(this, "HistoryForm", "Caption")
+        .Text(ui->BtnPouzit, "Common", "Use")
+        .Text(ui->BtnKopirovat, "Common", "Copy")
+        .Text(ui->BtnZmazat, "Common", "Delete")
+        .Text(ui->BtnUlozit, "Common", "Save")
+        .Text(ui->BtnZatvorit, "Common", "Close")
+        .Field(&SaveDialogTitle, "HistoryForm", "SaveDialogCaption", QStringLiteral("Save history"))
+        .Field(&SaveDialogFileName, "HistoryForm", "DefaultFileName", QStringLiteral("history.txt"))
+        // The filter's translation starts from its own default, not from
+        // the text it has.
+        .Entry(
+            "Common", "TextFile", [] { return QStringLiteral("Textový súbor"); },
+            [this](const QString &S) { SaveDialogFilter = S + QStringLiteral("|*.txt"); });
     ui->historyLb->installEventFilter(this);
     ui->historyLb->viewport()->installEventFilter(this);
     ui->Edit1->installEventFilter(this);
@@ -157,19 +166,7 @@ void ThistoriaFrm::PovolTlacitka(bool Enable)
 
 void ThistoriaFrm::TranslateTexts()
 {
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
-        return;
-    setWindowTitle(t->Translate(QStringLiteral("HistoryForm"), QStringLiteral("Caption"), windowTitle()));
-    ui->BtnPouzit->setText(t->Translate(QStringLiteral("Common"), QStringLiteral("Use"), ui->BtnPouzit->text()));
-    ui->BtnKopirovat->setText(t->Translate(QStringLiteral("Common"), QStringLiteral("Copy"), ui->BtnKopirovat->text()));
-    ui->BtnZmazat->setText(t->Translate(QStringLiteral("Common"), QStringLiteral("Delete"), ui->BtnZmazat->text()));
-    ui->BtnUlozit->setText(t->Translate(QStringLiteral("Common"), QStringLiteral("Save"), ui->BtnUlozit->text()));
-    ui->BtnZatvorit->setText(t->Translate(QStringLiteral("Common"), QStringLiteral("Close"), ui->BtnZatvorit->text()));
-    SaveDialogTitle = t->Translate(QStringLiteral("HistoryForm"), QStringLiteral("SaveDialogCaption"), SaveDialogTitle);
-    SaveDialogFileName = t->Translate(QStringLiteral("HistoryForm"), QStringLiteral("DefaultFileName"), SaveDialogFileName);
-    SaveDialogFilter = t->Translate(QStringLiteral("Common"), QStringLiteral("TextFile"), QStringLiteral("Textový súbor"))
-                       + QStringLiteral("|*.txt");
+    Texts.Translate();
 }
 
 void ThistoriaFrm::historyLbClick()

@@ -8,6 +8,7 @@
 // A line as the controller writes it: expression, " = ", result and, when the
 // expression uses variables, " [" followed by 'name=value;' groups and "]".
 #include "shell/uTandorelForm.h"
+#include "shell/uTranslationTable.h"
 
 #include <QString>
 
@@ -80,4 +81,5 @@ private:
     void Edit1Click();
 
     Ui::ThistoriaFrm *ui;
+    TTranslationTable Texts;
 };

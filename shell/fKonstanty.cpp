@@ -43,7 +43,24 @@ bool AskYesNo(QWidget *parent, const QString &Caption, const QString &Text)
 TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkonstantyFrm)
 {
     ui->setupUi(this);
-    SetDefaultTexts();
+    Texts.Caption(this, "ConstantForm", "Caption")
+        .Column(ui->ListView1, ColId, "ConstantForm", "ID")
+        .Column(ui->ListView1, ColDescription, "ConstantForm", "Description")
+        .Column(ui->ListView1, ColValue, "Common", "Value")
+        .Column(ui->ListView1, ColUnit, "ConstantForm", "Unit")
+        .Text(ui->BtnPouzit, "Common", "Use")
+        .Text(ui->BtnNova, "ConstantForm", "AddModify")
+        .Text(ui->BtnOdstranit, "Common", "Delete")
+        .Text(ui->BtnZavriet, "Common", "Close")
+        .Field(&msgDeletingConstant, "ConstantForm", "DeletingConstant", QStringLiteral("Deleting a constant"))
+        .Field(&msgReallyDelete, "ConstantForm", "ReallyDelete",
+               QStringLiteral("Do you really want to delete constant #1 ?"))
+        .Field(&msgRewritingConstant, "ConstantForm", "RewritingConstant", QStringLiteral("Rewriting a constant"))
+        .Field(&msgReallyRewrite, "ConstantForm", "ReallyRewrite",
+               QStringLiteral("Do you really want to rewrite constant #1 ?"))
+        .Field(&msgLudolphsNumber, "ConstantForm", "LudolphsNumber", QStringLiteral("Ludolph's number"))
+        .Field(&msgEulerNumber, "ConstantForm", "EulerNumber", QStringLiteral("Euler's number"))
+        .Field(&ConstantFile, "Addresses", "ConstantFile", QStringLiteral("const.dat"));
     connect(ui->BtnPouzit, &QPushButton::clicked, this, [this] { BtnPouzitClick(); });
     connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { BtnPouzitClick(); });
     connect(ui->BtnNova, &QPushButton::clicked, this, [this] { BtnNovaClick(); });
@@ -67,17 +84,6 @@ QString TkonstantyFrm::Value(int Index) const
 {
     const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Index);
     return item ? item->text(ColValue) : QString();
-}
-
-void TkonstantyFrm::SetDefaultTexts()
-{
-    ConstantFile = QStringLiteral("const.dat");
-    msgDeletingConstant = QStringLiteral("Deleting a constant");
-    msgReallyDelete = QStringLiteral("Do you really want to delete constant #1 ?");
-    msgRewritingConstant = QStringLiteral("Rewriting a constant");
-    msgReallyRewrite = QStringLiteral("Do you really want to rewrite constant #1 ?");
-    msgLudolphsNumber = QStringLiteral("Ludolph's number");
-    msgEulerNumber = QStringLiteral("Euler's number");
 }
 
 void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit)
@@ -130,29 +136,9 @@ void TkonstantyFrm::UlozKonstanty()
 
 void TkonstantyFrm::TranslateTexts()
 {
-    SetDefaultTexts();
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
+    Texts.Translate();
+    if (!TProgramTranslator::Instance()->IsLoaded())
         return;
-    const QString section = QStringLiteral("ConstantForm");
-    const QString common = QStringLiteral("Common");
-    setWindowTitle(t->Translate(section, QStringLiteral("Caption"), windowTitle()));
-    QTreeWidgetItem *header = ui->ListView1->headerItem();
-    header->setText(ColId, t->Translate(section, QStringLiteral("ID"), header->text(ColId)));
-    header->setText(ColDescription, t->Translate(section, QStringLiteral("Description"), header->text(ColDescription)));
-    header->setText(ColValue, t->Translate(common, QStringLiteral("Value"), header->text(ColValue)));
-    header->setText(ColUnit, t->Translate(section, QStringLiteral("Unit"), header->text(ColUnit)));
-    ui->BtnPouzit->setText(t->Translate(common, QStringLiteral("Use"), ui->BtnPouzit->text()));
-    ui->BtnNova->setText(t->Translate(section, QStringLiteral("AddModify"), ui->BtnNova->text()));
-    ui->BtnOdstranit->setText(t->Translate(common, QStringLiteral("Delete"), ui->BtnOdstranit->text()));
-    ui->BtnZavriet->setText(t->Translate(common, QStringLiteral("Close"), ui->BtnZavriet->text()));
-    msgDeletingConstant = t->Translate(section, QStringLiteral("DeletingConstant"), msgDeletingConstant);
-    msgReallyDelete = t->Translate(section, QStringLiteral("ReallyDelete"), msgReallyDelete);
-    msgRewritingConstant = t->Translate(section, QStringLiteral("RewritingConstant"), msgRewritingConstant);
-    msgReallyRewrite = t->Translate(section, QStringLiteral("ReallyRewrite"), msgReallyRewrite);
-    msgLudolphsNumber = t->Translate(section, QStringLiteral("LudolphsNumber"), msgLudolphsNumber);
-    msgEulerNumber = t->Translate(section, QStringLiteral("EulerNumber"), msgEulerNumber);
-    ConstantFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ConstantFile"), ConstantFile);
     NacitajKonstanty();
     if (TuprKonstFrm::Exists())
         TuprKonstFrm::Instance()->TranslateTexts();

@@ -10,6 +10,7 @@
 // and written only when the user closes the window after a change.
 #include "core/uCommon.h"
 #include "shell/uTandorelForm.h"
+#include "shell/uTranslationTable.h"
 
 #include <QString>
 
@@ -57,11 +58,11 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void SetDefaultTexts();
     void AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit);
     void BtnPouzitClick();
     void BtnNovaClick();
     void BtnOdstranitClick();
 
     Ui::TkonstantyFrm *ui;
+    TTranslationTable Texts;
 };

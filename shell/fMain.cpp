@@ -128,50 +128,6 @@ const char *const DigitKeys[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "Bi
 
 } // namespace
 
-// ------------------------------------------------------------------ TUpDown
-
-TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
-{
-    m_up->setObjectName(QStringLiteral("Up"));
-    m_down->setObjectName(QStringLiteral("Down"));
-    m_up->setArrowType(Qt::UpArrow);
-    m_down->setArrowType(Qt::DownArrow);
-    for (QToolButton *b : {m_up, m_down}) {
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setAutoRepeat(true);
-    }
-    connect(m_up, &QToolButton::clicked, this, [this] { Step(+1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
-}
-
-void TUpDown::SetPosition(int Value)
-{
-    m_position = qBound(Min, Value, Max);
-}
-
-void TUpDown::Step(int Direction)
-{
-    const int requested = m_position + Direction * Increment;
-    if (requested < Min || requested > Max)
-        return;
-    bool allow = true;
-    if (OnChanging)
-        OnChanging(requested, Direction, allow);
-    if (!allow)
-        return;
-    m_position = requested;
-    if (OnClick)
-        OnClick(Direction);
-}
-
-void TUpDown::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    const int h = height() / 2;
-    m_up->setGeometry(0, 0, width(), h);
-    m_down->setGeometry(0, h, width(), height() - h);
-}
-
 // --------------------------------------------------------- hint translation
 
 TVlaknoPrekladaniaHintov::TVlaknoPrekladaniaHintov(TMainFrm *Form, QList<THintItem> Items)
@@ -271,6 +227,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     ConnectKeys();
     ConnectModes();
     ConnectMenus();
+    ListTexts();
 
     // Hints in the status bar for every control of the window.
     for (QObject *child : ui->centralwidget->children())
@@ -583,15 +540,28 @@ void TMainFrm::TranslateTexts()
     TProgramTranslator *t = TProgramTranslator::Instance();
     if (!t->IsLoaded())
         return;
+    Texts.Translate();
     auto tr = [t](const char *section, const char *key, const QString &current) {
         return t->Translate(QLatin1String(section), QLatin1String(key), current);
     };
-    // Menus and actions.
-    const struct { QMenu *Menu; const char *Key; } menus[] = {
-        {ui->Tools1, "Tools"}, {ui->View1, "View"}, {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}};
-    for (const auto &m : menus)
-        m.Menu->setTitle(tr("MainMenu", m.Key, m.Menu->title()));
-    const struct { QAction *Action; const char *Key; } actions[] = {
+    // A documentation address must stay on the maker's own site.
+    const QString page = tr("Addresses", "DocumentationPage", DocumentationPage);
+    DocumentationPage = page.contains(MakerDomainName()) ? page : MakerWikiAddress() + u'/';
+    LanguageCode = tr("Info", "LanguageIsoCode", QStringLiteral("e2")).left(2);
+
+    auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
+    HintThread = thread;
+    m_hintThreads.removeAll(nullptr);
+    m_hintThreads.append(thread);
+    thread->start();
+}
+
+void TMainFrm::ListTexts()
+{
+    for (const auto &[menu, key] : {std::pair{ui->Tools1, "Tools"}, {ui->View1, "View"},
+                                    {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}})
+        Texts.Text(menu, "MainMenu", key);
+    const std::pair<QAction *, const char *> actions[] = {
         {ui->GrafFunkcieAct, "FunctionGraph"}, {ui->showUnitConverterAct, "UnitConverter"},
         {ui->MnohoclenyAct, "Polynomials"}, {ui->KombinatorikaAct, "Combinatorics"},
         {ui->statistikaAct, "Statistics"}, {ui->showFunctionDerivativeAct, "FunctionDerivative"},
@@ -604,40 +574,26 @@ void TMainFrm::TranslateTexts()
         {ui->ZobrazitNavodAct, "ShowManual"}, {ui->onlineDokumentaciaAct, "OnlineDocumentation"},
         {ui->DomovskaStrankaProgramuAct, "HomePage"}, {ui->reportBugAct, "ReportBug"},
         {ui->ZistitNovsiuVerziuAct, "CheckForUpdates"}, {ui->OProgrameAct, "About"}};
-    for (const auto &a : actions)
-        a.Action->setText(tr("MainMenu", a.Key, a.Action->text()));
+    for (const auto &[action, key] : actions)
+        Texts.Text(action, "MainMenu", key);
     // Keys and check boxes of the window.
-    ui->CheckBoxHyp->setText(tr("MainWindow", "Hyperbolic", ui->CheckBoxHyp->text()));
-    ui->CheckBoxZlomky->setText(tr("MainWindow", "Fractions", ui->CheckBoxZlomky->text()));
-    ui->LabelDesM->setText(tr("MainWindow", "Decimals", ui->LabelDesM->text()));
-    ui->BtnSpat->setText(tr("MainWindow", "Back", ui->BtnSpat->text()));
-    if (auto *help = findChild<QLabel *>(QStringLiteral("StatusPanel0")))
-        help->setText(tr("MainWindow", "Help", help->text()));
-    ui->BtnTG->setText(tr("MainWindow", "btnTan", ui->BtnTG->text()));
-    ui->BtnCotg->setText(tr("MainWindow", "btnCotan", ui->BtnCotg->text()));
-    ui->Btnarctg->setText(tr("MainWindow", "btnArctan", ui->Btnarctg->text()));
-    ui->BtnArccotg->setText(tr("MainWindow", "btnArccot", ui->BtnArccotg->text()));
+    Texts.Text(ui->CheckBoxHyp, "MainWindow", "Hyperbolic")
+        .Text(ui->CheckBoxZlomky, "MainWindow", "Fractions")
+        .Text(ui->LabelDesM, "MainWindow", "Decimals")
+        .Text(ui->BtnSpat, "MainWindow", "Back")
+        .Text(findChild<QLabel *>(QStringLiteral("StatusPanel0")), "MainWindow", "Help")
+        .Text(ui->BtnTG, "MainWindow", "btnTan")
+        .Text(ui->BtnCotg, "MainWindow", "btnCotan")
+        .Text(ui->Btnarctg, "MainWindow", "btnArctan")
+        .Text(ui->BtnArccotg, "MainWindow", "btnArccot");
     auto item = [](QMenu *menu, const char *name) { return menu->findChild<QAction *>(QLatin1String(name)); };
-    QAction *save = item(PopupMenu2, "SaveToMemory1");
-    save->setText(tr("MainWindow", "SaveToMemory", save->text()));
+    Texts.Text(item(PopupMenu2, "SaveToMemory1"), "MainWindow", "SaveToMemory");
     const struct { QMenu *Menu; const char *Name; const char *Key; } common[] = {
         {PopupMenu1, "Cut1", "Cut"}, {PopupMenu1, "Copy1", "Copy"}, {PopupMenu1, "Paste1", "Paste"},
         {PopupMenu1, "Remove1", "Delete"}, {PopupMenu1, "SelectAll1", "SelectAll"},
         {PopupMenu2, "Copy2", "Copy"}, {PopupMenu2, "SelectAll2", "SelectAll"}};
-    for (const auto &c : common) {
-        QAction *a = item(c.Menu, c.Name);
-        a->setText(tr("Common", c.Key, a->text()));
-    }
-    // A documentation address must stay on the maker's own site.
-    const QString page = tr("Addresses", "DocumentationPage", DocumentationPage);
-    DocumentationPage = page.contains(MakerDomainName()) ? page : MakerWikiAddress() + u'/';
-    LanguageCode = tr("Info", "LanguageIsoCode", QStringLiteral("e2")).left(2);
-
-    auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
-    HintThread = thread;
-    m_hintThreads.removeAll(nullptr);
-    m_hintThreads.append(thread);
-    thread->start();
+    for (const auto &entry : common)
+        Texts.Text(item(entry.Menu, entry.Name), "Common", entry.Key);
 }
 
 QList<TVlaknoPrekladaniaHintov::THintItem> TMainFrm::HintItems() const

@@ -5,6 +5,8 @@
 // the status bar. The controller and the registry reach it only through
 // ITandorelMainForm.
 #include "shell/uTandorelMainForm.h"
+#include "shell/uTranslationTable.h"
+#include "shell/uUpDown.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -26,38 +28,6 @@ namespace Ui {
 class TMainFrm;
 }
 
-// An up-down control: two arrow buttons stepping a position between Min and
-// Max.
-class TUpDown : public QWidget
-{
-public:
-    explicit TUpDown(QWidget *parent = nullptr);
-
-    int Min = 0;
-    int Max = 100;
-    int Increment = 1;
-
-    int Position() const { return m_position; }
-    void SetPosition(int Value);
-    // Direction +1 (up) or -1 (down); what the arrow buttons do.
-    void Step(int Direction);
-
-    QToolButton *UpButton() const { return m_up; }
-    QToolButton *DownButton() const { return m_down; }
-
-    // OnChanging may refuse the step (AllowChange := false) and set the
-    // position itself; OnClick follows an accepted step.
-    std::function<void(int NewPosition, int Direction, bool &AllowChange)> OnChanging;
-    std::function<void(int Direction)> OnClick;
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    int m_position = 0;
-    QToolButton *m_up;
-    QToolButton *m_down;
-};
 
 class TMainFrm;
 
@@ -175,6 +145,8 @@ private:
     void ConnectKeys();
     void ConnectModes();
     void ConnectMenus();
+    // The menus', keys' and popup items' texts into Texts.
+    void ListTexts();
     void NumberSetClick(int NumberSet);
     void NumeralSystemClick(int System);
     void UpdateBoldCaptions();
@@ -188,6 +160,7 @@ private:
     QButtonGroup *NumeralGroup;
     QMenu *PopupMenu1;
     QMenu *PopupMenu2;
+    TTranslationTable Texts;
     // The input's text as last seen, so that a change of formatting alone
     // is not taken for an edit.
     QString m_lastPlainText;

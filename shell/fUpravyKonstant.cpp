@@ -40,8 +40,15 @@ void TuprKonstFrm::FreeInstance()
 TuprKonstFrm::TuprKonstFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TuprKonstFrm)
 {
     ui->setupUi(this);
-    msgIdNotEntered = QStringLiteral("You must enter a valid ID");
-    msgIncorrectValue = QStringLiteral("Incorrect constant value");
+    Texts.Caption(this, "ConstantForm", "AddModifyAConstant")
+        .Text(ui->Label1, "ConstantForm", "ID")
+        .Text(ui->Label2, "ConstantForm", "Description")
+        .Text(ui->Label3, "Common", "Value")
+        .Text(ui->Label4, "ConstantForm", "Unit")
+        .Field(&msgIdNotEntered, "ConstantForm", "IdNotEntered", QStringLiteral("You must enter a valid ID"))
+        .Field(&msgIncorrectValue, "ConstantForm", "IncorrectValue", QStringLiteral("Incorrect constant value"))
+        .Text(ui->okBtn, "Common", "ok")
+        .Text(ui->zrusitBtn, "Common", "cancel");
     ui->okBtn->setAutoDefault(false);
     ui->zrusitBtn->setAutoDefault(false);
     for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4})
@@ -76,22 +83,7 @@ QLineEdit *TuprKonstFrm::Edit4() const { return ui->Edit4; }
 
 void TuprKonstFrm::TranslateTexts()
 {
-    msgIdNotEntered = QStringLiteral("You must enter a valid ID");
-    msgIncorrectValue = QStringLiteral("Incorrect constant value");
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
-        return;
-    const QString section = QStringLiteral("ConstantForm");
-    const QString common = QStringLiteral("Common");
-    setWindowTitle(t->Translate(section, QStringLiteral("AddModifyAConstant"), windowTitle()));
-    ui->Label1->setText(t->Translate(section, QStringLiteral("ID"), ui->Label1->text()));
-    ui->Label2->setText(t->Translate(section, QStringLiteral("Description"), ui->Label2->text()));
-    ui->Label3->setText(t->Translate(common, QStringLiteral("Value"), ui->Label3->text()));
-    ui->Label4->setText(t->Translate(section, QStringLiteral("Unit"), ui->Label4->text()));
-    msgIdNotEntered = t->Translate(section, QStringLiteral("IdNotEntered"), msgIdNotEntered);
-    msgIncorrectValue = t->Translate(section, QStringLiteral("IncorrectValue"), msgIncorrectValue);
-    ui->okBtn->setText(t->Translate(common, QStringLiteral("ok"), ui->okBtn->text()));
-    ui->zrusitBtn->setText(t->Translate(common, QStringLiteral("cancel"), ui->zrusitBtn->text()));
+    Texts.Translate();
 }
 
 void TuprKonstFrm::okBtnClick()

@@ -1,6 +1,8 @@
 #pragma once
 // The modal dialog that adds or changes one constant: ID (a "$" and lower-case
 // letters or digits), description, value and unit.
+#include "shell/uTranslationTable.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -38,4 +40,5 @@ private:
     bool Edit2KeyPress(QChar &Key);
 
     Ui::TuprKonstFrm *ui;
+    TTranslationTable Texts;
 };

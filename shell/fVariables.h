@@ -4,8 +4,9 @@
 // it is filled at every activation and stored back when the window is left,
 // when the grid loses the focus and before any calculation started from here.
 #include "shell/uTandorelForm.h"
+#include "shell/uTranslationTable.h"
+#include "shell/uValueListEditor.h"
 
-class QTableWidget;
 namespace Ui { class TVariablesFrm; }
 
 class TVariablesFrm : public KTandorelForm
@@ -23,21 +24,19 @@ public:
     void TranslateTexts() override;
 
     // The grid, for tests.
-    QTableWidget *variablesVle() const;
+    TValueListEditor *variablesVle() const;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    friend class TVariableCellDelegate;
     void Button3Click();
-    void GridEnter();
     void refreshBtnClick();
     void clearAllBtnClick();
     bool GridHasFocus(QWidget *Widget) const;
 
     Ui::TVariablesFrm *ui;
-    class TVariableCellDelegate *Delegate;
+    TTranslationTable Texts;
+    QMetaObject::Connection FocusWatch;
     bool Filling = false;
 };

@@ -231,6 +231,22 @@ TEST(StrToFloat, FollowsTheRunTimeSeparator)
     EXPECT_THROW(StrToFloat("1.5"), EConvertError);
 }
 
+TEST(StrToFloat, DoublesStayInsideTheirRange)
+{
+    SeparatorScope sep(u'.');
+    double d = 42;
+    EXPECT_TRUE(TryStrToDouble("0.1", d));
+    EXPECT_EQ(d, 0.1);
+    EXPECT_TRUE(TryStrToDouble("-1.7976931348623157e308", d));
+    EXPECT_EQ(d, -std::numeric_limits<double>::max());
+    EXPECT_TRUE(TryStrToDouble("1e-400", d)); // below the smallest denormal
+    EXPECT_EQ(d, 0.0);
+    d = 42;
+    for (const char *c : {"1e309", "-1e400", "abc", ""})
+        EXPECT_FALSE(TryStrToDouble(c, d)) << c;
+    EXPECT_EQ(d, 42.0);
+}
+
 TEST(StrToFloat, RoundTripsTheGeneralFormat)
 {
     for (const QChar c : {QChar(u'.'), QChar(u',')}) {

@@ -1,5 +1,7 @@
 #include "shell/uShellCommon.h"
 
+#include "tests/support/LocalHttpServer.h"
+
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QPointer>
@@ -13,59 +15,27 @@
 #include <memory>
 
 namespace {
-// A small HTTP server on 127.0.0.1, run by the thread that made it.
+// The paths of the tests:
 //   /big     a body of 5000 bytes with zero bytes inside, sent in pieces
 //   /stream  the same body without a length, ended by closing
 //   /empty   200 with an empty body
 //   /missing 404 with a body
 //   /silent  accepts and never answers
-class LocalServer : public QObject
+class LocalServer : public TLocalHttpServer
 {
 public:
     LocalServer()
     {
         for (int i = 0; i < 5000; ++i)
             Big.append(char(i % 251)); // zero bytes at 0, 251, 502, ...
-        Server.listen(QHostAddress::LocalHost, 0);
-        connect(&Server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = Server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Serve(socket); });
-        });
+        Route("/big", TReply::Ok(Big).InPieces(1000));
+        Route("/stream", TReply::Ok(Big).WithoutLength());
+        Route("/empty", TReply::Ok({}));
+        Route("/missing", TReply::With(404, "not found"));
+        Route("/silent", TReply::Silence());
     }
-    QString Url(const char *path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(Server.serverPort()).arg(QLatin1String(path));
-    }
+    QString Url(const char *path) const { return TLocalHttpServer::Url(QLatin1String(path)); }
     QByteArray Big;
-
-private:
-    void Serve(QTcpSocket *socket)
-    {
-        QByteArray &request = Requests[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
-            return;
-        const QByteArray path = request.split(' ').value(1);
-        if (path == "/silent")
-            return;
-        if (path == "/big") {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n");
-            for (int at = 0; at < Big.size(); at += 1000) {
-                socket->write(Big.mid(at, 1000));
-                socket->flush();
-            }
-        } else if (path == "/stream") { // no length given: the body ends with the connection
-            socket->write("HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n");
-            socket->write(Big);
-        } else if (path == "/empty") {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        } else {
-            socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
-        }
-        socket->disconnectFromHost();
-    }
-    QTcpServer Server;
-    QHash<QTcpSocket *, QByteArray> Requests;
 };
 
 struct Outcome

@@ -2,8 +2,8 @@
 
 #include "core/uProgramState.h"
 #include "shell/uGUIManager.h"
-#include "tests/shell/FakeMainForm.h"
-#include "tests/shell/QtPrint.h"
+#include "tests/support/FakeMainForm.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
-#include "tests/shell/FakeMainForm.h"
-#include "tests/shell/QtPrint.h"
-#include "tests/shell/ModalHelper.h"
+#include "tests/support/FakeMainForm.h"
+#include "tests/support/QtPrint.h"
+#include "tests/support/ModalHelper.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QLineEdit>

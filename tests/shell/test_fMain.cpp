@@ -11,6 +11,8 @@
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uShellCommon.h"
+#include "tests/support/MainWindowDriver.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QAbstractButton>
@@ -31,9 +33,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+#include <memory>
 
 namespace {
 
@@ -42,44 +42,19 @@ class MainWindow : public ::testing::Test
 protected:
     void SetUp() override
     {
-        KProgramSettings::Instance()->SetDefaults();
-        KProgramSettings::Instance()->SetDecimalSeparator(1);
-        KProgramState::GetInstance(0)->SetDefaults();
-        TVariableManager::Instance()->Clear();
-        ConstantItems = nullptr;
-        Form = new TMainFrm();
-        TGUIManager::Instance()->SetMainForm(Form);
-        Form->RestoreState();
-        Form->show();
-        Input = Form->findChild<QTextEdit *>(QStringLiteral("vstupRdt"));
-        ASSERT_TRUE(Input);
-        Input->setFocus();
+        Driver = std::make_unique<TMainWindowDriver>();
+        Form = Driver->Form;
+        Input = Driver->Input;
     }
-    void TearDown() override
-    {
-        TGUIManager::Instance()->SetMainForm(nullptr);
-        delete Form;
-        KProgramState::GetInstance(0)->SetDefaults();
-        KProgramSettings::Instance()->SetDefaults();
-    }
+    void TearDown() override { Driver.reset(); }
 
-    QAbstractButton *Key(const char *name) const
-    {
-        auto *b = Form->findChild<QAbstractButton *>(QLatin1String(name));
-        EXPECT_TRUE(b) << name;
-        return b;
-    }
-    void Click(const char *name) { QTest::mouseClick(Key(name), Qt::LeftButton); }
-    void Type(const QString &text) { QTest::keyClicks(Input, text); }
-    QString Text() const { return Input->toPlainText(); }
-    // The result as shown; empty while the result field is hidden.
-    QString Display() const
-    {
-        auto *r = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
-        return r->isVisible() ? r->text() : QString();
-    }
-    QString ErrorLabel() const { return Form->findChild<QLabel *>(QStringLiteral("LblChyba"))->text(); }
-    bool WarningShown() const { return Form->findChild<QLabel *>(QStringLiteral("warningImg"))->isVisible(); }
+    QAbstractButton *Key(const char *name) const { return Driver->Key(name); }
+    void Click(const char *name) { Driver->Click(name); }
+    void Type(const QString &text) { Driver->Type(text); }
+    QString Text() const { return Driver->Text(); }
+    QString Display() const { return Driver->Display(); }
+    QString ErrorLabel() const { return Driver->ErrorLabel(); }
+    bool WarningShown() const { return Driver->WarningShown(); }
     void SetCaret(int position)
     {
         QTextCursor c = Input->textCursor();
@@ -97,6 +72,7 @@ protected:
     bool Bold(int p) const { return FormatAt(p).fontWeight() == QFont::Bold; }
     bool Red(int p) const { return FormatAt(p).foreground().color() == QColor(Qt::red); }
 
+    std::unique_ptr<TMainWindowDriver> Driver;
     TMainFrm *Form = nullptr;
     QTextEdit *Input = nullptr;
 };

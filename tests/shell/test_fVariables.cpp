@@ -4,8 +4,8 @@
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
 #include "shell/uGUIManager.h"
-#include "tests/shell/FakeMainForm.h"
-#include "tests/shell/QtPrint.h"
+#include "tests/support/FakeMainForm.h"
+#include "tests/support/QtPrint.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "core/uProgramSettings.h"
 #include "shell/uGUIManager.h"
-#include "tests/shell/FakeMainForm.h"
+#include "tests/support/FakeMainForm.h"
 
 #include <QApplication>
 

@@ -14,6 +14,8 @@
 #include "shell/fVariables.h"
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
+#include "tests/support/MainWindowDriver.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QAbstractButton>
@@ -27,9 +29,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+#include <memory>
 
 namespace {
 
@@ -64,46 +64,26 @@ class Calculator : public ::testing::Test
 protected:
     void SetUp() override
     {
-        KProgramSettings::Instance()->SetDefaults();
-        KProgramSettings::Instance()->SetDecimalSeparator(1);
-        KProgramState::GetInstance(0)->SetDefaults();
-        TVariableManager::Instance()->Clear();
-        ConstantItems = nullptr;
-        Form = new TMainFrm();
-        TGUIManager::Instance()->SetMainForm(Form);
+        Driver = std::make_unique<TMainWindowDriver>();
+        Form = Driver->Form;
+        Input = Driver->Input;
         TGUIManager::Instance()->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
         TGUIManager::Instance()->RegisterMagneticFormClass(FormId::Variables, &CreateForm<TVariablesFrm>, DockRight);
         for (int id : {FormId::ExpressionPreview, FormId::SeriesSum, FormId::FunctionGraph, FormId::Derivatives})
             TGUIManager::Instance()->RegisterFormClass(id, &CreateForm<ReceiverFrm>);
         ReceiverFrm::Received.clear();
-        Form->RestoreState();
-        Form->show();
-        Input = Form->findChild<QTextEdit *>(QStringLiteral("vstupRdt"));
-        Input->setFocus();
     }
     void TearDown() override
     {
-        TGUIManager::Instance()->SetMainForm(nullptr);
-        delete Form;
+        Driver.reset();
         TGUIManager::FreeInstance();
-        KProgramState::GetInstance(0)->SetDefaults();
-        KProgramSettings::Instance()->SetDefaults();
-        TVariableManager::Instance()->Clear();
-        ConstantItems = nullptr;
     }
-    void Type(const QString &text) { QTest::keyClicks(Input, text); }
-    void Enter() { QTest::keyClick(Input, Qt::Key_Return); }
-    void Click(const char *name)
-    {
-        QTest::mouseClick(Form->findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton);
-    }
-    QString Display() const
-    {
-        auto *r = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
-        return r->isVisible() ? r->text() : QString();
-    }
-    QString ErrorLabel() const { return Form->findChild<QLabel *>(QStringLiteral("LblChyba"))->text(); }
-    bool WarningShown() const { return Form->findChild<QLabel *>(QStringLiteral("warningImg"))->isVisible(); }
+    void Type(const QString &text) { Driver->Type(text); }
+    void Enter() { Driver->Enter(); }
+    void Click(const char *name) { Driver->Click(name); }
+    QString Display() const { return Driver->Display(); }
+    QString ErrorLabel() const { return Driver->ErrorLabel(); }
+    bool WarningShown() const { return Driver->WarningShown(); }
     QStringList History() const
     {
         QStringList lines;
@@ -113,6 +93,7 @@ protected:
         return lines;
     }
 
+    std::unique_ptr<TMainWindowDriver> Driver;
     TMainFrm *Form = nullptr;
     QTextEdit *Input = nullptr;
 };

@@ -9,8 +9,8 @@
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
-#include "tests/shell/ModalHelper.h"
-#include "tests/shell/QtPrint.h"
+#include "tests/support/ModalHelper.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QDateTime>

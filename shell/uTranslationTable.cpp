@@ -1,0 +1,128 @@
+#include "shell/uTranslationTable.h"
+
+#include "shell/uProgramTranslator.h"
+
+#include <QPointer>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVariant>
+#include <QWidget>
+
+namespace {
+
+// Group boxes and menus show a title; the rest a text.
+const char *TextProperty(const QObject *Control)
+{
+    return Control->metaObject()->indexOfProperty("title") >= 0 ? "title" : "text";
+}
+
+} // namespace
+
+TTranslationTable &TTranslationTable::Entry(const char *Section, const char *Key, std::function<QString()> Get,
+                                            std::function<void(const QString &)> Set)
+{
+    Items.append({QString::fromLatin1(Section), QString::fromLatin1(Key), std::move(Get), std::move(Set), nullptr, {}});
+    return *this;
+}
+
+TTranslationTable &TTranslationTable::Caption(QWidget *Window, const char *Section, const char *Key)
+{
+    QPointer<QWidget> w(Window);
+    return Entry(
+        Section, Key, [w] { return w ? w->windowTitle() : QString(); },
+        [w](const QString &S) {
+            if (w)
+                w->setWindowTitle(S);
+        });
+}
+
+TTranslationTable &TTranslationTable::Text(QObject *Control, const char *Section, const char *Key)
+{
+    QPointer<QObject> c(Control);
+    const char *property = TextProperty(Control);
+    return Entry(
+        Section, Key, [c, property] { return c ? c->property(property).toString() : QString(); },
+        [c, property](const QString &S) {
+            if (c)
+                c->setProperty(property, S);
+        });
+}
+
+TTranslationTable &TTranslationTable::Hint(QObject *Control, const char *Section, const char *Key)
+{
+    QPointer<QObject> c(Control);
+    return Entry(
+        Section, Key, [c] { return c ? c->property("toolTip").toString() : QString(); },
+        [c](const QString &S) {
+            if (c)
+                c->setProperty("toolTip", S);
+        });
+}
+
+TTranslationTable &TTranslationTable::Column(QTableWidget *Grid, int Column, const char *Section, const char *Key)
+{
+    QPointer<QTableWidget> g(Grid);
+    return Entry(
+        Section, Key,
+        [g, Column] {
+            const QTableWidgetItem *item = g ? g->horizontalHeaderItem(Column) : nullptr;
+            return item ? item->text() : QString();
+        },
+        [g, Column](const QString &S) {
+            if (!g)
+                return;
+            if (QTableWidgetItem *item = g->horizontalHeaderItem(Column))
+                item->setText(S);
+            else
+                g->setHorizontalHeaderItem(Column, new QTableWidgetItem(S));
+        });
+}
+
+TTranslationTable &TTranslationTable::Column(QTreeWidget *List, int Column, const char *Section, const char *Key)
+{
+    QPointer<QTreeWidget> l(List);
+    return Entry(
+        Section, Key, [l, Column] { return l ? l->headerItem()->text(Column) : QString(); },
+        [l, Column](const QString &S) {
+            if (l)
+                l->headerItem()->setText(Column, S);
+        });
+}
+
+TTranslationTable &TTranslationTable::Tab(QTabWidget *Pages, int Index, const char *Section, const char *Key)
+{
+    QPointer<QTabWidget> p(Pages);
+    return Entry(
+        Section, Key, [p, Index] { return p ? p->tabText(Index) : QString(); },
+        [p, Index](const QString &S) {
+            if (p)
+                p->setTabText(Index, S);
+        });
+}
+
+TTranslationTable &TTranslationTable::Field(QString *Target, const char *Section, const char *Key,
+                                            const QString &Default)
+{
+    *Target = Default;
+    Items.append({QString::fromLatin1(Section), QString::fromLatin1(Key), [Target] { return *Target; },
+                  [Target](const QString &S) { *Target = S; }, Target, Default});
+    return *this;
+}
+
+void TTranslationTable::SetDefaultTexts() const
+{
+    for (const TItem &item : Items)
+        if (item.Field)
+            *item.Field = item.Default;
+}
+
+void TTranslationTable::Translate() const
+{
+    SetDefaultTexts();
+    const TProgramTranslator *t = TProgramTranslator::Instance();
+    if (!t->IsLoaded())
+        return;
+    for (const TItem &item : Items)
+        item.Set(t->Translate(item.Section, item.Key, item.Get()));
+}

@@ -1,0 +1,60 @@
+#include "shell/uUpDown.h"
+
+#include <QLineEdit>
+#include <QToolButton>
+
+TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+{
+    m_up->setObjectName(QStringLiteral("Up"));
+    m_down->setObjectName(QStringLiteral("Down"));
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    for (QToolButton *b : {m_up, m_down}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+    }
+    connect(m_up, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void TUpDown::SetPosition(int Value)
+{
+    m_position = qBound(Min, Value, Max);
+    ShowInAssociate();
+}
+
+void TUpDown::Step(int Direction)
+{
+    const int requested = m_position + Direction * Increment;
+    if (requested < Min || requested > Max)
+        return;
+    bool allow = true;
+    if (OnChanging)
+        OnChanging(requested, Direction, allow);
+    if (!allow)
+        return;
+    m_position = requested;
+    ShowInAssociate();
+    if (OnClick)
+        OnClick(Direction);
+}
+
+void TUpDown::SetAssociate(QLineEdit *Edit)
+{
+    m_associate = Edit;
+    ShowInAssociate();
+}
+
+void TUpDown::ShowInAssociate()
+{
+    if (m_associate)
+        m_associate->setText(QString::number(m_position));
+}
+
+void TUpDown::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int h = height() / 2;
+    m_up->setGeometry(0, 0, width(), h);
+    m_down->setGeometry(0, h, width(), height() - h);
+}
