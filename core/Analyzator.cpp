@@ -685,7 +685,6 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     }
 
     // Multiplication and division, left to right.
-    // Multiplication and division, left to right.
     if (s.contains(u'*') || s.contains(u'/')) {
         int i = 2;
         while (i < s.size()) {
