@@ -19,6 +19,7 @@
 #include "shell/fVariables.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uQtTranslation.h"
@@ -26,10 +27,8 @@
 #include "shell/uUpdateInformer.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
-#include <QScreen>
 #include <QThreadPool>
 
 #include <functional>
@@ -45,34 +44,9 @@ const QString VariablesFileName = QStringLiteral("variables.txt");
 bool HistoryUnread = false;
 bool VariablesUnread = false;
 
-bool IsFile(const QString &Path) { return QFileInfo(Path).isFile(); }
-
-// A window is reachable when some screen shows a piece of it at least 40
-// pixels wide and 20 high.
-bool OnSomeScreen(const QRect &Window)
+bool IsFile(const QString &Path)
 {
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(Window);
-        if (seen.width() >= qMin(40, Window.width()) && seen.height() >= qMin(20, Window.height()))
-            return true;
-    }
-    return false;
-}
-
-void ApplyMainWindowSettings(ITandorelMainForm *Main)
-{
-    KProgramSettings *settings = KProgramSettings::Instance();
-    const QRect saved(settings->Left, settings->Top, qMax(1, Main->GetWidth()), qMax(1, Main->GetHeight()));
-    if (settings->Center || OnSomeScreen(saved)) {
-        Main->ApplySettings();
-        return;
-    }
-    // A position saved on a screen that is gone (or a hand-edited one) would
-    // put the calculator where nobody can see it: it opens centred instead.
-    // The setting itself is kept; exit stores wherever the window then is.
-    settings->Center = true;
-    Main->ApplySettings();
-    settings->Center = false;
+    return QFileInfo(Path).isFile();
 }
 
 // Runs one step of the exit saves; a failure is remembered and the next
@@ -109,7 +83,7 @@ void KMainProgram::Start()
     }
 
     ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm();
-    ApplyMainWindowSettings(main);
+    main->ApplySettings();
     main->RestoreState();
     main->SetCaption(MainWindowCaption);
     main->Show();
@@ -131,7 +105,7 @@ void KMainProgram::Start()
     HistoryUnread = false;
     if (settings->SaveHistory) {
         try {
-            TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History)->LoadFromFile(ProgramDir() + HistoryFileName);
+            History()->LoadFromFile(ProgramDir() + HistoryFileName);
         } catch (const Exception &e) {
             HistoryUnread = true;
             ShowMessage(msgError, e.Message());
@@ -182,22 +156,10 @@ void KMainProgram::UpdateInformerDone(QObject *Sender)
 
 void KMainProgram::LoadTexts()
 {
-    SetDefaultTexts();
+    Texts.Translate();
     ApplyQtTranslation();
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
+    if (!TProgramTranslator::Instance()->IsLoaded())
         return;
-    const QString messages = QStringLiteral("Messages");
-    const QString common = QStringLiteral("Common");
-    msgError = t->Translate(messages, QStringLiteral("msgError"), msgError);
-    msgCouldntSaveSettings = t->Translate(messages, QStringLiteral("msgCouldntSaveSettings"), msgCouldntSaveSettings);
-    msgRestoreDefaultSettingsCaption =
-        t->Translate(messages, QStringLiteral("msgRestoreDefaultSettingsCaption"), msgRestoreDefaultSettingsCaption);
-    msgRestoreDefaultSettings = t->Translate(messages, QStringLiteral("msgRestoreDefaultSettings"), msgRestoreDefaultSettings);
-    InputError = t->Translate(common, QStringLiteral("InputError"), InputError);
-    IncorrectValue = t->Translate(common, QStringLiteral("IncorrectValue"), IncorrectValue);
-    msgCouldntFindManual = t->Translate(messages, QStringLiteral("msgCouldntFindManual"), msgCouldntFindManual);
-    ManualFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ManualFile"), ManualFile);
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
         main->TranslateTexts();
     TGUIManager::Instance()->TranslateAll();
@@ -225,7 +187,7 @@ void KMainProgram::SaveAll()
 
     SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
-        SaveStep(failed, [&] { gui->FormAs<ThistoriaFrm>(FormId::History)->SaveToFile(ProgramDir() + HistoryFileName); });
+        SaveStep(failed, [&] { History()->SaveToFile(ProgramDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
         SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
     SaveStep(failed, [&] {
