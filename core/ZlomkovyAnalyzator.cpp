@@ -8,9 +8,9 @@ bool FractionFirstCall = true;
 
 namespace {
 
-// An operand token as a fraction. A missing operand has no value, and a
-// zero denominator (left by a power of 0 to a negative exponent) is a
-// division by zero wherever it is read.
+// An operand token as a fraction in lowest terms. A missing operand has no
+// value, and a zero denominator (left by a power of 0 to a negative
+// exponent) is a division by zero wherever it is read.
 TFraction Read(const QString &s)
 {
     if (s.isEmpty())
@@ -19,13 +19,13 @@ TFraction Read(const QString &s)
     StrToFraction(s, f);
     if (f.Denominator == 0)
         throw EZeroDivide();
+    CancelFraction(f);
     return f;
 }
 
-Extended ValueOf(const QString &s)
+bool IsWhole(const TFraction &f)
 {
-    const TFraction f = Read(s);
-    return FDiv(f.Numerator, f.Denominator);
+    return f.Denominator == 1;
 }
 
 QString Token(const TFraction &f)
@@ -35,39 +35,58 @@ QString Token(const TFraction &f)
     return s;
 }
 
-// The token of an intermediate result, reduced while its parts fit the
-// reduction. Unreduced, the parts of a sum of n fractions grow like the
-// n-th power of the denominators and soon lose digits in the token text.
+// The token of an intermediate result in lowest terms, so that its parts
+// stay as small as the value allows; only the final result must fit the
+// 64-bit range of the display.
 QString ResultToken(TFraction f)
 {
-    if (f.Denominator != 0) {
-        try {
-            TFraction r = f;
-            ReduceFraction(r);
-            f = r;
-        } catch (const EInvalidOp &) {
-            // Beyond the 64-bit range: left for the final reduction to judge.
-        }
-    }
+    if (f.Denominator != 0)
+        CancelFraction(f);
     return Token(f);
 }
 
-QString WholeToken(Extended x)
+QString WholeToken(TFractionInt x)
 {
     TFraction f;
-    FractionFromFloat(f, x);
-    return ResultToken(f);
+    f.Numerator = x;
+    return Token(f);
 }
 
-// Round(x) as a factorial argument: ERangeError outside 0..65535.
-quint16 FactorialArgument(Extended x)
+// A whole, non-negative operand as a factorial argument: ERangeError
+// outside 0..65535.
+quint16 FactorialArgument(const TFraction &f)
 {
-    return RangeToUInt16(Round(x));
+    return RangeToUInt16(FractionToInt64(f));
 }
 
-Extended CheckedFactorial(quint16 n)
+TFractionInt ExactFactorial(quint16 n)
 {
-    return CheckFloat(Factorial(n));
+    TFraction r;
+    r.Numerator = 1;
+    for (quint32 i = 2; i <= n; ++i) {
+        TFraction factor;
+        factor.Numerator = i;
+        MultiplyFractions(r, factor, r);
+    }
+    return r.Numerator;
+}
+
+// n! / ((n - k)! k!) without the factorials: C(n - k + i, i) grows with i
+// up to the result, so only a result beyond the range overflows.
+TFractionInt Binomial(quint16 n, quint16 k)
+{
+    if (k > n - k)
+        k = quint16(n - k);
+    TFraction r;
+    r.Numerator = 1;
+    for (quint32 i = 1; i <= k; ++i) {
+        TFraction step;
+        step.Numerator = TFractionInt(n - k + i);
+        step.Denominator = TFractionInt(i);
+        MultiplyFractions(r, step, r);
+        CancelFraction(r);
+    }
+    return r.Numerator;
 }
 
 // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
@@ -87,15 +106,20 @@ void ReducePercent(QString &s)
         const int i = k == 0 ? 1 : k;
         const QString tok = pas::Copy(s, k + 1, pc - k - 1);
         const TFraction p = Read(tok);
-        const Extended hundred = FMul(100, p.Denominator);
-        const QChar sign = pas::At(s, i);
+        TFraction hundred;
+        hundred.Numerator = 100;
         TFraction f;
-        f.Denominator = hundred;
+        DivideFractions(p, hundred, f);
+        const QChar sign = pas::At(s, i);
         if (i > 1 && (sign == u'+' || sign == u'-')) {
-            f.Numerator = sign == u'+' ? FAdd(p.Numerator, hundred) : FSub(hundred, p.Numerator);
+            TFraction one;
+            one.Numerator = 1;
+            if (sign == u'+')
+                AddFractions(one, f, f);
+            else
+                SubtractFractions(one, f, f);
             ReplaceOccurrence(s, sign + tok + u'%', u'*' + ResultToken(f), false);
         } else {
-            f.Numerator = p.Numerator;
             ReplaceOccurrence(s, tok + u'%', ResultToken(f), false);
         }
     }
@@ -112,7 +136,7 @@ void ReducePowers(QString &s)
         QString left, right;
         ExtractAdjacentTokens(s, k, left, right);
         TFraction r;
-        PowerFraction(Read(left), r, ValueOf(right));
+        PowerFraction(Read(left), r, Read(right));
         ReplaceOccurrence(s, left + u'^' + right, ResultToken(r), true);
         k = pas::Length(s);
     }
@@ -125,16 +149,12 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
     while ((p = pas::Pos(u'!', s)) > 1) {
         QString left, right;
         ExtractAdjacentTokens(s, p, left, right);
-        const Extended x = ValueOf(left);
-        if (HasFractionalPart(x) || x < 0) {
+        const TFraction x = Read(left);
+        if (!IsWhole(x) || x.Numerator < 0) {
             err.ErrorCode = 24;
             return false;
         }
-        const quint16 n = FactorialArgument(x);
-        Extended f = 1;
-        for (quint32 i = 2; i <= n; ++i)
-            f = FMul(f, Extended(i));
-        ReplaceOccurrence(s, left + u'!', WholeToken(f), false);
+        ReplaceOccurrence(s, left + u'!', WholeToken(ExactFactorial(FactorialArgument(x))), false);
         if (s.startsWith(u'+'))
             s.remove(0, 1);
     }
@@ -147,19 +167,18 @@ bool ReduceBinomials(QString &s, TCalculationError &err)
     while (pas::Pos(word, s) > 0) {
         QString left, right;
         ExtractOperands(s, word, left, false, right);
-        const Extended n = ValueOf(left);
-        const Extended k = ValueOf(right);
-        if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
+        const TFraction n = Read(left);
+        const TFraction k = Read(right);
+        if (!IsWhole(n) || !IsWhole(k) || n.Numerator < 0 || k.Numerator < 0) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        if (k > n) {
+        if (k.Numerator > n.Numerator) {
             err.ErrorCode = 28;
             return false;
         }
-        const Extended r = FDiv(CheckedFactorial(FactorialArgument(n)),
-                                FMul(CheckedFactorial(FactorialArgument(n - k)), CheckedFactorial(FactorialArgument(k))));
+        const TFractionInt r = Binomial(FactorialArgument(n), FactorialArgument(k));
         ReplaceOccurrence(s, left + word + right, WholeToken(r), false);
     }
     return true;
@@ -175,17 +194,17 @@ bool ReduceDivMod(QString &s, TCalculationError &err)
         const QString word = (pd > 0 && (pm == 0 || pd < pm)) ? QStringLiteral("div") : QStringLiteral("mod");
         QString left, right;
         ExtractOperands(s, word, left, false, right);
-        const Extended a = ValueOf(left);
-        const Extended b = ValueOf(right);
-        if (HasFractionalPart(a) || HasFractionalPart(b)) {
+        const TFraction a = Read(left);
+        const TFraction b = Read(right);
+        if (!IsWhole(a) || !IsWhole(b)) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        const qint64 x = Round(a);
-        const qint64 y = Round(b);
+        const qint64 x = FractionToInt64(a);
+        const qint64 y = FractionToInt64(b);
         const qint64 r = word == u"div" ? IDiv(x, y) : IMod(x, y);
-        ReplaceOccurrence(s, left + word + right, WholeToken(Extended(r)), false);
+        ReplaceOccurrence(s, left + word + right, WholeToken(r), false);
     }
 }
 
@@ -260,8 +279,25 @@ bool FractionNotInsideToken(int Pos, const QString &S)
     return true;
 }
 
+namespace {
+
+// Nesting depth of the evaluation: only the outermost result is shown, so
+// only it must fit the 64-bit range; a bracket may hold more on the way.
+int EvaluationDepth = 0;
+
+struct DepthGuard
+{
+    DepthGuard() { ++EvaluationDepth; }
+    ~DepthGuard() { --EvaluationDepth; }
+    DepthGuard(const DepthGuard &) = delete;
+    DepthGuard &operator=(const DepthGuard &) = delete;
+};
+
+} // namespace
+
 void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value)
 {
+    const DepthGuard depth;
     QString s = Expr;
     Err.ErrorCode = 0;
 
@@ -288,7 +324,8 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
             s.prepend(QStringLiteral("[0]"));
         ReduceSums(s);
         TFraction f = Read(s);
-        ReduceFraction(f);
+        if (EvaluationDepth == 1)
+            ReduceFraction(f);
         Value = Token(f);
     } catch (const EConvertError &) {
         SetErrorCode(Err, 1);
@@ -297,6 +334,10 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SetErrorCode(Err, 20);
         Value = s;
     } catch (const ERangeError &) {
+        SetErrorCode(Err, 20);
+    } catch (const EIntOverflow &) {
+        SetErrorCode(Err, 20);
+    } catch (const EOverflow &) {
         SetErrorCode(Err, 20);
     } catch (const EZeroDivide &) {
         SetErrorCode(Err, 25);

@@ -163,8 +163,6 @@ void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Ri
 
 // -------------------------------------------------------- string routines
 
-// Replaces every occurrence of Old from left to right; the search goes on
-// after the inserted text, so New may contain Old. Nothing for an empty Old.
 // Replaces Count characters from 1-based Pos by Text.
 void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
 
@@ -176,6 +174,8 @@ void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
 using TBracketEvaluator = void (*)(const QString &Expr, TCalculationError &Err, QString &Value);
 bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate);
 
+// Replaces every occurrence of Old from left to right; the search goes on
+// after the inserted text, so New may contain Old. Nothing for an empty Old.
 void ReplaceAll(QString &S, const QString &Old, const QString &New);
 void ReplaceFirst(QString &S, const QString &Old, const QString &New);
 // Deletes the first occurrence of Sub until none is left.

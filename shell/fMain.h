@@ -28,7 +28,6 @@ namespace Ui {
 class TMainFrm;
 }
 
-
 class TMainFrm;
 
 // Translates the hints of the main window's controls in a worker thread; the

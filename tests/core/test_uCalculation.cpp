@@ -83,6 +83,11 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "$big*2", .NumberSet = 1, .Display = "2E30"},
         {.Input = "1/3+1/6", .Fractions = true, .Display = "1 / 2", .History = "1/3+1/6 = 1 / 2"},
         {.Input = "0.75", .Fractions = true, .Display = "3 / 4"},
+        // decimals and powers stay exact; a variable beyond the 64-bit range
+        // is no fault while the result fits
+        {.Input = "9.48^4*5", .Fractions = true, .Display = "3 154 956 561 / 78 125"},
+        {.Input = "x/10^20", .Fractions = true, .Variables = "x=3e25", .Display = "300 000"},
+        {.Input = "x*2", .Variables = "x=1e300", .Display = "2E300"},
         {.Input = "1+j2", .NumberSet = 1, .Display = "1+j2", .History = "1+j2 = (1+j2)"},
         {.Input = "(1+j)*(1-j)", .NumberSet = 1, .Display = "2"},
         {.Input = "3+4", .NumberSet = 2, .Display = "2"},
@@ -231,3 +236,17 @@ TEST(CleanResult, StripsTheTokenBrackets)
 }
 
 } // namespace
+
+TEST(PreviewText, TheTypedTextWithItsMultiplicationSignsOrAMark)
+{
+    DecimalSeparator = u'.';
+    const struct { const char *Input, *Preview; } cases[] = {
+        {"", "0"},
+        {"2(", "???"},
+        {"2x+3(1+x)", "2*x+3*(1+x)"},
+        {"2 x", "2*x"},
+        {"sin(2pi)", "sin(2*pi)"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PreviewText(QString::fromUtf8(c.Input)), QString::fromUtf8(c.Preview)) << c.Input;
+}
