@@ -4,6 +4,7 @@
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
 #include "shell/uMainProgram.h"
+#include "tools/uToolControls.h"
 
 #include <QHeaderView>
 
@@ -35,9 +36,7 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->SetTitles(QStringLiteral("Prefix"), QStringLiteral("Value"));
-    const int rowHeight = grid->fontMetrics().height() + 6;
-    grid->verticalHeader()->setMinimumSectionSize(rowHeight);
-    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    UseCompactRows(grid);
     grid->SetStrings({
         QStringLiteral("Yotta (Y)=e24"), QStringLiteral("Zetta (Z)=e21"), QStringLiteral("Exa (E)=e18"),
         QStringLiteral("Peta (P)=e15"), QStringLiteral("Tera (T)=e12"), QStringLiteral("Giga (G)=e9"),

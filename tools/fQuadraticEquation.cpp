@@ -7,7 +7,7 @@
 #include "platform/SysUtils.h"
 #include "shell/uMainProgram.h"
 #include "tools/model/uQuadraticSolver.h"
-#include "tools/uToolEditKeys.h"
+#include "tools/uToolControls.h"
 
 TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent)
     : KTandorelForm(parent), ui(new Ui::TQuadraticEquationFrm)

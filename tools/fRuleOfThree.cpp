@@ -3,7 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/SysUtils.h"
-#include "tools/uToolEditKeys.h"
+#include "tools/uToolControls.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -36,13 +36,6 @@ QPixmap Arrow(const QSize &Size, bool Up)
     tip.closeSubpath();
     p.fillPath(tip, Qt::black);
     return pixmap;
-}
-
-void SetTextColour(QLineEdit *Edit, const QColor &Colour)
-{
-    QPalette palette = Edit->palette();
-    palette.setColor(QPalette::Text, Colour);
-    Edit->setPalette(palette);
 }
 
 } // namespace

@@ -6,9 +6,7 @@
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
-#include "tools/uToolEditKeys.h"
-
-#include <QHeaderView>
+#include "tools/uToolControls.h"
 
 TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TstatistikaFrm)
 {
@@ -26,9 +24,7 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     grid->MapCalculatorKeys = true;
     grid->PlusIsDigit = true;
     grid->OnEnter = [this] { vypocetBtnClick(); };
-    const int rowHeight = grid->fontMetrics().height() + 6;
-    grid->verticalHeader()->setMinimumSectionSize(rowHeight);
-    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    UseCompactRows(grid);
     grid->SetStrings({QStringLiteral("=")});
 
     for (QLineEdit *edit : ui->statistikaGpb->findChildren<QLineEdit *>())

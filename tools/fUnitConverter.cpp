@@ -6,7 +6,7 @@
 #include "shell/uDisk.h"
 #include "shell/uMainProgram.h"
 #include "tools/model/uUnitConverter.h"
-#include "tools/uToolEditKeys.h"
+#include "tools/uToolControls.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -28,9 +28,7 @@ void PrepareUnitGrid(TValueListEditor *Grid)
     Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->setWordWrap(false);
-    const int rowHeight = Grid->fontMetrics().height() + 6;
-    Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
-    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    UseCompactRows(Grid);
     Grid->Clear();
 }
 

@@ -5,7 +5,7 @@
 #include "platform/SysUtils.h"
 #include "shell/uGUIManager.h"
 #include "tools/model/uCombinatorics.h"
-#include "tools/uToolEditKeys.h"
+#include "tools/uToolControls.h"
 
 TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkombinatorikaFrm)
 {
@@ -50,9 +50,7 @@ void TkombinatorikaFrm::TranslateTexts()
 
 void TkombinatorikaFrm::ShowResultText(const QString &Text, bool Failure)
 {
-    QPalette palette = ui->EdtVysledok->palette();
-    palette.setColor(QPalette::Text, Failure ? Qt::red : Qt::black);
-    ui->EdtVysledok->setPalette(palette);
+    SetTextColour(ui->EdtVysledok, Failure ? Qt::red : Qt::black);
     ui->EdtVysledok->setText(Text);
     ui->EdtVysledok->setCursorPosition(0);
 }

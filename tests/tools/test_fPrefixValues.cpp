@@ -3,9 +3,9 @@
 #include "core/uProgramState.h"
 #include "shell/uGUIManager.h"
 #include "shell/uValueListEditor.h"
-#include "tests/support/EngineState.h"
-#include "tests/support/FakeMainForm.h"
+#include "tests/support/MainWindowDriver.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ToolWindowFixture.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -14,23 +14,9 @@
 
 namespace {
 
-class PrefixValuesWindow : public ::testing::Test
+class PrefixValuesWindow : public ToolWindowTest<TprefixValuesFrm>
 {
 protected:
-    void SetUp() override
-    {
-        ResetEngineState();
-        TGUIManager::Instance()->SetMainForm(&Main);
-        Window.TranslateTexts();
-        Window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
-    }
-    void TearDown() override
-    {
-        TGUIManager::Instance()->SetMainForm(nullptr);
-        ResetEngineState();
-    }
-
     TValueListEditor *Grid() { return Window.prefixValuesVle(); }
     void DoubleClick(int Row)
     {
@@ -38,9 +24,6 @@ protected:
         QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, at);
     }
-
-    FakeMainForm Main;
-    TprefixValuesFrm Window;
 };
 
 TEST_F(PrefixValuesWindow, ListsTheSixteenPrefixesSpelledRight)
@@ -97,6 +80,36 @@ TEST_F(PrefixValuesWindow, NothingWithoutASelectedRowOrOutsideTheDecimalSystem)
     DoubleClick(Grid()->FindRow(QStringLiteral("Kilo (k)")));
     EXPECT_EQ(Main.Inserted, QStringList({"1e3"}));
     EXPECT_TRUE(Window.useBtn()->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+TEST(PrefixValuesInTheMainWindow, PowersGoToTheCaretAndCalculate)
+{
+    TMainWindowDriver main;
+    TprefixValuesFrm window;
+    window.TranslateTexts();
+    window.show();
+    TValueListEditor *grid = window.prefixValuesVle();
+    const int kilo = grid->FindRow(QStringLiteral("Kilo (k)"));
+    grid->selectRow(kilo);
+    main.Type(QStringLiteral("25"));
+    QTest::mouseClick(window.useBtn(), Qt::LeftButton);
+    main.Type(QStringLiteral("+"));
+    QTest::mouseClick(window.useBtn(), Qt::LeftButton);
+    EXPECT_EQ(main.Text(), QStringLiteral("25e3+1e3"));
+    main.Enter();
+    EXPECT_EQ(main.Display().trimmed(), QStringLiteral("26 000")); // in digit groups
+    // The caret inside the text: the power goes there.
+    main.Input->clear();
+    main.Type(QStringLiteral("2*3"));
+    QTextCursor c = main.Input->textCursor();
+    c.setPosition(1);
+    main.Input->setTextCursor(c);
+    QTest::mouseClick(window.useBtn(), Qt::LeftButton);
+    EXPECT_EQ(main.Text(), QStringLiteral("2e3*3"));
 }
 
 } // namespace

@@ -3,10 +3,9 @@
 #include "core/KomplexneCisla.h"
 #include "core/uProgramState.h"
 #include "shell/uGUIManager.h"
-#include "tests/support/EngineState.h"
-#include "tests/support/FakeMainForm.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ToolWindowFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,26 +15,22 @@
 
 namespace {
 
-class QuadraticEquationWindow : public ::testing::Test
+class QuadraticEquationWindow : public ToolWindowTest<TQuadraticEquationFrm>
 {
 protected:
     void SetUp() override
     {
-        ResetEngineState();
         ImaginaryUnit = u'j';
         ImaginaryUnitFirst = true;
-        TGUIManager::Instance()->SetMainForm(&Main);
-        Window.TranslateTexts();
-        Window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+        ToolWindowTest::SetUp();
     }
     void TearDown() override
     {
-        TGUIManager::Instance()->SetMainForm(nullptr);
+        ToolWindowTest::TearDown();
         ImaginaryUnit = u'j';
         ImaginaryUnitFirst = true;
-        ResetEngineState();
     }
+
 
     QLineEdit *Edit(const char *Name) { return Window.findChild<QLineEdit *>(QLatin1String(Name)); }
     void Solve(const QString &A, const QString &B, const QString &C)
@@ -46,9 +41,6 @@ protected:
         QTest::mouseClick(Window.findChild<QPushButton *>(QStringLiteral("calculateBtn")), Qt::LeftButton);
     }
     QStringList Outputs() { return {Edit("discriminantEdt")->text(), Edit("x1Edt")->text(), Edit("x2Edt")->text()}; }
-
-    FakeMainForm Main;
-    TQuadraticEquationFrm Window;
 };
 
 TEST_F(QuadraticEquationWindow, WorkedExamples)

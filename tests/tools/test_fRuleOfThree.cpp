@@ -1,7 +1,7 @@
 #include "tools/fRuleOfThree.h"
 
-#include "tests/support/EngineState.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ToolWindowFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,19 +13,9 @@
 
 namespace {
 
-class RuleOfThreeWindow : public ::testing::Test
+class RuleOfThreeWindow : public ToolWindowTest<TRuleOfThreeFrm>
 {
 protected:
-    void SetUp() override
-    {
-        ResetEngineState();
-        Window.TranslateTexts();
-        Window.show();
-        Window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
-    }
-    void TearDown() override { ResetEngineState(); }
-
     QLineEdit *Edit(const char *Name) { return Window.findChild<QLineEdit *>(QLatin1String(Name)); }
     QRadioButton *Choice(const char *Name) { return Window.findChild<QRadioButton *>(QLatin1String(Name)); }
     void Fill(const QString &A, const QString &B, const QString &C)
@@ -37,8 +27,6 @@ protected:
     void Calculate() { QTest::mouseClick(Window.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton); }
     QString Result() { return Edit("resultEdt")->text(); }
     bool Red() { return Edit("resultEdt")->palette().color(QPalette::Text) == QColor(Qt::red); }
-
-    TRuleOfThreeFrm Window;
 };
 
 TEST_F(RuleOfThreeWindow, WorkedExamples)

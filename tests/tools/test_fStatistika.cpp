@@ -2,10 +2,9 @@
 
 #include "shell/uGUIManager.h"
 #include "shell/uValueListEditor.h"
-#include "tests/support/EngineState.h"
-#include "tests/support/FakeMainForm.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ToolWindowFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,23 +15,9 @@
 
 namespace {
 
-class StatisticsWindow : public ::testing::Test
+class StatisticsWindow : public ToolWindowTest<TstatistikaFrm>
 {
 protected:
-    void SetUp() override
-    {
-        ResetEngineState();
-        TGUIManager::Instance()->SetMainForm(&Main);
-        Window.TranslateTexts();
-        Window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
-    }
-    void TearDown() override
-    {
-        TGUIManager::Instance()->SetMainForm(nullptr);
-        ResetEngineState();
-    }
-
     TValueListEditor *Grid() { return Window.hodnotyVle(); }
     void Click(const char *Name) { QTest::mouseClick(Window.findChild<QPushButton *>(QLatin1String(Name)), Qt::LeftButton); }
     // Calculates; a message box that opens is answered and its text kept.
@@ -53,8 +38,6 @@ protected:
         return r;
     }
 
-    FakeMainForm Main;
-    TstatistikaFrm Window;
     QString Message, MessageTitle;
 };
 

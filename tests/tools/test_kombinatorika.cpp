@@ -1,8 +1,8 @@
 #include "tools/kombinatorika.h"
 
 #include "core/uProgramState.h"
-#include "tests/support/EngineState.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ToolWindowFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,19 +13,9 @@
 
 namespace {
 
-class CombinatoricsWindow : public ::testing::Test
+class CombinatoricsWindow : public ToolWindowTest<TkombinatorikaFrm>
 {
 protected:
-    void SetUp() override
-    {
-        ResetEngineState();
-        Window.TranslateTexts();
-        Window.show();
-        Window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
-    }
-    void TearDown() override { ResetEngineState(); }
-
     QLineEdit *Edit(const char *Name) { return Window.findChild<QLineEdit *>(QLatin1String(Name)); }
     QRadioButton *Choice(int Index)
     {
@@ -40,8 +30,6 @@ protected:
         return Edit("EdtVysledok")->text();
     }
     bool Red() { return Edit("EdtVysledok")->palette().color(QPalette::Text) == QColor(Qt::red); }
-
-    TkombinatorikaFrm Window;
 };
 
 TEST_F(CombinatoricsWindow, WorkedExamples)

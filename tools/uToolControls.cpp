@@ -1,10 +1,12 @@
-#include "tools/uToolEditKeys.h"
+#include "tools/uToolControls.h"
 
 #include "core/uCommon.h"
 #include "shell/uShellCommon.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableView>
 
 namespace {
 
@@ -79,4 +81,18 @@ void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> O
 void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
 {
     new TEditKeyFilter(Control, TEditTyping::Any, std::move(OnEnter));
+}
+
+void SetTextColour(QLineEdit *Edit, const QColor &Colour)
+{
+    QPalette palette = Edit->palette();
+    palette.setColor(QPalette::Text, Colour);
+    Edit->setPalette(palette);
+}
+
+void UseCompactRows(QTableView *Grid)
+{
+    const int rowHeight = Grid->fontMetrics().height() + 6;
+    Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
