@@ -8,6 +8,7 @@
 #include "shell/fUpdateInfo.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/MainWindowDriver.h"
+#include "tests/support/TestWebHost.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
@@ -88,6 +89,7 @@ TEST(MainMenus, PreferencesAndHelpOpenTheirWindows)
 
 TEST(MainTexts, TheDocumentationAddressStaysOnTheMakersHost)
 {
+    TRealWebHost real;
     TMainWindowDriver main;
     TempProgramDir dir;
     const struct { const char *Page; bool Taken; } pages[] = {

@@ -1,4 +1,6 @@
 #include "core/uProgramSettings.h"
+
+#include "tests/support/TestWebHost.h"
 #include "platform/IniFiles.h"
 #include "shell/uDisk.h"
 #include "shell/uShellCommon.h"
@@ -229,12 +231,13 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(manual));
     EXPECT_EQ(catcher.Opened[1].toString(), QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
     EXPECT_EQ(catcher.Opened[2].toString(), QStringLiteral("mailto:author@example.org"));
-    SetMakerWebHost(QString());
+    SetMakerWebHost(TestWebHost());
     SetProgramDir(QString());
 }
 
 TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
 {
+    TRealWebHost real;
     const struct { const char *Address; bool Maker; } addresses[] = {
         {"http://www.tandorel.org/wiki/doku.php?id=en:documentation", true},
         {"https://TANDOREL.org/", true},
@@ -267,6 +270,7 @@ TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
 
 TEST(ShellCommon, MakerHostIsOneSetting)
 {
+    TRealWebHost real;
     EXPECT_EQ(MakerDomainName(), QStringLiteral("tandorel.org"));
     SetMakerWebHost(QStringLiteral("127.0.0.1:4567"));
     EXPECT_EQ(MakerWebAddress(QStringLiteral("manual/?")), QStringLiteral("http://127.0.0.1:4567/manual/?"));

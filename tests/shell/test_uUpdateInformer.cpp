@@ -1,5 +1,7 @@
 #include "shell/uUpdateInformer.h"
 
+#include "tests/support/TestWebHost.h"
+
 #include "core/uProgramSettings.h"
 #include "shell/uFileDownloadThread.h"
 #include "shell/uMainProgram.h"
@@ -35,7 +37,7 @@ protected:
     void TearDown() override
     {
         TUpdateInformer::FreeInstance();
-        SetMakerWebHost(QString());
+        SetMakerWebHost(TestWebHost());
         LanguageCode = SavedCode;
         KProgramSettings::Instance()->UID = SavedUid;
     }

@@ -4,6 +4,8 @@
 // Its web host is a local server's, and the update check at start is off
 // unless the settings written before Start ask for it.
 #include "shell/fMain.h"
+
+#include "tests/support/TestWebHost.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgramStartup.h"
@@ -27,7 +29,7 @@ public:
     ~TProgramRun()
     {
         Exit();
-        SetMakerWebHost(QString());
+        SetMakerWebHost(TestWebHost());
         SetProgramDir(QString());
     }
     TProgramRun(const TProgramRun &) = delete;
