@@ -781,6 +781,12 @@ void TMainFrm::SetInput(const QString &Text)
     Show();
 }
 
+QString TMainFrm::GetInputBeforeCaret()
+{
+    const QTextCursor c = ui->vstupRdt->textCursor();
+    return ui->vstupRdt->toPlainText().left(c.selectionStart());
+}
+
 QString TMainFrm::GetInput()
 {
     return ui->vstupRdt->toPlainText();
