@@ -8,6 +8,7 @@
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
 #include "tools/model/uVyraz.h"
+#include "tools/uToolControls.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -59,6 +60,8 @@ TderivacieFrm::TderivacieFrm(QWidget *parent)
     ui->stupenDerivacieUpd->SetAssociate(ui->stupenDerivacieEdt);
     ui->stupenDerivacieUpd->SetPosition(1);
     ui->nahladBtn->setIcon(PreviewGlyph());
+    HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
+    HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
 
     Texts.Caption(this, "Derivatives", "Caption")
         .Text(ui->premennaLbl, "Derivatives", "Variable")
@@ -119,9 +122,7 @@ void TderivacieFrm::SetFunction(const QString &Expression)
 
 void TderivacieFrm::ShowResult(const QString &Text)
 {
-    QPalette p = ui->vysledokEdt->palette();
-    p.setColor(QPalette::Text, palette().color(QPalette::WindowText));
-    ui->vysledokEdt->setPalette(p);
+    SetTextColour(ui->vysledokEdt, palette().color(QPalette::WindowText));
     ui->vysledokEdt->setText(Text);
     ui->vysledokEdt->setCursorPosition(0);
     SetBusyCursor(false);
@@ -130,9 +131,7 @@ void TderivacieFrm::ShowResult(const QString &Text)
 void TderivacieFrm::ShowError(const QString &Text)
 {
     ShowResult(Text);
-    QPalette p = ui->vysledokEdt->palette();
-    p.setColor(QPalette::Text, QColor(255, 0, 0));
-    ui->vysledokEdt->setPalette(p);
+    SetTextColour(ui->vysledokEdt, QColor(255, 0, 0));
 }
 
 void TderivacieFrm::SetBusyCursor(bool Busy)

@@ -12,6 +12,8 @@
 #include "tests/support/EngineState.h"
 #include "tests/support/FakeMainForm.h"
 #include "tests/support/LocalHttpServer.h"
+#include "tests/support/TestWebHost.h"
+#include "tests/support/ToolWindowFixture.h"
 #include "tools/uToolWindows.h"
 
 #include <QComboBox>
@@ -30,30 +32,24 @@ namespace {
 
 const QByteArray Path = "/api/v0/differentiation";
 
-class DerivativesWindow : public ::testing::Test
+class DerivativesWindow : public ToolWindowTest<TderivacieFrm>
 {
 protected:
     void SetUp() override
     {
-        ResetEngineState();
-        TGUIManager::Instance()->SetMainForm(&Main);
+        ToolWindowTest::SetUp();
         SetMakerWebHost(Server.HostAndPort());
-        Window = std::make_unique<TderivacieFrm>();
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
     }
     void TearDown() override
     {
-        Window.reset();
-        SetMakerWebHost(QString());
-        TGUIManager::Instance()->SetMainForm(nullptr);
-        ResetEngineState();
+        SetMakerWebHost(TestWebHost());
+        ToolWindowTest::TearDown();
     }
 
     template <class T>
     T *Child(const char *Name) const
     {
-        T *w = Window->findChild<T *>(QLatin1String(Name));
+        T *w = Window.findChild<T *>(QLatin1String(Name));
         EXPECT_NE(w, nullptr) << Name;
         return w;
     }
@@ -67,34 +63,32 @@ protected:
         return items;
     }
     bool ShownAsError() const { return Result()->palette().color(QPalette::Text) == QColor(255, 0, 0); }
-    bool Busy() const { return Window->testAttribute(Qt::WA_SetCursor) && Window->cursor().shape() == Qt::WaitCursor; }
+    bool Busy() const { return Window.testAttribute(Qt::WA_SetCursor) && Window.cursor().shape() == Qt::WaitCursor; }
     void Calculate() const { QTest::mouseClick(Child<QPushButton>("vypocetBtn"), Qt::LeftButton); }
     // Serves events until the request has ended.
     bool WaitForAnswer(int TimeoutMs = 5000) const
     {
         QElapsedTimer timer;
         timer.start();
-        while (Window->RequestRunning() && timer.elapsed() < TimeoutMs)
+        while (Window.RequestRunning() && timer.elapsed() < TimeoutMs)
             QTest::qWait(10);
-        return !Window->RequestRunning();
+        return !Window.RequestRunning();
     }
     QString Ask(const QString &Function, const TLocalHttpServer::TReply &Reply)
     {
         Server.Route(Path, Reply);
-        Window->SetFunction(Function);
+        Window.SetFunction(Function);
         Calculate();
         EXPECT_TRUE(WaitForAnswer());
         return Result()->text();
     }
 
-    FakeMainForm Main;
     TLocalHttpServer Server;
-    std::unique_ptr<TderivacieFrm> Window;
 };
 
 TEST_F(DerivativesWindow, ControlsAsLaidOut)
 {
-    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Function derivative"));
+    EXPECT_EQ(Window.windowTitle(), QStringLiteral("Function derivative"));
     EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Variable:"));
     EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Order:"));
     EXPECT_TRUE(Child<QLabel>("stupenLbl")->alignment() & Qt::AlignRight);
@@ -110,13 +104,13 @@ TEST_F(DerivativesWindow, ControlsAsLaidOut)
     EXPECT_FALSE(Variables()->isEditable());
     for (const char *hidden : {"Edit2", "Edit3", "Button1", "Button2", "Button3"})
         EXPECT_FALSE(Child<QWidget>(hidden)->isVisible()) << hidden;
-    EXPECT_EQ(Window->height(), 153);
-    EXPECT_EQ(Window->minimumHeight(), 153);
-    EXPECT_EQ(Window->maximumHeight(), 153);
-    EXPECT_EQ(Window->minimumWidth(), 320);
-    EXPECT_FALSE(Window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(Window->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(Window->RequestTimeoutMs, 10000);
+    EXPECT_EQ(Window.height(), 153);
+    EXPECT_EQ(Window.minimumHeight(), 153);
+    EXPECT_EQ(Window.maximumHeight(), 153);
+    EXPECT_EQ(Window.minimumWidth(), 320);
+    EXPECT_FALSE(Window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(Window.RequestTimeoutMs, 10000);
 }
 
 TEST_F(DerivativesWindow, OrderRunsFromOneToTen)
@@ -134,25 +128,25 @@ TEST_F(DerivativesWindow, OrderRunsFromOneToTen)
 
 TEST_F(DerivativesWindow, HandOverListsTheVariables)
 {
-    Window->SetFunction(QStringLiteral("y*x+sin(y)"));
+    Window.SetFunction(QStringLiteral("y*x+sin(y)"));
     EXPECT_EQ(Child<QLineEdit>("funkciaEdt")->text(), QStringLiteral("y*x+sin(y)"));
     EXPECT_EQ(VariableItems(), (QStringList{QStringLiteral("y"), QStringLiteral("x")}));
     EXPECT_EQ(Variables()->currentText(), QStringLiteral("x"));
 
-    Window->SetFunction(QStringLiteral("y^2+$pi"));
+    Window.SetFunction(QStringLiteral("y^2+$pi"));
     EXPECT_EQ(VariableItems(), QStringList{QStringLiteral("y")});
     EXPECT_EQ(Variables()->currentText(), QStringLiteral("y"));
 
     // A new hand-over drops the derivative of the old function.
     EXPECT_EQ(Ask(QStringLiteral("x^2"), TLocalHttpServer::TReply::Ok("OK:2*x")), QStringLiteral("2*x"));
-    Window->SetFunction(QStringLiteral("x^3"));
+    Window.SetFunction(QStringLiteral("x^3"));
     EXPECT_EQ(Result()->text(), QString());
 }
 
 TEST_F(DerivativesWindow, TheQueryCarriesExactlyTheKeysAndValues)
 {
     Server.Route(Path, TLocalHttpServer::TReply::Ok("OK:2"));
-    Window->SetFunction(QStringLiteral("x^2"));
+    Window.SetFunction(QStringLiteral("x^2"));
     QTest::mouseClick(Child<TUpDown>("stupenDerivacieUpd")->UpButton(), Qt::LeftButton);
     Calculate();
     EXPECT_TRUE(Busy());
@@ -166,7 +160,7 @@ TEST_F(DerivativesWindow, TheQueryCarriesExactlyTheKeysAndValues)
 
     // Blanks, signs and the decimal comma are encoded; so is the separator.
     DecimalSeparator = u',';
-    Window->SetFunction(QStringLiteral("a + 1,5*b"));
+    Window.SetFunction(QStringLiteral("a + 1,5*b"));
     Variables()->setCurrentIndex(1);
     Calculate();
     ASSERT_TRUE(WaitForAnswer());
@@ -205,7 +199,7 @@ TEST_F(DerivativesWindow, OnlyASuccessfulAnswerOfTheServiceCounts)
 
 TEST_F(DerivativesWindow, NoServerAndASilentOneAreConnectionErrors)
 {
-    Window->RequestTimeoutMs = 300;
+    Window.RequestTimeoutMs = 300;
     EXPECT_EQ(Ask(QStringLiteral("x"), TLocalHttpServer::TReply::Silence()),
               QStringLiteral("Server unavailable. Check your internet connection."));
     EXPECT_TRUE(ShownAsError());
@@ -218,8 +212,8 @@ TEST_F(DerivativesWindow, NoServerAndASilentOneAreConnectionErrors)
         port = gone.Port();
     }
     SetMakerWebHost(QStringLiteral("127.0.0.1:%1").arg(port));
-    Window->RequestTimeoutMs = 5000;
-    Window->SetFunction(QStringLiteral("x"));
+    Window.RequestTimeoutMs = 5000;
+    Window.SetFunction(QStringLiteral("x"));
     Calculate();
     ASSERT_TRUE(WaitForAnswer());
     EXPECT_EQ(Result()->text(), QStringLiteral("Server unavailable. Check your internet connection."));
@@ -229,7 +223,7 @@ TEST_F(DerivativesWindow, NoServerAndASilentOneAreConnectionErrors)
 TEST_F(DerivativesWindow, ANewerRequestOvertakesASlowOne)
 {
     Server.Route(Path, TLocalHttpServer::TReply::Ok("OK:old").After(400));
-    Window->SetFunction(QStringLiteral("x^2"));
+    Window.SetFunction(QStringLiteral("x^2"));
     Calculate();
     ASSERT_TRUE(Server.WaitForRequests(1));
     Server.Route(Path, TLocalHttpServer::TReply::Ok("OK:new"));
@@ -245,48 +239,48 @@ TEST_F(DerivativesWindow, ANewerRequestOvertakesASlowOne)
 TEST_F(DerivativesWindow, ChangesAndClosingAbortTheRunningRequest)
 {
     Server.Route(Path, TLocalHttpServer::TReply::Silence());
-    Window->SetFunction(QStringLiteral("x*y"));
+    Window.SetFunction(QStringLiteral("x*y"));
 
     Calculate();
-    ASSERT_TRUE(Window->RequestRunning());
+    ASSERT_TRUE(Window.RequestRunning());
     Variables()->setCurrentIndex(1);
-    EXPECT_FALSE(Window->RequestRunning());
+    EXPECT_FALSE(Window.RequestRunning());
     EXPECT_FALSE(Busy());
 
     Calculate();
-    ASSERT_TRUE(Window->RequestRunning());
+    ASSERT_TRUE(Window.RequestRunning());
     QTest::mouseClick(Child<TUpDown>("stupenDerivacieUpd")->UpButton(), Qt::LeftButton);
-    EXPECT_FALSE(Window->RequestRunning());
+    EXPECT_FALSE(Window.RequestRunning());
 
     Calculate();
-    ASSERT_TRUE(Window->RequestRunning());
-    Window->SetFunction(QStringLiteral("x"));
-    EXPECT_FALSE(Window->RequestRunning());
+    ASSERT_TRUE(Window.RequestRunning());
+    Window.SetFunction(QStringLiteral("x"));
+    EXPECT_FALSE(Window.RequestRunning());
 
     // Closed while the service thinks: nothing more is shown.
     Server.Route(Path, TLocalHttpServer::TReply::Ok("OK:late").After(200));
     Calculate();
-    ASSERT_TRUE(Window->RequestRunning());
-    Window->close();
-    EXPECT_FALSE(Window->RequestRunning());
+    ASSERT_TRUE(Window.RequestRunning());
+    Window.close();
+    EXPECT_FALSE(Window.RequestRunning());
     QTest::qWait(400);
     EXPECT_EQ(Result()->text(), QString());
 
     // Program exit, with the window still open.
-    Window->show();
+    Window.show();
     Calculate();
-    ASSERT_TRUE(Window->RequestRunning());
+    ASSERT_TRUE(Window.RequestRunning());
     ASSERT_TRUE(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
-    EXPECT_FALSE(Window->RequestRunning());
+    EXPECT_FALSE(Window.RequestRunning());
 }
 
 TEST_F(DerivativesWindow, WithoutAVariableTheAnswerIsZero)
 {
     Server.Route(Path, TLocalHttpServer::TReply::Ok("OK:never"));
-    Window->SetFunction(QStringLiteral("2+sin(3)+$pi"));
+    Window.SetFunction(QStringLiteral("2+sin(3)+$pi"));
     EXPECT_EQ(Variables()->count(), 0);
     Calculate();
-    EXPECT_FALSE(Window->RequestRunning());
+    EXPECT_FALSE(Window.RequestRunning());
     EXPECT_EQ(Result()->text(), QStringLiteral("0"));
     EXPECT_FALSE(ShownAsError());
     QTest::qWait(50);
@@ -315,17 +309,17 @@ TEST_F(DerivativesWindow, PreviewShowsTheDerivative)
 
 TEST_F(DerivativesWindow, HiddenLocalRoute)
 {
-    Window->SetFunction(QStringLiteral("-x^2"));
+    Window.SetFunction(QStringLiteral("-x^2"));
     Child<QPushButton>("Button1")->click();
     EXPECT_EQ(Result()->text(), QStringLiteral("-(2)*(x)^((2)-1)*1"));
     EXPECT_FALSE(ShownAsError());
 
-    Window->SetFunction(QStringLiteral("x!"));
+    Window.SetFunction(QStringLiteral("x!"));
     Child<QPushButton>("Button1")->click();
     EXPECT_EQ(Result()->text(), QStringLiteral("Cannot differentiate x!."));
     EXPECT_TRUE(ShownAsError());
 
-    Window->SetFunction(QStringLiteral("(x+1"));
+    Window.SetFunction(QStringLiteral("(x+1"));
     Child<QPushButton>("Button1")->click();
     EXPECT_EQ(Result()->text(), QStringLiteral("A bracket is not closed."));
 
@@ -357,12 +351,12 @@ TEST_F(DerivativesWindow, TextsComeFromTheLanguageFile)
 {
     TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + "/data/lang/Slovensky.txt");
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-    Window->TranslateTexts();
-    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Derivácia funkcie"));
+    Window.TranslateTexts();
+    EXPECT_EQ(Window.windowTitle(), QStringLiteral("Derivácia funkcie"));
     EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Premenná:"));
     EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Rád:"));
-    EXPECT_EQ(Window->ConnectionErrorText, QStringLiteral("Server je nedostupný. Skontrolujte pripojenie na internet."));
-    Window->SetFunction(QStringLiteral("gamma(x)"));
+    EXPECT_EQ(Window.ConnectionErrorText, QStringLiteral("Server je nedostupný. Skontrolujte pripojenie na internet."));
+    Window.SetFunction(QStringLiteral("gamma(x)"));
     Child<QPushButton>("Button1")->click();
     EXPECT_EQ(Result()->text(), QStringLiteral("gamma(x) nemožno derivovať."));
     TProgramTranslator::FreeInstance();
