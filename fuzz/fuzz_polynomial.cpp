@@ -12,25 +12,14 @@
 // or the Horner scheme's point.
 #include "tools/model/uPolynomy.h"
 
-#include <QSet>
-
 #include <cstddef>
 #include <cstdint>
 
 namespace {
 
-int LetterCount(const QString &Text)
-{
-    QSet<QChar> letters;
-    for (QChar c : Text)
-        if (c >= u'a' && c <= u'z')
-            letters.insert(c);
-    return int(letters.size());
-}
-
 void Run(quint8 Operation, int Parameter, const QString &P, const QString &Q)
 {
-    if (LetterCount(P + Q) > PolynomVariableCount || !TPolynom::CheckSyntax(P) || !TPolynom::CheckSyntax(Q))
+    if (TPolynom::LetterCount(P + Q) > PolynomVariableCount || !TPolynom::CheckSyntax(P) || !TPolynom::CheckSyntax(Q))
         return;
     TPolynom p, q, result;
     p.Parse(P, TPolynom::FreshVariables(), false, true);
@@ -59,7 +48,7 @@ void Run(quint8 Operation, int Parameter, const QString &P, const QString &Q)
         result.Power(2 + (Parameter & 3));
         break;
     default:
-        if (LetterCount(Q) > 1 || !q.HasNoNegativeExponent() || q.MaxExponent() > 10)
+        if (TPolynom::LetterCount(Q) > 1 || !q.HasNoNegativeExponent() || q.MaxExponent() > 10)
             return;
         q.HornerScheme(Extended(Parameter) / 4 - 2);
         return;

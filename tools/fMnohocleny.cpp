@@ -5,9 +5,8 @@
 #include "shell/uShellCommon.h"
 
 #include <QKeyEvent>
-#include <QPainter>
 #include <QPaintEvent>
-#include <QSet>
+#include <QPainter>
 
 #include <limits>
 
@@ -15,15 +14,6 @@ namespace {
 
 // Light red, the colour of an edit whose text was refused.
 const QColor ErrorColour(0xFF, 0x66, 0x66);
-
-int LetterCount(const QString &Text)
-{
-    QSet<QChar> letters;
-    for (QChar c : Text)
-        if (c >= u'a' && c <= u'z')
-            letters.insert(c);
-    return int(letters.size());
-}
 
 QString Filled(const QString &Text, const QString &Arg1, const QString &Arg2)
 {
@@ -266,25 +256,28 @@ void TmnohoclenyFrm::Guarded(const QString &Name, const std::function<void()> &A
 
 // ------------------------------------------------------------- operations
 
+bool TmnohoclenyFrm::CheckNotation(QLineEdit *Edit, const QString &Name)
+{
+    if (TPolynom::CheckSyntax(Edit->text()))
+        return true;
+    ShowError(errIncorrectNotation, Name);
+    MarkEdit(Edit);
+    return false;
+}
+
 bool TmnohoclenyFrm::ParseInputs(int Max)
 {
     const QString p = ui->pEdt->text();
     const QString q = ui->qEdt->text();
-    if (LetterCount(p + q) > Max) {
+    if (TPolynom::LetterCount(p + q) > Max) {
         ShowError(errMaxVariablesTogether, QString::number(Max));
         return false;
     }
-    if (!TPolynom::CheckSyntax(p)) {
-        ShowError(errIncorrectNotation, QStringLiteral("P"));
-        MarkEdit(ui->pEdt);
+    if (!CheckNotation(ui->pEdt, QStringLiteral("P")))
         return false;
-    }
     P.Parse(p, TPolynom::FreshVariables(), false, true);
-    if (!TPolynom::CheckSyntax(q)) {
-        ShowError(errIncorrectNotation, QStringLiteral("Q"));
-        MarkEdit(ui->qEdt);
+    if (!CheckNotation(ui->qEdt, QStringLiteral("Q")))
         return false;
-    }
     Q.Parse(q, P.Vars, false, true);
     return true;
 }
@@ -342,15 +335,12 @@ void TmnohoclenyFrm::umocniPBtnClick()
 {
     Guarded(QStringLiteral("P"), [&] {
         const QString p = ui->pEdt->text();
-        if (LetterCount(p) > PolynomVariableCount) {
+        if (TPolynom::LetterCount(p) > PolynomVariableCount) {
             ShowError(errMaxVariables, QStringLiteral("P"), QString::number(PolynomVariableCount));
             return;
         }
-        if (!TPolynom::CheckSyntax(p)) {
-            ShowError(errIncorrectNotation, QStringLiteral("P"));
-            MarkEdit(ui->pEdt);
+        if (!CheckNotation(ui->pEdt, QStringLiteral("P")))
             return;
-        }
         P.Parse(p, TPolynom::FreshVariables(), false, true);
         RestoreResultEdit();
         TPolynomImage &image = ui->vysImg->Image;
@@ -371,15 +361,12 @@ void TmnohoclenyFrm::hornerBtnClick()
 {
     Guarded(QStringLiteral("Q"), [&] {
         const QString q = ui->qEdt->text();
-        if (LetterCount(q) > 1) {
+        if (TPolynom::LetterCount(q) > 1) {
             ShowError(errMax1Variable, QStringLiteral("Q"));
             return;
         }
-        if (!TPolynom::CheckSyntax(q)) {
-            ShowError(errIncorrectNotation, QStringLiteral("Q"));
-            MarkEdit(ui->qEdt);
+        if (!CheckNotation(ui->qEdt, QStringLiteral("Q")))
             return;
-        }
         Q.Parse(q, TPolynom::FreshVariables(), false, true);
         Extended m;
         if (!TryStrToFloat(ui->bodEdt->text(), m)) {

@@ -78,6 +78,8 @@ private:
     // Both texts checked (letters together, notation) and parsed into P and
     // Q with one letter table; false after showing why not.
     bool ParseInputs(int Max);
+    // Edit's text in the notation; otherwise its message and mark.
+    bool CheckNotation(QLineEdit *Edit, const QString &Name);
     void ShowError(const QString &Text, const QString &Arg1 = QString(), const QString &Arg2 = QString());
     void ShowResult(const QString &Op, TPolynom *Remainder);
     void ClearImage();

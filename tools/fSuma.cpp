@@ -67,9 +67,9 @@ TsumaFrm::TsumaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsumaFrm
         if (On)
             RadioButton2Click();
     });
-    for (QWidget *w : {static_cast<QWidget *>(ui->OdEdt), static_cast<QWidget *>(ui->DoEdt),
-                       static_cast<QWidget *>(ui->premEdt), static_cast<QWidget *>(ui->RadioButton1),
-                       static_cast<QWidget *>(ui->RadioButton2)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(ui->OdEdt), static_cast<QWidget *>(ui->DoEdt), static_cast<QWidget *>(ui->premEdt),
+          static_cast<QWidget *>(ui->RadioButton1), static_cast<QWidget *>(ui->RadioButton2)})
         w->installEventFilter(this);
 
     // Opens centred on the main window.

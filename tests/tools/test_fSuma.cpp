@@ -111,19 +111,15 @@ TEST_F(SeriesWindow, SumAndProductGoToTheDisplayAndTheAnswer)
         bool Product;
         const char *Result;
     } cases[] = {
-        {"n", "0", "5", false, "15"},
-        {"n", "0", "5", true, "0"},
-        {"n", "1", "5", true, "120"},
-        {"n", "5", "0", false, "0"},
-        {"n", "5", "0", true, "1"},
-        {"1/n^2", "1", "100", false, "1.634 984"},
+        {"n", "0", "5", false, "15"},     {"n", "0", "5", true, "0"}, {"n", "1", "5", true, "120"},
+        {"n", "5", "0", false, "0"},      {"n", "5", "0", true, "1"}, {"1/n^2", "1", "100", false, "1.634 984"},
         {"2n-1", "-3", "3", false, "-7"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Expr + std::string(" ") + c.From + ".." + c.To);
-        EXPECT_EQ(Result(QString::fromLatin1(c.Expr), QString::fromLatin1(c.From), QString::fromLatin1(c.To),
-                         c.Product),
-                  QString::fromLatin1(c.Result));
+        EXPECT_EQ(
+            Result(QString::fromLatin1(c.Expr), QString::fromLatin1(c.From), QString::fromLatin1(c.To), c.Product),
+            QString::fromLatin1(c.Result));
         EXPECT_EQ(KProgramState::GetInstance(0)->Ans, QString::fromLatin1(c.Result));
         EXPECT_EQ(Error(), QString());
         // After every calculation that runs the window hides.
@@ -144,10 +140,10 @@ TEST_F(SeriesWindow, LongSeriesAreAskedAboutOrRefused)
         QMessageBox::StandardButton Answer;
         const char *Result; // "" when nothing is calculated
     } cases[] = {
-        {"1", "1000", false, QMessageBox::No, "500 500"},    // N = 999
-        {"0", "1000", true, QMessageBox::No, ""},           // N = 1000
+        {"1", "1000", false, QMessageBox::No, "500 500"}, // N = 999
+        {"0", "1000", true, QMessageBox::No, ""},         // N = 1000
         {"0", "1000", true, QMessageBox::Yes, "500 500"},
-        {"-1000", "1999", true, QMessageBox::No, ""},       // N = 2999
+        {"-1000", "1999", true, QMessageBox::No, ""}, // N = 2999
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.From + std::string("..") + c.To);
@@ -169,7 +165,8 @@ TEST_F(SeriesWindow, LongSeriesAreAskedAboutOrRefused)
         QTest::qWait(20);
         if (c.Asked) {
             EXPECT_EQ(title, QStringLiteral("Difficult calculation"));
-            EXPECT_TRUE(question.startsWith(QStringLiteral("The entered calculation is difficult"))) << qPrintable(question);
+            EXPECT_TRUE(question.startsWith(QStringLiteral("The entered calculation is difficult")))
+                << qPrintable(question);
         } else {
             EXPECT_EQ(question, QString());
         }
@@ -210,9 +207,9 @@ TEST_F(SeriesWindow, BadIndexNamesAndBoundsShowTheRedLabel)
     {
         const char *Name, *From, *To, *Focus;
     } cases[] = {
-        {"", "0", "5", "premEdt"},    {"sin", "0", "5", "premEdt"}, {"mod", "0", "5", "premEdt"},
-        {"2", "0", "5", "premEdt"},   {"2n", "0", "5", "premEdt"},  {"n", "1.5", "5", "OdEdt"},
-        {"n", "", "5", "OdEdt"},      {"n", "0", "", "DoEdt"},      {"n", "0", "x", "DoEdt"},
+        {"", "0", "5", "premEdt"},  {"sin", "0", "5", "premEdt"}, {"mod", "0", "5", "premEdt"},
+        {"2", "0", "5", "premEdt"}, {"2n", "0", "5", "premEdt"},  {"n", "1.5", "5", "OdEdt"},
+        {"n", "", "5", "OdEdt"},    {"n", "0", "", "DoEdt"},      {"n", "0", "x", "DoEdt"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name + std::string(" ") + c.From + ".." + c.To);

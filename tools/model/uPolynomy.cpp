@@ -7,6 +7,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -405,9 +406,7 @@ void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, i
 {
     if (Coefficient == 0)
         return;
-    const auto piece = [&](const QString &Text, int Height) {
-        X += Image.TextOut(X, 5, Text, Height) + 2;
-    };
+    const auto piece = [&](const QString &Text, int Height) { X += Image.TextOut(X, 5, Text, Height) + 2; };
     QString head;
     if (Coefficient >= 0 && !IsFirst)
         head += u'+';
@@ -548,6 +547,15 @@ void TPolynom::AddOwn(const TExponents &Exponents, double Coefficient)
 void TPolynom::ResetVariables(TPolynomVars &Vars)
 {
     Vars.fill(FreeSlot);
+}
+
+int TPolynom::LetterCount(const QString &Text)
+{
+    std::bitset<26> letters;
+    for (QChar c : Text)
+        if (IsLetter(c))
+            letters.set(c.unicode() - u'a');
+    return int(letters.count());
 }
 
 TPolynomVars TPolynom::FreshVariables()
@@ -799,8 +807,7 @@ std::array<int, PolynomVariableCount> MapUsedLetters(const TPolynom &From, TPoly
     return map;
 }
 
-TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVariableCount> &Map,
-                  const TExponents &Base)
+TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVariableCount> &Map, const TExponents &Base)
 {
     TExponents r = Base;
     for (int j = 0; j < PolynomVariableCount; ++j)

@@ -212,6 +212,8 @@ public:
     // Whether Text is in the notation; the empty text is.
     static bool CheckSyntax(const QString &Text);
     static void ResetVariables(TPolynomVars &Vars);
+    // The number of distinct letters "a".."z" in Text.
+    static int LetterCount(const QString &Text);
     static TPolynomVars FreshVariables();
 
     // The first term that is the monomial Exponents of table Vars, or nullptr.
