@@ -819,7 +819,6 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     }
 
     // Multiplication and division, left to right.
-    // Multiplication and division, left to right.
     if (s.contains(u'*') || s.contains(u'/')) {
         int i = 2;
         while (i < s.size()) {
@@ -947,6 +946,13 @@ void PrepareExpression(QString &s, const QString &name)
 quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y)
 {
     TCalculationError err;
+    return EvaluatePreparedAt(prepared, name, x, y, err);
+}
+
+quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y,
+                          TCalculationError &err)
+{
+    err = TCalculationError();
     try {
         // An arithmetic error of the previous point left the gate closed,
         // and the prepared text must not be preprocessed a second time.
@@ -956,18 +962,20 @@ quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended
         ReplaceWholeWord(text, name, FloatToStr(x));
         QString value;
         EvaluateReal(text, err, FunctionNames(), value);
-        if (err.ErrorCode != 0)
-            return err.ErrorCode;
-        value.remove(u'[');
-        value.remove(u']');
-        if (!TryStrToFloat(value, y))
-            return 1;
-        return 0;
+        if (err.ErrorCode == 0) {
+            value.remove(u'[');
+            value.remove(u']');
+            if (!TryStrToFloat(value, y))
+                SetErrorCode(err, 1);
+        }
     } catch (...) {
         ClassifyCurrentException(err);
         ExpressionValid = true;
-        return err.ErrorCode;
     }
+    // Positions in the prepared text mean nothing in the text the user typed.
+    err.ErrorStart = 0;
+    err.ErrorEnd = 0;
+    return err.ErrorCode;
 }
 
 // ============================================================ syntax check

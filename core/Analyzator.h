@@ -48,6 +48,11 @@ void PrepareExpression(QString &s, const QString &name);
 // code (ClassifyCurrentException), so one bad point never ends the caller's
 // loop.
 quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y);
+// The same, with the error record of a failed point in Err (its texts for
+// the message; no faulty part, since positions in the prepared text mean
+// nothing to the user).
+quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y,
+                          TCalculationError &err);
 // Puts Value in place of every whole-word occurrence of Word (letter case
 // ignored; the text is lower-cased).
 void ReplaceWholeWord(QString &s, const QString &word, const QString &value);

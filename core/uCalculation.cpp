@@ -26,8 +26,16 @@ QString WithoutBlanks(const QString &S)
 bool IsConstantStop(QChar C)
 {
     switch (C.unicode()) {
-    case u'!': case u'$': case u'%': case u'(': case u')':
-    case u'*': case u'+': case u'-': case u'/': case u'^':
+    case u'!':
+    case u'$':
+    case u'%':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u'-':
+    case u'/':
+    case u'^':
         return true;
     default:
         return false;
@@ -219,9 +227,15 @@ TCalculationOutcome CalculateExpression(const QString &Input)
     try {
         const TStringList &names = FunctionNames();
         switch (state->NumberSet) {
-        case 1: CheckComplexSyntax(expr, err, names); break;
-        case 2: CheckModuloSyntax(expr, err, names); break;
-        default: CheckRealSyntax(expr, err, names); break;
+        case 1:
+            CheckComplexSyntax(expr, err, names);
+            break;
+        case 2:
+            CheckModuloSyntax(expr, err, names);
+            break;
+        default:
+            CheckRealSyntax(expr, err, names);
+            break;
         }
         if (err.ErrorCode == 0)
             CheckConstants(expr, err);
@@ -334,4 +348,20 @@ THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckV
         ClassifyCurrentException(err);
     }
     return out;
+}
+
+QString PreviewText(const QString &Input)
+{
+    if (Input.isEmpty())
+        return QStringLiteral("0");
+    QString t = WithoutBlanks(Input);
+    TCalculationError err;
+    CheckRealSyntax(t, err, FunctionNames());
+    if (err.ErrorCode != 0)
+        return QStringLiteral("???");
+    BracketComplexLiterals(t);
+    InsertImplicitMultiplication(t, TCharSet(u"+,-.") + TCharSet::Digits(), TCharSet::Digits() + TCharSet::Letters());
+    t.remove(u'[');
+    t.remove(u']');
+    return t;
 }

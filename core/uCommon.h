@@ -208,6 +208,8 @@ void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text)
 using TBracketEvaluator = void (*)(const QString &Expr, TCalculationError &Err, QString &Value);
 bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate);
 
+// Replaces every occurrence of Old from left to right; the search goes on
+// after the inserted text, so New may contain Old. Nothing for an empty Old.
 void ReplaceAll(QString &S, const QString &Old, const QString &New);
 void ReplaceFirst(QString &S, const QString &Old, const QString &New);
 // Deletes the first occurrence of Sub until none is left.

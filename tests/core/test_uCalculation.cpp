@@ -274,3 +274,17 @@ TEST(CleanResult, StripsTheTokenBrackets)
 }
 
 } // namespace
+
+TEST(PreviewText, TheTypedTextWithItsMultiplicationSignsOrAMark)
+{
+    DecimalSeparator = u'.';
+    const struct { const char *Input, *Preview; } cases[] = {
+        {"", "0"},
+        {"2(", "???"},
+        {"2x+3(1+x)", "2*x+3*(1+x)"},
+        {"2 x", "2*x"},
+        {"sin(2pi)", "sin(2*pi)"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PreviewText(QString::fromUtf8(c.Input)), QString::fromUtf8(c.Preview)) << c.Input;
+}
