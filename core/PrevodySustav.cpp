@@ -392,6 +392,22 @@ QString FormatNumber(quint8 decimals, quint8 radix, bool scientific, Extended x)
     return GroupDigits(t, radix);
 }
 
+QString FormatWholeNumber(quint8 radix, qint64 x)
+{
+    if (radix < 2 || radix > 16)
+        throw ERangeError();
+    // The magnitude as unsigned, so that the lowest value has one as well.
+    quint64 m = x < 0 ? quint64(0) - quint64(x) : quint64(x);
+    QString digits;
+    do {
+        digits.prepend(DigitChar(quint8(m % radix)));
+        m /= radix;
+    } while (m != 0);
+    if (x < 0)
+        digits.prepend(u'-');
+    return GroupDigits(digits, radix);
+}
+
 quint8 DigitCountForBase(quint8 fromRadix, quint8 toRadix, quint8 digits)
 {
     const Extended places = std::log10(Extended(fromRadix)) * digits / std::log10(Extended(toRadix));

@@ -48,5 +48,9 @@ void UnbracketOperatorWords(QString &s);
 // digits in Radix, grouped with blanks (4/3/3/2 digits in base 2/8/10/16).
 QString FormatNumber(quint8 decimals, quint8 radix, bool scientific, Extended x);
 
+// A whole number with all its digits in Radix and the same digit groups
+// (FormatNumber writes values from 1E18 on in exponent form).
+QString FormatWholeNumber(quint8 radix, qint64 x);
+
 // The number of places in ToRadix that is worth Digits places in FromRadix.
 quint8 DigitCountForBase(quint8 fromRadix, quint8 toRadix, quint8 digits);

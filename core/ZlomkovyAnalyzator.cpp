@@ -8,9 +8,9 @@ bool FractionFirstCall = true;
 
 namespace {
 
-// An operand token as a fraction. A missing operand has no value, and a
-// zero denominator (left by a power of 0 to a negative exponent) is a
-// division by zero wherever it is read.
+// An operand token as a fraction in lowest terms. A missing operand has no
+// value, and a zero denominator (left by a power of 0 to a negative
+// exponent) is a division by zero wherever it is read.
 TFraction Read(const QString &s)
 {
     if (s.isEmpty())
@@ -19,13 +19,13 @@ TFraction Read(const QString &s)
     StrToFraction(s, f);
     if (f.Denominator == 0)
         throw EZeroDivide();
+    CancelFraction(f);
     return f;
 }
 
-Extended ValueOf(const QString &s)
+bool IsWhole(const TFraction &f)
 {
-    const TFraction f = Read(s);
-    return FDiv(f.Numerator, f.Denominator);
+    return f.Denominator == 1;
 }
 
 QString Token(const TFraction &f)
@@ -35,46 +35,80 @@ QString Token(const TFraction &f)
     return s;
 }
 
-// The token of an intermediate result, reduced while its parts fit the
-// reduction. Unreduced, the parts of a sum of n fractions grow like the
-// n-th power of the denominators and soon lose digits in the token text.
+// The token of an intermediate result in lowest terms, so that its parts
+// stay as small as the value allows; only the final result must fit the
+// 64-bit range of the display.
 QString ResultToken(TFraction f)
 {
-    if (f.Denominator != 0) {
-        try {
-            TFraction r = f;
-            ReduceFraction(r);
-            f = r;
-        } catch (const EInvalidOp &) {
-            // Beyond the 64-bit range: left for the final reduction to judge.
-        }
-    }
+    if (f.Denominator != 0)
+        CancelFraction(f);
     return Token(f);
 }
 
-QString WholeToken(Extended x)
+QString WholeToken(TFractionInt x)
 {
     TFraction f;
-    FractionFromFloat(f, x);
-    return ResultToken(f);
+    f.Numerator = x;
+    return Token(f);
 }
 
-// Round(x) as a factorial argument: ERangeError outside 0..65535.
-quint16 FactorialArgument(Extended x)
+// A whole, non-negative operand as a factorial argument: ERangeError
+// outside 0..65535.
+quint16 FactorialArgument(const TFraction &f)
 {
-    return RangeToUInt16(Round(x));
+    return RangeToUInt16(FractionToInt64(f));
 }
 
-Extended CheckedFactorial(quint16 n)
+TFractionInt ExactFactorial(quint16 n)
 {
-    return CheckFloat(Factorial(n));
+    TFraction r;
+    r.Numerator = 1;
+    for (quint32 i = 2; i <= n; ++i) {
+        TFraction factor;
+        factor.Numerator = i;
+        MultiplyFractions(r, factor, r);
+    }
+    return r.Numerator;
+}
+
+// n! / ((n - k)! k!) without the factorials: C(n - k + i, i) grows with i
+// up to the result, so only a result beyond the range overflows.
+TFractionInt Binomial(quint16 n, quint16 k)
+{
+    if (k > n - k)
+        k = quint16(n - k);
+    TFraction r;
+    r.Numerator = 1;
+    for (quint32 i = 1; i <= k; ++i) {
+        TFraction step;
+        step.Numerator = TFractionInt(n - k + i);
+        step.Denominator = TFractionInt(i);
+        MultiplyFractions(r, step, r);
+        CancelFraction(r);
+    }
+    return r.Numerator;
+}
+
+// Where the search for the first occurrence of a Length-character operator
+// may begin again after a rewrite: none stood before the one rewritten, and
+// the kept part of the text is as it was.
+int SearchFrom(const QString &s, int length)
+{
+    return int(qMax<qsizetype>(0, KeptPrefix(s) - (length - 1)));
+}
+
+// The first occurrence of Word from 0-based From, 1-based (0 for none).
+int PosFrom(QStringView word, const QString &s, int from)
+{
+    return int(s.indexOf(word, from)) + 1;
 }
 
 // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
 void ReducePercent(QString &s)
 {
     int pc;
-    while ((pc = pas::Pos(u'%', s)) > 0) {
+    int from = 0;
+    while ((pc = PosFrom(u"%", s, from)) > 0) {
         int k = pc - 1;
         while (k >= 1) {
             const QChar c = pas::At(s, k);
@@ -87,17 +121,25 @@ void ReducePercent(QString &s)
         const int i = k == 0 ? 1 : k;
         const QString tok = pas::Copy(s, k + 1, pc - k - 1);
         const TFraction p = Read(tok);
-        const Extended hundred = FMul(100, p.Denominator);
-        const QChar sign = pas::At(s, i);
+        TFraction hundred;
+        hundred.Numerator = 100;
         TFraction f;
-        f.Denominator = hundred;
+        DivideFractions(p, hundred, f);
+        const QChar sign = pas::At(s, i);
+        // The text replaced ends with the first "%", so its first occurrence
+        // is the one found here.
         if (i > 1 && (sign == u'+' || sign == u'-')) {
-            f.Numerator = sign == u'+' ? FAdd(p.Numerator, hundred) : FSub(hundred, p.Numerator);
-            ReplaceOccurrence(s, sign + tok + u'%', u'*' + ResultToken(f), false);
+            TFraction one;
+            one.Numerator = 1;
+            if (sign == u'+')
+                AddFractions(one, f, f);
+            else
+                SubtractFractions(one, f, f);
+            ReplaceCollapsedAt(s, i - 1, tok.size() + 2, u'*' + ResultToken(f));
         } else {
-            f.Numerator = p.Numerator;
-            ReplaceOccurrence(s, tok + u'%', ResultToken(f), false);
+            ReplaceCollapsedAt(s, k, tok.size() + 1, ResultToken(f));
         }
+        from = SearchFrom(s, 1);
     }
 }
 
@@ -112,9 +154,13 @@ void ReducePowers(QString &s)
         QString left, right;
         ExtractAdjacentTokens(s, k, left, right);
         TFraction r;
-        PowerFraction(Read(left), r, ValueOf(right));
-        ReplaceOccurrence(s, left + u'^' + right, ResultToken(r), true);
-        k = pas::Length(s);
+        PowerFraction(Read(left), r, Read(right));
+        // No "^" stands after this one, so the last occurrence of the text is
+        // here, and nothing after the new token needs a second look.
+        const int at = k - 1 - int(left.size());
+        const QString token = ResultToken(r);
+        ReplaceCollapsedAt(s, at, left.size() + 1 + right.size(), token);
+        k = qMin(pas::Length(s), at + int(token.size()));
     }
 }
 
@@ -122,21 +168,18 @@ void ReducePowers(QString &s)
 bool ReduceFactorials(QString &s, TCalculationError &err)
 {
     int p;
-    while ((p = pas::Pos(u'!', s)) > 1) {
+    int from = 0;
+    while ((p = PosFrom(u"!", s, from)) > 1) {
         QString left, right;
         ExtractAdjacentTokens(s, p, left, right);
-        const Extended x = ValueOf(left);
-        if (HasFractionalPart(x) || x < 0) {
+        const TFraction x = Read(left);
+        if (!IsWhole(x) || x.Numerator < 0) {
             err.ErrorCode = 24;
             return false;
         }
-        const quint16 n = FactorialArgument(x);
-        Extended f = 1;
-        for (quint32 i = 2; i <= n; ++i)
-            f = FMul(f, Extended(i));
-        ReplaceOccurrence(s, left + u'!', WholeToken(f), false);
-        if (s.startsWith(u'+'))
-            s.remove(0, 1);
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1,
+                           WholeToken(ExactFactorial(FactorialArgument(x))));
+        from = SearchFrom(s, 1);
     }
     return true;
 }
@@ -144,48 +187,59 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
 bool ReduceBinomials(QString &s, TCalculationError &err)
 {
     static const QString word = QStringLiteral("nad");
-    while (pas::Pos(word, s) > 0) {
+    int p;
+    int from = 0;
+    while ((p = PosFrom(word, s, from)) > 0) {
         QString left, right;
-        ExtractOperands(s, word, left, false, right);
-        const Extended n = ValueOf(left);
-        const Extended k = ValueOf(right);
-        if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
+        ExtractOperandsAt(s, p, 3, left, right);
+        const TFraction n = Read(left);
+        const TFraction k = Read(right);
+        if (!IsWhole(n) || !IsWhole(k) || n.Numerator < 0 || k.Numerator < 0) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        if (k > n) {
+        if (k.Numerator > n.Numerator) {
             err.ErrorCode = 28;
             return false;
         }
-        const Extended r = FDiv(CheckedFactorial(FactorialArgument(n)),
-                                FMul(CheckedFactorial(FactorialArgument(n - k)), CheckedFactorial(FactorialArgument(k))));
-        ReplaceOccurrence(s, left + word + right, WholeToken(r), false);
+        const TFractionInt r = Binomial(FactorialArgument(n), FactorialArgument(k));
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        from = SearchFrom(s, 3);
     }
     return true;
 }
 
 bool ReduceDivMod(QString &s, TCalculationError &err)
 {
+    int from = 0;
+    // A word that no longer occurs never comes back: results are tokens,
+    // which hold no letters and part the text on both sides.
+    bool divGone = false, modGone = false;
     for (;;) {
-        const int pd = pas::Pos(QStringLiteral("div"), s);
-        const int pm = pas::Pos(QStringLiteral("mod"), s);
+        const int pd = divGone ? 0 : PosFrom(u"div", s, from);
+        const int pm = modGone ? 0 : PosFrom(u"mod", s, from);
+        divGone = pd == 0;
+        modGone = pm == 0;
         if (pd == 0 && pm == 0)
             return true;
-        const QString word = (pd > 0 && (pm == 0 || pd < pm)) ? QStringLiteral("div") : QStringLiteral("mod");
+        const bool isDiv = pd > 0 && (pm == 0 || pd < pm);
+        const QString word = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
+        const int p = isDiv ? pd : pm;
         QString left, right;
-        ExtractOperands(s, word, left, false, right);
-        const Extended a = ValueOf(left);
-        const Extended b = ValueOf(right);
-        if (HasFractionalPart(a) || HasFractionalPart(b)) {
+        ExtractOperandsAt(s, p, 3, left, right);
+        const TFraction a = Read(left);
+        const TFraction b = Read(right);
+        if (!IsWhole(a) || !IsWhole(b)) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        const qint64 x = Round(a);
-        const qint64 y = Round(b);
-        const qint64 r = word == u"div" ? IDiv(x, y) : IMod(x, y);
-        ReplaceOccurrence(s, left + word + right, WholeToken(Extended(r)), false);
+        const qint64 x = FractionToInt64(a);
+        const qint64 y = FractionToInt64(b);
+        const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        from = SearchFrom(s, 3);
     }
 }
 
@@ -212,8 +266,10 @@ bool ReduceProducts(QString &s, TCalculationError &err)
             }
             DivideFractions(a, b, r);
         }
-        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
-        i = 0;
+        // An operand that reads is a whole token, so an earlier occurrence
+        // of the text would hold an earlier operator.
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+        i = SearchFrom(s, 1);
     }
     return true;
 }
@@ -231,8 +287,8 @@ void ReduceSums(QString &s)
             AddFractions(Read(left), Read(right), r);
         else
             SubtractFractions(Read(left), Read(right), r);
-        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
-        i = 1;
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+        i = qMax(1, SearchFrom(s, 1));
     }
 }
 
@@ -260,8 +316,25 @@ bool FractionNotInsideToken(int Pos, const QString &S)
     return true;
 }
 
+namespace {
+
+// Nesting depth of the evaluation: only the outermost result is shown, so
+// only it must fit the 64-bit range; a bracket may hold more on the way.
+int EvaluationDepth = 0;
+
+struct DepthGuard
+{
+    DepthGuard() { ++EvaluationDepth; }
+    ~DepthGuard() { --EvaluationDepth; }
+    DepthGuard(const DepthGuard &) = delete;
+    DepthGuard &operator=(const DepthGuard &) = delete;
+};
+
+} // namespace
+
 void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value)
 {
+    const DepthGuard depth;
     QString s = Expr;
     Err.ErrorCode = 0;
 
@@ -288,7 +361,8 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
             s.prepend(QStringLiteral("[0]"));
         ReduceSums(s);
         TFraction f = Read(s);
-        ReduceFraction(f);
+        if (EvaluationDepth == 1)
+            ReduceFraction(f);
         Value = Token(f);
     } catch (const EConvertError &) {
         SetErrorCode(Err, 1);
@@ -297,6 +371,10 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SetErrorCode(Err, 20);
         Value = s;
     } catch (const ERangeError &) {
+        SetErrorCode(Err, 20);
+    } catch (const EIntOverflow &) {
+        SetErrorCode(Err, 20);
+    } catch (const EOverflow &) {
         SetErrorCode(Err, 20);
     } catch (const EZeroDivide &) {
         SetErrorCode(Err, 25);

@@ -16,7 +16,8 @@ extern bool FractionFirstCall;
 bool ExpressionHasNoFunction(const QString &Expr, const TStringList &Names);
 // Value receives the reduced result token (e.g. "[+1|2]"); use it only when
 // Err.ErrorCode is 0. Codes set: 1, 9, 11, 20, 24, 25, 27, 28, all without
-// span. An overflow beyond the 80-bit range reaches the caller as EOverflow.
+// span; 20 for a result whose lowest terms leave the signed 64-bit range
+// (or an intermediate one beyond 128 bits).
 void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value);
 // False when Pos lies inside a token (the "+" of "[+3|4]").
 bool FractionNotInsideToken(int Pos, const QString &S);

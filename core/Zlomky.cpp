@@ -5,12 +5,58 @@
 #include "platform/PascalString.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
-// The whole part of a tenth of the largest signed 64-bit integer: scaling a
-// decimal part by 10 stops before the value could leave the 64-bit range.
-constexpr Extended ScaleLimit = 922337203685477580.0L;
+using UInt = unsigned __int128;
+
+constexpr TFractionInt Int64Max = std::numeric_limits<qint64>::max();
+constexpr TFractionInt Int64Min = std::numeric_limits<qint64>::min();
+
+TFractionInt Mul(TFractionInt a, TFractionInt b)
+{
+    TFractionInt r;
+    if (__builtin_mul_overflow(a, b, &r))
+        throw EInvalidOp();
+    return r;
+}
+
+TFractionInt Add(TFractionInt a, TFractionInt b)
+{
+    TFractionInt r;
+    if (__builtin_add_overflow(a, b, &r))
+        throw EInvalidOp();
+    return r;
+}
+
+TFractionInt Sub(TFractionInt a, TFractionInt b)
+{
+    TFractionInt r;
+    if (__builtin_sub_overflow(a, b, &r))
+        throw EInvalidOp();
+    return r;
+}
+
+TFractionInt Neg(TFractionInt a)
+{
+    return Sub(0, a);
+}
+
+UInt Magnitude(TFractionInt a)
+{
+    return a < 0 ? UInt(0) - UInt(a) : UInt(a);
+}
+
+UInt Gcd(UInt a, UInt b)
+{
+    while (b != 0) {
+        const UInt t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
 
 void PutInFront(TPrvocisla &list, qint32 value)
 {
@@ -21,17 +67,139 @@ void PutInFront(TPrvocisla &list, qint32 value)
 TFraction NormalisedSigns(const TFraction &f)
 {
     TFraction r = f;
-    if (r.Numerator < 0 && r.Denominator < 0) {
-        r.Numerator = -r.Numerator;
-        r.Denominator = -r.Denominator;
-    } else if (r.Denominator < 0) {
-        r.Denominator = -r.Denominator;
-        r.Numerator = -r.Numerator;
+    if (r.Denominator < 0) {
+        r.Denominator = Neg(r.Denominator);
+        r.Numerator = Neg(r.Numerator);
     }
-    // Keep "-0" out of every text.
-    if (r.Numerator == 0)
-        r.Numerator = 0;
     return r;
+}
+
+bool FitsInt64(TFractionInt v)
+{
+    return v >= Int64Min && v <= Int64Max;
+}
+
+// Ten to the power N, N at most 38.
+TFractionInt PowerOfTen(int n)
+{
+    TFractionInt r = 1;
+    for (int i = 0; i < n; ++i)
+        r = Mul(r, 10);
+    return r;
+}
+
+TFractionInt IntPower(TFractionInt base, int n)
+{
+    TFractionInt r = 1;
+    for (int i = 0; i < n; ++i)
+        r = Mul(r, base);
+    return r;
+}
+
+// One decimal number (the syntax of TryStrToFloat, already checked) as the
+// reduced fraction Num / Den of its exact value.
+void ReadExactDecimal(const QString &s, TFractionInt &num, TFractionInt &den)
+{
+    qsizetype i = 0;
+    const qsizetype len = s.size();
+    while (i < len && s.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
+        negative = s.at(i) == u'-';
+        ++i;
+    }
+    std::string digits;
+    int fractionDigits = 0;
+    bool separator = false;
+    for (; i < len; ++i) {
+        const QChar c = s.at(i);
+        if (c >= u'0' && c <= u'9') {
+            if (!(digits.empty() && c == u'0'))
+                digits += char(c.unicode());
+            if (separator)
+                ++fractionDigits;
+        } else if (c == DecimalSeparator && !separator) {
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    // The exponent saturates: far beyond any 128-bit value either way.
+    long exponent = 0;
+    if (i < len && (s.at(i) == u'e' || s.at(i) == u'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
+            expNegative = s.at(i) == u'-';
+            ++i;
+        }
+        for (; i < len && s.at(i) >= u'0' && s.at(i) <= u'9'; ++i)
+            if (exponent < 100000)
+                exponent = exponent * 10 + (s.at(i).unicode() - u'0');
+        if (expNegative)
+            exponent = -exponent;
+    }
+    den = 1;
+    if (digits.empty()) {
+        num = 0;
+        return;
+    }
+    long scale = exponent - fractionDigits;
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+        ++scale;
+    }
+    if (digits.size() > 39)
+        throw EInvalidOp();
+    TFractionInt m = 0;
+    for (const char c : digits)
+        m = Add(Mul(m, 10), c - '0');
+    if (scale >= 0) {
+        if (scale > 38)
+            throw EInvalidOp();
+        m = Mul(m, PowerOfTen(int(scale)));
+    } else {
+        // Ten to the power -Scale, as the twos and fives that M leaves.
+        long twos = -scale;
+        long fives = -scale;
+        while (twos > 0 && m % 2 == 0) {
+            m /= 2;
+            --twos;
+        }
+        while (fives > 0 && m % 5 == 0) {
+            m /= 5;
+            --fives;
+        }
+        if (twos > 126 || fives > 54)
+            throw EInvalidOp();
+        den = Mul(IntPower(2, int(twos)), IntPower(5, int(fives)));
+    }
+    num = negative ? -m : m;
+}
+
+void SplitFractionText(const QString &S, QString &numerator, QString &denominator, bool &hasBar)
+{
+    QString t = S;
+    t.remove(u'[');
+    t.remove(u']');
+    t.remove(u' ');
+    const int bar = pas::Pos(u'|', t);
+    hasBar = bar > 0;
+    if (hasBar) {
+        numerator = pas::Copy(t, 1, bar - 1);
+        denominator = pas::Copy(t, bar + 1, pas::Length(t));
+    } else {
+        numerator = t;
+        denominator.clear();
+    }
+}
+
+void CheckNumberText(const QString &s)
+{
+    Extended unused = 0;
+    if (!TryStrToFloat(s, unused))
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
 }
 
 } // namespace
@@ -61,34 +229,55 @@ void TPrvocisla::Generate(quint16 Limit)
     Dirty = false;
 }
 
-TPrvocisla &FractionPrimes()
+QString FractionIntToStr(TFractionInt V)
 {
-    static TPrvocisla primes;
-    return primes;
+    UInt m = Magnitude(V);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), char('0' + int(m % 10)));
+        m /= 10;
+    } while (m != 0);
+    if (V < 0)
+        digits.insert(digits.begin(), '-');
+    return QString::fromLatin1(digits.data(), qsizetype(digits.size()));
 }
 
 void FractionFromFloat(TFraction &F, Extended X)
 {
-    F.Numerator = X;
-    F.Denominator = 1;
+    if (!std::isfinite(X))
+        throw EInvalidOp();
+    TFraction r;
+    ReadExactDecimal(FloatToStr(X), r.Numerator, r.Denominator);
+    F = r;
+}
+
+bool IsFractionText(const QString &S)
+{
+    QString numerator, denominator;
+    bool hasBar = false;
+    SplitFractionText(S, numerator, denominator, hasBar);
+    Extended unused = 0;
+    return TryStrToFloat(numerator, unused) && (!hasBar || TryStrToFloat(denominator, unused));
 }
 
 void StrToFraction(const QString &S, TFraction &F)
 {
     if (S.isEmpty())
         return;
-    QString t = S;
-    t.remove(u'[');
-    t.remove(u']');
-    t.remove(u' ');
-    const int bar = pas::Pos(u'|', t);
+    QString numerator, denominator;
+    bool hasBar = false;
+    SplitFractionText(S, numerator, denominator, hasBar);
+    CheckNumberText(numerator);
+    if (hasBar)
+        CheckNumberText(denominator);
     TFraction r;
-    if (bar > 0) {
-        r.Numerator = StrToFloat(pas::Copy(t, 1, bar - 1));
-        r.Denominator = StrToFloat(pas::Copy(t, bar + 1, pas::Length(t)));
-    } else {
-        r.Numerator = StrToFloat(t);
-        r.Denominator = 1;
+    ReadExactDecimal(numerator, r.Numerator, r.Denominator);
+    if (hasBar) {
+        TFraction d;
+        ReadExactDecimal(denominator, d.Numerator, d.Denominator);
+        // (a / b) / (c / d) = (a * d) / (b * c)
+        r.Numerator = Mul(r.Numerator, d.Denominator);
+        r.Denominator = Mul(r.Denominator, d.Numerator);
     }
     F = r;
 }
@@ -96,93 +285,152 @@ void StrToFraction(const QString &S, TFraction &F)
 void FractionToInputString(const TFraction &F, QString &S)
 {
     const TFraction f = NormalisedSigns(F);
-    QString t = FloatToStr(f.Numerator);
+    QString t = FractionIntToStr(f.Numerator);
     if (f.Numerator >= 0)
         t.prepend(u'+');
     if (f.Denominator != 1)
-        t += u'|' + FloatToStr(f.Denominator);
+        t += u'|' + FractionIntToStr(f.Denominator);
     S = u'[' + t + u']';
 }
 
 void FractionToDisplayString(const TFraction &F, quint8 Radix, QString &S)
 {
     const TFraction f = NormalisedSigns(F);
-    QString t = FormatNumber(0, Radix, false, f.Numerator);
+    if (!FitsInt64(f.Numerator) || !FitsInt64(f.Denominator))
+        throw EInvalidOp();
+    QString t = FormatWholeNumber(Radix, qint64(f.Numerator));
     if (f.Denominator != 1)
-        t += QStringLiteral(" / ") + FormatNumber(0, Radix, false, f.Denominator);
+        t += QStringLiteral(" / ") + FormatWholeNumber(Radix, qint64(f.Denominator));
     S = t;
+}
+
+void CancelFraction(TFraction &F)
+{
+    // Every number divides 0, so 0 / 0 has no lowest terms; any zero
+    // denominator is a division by zero.
+    if (F.Denominator == 0)
+        throw EDivByZero();
+    TFraction f = NormalisedSigns(F);
+    const UInt g = Gcd(Magnitude(f.Numerator), Magnitude(f.Denominator));
+    if (g > 1) {
+        // g divides both magnitudes and is at least 2, so the quotients fit.
+        const UInt n = Magnitude(f.Numerator) / g;
+        const UInt d = Magnitude(f.Denominator) / g;
+        f.Numerator = f.Numerator < 0 ? -TFractionInt(n) : TFractionInt(n);
+        f.Denominator = TFractionInt(d);
+    }
+    if (f.Numerator == 0)
+        f.Denominator = 1;
+    F = f;
 }
 
 void ReduceFraction(TFraction &F)
 {
-    Extended n = F.Numerator;
-    Extended d = F.Denominator;
-    while ((HasFractionalPart(n) || HasFractionalPart(d)) && std::fabs(n) <= ScaleLimit && std::fabs(d) <= ScaleLimit) {
-        n = FMul(n, 10);
-        d = FMul(d, 10);
-    }
-    const qint64 num = Round(n);
-    const qint64 den = Round(d);
-    // Every number divides 0, so 0 / 0 would never stop dividing; any zero
-    // denominator is a division by zero.
-    if (den == 0)
+    TFraction f = F;
+    CancelFraction(f);
+    if (!FitsInt64(f.Numerator) || !FitsInt64(f.Denominator))
+        throw EInvalidOp();
+    F = f;
+}
+
+qint64 FractionToInt64(const TFraction &F)
+{
+    if (F.Denominator == 0)
         throw EDivByZero();
-    qint64 a = num;
-    qint64 b = den;
-    TPrvocisla &primes = FractionPrimes();
-    if (primes.Dirty)
-        primes.Generate(997);
-    for (const TPrvocislaNode *p = primes.Head; p; p = p->Next)
-        while (a % p->Value == 0 && b % p->Value == 0) {
-            a /= p->Value;
-            b /= p->Value;
-        }
-    F.Numerator = Extended(a);
-    F.Denominator = Extended(b);
+    const TFractionInt whole = F.Numerator / F.Denominator;
+    if (!FitsInt64(whole))
+        throw EInvalidOp();
+    return qint64(whole);
+}
+
+Extended FractionToFloat(const TFraction &F)
+{
+    return FDiv(Extended(F.Numerator), Extended(F.Denominator));
 }
 
 void AddFractions(const TFraction &A, const TFraction &B, TFraction &R)
 {
     TFraction r;
-    r.Numerator = FAdd(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
-    r.Denominator = FMul(A.Denominator, B.Denominator);
+    r.Numerator = Add(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator));
+    r.Denominator = Mul(A.Denominator, B.Denominator);
     R = r;
 }
 
 void SubtractFractions(const TFraction &A, const TFraction &B, TFraction &R)
 {
     TFraction r;
-    r.Numerator = FSub(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
-    r.Denominator = FMul(A.Denominator, B.Denominator);
+    r.Numerator = Sub(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator));
+    r.Denominator = Mul(A.Denominator, B.Denominator);
     R = r;
 }
 
 void MultiplyFractions(const TFraction &A, const TFraction &B, TFraction &R)
 {
     TFraction r;
-    r.Numerator = FMul(A.Numerator, B.Numerator);
-    r.Denominator = FMul(A.Denominator, B.Denominator);
+    r.Numerator = Mul(A.Numerator, B.Numerator);
+    r.Denominator = Mul(A.Denominator, B.Denominator);
     R = r;
 }
 
 void DivideFractions(const TFraction &A, const TFraction &B, TFraction &R)
 {
     TFraction r;
-    r.Numerator = FMul(A.Numerator, B.Denominator);
-    r.Denominator = FMul(A.Denominator, B.Numerator);
+    r.Numerator = Mul(A.Numerator, B.Denominator);
+    r.Denominator = Mul(A.Denominator, B.Numerator);
     R = r;
 }
 
-void PowerFraction(const TFraction &F, TFraction &R, Extended E)
+namespace {
+
+// Base to a whole power N of any size, exact.
+TFractionInt WholePower(TFractionInt base, UInt n)
+{
+    if (n == 0)
+        return 1;
+    if (base == 0 || base == 1)
+        return base;
+    if (base == -1)
+        return n % 2 == 0 ? 1 : -1;
+    // |base| >= 2: beyond 2^127 long before the exponent reaches 127.
+    if (n >= 127)
+        throw EInvalidOp();
+    TFractionInt r = 1;
+    TFractionInt b = base;
+    for (;;) {
+        if (n & 1)
+            r = Mul(r, b);
+        n >>= 1;
+        if (n == 0)
+            return r;
+        b = Mul(b, b);
+    }
+}
+
+} // namespace
+
+void PowerFraction(const TFraction &F, TFraction &R, const TFraction &E)
 {
     TFraction f = F;
-    if (E < 0) {
+    TFraction e = E;
+    if (e.Denominator == 0)
+        throw EZeroDivide();
+    CancelFraction(e);
+    if (e.Numerator < 0) {
         std::swap(f.Numerator, f.Denominator);
-        E = -E;
+        e.Numerator = Neg(e.Numerator);
     }
     TFraction r;
-    r.Numerator = FPower(f.Numerator, E);
-    r.Denominator = FPower(f.Denominator, E);
+    if (e.Denominator == 1) {
+        const UInt n = UInt(e.Numerator);
+        r.Numerator = WholePower(f.Numerator, n);
+        r.Denominator = WholePower(f.Denominator, n);
+    } else {
+        const Extended x = FractionToFloat(e);
+        TFraction a, b;
+        FractionFromFloat(a, FPower(Extended(f.Numerator), x));
+        FractionFromFloat(b, FPower(Extended(f.Denominator), x));
+        DivideFractions(a, b, r);
+    }
     R = r;
 }
 

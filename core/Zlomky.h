@@ -1,11 +1,11 @@
 #pragma once
-// Exact fractions of the fraction mode and the list of small primes used to
-// reduce them (and, in an instance of its own, to step the modulus of
-// modulo arithmetic from prime to prime).
+// Exact fractions of the fraction mode and the list of small primes used, in
+// an instance of its own, to step the modulus of modulo arithmetic from prime
+// to prime.
 //
 // Fraction token: "[" + sign + numerator + "|" + denominator + "]", the sign
 // "+" for a numerator of 0 or more, "|" and the denominator left out when it
-// is 1: "[+3|4]", "[-1|2]", "[+5]".
+// is 1: "[+3|4]", "[-1|2]", "[+5]". The parts are written as exact integers.
 #include "platform/SysUtils.h"
 
 #include <QString>
@@ -33,35 +33,58 @@ public:
     bool Dirty = true; // until Generate has run
 };
 
-// The list the reduction uses, generated up to 997 on the first reduction.
-TPrvocisla &FractionPrimes();
+// The parts of a fraction are exact integers. Intermediate results of an
+// evaluation may use the whole 128-bit range; a result that is shown must
+// fit the signed 64-bit range once reduced.
+using TFractionInt = __int128;
 
 struct TFraction
 {
-    Extended Numerator = 0;
-    Extended Denominator = 1; // may be negative; output moves the sign up
+    TFractionInt Numerator = 0;
+    TFractionInt Denominator = 1; // may be negative; output moves the sign up
 };
 
+// The decimal digits of a part, with "-" for a negative one.
+QString FractionIntToStr(TFractionInt V);
+
+// X as its general float text (15 significant digits) reads, over 1: the
+// value a real number token of X carries. Raises EInvalidOp for an infinity
+// or not-a-number.
 void FractionFromFloat(TFraction &F, Extended X);
-// "[n|d]", "[+n]", "n" (blanks and brackets ignored); an empty S leaves F as
-// it is. Raises EConvertError for a part that is not a number.
+// "[n|d]", "[+n]", "n" (blanks and brackets ignored), each part a decimal
+// number with optional exponent, read exactly ('0.1' is 1 / 10). An empty S
+// leaves F as it is. Raises EConvertError for a part that is not a number
+// and EInvalidOp for one whose exact value leaves the 128-bit range.
 void StrToFraction(const QString &S, TFraction &F);
+// True when StrToFraction would read S (the range aside).
+bool IsFractionText(const QString &S);
 // The token.
 void FractionToInputString(const TFraction &F, QString &S);
-// "3 / 4", "-1 / 2", "3": FormatNumber with no decimals in the radix.
+// "3 / 4", "-1 / 2", "3": the exact digits in the radix with its digit
+// groups. Raises EInvalidOp for a part beyond the signed 64-bit range.
 void FractionToDisplayString(const TFraction &F, quint8 Radix, QString &S);
-// To lowest terms as whole numbers (a decimal value is scaled by 10 first).
-// Raises EInvalidOp for a part beyond the 64-bit range and EDivByZero for a
-// zero denominator.
+// Divides both parts by their greatest common divisor and puts the sign on
+// the numerator. Raises EDivByZero for a zero denominator.
+void CancelFraction(TFraction &F);
+// To lowest terms (CancelFraction); raises EInvalidOp when a part of the
+// result does not fit the signed 64-bit range.
 void ReduceFraction(TFraction &F);
+// The whole part of F as a 64-bit integer: EInvalidOp beyond that range.
+qint64 FractionToInt64(const TFraction &F);
+// The value as an 80-bit number (nearest).
+Extended FractionToFloat(const TFraction &F);
 
-// No reduction inside the operations.
+// No reduction inside the operations; a part leaving the 128-bit range
+// raises EInvalidOp.
 void AddFractions(const TFraction &A, const TFraction &B, TFraction &R);
 void SubtractFractions(const TFraction &A, const TFraction &B, TFraction &R);
 void MultiplyFractions(const TFraction &A, const TFraction &B, TFraction &R);
 void DivideFractions(const TFraction &A, const TFraction &B, TFraction &R);
-// Each part raised to E (a negative E swaps the parts first).
-void PowerFraction(const TFraction &F, TFraction &R, Extended E);
+// F to the power E. A whole E is exact (a negative one swaps the parts
+// first; a result beyond the 128-bit range raises EInvalidOp); any other E
+// raises each part to E as a plain number with the platform's power routine,
+// each result read as FractionFromFloat does.
+void PowerFraction(const TFraction &F, TFraction &R, const TFraction &E);
 
 // The display text of a result token: read, reduce, write.
 void FormatFractionString(const QString &Token, quint8 Radix, QString &S);

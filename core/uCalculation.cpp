@@ -26,20 +26,20 @@ QString WithoutBlanks(const QString &S)
 bool IsConstantStop(QChar C)
 {
     switch (C.unicode()) {
-    case u'!': case u'$': case u'%': case u'(': case u')':
-    case u'*': case u'+': case u'-': case u'/': case u'^':
+    case u'!':
+    case u'$':
+    case u'%':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u'-':
+    case u'/':
+    case u'^':
         return true;
     default:
         return false;
     }
-}
-
-bool HasNameLetter(const QString &S)
-{
-    for (const QChar c : S)
-        if (pas::IsAsciiLetter(c) && c != u'E' && c != u'e')
-            return true;
-    return false;
 }
 
 QChar ExtraDigitCharacter()
@@ -128,8 +128,15 @@ void RegisterVariables(const QString &Expr, const QString &Exempt)
     TStringList names;
     CollectVariables(Expr, names, Exempt);
     TVariableManager *vars = TVariableManager::Instance();
-    for (int i = 0; i < names.Count(); ++i)
-        vars->SetValue(names[i].toLower(), QString());
+    // SetValue(name, "") for each, without a walk through the list per name:
+    // a known name keeps its value, an unknown one is added without one. The
+    // names differ from each other in more than letter case.
+    const TVariableLookup known(*vars);
+    for (int i = 0; i < names.Count(); ++i) {
+        const QString name = names[i].toLower();
+        if (!known.Exists(name))
+            vars->Variables.Add(name + u'=');
+    }
 }
 
 void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt)
@@ -137,23 +144,22 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
     Err.ErrorCode = 0;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-    QString copy = WithoutBlanks(Expr);
+    TNameWalk copy(WithoutBlanks(Expr));
     const quint8 numberSet = KProgramState::GetInstance(0)->NumberSet;
-    TVariableManager *vars = TVariableManager::Instance();
+    const TVariableLookup vars(*TVariableManager::Instance());
     auto fail = [&](quint8 code, const QString &text) {
         ExpressionValid = false;
         Err.ErrorCode = code;
         Err.ErrorText = text;
     };
     do {
-        QString name;
-        NextToken(copy, name);
+        QString name = copy.Next();
         if (name.isEmpty())
             break;
         if (name.compare(QStringLiteral("logy"), Qt::CaseInsensitive) == 0)
             name = name.right(1);
         if (name != Exempt && IsVariableName(name)) {
-            QString value = vars->GetValue(name);
+            QString value = vars.GetValue(name);
             if (value.isEmpty()) {
                 fail(15, QString());
                 return;
@@ -163,8 +169,9 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
                 value.replace(u'/', u'|');
             try {
                 if (asFraction) {
-                    TFraction f;
-                    StrToFraction(value, f);
+                    // Only whether it reads: its size is the evaluation's to judge.
+                    if (!IsFractionText(value))
+                        throw EConvertError(value);
                 } else {
                     TComplex z;
                     StrToComplex(value, z);
@@ -175,8 +182,8 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
             }
             try {
                 if (numberSet == 0) {
-                    TFraction f;
-                    StrToFraction(value, f);
+                    if (!IsFractionText(value))
+                        throw EConvertError(value);
                 } else if (numberSet == 1) {
                     TComplex z;
                     StrToComplex(value, z);
@@ -186,11 +193,9 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
                 return;
             }
         }
-        const qsizetype at = copy.indexOf(name);
-        if (at < 0)
+        if (!copy.DeleteFirst(name))
             break;
-        copy.remove(at, name.size());
-    } while (HasNameLetter(copy));
+    } while (copy.HasNameLetter());
 }
 
 void CleanResultText(QString &S)
@@ -207,9 +212,9 @@ QString GetVariableValuesText(const QString &Expr)
     TStringList names;
     CollectVariables(Expr, names, QString());
     QString text;
-    TVariableManager *vars = TVariableManager::Instance();
+    const TVariableLookup vars(*TVariableManager::Instance());
     for (int i = 0; i < names.Count(); ++i)
-        text += names[i] + u'=' + vars->GetValue(names[i]) + u';';
+        text += names[i] + u'=' + vars.GetValue(names[i]) + u';';
     return text;
 }
 
@@ -222,9 +227,15 @@ TCalculationOutcome CalculateExpression(const QString &Input)
     try {
         const TStringList &names = FunctionNames();
         switch (state->NumberSet) {
-        case 1: CheckComplexSyntax(expr, err, names); break;
-        case 2: CheckModuloSyntax(expr, err, names); break;
-        default: CheckRealSyntax(expr, err, names); break;
+        case 1:
+            CheckComplexSyntax(expr, err, names);
+            break;
+        case 2:
+            CheckModuloSyntax(expr, err, names);
+            break;
+        default:
+            CheckRealSyntax(expr, err, names);
+            break;
         }
         if (err.ErrorCode == 0)
             CheckConstants(expr, err);
@@ -337,4 +348,20 @@ THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckV
         ClassifyCurrentException(err);
     }
     return out;
+}
+
+QString PreviewText(const QString &Input)
+{
+    if (Input.isEmpty())
+        return QStringLiteral("0");
+    QString t = WithoutBlanks(Input);
+    TCalculationError err;
+    CheckRealSyntax(t, err, FunctionNames());
+    if (err.ErrorCode != 0)
+        return QStringLiteral("???");
+    BracketComplexLiterals(t);
+    InsertImplicitMultiplication(t, TCharSet(u"+,-.") + TCharSet::Digits(), TCharSet::Digits() + TCharSet::Letters());
+    t.remove(u'[');
+    t.remove(u']');
+    return t;
 }

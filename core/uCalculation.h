@@ -85,3 +85,8 @@ struct THandOverCheck
     bool Ok() const { return Error.ErrorCode == 0; }
 };
 THandOverCheck CheckHandOverExpression(QString &Text, int EmptyCode, bool CheckVariables);
+
+// The text the expression preview is given for the typed Input: "0" for an
+// empty input, "???" for one the real syntax check refuses, otherwise the
+// input without blanks and with its omitted multiplication signs written.
+QString PreviewText(const QString &Input);

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -140,29 +139,30 @@ void TStringList::SetText(const QString &text)
         m_lines.append(text.mid(start));
 }
 
-void TStringList::LoadFromFile(const QString &fileName)
+void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-    QByteArray bytes = f.readAll();
+    // At most one byte more than allowed is read, also from a file whose
+    // size the system does not tell (a pipe, a device).
+    QByteArray bytes = f.read(maxSize + 1);
     if (f.error() != QFileDevice::NoError)
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    if (bytes.size() > maxSize)
+        throw EFileTooLarge(QStringLiteral("File \"%1\" is too large (%2 bytes, at most %3).")
+                                .arg(fileName)
+                                .arg(qMax(f.size(), qint64(bytes.size())))
+                                .arg(maxSize));
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    // Text that is not valid UTF-8 (an older 8-bit file) is taken byte by
-    // byte rather than with replacement characters, so nothing is lost.
-    QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = dec(bytes);
-    if (dec.hasError())
-        text = QString::fromLatin1(bytes);
-    SetText(text);
+    SetText(DecodeUtf8Lossless(bytes));
 }
 
 void TStringList::SaveToFile(const QString &fileName) const
 {
     QSaveFile f(fileName);
-    const QByteArray bytes = Text().toUtf8();
+    const QByteArray bytes = EncodeUtf8Lossless(Text());
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
 }

@@ -3,7 +3,11 @@
 // duplicates allowed, a line's name is the text before its first "=",
 // name and line look-ups ignore letter case (first match wins), assigning an
 // empty value deletes the line. Files are UTF-8; loading accepts CR, LF and
-// CRLF line ends, saving writes CRLF and replaces the file atomically.
+// CRLF line ends, saving writes CRLF and replaces the file atomically. A
+// byte that is not valid UTF-8 is kept and written back as it was
+// (DecodeUtf8Lossless), so one stray byte changes no other character.
+#include "platform/SysUtils.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -41,8 +45,10 @@ public:
     QString Text() const;
     void SetText(const QString &text);
 
-    // Raise EFOpenError / EFCreateError when the file cannot be read / written.
-    void LoadFromFile(const QString &fileName);
+    // Raise EFOpenError / EFCreateError when the file cannot be read / written;
+    // a file above MaxSize bytes is refused with EFileTooLarge, the list
+    // left as it was.
+    void LoadFromFile(const QString &fileName, qint64 maxSize = MaxTextFileSize);
     void SaveToFile(const QString &fileName) const;
 
     const QStringList &Lines() const { return m_lines; }
@@ -53,5 +59,4 @@ private:
 };
 
 // Raised for an index outside the list ("List index out of bounds (%d)").
-#include "platform/SysUtils.h"
 class EStringListError : public Exception { using Exception::Exception; };

@@ -10,9 +10,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTemporaryFile>
 
-#include <cstdio>
 
 #include <sys/stat.h>
 #include <time.h>
@@ -22,9 +20,6 @@ namespace {
 // At most this many characters of a value are returned, as the
 // private-profile functions fill a buffer of 2048 with its terminator.
 constexpr qsizetype MaxValueLength = 2047;
-// No settings or language file comes near this; a larger file is taken as
-// damage (read as empty, never rewritten) instead of being loaded whole.
-constexpr off_t MaxFileSize = 64 * 1024 * 1024;
 
 // What identifies one version of the file on disk: a replacement by rename
 // gives a new inode, an edit in place a new time or size.
@@ -152,6 +147,7 @@ struct TIniFile::Data
 {
     bool exists = false;
     bool readable = true;
+    bool tooLarge = false;
     bool bom = false;
     // A file written by a Unicode editor as UTF-16 is kept in UTF-16.
     enum { Utf8, Utf16LE, Utf16BE } encoding = Utf8;
@@ -187,17 +183,18 @@ struct TIniFile::Data
         raw.remove(from, count);
         text.remove(from, count);
     }
+    // Names are looked up as the file holds them: without surrounding blanks.
     const Section *section(const QString &name) const
     {
-        const auto it = firstSection.constFind(Fold(name));
+        const auto it = firstSection.constFind(Fold(TrimBlanks(name)));
         return it == firstSection.cend() ? nullptr : &sections.at(*it);
     }
     int keyLine(const QString &section, const QString &ident) const
     {
-        const auto s = keys.constFind(Fold(section));
+        const auto s = keys.constFind(Fold(TrimBlanks(section)));
         if (s == keys.cend())
             return -1;
-        const auto k = s->constFind(Fold(ident));
+        const auto k = s->constFind(Fold(TrimBlanks(ident)));
         return k == s->cend() ? -1 : *k;
     }
 };
@@ -293,6 +290,9 @@ struct TIniFile::Cache
     bool loaded = false;
     qint64 loadedAt = 0; // wall-clock seconds of the load
     std::shared_ptr<const Data> data;
+    // Writes of a group, held until the group writes the file once.
+    std::shared_ptr<Data> pending;
+    bool grouped = false;
 
     // File times are coarse (a few milliseconds), so a file changed in the
     // same tick as it was read could keep its time and size: a version is
@@ -314,14 +314,15 @@ struct TIniFile::Cache
 
 namespace {
 
-std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id)
+std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id, qint64 maxSize)
 {
     auto d = std::make_shared<TIniFile::Data>();
     d->exists = id.exists;
     if (!id.exists)
         return d;
-    if (id.size > MaxFileSize) {
+    if (id.size > maxSize) {
         d->readable = false;
+        d->tooLarge = true;
         return d;
     }
     QFile f(name);
@@ -329,30 +330,52 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id)
         d->readable = false;
         return d;
     }
-    const QByteArray all = f.readAll();
+    // One byte more than allowed tells a file that grew (or a device).
+    const QByteArray all = f.read(maxSize + 1);
     if (f.error() != QFileDevice::NoError) {
         d->readable = false;
+        return d;
+    }
+    if (all.size() > maxSize) {
+        d->readable = false;
+        d->tooLarge = true;
         return d;
     }
     d->setBytes(all);
     return d;
 }
 
+void WriteData(const QString &name, const TIniFile::Data &d)
+{
+    const QString failure = QStringLiteral("Unable to write to %1").arg(name);
+    QSaveFile f(name);
+    if (!f.open(QIODevice::WriteOnly))
+        throw EIniFileException(failure);
+    const QByteArray bytes = d.bytes();
+    if (f.write(bytes) != bytes.size() || !f.commit())
+        throw EIniFileException(failure);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TIniFile
 
-TIniFile::TIniFile(const QString &fileName) : m_fileName(fileName), m_cache(std::make_unique<Cache>()) {}
+TIniFile::TIniFile(const QString &fileName, qint64 maxSize)
+    : m_fileName(fileName), m_maxSize(maxSize), m_cache(std::make_unique<Cache>())
+{
+}
 
 TIniFile::~TIniFile() = default;
 
 std::shared_ptr<const TIniFile::Data> TIniFile::data() const
 {
     QMutexLocker lock(&m_cache->mutex);
+    if (m_cache->pending)
+        return m_cache->pending;
     const FileId id = StatFile(m_fileName);
     if (!m_cache->valid(id)) {
         try {
-            m_cache->set(id, LoadData(m_fileName, id));
+            m_cache->set(id, LoadData(m_fileName, id, m_maxSize));
         } catch (...) {
             // Out of memory on an absurd file: it reads as empty.
             auto d = std::make_shared<Data>();
@@ -364,27 +387,40 @@ std::shared_ptr<const TIniFile::Data> TIniFile::data() const
     return m_cache->data;
 }
 
+std::shared_ptr<TIniFile::Data> TIniFile::current()
+{
+    const FileId id = StatFile(m_fileName);
+    std::shared_ptr<const Data> now = m_cache->valid(id) ? m_cache->data : LoadData(m_fileName, id, m_maxSize);
+    if (now->exists && !now->readable)
+        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(m_fileName));
+    return std::make_shared<Data>(*now);
+}
+
 void TIniFile::modify(const std::function<bool(Data &)> &change)
 {
     QMutexLocker lock(&m_cache->mutex);
-    const FileId id = StatFile(m_fileName);
-    std::shared_ptr<const Data> current = m_cache->valid(id) ? m_cache->data : LoadData(m_fileName, id);
-    const QString failure = QStringLiteral("Unable to write to %1").arg(m_fileName);
-    if (current->exists && !current->readable)
-        throw EIniFileException(failure);
-    auto next = std::make_shared<Data>(*current);
+    if (m_cache->grouped) {
+        // The file was read once when the group began; it is written once
+        // when the group ends.
+        if (!m_cache->pending)
+            m_cache->pending = current();
+        if (change(*m_cache->pending))
+            m_cache->pending->reindex();
+        return;
+    }
+    std::shared_ptr<Data> next = current();
     if (!change(*next))
         return;
     next->reindex();
-    QSaveFile f(m_fileName);
-    if (!f.open(QIODevice::WriteOnly))
-        throw EIniFileException(failure);
-    const QByteArray bytes = next->bytes();
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw EIniFileException(failure);
+    WriteData(m_fileName, *next);
     next->exists = true;
     next->readable = true;
     m_cache->set(StatFile(m_fileName), next);
+}
+
+bool TIniFile::TooLarge() const
+{
+    return data()->tooLarge;
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &ident, const QString &def) const
@@ -528,7 +564,7 @@ void TIniFile::EraseSection(const QString &section)
 {
     modify([&](Data &d) {
         bool changed = false;
-        const QString folded = Fold(section);
+        const QString folded = Fold(TrimBlanks(section));
         for (qsizetype i = d.sections.size() - 1; i >= 0; --i) {
             const Data::Section &s = d.sections.at(i);
             if (Fold(s.name) == folded) {
@@ -553,28 +589,19 @@ void TIniFile::DeleteKey(const QString &section, const QString &ident)
 
 void WriteIniAtomically(const QString &fileName, const std::function<void(TIniFile &)> &writes)
 {
-    const QString failure = QStringLiteral("Unable to write to %1").arg(fileName);
-    const QFileInfo target(fileName);
-    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!copy.open())
-        throw EIniFileException(failure);
-    if (target.exists()) {
-        QFile old(fileName);
-        if (!old.open(QIODevice::ReadOnly) || copy.write(old.readAll()) < 0)
-            throw EIniFileException(failure);
-        copy.setPermissions(old.permissions());
-    } else {
-        copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                            | QFileDevice::ReadOther);
-    }
-    if (!copy.flush())
-        throw EIniFileException(failure);
-    copy.close();
+    TIniFile ini(fileName);
     {
-        TIniFile ini(copy.fileName());
-        writes(ini);
+        QMutexLocker lock(&ini.m_cache->mutex);
+        ini.m_cache->grouped = true;
+        // Read the file now: a file that cannot be read is never replaced,
+        // also when the group happens to write nothing.
+        ini.m_cache->pending = ini.current();
     }
-    if (std::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
-        throw EIniFileException(failure);
-    copy.setAutoRemove(false);
+    const TIniFile::Data before = *ini.m_cache->pending;
+    writes(ini);
+    QMutexLocker lock(&ini.m_cache->mutex);
+    const TIniFile::Data &after = *ini.m_cache->pending;
+    if (after.exists && after.raw == before.raw)
+        return;
+    WriteData(fileName, after);
 }

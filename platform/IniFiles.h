@@ -12,7 +12,9 @@
 // CRLF are read; a rewrite uses the file's first line end (CRLF for a new
 // file). Lines before the first section, and lines starting with ";", are
 // never keys. When a section appears twice, only the first is looked into.
-// A file above 64 MiB counts as damaged.
+// Section and key names are found without blanks around them, as they are
+// read from the file. A file above its size limit counts as damaged: it
+// reads as empty and is never rewritten.
 #include "platform/SysUtils.h"
 
 #include <QString>
@@ -24,10 +26,12 @@
 class TIniFile
 {
 public:
-    explicit TIniFile(const QString &fileName);
+    explicit TIniFile(const QString &fileName, qint64 maxSize = MaxTextFileSize);
     virtual ~TIniFile();
 
     QString FileName() const { return m_fileName; }
+    // The file exists and is above the size limit.
+    bool TooLarge() const;
 
     // Reads never throw and are safe from several threads at once; the file
     // is parsed again only when it has changed on disk.
@@ -64,16 +68,22 @@ public:
     struct Data;
 
 private:
+    friend void WriteIniAtomically(const QString &fileName, const std::function<void(TIniFile &)> &writes);
     std::shared_ptr<const Data> data() const;
+    // A copy of the file's lines to change; EIniFileException when the file
+    // exists but cannot be read. Called with the cache locked.
+    std::shared_ptr<Data> current();
     void modify(const std::function<bool(Data &)> &change);
 
     QString m_fileName;
+    qint64 m_maxSize;
     struct Cache;
     std::unique_ptr<Cache> m_cache;
 };
 
-// Runs Writes on a copy of FileName and puts the copy in place with one
-// rename, so that a group of writes lands whole or not at all: a failure
-// part-way raises EIniFileException ("Unable to write to %s") and leaves the
-// old file as it was.
+// Runs a group of writes on FileName read once, and writes the result once
+// by one rename, so that the group lands whole or not at all: a failure
+// part-way raises EIniFileException ("Unable to write to %s") (or lets the
+// writes' own exception pass) and leaves the old file as it was. A group
+// that changes nothing leaves an existing file untouched.
 void WriteIniAtomically(const QString &fileName, const std::function<void(TIniFile &)> &writes);

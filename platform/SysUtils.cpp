@@ -32,11 +32,88 @@ locale_t CLocale()
     return loc;
 }
 
+constexpr quint64 Pow10U64[20] = {1ULL,
+                                  10ULL,
+                                  100ULL,
+                                  1000ULL,
+                                  10000ULL,
+                                  100000ULL,
+                                  1000000ULL,
+                                  10000000ULL,
+                                  100000000ULL,
+                                  1000000000ULL,
+                                  10000000000ULL,
+                                  100000000000ULL,
+                                  1000000000000ULL,
+                                  10000000000000ULL,
+                                  100000000000000ULL,
+                                  1000000000000000ULL,
+                                  10000000000000000ULL,
+                                  100000000000000000ULL,
+                                  1000000000000000000ULL,
+                                  10000000000000000000ULL};
+
+// The powers of ten that a long double holds exactly (5^27 < 2^64).
+constexpr Extended Pow10Exact[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                     1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                     1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+
+// The exact digits of the values from 0.01 to 1E18 (the numbers of
+// everyday calculations) without going through the C library's printf:
+// V = M / 2^Shift with a 64-bit M, so V * 10^K for K up to 19 is one exact
+// 128-bit product, which is then rounded half to even by its remainder, as
+// printf rounds an exact tie. False for any other value.
+bool Digits18Exact(Extended v, char digits[18], int &exponent)
+{
+    if (!(v >= 0.01L && v < 1e18L))
+        return false;
+    int binaryExponent = 0;
+    const Extended fraction = std::frexp(v, &binaryExponent); // [0.5, 1)
+    const quint64 m = quint64(std::ldexp(fraction, 64));
+    const int shift = 64 - binaryExponent; // 4 .. 71 in this range
+    using u128 = unsigned __int128;
+    // 10^(e-1) <= v < 10^e, give or take one: 2^(b-1) <= v < 2^b.
+    int e = int(std::floor((binaryExponent - 1) * 0.30102999566398120)) + 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int k = 18 - e;
+        if (k < 0 || k > 19)
+            return false;
+        const u128 product = u128(m) * Pow10U64[k];
+        u128 d = product >> shift;
+        if (d >= Pow10U64[18]) {
+            ++e;
+            continue;
+        }
+        if (d < Pow10U64[17]) {
+            --e;
+            continue;
+        }
+        const u128 rest = product - (d << shift);
+        const u128 half = u128(1) << (shift - 1);
+        if (rest > half || (rest == half && (d & 1) != 0))
+            ++d;
+        if (d == Pow10U64[18]) {
+            d = Pow10U64[17];
+            ++e;
+        }
+        quint64 n = quint64(d);
+        for (int i = 17; i >= 0; --i) {
+            digits[i] = char('0' + n % 10);
+            n /= 10;
+        }
+        exponent = e;
+        return true;
+    }
+    return false;
+}
+
 // Exact decimal digits of a positive finite value: 18 significant digits
 // rounded to nearest (glibc converts long double exactly), and the exponent
 // of the form 0.ddd x 10^e.
 void Digits18(Extended v, char digits[18], int &exponent)
 {
+    if (Digits18Exact(v, digits, exponent))
+        return;
     char buf[64];
     const locale_t old = uselocale(CLocale());
     std::snprintf(buf, sizeof buf, "%.17Le", v);
@@ -119,6 +196,68 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
 
 // ------------------------------------------------------------ text to float
 
+namespace {
+
+// A checked number text ("-", digits with at most one ".", "e" with an
+// optional sign and digits) with at most 19 significant digits and a power
+// of ten within the exactly held ones: one multiplication or division of
+// two exact long doubles, rounded once, which is the correctly rounded
+// value strtold gives. False for anything else.
+bool ExactDecimal(const std::string &a, Extended &value)
+{
+    size_t i = 0;
+    const bool negative = i < a.size() && a[i] == '-';
+    if (negative)
+        ++i;
+    quint64 w = 0;
+    int digits = 0;
+    int fraction = 0;
+    bool point = false;
+    for (; i < a.size() && a[i] != 'e'; ++i) {
+        const char c = a[i];
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        if (point)
+            ++fraction;
+        if (w == 0 && c == '0')
+            continue;
+        if (digits == 19)
+            return false;
+        w = w * 10 + quint64(c - '0');
+        ++digits;
+    }
+    int e = 0;
+    if (i < a.size()) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < a.size() && (a[i] == '+' || a[i] == '-')) {
+            negativeExponent = a[i] == '-';
+            ++i;
+        }
+        for (; i < a.size(); ++i) {
+            e = e * 10 + (a[i] - '0');
+            if (e > 100000)
+                return false;
+        }
+        if (negativeExponent)
+            e = -e;
+    }
+    if (w == 0) {
+        value = negative ? -0.0L : 0.0L;
+        return true;
+    }
+    const int p = e - fraction;
+    if (p < -27 || p > 27)
+        return false;
+    const Extended r = p >= 0 ? Extended(w) * Pow10Exact[p] : Extended(w) / Pow10Exact[-p];
+    value = negative ? -r : r;
+    return true;
+}
+
+} // namespace
+
 bool TryStrToFloat(const QString &s, Extended &value)
 {
     const qsizetype len = s.size();
@@ -168,12 +307,23 @@ bool TryStrToFloat(const QString &s, Extended &value)
     }
     if (i != end)
         return false;
+    if (ExactDecimal(a, value))
+        return true;
     char *stop = nullptr;
     errno = 0;
     const Extended v = strtold_l(a.c_str(), &stop, CLocale());
     if (stop != a.c_str() + a.size() || std::isinf(v) || std::isnan(v))
         return false;
     value = v;
+    return true;
+}
+
+bool TryStrToDouble(const QString &s, double &value)
+{
+    Extended v = 0;
+    if (!TryStrToFloat(s, v) || std::fabs(v) > Extended(std::numeric_limits<double>::max()))
+        return false;
+    value = double(v);
     return true;
 }
 
@@ -210,31 +360,34 @@ QString FloatToStrGeneral(Extended value, int precision)
     if (r.Digits.empty())
         return QStringLiteral("0");
     QString out;
+    out.reserve(qsizetype(r.Digits.size()) + 8);
     if (r.Negative)
         out += u'-';
-    const QString digits = Ascii(r.Digits);
+    const QLatin1StringView digits(r.Digits.data(), qsizetype(r.Digits.size()));
     const int e = r.Exponent;
     if (e > precision || e < -3) {
         out += digits.at(0);
         if (digits.size() > 1) {
             out += DecimalSeparator;
-            out += QStringView(digits).mid(1);
+            out += digits.mid(1);
         }
         out += u'E';
         out += QString::number(e - 1);
     } else if (e <= 0) {
         out += u'0';
         out += DecimalSeparator;
-        out += QString(-e, u'0');
+        for (int i = 0; i < -e; ++i)
+            out += u'0';
         out += digits;
     } else {
         if (digits.size() <= e) {
             out += digits;
-            out += QString(e - digits.size(), u'0');
+            for (qsizetype i = digits.size(); i < e; ++i)
+                out += u'0';
         } else {
-            out += QStringView(digits).left(e);
+            out += digits.left(e);
             out += DecimalSeparator;
-            out += QStringView(digits).mid(e);
+            out += digits.mid(e);
         }
     }
     return out;
@@ -486,23 +639,60 @@ bool FormatSection(const FmtSection &s, Extended value, bool writeMinus, QString
 
 } // namespace
 
+namespace {
+
+// A pattern split into its sections and parsed; an empty section stays
+// empty (it means "use the first one").
+struct ParsedFormat
+{
+    QString format;
+    QList<FmtSection> sections;
+    QList<bool> empty;
+};
+
+// The evaluators format every intermediate result with the same few
+// patterns, so the last ones used are kept parsed (per thread: worker
+// threads format numbers too).
+const ParsedFormat &Parsed(const QString &format)
+{
+    constexpr int Kept = 4;
+    thread_local ParsedFormat cache[Kept];
+    thread_local int next = 0;
+    for (const ParsedFormat &p : cache)
+        if (!p.sections.isEmpty() && p.format == format)
+            return p;
+    ParsedFormat &p = cache[next];
+    next = (next + 1) % Kept;
+    p.format = format;
+    p.sections.clear();
+    p.empty.clear();
+    for (const QString &section : SplitSections(format)) {
+        p.sections.append(ParseSection(section));
+        p.empty.append(section.isEmpty());
+    }
+    return p;
+}
+
+} // namespace
+
 QString FormatFloat(const QString &format, Extended value)
 {
     if (format.isEmpty() || !std::isfinite(value))
         return FloatToStr(value);
-    const QStringList sections = SplitSections(format);
+    const ParsedFormat &parsed = Parsed(format);
+    const qsizetype count = parsed.sections.size();
     int index = 0;
-    if (value < 0 && sections.size() > 1 && !sections.at(1).isEmpty())
+    if (value < 0 && count > 1 && !parsed.empty.at(1))
         index = 1;
-    else if (value == 0 && sections.size() > 2 && !sections.at(2).isEmpty())
+    else if (value == 0 && count > 2 && !parsed.empty.at(2))
         index = 2;
     QString out;
     bool isZero = false;
-    if (!FormatSection(ParseSection(sections.at(index)), value, index == 0 && value < 0, out, isZero))
+    if (!FormatSection(parsed.sections.at(index), value, index == 0 && value < 0, out, isZero))
         return FloatToStr(value);
-    if (isZero && index != 2 && sections.size() > 2 && !sections.at(2).isEmpty()) {
+    if (isZero && index != 2 && count > 2 && !parsed.empty.at(2)) {
         bool dummy = false;
-        FormatSection(ParseSection(sections.at(2)), 0, false, out, dummy);
+        FormatSection(parsed.sections.at(2), 0, false, out, dummy);
     }
     return out;
 }
@@ -618,4 +808,100 @@ QString TrimRight(const QString &s)
     while (b > 0 && s.at(b - 1).unicode() <= 32)
         --b;
     return s.left(b);
+}
+
+// -------------------------------------------------------------- text files
+
+QString DecodeUtf8Lossless(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            out += QChar(c);
+            ++i;
+            continue;
+        }
+        int len = 0;
+        char32_t cp = 0;
+        char32_t lowest = 0;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+            lowest = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+            lowest = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+            lowest = 0x10000;
+        }
+        bool valid = len > 0 && i + len <= n;
+        for (int k = 1; valid && k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                valid = false;
+            else
+                cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, encoded surrogates and values beyond Unicode are
+        // no UTF-8 either.
+        valid = valid && cp >= lowest && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (!valid) {
+            out += QChar(char16_t(0xDC00 + c));
+            ++i;
+            continue;
+        }
+        if (cp > 0xFFFF) {
+            out += QChar(QChar::highSurrogate(cp));
+            out += QChar(QChar::lowSurrogate(cp));
+        } else {
+            out += QChar(char16_t(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+QByteArray EncodeUtf8Lossless(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    auto put = [&](char32_t cp) {
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | (cp >> 6));
+            out += char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += char(0xE0 | (cp >> 12));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xF0 | (cp >> 18));
+            out += char(0x80 | ((cp >> 12) & 0x3F));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            put(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += char(u - 0xDC00);
+        } else if (QChar::isSurrogate(u)) {
+            put(0xFFFD);
+        } else {
+            put(u);
+        }
+    }
+    return out;
 }

@@ -49,6 +49,14 @@ class EStreamError : public Exception { using Exception::Exception; };
 class EFOpenError : public EStreamError { using EStreamError::EStreamError; };     // "Cannot open file \"%s\". %s"
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };   // "Cannot create file \"%s\". %s"
 class EIniFileException : public Exception { using Exception::Exception; };        // "Unable to write to %s"
+// A file far larger than any the program writes is refused unread, so that a
+// damaged or foreign file can neither freeze the program nor be overwritten.
+class EFileTooLarge : public EFOpenError { using EFOpenError::EFOpenError; };    // "File \"%s\" is too large (%d bytes, at most %d)."
+
+// The largest settings, history, constants or variables file that is read.
+constexpr qint64 MaxTextFileSize = 1024 * 1024;
+// The largest language file that is read.
+constexpr qint64 MaxLanguageFileSize = 4 * 1024 * 1024;
 
 // --------------------------------------------------------- decimal separator
 
@@ -87,6 +95,9 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals = 9999);
 bool TryStrToFloat(const QString &s, Extended &value);
 // As TryStrToFloat; raises EConvertError "'%s' is not a valid floating point value".
 Extended StrToFloat(const QString &s);
+// As TryStrToFloat into a 64-bit value: a number beyond the double range is
+// rejected (never read as an infinity); one below its smallest denormal is 0.
+bool TryStrToDouble(const QString &s, double &value);
 
 // The general float format with 15 significant digits: fixed notation while
 // the decimal point position lies in -3..15 ("100000000000000", "0.0001"),
@@ -116,6 +127,15 @@ qint64 StrToInt64(const QString &s);
 bool TryStrToInt(const QString &s, int &value);
 int StrToInt(const QString &s);
 QString IntToStr(qint64 value);
+
+// ------------------------------------------------------------- text files
+
+// UTF-8 that keeps every byte: a byte that is not part of a well-formed
+// UTF-8 sequence becomes the lone surrogate U+DC00 + byte, which
+// EncodeUtf8Lossless writes back as that byte. Valid text is unchanged both
+// ways; other lone surrogates are written as U+FFFD.
+QString DecodeUtf8Lossless(const QByteArray &bytes);
+QByteArray EncodeUtf8Lossless(const QString &text);
 
 // ASCII-only case mapping as the platform's LowerCase/UpperCase; Trim drops
 // characters up to blank (code 32) at both ends.

@@ -1,23 +1,17 @@
 #include "shell/fHistoria.h"
 #include "ui_fHistoria.h"
 
-#include "core/uProgramState.h"
-#include "platform/Classes.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
-#include "shell/uProgramTranslator.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 
-quint8 MaxHistoryCount = 200;
-
 namespace {
-
-const QString Separator = QStringLiteral(" = ");
 
 // "Text file|*.txt" -> "Text file (*.txt)", the form file dialogs take.
 QString DialogFilter(const QString &Filter)
@@ -30,8 +24,9 @@ QString DialogFilter(const QString &Filter)
 
 } // namespace
 
-ThistoriaFrm::ThistoriaFrm(QWidget *parent)
-    : KTandorelForm(parent), SaveDialogFilter(QStringLiteral("Text file|*.txt")), ui(new Ui::ThistoriaFrm)
+ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
+    : KTandorelForm(parent), SaveDialogFilter(QStringLiteral("Text file|*.txt")),
+      History(Model ? Model : KMainProgram::Instance()->History()), ui(new Ui::ThistoriaFrm)
 {
     ui->setupUi(this);
     Texts.Caption(this, "HistoryForm", "Caption")
@@ -47,112 +42,53 @@ ThistoriaFrm::ThistoriaFrm(QWidget *parent)
         .Entry(
             "Common", "TextFile", [] { return QStringLiteral("Textový súbor"); },
             [this](const QString &S) { SaveDialogFilter = S + QStringLiteral("|*.txt"); });
+    ui->historyLb->setModel(History);
     ui->historyLb->installEventFilter(this);
     ui->historyLb->viewport()->installEventFilter(this);
     ui->Edit1->installEventFilter(this);
 
+    connect(History, &THistoryModel::ItemIndexChanged, this, &ThistoriaFrm::ShowSelection);
     // A click shows the line even when it was selected already; the
     // selection changes cover the arrow keys.
-    connect(ui->historyLb, &QListWidget::clicked, this, [this] { historyLbClick(); });
-    connect(ui->historyLb, &QListWidget::itemSelectionChanged, this, [this] { historyLbClick(); });
-    // Emitted once the pressed line is selected.
-    connect(ui->historyLb, &QListWidget::pressed, this, [this] { PovolTlacitka(ItemIndex() >= 0); });
-    connect(ui->historyLb, &QListWidget::itemDoubleClicked, this, [this] { BtnPouzitClick(); });
+    connect(ui->historyLb, &QListView::clicked, this, [this] { historyLbClick(); });
+    connect(ui->historyLb->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (Following)
+            return;
+        History->SetItemIndex(ui->historyLb->currentIndex().row());
+        historyLbClick();
+    });
+    connect(ui->historyLb, &QListView::doubleClicked, this, [this] { BtnPouzitClick(); });
     connect(ui->BtnPouzit, &QPushButton::clicked, this, [this] { BtnPouzitClick(); });
     connect(ui->BtnKopirovat, &QPushButton::clicked, this, [this] { BtnKopirovatClick(); });
     connect(ui->BtnZmazat, &QPushButton::clicked, this, [this] { BtnZmazatClick(); });
     connect(ui->BtnUlozit, &QPushButton::clicked, this, [this] { BtnUlozitClick(); });
     connect(ui->BtnZatvorit, &QPushButton::clicked, this, [this] { close(); });
+    ShowSelection(History->ItemIndex());
 }
 
-ThistoriaFrm::~ThistoriaFrm() { delete ui; }
-
-QListWidget *ThistoriaFrm::historyLb() const { return ui->historyLb; }
-
-int ThistoriaFrm::Count() const { return ui->historyLb->count(); }
-
-QString ThistoriaFrm::Lines(int Index) const
+ThistoriaFrm::~ThistoriaFrm()
 {
-    const QListWidgetItem *item = ui->historyLb->item(Index);
-    return item ? item->text() : QString();
+    delete ui;
 }
 
-int ThistoriaFrm::ItemIndex() const
+QListView *ThistoriaFrm::historyLb() const
 {
-    const int row = ui->historyLb->currentRow();
-    const QListWidgetItem *item = ui->historyLb->item(row);
-    return item && item->isSelected() ? row : -1;
+    return ui->historyLb;
 }
 
-void ThistoriaFrm::SetItemIndex(int Index)
+void ThistoriaFrm::ShowSelection(int Index)
 {
-    // A selection made by the program does not show the line in Edit1;
-    // only the user's choice does.
-    const QSignalBlocker block(ui->historyLb);
-    if (Index < 0 || Index >= Count()) {
-        ui->historyLb->setCurrentRow(-1);
-        ui->historyLb->clearSelection();
+    Following = true;
+    QListView *list = ui->historyLb;
+    if (Index < 0) {
+        list->selectionModel()->clear();
     } else {
-        ui->historyLb->setCurrentRow(Index, QItemSelectionModel::ClearAndSelect);
+        const QModelIndex at = History->index(Index);
+        list->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+        list->scrollTo(at);
     }
-}
-
-void ThistoriaFrm::AddIntoHistory(const QString &Line)
-{
-    for (int i = 0; i < Count(); ++i) {
-        if (Lines(i).compare(Line, Qt::CaseInsensitive) == 0) {
-            delete ui->historyLb->takeItem(i);
-            break;
-        }
-    }
-    if (Count() == MaxHistoryCount)
-        delete ui->historyLb->takeItem(0);
-    ui->historyLb->addItem(Line);
-    SetItemIndex(Count() - 1);
-    ui->historyLb->scrollToBottom();
-    PovolTlacitka(true);
-}
-
-void ThistoriaFrm::UseSelected()
-{
-    const int index = ItemIndex();
-    if (index < 0)
-        return;
-    const QString line = Lines(index);
-
-    QString expression = line;
-    const int sep = int(line.indexOf(Separator));
-    if (sep >= 0)
-        expression.truncate(sep);
-    KProgramState::GetInstance(0)->LastExpression = expression;
-    KMainProgram::Instance()->SetExpression(expression, false);
-
-    QString result = line;
-    if (sep >= 0)
-        result.remove(0, sep + Separator.size());
-    const int bracket = int(result.indexOf(u'['));
-    if (bracket >= 0)
-        result.truncate(qMax(0, bracket - 1));
-    KMainProgram::Instance()->ShowResult(result);
-}
-
-void ThistoriaFrm::SaveToFile(const QString &FileName)
-{
-    TStringList lines;
-    for (int i = 0; i < Count(); ++i)
-        lines.Add(Lines(i));
-    lines.SaveToFile(FileName);
-}
-
-void ThistoriaFrm::LoadFromFile(const QString &FileName)
-{
-    if (!QFileInfo::exists(FileName))
-        return;
-    TStringList lines;
-    lines.LoadFromFile(FileName);
-    ui->historyLb->clear();
-    ui->historyLb->addItems(lines.Lines());
-    SetItemIndex(-1);
+    Following = false;
+    PovolTlacitka(Index >= 0);
 }
 
 void ThistoriaFrm::PovolTlacitka(bool Enable)
@@ -161,7 +97,6 @@ void ThistoriaFrm::PovolTlacitka(bool Enable)
     ui->BtnKopirovat->setEnabled(Enable);
     ui->BtnZmazat->setEnabled(Enable);
     ui->BtnUlozit->setEnabled(Enable);
-    KMainProgram::Instance()->SetBackEnabled(Enable);
 }
 
 void ThistoriaFrm::TranslateTexts()
@@ -171,12 +106,17 @@ void ThistoriaFrm::TranslateTexts()
 
 void ThistoriaFrm::historyLbClick()
 {
-    const int index = ItemIndex();
+    const int index = History->ItemIndex();
     if (index >= 0)
-        ui->Edit1->setText(Lines(index));
+        ui->Edit1->setText(History->Lines(index));
 }
 
-void ThistoriaFrm::BtnPouzitClick() { UseSelected(); }
+void ThistoriaFrm::BtnPouzitClick()
+{
+    const int index = History->ItemIndex();
+    if (index >= 0)
+        KMainProgram::Instance()->UseHistoryLine(History->Lines(index));
+}
 
 void ThistoriaFrm::BtnKopirovatClick()
 {
@@ -189,25 +129,17 @@ void ThistoriaFrm::BtnKopirovatClick()
 
 void ThistoriaFrm::BtnZmazatClick()
 {
-    int index = ItemIndex();
-    if (index >= 0) {
-        delete ui->historyLb->takeItem(index);
-        if (index >= Count())
-            index = Count() - 1;
-        SetItemIndex(index);
-    }
-    index = ItemIndex();
-    if (index >= 0) {
-        ui->Edit1->setText(Lines(index));
-    } else {
-        PovolTlacitka(false);
+    History->Delete(History->ItemIndex());
+    const int index = History->ItemIndex();
+    if (index >= 0)
+        ui->Edit1->setText(History->Lines(index));
+    else
         ui->Edit1->clear();
-    }
 }
 
 void ThistoriaFrm::BtnUlozitClick()
 {
-    if (Count() == 0)
+    if (History->Count() == 0)
         return;
     QFileDialog dialog(this, SaveDialogTitle);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
@@ -219,7 +151,7 @@ void ThistoriaFrm::BtnUlozitClick()
     dialog.selectFile(SaveDialogFileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    SaveToFile(dialog.selectedFiles().constFirst());
+    History->SaveToFile(dialog.selectedFiles().constFirst());
 }
 
 void ThistoriaFrm::Edit1Click()
@@ -227,9 +159,9 @@ void ThistoriaFrm::Edit1Click()
     const QString text = ui->Edit1->text();
     if (text.isEmpty())
         return;
-    for (int i = 0; i < Count(); ++i) {
-        if (Lines(i).compare(text, Qt::CaseInsensitive) == 0) {
-            SetItemIndex(i);
+    for (int i = 0; i < History->Count(); ++i) {
+        if (History->Lines(i).compare(text, Qt::CaseInsensitive) == 0) {
+            History->SetItemIndex(i);
             return;
         }
     }
@@ -249,11 +181,9 @@ bool ThistoriaFrm::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (watched == ui->historyLb->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!ui->historyLb->indexAt(mouse->position().toPoint()).isValid()) {
-            // A click below the last line keeps the selection, as a list box does.
-            PovolTlacitka(ItemIndex() >= 0);
+        // A click below the last line keeps the selection, as a list box does.
+        if (!ui->historyLb->indexAt(mouse->position().toPoint()).isValid())
             return true;
-        }
     } else if (watched == ui->Edit1 && event->type() == QEvent::MouseButtonRelease) {
         Edit1Click();
     }

@@ -19,7 +19,12 @@ bool ConstantsChanged = false;
 
 namespace {
 
-enum Column { ColId = 0, ColDescription = 1, ColValue = 2, ColUnit = 3 };
+enum Column {
+    ColId = 0,
+    ColDescription = 1,
+    ColValue = 2,
+    ColUnit = 3
+};
 
 const QString Pattern = QStringLiteral("0.###################");
 constexpr Extended Pi = 3.141592653589793238462643383279502884L;
@@ -68,11 +73,20 @@ TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     connect(ui->BtnZavriet, &QPushButton::clicked, this, [this] { close(); });
 }
 
-TkonstantyFrm::~TkonstantyFrm() { delete ui; }
+TkonstantyFrm::~TkonstantyFrm()
+{
+    delete ui;
+}
 
-QTreeWidget *TkonstantyFrm::ListView1() const { return ui->ListView1; }
+QTreeWidget *TkonstantyFrm::ListView1() const
+{
+    return ui->ListView1;
+}
 
-int TkonstantyFrm::Count() const { return ui->ListView1->topLevelItemCount(); }
+int TkonstantyFrm::Count() const
+{
+    return ui->ListView1->topLevelItemCount();
+}
 
 QString TkonstantyFrm::Identifier(int Index) const
 {

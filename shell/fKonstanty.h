@@ -15,7 +15,9 @@
 #include <QString>
 
 class QTreeWidget;
-namespace Ui { class TkonstantyFrm; }
+namespace Ui {
+class TkonstantyFrm;
+}
 
 // Set by every change of the list (add, modify, remove); never reset.
 extern bool ConstantsChanged;

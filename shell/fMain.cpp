@@ -12,6 +12,7 @@
 #include "platform/PascalString.h"
 #include "platform/SysUtils.h"
 #include "shell/uGUIManager.h"
+#include "shell/uMagneticForm.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uShellCommon.h"
@@ -62,8 +63,15 @@ int AvailabilityMask()
 bool IsOperatorBefore(QChar c)
 {
     switch (c.unicode()) {
-    case u'!': case u'%': case u'(': case u')': case u'*':
-    case u'+': case u'-': case u'/': case u'^':
+    case u'!':
+    case u'%':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u'-':
+    case u'/':
+    case u'^':
         return true;
     default:
         return false;
@@ -76,8 +84,19 @@ bool IsTypable(QChar c)
     if (pas::IsDigit(c) || pas::IsAsciiLetter(c))
         return true;
     switch (c.unicode()) {
-    case u' ': case u'!': case u'$': case u'%': case u'(': case u')': case u'*':
-    case u'+': case u',': case u'-': case u'.': case u'/': case u'^':
+    case u' ':
+    case u'!':
+    case u'$':
+    case u'%':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u',':
+    case u'-':
+    case u'.':
+    case u'/':
+    case u'^':
         return true;
     default:
         return false;
@@ -87,7 +106,13 @@ bool IsTypable(QChar c)
 bool IsContinuingOperator(QChar c)
 {
     switch (c.unicode()) {
-    case u'!': case u'%': case u'*': case u'+': case u'-': case u'/': case u'^':
+    case u'!':
+    case u'%':
+    case u'*':
+    case u'+':
+    case u'-':
+    case u'/':
+    case u'^':
         return true;
     default:
         return false;
@@ -122,9 +147,9 @@ QPixmap PreviewPixmap()
     return pm;
 }
 
-const char *const DigitKeys[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5", "BitBtn6", "BitBtn7",
-                                 "BitBtn8", "BitBtn9", "BitBtn10", "BitBtn39", "BitBtn38", "BitBtn40",
-                                 "BitBtn41", "BitBtn42", "BitBtn43"};
+const char *const DigitKeys[] = {"BitBtn1",  "BitBtn2",  "BitBtn3",  "BitBtn4",  "BitBtn5",  "BitBtn6",
+                                 "BitBtn7",  "BitBtn8",  "BitBtn9",  "BitBtn10", "BitBtn39", "BitBtn38",
+                                 "BitBtn40", "BitBtn41", "BitBtn42", "BitBtn43"};
 
 } // namespace
 
@@ -153,10 +178,13 @@ void TVlaknoPrekladaniaHintov::TranslateHint(const THintItem &Item, const QStrin
     QPointer<QWidget> control = Item.Control;
     if (!m_form)
         return;
-    QMetaObject::invokeMethod(m_form.data(), [control, Translated] {
-        if (control)
-            control->setToolTip(Translated);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_form.data(),
+        [control, Translated] {
+            if (control)
+                control->setToolTip(Translated);
+        },
+        Qt::QueuedConnection);
 }
 
 // ------------------------------------------------------------------ TMainFrm
@@ -281,26 +309,43 @@ void TMainFrm::FormCreate()
 
 void TMainFrm::ConnectKeys()
 {
-    struct Key { QAbstractButton *Button; QString Text; bool C; bool P; };
+    struct Key
+    {
+        QAbstractButton *Button;
+        QString Text;
+        bool C;
+        bool P;
+    };
     const Key keys[] = {
-        {ui->BitBtn44, QStringLiteral("("), false, false}, {ui->BitBtn45, QStringLiteral(")"), false, false},
+        {ui->BitBtn44, QStringLiteral("("), false, false},
+        {ui->BitBtn45, QStringLiteral(")"), false, false},
         {ui->BtnPercenta, QStringLiteral("%"), false, false},
-        {ui->BtnPlus, QStringLiteral("+"), true, false}, {ui->BtnMinus, QStringLiteral("-"), true, false},
-        {ui->BtnKrat, QStringLiteral("*"), true, false}, {ui->BtnDeleno, QStringLiteral("/"), true, false},
-        {ui->BtnDiv, QStringLiteral(" div "), true, false}, {ui->BtnMod, QStringLiteral(" mod "), true, false},
-        {ui->BtnFaktorial, QStringLiteral("!"), true, false}, {ui->BtnKombinacne, QStringLiteral(" nad "), true, false},
-        {ui->BtnXna2, QStringLiteral("^2"), true, false}, {ui->BtnXna3, QStringLiteral("^3"), true, false},
+        {ui->BtnPlus, QStringLiteral("+"), true, false},
+        {ui->BtnMinus, QStringLiteral("-"), true, false},
+        {ui->BtnKrat, QStringLiteral("*"), true, false},
+        {ui->BtnDeleno, QStringLiteral("/"), true, false},
+        {ui->BtnDiv, QStringLiteral(" div "), true, false},
+        {ui->BtnMod, QStringLiteral(" mod "), true, false},
+        {ui->BtnFaktorial, QStringLiteral("!"), true, false},
+        {ui->BtnKombinacne, QStringLiteral(" nad "), true, false},
+        {ui->BtnXna2, QStringLiteral("^2"), true, false},
+        {ui->BtnXna3, QStringLiteral("^3"), true, false},
         {ui->BtnXnaY, QStringLiteral("^"), true, false},
         {ui->BtnDruhaOdmocnina, QStringLiteral("^(1/2)"), true, false},
         {ui->BtnTretiaOdmocnina, QStringLiteral("^(1/3)"), true, false},
         {ui->BtnOdmocnina, QStringLiteral("^(1/"), true, false},
-        {ui->BtnLog, QStringLiteral("log("), true, true}, {ui->BtnLn, QStringLiteral("ln("), true, true},
+        {ui->BtnLog, QStringLiteral("log("), true, true},
+        {ui->BtnLn, QStringLiteral("ln("), true, true},
         {ui->BtnLogy, QStringLiteral("logy("), true, true},
-        {ui->BtnEnaX, QStringLiteral("$e^"), true, true}, {ui->BtnDvaNaX, QStringLiteral("2^"), true, true},
+        {ui->BtnEnaX, QStringLiteral("$e^"), true, true},
+        {ui->BtnDvaNaX, QStringLiteral("2^"), true, true},
         {ui->BtnDesatNaX, QStringLiteral("10^"), true, true},
-        {ui->BtnAbs, QStringLiteral("abs("), true, true}, {ui->BtnPrevratena, QStringLiteral("1/"), true, true},
-        {ui->BtnDeg, QStringLiteral("deg("), true, true}, {ui->BtnDms, QStringLiteral("dms("), true, true},
-        {ui->BtnKonstanta, QStringLiteral("$"), false, false}, {ui->BtnPi, QStringLiteral("$pi"), false, false},
+        {ui->BtnAbs, QStringLiteral("abs("), true, true},
+        {ui->BtnPrevratena, QStringLiteral("1/"), true, true},
+        {ui->BtnDeg, QStringLiteral("deg("), true, true},
+        {ui->BtnDms, QStringLiteral("dms("), true, true},
+        {ui->BtnKonstanta, QStringLiteral("$"), false, false},
+        {ui->BtnPi, QStringLiteral("$pi"), false, false},
     };
     for (const Key &k : keys) {
         const QString text = k.Text;
@@ -314,8 +359,8 @@ void TMainFrm::ConnectKeys()
     }
     for (QPushButton *b : {ui->BitBtn49, ui->BitBtn50, ui->BitBtn51, ui->BitBtn52})
         connect(b, &QAbstractButton::clicked, this, [this, b] { InsertIntoInput(b->text(), false, false); });
-    for (QPushButton *b : {ui->BtnSin, ui->BtnCos, ui->BtnTG, ui->BtnCotg, ui->BtnArcsin, ui->BtnArccos,
-                           ui->Btnarctg, ui->BtnArccotg})
+    for (QPushButton *b :
+         {ui->BtnSin, ui->BtnCos, ui->BtnTG, ui->BtnCotg, ui->BtnArcsin, ui->BtnArccos, ui->Btnarctg, ui->BtnArccotg})
         connect(b, &QAbstractButton::clicked, this, [this, b] { BtnSinClick(b); });
 
     connect(ui->BtnCiarka, &QAbstractButton::clicked, this, &TMainFrm::BtnCiarkaClick);
@@ -452,10 +497,22 @@ void TMainFrm::ConnectMenus()
 
 // ------------------------------------------------------- ITandorelMainForm
 
-int TMainFrm::GetTop() { return frameGeometry().top(); }
-int TMainFrm::GetLeft() { return frameGeometry().left(); }
-int TMainFrm::GetHeight() { return frameGeometry().height(); }
-int TMainFrm::GetWidth() { return frameGeometry().width(); }
+int TMainFrm::GetTop()
+{
+    return frameGeometry().top();
+}
+int TMainFrm::GetLeft()
+{
+    return frameGeometry().left();
+}
+int TMainFrm::GetHeight()
+{
+    return frameGeometry().height();
+}
+int TMainFrm::GetWidth()
+{
+    return frameGeometry().width();
+}
 
 void TMainFrm::DecimalSeparatorChanged()
 {
@@ -479,13 +536,14 @@ void TMainFrm::ApplySettings()
     const QScreen *screen = QGuiApplication::primaryScreen();
     bool centre = settings->Center;
     if (!centre) {
-        // A position saved on a screen that is no longer there would put
-        // the window out of reach: it is centred instead.
-        const QRect wanted(settings->Left, settings->Top, width(), height());
-        bool visible = false;
+        // A position saved on a screen that is gone (or a hand-edited one)
+        // would put the calculator where nobody can see it: it opens centred
+        // instead. The setting itself is kept; exit stores wherever the
+        // window then is.
+        QList<QRect> screens;
         for (const QScreen *s : QGuiApplication::screens())
-            visible = visible || s->availableGeometry().intersects(wanted);
-        if (visible)
+            screens << s->availableGeometry();
+        if (OnSomeScreen(QPoint(settings->Left, settings->Top), frameGeometry().size(), screens))
             move(settings->Left, settings->Top);
         else
             centre = true;
@@ -546,34 +604,54 @@ void TMainFrm::TranslateTexts()
     };
     // A documentation address must stay on the maker's own site.
     const QString page = tr("Addresses", "DocumentationPage", DocumentationPage);
-    DocumentationPage = page.contains(MakerDomainName()) ? page : MakerWikiAddress() + u'/';
+    DocumentationPage = IsMakerAddress(page) ? page : MakerWikiAddress() + u'/';
     LanguageCode = tr("Info", "LanguageIsoCode", QStringLiteral("e2")).left(2);
 
+    // An older translation still running would write its language's hints
+    // after this one's. Its hand-overs are queued, never waited for, so it
+    // ends at once; what it has queued already comes before the new ones.
+    for (const QPointer<TVlaknoPrekladaniaHintov> &older : std::as_const(m_hintThreads)) {
+        if (older) {
+            older->Stop();
+            older->wait();
+        }
+    }
+    m_hintThreads.removeAll(nullptr);
     auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
     HintThread = thread;
-    m_hintThreads.removeAll(nullptr);
     m_hintThreads.append(thread);
     thread->start();
 }
 
 void TMainFrm::ListTexts()
 {
-    for (const auto &[menu, key] : {std::pair{ui->Tools1, "Tools"}, {ui->View1, "View"},
-                                    {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}})
+    for (const auto &[menu, key] :
+         {std::pair{ui->Tools1, "Tools"}, {ui->View1, "View"}, {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}})
         Texts.Text(menu, "MainMenu", key);
-    const std::pair<QAction *, const char *> actions[] = {
-        {ui->GrafFunkcieAct, "FunctionGraph"}, {ui->showUnitConverterAct, "UnitConverter"},
-        {ui->MnohoclenyAct, "Polynomials"}, {ui->KombinatorikaAct, "Combinatorics"},
-        {ui->statistikaAct, "Statistics"}, {ui->showFunctionDerivativeAct, "FunctionDerivative"},
-        {ui->showSeriesSummationAct, "SeriesSummation"}, {ui->quadraticEquationAct, "QuadraticEquation"},
-        {ui->TrojclenkaAct, "RuleOfthree"}, {ui->alwaysOnTopAct, "AlwaysOnTop"},
-        {ui->NahladVyrazuAct, "ExpressionPreview"}, {ui->HistoriuVypoctovAct, "History"},
-        {ui->KonstantyAct, "Constants"}, {ui->showPrefixValuesAct, "PrefixValues"},
-        {ui->VlastnePremenneAct, "Variables"}, {ui->PrehliadacVyrazovAct, "ExpressionBrowser"},
-        {ui->showPreferencesAct, "ShowPreferences"}, {ui->jazykAct, "language"},
-        {ui->ZobrazitNavodAct, "ShowManual"}, {ui->onlineDokumentaciaAct, "OnlineDocumentation"},
-        {ui->DomovskaStrankaProgramuAct, "HomePage"}, {ui->reportBugAct, "ReportBug"},
-        {ui->ZistitNovsiuVerziuAct, "CheckForUpdates"}, {ui->OProgrameAct, "About"}};
+    const std::pair<QAction *, const char *> actions[] = {{ui->GrafFunkcieAct, "FunctionGraph"},
+                                                          {ui->showUnitConverterAct, "UnitConverter"},
+                                                          {ui->MnohoclenyAct, "Polynomials"},
+                                                          {ui->KombinatorikaAct, "Combinatorics"},
+                                                          {ui->statistikaAct, "Statistics"},
+                                                          {ui->showFunctionDerivativeAct, "FunctionDerivative"},
+                                                          {ui->showSeriesSummationAct, "SeriesSummation"},
+                                                          {ui->quadraticEquationAct, "QuadraticEquation"},
+                                                          {ui->TrojclenkaAct, "RuleOfthree"},
+                                                          {ui->alwaysOnTopAct, "AlwaysOnTop"},
+                                                          {ui->NahladVyrazuAct, "ExpressionPreview"},
+                                                          {ui->HistoriuVypoctovAct, "History"},
+                                                          {ui->KonstantyAct, "Constants"},
+                                                          {ui->showPrefixValuesAct, "PrefixValues"},
+                                                          {ui->VlastnePremenneAct, "Variables"},
+                                                          {ui->PrehliadacVyrazovAct, "ExpressionBrowser"},
+                                                          {ui->showPreferencesAct, "ShowPreferences"},
+                                                          {ui->jazykAct, "language"},
+                                                          {ui->ZobrazitNavodAct, "ShowManual"},
+                                                          {ui->onlineDokumentaciaAct, "OnlineDocumentation"},
+                                                          {ui->DomovskaStrankaProgramuAct, "HomePage"},
+                                                          {ui->reportBugAct, "ReportBug"},
+                                                          {ui->ZistitNovsiuVerziuAct, "CheckForUpdates"},
+                                                          {ui->OProgrameAct, "About"}};
     for (const auto &[action, key] : actions)
         Texts.Text(action, "MainMenu", key);
     // Keys and check boxes of the window.
@@ -588,10 +666,18 @@ void TMainFrm::ListTexts()
         .Text(ui->BtnArccotg, "MainWindow", "btnArccot");
     auto item = [](QMenu *menu, const char *name) { return menu->findChild<QAction *>(QLatin1String(name)); };
     Texts.Text(item(PopupMenu2, "SaveToMemory1"), "MainWindow", "SaveToMemory");
-    const struct { QMenu *Menu; const char *Name; const char *Key; } common[] = {
-        {PopupMenu1, "Cut1", "Cut"}, {PopupMenu1, "Copy1", "Copy"}, {PopupMenu1, "Paste1", "Paste"},
-        {PopupMenu1, "Remove1", "Delete"}, {PopupMenu1, "SelectAll1", "SelectAll"},
-        {PopupMenu2, "Copy2", "Copy"}, {PopupMenu2, "SelectAll2", "SelectAll"}};
+    const struct
+    {
+        QMenu *Menu;
+        const char *Name;
+        const char *Key;
+    } common[] = {{PopupMenu1, "Cut1", "Cut"},
+                  {PopupMenu1, "Copy1", "Copy"},
+                  {PopupMenu1, "Paste1", "Paste"},
+                  {PopupMenu1, "Remove1", "Delete"},
+                  {PopupMenu1, "SelectAll1", "SelectAll"},
+                  {PopupMenu2, "Copy2", "Copy"},
+                  {PopupMenu2, "SelectAll2", "SelectAll"}};
     for (const auto &entry : common)
         Texts.Text(item(entry.Menu, entry.Name), "Common", entry.Key);
 }
@@ -693,6 +779,12 @@ void TMainFrm::SetInput(const QString &Text)
     c.movePosition(QTextCursor::End);
     ui->vstupRdt->setTextCursor(c);
     Show();
+}
+
+QString TMainFrm::GetInputBeforeCaret()
+{
+    const QTextCursor c = ui->vstupRdt->textCursor();
+    return ui->vstupRdt->toPlainText().left(c.selectionStart());
 }
 
 QString TMainFrm::GetInput()
@@ -1005,8 +1097,7 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == ui->nahladImg && event->type() == QEvent::MouseButtonRelease) {
         NahladVyrazuActExecute();
         return true;
-    } else if (watched->objectName() == QLatin1String("updateInfoImg")
-               && event->type() == QEvent::MouseButtonRelease) {
+    } else if (watched->objectName() == QLatin1String("updateInfoImg") && event->type() == QEvent::MouseButtonRelease) {
         ui->ZistitNovsiuVerziuAct->trigger();
         return true;
     } else if (watched == ui->haldaLbl && event->type() == QEvent::MouseButtonRelease) {
@@ -1275,24 +1366,7 @@ void TMainFrm::BtnVelkostClick()
 
 void TMainFrm::NahladVyrazuActExecute()
 {
-    QString t = GetInput();
-    if (t.isEmpty()) {
-        t = QStringLiteral("0");
-    } else {
-        t.remove(u' ');
-        TCalculationError err;
-        CheckRealSyntax(t, err, FunctionNames());
-        if (err.ErrorCode != 0) {
-            t = QStringLiteral("???");
-        } else {
-            BracketComplexLiterals(t);
-            InsertImplicitMultiplication(t, TCharSet(u"+,-.") + TCharSet::Digits(),
-                                         TCharSet::Digits() + TCharSet::Letters());
-            t.remove(u'[');
-            t.remove(u']');
-        }
-    }
-    KMainProgram::Instance()->ShowExpressionPreview(t);
+    KMainProgram::Instance()->ShowExpressionPreview(PreviewText(GetInput()));
 }
 
 // ----------------------------------------------------------------- modes

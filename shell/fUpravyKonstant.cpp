@@ -29,7 +29,10 @@ TuprKonstFrm *TuprKonstFrm::Instance()
     return TheDialog;
 }
 
-bool TuprKonstFrm::Exists() { return TheDialog != nullptr; }
+bool TuprKonstFrm::Exists()
+{
+    return TheDialog != nullptr;
+}
 
 void TuprKonstFrm::FreeInstance()
 {
@@ -76,10 +79,22 @@ TuprKonstFrm::~TuprKonstFrm()
         TheDialog = nullptr;
 }
 
-QLineEdit *TuprKonstFrm::Edit1() const { return ui->Edit1; }
-QLineEdit *TuprKonstFrm::Edit2() const { return ui->Edit2; }
-QLineEdit *TuprKonstFrm::Edit3() const { return ui->Edit3; }
-QLineEdit *TuprKonstFrm::Edit4() const { return ui->Edit4; }
+QLineEdit *TuprKonstFrm::Edit1() const
+{
+    return ui->Edit1;
+}
+QLineEdit *TuprKonstFrm::Edit2() const
+{
+    return ui->Edit2;
+}
+QLineEdit *TuprKonstFrm::Edit3() const
+{
+    return ui->Edit3;
+}
+QLineEdit *TuprKonstFrm::Edit4() const
+{
+    return ui->Edit4;
+}
 
 void TuprKonstFrm::TranslateTexts()
 {

@@ -7,7 +7,9 @@
 #include <QString>
 
 class QLineEdit;
-namespace Ui { class TuprKonstFrm; }
+namespace Ui {
+class TuprKonstFrm;
+}
 
 class TuprKonstFrm : public QDialog
 {

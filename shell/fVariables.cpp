@@ -8,8 +8,7 @@
 
 #include <QApplication>
 
-TVariablesFrm::TVariablesFrm(QWidget *parent)
-    : KTandorelForm(parent), ui(new Ui::TVariablesFrm)
+TVariablesFrm::TVariablesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TVariablesFrm)
 {
     ui->setupUi(this);
     ui->variablesVle->MapCalculatorKeys = true;
@@ -41,7 +40,10 @@ TVariablesFrm::~TVariablesFrm()
     delete ui;
 }
 
-TValueListEditor *TVariablesFrm::variablesVle() const { return ui->variablesVle; }
+TValueListEditor *TVariablesFrm::variablesVle() const
+{
+    return ui->variablesVle;
+}
 
 bool TVariablesFrm::GridHasFocus(QWidget *Widget) const
 {

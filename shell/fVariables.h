@@ -7,7 +7,9 @@
 #include "shell/uTranslationTable.h"
 #include "shell/uValueListEditor.h"
 
-namespace Ui { class TVariablesFrm; }
+namespace Ui {
+class TVariablesFrm;
+}
 
 class TVariablesFrm : public KTandorelForm
 {

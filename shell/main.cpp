@@ -1,5 +1,8 @@
 #include "shell/uMainProgramStartup.h"
-#include "tools/uToolWindows.h"
+
+// Defined by the tools library, which is built on top of the shell and
+// joins it only here, in the executable.
+void RegisterToolWindowClasses(TGUIManager *Gui);
 
 int main(int argc, char **argv)
 {

@@ -54,7 +54,7 @@ struct TFormEntry
     TFormClass FormClass = nullptr; // nil: unregistered
     KTandorelForm *Form = nullptr;  // nil until first use
     bool IsMagnetic = false;
-    quint8 DockSide = DockCentred;  // 0 left, 1 right, 2 centred
+    quint8 DockSide = DockCentred; // 0 left, 1 right, 2 centred
 };
 
 class TGUIManager : public TSingleton
@@ -82,7 +82,10 @@ public:
     KTandorelForm *Form(int Id) { return GetForm(Id); }
     // The window cast to its own class (nullptr when it is of another class).
     template <class T>
-    T *FormAs(int Id) { return dynamic_cast<T *>(GetForm(Id)); }
+    T *FormAs(int Id)
+    {
+        return dynamic_cast<T *>(GetForm(Id));
+    }
 
     // GetForm, then shows the window and brings it to the front.
     void ShowForm(int Id);

@@ -38,6 +38,20 @@ QPoint CentreOn(const QRect &Main, const QSize &Form)
     return QPoint(Main.left() + (Main.width() - Form.width()) / 2, Main.top() + (Main.height() - Form.height()) / 2);
 }
 
+bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens)
+{
+    // Far beyond every screen, and no overflow when the corner is added up.
+    constexpr int Far = 1 << 24;
+    const QRect window(qBound(-Far, Pos.x(), Far), qBound(-Far, Pos.y(), Far), qBound(1, Form.width(), Far),
+                       qBound(1, Form.height(), Far));
+    for (const QRect &screen : Screens) {
+        const QRect seen = screen.intersected(window);
+        if (seen.width() >= qMin(40, window.width()) && seen.height() >= qMin(20, window.height()))
+            return true;
+    }
+    return false;
+}
+
 QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int ScreenWidth, bool &Centred)
 {
     QPoint pos;

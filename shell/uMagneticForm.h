@@ -8,6 +8,7 @@
 // gets the placement and the snapping. A Wayland session does not tell a
 // program where its windows are nor lets it move them, so there the window
 // opens wherever the compositor puts it and does not snap.
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -16,10 +17,23 @@
 class IMagneticSuperiorForm;
 
 // Dock sides of the window registry.
-enum : quint8 { DockLeft = 0, DockRight = 1, DockCentred = 2 };
+enum : quint8 {
+    DockLeft = 0,
+    DockRight = 1,
+    DockCentred = 2
+};
 
 // Modal results, as a modal window reports how it was closed.
-enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 
 // ------------------------------------------------------------ pure arithmetic
 
@@ -37,6 +51,11 @@ QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int
 
 // The top-left corner of a window of outer size Form centred on Main.
 QPoint CentreOn(const QRect &Main, const QSize &Form);
+
+// A window at Pos with outer size Form can be reached when one of the
+// Screens shows a piece of it at least 40 pixels wide and 20 high (all of
+// it when it is smaller). A position from a file may be any integer.
+bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens);
 
 // The snapped top-left corner for a window proposed at Pos with outer size
 // Form, against a main window with outer frame Main, within Distance pixels:

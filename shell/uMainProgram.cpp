@@ -6,9 +6,9 @@
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
 #include "shell/PingUnit.h"
-#include "shell/fHistoria.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uShellCommon.h"
 #include "shell/uTandorelMainForm.h"
@@ -62,26 +62,34 @@ void KMainProgram::DestroyInstance()
     TheMainProgram = nullptr;
 }
 
-KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator())
+KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), HistoryModel(new THistoryModel())
 {
-    SetDefaultTexts();
+    Texts.Field(&msgError, "Messages", "msgError", QStringLiteral("Error"))
+        .Field(&msgCouldntSaveSettings, "Messages", "msgCouldntSaveSettings",
+               QStringLiteral("Unable to save program settings."))
+        .Field(&msgRestoreDefaultSettingsCaption, "Messages", "msgRestoreDefaultSettingsCaption",
+               QStringLiteral("Restore default settings"))
+        .Field(&msgRestoreDefaultSettings, "Messages", "msgRestoreDefaultSettings",
+               QStringLiteral("All your settings will be lost. Restore anyway ?"))
+        .Field(&InputError, "Common", "InputError", QStringLiteral("Input error"))
+        .Field(&IncorrectValue, "Common", "IncorrectValue", QStringLiteral("Value entered incorrectly."))
+        .Field(&msgCouldntFindManual, "Messages", "msgCouldntFindManual",
+               QStringLiteral("Unable to find the manual file."))
+        .Field(&ManualFile, "Addresses", "ManualFile", QStringLiteral("/manual/en/manual.html"));
+    // The Back key can recall a line while one is selected.
+    QObject::connect(HistoryModel, &THistoryModel::ItemIndexChanged, HistoryModel,
+                     [this](int Index) { SetBackEnabled(Index >= 0); });
 }
 
 KMainProgram::~KMainProgram()
 {
+    delete HistoryModel;
     delete Evaluator;
 }
 
 void KMainProgram::SetDefaultTexts()
 {
-    msgError = QStringLiteral("Error");
-    msgCouldntSaveSettings = QStringLiteral("Unable to save program settings.");
-    msgRestoreDefaultSettingsCaption = QStringLiteral("Restore default settings");
-    msgRestoreDefaultSettings = QStringLiteral("All your settings will be lost. Restore anyway ?");
-    InputError = QStringLiteral("Input error");
-    IncorrectValue = QStringLiteral("Value entered incorrectly.");
-    msgCouldntFindManual = QStringLiteral("Unable to find the manual file.");
-    ManualFile = QStringLiteral("/manual/en/manual.html");
+    Texts.SetDefaultTexts();
 }
 
 // ------------------------------------------------------------ calculation
@@ -152,8 +160,7 @@ void KMainProgram::CheckConstants(const QString &Expr, TCalculationError &Err)
 {
     try {
         EnsureConstantItems(Expr);
-    } catch (const Exception &) {
-    }
+    } catch (const Exception &) {}
     ::CheckConstants(Expr, Err);
 }
 
@@ -185,10 +192,15 @@ QString KMainProgram::GetVariableValuesText(const QString &Expr)
 
 void KMainProgram::AddToHistory(const QString &Line)
 {
-    if (!IsRegistered(FormId::History))
-        return;
-    if (auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History))
-        history->AddIntoHistory(Line);
+    HistoryModel->AddIntoHistory(Line);
+}
+
+void KMainProgram::UseHistoryLine(const QString &Line)
+{
+    const QString expression = THistoryModel::ExpressionOf(Line);
+    KProgramState::GetInstance(0)->LastExpression = expression;
+    SetExpression(expression, false);
+    ShowResult(THistoryModel::ResultOf(Line));
 }
 
 // ---------------------------------------------------------- error reports
@@ -238,9 +250,9 @@ QString KMainProgram::DefaultErrorMessage(int Code)
 
 QString KMainProgram::ErrorMessage(const TCalculationError &Err)
 {
-    QString message = TProgramTranslator::Instance()->Translate(
-        QStringLiteral("ErrorMessages"), QStringLiteral("err") + QString::number(Err.ErrorCode),
-        DefaultErrorMessage(Err.ErrorCode));
+    QString message = TProgramTranslator::Instance()->Translate(QStringLiteral("ErrorMessages"),
+                                                                QStringLiteral("err") + QString::number(Err.ErrorCode),
+                                                                DefaultErrorMessage(Err.ErrorCode));
     if (message.contains(QStringLiteral("#1")))
         ReplaceAll(message, QStringLiteral("#1"), Err.ErrorText);
     if (message.contains(QStringLiteral("#2")))
@@ -315,8 +327,7 @@ bool KMainProgram::CheckHandOver(QString &Text, int EmptyCode, bool CheckVariabl
     try {
         if (Text.contains(u'$'))
             EnsureConstantItems(Text);
-    } catch (const Exception &) {
-    }
+    } catch (const Exception &) {}
     const THandOverCheck check = CheckHandOverExpression(Text, EmptyCode, CheckVariables);
     if (check.Ok())
         return true;
@@ -384,6 +395,12 @@ void KMainProgram::InsertIntoInput(const QString &Text)
         form->InsertText(Text);
 }
 
+QString KMainProgram::GetInputBeforeCaret()
+{
+    ITandorelMainForm *form = MainForm();
+    return form ? form->GetInputBeforeCaret() : QString();
+}
+
 void KMainProgram::SetBackEnabled(bool Enabled)
 {
     if (ITandorelMainForm *form = MainForm())
@@ -392,14 +409,11 @@ void KMainProgram::SetBackEnabled(bool Enabled)
 
 void KMainProgram::RecallLastHistoryEntry()
 {
-    if (!IsRegistered(FormId::History))
+    if (HistoryModel->Count() == 0)
         return;
-    auto *history = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History);
-    if (!history || history->Count() == 0)
-        return;
-    const int index = history->ItemIndex();
-    history->SetItemIndex(index <= 0 ? history->Count() - 1 : index - 1);
-    history->UseSelected();
+    const int index = HistoryModel->ItemIndex();
+    HistoryModel->SetItemIndex(index <= 0 ? HistoryModel->Count() - 1 : index - 1);
+    UseHistoryLine(HistoryModel->Lines(HistoryModel->ItemIndex()));
 }
 
 void KMainProgram::SetAlwaysOnTop(bool OnTop)

@@ -16,9 +16,12 @@
 #include "core/uCalculation.h"
 #include "core/uCommon.h"
 #include "core/uExpressionEvaluator.h"
+#include "shell/uTranslationTable.h"
 
 #include <QObject>
 #include <QString>
+
+class THistoryModel;
 
 class KMainProgram
 {
@@ -29,16 +32,16 @@ public:
     static void DestroyInstance();
 
     // ---------------------------------------------------------------- fields
-    TCalculationError LastError;          // error record of the last calculation
-    TExpressionEvaluator *Evaluator;      // owned; bracket completion
-    QString msgError;                     // "Error"
-    QString msgCouldntSaveSettings;       // "Unable to save program settings."
+    TCalculationError LastError;              // error record of the last calculation
+    TExpressionEvaluator *Evaluator;          // owned; bracket completion
+    QString msgError;                         // "Error"
+    QString msgCouldntSaveSettings;           // "Unable to save program settings."
     QString msgRestoreDefaultSettingsCaption; // "Restore default settings"
-    QString msgRestoreDefaultSettings;    // "All your settings will be lost. Restore anyway ?"
-    QString InputError;                   // "Input error"
-    QString IncorrectValue;               // "Value entered incorrectly."
-    QString msgCouldntFindManual;         // "Unable to find the manual file."
-    QString ManualFile;                   // below ProgramDir; "/manual/en/manual.html"
+    QString msgRestoreDefaultSettings;        // "All your settings will be lost. Restore anyway ?"
+    QString InputError;                       // "Input error"
+    QString IncorrectValue;                   // "Value entered incorrectly."
+    QString msgCouldntFindManual;             // "Unable to find the manual file."
+    QString ManualFile;                       // below ProgramDir; "/manual/en/manual.html"
 
     // ------------------------------------------------------- calculation road
     // The whole calculation of Input (the main window's text as typed): error
@@ -63,8 +66,13 @@ public:
     void CleanResultText(QString &S);
     // "name=value;" for every variable of Expr, in collected order.
     QString GetVariableValuesText(const QString &Expr);
-    // Appends one line to the history window (window id 0).
+    // The history of the calculations (the history window shows it).
+    THistoryModel *History() const { return HistoryModel; }
+    // Appends one line to the history.
     void AddToHistory(const QString &Line);
+    // A history line used again: its expression becomes LastExpression and
+    // the input, its result (without the variables) the display.
+    void UseHistoryLine(const QString &Line);
 
     // ------------------------------------------------------ error reporting
     // The translated message of Err's code with "#1"/"#2" filled, shown in the
@@ -94,6 +102,8 @@ public:
     // variables window.
     void SetExpression(const QString &Text, bool RegisterVars);
     void InsertIntoInput(const QString &Text);
+    // The main input's text before the caret (empty without a main window).
+    QString GetInputBeforeCaret();
     void SetBackEnabled(bool Enabled);
     // Back key: the history selection moves one line up (wrapping to the
     // last line) and that entry is used.
@@ -134,6 +144,9 @@ private:
     ~KMainProgram();
     KMainProgram(const KMainProgram &) = delete;
     KMainProgram &operator=(const KMainProgram &) = delete;
+
+    THistoryModel *HistoryModel; // owned
+    TTranslationTable Texts;
 
     // Sets ConstantItems from the constants window on first use.
     void EnsureConstantItems(const QString &Expr);

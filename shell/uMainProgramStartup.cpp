@@ -7,22 +7,28 @@
 #include "core/uVariableManager.h"
 #include "platform/IniFiles.h"
 #include "shell/CheckPrevious.h"
+#include "shell/fAbout.h"
 #include "shell/fHistoria.h"
+#include "shell/fJazyk.h"
+#include "shell/fKontrola.h"
 #include "shell/fKonstanty.h"
 #include "shell/fMain.h"
+#include "shell/fSettings.h"
+#include "shell/fUpdateInfo.h"
 #include "shell/fUpravyKonstant.h"
 #include "shell/fVariables.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
+#include "shell/uQtTranslation.h"
 #include "shell/uShellCommon.h"
+#include "shell/uUpdateInformer.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
-#include <QScreen>
 #include <QThreadPool>
 
 #include <functional>
@@ -38,34 +44,9 @@ const QString VariablesFileName = QStringLiteral("variables.txt");
 bool HistoryUnread = false;
 bool VariablesUnread = false;
 
-bool IsFile(const QString &Path) { return QFileInfo(Path).isFile(); }
-
-// A window is reachable when some screen shows a piece of it at least 40
-// pixels wide and 20 high.
-bool OnSomeScreen(const QRect &Window)
+bool IsFile(const QString &Path)
 {
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(Window);
-        if (seen.width() >= qMin(40, Window.width()) && seen.height() >= qMin(20, Window.height()))
-            return true;
-    }
-    return false;
-}
-
-void ApplyMainWindowSettings(ITandorelMainForm *Main)
-{
-    KProgramSettings *settings = KProgramSettings::Instance();
-    const QRect saved(settings->Left, settings->Top, qMax(1, Main->GetWidth()), qMax(1, Main->GetHeight()));
-    if (settings->Center || OnSomeScreen(saved)) {
-        Main->ApplySettings();
-        return;
-    }
-    // A position saved on a screen that is gone (or a hand-edited one) would
-    // put the calculator where nobody can see it: it opens centred instead.
-    // The setting itself is kept; exit stores wherever the window then is.
-    settings->Center = true;
-    Main->ApplySettings();
-    settings->Center = false;
+    return QFileInfo(Path).isFile();
 }
 
 // Runs one step of the exit saves; a failure is remembered and the next
@@ -102,7 +83,7 @@ void KMainProgram::Start()
     }
 
     ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm();
-    ApplyMainWindowSettings(main);
+    main->ApplySettings();
     main->RestoreState();
     main->SetCaption(MainWindowCaption);
     main->Show();
@@ -124,7 +105,7 @@ void KMainProgram::Start()
     HistoryUnread = false;
     if (settings->SaveHistory) {
         try {
-            TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History)->LoadFromFile(ProgramDir() + HistoryFileName);
+            History()->LoadFromFile(ProgramDir() + HistoryFileName);
         } catch (const Exception &e) {
             HistoryUnread = true;
             ShowMessage(msgError, e.Message());
@@ -142,25 +123,43 @@ void KMainProgram::Start()
 
     if (settings->UID == QStringLiteral("none"))
         settings->UID = UtcNow().toString(QStringLiteral("yyMMddHHmmss"));
+
+    // The status-bar sign follows every answer, also one that the update
+    // window asked for. The check runs in the background: start-up goes on
+    // at once, and the sign appears whenever the answer comes.
+    TUpdateInformer *informer = TUpdateInformer::Instance();
+    static QMetaObject::Connection listening;
+    QObject::disconnect(listening);
+    listening = QObject::connect(informer, &TUpdateInformer::Info, informer,
+                                 [](TUpdateInformer *Sender) { KMainProgram::Instance()->UpdateInformerDone(Sender); });
+    if (settings->CheckUpdatesAtStart)
+        CheckForUpdate(true);
+}
+
+void KMainProgram::CheckForUpdate(bool Automatic)
+{
+    TUpdateInformer *informer = TUpdateInformer::Instance();
+    informer->CurrentBuild = ProgramBuild;
+    informer->BaseURL = MakerWebAddress(QStringLiteral("updateinfo.php"));
+    informer->ExtraQuery = BuildQueryString(true);
+    informer->Check(Automatic);
+}
+
+void KMainProgram::UpdateInformerDone(QObject *Sender)
+{
+    auto *informer = qobject_cast<TUpdateInformer *>(Sender);
+    if (!informer || !informer->IsLoaded() || !informer->StableIsNewer())
+        return;
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->ShowUpdateAvailable();
 }
 
 void KMainProgram::LoadTexts()
 {
-    SetDefaultTexts();
-    TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
+    Texts.Translate();
+    ApplyQtTranslation();
+    if (!TProgramTranslator::Instance()->IsLoaded())
         return;
-    const QString messages = QStringLiteral("Messages");
-    const QString common = QStringLiteral("Common");
-    msgError = t->Translate(messages, QStringLiteral("msgError"), msgError);
-    msgCouldntSaveSettings = t->Translate(messages, QStringLiteral("msgCouldntSaveSettings"), msgCouldntSaveSettings);
-    msgRestoreDefaultSettingsCaption =
-        t->Translate(messages, QStringLiteral("msgRestoreDefaultSettingsCaption"), msgRestoreDefaultSettingsCaption);
-    msgRestoreDefaultSettings = t->Translate(messages, QStringLiteral("msgRestoreDefaultSettings"), msgRestoreDefaultSettings);
-    InputError = t->Translate(common, QStringLiteral("InputError"), InputError);
-    IncorrectValue = t->Translate(common, QStringLiteral("IncorrectValue"), IncorrectValue);
-    msgCouldntFindManual = t->Translate(messages, QStringLiteral("msgCouldntFindManual"), msgCouldntFindManual);
-    ManualFile = t->Translate(QStringLiteral("Addresses"), QStringLiteral("ManualFile"), ManualFile);
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
         main->TranslateTexts();
     TGUIManager::Instance()->TranslateAll();
@@ -200,7 +199,7 @@ void KMainProgram::SaveAll()
 
     SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
-        SaveStep(failed, [&] { gui->FormAs<ThistoriaFrm>(FormId::History)->SaveToFile(ProgramDir() + HistoryFileName); });
+        SaveStep(failed, [&] { History()->SaveToFile(ProgramDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
         SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
     SaveStep(failed, [&] {
@@ -226,9 +225,14 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools)
     gui->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
     gui->RegisterMagneticFormClass(FormId::Constants, &CreateForm<TkonstantyFrm>, DockCentred);
     gui->RegisterMagneticFormClass(FormId::Variables, &CreateForm<TVariablesFrm>, DockRight);
-    // The shell's own windows (preferences, language, about, update
-    // information, self-test) join here as they come; the tool windows are
-    // registered by the tools library, which the shell cannot name.
+    // The tools library registers the rest (expression preview, SI prefixes,
+    // expression browser and the tool windows): the shell cannot name their
+    // classes.
+    gui->RegisterFormClass(FormId::Settings, &CreateForm<TsettingsFrm>);
+    gui->RegisterFormClass(FormId::Language, &CreateForm<TjazykFrm>);
+    gui->RegisterFormClass(FormId::About, &CreateForm<ToProgrameFrm>);
+    gui->RegisterFormClass(FormId::UpdateInfo, &CreateForm<TUpdateInfoFrm>);
+    gui->RegisterFormClass(FormId::SelfTest, &CreateForm<TkontrolaFrm>);
     if (RegisterTools)
         RegisterTools(gui);
 }
@@ -254,6 +258,10 @@ void ProgramShutDown()
 {
     if (MainFrm)
         KMainProgram::Instance()->SaveAll();
+
+    // A check still waiting for its answer ends here, without reporting to
+    // the windows about to go.
+    TUpdateInformer::FreeInstance();
 
     // Worker threads first: they read the translator and write to windows.
     // The hint thread hands each hint over by a blocking call to this

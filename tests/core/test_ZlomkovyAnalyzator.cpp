@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <numeric>
 #include <ostream>
 
 // Readable failure messages for texts.
@@ -86,8 +88,93 @@ TEST(FractionAnalyzer, ErrorCodes)
         EXPECT_EQ(o.Err.ErrorStart, 0);
         EXPECT_EQ(o.Err.ErrorEnd, 0);
     }
-    // Beyond the 80-bit range the overflow is left to the caller's guard.
-    EXPECT_THROW(Evaluate(u"2000!"_s), EOverflow);
+    // Beyond every exact range: a value too high, never an escaped overflow.
+    for (const char16_t *expr : {u"2000!", u"34!/33!", u"9^9^9", u"(10^20)^2", u"2^0.5^(-9999)"}) {
+        const Outcome o = Evaluate(QString::fromUtf16(expr));
+        EXPECT_EQ(o.Err.ErrorCode, 20) << QString::fromUtf16(expr).toStdString();
+    }
+}
+
+TEST(FractionAnalyzer, ExactWithinThe64BitRange)
+{
+    // Results that the reduced 64-bit parts hold are exact however the
+    // decimals and powers combine; only a result outside the range is a
+    // value too high.
+    struct Case { const char16_t *expr, *token; };
+    const Case cases[] = {
+        {u"9.48^4*5", u"[+3154956561|78125]"},
+        {u"2.63^4*7", u"[+33490453927|100000000]"},
+        {u"8.28^6*3", u"[+236017022658147|244140625]"},
+        {u"(-2.5)^3", u"[-125|8]"},           {u"(-2/3)^(-3)", u"[-27|8]"},
+        {u"-1.25^2", u"[-25|16]"},            {u"0.1^18", u"[+1|1000000000000000000]"},
+        {u"1009/2018", u"[+1|2]"},            {u"25!/24!", u"[+25]"},
+        {u"20!", u"[+2432902008176640000]"},  {u"60 nad 30", u"[+118264581564861424]"},
+        {u"9223372036854775807", u"[+9223372036854775807]"},
+        {u"-9223372036854775807-1", u"[-9223372036854775808]"},
+        {u"10^30/10^29", u"[+10]"},           {u"(2^100)/(2^99)", u"[+2]"},
+        {u"1/9223372036854775807", u"[+1|9223372036854775807]"},
+        {u"0.5^62*4", u"[+1|1152921504606846976]"},
+    };
+    for (const Case &c : cases) {
+        const Outcome o = Evaluate(QString::fromUtf16(c.expr));
+        EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.expr).toStdString();
+        EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
+    }
+    // 'a.bc^n*k' across its range, against the exact value kept here: each
+    // one either shows its lowest terms or is too high for the 64-bit range.
+    for (int abc = 101; abc <= 999; abc += 7)
+        for (int n = 1; n <= 9; n += 2)
+            for (int k : {3, 5, 7}) {
+                unsigned __int128 num = unsigned(k), den = 1;
+                for (int i = 0; i < n; ++i) {
+                    num *= unsigned(abc);
+                    den *= 100;
+                }
+                unsigned __int128 a = num, b = den;
+                while (b != 0) {
+                    const unsigned __int128 t = a % b;
+                    a = b;
+                    b = t;
+                }
+                num /= a;
+                den /= a;
+                const unsigned __int128 limit = std::numeric_limits<qint64>::max();
+                const QString expr = QString::number(abc / 100.0, 'f', 2) + u'^' + QString::number(n) + u'*'
+                    + QString::number(k);
+                const Outcome o = Evaluate(expr);
+                if (num <= limit && den <= limit) {
+                    EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+                    EXPECT_EQ(o.Value, u"[+"_s + QString::number(quint64(num))
+                                           + (den == 1 ? u"]"_s : u'|' + QString::number(quint64(den)) + u']'))
+                        << expr.toStdString();
+                } else {
+                    EXPECT_EQ(o.Err.ErrorCode, 20) << expr.toStdString();
+                }
+            }
+    // Every partial sum of 1/3, 1/7 and of the harmonic series up to 40
+    // terms, against sums kept with 64-bit integers here.
+    for (const qint64 d : {3, 7, 0}) {
+        QString expr;
+        qint64 num = 0, den = 1;
+        for (qint64 k = 1; k <= 40; ++k) {
+            const qint64 termDen = d == 0 ? k : d;
+            expr += (k > 1 ? u"+1/"_s : u"1/"_s) + QString::number(termDen);
+            num = num * termDen + den;
+            den *= termDen;
+            const qint64 g = std::gcd(num, den);
+            num /= g;
+            den /= g;
+            const Outcome o = Evaluate(expr);
+            EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+            EXPECT_EQ(o.Value, u"[+"_s + QString::number(num) + (den == 1 ? u"]"_s : u'|' + QString::number(den) + u']'))
+                << expr.toStdString();
+        }
+    }
+    for (const char16_t *expr : {u"9223372036854775808", u"-9223372036854775809", u"1/9223372036854775808",
+                                 u"0.1^19", u"21!", u"2^63", u"-2^63-1", u"3037000500^2"}) {
+        const Outcome o = Evaluate(QString::fromUtf16(expr));
+        EXPECT_EQ(o.Err.ErrorCode, 20) << QString::fromUtf16(expr).toStdString();
+    }
 }
 
 TEST(FractionAnalyzer, FaultsTheCheckerLetThroughEndWithACode)

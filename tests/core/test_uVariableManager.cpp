@@ -94,10 +94,25 @@ TEST_F(VariableManager, FileRoundTripAndLineEnds)
     EXPECT_EQ(vars()->Count(), 0);
 }
 
+TEST_F(VariableManager, AStrayByteRenamesNoVariable)
+{
+    const QByteArray file = "\xce\xb1=2\r\nb\xe9ta=3\r\nx=1/3\r\n";
+    dir.write("variables.txt", file);
+    vars()->LoadFromFile(dir.file("variables.txt"));
+    EXPECT_EQ(vars()->GetValue(QString::fromUtf8("\xce\xb1")), "2");
+    EXPECT_EQ(vars()->GetValue("x"), "1/3");
+    vars()->SetValue("x", "4");
+    vars()->SaveToFile(dir.file("variables.txt"));
+    EXPECT_EQ(dir.read("variables.txt"), QByteArray("\xce\xb1=2\r\nb\xe9ta=3\r\nx=4\r\n"));
+}
+
 TEST_F(VariableManager, FileErrorsReachTheCallerAndKeepTheVariables)
 {
     vars()->SetValue("x", "5");
     EXPECT_THROW(vars()->LoadFromFile(dir.file("missing.txt")), EFOpenError);
+    EXPECT_EQ(lines(), QStringList{"x=5"});
+    dir.write("huge.txt", QByteArray(MaxTextFileSize + 1, 'y'));
+    EXPECT_THROW(vars()->LoadFromFile(dir.file("huge.txt")), EFileTooLarge);
     EXPECT_EQ(lines(), QStringList{"x=5"});
     dir.write("blocker", "keep");
     EXPECT_THROW(vars()->SaveToFile(dir.file("blocker/variables.txt")), EFCreateError);

@@ -2,6 +2,9 @@
 
 #include "tests/support/TempProgramDir.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 TEST(StringList, SplitsTextAtEveryLineEnd)
@@ -91,14 +94,81 @@ TEST(StringList, FilesAreUtf8WithCrLf)
     loaded.LoadFromFile(dir.file("mixed.txt"));
     EXPECT_EQ(loaded.Lines(), QStringList({"x=5", "y=2.5", "z="}));
 
-    // An older 8-bit file keeps every character instead of failing.
-    dir.write("latin.txt", "x=\xe9\n");
-    loaded.LoadFromFile(dir.file("latin.txt"));
-    EXPECT_EQ(loaded.Lines(), QStringList({QString::fromLatin1("x=\xe9")}));
-
     dir.write("empty.txt", "");
     loaded.LoadFromFile(dir.file("empty.txt"));
     EXPECT_EQ(loaded.Count(), 0);
+}
+
+TEST(StringList, OneStrayByteChangesNoOtherCharacter)
+{
+    // A history with one line from an older 8-bit program: the valid lines
+    // read as the UTF-8 they are, and a save writes every byte back.
+    TempProgramDir dir;
+    const QByteArray history = "\xcf\x80*2 = 6.28\r\ncaf\xe9 = 1\r\n\xce\xb1=3\r\n";
+    dir.write("history.dat", history);
+    TStringList list;
+    list.LoadFromFile(dir.file("history.dat"));
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list[0], QString::fromUtf8("\xcf\x80*2 = 6.28"));
+    EXPECT_EQ(list[2], QString::fromUtf8("\xce\xb1=3"));
+    EXPECT_EQ(list.Values(QString::fromUtf8("\xce\xb1")), "3");
+    list.Add("1+1 = 2");
+    list.SaveToFile(dir.file("history.dat"));
+    EXPECT_EQ(dir.read("history.dat"), history + "1+1 = 2\r\n");
+}
+
+TEST(StringList, LosslessUtf8KeepsEveryByteSequence)
+{
+    const char *samples[] = {
+        "plain", "\xc4\x8d\xce\xb1\xe2\x82\xac\xf0\x9f\x98\x80", // valid: 2, 3, 4 bytes
+        "\xc0\xaf", "\xe0\x80\xaf",                            // overlong
+        "\xed\xa0\x80", "\xed\xbf\xbf",                        // encoded surrogates
+        "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80",            // beyond Unicode
+        "\xe2\x82", "a\xe2\x82", "\x80", "\xff\xfe",           // cut short, stray
+        "\xe2\x82\xe2\x82\xac",                               // a cut sequence before a whole one
+    };
+    for (const char *sample : samples) {
+        const QByteArray bytes(sample);
+        const QString text = DecodeUtf8Lossless(bytes);
+        EXPECT_EQ(EncodeUtf8Lossless(text), bytes) << sample;
+        if (QString::fromUtf8(bytes).toUtf8() == bytes) {
+            EXPECT_EQ(text, QString::fromUtf8(bytes)) << sample;
+        }
+    }
+    EXPECT_EQ(DecodeUtf8Lossless("a\xe2\x82\xac"), QString::fromUtf8("a\xe2\x82\xac"));
+    EXPECT_EQ(DecodeUtf8Lossless("caf\xe9").size(), 4);
+    // A lone surrogate that stands for no byte is written as U+FFFD.
+    EXPECT_EQ(EncodeUtf8Lossless(QString(QChar(0xD800)) + u'x'), "\xef\xbf\xbdx");
+}
+
+TEST(StringList, FilesAboveTheLimitAreRefusedUnread)
+{
+    TempProgramDir dir;
+    TStringList list;
+    list.Add("keep");
+    dir.write("ten.txt", "0123456789");
+    list.LoadFromFile(dir.file("ten.txt"), 10);
+    EXPECT_EQ(list.Lines(), QStringList({"0123456789"}));
+    list.Clear();
+    list.Add("keep");
+    EXPECT_THROW(list.LoadFromFile(dir.file("ten.txt"), 9), EFileTooLarge);
+    EXPECT_EQ(list.Lines(), QStringList({"keep"}));
+    // The default limit (a sparse file here).
+    {
+        QFile big(dir.file("big.txt"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(MaxTextFileSize + 1));
+    }
+    try {
+        list.LoadFromFile(dir.file("big.txt"));
+        FAIL();
+    } catch (const EFileTooLarge &e) {
+        EXPECT_TRUE(e.Message().contains(dir.file("big.txt"))) << e.Message().toStdString();
+    }
+    EXPECT_EQ(list.Lines(), QStringList({"keep"}));
+    EXPECT_EQ(QFileInfo(dir.file("big.txt")).size(), MaxTextFileSize + 1);
+    // A device without a size is read no further than the limit.
+    EXPECT_THROW(list.LoadFromFile(QStringLiteral("/dev/zero"), 4096), EFileTooLarge);
 }
 
 TEST(StringList, FileErrorsRaiseAndChangeNothing)

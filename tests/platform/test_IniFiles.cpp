@@ -2,8 +2,14 @@
 
 #include "tests/support/TempProgramDir.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -207,7 +213,8 @@ TEST(IniFile, LineBreaksInWrittenTextCannotAddLines)
 TEST(IniFile, DamagedOrUnreadableFilesReadAsEmpty)
 {
     TempProgramDir dir;
-    dir.write("bin.ini", QByteArray("\0\x01[\xff\xfe]\0=\n\n=\n[\n]]]", 20));
+    static constexpr char binary[] = "\0\x01[\xff\xfe]\0=\n\n=\n[\n]]]";
+    dir.write("bin.ini", QByteArray(binary, sizeof binary - 1));
     const TIniFile bin(dir.file("bin.ini"));
     EXPECT_EQ(bin.ReadString("x", "y", "d"), "d");
     QStringList sections;
@@ -220,16 +227,26 @@ TEST(IniFile, DamagedOrUnreadableFilesReadAsEmpty)
     // A file that exists but cannot be read is never replaced.
     EXPECT_THROW(folder.WriteInteger("a", "b", 1), EIniFileException);
 
-    // An absurdly large file (sparse here) is damage, not something to load.
+    // A file far larger than any settings file (sparse here) is refused,
+    // neither loaded nor rewritten, not even by a group of writes.
     {
         QFile huge(dir.file("huge.ini"));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
         huge.write("[a]\nb=1\n");
-        ASSERT_TRUE(huge.resize(65 * 1024 * 1024));
+        ASSERT_TRUE(huge.resize(MaxTextFileSize + 1));
     }
     TIniFile huge(dir.file("huge.ini"));
+    EXPECT_TRUE(huge.TooLarge());
     EXPECT_EQ(huge.ReadInteger("a", "b", 9), 9);
     EXPECT_THROW(huge.WriteInteger("a", "b", 2), EIniFileException);
+    EXPECT_THROW(WriteIniAtomically(dir.file("huge.ini"), [](TIniFile &ini) { ini.WriteInteger("a", "b", 2); }),
+                 EIniFileException);
+    EXPECT_EQ(QFileInfo(dir.file("huge.ini")).size(), MaxTextFileSize + 1);
+    // A language file may be larger.
+    const TIniFile language(dir.file("huge.ini"), MaxLanguageFileSize);
+    EXPECT_FALSE(language.TooLarge());
+    EXPECT_EQ(language.ReadInteger("a", "b", 9), 1);
+    EXPECT_FALSE(TIniFile(dir.file("none.ini")).TooLarge());
 
     const TIniFile missing(dir.file("none.ini"));
     EXPECT_EQ(missing.ReadString("a", "b", "d"), "d");
@@ -298,4 +315,48 @@ TEST(IniFile, GroupWriteLandsWholeOrNotAtAll)
                  EIniFileException);
     EXPECT_EQ(Bytes(dir, "group.ini"), "[S]\r\nKeep=new\r\n[T]\r\nN=7\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(IniFile, NamesWithBlanksAroundThemAreFoundAsWritten)
+{
+    TempProgramDir dir;
+    const QString name = dir.file("blanks.ini");
+    TIniFile ini(name);
+    ini.WriteString(" Fz ", " Key ", "1");
+    ini.WriteString(" Fz ", " Key ", "2");
+    ini.WriteString("Fz", "Other", "3");
+    EXPECT_EQ(ini.ReadString(" Fz ", " Key ", ""), "2");
+    EXPECT_EQ(ini.ReadString("fz", "key", ""), "2");
+    EXPECT_TRUE(ini.ValueExists(" Fz", "Other "));
+    EXPECT_EQ(Bytes(dir, "blanks.ini"), "[ Fz ]\r\n Key =2\r\nOther=3\r\n");
+    ini.DeleteKey(" fz ", " key ");
+    EXPECT_FALSE(ini.ValueExists("Fz", "Key"));
+    ini.EraseSection("  Fz");
+    EXPECT_FALSE(ini.SectionExists("Fz"));
+}
+
+TEST(IniFile, GroupWriteThatChangesNothingLeavesTheFile)
+{
+    TempProgramDir dir;
+    const QString name = dir.file("same.ini");
+    dir.write("same.ini", "[S]\nk=1\n");
+    const QDateTime before = QFileInfo(name).lastModified();
+    const auto inode = [&] {
+        struct stat st;
+        return ::stat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const ino_t first = inode();
+    WriteIniAtomically(name, [](TIniFile &ini) {
+        ini.WriteInteger("S", "k", 1);
+        EXPECT_EQ(ini.ReadInteger("S", "k", 0), 1);
+    });
+    EXPECT_EQ(inode(), first);
+    EXPECT_EQ(QFileInfo(name).lastModified(), before);
+    // Reads inside a group see its own writes before they land.
+    WriteIniAtomically(name, [](TIniFile &ini) {
+        ini.WriteInteger("S", "k", 2);
+        EXPECT_EQ(ini.ReadInteger("S", "k", 0), 2);
+        ini.WriteInteger("T", "n", 3);
+    });
+    EXPECT_EQ(Bytes(dir, "same.ini"), "[S]\nk=2\n[T]\nn=3\n");
 }

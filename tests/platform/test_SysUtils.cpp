@@ -4,6 +4,13 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
 
 namespace {
 
@@ -224,6 +231,22 @@ TEST(StrToFloat, FollowsTheRunTimeSeparator)
     EXPECT_THROW(StrToFloat("1.5"), EConvertError);
 }
 
+TEST(StrToFloat, DoublesStayInsideTheirRange)
+{
+    SeparatorScope sep(u'.');
+    double d = 42;
+    EXPECT_TRUE(TryStrToDouble("0.1", d));
+    EXPECT_EQ(d, 0.1);
+    EXPECT_TRUE(TryStrToDouble("-1.7976931348623157e308", d));
+    EXPECT_EQ(d, -std::numeric_limits<double>::max());
+    EXPECT_TRUE(TryStrToDouble("1e-400", d)); // below the smallest denormal
+    EXPECT_EQ(d, 0.0);
+    d = 42;
+    for (const char *c : {"1e309", "-1e400", "abc", ""})
+        EXPECT_FALSE(TryStrToDouble(c, d)) << c;
+    EXPECT_EQ(d, 42.0);
+}
+
 TEST(StrToFloat, RoundTripsTheGeneralFormat)
 {
     for (const QChar c : {QChar(u'.'), QChar(u',')}) {
@@ -304,4 +327,91 @@ TEST(Strings, OwnLetterCaseHelpersStayUnambiguous)
     EXPECT_EQ(LowerCase(s), "AbC!");
     EXPECT_EQ(LowerCase(QStringView(s)), "abc");
     EXPECT_EQ(UpperCase(s), "ABC");
+}
+
+namespace {
+
+// The C library's 18 digits of a positive value and the exponent of the
+// form 0.ddd x 10^e, trailing zeros dropped: the reference for the digits.
+TFloatRec CLibraryDigits(Extended v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17Le", v);
+    TFloatRec r;
+    const char *p = buf;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            r.Digits.push_back(*p);
+    r.Exponent = std::atoi(p + 1) + 1;
+    while (!r.Digits.empty() && r.Digits.back() == '0')
+        r.Digits.pop_back();
+    return r;
+}
+
+} // namespace
+
+// The digits of everyday values are worked out without printf; they must be
+// the C library's, ties and neighbours of powers of ten included.
+TEST(FloatToDecimal, DigitsAgreeWithTheCLibrary)
+{
+    std::vector<Extended> values = {0.01L, 1e18L, 1.0L, 0.1L, 0.3L, 2.675L, 1.0L / 3, 99999999999999999.5L,
+                                    100000000000000000.5L, 999999999999999999.0L, 123456789012345678.5L,
+                                    0.0125L, 357.5L, 8.9375L, 1.5707963267948966192L};
+    for (int k = -3; k <= 19; ++k) {
+        const Extended p = std::pow(10.0L, Extended(k));
+        values.push_back(p);
+        values.push_back(std::nextafter(p, 0.0L));
+        values.push_back(std::nextafter(p, Inf));
+    }
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const quint64 mantissa = random() | (1ULL << 63);
+        const int exponent = int(random() % 160) - 80 - 63;
+        values.push_back(std::ldexp(Extended(mantissa), exponent));
+    }
+    // Exact ties at the 18th digit: an odd number of halves.
+    for (int i = 0; i < 2000; ++i)
+        values.push_back(Extended(100000000000000000ULL + random() % 800000000000000000ULL) + 0.5L);
+    for (const Extended v : values) {
+        const TFloatRec expected = CLibraryDigits(v);
+        const TFloatRec got = FloatToDecimal(v, 18);
+        ASSERT_EQ(got.Digits, expected.Digits) << double(v);
+        ASSERT_EQ(got.Exponent, expected.Exponent) << double(v);
+        ASSERT_FALSE(got.Negative);
+    }
+}
+
+// Short number texts are read without strtold; the value must be the one
+// strtold gives, to the last bit.
+TEST(StrToFloat, AgreesWithTheCLibrary)
+{
+    SeparatorScope sep(u'.');
+    std::vector<std::string> texts = {"0.1", "0.3", "9007199254740993", "9999999999999999999",
+                                      "18446744073709551615", "1e27", "1e-27", "1e28", "1e-28",
+                                      "123456789012345678.9e5", "0.000000000000000000000000001", "-0", "-0.0e5",
+                                      "00000123.4500000", "4.9406564584124654e-324"};
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 100000; ++i) {
+        std::string t;
+        if (random() % 2)
+            t += '-';
+        const int digits = 1 + int(random() % 22);
+        const int point = int(random() % (digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0)
+                t += '.';
+            t += char('0' + random() % 10);
+        }
+        if (random() % 2)
+            t += "e" + std::to_string(int(random() % 71) - 35);
+        texts.push_back(t);
+    }
+    for (const std::string &t : texts) {
+        Extended got = 42;
+        ASSERT_TRUE(TryStrToFloat(QString::fromStdString(t), got)) << t;
+        const Extended expected = strtold_l(t.c_str(), nullptr, cLocale);
+        ASSERT_EQ(got, expected) << t;
+        ASSERT_EQ(std::signbit(got), std::signbit(expected)) << t;
+    }
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 const QRect Main(400, 300, 200, 100); // left 400, top 300, right edge 600, bottom 400
 
@@ -154,4 +156,26 @@ TEST(MagneticForm, ShowModalReturnsTheResultThatClosedIt)
 
     QTimer::singleShot(0, &form, [&] { form.close(); }); // closed by the user
     EXPECT_EQ(form.ShowModal(), mrCancel);
+}
+
+TEST(OnSomeScreen, AWindowCountsAsReachableWhenAFortyByTwentyPieceIsShown)
+{
+    const QList<QRect> screens{QRect(0, 0, 1000, 800), QRect(1000, 0, 800, 600)};
+    const QSize form(300, 200);
+    const struct { QPoint Pos; bool Reachable; } cases[] = {
+        {{100, 100}, true},
+        {{-260, 100}, true},        // 40 pixels still shown
+        {{-261, 100}, false},       // 39
+        {{100, 780}, true},         // 20 pixels high
+        {{100, 781}, false},
+        {{1700, 500}, true},        // on the second screen
+        {{1700, 601}, false},       // below the second screen's bottom
+        {{INT_MAX, INT_MAX}, false}, // no overflow on the way
+        {{INT_MIN, INT_MIN}, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(OnSomeScreen(c.Pos, form, screens), c.Reachable) << c.Pos.x() << "," << c.Pos.y();
+    // A window smaller than the piece needs to be shown whole.
+    EXPECT_TRUE(OnSomeScreen(QPoint(990, 790), QSize(10, 10), {QRect(0, 0, 1000, 800)}));
+    EXPECT_FALSE(OnSomeScreen(QPoint(991, 790), QSize(10, 10), {QRect(0, 0, 1000, 800)}));
 }

@@ -8,6 +8,7 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "shell/fHistoria.h"
+#include "shell/uHistoryModel.h"
 #include "shell/fKonstanty.h"
 #include "shell/uDisk.h"
 #include "shell/fMain.h"
@@ -87,7 +88,7 @@ protected:
     QStringList History() const
     {
         QStringList lines;
-        auto *h = TGUIManager::Instance()->FormAs<ThistoriaFrm>(FormId::History);
+        const THistoryModel *h = KMainProgram::Instance()->History();
         for (int i = 0; i < h->Count(); ++i)
             lines << h->Lines(i);
         return lines;

@@ -44,10 +44,26 @@ public:
             r.Silent = true;
             return r;
         }
-        TReply &InPieces(int Size) { ChunkSize = Size; return *this; }
-        TReply &WithoutLength() { NoLength = true; return *this; }
-        TReply &After(int Ms) { DelayMs = Ms; return *this; }
-        TReply &WithHeaders(const QByteArray &Lines) { Headers = Lines; return *this; }
+        TReply &InPieces(int Size)
+        {
+            ChunkSize = Size;
+            return *this;
+        }
+        TReply &WithoutLength()
+        {
+            NoLength = true;
+            return *this;
+        }
+        TReply &After(int Ms)
+        {
+            DelayMs = Ms;
+            return *this;
+        }
+        TReply &WithHeaders(const QByteArray &Lines)
+        {
+            Headers = Lines;
+            return *this;
+        }
     };
 
     TLocalHttpServer();

@@ -5,6 +5,7 @@
 // window to the registry; destroying it undoes both.
 #include "shell/fMain.h"
 #include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
 #include "tests/support/EngineState.h"
 
 #include <QAbstractButton>
@@ -32,6 +33,8 @@ public:
     {
         TGUIManager::Instance()->SetMainForm(nullptr);
         delete Form;
+        // The controller's history and last error start afresh.
+        KMainProgram::DestroyInstance();
         ResetEngineState();
     }
     TMainWindowDriver(const TMainWindowDriver &) = delete;

@@ -6,9 +6,15 @@
 
 TempProgramDir::TempProgramDir() : m_dir(QDir::tempPath() + "/tandorel-test-XXXXXX") {}
 
-QString TempProgramDir::path() const { return m_dir.path() + "/"; }
+QString TempProgramDir::path() const
+{
+    return m_dir.path() + "/";
+}
 
-QString TempProgramDir::file(const QString &name) const { return path() + name; }
+QString TempProgramDir::file(const QString &name) const
+{
+    return path() + name;
+}
 
 void TempProgramDir::write(const QString &name, const QByteArray &text) const
 {
@@ -27,4 +33,7 @@ QByteArray TempProgramDir::read(const QString &name) const
     return f.readAll();
 }
 
-bool TempProgramDir::exists(const QString &name) const { return QFileInfo::exists(file(name)); }
+bool TempProgramDir::exists(const QString &name) const
+{
+    return QFileInfo::exists(file(name));
+}

@@ -1,0 +1,154 @@
+#pragma once
+// The function graph: any number of functions of x plotted on three
+// canvases that the graph window owns (the picture with grid, axes and
+// curves, a vertical strip with the y numbers and a horizontal strip with
+// the x numbers), the view with its zoom, grid and pan operations, and the
+// export of the three canvases as one bitmap.
+//
+// A graph made without canvases keeps the view and samples the functions
+// but paints nothing; that is how its sampling is measured and tested
+// without a display.
+#include "core/uList.h"
+#include "tools/model/uFunctionInGraph.h"
+#include "tools/model/uGraphState.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+
+// A number of a scale strip: the grid line's column (horizontal strip) or
+// row (vertical strip) and the text; Pi: the text counts multiples of pi
+// and is followed by the pi sign.
+struct TScaleLabel
+{
+    qint32 Pixel = 0;
+    QString Text;
+    bool Pi = false;
+};
+
+// The curve colours, chosen by the number of functions already plotted,
+// modulo 5: red, green, blue, fuchsia, maroon.
+extern const QColor GraphPalette[5];
+
+class TFunctionGraph
+{
+public:
+    // The canvases are the window's and are not owned; each may be null.
+    TFunctionGraph(QImage *GraphCanvas, qint32 Width, qint32 Height, QImage *VerticalScaleCanvas,
+                   QImage *HorizontalScaleCanvas);
+    virtual ~TFunctionGraph() = default;
+    TFunctionGraph(const TFunctionGraph &) = delete;
+    TFunctionGraph &operator=(const TFunctionGraph &) = delete;
+
+    QImage *GraphCanvas;
+    QImage *VerticalScaleCanvas;
+    QImage *HorizontalScaleCanvas;
+
+    TGraphState View;
+    QColor BackgroundColor = QColor(255, 255, 255);
+    QColor AxisColor = QColor(0, 0, 0);
+    QColor GridColor = QColor(0x80, 0x80, 0x80);
+    QColor ScaleBackColor = QColor(0xF0, 0xF0, 0xF0); // the window sets its own face colour
+    // The font of the scale numbers (the window's font).
+    QFont ScaleFont;
+    // Sounded for a refused zoom, grid or move step.
+    std::function<void()> Beep;
+    // How every function evaluates its samples (EvaluatePreparedAt unless
+    // replaced before functions are added).
+    TPointEvaluator Evaluator;
+
+    // ---- functions
+    // Adds a curve for Text unless the same prepared expression is already
+    // plotted; a new curve decides the labelling (multiples of pi for
+    // trigonometry) and the view goes home.
+    void AddFunction(const QString &Text);
+    void ClearFunctions();
+    qint32 FunctionCount() const { return Functions.Count(); }
+    bool ContainsExpression(const TFunctionInGraph *Function);
+    TFunctionInGraph *Function(int Index) const { return Functions.GetItem(Index); }
+    // The first function's value at X; 0 without functions or where it has
+    // no value.
+    Extended ValueAt(Extended X);
+    // The same, false where there is no value (or no function).
+    bool TryValueAt(Extended X, Extended &Y);
+
+    // ---- view
+    // Default scales and grid; the origin in the centre; the labelling of
+    // the most recently added function (or, with none, the present mode).
+    void ResetView();
+    void SetOriginX(Extended X); // X in the middle column
+    void SetOriginY(Extended Y); // Y in the middle row
+    // x = 0 and the first function's value there in the middle, redrawn.
+    void MoveHome();
+    void ZoomIn(bool Horizontal, bool Vertical);
+    void ZoomOut(bool Horizontal, bool Vertical);
+    void GridZoomIn(bool Horizontal, bool Vertical);
+    void GridZoomOut(bool Horizontal, bool Vertical);
+    void SetGoniometric(bool On);
+    void Resize(qint32 NewWidth, qint32 NewHeight);
+    // Positive Dx moves the drawing right, positive Dy down; only the newly
+    // exposed columns are sampled. False (and a beep) when nothing moved.
+    bool Move(qint32 Dx, qint32 Dy);
+
+    // ---- sampling and curves
+    void ComputeAll(qint32 PxFrom, qint32 PxTo, bool ClearCache);
+    void DrawFunctions();
+
+    // ---- repaint
+    // Background, grid, axes and scale numbers repainted, every function
+    // sampled afresh and drawn.
+    void Redraw();
+    // The picture's background and its dotted grid.
+    void DrawGrid();
+    // The grid (over R's old contents) and the two axes where they cross R.
+    void DrawAxes(const QRect &R);
+    // The numbers of both scale strips for the grid lines of R.
+    void DrawScales(const QRect &R);
+    // The numbers DrawScales writes, in ascending columns and in rows
+    // from the bottom up.
+    QList<TScaleLabel> HorizontalScaleLabels(const QRect &R) const;
+    QList<TScaleLabel> VerticalScaleLabels(const QRect &R) const;
+    // Column of the first vertical grid line at or left of column 0, and
+    // row of the first horizontal grid line at or above row 0 (both 0 or
+    // negative).
+    qint32 FirstGridLineX() const;
+    qint32 FirstGridLineY() const;
+    // A multiple of pi on the horizontal strip (Text the multiple), centred
+    // on Column, followed by a larger pi sign on the same baseline.
+    void DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text);
+    // A number of the vertical strip, right-aligned at column 34.
+    void DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text);
+
+    // ---- export
+    // The three canvases framed as the window shows them, with the corner
+    // text "y \ x".
+    void RenderExport(QImage &Bitmap) const;
+    void CopyToClipboard() const;
+    // Writes the export as a bitmap (BMP) file, through a temporary file.
+    // False, with the reason in Error, when it cannot be written.
+    bool SaveToFile(const QString &FileName, QString &Error) const;
+
+    // ---- conversions
+    Extended XAtPixel(Extended Px) const { return View.XAtPixel(Px); }
+    Extended YAtPixel(Extended Py) const { return View.YAtPixel(Py); }
+    qint32 FlipY(qint32 Py) const { return View.FlipY(Py); }
+
+private:
+    void SetLabelling(bool Goniometric);
+    void DoBeep();
+    // The column of world x and the row of world y, clamped far outside any
+    // picture.
+    qint32 ColumnOfX(Extended X) const;
+    qint32 RowOfY(Extended Y) const;
+    void DrawHorizontalScale(const QRect &R);
+    void DrawVerticalScale(const QRect &R);
+
+    TList<TFunctionInGraph> Functions;
+};
