@@ -28,8 +28,10 @@ QString SourceLanguageFile(const char *Name)
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lang/") + QLatin1String(Name));
 }
 
-// A program folder with the language files, the sample libraries (the
-// expression browser reads them when it opens) and the given settings.
+// A program folder with the language files, the sample libraries and the
+// units file (the expression browser and the unit converter read them when
+// they open; without them each would stop at its message) and the given
+// settings.
 struct TBenchProgramDir
 {
     explicit TBenchProgramDir(const QByteArray &Settings)
@@ -48,6 +50,9 @@ struct TBenchProgramDir
         for (const char *name : {"geometry.xml", "physics.xml"})
             QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/") + QLatin1String(name)),
                         Dir.filePath(QStringLiteral("lib/") + QLatin1String(name)));
+        QDir(Dir.path()).mkpath(QStringLiteral("units/en"));
+        QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../units/en/units.xml")),
+                    Dir.filePath(QStringLiteral("units/en/units.xml")));
         QFile settings(Dir.filePath(QStringLiteral("settings.ini")));
         if (settings.open(QIODevice::WriteOnly))
             settings.write("[Settings]\r\nLanguageFile=lang/English.txt\r\n" + Settings);
