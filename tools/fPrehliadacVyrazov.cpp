@@ -235,10 +235,14 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     connect(ui->pouzitBtn, &QPushButton::clicked, this, [this] { UseSelected(); });
     connect(ui->zatvoritBtn, &QPushButton::clicked, this, [this] { close(); });
     connect(ui->Button1, &QPushButton::clicked, this, [this] { Reload(); });
-    ui->webLbl->installEventFilter(this);
-    ui->emailLbl->installEventFilter(this);
-    LinkLabelLeave(ui->webLbl);
-    LinkLabelLeave(ui->emailLbl);
+    ConnectLinkLabel(ui->webLbl, [this] {
+        if (!ui->webLbl->text().isEmpty())
+            OpenUrlLabel(ui->webLbl);
+    });
+    ConnectLinkLabel(ui->emailLbl, [this] {
+        if (!ui->emailLbl->text().isEmpty())
+            OpenMailtoLabel(ui->emailLbl);
+    });
 
     EnableActions();
 }
@@ -506,13 +510,11 @@ void TPrehliadacVyrazovFrm::ShowSelection()
     case NodeExpression: {
         QString name;
         QString notation;
-        QString description;
         TStringList variables;
-        SelectedLibrary->ReadExpressionNode(SelectedNode, name, notation, description, variables);
+        ReadSelectedExpression(name, notation, lines, variables);
         ui->nazovEdt->setText(name);
         ui->vyrazEdt->setText(notation);
         ui->vyrazEdt->setCursorPosition(0);
-        SplitLines(description, lines, u'|');
         ui->PopisMmo->setPlainText(lines.join(u'\n'));
         ui->premenneVle->SetStrings(variables.Lines());
         ui->kniznicaPnl->hide();
@@ -539,6 +541,14 @@ void TPrehliadacVyrazovFrm::ShowSelection()
     default:
         break;
     }
+}
+
+void TPrehliadacVyrazovFrm::ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description,
+                                                   TStringList &Variables) const
+{
+    QString description;
+    SelectedLibrary->ReadExpressionNode(SelectedNode, Name, Notation, description, Variables);
+    SplitLines(description, Description, u'|');
 }
 
 void TPrehliadacVyrazovFrm::EnableActions()
@@ -593,12 +603,7 @@ void TPrehliadacVyrazovFrm::NewCategory()
     TXMLNodeItem *parent = SelectedItem();
     if (!parent || SelectedNode.isNull())
         return;
-    const QDomElement category = SelectedLibrary->AddCategory(SelectedNode, NewCategoryText);
-    TXMLNodeItem *item = MakeItem(category, SelectedLibrary);
-    InsertSorted(parent, item);
-    parent->setExpanded(true);
-    Select(item);
-    EnableActions();
+    ShowNewChild(parent, SelectedLibrary->AddCategory(SelectedNode, NewCategoryText));
     // The user types the name at once.
     Rename();
 }
@@ -614,13 +619,8 @@ void TPrehliadacVyrazovFrm::NewExpression()
         return;
     TStringList variables;
     variables.Lines() = dialog->VariableLines();
-    const QDomElement expr = SelectedLibrary->AddExpression(SelectedNode, dialog->Name(), dialog->Notation(),
-                                                            JoinLines(dialog->DescriptionLines(), u'|'), variables);
-    TXMLNodeItem *item = MakeItem(expr, SelectedLibrary);
-    InsertSorted(parent, item);
-    parent->setExpanded(true);
-    Select(item);
-    EnableActions();
+    ShowNewChild(parent, SelectedLibrary->AddExpression(SelectedNode, dialog->Name(), dialog->Notation(),
+                                                        JoinLines(dialog->DescriptionLines(), u'|'), variables));
 }
 
 void TPrehliadacVyrazovFrm::Rename()
@@ -678,11 +678,9 @@ void TPrehliadacVyrazovFrm::Modify()
     case NodeExpression: {
         QString name;
         QString notation;
-        QString description;
-        TStringList variables;
-        SelectedLibrary->ReadExpressionNode(SelectedNode, name, notation, description, variables);
         QStringList lines;
-        SplitLines(description, lines, u'|');
+        TStringList variables;
+        ReadSelectedExpression(name, notation, lines, variables);
         TUpravyVyrazuFrm *dialog = GetUpravyVyrazuFrm(this);
         dialog->SetExpression(name, notation, lines, variables.Lines());
         if (dialog->exec() != QDialog::Accepted)
@@ -766,11 +764,16 @@ void TPrehliadacVyrazovFrm::DropOnItem(TXMLNodeItem *Dragged, TXMLNodeItem *Targ
     // Into the target, or beside it (into the element that holds it).
     QTreeWidgetItem *parent = moved.parentNode() == Target->Ref.Node ? Target : Target->parent();
     delete Dragged;
-    TXMLNodeItem *item = BuildSubtree(moved, destination);
-    InsertSorted(parent, item);
-    parent->setExpanded(true);
     // The moved node is selected, so that what is shown and what the
     // actions work on are one node.
+    ShowNewChild(parent, moved);
+}
+
+void TPrehliadacVyrazovFrm::ShowNewChild(QTreeWidgetItem *Parent, const QDomElement &Node)
+{
+    TXMLNodeItem *item = BuildSubtree(Node, static_cast<TXMLNodeItem *>(Parent)->Ref.Library);
+    InsertSorted(Parent, item);
+    Parent->setExpanded(true);
     Select(item);
     EnableActions();
 }
@@ -799,27 +802,6 @@ bool TPrehliadacVyrazovFrm::eventFilter(QObject *watched, QEvent *event)
             default:
                 break;
             }
-        }
-    }
-    if (watched == ui->webLbl || watched == ui->emailLbl) {
-        auto *label = static_cast<QLabel *>(watched);
-        switch (event->type()) {
-        case QEvent::Enter:
-            LinkLabelEnter(label);
-            break;
-        case QEvent::Leave:
-            LinkLabelLeave(label);
-            break;
-        case QEvent::MouseButtonRelease:
-            if (!label->text().isEmpty()) {
-                if (label == ui->webLbl)
-                    OpenUrlLabel(label);
-                else
-                    OpenMailtoLabel(label);
-            }
-            break;
-        default:
-            break;
         }
     }
     return KTandorelForm::eventFilter(watched, event);

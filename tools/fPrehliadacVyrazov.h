@@ -20,6 +20,7 @@
 #include <memory>
 
 class KExpressionViewer;
+class TStringList;
 class KNodeClipboard;
 class TPrehliadacVyrazovDta;
 class QToolBar;
@@ -162,12 +163,17 @@ private:
     TXMLNodeItem *MakeItem(const QDomElement &Node, TKniznicaVyrazov *Library) const;
     // The item of Node with every shown element below it.
     TXMLNodeItem *BuildSubtree(const QDomElement &Node, TKniznicaVyrazov *Library) const;
+    // The tree shows Node, just added to the element of Parent, in its place
+    // and selected.
+    void ShowNewChild(QTreeWidgetItem *Parent, const QDomElement &Node);
     // Puts Item among Parent's children where the tree's order has it.
     void InsertSorted(QTreeWidgetItem *Parent, QTreeWidgetItem *Item);
     TXMLNodeItem *SelectedItem() const;
     void Select(QTreeWidgetItem *Item);
     QString LibraryCaption(const TKniznicaVyrazov *Library) const;
     void ClearDetails();
+    // The selected expression, its description as lines.
+    void ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description, TStringList &Variables) const;
 
     Ui::TPrehliadacVyrazovFrm *ui;
     TTranslationTable Texts;

@@ -5,10 +5,9 @@
 #include "core/Analyzator.h"
 #include "core/uCalculation.h"
 #include "core/uCommon.h"
-#include "core/uProgramSettings.h"
-#include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
+#include "tests/support/EngineState.h"
 
 #include <QDir>
 #include <QDomNodeList>
@@ -27,10 +26,7 @@ class Samples : public ::testing::Test
 protected:
     void SetUp() override
     {
-        KProgramSettings::Instance()->SetDefaults();
-        KProgramSettings::Instance()->SetDecimalSeparator(1);
-        KProgramState::GetInstance(0)->SetDefaults();
-        TVariableManager::Instance()->Clear();
+        ResetEngineState();
         // The constants every program has, whatever the user's file holds.
         Constants.Add(QStringLiteral("$pi"), QStringLiteral("3.14159265358979"));
         Constants.Add(QStringLiteral("$e"), QStringLiteral("2.71828182845905"));
@@ -39,13 +35,7 @@ protected:
         viewer.LoadLibraries(SampleFolder(), failed);
         ASSERT_EQ(failed, "");
     }
-    void TearDown() override
-    {
-        ConstantItems = nullptr;
-        TVariableManager::Instance()->Clear();
-        KProgramState::GetInstance(0)->SetDefaults();
-        KProgramSettings::Instance()->SetDefaults();
-    }
+    void TearDown() override { ResetEngineState(); }
 
     TConstantItemList Constants;
     KExpressionViewer viewer;
