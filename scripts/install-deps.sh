@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev
+  fonts-dejavu-core
   clang libclang-rt-dev
 )
 
