@@ -7,6 +7,8 @@
 // The first byte is the root's font size.
 #include "tools/model/uGrafickyVyraz.h"
 
+#include "tests/support/FixedTextMetrics.h"
+
 #include <QList>
 
 #include <cstddef>
@@ -16,14 +18,6 @@
 #include <memory>
 
 namespace {
-
-class FixedMetrics : public TTextMetrics
-{
-public:
-    int TextWidth(const QString &Text, int FontSize) const override { return int(Text.size()) * (FontSize / 2); }
-    int TextHeight(const QString &, int FontSize) const override { return FontSize + 4; }
-    QFont Font(int) const override { return QFont(); }
-};
 
 void Fail(const char *What, const QString &Text)
 {
@@ -93,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const int fontSize = data[0] % 40;
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
-    const FixedMetrics metrics;
+    const FixedTextMetrics metrics;
     std::unique_ptr<TGrafickyVyraz> formula;
     try {
         formula = TGrafickyVyraz::Create(text, 5, 5, fontSize);

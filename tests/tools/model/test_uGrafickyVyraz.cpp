@@ -1,8 +1,8 @@
-// The two-dimensional layout measured with fixed text sizes: a character is
-// half the font size wide and a line four pixels higher than the font size
-// (16 points: 8 x 20; 10 points: 5 x 14; 8 points: 4 x 12).
+// The two-dimensional layout measured with fixed text sizes (16 points:
+// 8 x 20 per character; 10 points: 5 x 14; 8 points: 4 x 12).
 #include "tools/model/uGrafickyVyraz.h"
 
+#include "tests/support/FixedTextMetrics.h"
 #include "tests/support/QtPrint.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +14,10 @@ namespace K = VyrazKind;
 
 namespace {
 
-class FixedMetrics : public TTextMetrics
-{
-public:
-    int TextWidth(const QString &Text, int FontSize) const override { return int(Text.size()) * (FontSize / 2); }
-    int TextHeight(const QString &, int FontSize) const override { return FontSize + 4; }
-    QFont Font(int) const override { return QFont(); }
-};
-
 std::unique_ptr<TGrafickyVyraz> Laid(const QString &Text, int X = 0, int Y = 0)
 {
     auto root = TGrafickyVyraz::Create(Text, X, Y, 16);
-    root->Measure(FixedMetrics());
+    root->Measure(FixedTextMetrics());
     return root;
 }
 
@@ -249,7 +241,7 @@ TEST(GraphicLayout, MeasureAgainAndMoveKeepTheShape)
 {
     auto a = Laid(QStringLiteral("(a+b)/(c-d)^(1/2)+x^(2/3)"), 5, 5);
     const QRect before = a->Left()->Right()->Box();
-    a->Measure(FixedMetrics());
+    a->Measure(FixedTextMetrics());
     EXPECT_EQ(a->Left()->Right()->Box(), before);
     a->MoveBy(10, -3);
     EXPECT_EQ(a->Left()->Right()->Box(), before.translated(10, -3));
@@ -301,7 +293,7 @@ TEST(GraphicLayout, LongInputsAreLaidOutOrRefused)
     EXPECT_EQ(d->Width(), 8 + 255 * (8 + 4));
 
     // Sizes beyond the largest drawing are refused, not wrapped.
-    class HugeMetrics : public FixedMetrics
+    class HugeMetrics : public FixedTextMetrics
     {
     public:
         int TextWidth(const QString &, int) const override { return 1 << 23; }
