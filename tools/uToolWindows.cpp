@@ -3,6 +3,7 @@
 #include "shell/uGUIManager.h"
 #include "tools/fDerivacie.h"
 #include "tools/fMnohocleny.h"
+#include "tools/fNahladVyrazu.h"
 #include "tools/fPrefixValues.h"
 #include "tools/fQuadraticEquation.h"
 #include "tools/fRuleOfThree.h"
@@ -17,6 +18,7 @@ void RegisterToolWindowClasses(TGUIManager *Gui)
     // order: preview, SI prefixes, expression browser, series, polynomials,
     // combinatorics, statistics, graph, rule of three, derivatives,
     // quadratic equation, unit converter.
+    Gui->RegisterMagneticFormClass(FormId::ExpressionPreview, &CreateForm<TnahladVyrazuFrm>, DockLeft);
     Gui->RegisterMagneticFormClass(FormId::PrefixValues, &CreateForm<TprefixValuesFrm>, DockCentred);
     Gui->RegisterFormClass(FormId::SeriesSum, &CreateForm<TsumaFrm>);
     Gui->RegisterFormClass(FormId::Polynomials, &CreateForm<TmnohoclenyFrm>);
