@@ -40,9 +40,12 @@ const QString HistoryFileName = QStringLiteral("history.dat");
 const QString VariablesFileName = QStringLiteral("variables.txt");
 
 // A file that existed but could not be read at start is not overwritten at
-// exit, so that what it holds is not lost.
+// exit, so that what it holds is not lost. The settings and state files are
+// not read when they are far larger than any the program writes.
 bool HistoryUnread = false;
 bool VariablesUnread = false;
+bool SettingsUnread = false;
+bool StateUnread = false;
 
 bool IsFile(const QString &Path)
 {
@@ -77,7 +80,8 @@ void RaiseMainWindow()
 void KMainProgram::Start()
 {
     const QString stateFile = ProgramDir() + StateFileName;
-    if (IsFile(stateFile)) {
+    StateUnread = IsFile(stateFile) && TIniFile(stateFile).TooLarge();
+    if (IsFile(stateFile) && !StateUnread) {
         KProgramState::GetInstance(1)->LoadFromFile(stateFile);
         KProgramState::GetInstance(0)->Assign(1);
     }
@@ -93,8 +97,14 @@ void KMainProgram::Start()
     KProgramSettings *settings = KProgramSettings::Instance();
     TProgramTranslator *translator = TProgramTranslator::Instance();
     const QString languageFile = ProgramDir() + settings->LanguageFile;
+    QStringList refused;
     if (!settings->LanguageFile.isEmpty() && IsFile(languageFile)) {
-        translator->LoadFile(languageFile);
+        // A language file too large to read gives way to the default one;
+        // the setting keeps naming it.
+        if (!translator->LoadFile(languageFile)) {
+            refused << translator->RefusedFile();
+            translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
+        }
     } else {
         translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
         settings->LanguageFile = MakeRelativePath(translator->GetFileName());
@@ -102,23 +112,33 @@ void KMainProgram::Start()
 
     LoadTexts();
 
-    HistoryUnread = false;
-    if (settings->SaveHistory) {
+    if (SettingsUnread)
+        refused << SettingsIniFile()->FileName();
+    if (StateUnread)
+        refused << stateFile;
+    for (const QString &file : refused)
+        ReportFileTooLarge(file);
+
+    const auto load = [this](const QString &File, const std::function<void()> &Read) {
         try {
-            History()->LoadFromFile(ProgramDir() + HistoryFileName);
+            Read();
+            return true;
+        } catch (const EFileTooLarge &) {
+            ReportFileTooLarge(File);
         } catch (const Exception &e) {
-            HistoryUnread = true;
             ShowMessage(msgError, e.Message());
         }
+        return false;
+    };
+    HistoryUnread = false;
+    if (settings->SaveHistory) {
+        const QString file = ProgramDir() + HistoryFileName;
+        HistoryUnread = !load(file, [&] { History()->LoadFromFile(file); });
     }
     VariablesUnread = false;
     if (settings->SaveVariables && IsFile(ProgramDir() + VariablesFileName)) {
-        try {
-            TVariableManager::Instance()->LoadFromFile(ProgramDir() + VariablesFileName);
-        } catch (const Exception &e) {
-            VariablesUnread = true;
-            ShowMessage(msgError, e.Message());
-        }
+        const QString file = ProgramDir() + VariablesFileName;
+        VariablesUnread = !load(file, [&] { TVariableManager::Instance()->LoadFromFile(file); });
     }
 
     if (settings->UID == QStringLiteral("none"))
@@ -185,13 +205,16 @@ void KMainProgram::SaveAll()
     TGUIManager *gui = TGUIManager::Instance();
     bool failed = false;
 
-    SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
+    if (!SettingsUnread)
+        SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
         SaveStep(failed, [&] { History()->SaveToFile(ProgramDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
         SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
     SaveStep(failed, [&] {
-        if (settings->RememberLastState) {
+        if (StateUnread) {
+            return;
+        } else if (settings->RememberLastState) {
             KProgramState::GetInstance(0)->SaveToFile(ProgramDir() + StateFileName);
         } else if (gui->IsFormCreated(FormId::Settings)) {
             // The preferences window hands its start-up-state controls over.
@@ -228,6 +251,9 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools)
 bool ProgramStartUp(TToolWindowRegistration RegisterTools)
 {
     KProgramSettings *settings = KProgramSettings::Instance();
+    // Far larger than any settings file: the defaults stay, and the file is
+    // left as it is (the message comes once the texts are loaded).
+    SettingsUnread = SettingsIniFile()->TooLarge();
     settings->Load(SettingsIniFile());
 
     if (settings->AllowOnlyOneInstance && CheckPreviousInstance(&RaiseMainWindow, 1))

@@ -309,6 +309,11 @@ QString ProgramFilePath(const QString &Path)
         return QString();
     if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
         return QString();
+    // Documents and folders only: the desktop would run a program or a
+    // launcher instead of showing it.
+    const QFileInfo target(canonical);
+    if (target.isFile() && (target.isExecutable() || target.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0))
+        return QString();
     return canonical;
 }
 
