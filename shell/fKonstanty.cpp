@@ -141,6 +141,7 @@ void TkonstantyFrm::NacitajKonstanty()
         AddItem(QStringLiteral("$pi"), msgLudolphsNumber, FormatFloat(Pattern, Pi), QString());
     if (!has(QStringLiteral("$e")))
         AddItem(QStringLiteral("$e"), msgEulerNumber, FormatFloat(Pattern, std::exp(Extended(1))), QString());
+    FitColumns();
 }
 
 void TkonstantyFrm::UlozKonstanty()
@@ -210,6 +211,15 @@ void TkonstantyFrm::BtnNovaClick()
         AddItem(id, dialog->Edit3()->text(), dialog->Edit2()->text(), dialog->Edit4()->text());
     }
     ConstantsChanged = true;
+    FitColumns();
+}
+
+void TkonstantyFrm::FitColumns()
+{
+    // Every column but the last (which takes the rest) as wide as its
+    // widest text, so that no ID, name or value is cut short.
+    for (int c = 0; c + 1 < ui->ListView1->columnCount(); ++c)
+        ui->ListView1->resizeColumnToContents(c);
 }
 
 void TkonstantyFrm::BtnOdstranitClick()

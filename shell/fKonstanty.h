@@ -68,6 +68,7 @@ private:
     void BtnPouzitClick();
     void BtnNovaClick();
     void BtnOdstranitClick();
+    void FitColumns();
 
     Ui::TkonstantyFrm *ui;
     TTranslationTable Texts;

@@ -142,8 +142,15 @@ void KMainProgram::Calculate(const QString &Input)
 void KMainProgram::CalculateInput()
 {
     CloseBrackets();
-    if (ITandorelMainForm *form = MainForm())
-        Calculate(form->GetInput());
+    ITandorelMainForm *form = MainForm();
+    if (!form)
+        return;
+    Calculate(form->GetInput());
+    // A tool window asked for it: the result and the next keys belong to
+    // the main window, unless a variable still wants its value typed.
+    const bool valueWanted = LastError.ErrorCode == 15 || LastError.ErrorCode == 17 || LastError.ErrorCode == 31;
+    if (!valueWanted)
+        form->Show();
 }
 
 void KMainProgram::CloseBrackets()

@@ -26,12 +26,18 @@
 #include "shell/uShellCommon.h"
 #include "shell/uUpdateInformer.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QThreadPool>
 
 #include <functional>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -305,14 +311,72 @@ void ProgramShutDown()
     ReleasePreviousInstance();
 }
 
+namespace {
+
+// The signals that end a session from outside (logout, shutdown, a closed
+// terminal) only write a byte here; the message loop reads it and ends the
+// program as closing its main window does, so the saves at exit run.
+int EndSignalPipe[2] = {-1, -1};
+
+extern "C" void NoteEndSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = ::write(EndSignalPipe[1], &byte, 1);
+    (void)written;
+}
+
+void EndAsIfClosed()
+{
+    // A second signal ends at once.
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
+    // A message box or dialog still open gives way first.
+    for (int i = 0; i < 20; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        modal->close();
+        if (modal->isVisible())
+            modal->hide();
+    }
+    if (MainFrm)
+        MainFrm->close();
+    QCoreApplication::quit();
+}
+
+void EndOnSignals(QObject *Owner)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, EndSignalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(EndSignalPipe[0], QSocketNotifier::Read, Owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
+        char buffer[16];
+        while (::read(EndSignalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        notifier->setEnabled(false);
+        EndAsIfClosed();
+    });
+    struct sigaction action = {};
+    action.sa_handler = NoteEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+} // namespace
+
 int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
 {
     TTandorelApplication app(argc, argv);
+    EndOnSignals(&app);
     // The main window stays hidden until KMainProgram::Start shows it; tool
     // windows never keep the program alive on their own.
     app.setQuitOnLastWindowClosed(true);
     int result = 0;
-    if (ProgramStartUp(RegisterTools))
+    // A signal met during start-up (in a message box's loop) has closed the
+    // window already.
+    if (ProgramStartUp(RegisterTools) && MainFrm && MainFrm->isVisible())
         result = app.exec();
     ProgramShutDown();
     return result;

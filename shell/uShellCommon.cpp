@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -344,6 +345,20 @@ QUrl OpenableUrl(const QString &Address)
     return QUrl();
 }
 } // namespace
+
+void SetWindowStaysOnTop(QWidget *Window, bool OnTop)
+{
+    if (!Window || Window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == OnTop)
+        return;
+    Qt::WindowFlags flags = Window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, OnTop);
+    if (QWindow *native = Window->windowHandle(); native && Window->isVisible()) {
+        Window->overrideWindowFlags(flags);
+        native->setFlags(flags);
+    } else {
+        Window->setWindowFlags(flags);
+    }
+}
 
 bool IsOpenableAddress(const QString &Address)
 {

@@ -87,6 +87,21 @@ TEST_F(ConstantsWindow, ReadsTheFileAndAddsPiAndEWhenMissing)
     EXPECT_TRUE(w.Value(5).startsWith("2.718281828459045")) << w.Value(5).toStdString();
 }
 
+TEST_F(ConstantsWindow, ColumnsAreAsWideAsTheirTexts)
+{
+    Dir.write("const.dat", "$g#gravitational acceleration on the surface#9.80665#m/s2\r\n");
+    TkonstantyFrm w;
+    w.TranslateTexts();
+    w.show();
+    QTreeWidget *list = w.ListView1();
+    for (int c = 0; c + 1 < list->columnCount(); ++c)
+        for (int i = 0; i < w.Count(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            const int needed = list->fontMetrics().horizontalAdvance(item->text(c));
+            EXPECT_GE(list->columnWidth(c), needed) << c << " " << item->text(c).toStdString();
+        }
+}
+
 TEST_F(ConstantsWindow, ValuesTakeTheDecimalCommaAndAKnownPiIsNotAddedAgain)
 {
     KProgramSettings::Instance()->SetDecimalSeparator(2);

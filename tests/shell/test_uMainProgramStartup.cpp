@@ -31,6 +31,7 @@
 #include <functional>
 #include <memory>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -243,6 +244,19 @@ TEST_F(StartAndExit, ASavedPositionOffEveryScreenOpensCentred)
     const QByteArray settings = Dir.read("settings.ini");
     EXPECT_EQ(Ini(settings, "Center"), "0"); // the user's choice stays
 
+    // The extremes of the saved numbers, where adding a size overflows.
+    for (const char *corner : {"Left=2147483647\r\nTop=2147483647", "Left=-2147483648\r\nTop=-2147483648",
+                               "Left=2147483647\r\nTop=-2147483648"}) {
+        Dir.write("settings.ini", QByteArray("[MainForm]\r\nCenter=0\r\n") + corner
+                                      + "\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
+        Start();
+        EXPECT_TRUE(screen.intersects(MainFrm->frameGeometry())) << corner;
+        // The magnetic windows are placed against it.
+        TGUIManager::Instance()->ShowForm(FormId::Variables);
+        TGUIManager::Instance()->ShowForm(FormId::History);
+        Exit();
+    }
+
     Dir.write("settings.ini", "[MainForm]\r\nCenter=0\r\nLeft=30\r\nTop=40\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
     Start();
     EXPECT_EQ(MainFrm->frameGeometry().topLeft(), QPoint(30, 40));
@@ -422,4 +436,43 @@ TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
     a.waitForFinished(5000);
     b.waitForFinished(5000);
     RemoveLeftovers(program);
+}
+
+// ------------------------------------------------- ended from outside
+
+namespace {
+
+// The running program has its handler for Signal (its caught-signals mask).
+bool Catches(qint64 Pid, int Signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(Pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (Signal - 1)) & 1;
+    return false;
+}
+
+} // namespace
+
+TEST(EndedBySignal, TerminationAndHangUpSaveLikeClosingTheWindow)
+{
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        TempProgramDir dir;
+        const QString program = PlaceProgram(dir);
+        dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nCheckUpdatesAtStart=0\r\nUID=none\r\n");
+        // Line feeds only: the saved history has carriage returns as well.
+        dir.write("history.dat", "1+1 = 2\n");
+        QProcess running;
+        running.start(program, {});
+        ASSERT_TRUE(running.waitForStarted(10000));
+        ASSERT_TRUE(WaitFor([&] { return Catches(running.processId(), signal); }, 10000));
+        ::kill(pid_t(running.processId()), signal);
+        ASSERT_TRUE(running.waitForFinished(20000)) << signal;
+        EXPECT_EQ(running.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(dir.read("history.dat"), QByteArray("1+1 = 2\r\n")) << signal;
+        EXPECT_TRUE(QRegularExpression("UID=\\d{12}").match(QString::fromUtf8(dir.read("settings.ini"))).hasMatch())
+            << signal;
+    }
 }
