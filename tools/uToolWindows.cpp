@@ -1,6 +1,7 @@
 #include "tools/uToolWindows.h"
 
 #include "shell/uGUIManager.h"
+#include "tools/fFunctionGraph.h"
 
 void RegisterToolWindowClasses(TGUIManager *Gui)
 {
@@ -8,5 +9,5 @@ void RegisterToolWindowClasses(TGUIManager *Gui)
     // order: preview, SI prefixes, expression browser, series, polynomials,
     // combinatorics, statistics, graph, rule of three, derivatives,
     // quadratic equation, unit converter.
-    (void)Gui;
+    Gui->RegisterFormClass(FormId::FunctionGraph, &CreateForm<TFunctionGraphFrm>);
 }
