@@ -125,9 +125,7 @@ void DeleteLeadingPlus(QString &s)
 void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right,
                       const QString &token)
 {
-    s.replace(opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
-    CollapseSigns(s);
-    DeleteLeadingPlus(s);
+    ReplaceCollapsedAt(s, opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
 }
 
 // S holds the two characters A and B next to each other.
@@ -140,6 +138,14 @@ bool HasPair(const QString &s, QChar a, QChar b)
         i = s.indexOf(a, i + 1);
     }
     return false;
+}
+
+// LastPos of "^" searching back from From (-1: the end); positions are
+// 16-bit as LastPos's.
+int PowerPos(const QString &s, qsizetype from)
+{
+    const qsizetype p = s.lastIndexOf(u'^', from);
+    return p < 0 ? 0 : RangeToUInt16(p + 1);
 }
 
 void SetCode(TCalculationError &err, quint8 code)
@@ -265,6 +271,67 @@ bool NotInsideToken(quint16 pos, const QString &s)
     return true;
 }
 
+namespace {
+
+// The "+" at I goes (see CollapseSigns).
+bool PlusGoes(const QChar *d, qsizetype i)
+{
+    if (i == 0 || d[i] != u'+')
+        return false;
+    const char16_t prev = d[i - 1].unicode();
+    if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
+        return true;
+    if (i < 3)
+        return false;
+    const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
+    return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
+        || (a == u'm' && b == u'o' && prev == u'd');
+}
+
+// A "+" of S in [From, To) goes.
+bool HasGoingPlus(const QString &s, qsizetype from, qsizetype to)
+{
+    const QChar *d = s.constData();
+    to = qMin(to, s.size());
+    for (qsizetype i = qMax<qsizetype>(from, 0); i < to; ++i)
+        if (PlusGoes(d, i))
+            return true;
+    return false;
+}
+
+// The last few texts that ReplaceCollapsed left, shared with the callers'
+// texts: as long as a caller's text still shares its buffer with one of them,
+// it has not been changed since (any change makes a copy of its own first).
+// A nested evaluation rewrites texts of its own in between, so more than one
+// is kept.
+struct TRewrite
+{
+    QString text;
+    qsizetype kept = 0;     // leading characters left as they were
+    bool collapsed = false; // no "+" of the text goes
+};
+thread_local TRewrite Rewrites[4];
+thread_local int NextRewrite = 0;
+
+TRewrite *FindRewrite(const QString &s)
+{
+    for (TRewrite &r : Rewrites)
+        if (!r.text.isNull() && s.constData() == r.text.constData() && s.size() == r.text.size())
+            return &r;
+    return nullptr;
+}
+
+void RememberRewrite(const QString &s, qsizetype kept, bool collapsed)
+{
+    TRewrite &r = Rewrites[NextRewrite];
+    NextRewrite = (NextRewrite + 1) % 4;
+    r.text = s;
+    r.kept = kept;
+    r.collapsed = collapsed;
+}
+
+} // namespace
+
 // Every "+" that follows "/", "*", "+", "-", "nad", "div" or "mod" goes: a
 // run of "+" after one of them vanishes, any other run shrinks to one "+".
 // Only "+" signs are ever deleted, so whether one goes depends on the text
@@ -273,20 +340,8 @@ void CollapseSigns(QString &s)
 {
     const QChar *d = s.constData();
     const qsizetype n = s.size();
-    const auto goes = [d](qsizetype i) {
-        if (i == 0)
-            return false;
-        const char16_t prev = d[i - 1].unicode();
-        if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
-            return true;
-        if (i < 3)
-            return false;
-        const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
-        return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
-            || (a == u'm' && b == u'o' && prev == u'd');
-    };
     qsizetype i = 0;
-    while (i < n && !(d[i] == u'+' && goes(i)))
+    while (i < n && !PlusGoes(d, i))
         ++i;
     if (i == n)
         return;
@@ -294,9 +349,53 @@ void CollapseSigns(QString &s)
     kept.reserve(n);
     kept.append(QStringView(d, i));
     for (++i; i < n; ++i)
-        if (!(d[i] == u'+' && goes(i)))
+        if (!PlusGoes(d, i))
             kept.append(d[i]);
     s = kept;
+}
+
+namespace {
+
+} // namespace
+
+// Each evaluation step rewrites a small part of a long text: when the text is
+// known to have no "+" that goes, only a "+" within the new part or the three
+// characters after it (whose look-back for "nad", "div" and "mod" reaches into
+// it) can go now, so the rest need not be scanned again.
+void ReplaceCollapsedAt(QString &s, qsizetype at, qsizetype count, const QString &text)
+{
+    TRewrite *before = FindRewrite(s);
+    bool known = before && before->collapsed;
+    // Let go of the shared copy first, so that the change needs no copy of
+    // the whole text.
+    if (before)
+        before->text = QString();
+    ReplaceSpan(s, at, count, text);
+    qsizetype kept = at;
+    if (!known || HasGoingPlus(s, at, at + text.size() + 3)) {
+        const QChar *d = s.constData();
+        for (qsizetype i = 0; i < at && i < s.size(); ++i)
+            if (PlusGoes(d, i)) {
+                kept = i;
+                break;
+            }
+        CollapseSigns(s);
+        known = false;
+    }
+    if (s.startsWith(u'+')) {
+        s.remove(0, 1);
+        kept = 0;
+        // The first characters have lost what stood before them.
+        if (known && HasGoingPlus(s, 0, 4))
+            known = false;
+    }
+    RememberRewrite(s, kept, known || !HasGoingPlus(s, 0, s.size()));
+}
+
+qsizetype KeptPrefix(const QString &s)
+{
+    const TRewrite *r = FindRewrite(s);
+    return r ? qMin(r->kept, s.size()) : 0;
 }
 
 void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd)
@@ -308,14 +407,16 @@ void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newTex
     // loop that waits for Old to disappear.
     if (p < 0)
         return;
-    s.replace(p, oldText.size(), newText);
-    CollapseSigns(s);
-    DeleteLeadingPlus(s);
+    ReplaceCollapsedAt(s, p, oldText.size(), newText);
 }
 
 void ExtractOperands(const QString &s, const QString &op, QString &left, bool fromEnd, QString &right)
 {
-    const int p = fromEnd ? int(LastPos(op, s)) : pas::Pos(op, s);
+    ExtractOperandsAt(s, fromEnd ? int(LastPos(op, s)) : pas::Pos(op, s), int(op.size()), left, right);
+}
+
+void ExtractOperandsAt(const QString &s, int p, int opLength, QString &left, QString &right)
+{
     left.clear();
     right.clear();
     if (p > 1) {
@@ -329,7 +430,7 @@ void ExtractOperands(const QString &s, const QString &op, QString &left, bool fr
             --i;
         }
     }
-    const int q = p + int(op.size()) - 1;
+    const int q = p + opLength - 1;
     if (q < s.size()) {
         const int close = pas::Pos(QChar(u']'), s, q + 1);
         right = close == 0 ? s.mid(q) : s.mid(q, close - q);
@@ -419,10 +520,12 @@ bool ReadWholeOperands(const QString &op, const QString &left, const QString &ri
 
 void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err)
 {
-    while (s.contains(op)) {
-        const int p = pas::Pos(op, s);
+    for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - (op.size() - 1))) {
+        const int p = int(s.indexOf(op, from)) + 1;
+        if (p == 0)
+            break;
         QString left, right;
-        ExtractOperands(s, op, left, false, right);
+        ExtractOperandsAt(s, p, int(op.size()), left, right);
         qint64 x, y;
         if (!ReadWholeOperands(op, left, right, err, x, y))
             return;
@@ -481,9 +584,15 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     if (s.size() > 65535)
         throw ERangeError();
 
-    // Brackets, innermost first, each by a nested evaluation.
+    // Brackets, innermost first, each by a nested evaluation. No "(" stands
+    // after the pair found, so the next search goes back from there; and the
+    // search for the first pair of the same text goes on near where the
+    // last one was.
+    qsizetype lastFrom = -1;
+    QString lastPair;
+    qsizetype lastPairAt = 0;
     for (;;) {
-        const qsizetype open = s.lastIndexOf(u'(');
+        const qsizetype open = s.lastIndexOf(u'(', lastFrom);
         if (open < 0)
             break;
         const qsizetype close = s.indexOf(u')', open + 1);
@@ -505,7 +614,16 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
             value.clear();
             return;
         }
-        ReplaceOccurrence(s, u'(' + inner + u')', r, false);
+        const QString pair = u'(' + inner + u')';
+        const qsizetype from =
+            pair == lastPair ? qMax<qsizetype>(0, qMin(KeptPrefix(s), lastPairAt) - (pair.size() - 1)) : 0;
+        const qsizetype at = s.indexOf(pair, from);
+        ReplaceCollapsedAt(s, at, pair.size(), r);
+        lastPair = pair;
+        lastPairAt = at;
+        lastFrom = qMin<qsizetype>(close + qMax<qsizetype>(0, r.size() - pair.size()), s.size() - 1);
+        if (lastFrom < 0)
+            break;
     }
 
     if (!ExpressionValid)
@@ -522,8 +640,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     for (int n = 0; n < names.Count(); ++n) {
         const QString &name = names[n];
         const bool possible = MayOccur(name, letters);
+        qsizetype from = 0;
         while (possible) {
-            const int pos = pas::Pos(name, s);
+            const int pos = int(s.indexOf(name, from)) + 1;
             if (pos == 0)
                 break;
             const int p = pos + int(name.size());
@@ -544,6 +663,7 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                 return;
             }
             ReplaceOperation(s, pos, QString(), int(name.size()) + 1, right, FunctionResultToToken(r));
+            from = qMax<qsizetype>(0, KeptPrefix(s) - (name.size() - 1));
         }
     }
 
@@ -554,8 +674,8 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
 
     // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
     // is b/100.
-    for (;;) {
-        const int pc = pas::Pos(QChar(u'%'), s);
+    for (qsizetype from = 0;; from = KeptPrefix(s)) {
+        const int pc = int(s.indexOf(u'%', from)) + 1;
         if (pc == 0)
             break;
         QString tok;
@@ -588,9 +708,12 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     }
 
     // Powers, right to left.
-    for (int p; (p = LastPos(QStringLiteral("^"), s)) > 1;) {
+    // No "^" stands after the one rewritten, so the search goes back from
+    // the end of its result.
+    qsizetype powerFrom = -1;
+    for (int p; (p = PowerPos(s, powerFrom)) > 1;) {
         QString left, right;
-        ExtractOperands(s, QStringLiteral("^"), left, true, right);
+        ExtractOperandsAt(s, p, 1, left, right);
         Extended a, b;
         TCalculationError local;
         ParseOperands(left, right, a, local, b);
@@ -608,14 +731,19 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
             SetCode(err, 21);
             return;
         }
-        ReplaceOperation(s, p, left, 1, right, NumberToToken(r));
+        const QString token = NumberToToken(r);
+        const qsizetype at = p - 1 - left.size();
+        ReplaceOperation(s, p, left, 1, right, token);
         DeleteLeadingPlus(s);
+        powerFrom = qMin<qsizetype>(at + token.size(), s.size() - 1);
+        if (powerFrom < 0)
+            break;
     }
 
     // Factorials.
-    for (int p; (p = pas::Pos(QChar(u'!'), s)) > 1;) {
+    for (int p, from = 0; (p = int(s.indexOf(u'!', from)) + 1) > 1; from = int(KeptPrefix(s))) {
         QString left, right;
-        ExtractOperands(s, QStringLiteral("!"), left, false, right);
+        ExtractOperandsAt(s, p, 1, left, right);
         Extended a, b;
         TCalculationError local;
         ParseOperands(left, QStringLiteral("0"), a, local, b);
@@ -633,9 +761,10 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     // The operator words, when the text can hold them at all.
     if (LetterMask(s) != 0) {
         // Binomial coefficients.
-        for (int p; (p = pas::Pos(QStringLiteral("nad"), s)) > 0;) {
+        for (int p, from = 0; (p = int(s.indexOf(u"nad", from)) + 1) > 0;
+             from = int(qMax<qsizetype>(0, KeptPrefix(s) - 2))) {
             QString left, right;
-            ExtractOperands(s, QStringLiteral("nad"), left, false, right);
+            ExtractOperandsAt(s, p, 3, left, right);
             const Extended n = ReadOperand(left);
             const Extended k = ReadOperand(right);
             if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
@@ -663,15 +792,20 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         }
 
         // Integer division and remainder, one level, left to right.
-        for (;;) {
-            const int pd = pas::Pos(QStringLiteral("div"), s);
-            const int pm = pas::Pos(QStringLiteral("mod"), s);
+        // A word that no longer occurs never comes back: results are tokens,
+        // which hold no lower-case letters and part the text on both sides.
+        bool divGone = false, modGone = false;
+        for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - 2)) {
+            const int pd = divGone ? 0 : int(s.indexOf(u"div", from)) + 1;
+            const int pm = modGone ? 0 : int(s.indexOf(u"mod", from)) + 1;
+            divGone = pd == 0;
+            modGone = pm == 0;
             if (pd == 0 && pm == 0)
                 break;
             const bool isDiv = pd != 0 && (pm == 0 || pd < pm);
             const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
             QString left, right;
-            ExtractOperands(s, op, left, false, right);
+            ExtractOperandsAt(s, isDiv ? pd : pm, 3, left, right);
             qint64 x, y;
             if (!ReadWholeOperands(op, left, right, err, x, y))
                 return;
@@ -690,8 +824,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         while (i < s.size()) {
             const QChar c = s.at(i - 1);
             if (c == u'*' || c == u'/') {
+                // The first "*" or "/" is this one.
                 QString left, right;
-                ExtractOperands(s, QString(c), left, false, right);
+                ExtractOperandsAt(s, i, 1, left, right);
                 Extended a, b, r = 0;
                 TCalculationError local;
                 ParseOperands(left, right, a, local, b);
@@ -701,8 +836,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                     SetCode(err, local.ErrorCode);
                     return;
                 }
-                ReplaceOperation(s, pas::Pos(c, s), left, 1, right, NumberToToken(r));
-                i = 1;
+                ReplaceOperation(s, i, left, 1, right, NumberToToken(r));
+                // None stands in the part the rewrite kept.
+                i = int(qMax<qsizetype>(1, KeptPrefix(s)));
             }
             ++i;
         }
@@ -732,7 +868,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
                     return;
                 }
                 ReplaceOperation(s, i, left, 1, right, NumberToToken(r));
-                i = 2;
+                // The scan goes on from the third character, or after the
+                // part the rewrite kept, where no sign was an operator.
+                i = int(qMax<qsizetype>(2, KeptPrefix(s)));
             }
             ++i;
         }
@@ -772,15 +910,17 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
     const QString marker(QChar(0xE001));
     const QString inserted = valueHoldsWord ? marker : v;
 
-    for (;;) {
-        const int p = pas::Pos(w, s);
+    // No occurrence stands in the part a rewrite kept, so each search goes
+    // on from there.
+    for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - (w.size() - 1))) {
+        const int p = int(s.indexOf(w, from)) + 1;
         if (p == 0)
             break;
         const int after = p + int(w.size());
         const QChar before = pas::At(s, p - 1);
         const QChar next = pas::At(s, after);
         const bool whole = !IsLetter(before) && !(after <= s.size() && (IsLetter(next) || pas::IsDigit(next)));
-        ReplaceOccurrence(s, w, whole ? inserted : hidden, false);
+        ReplaceCollapsedAt(s, p - 1, w.size(), whole ? inserted : hidden);
     }
     if (noLetters)
         s.replace(hidden, w);

@@ -78,8 +78,17 @@ bool ReducePowers(QString &t, TCalculationError &err, QString &value)
         const quint16 n = RangeToUInt16(Round(e));
         TComplex r;
         ComplexIntPower(ReadComplex(left), n, r);
-        ReplaceAt(t, k - pas::Length(left), pas::Length(left) + 1 + pas::Length(right), Token(r));
-        k = pas::Length(t);
+        const QString token = Token(r);
+        const int at = k - pas::Length(left);
+        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), token);
+        // A "^" after this one was an exponent mark or inside a token; what
+        // the scan back from one finds changes only up to the first bracket
+        // after the new token, so the scan goes on from there.
+        const int tokenEnd = at + int(token.size()) - 1;
+        int next = tokenEnd + 1;
+        while (next < pas::Length(t) && pas::At(t, next) != u'[' && pas::At(t, next) != u']')
+            ++next;
+        k = qMin(pas::Length(t), next);
     }
     return true;
 }
@@ -97,8 +106,10 @@ void ReduceProducts(QString &t)
             ComplexMul(ReadComplex(left), ReadComplex(right), r);
         else
             ComplexDiv(ReadComplex(left), ReadComplex(right), r);
-        ReplaceAt(t, k - pas::Length(left), pas::Length(left) + 1 + pas::Length(right), Token(r));
-        k = 0;
+        const int at = k - pas::Length(left);
+        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), Token(r));
+        // No operator stood before this one, and that part is as it was.
+        k = at - 1;
     }
 }
 
@@ -116,8 +127,9 @@ void ReduceSums(QString &t)
             ComplexAdd(ReadComplex(left), ReadComplex(right), r);
         else
             ComplexSub(ReadComplex(left), ReadComplex(right), r);
-        ReplaceAt(t, k - pas::Length(left), pas::Length(left) + 1 + pas::Length(right), Token(r));
-        k = 0;
+        const int at = k - pas::Length(left);
+        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), Token(r));
+        k = at - 1;
     }
 }
 
@@ -125,16 +137,23 @@ void ReduceSums(QString &t)
 
 void BracketComplexLiterals(QString &S)
 {
+    // Built as a new text: inserting each pair of brackets in place would
+    // move the rest of a long text once per literal.
+    const QString in = S;
+    const int n = pas::Length(in);
+    QString out;
+    out.reserve(in.size() + in.size() / 2);
     int i = 1;
-    while (i <= pas::Length(S)) {
-        if (!IsLiteralChar(pas::At(S, i))) {
+    while (i <= n) {
+        if (!IsLiteralChar(pas::At(in, i))) {
+            out += pas::At(in, i);
             ++i;
             continue;
         }
         int j = i;
-        while (j <= pas::Length(S)) {
-            const QChar c = pas::At(S, j);
-            const QChar p = pas::At(S, j - 1);
+        while (j <= n) {
+            const QChar c = pas::At(in, j);
+            const QChar p = pas::At(in, j - 1);
             const bool first = j == i;
             const bool take = pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e'
                 || (c == ImaginaryUnit && (first || p == u'+' || p == u'-' || pas::IsDigit(p) || p == u'^'))
@@ -144,15 +163,21 @@ void BracketComplexLiterals(QString &S)
                 break;
             ++j;
         }
-        pas::Insert(QStringLiteral("]"), S, j);
-        pas::Insert(QStringLiteral("["), S, i);
-        i = j + 2;
+        out += u'[';
+        out += QStringView(in).mid(i - 1, j - i);
+        out += u']';
+        i = j;
     }
-    int p;
-    while ((p = pas::Pos(QStringLiteral("[["), S)) > 0)
-        pas::Delete(S, p, 1);
-    while ((p = pas::Pos(QStringLiteral("]]"), S)) > 0)
-        pas::Delete(S, p, 1);
+    // Every run of "[" and then every run of "]" shrinks to one.
+    auto collapse = [](const QString &t, QChar c) {
+        QString r;
+        r.reserve(t.size());
+        for (qsizetype k = 0; k < t.size(); ++k)
+            if (!(t.at(k) == c && k > 0 && t.at(k - 1) == c))
+                r += t.at(k);
+        return r;
+    };
+    S = collapse(collapse(out, u'['), u']');
 }
 
 void ExtractComplexOperands(const QString &S, int Pos, QString &Left, QString &Right)

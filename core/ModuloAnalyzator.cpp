@@ -26,8 +26,10 @@ void ReducePass(QString &t, QStringView ops, Apply apply)
         ExtractAdjacentTokens(t, i, left, right);
         const quint16 a = ModuloTokenToWord(left);
         const quint16 b = ModuloTokenToWord(right);
-        ReplaceAt(t, i - pas::Length(left), pas::Length(left) + 1 + pas::Length(right), ResidueToken(apply(op, a, b)));
-        i = 1;
+        const int at = i - pas::Length(left);
+        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), ResidueToken(apply(op, a, b)));
+        // No operator stood before this one, and that part is as it was.
+        i = qMax(1, at - 1);
     }
 }
 

@@ -89,11 +89,26 @@ TFractionInt Binomial(quint16 n, quint16 k)
     return r.Numerator;
 }
 
+// Where the search for the first occurrence of a Length-character operator
+// may begin again after a rewrite: none stood before the one rewritten, and
+// the kept part of the text is as it was.
+int SearchFrom(const QString &s, int length)
+{
+    return int(qMax<qsizetype>(0, KeptPrefix(s) - (length - 1)));
+}
+
+// The first occurrence of Word from 0-based From, 1-based (0 for none).
+int PosFrom(QStringView word, const QString &s, int from)
+{
+    return int(s.indexOf(word, from)) + 1;
+}
+
 // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
 void ReducePercent(QString &s)
 {
     int pc;
-    while ((pc = pas::Pos(u'%', s)) > 0) {
+    int from = 0;
+    while ((pc = PosFrom(u"%", s, from)) > 0) {
         int k = pc - 1;
         while (k >= 1) {
             const QChar c = pas::At(s, k);
@@ -111,6 +126,8 @@ void ReducePercent(QString &s)
         TFraction f;
         DivideFractions(p, hundred, f);
         const QChar sign = pas::At(s, i);
+        // The text replaced ends with the first "%", so its first occurrence
+        // is the one found here.
         if (i > 1 && (sign == u'+' || sign == u'-')) {
             TFraction one;
             one.Numerator = 1;
@@ -118,10 +135,11 @@ void ReducePercent(QString &s)
                 AddFractions(one, f, f);
             else
                 SubtractFractions(one, f, f);
-            ReplaceOccurrence(s, sign + tok + u'%', u'*' + ResultToken(f), false);
+            ReplaceCollapsedAt(s, i - 1, tok.size() + 2, u'*' + ResultToken(f));
         } else {
-            ReplaceOccurrence(s, tok + u'%', ResultToken(f), false);
+            ReplaceCollapsedAt(s, k, tok.size() + 1, ResultToken(f));
         }
+        from = SearchFrom(s, 1);
     }
 }
 
@@ -137,8 +155,12 @@ void ReducePowers(QString &s)
         ExtractAdjacentTokens(s, k, left, right);
         TFraction r;
         PowerFraction(Read(left), r, Read(right));
-        ReplaceOccurrence(s, left + u'^' + right, ResultToken(r), true);
-        k = pas::Length(s);
+        // No "^" stands after this one, so the last occurrence of the text is
+        // here, and nothing after the new token needs a second look.
+        const int at = k - 1 - int(left.size());
+        const QString token = ResultToken(r);
+        ReplaceCollapsedAt(s, at, left.size() + 1 + right.size(), token);
+        k = qMin(pas::Length(s), at + int(token.size()));
     }
 }
 
@@ -146,7 +168,8 @@ void ReducePowers(QString &s)
 bool ReduceFactorials(QString &s, TCalculationError &err)
 {
     int p;
-    while ((p = pas::Pos(u'!', s)) > 1) {
+    int from = 0;
+    while ((p = PosFrom(u"!", s, from)) > 1) {
         QString left, right;
         ExtractAdjacentTokens(s, p, left, right);
         const TFraction x = Read(left);
@@ -154,9 +177,9 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
             err.ErrorCode = 24;
             return false;
         }
-        ReplaceOccurrence(s, left + u'!', WholeToken(ExactFactorial(FactorialArgument(x))), false);
-        if (s.startsWith(u'+'))
-            s.remove(0, 1);
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1,
+                           WholeToken(ExactFactorial(FactorialArgument(x))));
+        from = SearchFrom(s, 1);
     }
     return true;
 }
@@ -164,9 +187,11 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
 bool ReduceBinomials(QString &s, TCalculationError &err)
 {
     static const QString word = QStringLiteral("nad");
-    while (pas::Pos(word, s) > 0) {
+    int p;
+    int from = 0;
+    while ((p = PosFrom(word, s, from)) > 0) {
         QString left, right;
-        ExtractOperands(s, word, left, false, right);
+        ExtractOperandsAt(s, p, 3, left, right);
         const TFraction n = Read(left);
         const TFraction k = Read(right);
         if (!IsWhole(n) || !IsWhole(k) || n.Numerator < 0 || k.Numerator < 0) {
@@ -179,21 +204,30 @@ bool ReduceBinomials(QString &s, TCalculationError &err)
             return false;
         }
         const TFractionInt r = Binomial(FactorialArgument(n), FactorialArgument(k));
-        ReplaceOccurrence(s, left + word + right, WholeToken(r), false);
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        from = SearchFrom(s, 3);
     }
     return true;
 }
 
 bool ReduceDivMod(QString &s, TCalculationError &err)
 {
+    int from = 0;
+    // A word that no longer occurs never comes back: results are tokens,
+    // which hold no letters and part the text on both sides.
+    bool divGone = false, modGone = false;
     for (;;) {
-        const int pd = pas::Pos(QStringLiteral("div"), s);
-        const int pm = pas::Pos(QStringLiteral("mod"), s);
+        const int pd = divGone ? 0 : PosFrom(u"div", s, from);
+        const int pm = modGone ? 0 : PosFrom(u"mod", s, from);
+        divGone = pd == 0;
+        modGone = pm == 0;
         if (pd == 0 && pm == 0)
             return true;
-        const QString word = (pd > 0 && (pm == 0 || pd < pm)) ? QStringLiteral("div") : QStringLiteral("mod");
+        const bool isDiv = pd > 0 && (pm == 0 || pd < pm);
+        const QString word = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
+        const int p = isDiv ? pd : pm;
         QString left, right;
-        ExtractOperands(s, word, left, false, right);
+        ExtractOperandsAt(s, p, 3, left, right);
         const TFraction a = Read(left);
         const TFraction b = Read(right);
         if (!IsWhole(a) || !IsWhole(b)) {
@@ -203,8 +237,9 @@ bool ReduceDivMod(QString &s, TCalculationError &err)
         }
         const qint64 x = FractionToInt64(a);
         const qint64 y = FractionToInt64(b);
-        const qint64 r = word == u"div" ? IDiv(x, y) : IMod(x, y);
-        ReplaceOccurrence(s, left + word + right, WholeToken(r), false);
+        const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        from = SearchFrom(s, 3);
     }
 }
 
@@ -231,8 +266,10 @@ bool ReduceProducts(QString &s, TCalculationError &err)
             }
             DivideFractions(a, b, r);
         }
-        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
-        i = 0;
+        // An operand that reads is a whole token, so an earlier occurrence
+        // of the text would hold an earlier operator.
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+        i = SearchFrom(s, 1);
     }
     return true;
 }
@@ -250,8 +287,8 @@ void ReduceSums(QString &s)
             AddFractions(Read(left), Read(right), r);
         else
             SubtractFractions(Read(left), Read(right), r);
-        ReplaceOccurrence(s, left + op + right, ResultToken(r), false);
-        i = 1;
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+        i = qMax(1, SearchFrom(s, 1));
     }
 }
 

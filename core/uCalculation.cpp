@@ -42,14 +42,6 @@ bool IsConstantStop(QChar C)
     }
 }
 
-bool HasNameLetter(const QString &S)
-{
-    for (const QChar c : S)
-        if (pas::IsAsciiLetter(c) && c != u'E' && c != u'e')
-            return true;
-    return false;
-}
-
 QChar ExtraDigitCharacter()
 {
     return KProgramState::GetInstance(0)->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
@@ -136,8 +128,15 @@ void RegisterVariables(const QString &Expr, const QString &Exempt)
     TStringList names;
     CollectVariables(Expr, names, Exempt);
     TVariableManager *vars = TVariableManager::Instance();
-    for (int i = 0; i < names.Count(); ++i)
-        vars->SetValue(names[i].toLower(), QString());
+    // SetValue(name, "") for each, without a walk through the list per name:
+    // a known name keeps its value, an unknown one is added without one. The
+    // names differ from each other in more than letter case.
+    const TVariableLookup known(*vars);
+    for (int i = 0; i < names.Count(); ++i) {
+        const QString name = names[i].toLower();
+        if (!known.Exists(name))
+            vars->Variables.Add(name + u'=');
+    }
 }
 
 void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt)
@@ -145,23 +144,22 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
     Err.ErrorCode = 0;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-    QString copy = WithoutBlanks(Expr);
+    TNameWalk copy(WithoutBlanks(Expr));
     const quint8 numberSet = KProgramState::GetInstance(0)->NumberSet;
-    TVariableManager *vars = TVariableManager::Instance();
+    const TVariableLookup vars(*TVariableManager::Instance());
     auto fail = [&](quint8 code, const QString &text) {
         ExpressionValid = false;
         Err.ErrorCode = code;
         Err.ErrorText = text;
     };
     do {
-        QString name;
-        NextToken(copy, name);
+        QString name = copy.Next();
         if (name.isEmpty())
             break;
         if (name.compare(QStringLiteral("logy"), Qt::CaseInsensitive) == 0)
             name = name.right(1);
         if (name != Exempt && IsVariableName(name)) {
-            QString value = vars->GetValue(name);
+            QString value = vars.GetValue(name);
             if (value.isEmpty()) {
                 fail(15, QString());
                 return;
@@ -195,11 +193,9 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
                 return;
             }
         }
-        const qsizetype at = copy.indexOf(name);
-        if (at < 0)
+        if (!copy.DeleteFirst(name))
             break;
-        copy.remove(at, name.size());
-    } while (HasNameLetter(copy));
+    } while (copy.HasNameLetter());
 }
 
 void CleanResultText(QString &S)
@@ -216,9 +212,9 @@ QString GetVariableValuesText(const QString &Expr)
     TStringList names;
     CollectVariables(Expr, names, QString());
     QString text;
-    TVariableManager *vars = TVariableManager::Instance();
+    const TVariableLookup vars(*TVariableManager::Instance());
     for (int i = 0; i < names.Count(); ++i)
-        text += names[i] + u'=' + vars->GetValue(names[i]) + u';';
+        text += names[i] + u'=' + vars.GetValue(names[i]) + u';';
     return text;
 }
 

@@ -5,6 +5,9 @@
 #include "platform/FloatMath.h"
 #include "platform/PascalString.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <cmath>
 #include <mutex>
 
@@ -216,25 +219,31 @@ bool IsOperatorWordAt(const QString &Run, const TCharSet &WordSet)
 
 void InsertImplicitMultiplication(QString &S, const TCharSet &WordSet, const TCharSet &RunSet)
 {
+    // The signs go into a new text as the scan passes, so that many of them
+    // cost no more than one.
     const QString W = S;
-    int I = 0;
+    const int n = Length(W);
+    QString out;
+    out.reserve(W.size() + W.size() / 4);
+    int copied = 0; // characters of W already in Out
+    auto insertBefore = [&](int i) {
+        out.append(QStringView(W).mid(copied, i - 1 - copied));
+        out.append(u'*');
+        copied = i - 1;
+    };
     int i = 2;
-    while (i <= Length(W)) {
-        const QChar before = At(W, i - 1);
-        const QChar c = At(W, i);
+    while (i <= n) {
+        const QChar before = W.at(i - 2);
+        const QChar c = W.at(i - 1);
         if (before == u'!' || before == u'%' || before == u')' || before == u']') {
             if (c == u'(' || c == u'[') {
-                Insert(QStringLiteral("*"), S, i + I);
-                ++I;
+                insertBefore(i);
             } else if (RunSet.Contains(c) || c == u'$') {
                 int end = i;
-                while (end <= Length(W) && RunSet.Contains(At(W, end)))
+                while (end <= n && RunSet.Contains(W.at(end - 1)))
                     ++end;
-                const QString run = Copy(W, i, end - i);
-                if (!IsOperatorWordAt(run, WordSet)) {
-                    Insert(QStringLiteral("*"), S, i + I);
-                    ++I;
-                }
+                if (!IsOperatorWordAt(W.mid(i - 1, end - i), WordSet))
+                    insertBefore(i);
                 // The next pair looked at is the character after the run and
                 // its successor.
                 i = end + 1;
@@ -243,6 +252,10 @@ void InsertImplicitMultiplication(QString &S, const TCharSet &WordSet, const TCh
         }
         ++i;
     }
+    if (copied == 0)
+        return;
+    out.append(QStringView(W).mid(copied));
+    S = out;
 }
 
 void NextToken(const QString &S, QString &Token)
@@ -300,65 +313,360 @@ bool IsVariableName(const QString &Token)
     return true;
 }
 
+// ------------------------------------------------------------- name walk
+
+TNameWalk::TNameWalk(const QString &Text) : m_text(Text)
+{
+    const int n = int(Text.size());
+    m_next.resize(n);
+    m_prev.resize(n);
+    for (int i = 0; i < n; ++i) {
+        m_next[i] = i + 1 < n ? i + 1 : -1;
+        m_prev[i] = i - 1;
+    }
+    m_head = n > 0 ? 0 : -1;
+    for (int i = 0; i < n; ++i) {
+        const QChar c = Text.at(i);
+        if (IsE(c))
+            m_es.insert(i);
+        else if (IsAsciiLetter(c))
+            ++m_nameLetters;
+        if (IsStart(i))
+            m_starts.insert(i);
+    }
+}
+
+// NextToken's rule for where a name begins: a "$", or a letter other than
+// an "e" that marks the exponent of the number before it.
+bool TNameWalk::IsStart(int I) const
+{
+    const QChar c = m_text.at(I);
+    if (c == u'$')
+        return true;
+    if (!IsAsciiLetter(c))
+        return false;
+    return !(IsE(c) && m_prev[I] >= 0 && IsNumberPart(m_text.at(m_prev[I])));
+}
+
+void TNameWalk::Refresh(int I)
+{
+    if (I < 0)
+        return;
+    if (IsStart(I))
+        m_starts.insert(I);
+    else
+        m_starts.erase(I);
+}
+
+QString TNameWalk::Next() const
+{
+    if (m_starts.empty())
+        return QString();
+    int i = *m_starts.begin();
+    QString token;
+    if (m_text.at(i) == u'$') {
+        token += u'$';
+        i = m_next[i];
+    }
+    for (; i >= 0 && (IsAsciiLetter(m_text.at(i)) || IsDigit(m_text.at(i))); i = m_next[i])
+        token += m_text.at(i);
+    return token;
+}
+
+bool TNameWalk::MatchesAt(int I, const QString &Sub) const
+{
+    for (const QChar c : Sub) {
+        if (I < 0 || m_text.at(I) != c)
+            return false;
+        I = m_next[I];
+    }
+    return true;
+}
+
+void TNameWalk::Unlink(int I)
+{
+    const QChar c = m_text.at(I);
+    if (IsE(c))
+        m_es.erase(I);
+    else if (IsAsciiLetter(c))
+        --m_nameLetters;
+    m_starts.erase(I);
+    if (m_prev[I] >= 0)
+        m_next[m_prev[I]] = m_next[I];
+    else
+        m_head = m_next[I];
+    if (m_next[I] >= 0)
+        m_prev[m_next[I]] = m_prev[I];
+}
+
+bool TNameWalk::DeleteFirst(const QString &Sub)
+{
+    if (Sub.isEmpty())
+        return false;
+    // Before the first name the text holds no "$" and no letter but
+    // exponent marks, so an occurrence of a name that starts there can only
+    // start at an "e". Anything else is looked for from the start.
+    const QChar first = Sub.at(0);
+    const int firstStart = m_starts.empty() ? -1 : *m_starts.begin();
+    int found = -1;
+    if (firstStart >= 0 && (first == u'$' || IsAsciiLetter(first))) {
+        if (IsE(first))
+            for (auto it = m_es.begin(); it != m_es.end() && *it < firstStart; ++it)
+                if (MatchesAt(*it, Sub)) {
+                    found = *it;
+                    break;
+                }
+        for (int i = firstStart; found < 0 && i >= 0; i = m_next[i])
+            if (MatchesAt(i, Sub))
+                found = i;
+    } else {
+        for (int i = m_head; found < 0 && i >= 0; i = m_next[i])
+            if (MatchesAt(i, Sub))
+                found = i;
+    }
+    if (found < 0)
+        return false;
+    int i = found;
+    for (qsizetype k = 0; k < Sub.size(); ++k) {
+        const int next = m_next[i];
+        Unlink(i);
+        i = next;
+    }
+    // Only the character after the gap has a new neighbour before it.
+    Refresh(i);
+    return true;
+}
+
+QString TNameWalk::Text() const
+{
+    QString t;
+    for (int i = m_head; i >= 0; i = m_next[i])
+        t += m_text.at(i);
+    return t;
+}
+
+// ------------------------------------------------------ variable values
+
+namespace {
+
+// The text being rewritten by the variable substitution, as a chain of
+// pieces: runs of letters and digits, and the characters between them.
+// A name can only be whole at the end of a run (a letter or digit after it
+// makes it part of a longer name), so each pass looks only at the runs that
+// end with its name; an index from name to those runs spares the passes a
+// walk through the whole text.
+class TSubstitution
+{
+public:
+    TSubstitution(const QString &Text, const QSet<QString> &Names) : m_names(Names)
+    {
+        for (const QString &name : Names)
+            m_lengths.insert(int(name.size()));
+        Chain chain;
+        AppendPieces(chain, Text, QChar());
+        m_head = chain.first;
+    }
+
+    // One pass for a variable name: every whole occurrence becomes
+    // Replacement, which later passes see like the rest of the text.
+    void Pass(const QString &Name, const QString &Replacement)
+    {
+        const QList<int> runs = m_index.take(Name);
+        for (const int id : runs) {
+            if (m_pieces[id].dead || !IsWholeAtEnd(m_pieces[id], Name))
+                continue;
+            // Copies: new pieces may move the list.
+            const QString text = m_pieces[id].text;
+            const QChar before = m_pieces[id].before;
+            const int prev = m_pieces[id].prev;
+            const int next = m_pieces[id].next;
+            m_pieces[id].dead = true;
+            // What stood before the name stays as a run of its own, then come
+            // the replacement's pieces.
+            const qsizetype k = text.size() - Name.size();
+            Chain chain;
+            if (k > 0)
+                Push(chain, NewPiece(text.left(k), true, before));
+            AppendPieces(chain, Replacement, k > 0 ? text.at(k - 1) : before);
+            if (prev >= 0)
+                m_pieces[prev].next = chain.first;
+            else
+                m_head = chain.first;
+            m_pieces[chain.first].prev = prev;
+            m_pieces[chain.last].next = next;
+            if (next >= 0)
+                m_pieces[next].prev = chain.last;
+        }
+    }
+
+    QString Text() const
+    {
+        QString t;
+        for (int i = m_head; i >= 0; i = m_pieces[i].next)
+            t += m_pieces[i].text;
+        return t;
+    }
+
+private:
+    struct Piece
+    {
+        QString text;
+        bool run = false;
+        bool dead = false;
+        QChar before; // the character before a run (NUL at the start)
+        int next = -1;
+        int prev = -1;
+    };
+
+    struct Chain
+    {
+        int first = -1;
+        int last = -1;
+    };
+
+    static bool IsRunChar(QChar c) { return IsAsciiLetter(c) || IsDigit(c); }
+
+    int NewPiece(const QString &text, bool run, QChar before)
+    {
+        Piece p;
+        p.text = text;
+        p.run = run;
+        p.before = before;
+        m_pieces.append(p);
+        const int id = int(m_pieces.size()) - 1;
+        if (run)
+            Index(id);
+        return id;
+    }
+
+    void Push(Chain &chain, int id)
+    {
+        if (chain.last >= 0) {
+            m_pieces[chain.last].next = id;
+            m_pieces[id].prev = chain.last;
+        } else {
+            chain.first = id;
+        }
+        chain.last = id;
+    }
+
+    // The pieces of Text at the end of Chain; Before is the character that
+    // stands before Text.
+    void AppendPieces(Chain &chain, const QString &text, QChar before)
+    {
+        qsizetype i = 0;
+        const qsizetype n = text.size();
+        while (i < n) {
+            const bool run = IsRunChar(text.at(i));
+            qsizetype j = i + 1;
+            while (j < n && IsRunChar(text.at(j)) == run)
+                ++j;
+            Push(chain, NewPiece(text.mid(i, j - i), run, before));
+            before = text.at(j - 1);
+            i = j;
+        }
+    }
+
+    // Files a run under every name it ends with.
+    void Index(int id)
+    {
+        const QString &text = m_pieces[id].text;
+        for (const int length : m_lengths) {
+            if (length > text.size())
+                break;
+            if (!IsAsciiLetter(text.at(text.size() - length)))
+                continue;
+            const QString end = text.right(length);
+            if (m_names.contains(end))
+                m_index[end].append(id);
+        }
+    }
+
+    // The substitution's test for a whole name, at the end of a run: not
+    // after "$" or a letter other than "e"; a name beginning with "e" not
+    // after a character that belongs to a number (it would be an exponent).
+    // And the search from the start of the run, which goes on after each
+    // occurrence it finds, must reach this one.
+    static bool IsWholeAtEnd(const Piece &run, const QString &name)
+    {
+        const qsizetype k = run.text.size() - name.size();
+        const QChar before = k > 0 ? run.text.at(k - 1) : run.before;
+        if (before == u'$' || (IsAsciiLetter(before) && !IsE(before)))
+            return false;
+        if (IsE(name.at(0)) && !before.isNull() && IsNumberPart(before))
+            return false;
+        qsizetype at = run.text.indexOf(name);
+        while (at >= 0 && at < k)
+            at = run.text.indexOf(name, at + name.size());
+        return at == k;
+    }
+
+    QList<Piece> m_pieces;
+    int m_head = -1;
+    QSet<QString> m_names;
+    std::set<int> m_lengths;
+    QHash<QString, QList<int>> m_index;
+};
+
+} // namespace
+
 void SubstituteVariables(QString &S)
 {
     TVariableManager *variables = TVariableManager::Instance();
     if (variables->Count() == 0)
         return;
-    QString Rest = LowerCase(S);
-    for (;;) {
-        S = LowerCase(S);
-        QString Name;
-        NextToken(Rest, Name);
-        Name = LowerCase(Name);
-        // Every token of the text has been looked at; an "e" that is no
-        // exponent mark is a name too, wherever it stands.
-        if (Name.isEmpty())
-            break;
-        if (IsVariableName(Name)) {
-            const QString replacement = QLatin1Char('(') + WithoutBlanks(variables->GetValue(Name)) + QLatin1Char(')');
-            const int n = Length(Name);
-            int p = pas::Pos(Name, S);
-            while (p > 0) {
-                const QChar before = At(S, p - 1);
-                const QChar after = At(S, p + n);
-                bool whole = true;
-                if (before == u'$' || (IsAsciiLetter(before) && !IsE(before)))
-                    whole = false;
-                if (IsAsciiLetter(after) || IsDigit(after))
-                    whole = false;
-                if (IsE(At(Name, 1)) && p > 1 && IsNumberPart(before))
-                    whole = false;
-                const QString with = whole ? replacement : UpperCase(Name);
-                ReplaceAt(S, p, n, with);
-                // Go on after what was put in, so that a value holding the
-                // name itself cannot be replaced again and again.
-                p = pas::Pos(Name, S, p + Length(with));
-            }
-        }
-        Delete(Rest, pas::Pos(Name, Rest), Length(Name));
-    }
     S = LowerCase(S);
+    // The names in the order the passes take them: each pass takes the
+    // first name of what is left of the text and then deletes it there.
+    TNameWalk rest(S);
+    QStringList passes;
+    QSet<QString> names;
+    QHash<QString, bool> isVariable;
+    for (QString name = rest.Next(); !name.isEmpty(); name = rest.Next()) {
+        auto known = isVariable.constFind(name);
+        if (known == isVariable.cend())
+            known = isVariable.insert(name, IsVariableName(name));
+        if (*known) {
+            passes.append(name);
+            names.insert(name);
+        }
+        rest.DeleteFirst(name);
+    }
+    if (passes.isEmpty())
+        return;
+    const TVariableLookup values(*variables);
+    TSubstitution text(S, names);
+    QHash<QString, QString> replacements;
+    for (const QString &name : passes) {
+        auto r = replacements.constFind(name);
+        if (r == replacements.cend())
+            r = replacements.insert(
+                name, LowerCase(QLatin1Char('(') + WithoutBlanks(values.GetValue(name)) + QLatin1Char(')')));
+        text.Pass(name, *r);
+    }
+    S = text.Text();
 }
 
 void CollectVariables(const QString &Expr, TStringList &Names, const QString &Except)
 {
     Names.Clear();
-    QString copy = WithoutBlanks(Expr);
-    for (;;) {
-        QString token;
-        NextToken(copy, token);
-        if (token.isEmpty())
-            break;
+    TNameWalk copy(WithoutBlanks(Expr));
+    QSet<QString> added; // case-folded
+    for (QString token = copy.Next(); !token.isEmpty(); token = copy.Next()) {
         QString name = token;
         // The base of "logy" is the user variable y, also when the argument
         // is written straight after it ("logy8").
         const QString lower = LowerCase(token);
         if (lower.startsWith(QStringLiteral("logy")) && AllDigits(lower.mid(4)))
             name = QStringLiteral("y");
-        if (IsVariableName(name) && name != Except && Names.IndexOf(name) < 0)
-            Names.Add(name);
-        Delete(copy, pas::Pos(token, copy), Length(token));
+        if (IsVariableName(name) && name != Except) {
+            const QString key = name.toCaseFolded();
+            if (!added.contains(key)) {
+                added.insert(key);
+                Names.Add(name);
+            }
+        }
+        copy.DeleteFirst(token);
     }
 }
 
@@ -367,61 +675,84 @@ void SubstituteConstants(QString &S)
     S = LowerCase(S);
     if (pas::Pos(QChar(u'$'), S) == 0 || !ConstantItems)
         return;
+    // The first constant of each name, in list order.
+    QHash<QString, int> byName;
+    for (int k = 0; k < ConstantItems->Count(); ++k) {
+        const QString id = LowerCase(ConstantItems->Identifier(k));
+        if (!byName.contains(id))
+            byName.insert(id, k);
+    }
     const TCharSet ends(u"!$%()*+-/^");
+    const QString in = S;
+    const int n = Length(in);
+    QString out;
+    out.reserve(in.size());
     int i = 1;
-    while (i < Length(S)) {
-        if (At(S, i) != u'$') {
+    // A "$" in the last place is never a name; everything after a "$" up to
+    // the next end character is.
+    while (i <= n) {
+        if (i == n || in.at(i - 1) != u'$') {
+            out += in.at(i - 1);
             ++i;
             continue;
         }
         int end = i + 1;
-        while (end <= Length(S) && !ends.Contains(At(S, end)))
+        while (end <= n && !ends.Contains(in.at(end - 1)))
             ++end;
-        const QString name = Copy(S, i, end - i);
-        for (int k = 0; k < ConstantItems->Count(); ++k) {
-            if (LowerCase(ConstantItems->Identifier(k)) == name) {
-                // Replaced where it stands and scanned on after the value, so
-                // a value shorter than its name skips nothing that follows.
-                // The value joins a lower-cased text: an exponent written
-                // "1E30" must read as the evaluators read a typed one.
-                const QString value = QLatin1Char('(') + LowerCase(ConstantItems->Value(k)) + QLatin1Char(')');
-                ReplaceAt(S, i, Length(name), value);
-                end = i + Length(value);
-                break;
-            }
+        const QString name = in.mid(i - 1, end - i);
+        const auto k = byName.constFind(name);
+        if (k != byName.cend()) {
+            // The value joins a lower-cased text: an exponent written "1E30"
+            // must read as the evaluators read a typed one.
+            out += QLatin1Char('(') + LowerCase(ConstantItems->Value(*k)) + QLatin1Char(')');
+        } else {
+            out += name;
         }
         i = end;
     }
+    S = out;
 }
 
 void BracketNumbers(QString &S)
 {
-    S = LowerCase(S);
-    int i = 1;
-    while (i <= Length(S)) {
-        const QChar c = At(S, i);
+    const QString in = LowerCase(S);
+    const qsizetype n = in.size();
+    QString out;
+    out.reserve(n + n / 2);
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = in.at(i);
         if (!(IsDigit(c) || c == u'.' || c == u',')) {
+            out += c;
             ++i;
             continue;
         }
-        int end = i + 1;
-        while (end <= Length(S)) {
-            const QChar d = At(S, end);
+        qsizetype end = i + 1;
+        while (end < n) {
+            const QChar d = in.at(end);
             if (IsDigit(d) || d == u'.' || d == u',' || IsE(d))
                 ++end;
-            else if ((d == u'+' || d == u'-') && IsE(At(S, end - 1)))
+            else if ((d == u'+' || d == u'-') && IsE(in.at(end - 1)))
                 ++end;
             else
                 break;
         }
-        Insert(QStringLiteral("]"), S, end);
-        Insert(QStringLiteral("["), S, i);
-        i = end + 2;
+        out += u'[';
+        out.append(QStringView(in).mid(i, end - i));
+        out += u']';
+        i = end;
     }
-    for (int p = pas::Pos(QStringLiteral("[["), S); p > 0; p = pas::Pos(QStringLiteral("[["), S))
-        Delete(S, p, 1);
-    for (int p = pas::Pos(QStringLiteral("]]"), S); p > 0; p = pas::Pos(QStringLiteral("]]"), S))
-        Delete(S, p, 1);
+    // A number that was already a token keeps one pair of brackets: every
+    // run of "[" and then every run of "]" shrinks to one.
+    auto collapse = [](const QString &t, QChar c) {
+        QString r;
+        r.reserve(t.size());
+        for (qsizetype k = 0; k < t.size(); ++k)
+            if (!(t.at(k) == c && k > 0 && t.at(k - 1) == c))
+                r += t.at(k);
+        return r;
+    };
+    S = collapse(collapse(out, u'['), u']');
 }
 
 void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right)
@@ -637,32 +968,92 @@ void SetErrorCode(TCalculationError &Err, quint8 Code)
     Err.ErrorEnd = 0;
 }
 
+void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text)
+{
+    // The shorter side of the text moves: the evaluators rewrite operations
+    // from the front of long texts, and a string drops or gains characters
+    // at its start without moving the rest.
+    if (At <= S.size() - At - Count) {
+        const QString before = S.left(At);
+        S.remove(0, At + Count);
+        S.prepend(before + Text);
+    } else {
+        S.replace(At, Count, Text);
+    }
+}
+
 void ReplaceAt(QString &S, int Pos, int Count, const QString &Text)
 {
-    pas::Delete(S, Pos, Count);
+    if (Pos >= 1 && Pos <= S.size() && Count > 0) {
+        ReplaceSpan(S, Pos - 1, qMin<qsizetype>(Count, S.size() - Pos + 1), Text);
+        return;
+    }
     pas::Insert(Text, S, Pos);
 }
 
+namespace {
+
+QString Reversed(QStringView s)
+{
+    QString r;
+    r.resize(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i)
+        r[i] = s.at(s.size() - 1 - i);
+    return r;
+}
+
+} // namespace
+
 bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate)
 {
-    int open;
-    while ((open = int(S.lastIndexOf(u'(')) + 1) > 0) {
-        const int close = pas::Pos(u')', S, open + 1);
-        if (close == 0 || close == open + 1) {
-            SetErrorCode(Err, close == 0 ? 11 : 9);
+    // The pairs go from the last "(" backwards, and no "(" stands after the
+    // value of a pair once it is replaced. So the text is held in two parts:
+    // Left, still to be searched, and Right, the rest (reversed, so that a
+    // value goes in front of it at the end of the string): each character
+    // moves from one part to the other once, where replacing each pair in
+    // the whole text would move all that follows it.
+    QString left = S;
+    QString rightReversed;
+    const auto whole = [&] { return left + Reversed(rightReversed); };
+    qsizetype open;
+    while ((open = left.lastIndexOf(u'(')) >= 0) {
+        // The first ")" after it, in Left or else in Right.
+        qsizetype close = left.indexOf(u')', open + 1);
+        qsizetype inRight = -1; // characters of Right before that ")"
+        if (close < 0) {
+            const qsizetype back = rightReversed.lastIndexOf(u')');
+            if (back >= 0)
+                inRight = rightReversed.size() - 1 - back;
+        }
+        if ((close < 0 && inRight < 0) || close == open + 1 || (close < 0 && inRight == 0 && open + 1 == left.size())) {
+            SetErrorCode(Err, close < 0 && inRight < 0 ? 11 : 9);
             Value.clear();
+            S = whole();
             return false;
         }
+        QString inner;
+        if (close >= 0)
+            inner = left.mid(open + 1, close - open - 1);
+        else
+            inner = left.mid(open + 1) + Reversed(QStringView(rightReversed).right(inRight));
         TCalculationError local;
         QString r;
-        Evaluate(pas::Copy(S, open + 1, close - open - 1), local, r);
+        Evaluate(inner, local, r);
         if (local.ErrorCode != 0) {
             Err = local;
             Value.clear();
+            S = whole();
             return false;
         }
-        ReplaceAt(S, open, close - open + 1, r);
+        if (close >= 0)
+            rightReversed += Reversed(QStringView(left).mid(close + 1));
+        else
+            rightReversed.chop(inRight + 1);
+        left.truncate(open);
+        rightReversed += Reversed(r);
     }
+    if (!rightReversed.isEmpty())
+        S = whole();
     return true;
 }
 

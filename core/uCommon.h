@@ -18,6 +18,7 @@
 #include <QtGlobal>
 
 #include <bitset>
+#include <set>
 
 // ------------------------------------------------------------ error record
 
@@ -148,6 +149,37 @@ void NextToken(const QString &S, QString &Token);
 // as "sin30"), no "$" name, no operator word, and in complex mode neither
 // "e" nor an imaginary token.
 bool IsVariableName(const QString &Token);
+// The names of a text in the order in which taking NextToken again and again,
+// each time deleting the first occurrence of some text, finds them; in
+// close to linear time, where doing it on the text itself is quadratic.
+class TNameWalk
+{
+public:
+    explicit TNameWalk(const QString &Text);
+    // NextToken of the current text; "" when it holds no name.
+    QString Next() const;
+    // Deletes the first occurrence of Sub (letter case counts); false when
+    // there is none.
+    bool DeleteFirst(const QString &Sub);
+    // The current text holds a letter other than "E" and "e".
+    bool HasNameLetter() const { return m_nameLetters > 0; }
+    // The current text.
+    QString Text() const;
+
+private:
+    bool IsStart(int I) const;
+    void Refresh(int I);
+    bool MatchesAt(int I, const QString &Sub) const;
+    void Unlink(int I);
+
+    QString m_text;
+    QList<int> m_next, m_prev;
+    int m_head = -1;
+    std::set<int> m_starts; // live positions where a name may begin
+    std::set<int> m_es;     // live positions of "e" and "E"
+    int m_nameLetters = 0;
+};
+
 // Replaces each whole variable name by "(" + its value without blanks + ")".
 void SubstituteVariables(QString &S);
 // Fills Names with the variables Expr needs (first spelling kept, letter
@@ -165,6 +197,8 @@ void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Ri
 
 // Replaces Count characters from 1-based Pos by Text.
 void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
+// Replaces Count characters from 0-based At (within S) by Text.
+void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text);
 
 // The bracket loop the evaluators share: the innermost pair is evaluated
 // by Evaluate and replaced by its result token, again and again, until no

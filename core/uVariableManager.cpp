@@ -80,3 +80,29 @@ void TVariableManager::SaveToFile(const QString &FileName) const
 {
     Variables.SaveToFile(FileName);
 }
+
+TVariableLookup::TVariableLookup(const TVariableManager &Variables) : m_count(Variables.Count())
+{
+    const TStringList &lines = Variables.Variables;
+    m_values.reserve(lines.Count());
+    for (int i = 0; i < lines.Count(); ++i) {
+        const QString &line = lines[i];
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        // The first line of a name is the one the list's own look-up finds.
+        const QString key = line.left(eq).toCaseFolded();
+        if (!m_values.contains(key))
+            m_values.insert(key, line.mid(eq + 1));
+    }
+}
+
+bool TVariableLookup::Exists(const QString &Name) const
+{
+    return m_values.contains(Name.toCaseFolded());
+}
+
+QString TVariableLookup::GetValue(const QString &Name) const
+{
+    return m_values.value(Name.toCaseFolded());
+}

@@ -4,6 +4,7 @@
 #include "core/uSingleton.h"
 #include "platform/Classes.h"
 
+#include <QHash>
 #include <QString>
 
 class TVariableManager : public TSingleton
@@ -40,4 +41,20 @@ public:
 protected:
     TVariableManager() = default;
     ~TVariableManager() override = default;
+};
+
+// The variables as they stand now, for many look-ups in a row: the answers
+// of Exists and GetValue (letter case ignored, the first line of a name
+// wins), each without a walk through the list.
+class TVariableLookup
+{
+public:
+    explicit TVariableLookup(const TVariableManager &Variables);
+    int Count() const { return m_count; }
+    bool Exists(const QString &Name) const;
+    QString GetValue(const QString &Name) const;
+
+private:
+    QHash<QString, QString> m_values; // case-folded name -> value
+    int m_count = 0;
 };

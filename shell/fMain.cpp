@@ -604,12 +604,21 @@ void TMainFrm::TranslateTexts()
     };
     // A documentation address must stay on the maker's own site.
     const QString page = tr("Addresses", "DocumentationPage", DocumentationPage);
-    DocumentationPage = page.contains(MakerDomainName()) ? page : MakerWikiAddress() + u'/';
+    DocumentationPage = IsMakerAddress(page) ? page : MakerWikiAddress() + u'/';
     LanguageCode = tr("Info", "LanguageIsoCode", QStringLiteral("e2")).left(2);
 
+    // An older translation still running would write its language's hints
+    // after this one's. Its hand-overs are queued, never waited for, so it
+    // ends at once; what it has queued already comes before the new ones.
+    for (const QPointer<TVlaknoPrekladaniaHintov> &older : std::as_const(m_hintThreads)) {
+        if (older) {
+            older->Stop();
+            older->wait();
+        }
+    }
+    m_hintThreads.removeAll(nullptr);
     auto *thread = new TVlaknoPrekladaniaHintov(this, HintItems());
     HintThread = thread;
-    m_hintThreads.removeAll(nullptr);
     m_hintThreads.append(thread);
     thread->start();
 }
@@ -770,6 +779,12 @@ void TMainFrm::SetInput(const QString &Text)
     c.movePosition(QTextCursor::End);
     ui->vstupRdt->setTextCursor(c);
     Show();
+}
+
+QString TMainFrm::GetInputBeforeCaret()
+{
+    const QTextCursor c = ui->vstupRdt->textCursor();
+    return ui->vstupRdt->toPlainText().left(c.selectionStart());
 }
 
 QString TMainFrm::GetInput()

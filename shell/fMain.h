@@ -76,6 +76,7 @@ public:
     void TranslateTexts() override;
     void SetInput(const QString &Text) override;
     QString GetInput() override;
+    QString GetInputBeforeCaret() override;
     void InsertText(const QString &Text) override;
     void ShowResult(const QString &Text) override;
     void ShowError(const QString &Text, int Start, int End) override;

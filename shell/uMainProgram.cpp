@@ -395,6 +395,12 @@ void KMainProgram::InsertIntoInput(const QString &Text)
         form->InsertText(Text);
 }
 
+QString KMainProgram::GetInputBeforeCaret()
+{
+    ITandorelMainForm *form = MainForm();
+    return form ? form->GetInputBeforeCaret() : QString();
+}
+
 void KMainProgram::SetBackEnabled(bool Enabled)
 {
     if (ITandorelMainForm *form = MainForm())

@@ -102,6 +102,8 @@ public:
     // variables window.
     void SetExpression(const QString &Text, bool RegisterVars);
     void InsertIntoInput(const QString &Text);
+    // The main input's text before the caret (empty without a main window).
+    QString GetInputBeforeCaret();
     void SetBackEnabled(bool Enabled);
     // Back key: the history selection moves one line up (wrapping to the
     // last line) and that entry is used.

@@ -7,9 +7,14 @@
 #include "core/uVariableManager.h"
 #include "platform/IniFiles.h"
 #include "shell/CheckPrevious.h"
+#include "shell/fAbout.h"
 #include "shell/fHistoria.h"
+#include "shell/fJazyk.h"
+#include "shell/fKontrola.h"
 #include "shell/fKonstanty.h"
 #include "shell/fMain.h"
+#include "shell/fSettings.h"
+#include "shell/fUpdateInfo.h"
 #include "shell/fUpravyKonstant.h"
 #include "shell/fVariables.h"
 #include "shell/uDisk.h"
@@ -17,7 +22,9 @@
 #include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
+#include "shell/uQtTranslation.h"
 #include "shell/uShellCommon.h"
+#include "shell/uUpdateInformer.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -116,11 +123,41 @@ void KMainProgram::Start()
 
     if (settings->UID == QStringLiteral("none"))
         settings->UID = UtcNow().toString(QStringLiteral("yyMMddHHmmss"));
+
+    // The status-bar sign follows every answer, also one that the update
+    // window asked for. The check runs in the background: start-up goes on
+    // at once, and the sign appears whenever the answer comes.
+    TUpdateInformer *informer = TUpdateInformer::Instance();
+    static QMetaObject::Connection listening;
+    QObject::disconnect(listening);
+    listening = QObject::connect(informer, &TUpdateInformer::Info, informer,
+                                 [](TUpdateInformer *Sender) { KMainProgram::Instance()->UpdateInformerDone(Sender); });
+    if (settings->CheckUpdatesAtStart)
+        CheckForUpdate(true);
+}
+
+void KMainProgram::CheckForUpdate(bool Automatic)
+{
+    TUpdateInformer *informer = TUpdateInformer::Instance();
+    informer->CurrentBuild = ProgramBuild;
+    informer->BaseURL = MakerWebAddress(QStringLiteral("updateinfo.php"));
+    informer->ExtraQuery = BuildQueryString(true);
+    informer->Check(Automatic);
+}
+
+void KMainProgram::UpdateInformerDone(QObject *Sender)
+{
+    auto *informer = qobject_cast<TUpdateInformer *>(Sender);
+    if (!informer || !informer->IsLoaded() || !informer->StableIsNewer())
+        return;
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
+        main->ShowUpdateAvailable();
 }
 
 void KMainProgram::LoadTexts()
 {
     Texts.Translate();
+    ApplyQtTranslation();
     if (!TProgramTranslator::Instance()->IsLoaded())
         return;
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
@@ -176,9 +213,14 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools)
     gui->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
     gui->RegisterMagneticFormClass(FormId::Constants, &CreateForm<TkonstantyFrm>, DockCentred);
     gui->RegisterMagneticFormClass(FormId::Variables, &CreateForm<TVariablesFrm>, DockRight);
-    // The shell's own windows (preferences, language, about, update
-    // information, self-test) join here as they come; the tool windows are
-    // registered by the tools library, which the shell cannot name.
+    // The tools library registers the rest (expression preview, SI prefixes,
+    // expression browser and the tool windows): the shell cannot name their
+    // classes.
+    gui->RegisterFormClass(FormId::Settings, &CreateForm<TsettingsFrm>);
+    gui->RegisterFormClass(FormId::Language, &CreateForm<TjazykFrm>);
+    gui->RegisterFormClass(FormId::About, &CreateForm<ToProgrameFrm>);
+    gui->RegisterFormClass(FormId::UpdateInfo, &CreateForm<TUpdateInfoFrm>);
+    gui->RegisterFormClass(FormId::SelfTest, &CreateForm<TkontrolaFrm>);
     if (RegisterTools)
         RegisterTools(gui);
 }
@@ -204,6 +246,10 @@ void ProgramShutDown()
 {
     if (MainFrm)
         KMainProgram::Instance()->SaveAll();
+
+    // A check still waiting for its answer ends here, without reporting to
+    // the windows about to go.
+    TUpdateInformer::FreeInstance();
 
     // Worker threads first: they read the translator and write to windows.
     // The hint thread hands each hint over by a blocking call to this

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -168,9 +169,17 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
 
 // ------------------------------------------------------------- link labels
 
+bool IsBareEmailAddress(const QString &Text)
+{
+    static const QRegularExpression address(
+        QStringLiteral("^[A-Za-z0-9._+-]+@[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?)+$"));
+    return address.match(Text).hasMatch();
+}
+
 void OpenMailtoLabel(QLabel *Label)
 {
-    if (Label)
+    // Only an address: a "?" would add headers or a body to the new mail.
+    if (Label && IsBareEmailAddress(Label->text()))
         OpenURL(QStringLiteral("mailto:") + Label->text());
 }
 
@@ -201,6 +210,54 @@ void LinkLabelLeave(QLabel *Label)
     SetCaptionColour(Label, QColor(0, 0, 128));
 }
 
+namespace {
+class TLinkLabelFilter : public QObject
+{
+public:
+    TLinkLabelFilter(QLabel *Label, std::function<void()> OnClick) : QObject(Label), OnClick(std::move(OnClick)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *label = static_cast<QLabel *>(watched);
+        switch (event->type()) {
+        case QEvent::Enter:
+            LinkLabelEnter(label);
+            break;
+        case QEvent::Leave:
+            LinkLabelLeave(label);
+            break;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && label->rect().contains(
+                    static_cast<QMouseEvent *>(event)->position().toPoint())) {
+                if (OnClick)
+                    OnClick();
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> OnClick;
+};
+} // namespace
+
+void ConnectLinkLabel(QLabel *Label, std::function<void()> OnClick)
+{
+    if (!Label)
+        return;
+    QFont font = Label->font();
+    font.setUnderline(true);
+    Label->setFont(font);
+    Label->setCursor(Qt::PointingHandCursor);
+    LinkLabelLeave(Label);
+    Label->installEventFilter(new TLinkLabelFilter(Label, std::move(OnClick)));
+}
+
 // ---------------------------------------------------------------- web
 
 QDateTime UtcNow()
@@ -208,12 +265,31 @@ QDateTime UtcNow()
     return QDateTime::currentDateTimeUtc();
 }
 
+bool IsQueryLanguageCode(const QString &Code)
+{
+    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{2}$"));
+    return Code == QLatin1String("e2") || letters.match(Code).hasMatch();
+}
+
 QString BuildQueryString(bool WithUid)
 {
-    QString query = QStringLiteral("build=") + QString::number(ProgramBuild) + QStringLiteral("&language=") + LanguageCode;
+    QString query = QStringLiteral("build=") + QString::number(ProgramBuild);
+    if (IsQueryLanguageCode(LanguageCode))
+        query += QStringLiteral("&language=") + LanguageCode;
     if (WithUid)
-        query += QStringLiteral("&uid=") + KProgramSettings::Instance()->UID;
+        query += QStringLiteral("&uid=") + URLEncode(KProgramSettings::Instance()->UID);
     return query;
+}
+
+bool IsMakerAddress(const QString &Address)
+{
+    const QUrl url(Address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    const QString host = url.host().toLower();
+    const QString domain = MakerDomainName().toLower();
+    return !domain.isEmpty() && (host == domain || host.endsWith(QLatin1Char('.') + domain));
 }
 
 namespace {

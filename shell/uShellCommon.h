@@ -21,8 +21,10 @@ class QWidget;
 
 // ------------------------------------------------------------- the maker's host
 
-// The build number sent with web requests.
+// The build number sent with web requests, the version text and its date.
 inline constexpr int ProgramBuild = 26;
+inline const QString ProgramVersionText = QStringLiteral("1.10.0.26");
+inline const QString ProgramVersionDate = QStringLiteral("2018-07-11");
 
 // The maker's web host (name, or name:port). Tests point it at a server of
 // their own on 127.0.0.1; an empty Host restores the program's own.
@@ -65,21 +67,34 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift);
 
 // ------------------------------------------------------------- link labels
 
-// Opens "mailto:" + the label's caption / the caption as an address; both
-// go through OpenURL and its checks.
+// A plain e-mail address (local part of letters, digits and . _ + -, "@",
+// a dotted host name): nothing that a mail address could carry besides it.
+bool IsBareEmailAddress(const QString &Text);
+// Opens "mailto:" + the label's caption (only when it is a bare address) /
+// the caption as an address; both go through OpenURL and its checks.
 void OpenMailtoLabel(QLabel *Label);
 void OpenUrlLabel(QLabel *Label);
 // Caption colour blue while the mouse is over the label, navy otherwise.
 void LinkLabelEnter(QLabel *Label);
 void LinkLabelLeave(QLabel *Label);
+// Makes Label a link: navy and underlined, blue under the mouse, a pointing
+// hand, and OnClick on a left click.
+void ConnectLinkLabel(QLabel *Label, std::function<void()> OnClick);
 
 // ---------------------------------------------------------------- web
 
 QDateTime UtcNow();
 
+// Whether a language code may be sent: two ASCII letters, or "e2" (no
+// language loaded).
+bool IsQueryLanguageCode(const QString &Code);
 // "build=26&language=" + LanguageCode, and with WithUid "&uid=" + the
-// settings' UID; nothing is URL-encoded.
+// settings' UID, URL-encoded. A language code that IsQueryLanguageCode
+// refuses is left out with its key.
 QString BuildQueryString(bool WithUid);
+// Whether Address is an http or https address on the maker's domain: its
+// host equals MakerDomainName() or ends in "." + it (letter case ignored).
+bool IsMakerAddress(const QString &Address);
 
 // Whether OpenURL would open Address: http, https and mailto addresses, and
 // existing files and folders inside the program folder (an absolute path,

@@ -58,4 +58,8 @@ public:
     virtual void SetAlwaysOnTop(bool OnTop) = 0;
     // Shows the "new version available" sign in the status bar.
     virtual void ShowUpdateAvailable() = 0;
+    // The input line's text before the caret (before the selection, which
+    // typed text replaces); a main window that cannot tell gives the whole
+    // input, as if the caret stood at its end.
+    virtual QString GetInputBeforeCaret() { return GetInput(); }
 };

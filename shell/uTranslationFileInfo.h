@@ -11,6 +11,8 @@ public:
     // the code, empty texts otherwise). A file that cannot be read gives the
     // defaults with FileName set.
     void LoadFromFile(const QString &FileName);
+    // A file without a language code is not offered as a language.
+    bool HasLanguage() const { return LanguageIsoCode != QLatin1String("e1"); }
 
     QString LanguageIsoCode = QStringLiteral("e1"); // at most 255 characters
     QString LanguageName;

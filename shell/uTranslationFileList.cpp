@@ -44,7 +44,7 @@ void TTranslationFileList::FillLanguageNames(QStringList &Strings)
     TListIterator<TTranslationFileInfo> it(&List);
     while (it.HasNext()) {
         TTranslationFileInfo *info = it.Next();
-        if (info->LanguageIsoCode != QLatin1String("e1"))
+        if (info->HasLanguage())
             Strings.append(info->LanguageName);
     }
 }

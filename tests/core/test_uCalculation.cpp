@@ -180,6 +180,44 @@ TEST_F(Road, NewVariablesAreRegisteredEvenWhenTheyLackAValue)
     EXPECT_EQ(v->GetValue(QStringLiteral("a")), QString());
 }
 
+TEST_F(Road, LongInputsGiveTheirResults)
+{
+    // Thousands of names, occurrences and operations in one input, in every
+    // number set: each answers with its value (the evaluators rewrite the
+    // text step by step, and these steps reach far into it).
+    TVariableManager *vars = TVariableManager::Instance();
+    QString distinct = QStringLiteral("v0");
+    vars->SetValue(QStringLiteral("v0"), QStringLiteral("0"));
+    int sum = 0;
+    for (int i = 1; i < 3000; ++i) {
+        const QString name = u'v' + QString::number(i);
+        vars->SetValue(name, QString::number(i % 7));
+        distinct += u'+' + name;
+        sum += i % 7;
+    }
+    const QString same = QStringLiteral("x") + QStringLiteral("+x").repeated(4999);
+    vars->SetValue(QStringLiteral("x"), QStringLiteral("3"));
+    const QString nested = QStringLiteral("abs(").repeated(2000) + QStringLiteral("-2") + QString(2000, u')');
+    const QString mixed = QStringLiteral("1") + QStringLiteral("+2*3-4/2").repeated(2000);
+    struct LongCase { const QString &input; int numberSet; bool fractions; QString display; };
+    const LongCase cases[] = {
+        {distinct, 0, false, QString::number(sum).insert(1, u' ')}, {distinct, 0, true, QString::number(sum).insert(1, u' ')},
+        {same, 0, false, QStringLiteral("15 000")},  {same, 0, true, QStringLiteral("15 000")},
+        {same, 1, false, QStringLiteral("15 000")},  {same, 2, false, QStringLiteral("62")},
+        {nested, 0, false, QStringLiteral("2")},     {mixed, 0, true, QStringLiteral("8 001")},
+        {mixed, 1, false, QStringLiteral("8 001")},  {mixed, 2, false, QStringLiteral("47")},
+    };
+    for (const LongCase &c : cases) {
+        KProgramState *state = KProgramState::GetInstance(0);
+        state->NumberSet = quint8(c.numberSet);
+        state->Fractions = c.fractions;
+        state->ModuloBase = 97;
+        const TCalculationOutcome out = CalculateExpression(c.input);
+        EXPECT_EQ(out.Error.ErrorCode, 0) << c.input.left(20).toStdString() << " in set " << c.numberSet;
+        EXPECT_EQ(out.DisplayText, c.display) << c.input.left(20).toStdString() << " in set " << c.numberSet;
+    }
+}
+
 TEST_F(Road, FractionModeWithAFunctionStillShowsAFraction)
 {
     const TCalculationOutcome out = Run({.Input = "sin(30)/2", .Fractions = true});

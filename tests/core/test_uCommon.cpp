@@ -263,6 +263,51 @@ TEST_F(Common, SubstituteVariablesReplacesWholeNames)
                     {"3+4", "3+4"}});
 }
 
+TEST_F(Common, SubstitutionPassesTakeTheNamesInTextOrder)
+{
+    // Each pass takes the first name left in the text and deletes its first
+    // occurrence there; what a pass inserts is seen by the passes after it.
+    variables({"x=5", "ex=4", "e=2", "e2=7", "aa=1", "w=x+1", "y=3", "xy=2"});
+    struct Case { const char *expr, *substituted; QStringList collected; };
+    const Case cases[] = {
+        {"x+ex", "(5)+e(5)", {"x", "ex"}},      // "x" after an "e" is whole
+        {"ex+x", "(4)+(5)", {"ex", "x"}},
+        {"2e+e", "2e+(2)", {"e"}},              // an exponent mark is no name
+        {"3e2+e2", "3e2+(7)", {"e2"}},
+        {"aaa+aa", "()+(1)", {"aaa", "aa"}},
+        {"w*x", "((5)+1)*(5)", {"w", "x"}},     // a later pass sees an earlier value
+        {"x*w", "(5)*(x+1)", {"x", "w"}},
+        {"logy8+xy", "logy8+(2)", {"y", "xy"}},
+        {"1ex+ex", "1e(5)+e(5)", {"x", "ex"}},
+        {"X+Ex", "(5)+e(5)", {"X", "Ex"}},
+        {"aa2aa+aa", "()+(1)", {"aa2aa", "aa"}},
+        {"x1x+x", "()+(5)", {"x1x", "x"}},
+    };
+    for (const Case &c : cases) {
+        QString s = QString::fromUtf8(c.expr);
+        SubstituteVariables(s);
+        EXPECT_EQ(s, QString::fromUtf8(c.substituted)) << c.expr;
+        TStringList names;
+        CollectVariables(QString::fromUtf8(c.expr), names, QString());
+        EXPECT_EQ(names.Lines(), c.collected) << c.expr;
+    }
+
+    // The walk itself: the token, then what deleting its first occurrence
+    // leaves (which may lie before the token, at an exponent mark).
+    TNameWalk walk(QStringLiteral("3e2+e2*x"));
+    EXPECT_EQ(walk.Next(), "e2");
+    EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("e2")));
+    EXPECT_EQ(walk.Text(), "3+e2*x");
+    EXPECT_EQ(walk.Next(), "e2");
+    EXPECT_TRUE(walk.HasNameLetter());
+    EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("e2")));
+    EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("x")));
+    EXPECT_EQ(walk.Text(), "3+*");
+    EXPECT_FALSE(walk.HasNameLetter());
+    EXPECT_EQ(walk.Next(), "");
+    EXPECT_FALSE(walk.DeleteFirst(QStringLiteral("x")));
+}
+
 TEST_F(Common, SubstituteVariablesWithoutVariablesLeavesTheText)
 {
     variables({});

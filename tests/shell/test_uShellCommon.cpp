@@ -1,8 +1,11 @@
 #include "core/uProgramSettings.h"
+
+#include "tests/support/TestWebHost.h"
 #include "platform/IniFiles.h"
 #include "shell/uDisk.h"
 #include "shell/uShellCommon.h"
 #include "tests/support/TempProgramDir.h"
+#include "tests/support/UrlCatcher.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -17,26 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Receives the addresses that would go to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        for (const char *scheme : {"http", "https", "mailto", "file"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        for (const char *scheme : {"http", "https", "mailto", "file"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    }
-    QList<QUrl> Opened;
-public slots:
-    void Open(const QUrl &url) { Opened.append(url); }
-};
-
 QChar Filtered(const QString &text, int caret, QChar key)
 {
     NumericEditFilter(text, caret, key);
@@ -68,8 +51,12 @@ TEST(ShellCommon, BuildQueryStringCarriesBuildLanguageAndUid)
     LanguageCode = QStringLiteral("sk");
     KProgramSettings::Instance()->UID = QStringLiteral("261210101500");
     EXPECT_EQ(BuildQueryString(true), QStringLiteral("build=26&language=sk&uid=261210101500"));
-    KProgramSettings::Instance()->UID = QStringLiteral("a b&c"); // sent as it stands
-    EXPECT_EQ(BuildQueryString(true), QStringLiteral("build=26&language=sk&uid=a b&c"));
+    KProgramSettings::Instance()->UID = QStringLiteral("a b&c=d"); // a hand-edited id stays one value
+    EXPECT_EQ(BuildQueryString(true), QStringLiteral("build=26&language=sk&uid=a+b%26c%3Dd"));
+    for (const char *code : {"s&", "1x", "s", "šk", ""}) {
+        LanguageCode = QString::fromUtf8(code);
+        EXPECT_EQ(BuildQueryString(false), QStringLiteral("build=26")) << code;
+    }
     LanguageCode = savedCode;
     KProgramSettings::Instance()->UID = savedUid;
 }
@@ -231,7 +218,7 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     for (const auto &c : cases)
         EXPECT_EQ(IsOpenableAddress(c.Address), c.Opens) << c.Address.toStdString();
 
-    UrlCatcher catcher;
+    TUrlCatcher catcher;
     EXPECT_FALSE(OpenURL(QStringLiteral("file:///etc/passwd")));
     EXPECT_TRUE(OpenURL(manual));
     SetMakerWebHost(QStringLiteral("127.0.0.1:8080"));
@@ -244,12 +231,46 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(manual));
     EXPECT_EQ(catcher.Opened[1].toString(), QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
     EXPECT_EQ(catcher.Opened[2].toString(), QStringLiteral("mailto:author@example.org"));
-    SetMakerWebHost(QString());
+    SetMakerWebHost(TestWebHost());
     SetProgramDir(QString());
+}
+
+TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
+{
+    TRealWebHost real;
+    const struct { const char *Address; bool Maker; } addresses[] = {
+        {"http://www.tandorel.org/wiki/doku.php?id=en:documentation", true},
+        {"https://TANDOREL.org/", true},
+        {"http://wiki.tandorel.org/x", true},
+        {"http://tandorel.org.evil.example/x", false},
+        {"http://eviltandorel.org/", false},
+        {"http://evil.example/?tandorel.org", false},
+        {"http://user@evil.example/tandorel.org", false},
+        {"ftp://www.tandorel.org/", false},
+        {"www.tandorel.org", false},
+    };
+    for (const auto &a : addresses)
+        EXPECT_EQ(IsMakerAddress(QString::fromLatin1(a.Address)), a.Maker) << a.Address;
+
+    const struct { const char *Text; bool Bare; } mails[] = {
+        {"author@example.org", true},        {"first.last+tag@mail.example.co.uk", true},
+        {"author@example.org?subject=x", false}, {"a@b@example.org", false},
+        {"author@localhost", false},         {"author", false},
+        {"<author@example.org>", false},     {"author@example.org\nbcc", false},
+        {"author@-example.org", false},      {"", false},
+    };
+    for (const auto &m : mails)
+        EXPECT_EQ(IsBareEmailAddress(QString::fromLatin1(m.Text)), m.Bare) << m.Text;
+
+    TUrlCatcher catcher;
+    QLabel mail(QStringLiteral("author@example.org?body=hello"));
+    OpenMailtoLabel(&mail);
+    EXPECT_TRUE(catcher.Opened.isEmpty());
 }
 
 TEST(ShellCommon, MakerHostIsOneSetting)
 {
+    TRealWebHost real;
     EXPECT_EQ(MakerDomainName(), QStringLiteral("tandorel.org"));
     SetMakerWebHost(QStringLiteral("127.0.0.1:4567"));
     EXPECT_EQ(MakerWebAddress(QStringLiteral("manual/?")), QStringLiteral("http://127.0.0.1:4567/manual/?"));
@@ -293,4 +314,3 @@ TEST(ShellCommon, EscapedExceptionsAreShownNotFatal)
                                   QStringLiteral("Unknown exception")}));
 }
 
-#include "test_uShellCommon.moc"

@@ -30,6 +30,7 @@ public:
         return Input;
     }
     void InsertText(const QString &Text) override { Inserted << Text; }
+    QString GetInputBeforeCaret() override { return Caret < 0 ? Input : Input.left(Caret); }
     void ShowResult(const QString &Text) override { Result = Text; }
     void ShowError(const QString &Text, int, int) override { Error = Text; }
     void ClearError() override { Error.clear(); }
@@ -44,6 +45,7 @@ public:
 
     int Top = 100, Left = 100, Height = 300, Width = 400;
     QString Input;
+    int Caret = -1; // characters before the caret; -1: at the end
     QString Result;
     QString Error;
     QStringList Inserted;

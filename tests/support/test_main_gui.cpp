@@ -1,3 +1,6 @@
+#include "shell/uShellCommon.h"
+#include "tests/support/TestWebHost.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,6 +9,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    SetMakerWebHost(TestWebHost());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -15,10 +16,11 @@
 namespace {
 
 constexpr QChar FreeSlot = u'#';
-// Pixel heights of the drawing: letters and coefficients, exponents, and
-// the numbers of the Horner scheme.
+// Pixel heights of the drawing: letters and coefficients, exponents (about
+// half the height, so that they stay legible on a modern screen), and the
+// numbers of the Horner scheme.
 constexpr int LargeHeight = 25;
-constexpr int SmallHeight = 8;
+constexpr int SmallHeight = 13;
 constexpr int HornerHeight = 16;
 constexpr int HornerColumn = 60;
 // The Horner scheme is a tool for small degrees; beyond this the table would
@@ -218,6 +220,16 @@ void TPolynomImage::Line(int X1, int Y1, int X2, int Y2)
     m_lines.append({X1, Y1, X2, Y2});
 }
 
+void TPolynomImage::DrawSuperscriptText(int &X, const QString &Text)
+{
+    const qsizetype caret = Text.indexOf(u'^');
+    const QString base = caret < 0 ? Text : Text.left(caret);
+    if (!base.isEmpty())
+        X += TextOut(X, 5, base, LargeHeight);
+    if (caret >= 0 && caret + 1 < Text.size())
+        X += TextOut(X, 5, Text.mid(caret + 1), SmallHeight);
+}
+
 void TPolynomImage::SetSize(int Width, int Height)
 {
     m_width = Width;
@@ -394,9 +406,7 @@ void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, i
 {
     if (Coefficient == 0)
         return;
-    const auto piece = [&](const QString &Text, int Height) {
-        X += Image.TextOut(X, 5, Text, Height) + 2;
-    };
+    const auto piece = [&](const QString &Text, int Height) { X += Image.TextOut(X, 5, Text, Height) + 2; };
     QString head;
     if (Coefficient >= 0 && !IsFirst)
         head += u'+';
@@ -537,6 +547,15 @@ void TPolynom::AddOwn(const TExponents &Exponents, double Coefficient)
 void TPolynom::ResetVariables(TPolynomVars &Vars)
 {
     Vars.fill(FreeSlot);
+}
+
+int TPolynom::LetterCount(const QString &Text)
+{
+    std::bitset<26> letters;
+    for (QChar c : Text)
+        if (IsLetter(c))
+            letters.set(c.unicode() - u'a');
+    return int(letters.count());
 }
 
 TPolynomVars TPolynom::FreshVariables()
@@ -788,8 +807,7 @@ std::array<int, PolynomVariableCount> MapUsedLetters(const TPolynom &From, TPoly
     return map;
 }
 
-TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVariableCount> &Map,
-                  const TExponents &Base)
+TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVariableCount> &Map, const TExponents &Base)
 {
     TExponents r = Base;
     for (int j = 0; j < PolynomVariableCount; ++j)

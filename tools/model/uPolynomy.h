@@ -96,6 +96,9 @@ public:
     int TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold = false);
     int TextWidth(const QString &Text, int PixelHeight, bool Bold = false) const;
     void Line(int X1, int Y1, int X2, int Y2);
+    // Text up to its first "^" written large and the rest small (raised),
+    // both at the top of the line from X, which advances past them.
+    void DrawSuperscriptText(int &X, const QString &Text);
     void SetSize(int Width, int Height);
 
     int Width() const { return m_width; }
@@ -209,6 +212,8 @@ public:
     // Whether Text is in the notation; the empty text is.
     static bool CheckSyntax(const QString &Text);
     static void ResetVariables(TPolynomVars &Vars);
+    // The number of distinct letters "a".."z" in Text.
+    static int LetterCount(const QString &Text);
     static TPolynomVars FreshVariables();
 
     // The first term that is the monomial Exponents of table Vars, or nullptr.

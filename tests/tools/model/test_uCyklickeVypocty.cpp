@@ -50,15 +50,9 @@ TEST_F(Series, SumsAndProductsOverTheRange)
         Extended Value;
         const char *Text;
     } cases[] = {
-        {"n", 0, 5, false, 15, "1.5E1"},
-        {"n", 0, 5, true, 0, "0E0"},
-        {"n", 1, 5, true, 120, "1.2E2"},
-        {"n", 5, 0, false, 0, "0E0"},
-        {"n", 5, 0, true, 1, "1E0"},
-        {"2n+1", -3, 3, false, 7, "7E0"},
-        {"n^2", -2, -2, false, 4, "4E0"},
-        {"", 1, 4, false, 0, "0E0"},
-        {"(-1)^n/n", 1, 1, false, -1, "-1E0"},
+        {"n", 0, 5, false, 15, "1.5E1"},  {"n", 0, 5, true, 0, "0E0"}, {"n", 1, 5, true, 120, "1.2E2"},
+        {"n", 5, 0, false, 0, "0E0"},     {"n", 5, 0, true, 1, "1E0"}, {"2n+1", -3, 3, false, 7, "7E0"},
+        {"n^2", -2, -2, false, 4, "4E0"}, {"", 1, 4, false, 0, "0E0"}, {"(-1)^n/n", 1, 1, false, -1, "-1E0"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Expr);

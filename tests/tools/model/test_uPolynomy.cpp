@@ -136,12 +136,12 @@ TEST(Polynom, NumbersFollowTheCurrentDecimalSeparator)
 TEST(Polynom, CheckSyntax)
 {
     SeparatorGuard dot(u'.');
-    const char *const accepted[] = {"", "   ", "3x^-2y", "5x^3-3x^2+6x", "x^", "x^+2", "-x", "2.5", "x^2147483647",
-                                    "x^-2147483648", "xyzuv", "x ^ 2"};
+    const char *const accepted[] = {"",   "   ", "3x^-2y",       "5x^3-3x^2+6x",  "x^",    "x^+2",
+                                    "-x", "2.5", "x^2147483647", "x^-2147483648", "xyzuv", "x ^ 2"};
     for (const char *text : accepted)
         EXPECT_TRUE(TPolynom::CheckSyntax(QString::fromLatin1(text))) << text;
-    const char *const rejected[] = {"x+",  "^2",   "x^^2",         "2^3",  "x,5",  "x.5",         ".5x", "x.",
-                                    "X",   "x*y",  "2 ^3",         "x^2.5", "x^-", "x^-y",        "+-x", "x+^2",
+    const char *const rejected[] = {"x+",  "^2",   "x^^2",         "2^3",   "x,5", "x.5",          ".5x", "x.",
+                                    "X",   "x*y",  "2 ^3",         "x^2.5", "x^-", "x^-y",         "+-x", "x+^2",
                                     "5.x", "2..3", "x^2147483648", "1.2.3", "x=1", "x^-2147483649"};
     for (const char *text : rejected)
         EXPECT_FALSE(TPolynom::CheckSyntax(QString::fromLatin1(text))) << text;
@@ -210,12 +210,8 @@ TEST(Polynom, SumDifferenceProductAndPower)
         int N;
         const char *Power;
     } powers[] = {
-        {"x+1", 2, "x^2+2x+1"},
-        {"x-y", 3, "x^3-3x^2y+3xy^2-y^3"},
-        {"5x^3-3x^2+6x", 0, "1"},
-        {"0", 0, "1"},
-        {"5x^3-3x^2+6x", 1, "5x^3-3x^2+6x"},
-        {"2", 10, "1024"},
+        {"x+1", 2, "x^2+2x+1"}, {"x-y", 3, "x^3-3x^2y+3xy^2-y^3"},   {"5x^3-3x^2+6x", 0, "1"},
+        {"0", 0, "1"},          {"5x^3-3x^2+6x", 1, "5x^3-3x^2+6x"}, {"2", 10, "1024"},
     };
     for (const auto &c : powers) {
         SCOPED_TRACE(c.P);

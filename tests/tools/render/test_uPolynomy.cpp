@@ -46,7 +46,7 @@ TEST(PolynomDrawing, TermsAreDrawnWithRaisedSmallExponents)
 
     const auto &texts = image.Texts();
     ASSERT_EQ(texts.size(), 9); // "P = " 5 x 3 -3 x 2 +6 x
-    EXPECT_EQ(texts[0].X, 5); // a cleared picture starts at 5
+    EXPECT_EQ(texts[0].X, 5);   // a cleared picture starts at 5
     for (const auto &piece : texts)
         EXPECT_EQ(piece.Y, 5) << qPrintable(piece.Text);
     // "3" of x^3 is small; the pieces run left to right with 2 pixels between.

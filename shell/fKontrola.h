@@ -1,0 +1,56 @@
+#pragma once
+// The self-test window: runs a list of test calculations ('expression=
+// expected', the expected text optionally followed by "[" and 'name=value;'
+// assignments and "]") through the calculation road and lists those whose
+// result differs. Its texts are fixed.
+//
+// A run leaves the calculator as it was: the previous answer, the last
+// expression, the history, the clipboard, the display and the user's
+// variables are the same afterwards. Each test starts from the user's
+// variables and adds its own assignments.
+#include "shell/uTandorelForm.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+namespace Ui { class TkontrolaFrm; }
+class TValueListEditor;
+
+class TkontrolaFrm : public KTandorelForm
+{
+public:
+    explicit TkontrolaFrm(QWidget *parent = nullptr);
+    ~TkontrolaFrm() override;
+
+    // Fixed texts: nothing to translate.
+    void TranslateTexts() override {}
+
+    // Runs every test of the list and shows the failed ones; an empty list
+    // does nothing.
+    void kontrolaBtnClick();
+    // Loads / saves the test list (one test per line, UTF-8).
+    bool LoadTests(const QString &FileName);
+    bool SaveTests(const QString &FileName);
+
+    // The failure lines of Tests ('expression=expected' each; lines with an
+    // empty expression are skipped), each the whole test line, "=" and what
+    // went wrong: "Chyba : " + error code, "Nespravny vysledok : " + the
+    // shown result, or "Nespravne premenne : " + the assignments.
+    static QStringList RunTests(const QStringList &Tests);
+    // The assignments of the text after "[": pairs 'name=value;' and then
+    // "]" (blanks around the parts allowed). False, with Pairs unusable,
+    // when anything else stands there or a name is no variable name.
+    static bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs);
+
+    TValueListEditor *vyrazyVle() const;
+    TValueListEditor *nespravneVle() const;
+
+private:
+    void nacitajBtnClick();
+    void ulozBtnClick();
+    void UpdateCount();
+    QStringList TestLines() const;
+
+    Ui::TkontrolaFrm *ui;
+};

@@ -1,0 +1,72 @@
+#include "shell/uQtTranslation.h"
+
+#include "shell/uProgramTranslator.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTranslator>
+
+namespace {
+
+// Qt's catalogue for a language. Some catalogues still carry the standard
+// button texts under their older context only; those are looked up there
+// when the current one has none.
+class TQtTranslator : public QTranslator
+{
+public:
+    using QTranslator::QTranslator;
+
+    bool Load(const QString &Code)
+    {
+        return Catalogue.load(QStringLiteral("qt_") + Code, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    }
+
+    QString translate(const char *context, const char *sourceText, const char *disambiguation, int n) const override
+    {
+        QString text = Catalogue.translate(context, sourceText, disambiguation, n);
+        if (text.isEmpty() && qstrcmp(context, "QPlatformTheme") == 0)
+            text = Catalogue.translate("QDialogButtonBox", sourceText, disambiguation, n);
+        return text;
+    }
+
+    bool isEmpty() const override { return Catalogue.isEmpty(); }
+
+private:
+    QTranslator Catalogue;
+};
+
+QPointer<TQtTranslator> Installed;
+QString InstalledCode;
+
+} // namespace
+
+void ApplyQtTranslation()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    TProgramTranslator *t = TProgramTranslator::Instance();
+    QString code = t->IsLoaded() ? t->Translate(QStringLiteral("Info"), QStringLiteral("LanguageIsoCode"), QString()) : QString();
+    code = code.left(2).toLower();
+    static const QRegularExpression letters(QStringLiteral("^[a-z]{2}$"));
+    if (!letters.match(code).hasMatch() || code == QLatin1String("en"))
+        code.clear();
+    if (Installed && code == InstalledCode)
+        return;
+    if (Installed) {
+        QCoreApplication::removeTranslator(Installed);
+        delete Installed;
+    }
+    InstalledCode.clear();
+    if (code.isEmpty())
+        return;
+    auto *translator = new TQtTranslator(app);
+    if (translator->Load(code) && QCoreApplication::installTranslator(translator)) {
+        Installed = translator;
+        InstalledCode = code;
+    } else {
+        delete translator;
+    }
+}

@@ -1,0 +1,273 @@
+// The polynomials window driven as a user drives it: texts typed into P and
+// Q, the operation buttons, and what the result area and edits then show.
+#include "tools/fMnohocleny.h"
+
+#include "shell/uGUIManager.h"
+#include "shell/uProgramTranslator.h"
+#include "shell/uUpDown.h"
+#include "tests/support/EngineState.h"
+#include "tests/support/QtPrint.h"
+#include "tools/fSuma.h"
+#include "tools/uToolWindows.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PolynomialsWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetEngineState();
+        Window.show();
+    }
+    void TearDown() override { ResetEngineState(); }
+
+    template <class T>
+    T *Child(const char *Name)
+    {
+        T *child = Window.findChild<T *>(QLatin1String(Name));
+        EXPECT_TRUE(child) << Name;
+        return child;
+    }
+    QLineEdit *Edit(const char *Name) { return Child<QLineEdit>(Name); }
+    void Click(const char *Name) { QTest::mouseClick(Child<QPushButton>(Name), Qt::LeftButton); }
+    // Sets both texts and runs one operation.
+    void Run(const QString &P, const QString &Q, const char *Button)
+    {
+        Edit("pEdt")->setText(P);
+        Edit("qEdt")->setText(Q);
+        Click(Button);
+    }
+    // The error text, "" while none is shown.
+    QString Error()
+    {
+        QLabel *label = Child<QLabel>("chybaLbl");
+        return label->isVisibleTo(&Window) ? label->text() : QString();
+    }
+    QString Drawn() { return Window.Picture().PlainText(); }
+    QString ResultText() { return Edit("vysEdt")->text(); }
+    bool Marked(QLineEdit *Edit) { return Edit->palette().color(QPalette::Base) == QColor(0xFF, 0x66, 0x66); }
+
+    TmnohoclenyFrm Window;
+};
+
+} // namespace
+
+TEST_F(PolynomialsWindow, TheDefaultsDividedShowQuotientAndRemainder)
+{
+    EXPECT_EQ(Edit("pEdt")->text(), QStringLiteral("5x^3-3x^2+6x"));
+    EXPECT_EQ(Edit("qEdt")->text(), QStringLiteral("x^2+3"));
+    Click("delenieBtn");
+    EXPECT_EQ(Drawn(), QStringLiteral("(5x^3-3x^2+6x) / (x^2+3) = 5x-3 reminder: -9x+9"));
+    EXPECT_EQ(ResultText(), QStringLiteral("5x-3"));
+    EXPECT_EQ(Error(), QString());
+    // The picture is a widget of the picture's own size in the scroll box.
+    auto *view = Child<TPolynomView>("vysImg");
+    EXPECT_EQ(view->size(), QSize(Window.Picture().Width(), Window.Picture().Height()));
+    EXPECT_EQ(Window.windowTitle(), QStringLiteral("Polynomials"));
+}
+
+TEST_F(PolynomialsWindow, EachOperationDrawsItsResult)
+{
+    const struct
+    {
+        const char *P, *Q, *Button, *Drawn, *Result;
+    } cases[] = {
+        {"5x^3-3x^2+6x", "x^2+3", "scitanieBtn", "(5x^3-3x^2+6x) + (x^2+3) = 5x^3-2x^2+6x+3", "5x^3-2x^2+6x+3"},
+        {"5x^3-3x^2+6x", "x^2+3", "odcitanieBtn", "(5x^3-3x^2+6x) - (x^2+3) = 5x^3-4x^2+6x-3", "5x^3-4x^2+6x-3"},
+        {"x+y", "x-y", "nasobenieBtn", "(x+y) . (x-y) = x^2-y^2", "x^2-y^2"},
+        {"x^2+2x+1", "x+1", "delenieBtn", "(x^2+2x+1) / (x+1) = x+1", "x+1"},
+        {"x^2", "xy+1", "delenieBtn", "(x^2) / (xy+1) = 0 reminder: x^2", "0"},
+        {"0.0001x", "0", "scitanieBtn", "(0.0001x) + (0) = 0.0001x", "0.0001x"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Drawn);
+        Run(QString::fromLatin1(c.P), QString::fromLatin1(c.Q), c.Button);
+        EXPECT_EQ(Drawn(), QString::fromLatin1(c.Drawn));
+        EXPECT_EQ(ResultText(), QString::fromLatin1(c.Result));
+        EXPECT_EQ(Error(), QString());
+    }
+}
+
+TEST_F(PolynomialsWindow, PowerOfPWithTheUpDown)
+{
+    Edit("pEdt")->setText(QStringLiteral("x+1"));
+    auto *updown = Child<TUpDown>("UpDown1");
+    EXPECT_EQ(Edit("exponentEdt")->text(), QStringLiteral("2"));
+    Click("umocniPBtn");
+    EXPECT_EQ(Drawn(), QStringLiteral("(x+1)^2 = x^2+2x+1"));
+    EXPECT_EQ(ResultText(), QStringLiteral("x^2+2x+1"));
+    QTest::mouseClick(updown->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Edit("exponentEdt")->text(), QStringLiteral("3"));
+    Click("umocniPBtn");
+    EXPECT_EQ(ResultText(), QStringLiteral("x^3+3x^2+3x+1"));
+    // The up-down keeps n between 2 and 30.
+    updown->SetPosition(40);
+    EXPECT_EQ(updown->Position(), 30);
+
+    // A huge power is painted on demand: the picture is wide, the view shows
+    // only part of it and the text is whole.
+    Edit("pEdt")->setText(QStringLiteral("a+b+c+d+e"));
+    Click("umocniPBtn");
+    EXPECT_EQ(Error(), QString());
+    EXPECT_GT(Window.Picture().Width(), 1000000);
+    EXPECT_EQ(Window.PolynomP().Count(), 46376);
+    EXPECT_TRUE(ResultText().startsWith(QStringLiteral("a^30+30a^29b+")));
+    // Copied into Q whole.
+    Click("kopirovatVysledokDoQBtn");
+    EXPECT_EQ(Edit("qEdt")->text(), ResultText());
+}
+
+TEST_F(PolynomialsWindow, RefusedInputsShowTheirMessages)
+{
+    const struct
+    {
+        const char *P, *Q, *Button, *Message;
+    } cases[] = {
+        {"x^2", "0", "delenieBtn", "Error: Division by zero."},
+        {"x^2", "x-x", "delenieBtn", "Error: Division by zero."},
+        {"abcd", "efg", "scitanieBtn", "Both polynomials can contain max 5 variables together."},
+        {"x+", "x", "nasobenieBtn", "Polynomial P has incorrect notation."},
+        {"x", "2^3", "odcitanieBtn", "Polynomial Q has incorrect notation."},
+        {"x", "x^11", "hornerBtn", "To perform the Horner scheme, polynomial Q must be of max degree 10."},
+        {"x", "x+y", "hornerBtn", "Polynomial Q can contain max 1 variable (for instance: x)."},
+        {"x", "x^-1+1", "hornerBtn", "To perform the Horner scheme, polynomial Q can not contain negative indexes."},
+        {"abcdef", "x", "umocniPBtn", "Polynomial P can contain max 5 variables."},
+        // Arithmetic failures are messages too.
+        {"x^2147483647", "x", "nasobenieBtn", "Error: Value too high."},
+        {"x^2000000000+1", "x", "umocniPBtn", "Error: Value too high."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Message);
+        Run(QString::fromLatin1(c.P), QString::fromLatin1(c.Q), c.Button);
+        EXPECT_EQ(Error(), QString::fromLatin1(c.Message));
+        EXPECT_TRUE(Window.Picture().IsEmpty());
+    }
+}
+
+TEST_F(PolynomialsWindow, ARefusedEditIsMarkedUntilItChanges)
+{
+    Run(QStringLiteral("x+"), QStringLiteral("x"), "scitanieBtn");
+    EXPECT_TRUE(Marked(Edit("pEdt")));
+    EXPECT_FALSE(Marked(Edit("qEdt")));
+    Edit("pEdt")->setText(QStringLiteral("x+1"));
+    EXPECT_FALSE(Marked(Edit("pEdt")));
+
+    Edit("qEdt")->setText(QStringLiteral("x^2"));
+    Edit("bodEdt")->setText(QStringLiteral("1.2.3"));
+    Click("hornerBtn");
+    EXPECT_EQ(Error(), QStringLiteral("Value entered incorrectly."));
+    EXPECT_TRUE(Marked(Edit("bodEdt")));
+    Edit("bodEdt")->setText(QStringLiteral("2"));
+    EXPECT_FALSE(Marked(Edit("bodEdt")));
+}
+
+TEST_F(PolynomialsWindow, HornerSchemeTakesTheWholeResultArea)
+{
+    Run(QStringLiteral("1"), QStringLiteral("x^2+3"), "hornerBtn");
+    EXPECT_EQ(Error(), QString());
+    EXPECT_FALSE(Edit("vysEdt")->isVisibleTo(&Window));
+    // p(0) = 3, p'(0) = 0, p''(0)/2 = 1, each bold at the end of its pass.
+    QStringList bold;
+    for (const auto &piece : Window.Picture().Texts())
+        if (piece.Bold)
+            bold << piece.Text;
+    EXPECT_EQ(bold, (QStringList{"1", "0", "3", "3", "0", "1"}));
+    // The next result brings the edit back.
+    Click("scitanieBtn");
+    EXPECT_TRUE(Edit("vysEdt")->isVisibleTo(&Window));
+}
+
+TEST_F(PolynomialsWindow, TypingPreviewsWithoutTouchingPOrQ)
+{
+    Click("scitanieBtn");
+    const QString p = Window.PolynomP().ToText();
+    const QString q = Window.PolynomQ().ToText();
+    QLineEdit *edit = Edit("qEdt");
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("2y^2-y"));
+    EXPECT_EQ(Drawn(), QStringLiteral("Q = 2y^2-y"));
+    EXPECT_EQ(Window.PolynomP().ToText(), p);
+    EXPECT_EQ(Window.PolynomQ().ToText(), q);
+
+    // A capital letter, "*" and "=" cannot be typed.
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("X*x=2"));
+    EXPECT_EQ(edit->text(), QStringLiteral("x2"));
+
+    // A sixth letter is reported, not dropped.
+    Edit("pEdt")->setText(QStringLiteral("abcdef"));
+    EXPECT_EQ(Error(), QStringLiteral("Polynomial P can contain max 5 variables."));
+    Edit("pEdt")->setText(QStringLiteral("abcde"));
+    EXPECT_EQ(Error(), QString());
+    EXPECT_EQ(Drawn(), QStringLiteral("P = abcde"));
+}
+
+TEST_F(PolynomialsWindow, TheCurrentDecimalSeparatorIsTyped)
+{
+    DecimalSeparator = u',';
+    QLineEdit *edit = Edit("pEdt");
+    edit->clear();
+    // Either key types the separator in force.
+    QTest::keyClicks(edit, QStringLiteral("2.5x"));
+    EXPECT_EQ(edit->text(), QStringLiteral("2,5x"));
+    Edit("qEdt")->setText(QStringLiteral("0,5"));
+    Click("nasobenieBtn");
+    EXPECT_EQ(ResultText(), QStringLiteral("1,25x"));
+}
+
+TEST_F(PolynomialsWindow, PowerKeysSwapAndCopy)
+{
+    QLineEdit *p = Edit("pEdt");
+    p->setText(QStringLiteral("x2"));
+    p->setCursorPosition(1);
+    Click("mocnina1Btn");
+    EXPECT_EQ(p->text(), QStringLiteral("x^2"));
+    EXPECT_EQ(p->cursorPosition(), 2);
+
+    Click("vymenaBtn");
+    EXPECT_EQ(p->text(), QStringLiteral("x^2+3"));
+    EXPECT_EQ(Edit("qEdt")->text(), QStringLiteral("x^2"));
+
+    Click("delenieBtn");
+    Click("kopirovatVysledokDoPBtn");
+    EXPECT_EQ(p->text(), QStringLiteral("1"));
+}
+
+TEST(ToolWindowRegistry, SeriesAndPolynomialsWindowsAreRegistered)
+{
+    RegisterToolWindowClasses(TGUIManager::Instance());
+    EXPECT_NE(TGUIManager::Instance()->FormAs<TsumaFrm>(FormId::SeriesSum), nullptr);
+    EXPECT_NE(TGUIManager::Instance()->FormAs<TmnohoclenyFrm>(FormId::Polynomials), nullptr);
+    TGUIManager::FreeInstance();
+}
+
+TEST(ToolWindowTexts, SeriesAndPolynomialsWindowsReadTheirSections)
+{
+    const QString lang = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
+    TProgramTranslator::Instance()->LoadFile(lang);
+    {
+        TsumaFrm series;
+        series.TranslateTexts();
+        EXPECT_EQ(series.windowTitle(), QStringLiteral("Súčet / súčin radu"));
+        EXPECT_EQ(series.DifficultCalculationCaption, QStringLiteral("Náročný výpočet"));
+        TmnohoclenyFrm polynomials;
+        polynomials.TranslateTexts();
+        EXPECT_EQ(polynomials.windowTitle(), QStringLiteral("Mnohočleny"));
+        EXPECT_EQ(polynomials.reminder, QStringLiteral("zvyšok:"));
+        EXPECT_EQ(polynomials.findChild<QPushButton *>(QStringLiteral("kopirovatVysledokDoQBtn"))->text(),
+                  QStringLiteral("Kopírovať výsledok"));
+        EXPECT_EQ(polynomials.findChild<QPushButton *>(QStringLiteral("delenieBtn"))->toolTip(),
+                  QStringLiteral("Delenie"));
+    }
+    TProgramTranslator::FreeInstance();
+}

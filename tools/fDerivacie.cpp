@@ -1,0 +1,298 @@
+#include "tools/fDerivacie.h"
+#include "ui_fDerivacie.h"
+
+#include "core/uCommon.h"
+#include "platform/Classes.h"
+#include "platform/SysUtils.h"
+#include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
+#include "shell/uShellCommon.h"
+#include "tools/model/uVyraz.h"
+#include "tools/uToolControls.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QUrl>
+
+namespace {
+
+// The preview glyph: a small fraction drawn as the preview draws formulas.
+QIcon PreviewGlyph()
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(0, 0, 128));
+    QFont f = p.font();
+    f.setPixelSize(7);
+    p.setFont(f);
+    p.drawText(QRect(0, 0, 16, 7), Qt::AlignCenter, QStringLiteral("dy"));
+    p.drawLine(2, 8, 13, 8);
+    p.drawText(QRect(0, 9, 16, 7), Qt::AlignCenter, QStringLiteral("dx"));
+    return QIcon(pm);
+}
+
+const TVyrazFault Faults[] = {
+    TVyrazFault::EmptyOperand, TVyrazFault::UnmatchedOpening, TVyrazFault::UnmatchedClosing,
+    TVyrazFault::MissingOperator, TVyrazFault::TooDeep, TVyrazFault::TooLong,
+    TVyrazFault::CannotDifferentiate, TVyrazFault::ResultTooLong,
+};
+const char *const FaultKeys[] = {
+    "EmptyOperand", "UnmatchedOpening", "UnmatchedClosing", "MissingOperator",
+    "TooDeep", "TooLong", "CannotDifferentiate", "ResultTooLong",
+};
+static_assert(std::size(Faults) == std::size(FaultKeys));
+
+} // namespace
+
+TderivacieFrm::TderivacieFrm(QWidget *parent)
+    : KTandorelForm(parent), ui(new Ui::TderivacieFrm), Network(new QNetworkAccessManager(this))
+{
+    ui->setupUi(this);
+    // Minimise, system menu and help; no maximise, the height is fixed.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    ui->stupenDerivacieUpd->Min = 1;
+    ui->stupenDerivacieUpd->Max = 10;
+    ui->stupenDerivacieUpd->SetAssociate(ui->stupenDerivacieEdt);
+    ui->stupenDerivacieUpd->SetPosition(1);
+    ui->nahladBtn->setIcon(PreviewGlyph());
+    HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
+    HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
+
+    Texts.Caption(this, "Derivatives", "Caption")
+        .Text(ui->premennaLbl, "Derivatives", "Variable")
+        .Text(ui->stupenLbl, "Derivatives", "Order")
+        .Text(ui->funkciaLbl, "Derivatives", "Function")
+        .Text(ui->derivaciaLbl, "Derivatives", "Derivative")
+        .Text(ui->vypocetBtn, "Common", "Calculate")
+        .Field(&ConnectionErrorText, "Derivatives", "ConnectionError",
+               QStringLiteral("Server unavailable. Check your internet connection."));
+    for (size_t i = 0; i < std::size(Faults); ++i)
+        Texts.Field(&FaultTexts[i], "Derivatives", FaultKeys[i], EVyrazError::DefaultMessage(Faults[i]));
+    Texts.SetDefaultTexts();
+
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
+        SetMainForm(main);
+        PlaceBesideMainForm(DockCentred);
+    }
+
+    Timeout.setSingleShot(true);
+    connect(&Timeout, &QTimer::timeout, this, [this] { RequestTimedOut(); });
+    connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
+    connect(ui->nahladBtn, &QToolButton::clicked, this, [this] { nahladBtnClick(); });
+    connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    // A request for another variable or order is not the one asked for.
+    connect(ui->premenneCmb, &QComboBox::currentIndexChanged, this, [this] { AbortRequest(); });
+    ui->stupenDerivacieUpd->OnClick = [this](int) { AbortRequest(); };
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { AbortRequest(); });
+}
+
+TderivacieFrm::~TderivacieFrm()
+{
+    AbortRequest();
+    delete ui;
+}
+
+void TderivacieFrm::TranslateTexts()
+{
+    Texts.Translate();
+}
+
+void TderivacieFrm::SetFunction(const QString &Expression)
+{
+    AbortRequest();
+    ui->funkciaEdt->setText(Expression);
+    TStringList names;
+    CollectVariables(Expression, names, QString());
+    {
+        const QSignalBlocker quiet(ui->premenneCmb);
+        ui->premenneCmb->clear();
+        ui->premenneCmb->addItems(names.Lines());
+        const int x = names.IndexOf(QStringLiteral("x"));
+        ui->premenneCmb->setCurrentIndex(x >= 0 ? x : 0);
+    }
+    ShowResult(QString());
+}
+
+void TderivacieFrm::ShowResult(const QString &Text)
+{
+    SetTextColour(ui->vysledokEdt, palette().color(QPalette::WindowText));
+    ui->vysledokEdt->setText(Text);
+    ui->vysledokEdt->setCursorPosition(0);
+    SetBusyCursor(false);
+}
+
+void TderivacieFrm::ShowError(const QString &Text)
+{
+    ShowResult(Text);
+    SetTextColour(ui->vysledokEdt, QColor(255, 0, 0));
+}
+
+void TderivacieFrm::SetBusyCursor(bool Busy)
+{
+    QWidget *const widgets[] = {this,
+                                ui->premennaLbl,
+                                ui->funkciaLbl,
+                                ui->derivaciaLbl,
+                                ui->stupenLbl,
+                                ui->premenneCmb,
+                                ui->funkciaEdt,
+                                ui->vysledokEdt,
+                                ui->stupenDerivacieEdt,
+                                ui->stupenDerivacieUpd,
+                                ui->vypocetBtn,
+                                ui->nahladBtn};
+    for (QWidget *w : widgets) {
+        if (Busy)
+            w->setCursor(Qt::WaitCursor);
+        else
+            w->unsetCursor();
+    }
+}
+
+void TderivacieFrm::hideEvent(QHideEvent *event)
+{
+    // A closed window asks nothing more of the service.
+    AbortRequest();
+    KTandorelForm::hideEvent(event);
+}
+
+// ------------------------------------------------------------ online route
+
+void TderivacieFrm::vypocetBtnClick()
+{
+    AbortRequest();
+    // Without a variable the expression is a constant: its derivative of
+    // any order is 0, and there is no variable to ask the service about.
+    if (ui->premenneCmb->count() == 0) {
+        ShowResult(QStringLiteral("0"));
+        return;
+    }
+    const QString address = MakerWebAddress(QStringLiteral("api/v0/differentiation?expression="))
+                            + URLEncode(ui->funkciaEdt->text()) + QStringLiteral("&variable=")
+                            + URLEncode(ui->premenneCmb->currentText()) + QStringLiteral("&order=")
+                            + URLEncode(ui->stupenDerivacieEdt->text())
+                            + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
+                            + URLEncode(QString(DecimalSeparator));
+    QNetworkRequest request(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
+
+    SetBusyCursor(true);
+    ReplyBody.clear();
+    QNetworkReply *reply = Network->get(request);
+    Reply = reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+        if (reply != Reply)
+            return;
+        ReplyBody += reply->readAll();
+        if (ReplyBody.size() > MaxReplyBytes) {
+            AbortRequest();
+            ShowError(ConnectionErrorText);
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { RequestFinished(reply); });
+    Timeout.start(RequestTimeoutMs);
+}
+
+void TderivacieFrm::AbortRequest()
+{
+    Timeout.stop();
+    QNetworkReply *reply = Reply;
+    if (!reply)
+        return;
+    Reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    SetBusyCursor(false);
+}
+
+void TderivacieFrm::RequestTimedOut()
+{
+    if (!Reply)
+        return;
+    AbortRequest();
+    ShowError(ConnectionErrorText);
+}
+
+void TderivacieFrm::RequestFinished(QNetworkReply *Finished)
+{
+    Finished->deleteLater();
+    if (Finished != Reply)
+        return;
+    Reply = nullptr;
+    Timeout.stop();
+    ReplyBody += Finished->readAll();
+    const int status = Finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Only a successful answer of the service counts; an error page that
+    // happens to hold "OK:" somewhere is a failure like any other.
+    if (Finished->error() != QNetworkReply::NoError || status < 200 || status > 299
+        || ReplyBody.size() > MaxReplyBytes) {
+        ShowError(ConnectionErrorText);
+        return;
+    }
+    const QString derivative =
+        ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
+    // The service's refusal: the expression has no derivative it can give.
+    if (derivative.isEmpty())
+        ShowError(QStringLiteral("---"));
+    else
+        ShowResult(derivative);
+}
+
+void TderivacieFrm::nahladBtnClick()
+{
+    KMainProgram::Instance()->ShowExpressionPreview(ui->vysledokEdt->text());
+}
+
+// ------------------------------------------------------------- local route
+
+QString TderivacieFrm::FaultText(const EVyrazError &Error) const
+{
+    for (size_t i = 0; i < std::size(Faults); ++i)
+        if (Faults[i] == Error.Fault())
+            return QString(FaultTexts[i]).replace(QStringLiteral("#1"), Error.Detail());
+    return Error.Message();
+}
+
+void TderivacieFrm::Button1Click()
+{
+    AbortRequest();
+    try {
+        const auto tree = TVyraz::CreateFromText(ui->funkciaEdt->text());
+        ShowResult(tree->Derivative(ui->premenneCmb->currentText()));
+    } catch (const EVyrazError &e) {
+        ShowError(FaultText(e));
+    }
+}
+
+void TderivacieFrm::Button2Click()
+{
+    AbortRequest();
+    QString s = ui->Edit2->text();
+    try {
+        if (!s.isEmpty())
+            NormalizeSigns(s);
+        QString r = TVyraz::CreateFromText(s)->EvaluateToText();
+        ui->Edit3->setText(r);
+        // The folding leaves function arguments in square brackets, so the
+        // tidying below never takes them for redundant.
+        RemoveRedundantParentheses(r);
+        if (!r.isEmpty())
+            NormalizeSigns(r);
+        r.replace(u'[', u'(');
+        r.replace(u']', u')');
+        ShowResult(r);
+    } catch (const EVyrazError &e) {
+        ShowError(FaultText(e));
+    }
+}

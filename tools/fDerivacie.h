@@ -1,0 +1,72 @@
+#pragma once
+// The derivatives window: shows the derivative of the expression that the
+// controller hands over, computed by the maker's online differentiation
+// service for the chosen variable and order. The request runs in the
+// background through the event loop; one request at a time, and only the
+// reply to the latest one is ever shown. Two hidden buttons offer a local
+// route through the expression tree (first derivative, folding).
+#include "shell/uTandorelForm.h"
+#include "shell/uTranslationTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTimer>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+namespace Ui {
+class TderivacieFrm;
+}
+
+class TderivacieFrm : public KTandorelForm, public IDerivativeHandOver
+{
+public:
+    explicit TderivacieFrm(QWidget *parent = nullptr);
+    ~TderivacieFrm() override;
+
+    // The hand-over: Expression becomes the function, its variables fill the
+    // list ("x" selected when present, else the first), and a running
+    // request and the old derivative are dropped.
+    void SetFunction(const QString &Expression) override;
+    void TranslateTexts() override;
+
+    // The derivative (normal colour) or an error (red) in the result box;
+    // both end the busy cursor.
+    void ShowResult(const QString &Text);
+    void ShowError(const QString &Text);
+    void SetBusyCursor(bool Busy);
+
+    // Whether a request is running.
+    bool RequestRunning() const { return Reply != nullptr; }
+    // A silent service is given up after this long.
+    int RequestTimeoutMs = 10000;
+    // A reply larger than this is not a derivative.
+    static constexpr qint64 MaxReplyBytes = 1024 * 1024;
+
+    // The text shown when the service cannot be reached or fails.
+    QString ConnectionErrorText;
+
+protected:
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void vypocetBtnClick();
+    void nahladBtnClick();
+    void Button1Click();
+    void Button2Click();
+
+    // Drops the running request, if any; its reply will never be shown.
+    void AbortRequest();
+    void RequestFinished(QNetworkReply *Finished);
+    void RequestTimedOut();
+    QString FaultText(const class EVyrazError &Error) const;
+
+    Ui::TderivacieFrm *ui;
+    TTranslationTable Texts;
+    QNetworkAccessManager *Network;
+    QNetworkReply *Reply = nullptr;
+    QByteArray ReplyBody;
+    QTimer Timeout;
+    // The tree's refusals, by fault.
+    QString FaultTexts[8];
+};

@@ -1,0 +1,121 @@
+#include "tools/fRuleOfThree.h"
+#include "ui_fRuleOfThree.h"
+
+#include "core/uResultFormater.h"
+#include "platform/SysUtils.h"
+#include "tools/uToolControls.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+// A vertical arrow the height of the two rows, pointing up or down.
+QPixmap Arrow(const QSize &Size, bool Up)
+{
+    const qreal ratio = 2;
+    QPixmap pixmap(Size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal x = Size.width() / 2.0, head = 7, top = 2, bottom = Size.height() - 2;
+    p.setPen(QPen(Qt::black, 1.5));
+    p.drawLine(QPointF(x, Up ? top + head : top), QPointF(x, Up ? bottom : bottom - head));
+    QPainterPath tip;
+    if (Up) {
+        tip.moveTo(x, top);
+        tip.lineTo(x - 4.5, top + head + 1);
+        tip.lineTo(x + 4.5, top + head + 1);
+    } else {
+        tip.moveTo(x, bottom);
+        tip.lineTo(x - 4.5, bottom - head - 1);
+        tip.lineTo(x + 4.5, bottom - head - 1);
+    }
+    tip.closeSubpath();
+    p.fillPath(tip, Qt::black);
+    return pixmap;
+}
+
+} // namespace
+
+TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TRuleOfThreeFrm)
+{
+    ui->setupUi(this);
+    setFixedSize(size());
+    ui->Image1->setPixmap(Arrow(ui->Image1->size(), true));
+    ui->Image2->setPixmap(Arrow(ui->Image2->size(), true));
+    ui->Image3->setPixmap(Arrow(ui->Image3->size(), false));
+    ui->Image3->hide();
+
+    for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3}) {
+        HandleEditKeys(edit, TEditTyping::Number, [this] { Button1Click(); });
+        connect(edit, &QLineEdit::textChanged, ui->resultEdt, &QLineEdit::clear);
+    }
+    HandleEditKeys(ui->resultEdt, TEditTyping::Any);
+    HandleEnterKey(ui->RadioButton1, [this] { Button1Click(); });
+    HandleEnterKey(ui->RadioButton2, [this] { Button1Click(); });
+    connect(ui->RadioButton1, &QRadioButton::toggled, this, [this] { RadioButton1Click(); });
+    connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+
+    Texts.Caption(this, "RuleOfThree", "Caption")
+        .Text(ui->RadioButton1, "RuleOfThree", "DirectProportion")
+        .Text(ui->RadioButton2, "RuleOfThree", "InverseProportion")
+        .Field(&ValueNotEntered, "RuleOfThree", "ValueNotEntered", QStringLiteral("All values are not entered"))
+        .Field(&InvalidInput, "RuleOfThree", "InvalidInput", QStringLiteral("Invalid input values"))
+        .Text(ui->Button1, "Common", "Calculate");
+}
+
+TRuleOfThreeFrm::~TRuleOfThreeFrm() { delete ui; }
+
+void TRuleOfThreeFrm::TranslateTexts()
+{
+    Texts.Translate();
+}
+
+void TRuleOfThreeFrm::RadioButton1Click()
+{
+    const bool direct = ui->RadioButton1->isChecked();
+    ui->Image2->setVisible(direct);
+    ui->Image3->setVisible(!direct);
+}
+
+void TRuleOfThreeFrm::ShowError(const QString &Text)
+{
+    ui->resultEdt->setText(Text);
+    ui->resultEdt->setCursorPosition(0);
+}
+
+void TRuleOfThreeFrm::Button1Click()
+{
+    SetTextColour(ui->resultEdt, Qt::red);
+    QLineEdit *edits[] = {ui->Edit1, ui->Edit2, ui->Edit3};
+    for (QLineEdit *edit : edits)
+        if (edit->text().isEmpty()) {
+            ShowError(ValueNotEntered);
+            edit->setFocus();
+            return;
+        }
+    double a = 0, b = 0, c = 0;
+    if (!TryStrToDouble(ui->Edit1->text(), a) || !TryStrToDouble(ui->Edit2->text(), b)
+        || !TryStrToDouble(ui->Edit3->text(), c)) {
+        ShowError(InvalidInput);
+        return;
+    }
+    const bool direct = ui->RadioButton1->isChecked();
+    // In 80 bits the product of two doubles and its quotient stay finite.
+    const Extended numerator = direct ? Extended(b) * c : Extended(a) * b;
+    const double divisor = direct ? a : c;
+    if (divisor == 0) {
+        // A division by zero sends the user to the divisor; 0 / 0 has no
+        // single culprit.
+        if (numerator != 0)
+            (direct ? ui->Edit1 : ui->Edit3)->setFocus();
+        ShowError(InvalidInput);
+        return;
+    }
+    SetTextColour(ui->resultEdt, Qt::black);
+    ui->resultEdt->setText(TResultFormater::FormatResult(numerator / divisor));
+    ui->resultEdt->setCursorPosition(0);
+}

@@ -1,0 +1,193 @@
+#include "tools/fUnitConverter.h"
+#include "ui_fUnitConverter.h"
+
+#include "core/uResultFormater.h"
+#include "platform/Classes.h"
+#include "shell/uDisk.h"
+#include "shell/uMainProgram.h"
+#include "tools/model/uUnitConverter.h"
+#include "tools/uToolControls.h"
+
+#include <QEvent>
+#include <QHeaderView>
+
+#include <cmath>
+
+namespace {
+
+void PrepareUnitGrid(TValueListEditor *Grid)
+{
+    Grid->KeysEditable = false;
+    Grid->ValuesEditable = false;
+    Grid->CanAddRows = false;
+    Grid->CanDeleteRows = false;
+    Grid->KeepOneRow = false;
+    Grid->SetTitles(QString(), QString());
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid->horizontalHeader()->setStretchLastSection(true);
+    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setWordWrap(false);
+    UseCompactRows(Grid);
+    Grid->Clear();
+}
+
+} // namespace
+
+TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
+    : KTandorelForm(parent), Converter(new KUnitConverter), ui(new Ui::TUnitConverterFrm)
+{
+    ui->setupUi(this);
+    PrepareUnitGrid(ui->baseUnitVle);
+    PrepareUnitGrid(ui->targetUnitVle);
+    HandleEditKeys(ui->baseValueEdt, TEditTyping::Number);
+    HandleEditKeys(ui->targetValueEdt, TEditTyping::Any);
+    // The chosen category stays marked while a unit grid has the focus.
+    QPalette palette = ui->categoryLsb->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    ui->categoryLsb->setPalette(palette);
+    ui->Splitter1->setStretchFactor(0, 0);
+    ui->Splitter1->setStretchFactor(1, 1);
+    ui->Splitter1->setSizes({150, width() - 150});
+    ui->unitPnl->installEventFilter(this);
+    ui->baseUnitVle->installEventFilter(this);
+
+    Texts.Caption(this, "UnitConverter", "Caption")
+        .Text(ui->categoryLbl, "UnitConverter", "Category")
+        .Text(ui->baseValueLbl, "UnitConverter", "BaseValue")
+        .Text(ui->targetValueLbl, "UnitConverter", "TargetValue")
+        .Text(ui->baseUnitLbl, "UnitConverter", "BaseUnit")
+        .Text(ui->targetUnitLbl, "UnitConverter", "TargetUnit")
+        .Field(&FileLoadErrCaption, "UnitConverter", "FileLoadErrCaption", QStringLiteral("Could not load units"))
+        .Field(&FileLoadErr, "UnitConverter", "FileLoadErr",
+               QStringLiteral("The unit file does not exist or has XML syntax errors:"))
+        .Field(&UnitsLeftOut, "UnitConverter", "UnitsLeftOut",
+               QStringLiteral("Left out, their factor is not a finite non-zero number:"))
+        .Field(&UnitFile, "Addresses", "UnitFile", QStringLiteral("units/en/units.xml"));
+
+    connect(ui->categoryLsb, &QListWidget::currentRowChanged, this, [this](int Row) {
+        if (Filling || Row < 0)
+            return;
+        SelectCategory(Row);
+        Recompute();
+    });
+    for (TValueListEditor *grid : {ui->baseUnitVle, ui->targetUnitVle})
+        connect(grid, &QTableWidget::currentCellChanged, this, [this] { Recompute(); });
+    connect(ui->baseValueEdt, &QLineEdit::textChanged, this, [this] { Recompute(); });
+}
+
+TUnitConverterFrm::~TUnitConverterFrm()
+{
+    delete ui;
+    delete Converter;
+}
+
+QListWidget *TUnitConverterFrm::categoryLsb() const { return ui->categoryLsb; }
+TValueListEditor *TUnitConverterFrm::baseUnitVle() const { return ui->baseUnitVle; }
+TValueListEditor *TUnitConverterFrm::targetUnitVle() const { return ui->targetUnitVle; }
+QLineEdit *TUnitConverterFrm::baseValueEdt() const { return ui->baseValueEdt; }
+QLineEdit *TUnitConverterFrm::targetValueEdt() const { return ui->targetValueEdt; }
+QLabel *TUnitConverterFrm::droppedUnitsLbl() const { return ui->droppedUnitsLbl; }
+
+void TUnitConverterFrm::TranslateTexts()
+{
+    Texts.Translate();
+    // A language file written elsewhere may separate folders with "\".
+    UnitFile.replace(u'\\', u'/');
+    LoadUnits();
+}
+
+void TUnitConverterFrm::LoadUnits()
+{
+    Filling = true;
+    ui->baseUnitVle->Clear();
+    ui->targetUnitVle->Clear();
+    const bool loaded = Converter->LoadFile(ProgramDir() + UnitFile);
+    TStringList names;
+    Converter->GetCategoryNames(names);
+    ui->categoryLsb->clear();
+    ui->categoryLsb->addItems(names.Lines());
+    Filling = false;
+
+    QStringList dropped;
+    for (const TDroppedUnit &unit : Converter->DroppedUnits)
+        dropped << unit.Name + QStringLiteral(" (") + unit.Category + u')';
+    ui->droppedUnitsLbl->setText(UnitsLeftOut + u' ' + dropped.join(QStringLiteral(", ")));
+    ui->droppedUnitsLbl->setVisible(!dropped.isEmpty());
+
+    if (loaded) {
+        if (names.Count() > 0) {
+            Filling = true;
+            ui->categoryLsb->setCurrentRow(0);
+            Filling = false;
+            SelectCategory(0);
+        }
+        Recompute();
+    } else {
+        ui->targetValueEdt->clear();
+        KMainProgram::Instance()->ShowMessage(FileLoadErrCaption,
+                                              FileLoadErr + QStringLiteral("\n\n") + ProgramDir() + UnitFile);
+    }
+}
+
+void TUnitConverterFrm::SelectCategory(int Index)
+{
+    Filling = true;
+    Converter->SelectCategory(Index);
+    TStringList names;
+    Converter->GetUnitNames(names);
+    const int row = Converter->DefaultUnitIndex();
+    for (TValueListEditor *grid : {ui->baseUnitVle, ui->targetUnitVle}) {
+        grid->SetStrings(names.Lines());
+        if (row < grid->rowCount())
+            grid->setCurrentCell(row, 0);
+    }
+    unitPnlResize();
+    Filling = false;
+}
+
+void TUnitConverterFrm::Recompute()
+{
+    if (Filling)
+        return;
+    Extended value = 0;
+    const bool unitsShown = Converter->Current && ui->baseUnitVle->currentRow() >= 0
+                            && ui->targetUnitVle->currentRow() >= 0;
+    if (!unitsShown || !TryStrToFloat(ui->baseValueEdt->text(), value))
+        ui->targetValueEdt->clear();
+    else
+        Recalculate(value);
+}
+
+void TUnitConverterFrm::Recalculate(Extended Value)
+{
+    Converter->SetBaseUnit(ui->baseUnitVle->currentRow());
+    Converter->SetTargetUnit(ui->targetUnitVle->currentRow());
+    const Extended result = Converter->Convert(Value);
+    // A value near the end of the range may leave it in another unit.
+    if (std::isfinite(result))
+        ui->targetValueEdt->setText(TResultFormater::FormatResult(result));
+    else
+        ui->targetValueEdt->clear();
+}
+
+void TUnitConverterFrm::unitPnlResize()
+{
+    // The base half carries the "=" sign, so it is wider by the sign.
+    const QRect area = ui->unitPnl->rect();
+    const int baseWidth = qMin(area.width(), area.width() / 2 + ui->equalSignLbl->width());
+    ui->baseUnitPnl->setGeometry(0, 0, baseWidth, area.height());
+    ui->targetUnitPnl->setGeometry(baseWidth, 0, area.width() - baseWidth, area.height());
+    const int keyWidth = int(std::lround(ui->baseUnitVle->width() * 0.7));
+    ui->baseUnitVle->setColumnWidth(0, keyWidth);
+    ui->targetUnitVle->setColumnWidth(0, keyWidth);
+}
+
+bool TUnitConverterFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && (watched == ui->unitPnl || watched == ui->baseUnitVle))
+        unitPnlResize();
+    return KTandorelForm::eventFilter(watched, event);
+}

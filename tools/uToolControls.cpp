@@ -1,0 +1,98 @@
+#include "tools/uToolControls.h"
+
+#include "core/uCommon.h"
+#include "shell/uShellCommon.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace {
+
+bool IsEnter(const QKeyEvent *Key)
+{
+    return Key->key() == Qt::Key_Return || Key->key() == Qt::Key_Enter;
+}
+
+class TEditKeyFilter : public QObject
+{
+public:
+    TEditKeyFilter(QWidget *Control, TEditTyping Typing, std::function<void()> OnEnter)
+        : QObject(Control), Typing(Typing), OnEnter(std::move(OnEnter))
+    {
+        Control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(Event);
+        if (IsEnter(key)) {
+            if (!OnEnter)
+                return false;
+            OnEnter();
+            return true;
+        }
+        auto *edit = qobject_cast<QLineEdit *>(Watched);
+        if (!edit)
+            return false;
+        int code = key->key();
+        EditShortcutKeyDown(edit, code, key->modifiers());
+        if (code == 0)
+            return true;
+        // Control characters (Backspace, Tab, Ctrl combinations) and keys
+        // without text (arrows, Delete) keep their usual meaning.
+        if (Typing == TEditTyping::Any || key->text().size() != 1 || key->text().at(0).unicode() < 32
+            || key->text().at(0).unicode() == 127)
+            return false;
+        const QChar typed = key->text().at(0);
+        QChar c = typed;
+        if (Typing == TEditTyping::Number) {
+            NumericEditKeyPress(edit, c);
+        } else {
+            MapKeyboardChar(c, true);
+            if (c < u'0' || c > u'9')
+                c = QChar(0);
+        }
+        if (c == QChar(0))
+            return true;
+        if (c != typed && !edit->isReadOnly()) {
+            edit->insert(QString(c));
+            return true;
+        }
+        return false;
+    }
+
+private:
+    TEditTyping Typing;
+    std::function<void()> OnEnter;
+};
+
+} // namespace
+
+void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> OnEnter)
+{
+    new TEditKeyFilter(Edit, Typing, std::move(OnEnter));
+}
+
+void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
+{
+    new TEditKeyFilter(Control, TEditTyping::Any, std::move(OnEnter));
+}
+
+void SetTextColour(QLineEdit *Edit, const QColor &Colour)
+{
+    QPalette palette = Edit->palette();
+    palette.setColor(QPalette::Text, Colour);
+    Edit->setPalette(palette);
+}
+
+void UseCompactRows(QTableView *Grid)
+{
+    const int rowHeight = Grid->fontMetrics().height() + 6;
+    Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
