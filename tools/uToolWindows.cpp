@@ -2,6 +2,7 @@
 
 #include "shell/uGUIManager.h"
 #include "tools/fDerivacie.h"
+#include "tools/fFunctionGraph.h"
 #include "tools/fMnohocleny.h"
 #include "tools/fNahladVyrazu.h"
 #include "tools/fPrefixValues.h"
@@ -24,6 +25,7 @@ void RegisterToolWindowClasses(TGUIManager *Gui)
     Gui->RegisterFormClass(FormId::Polynomials, &CreateForm<TmnohoclenyFrm>);
     Gui->RegisterFormClass(FormId::Combinatorics, &CreateForm<TkombinatorikaFrm>);
     Gui->RegisterFormClass(FormId::Statistics, &CreateForm<TstatistikaFrm>);
+    Gui->RegisterFormClass(FormId::FunctionGraph, &CreateForm<TFunctionGraphFrm>);
     Gui->RegisterFormClass(FormId::RuleOfThree, &CreateForm<TRuleOfThreeFrm>);
     Gui->RegisterFormClass(FormId::Derivatives, &CreateForm<TderivacieFrm>);
     Gui->RegisterFormClass(FormId::QuadraticEquation, &CreateForm<TQuadraticEquationFrm>);
