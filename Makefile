@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test sanitize bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -18,6 +18,17 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (no benchmarks), in a build folder of its own.
+SANITIZE_BUILD ?= build-sanitize
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDOREL_SANITIZE=ON \
+	  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) -- --no-print-directory
+	@cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
@@ -35,4 +46,4 @@ fuzz: deps
 	done
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -169,15 +169,7 @@ void BracketComplexLiterals(QString &S)
         i = j;
     }
     // Every run of "[" and then every run of "]" shrinks to one.
-    auto collapse = [](const QString &t, QChar c) {
-        QString r;
-        r.reserve(t.size());
-        for (qsizetype k = 0; k < t.size(); ++k)
-            if (!(t.at(k) == c && k > 0 && t.at(k - 1) == c))
-                r += t.at(k);
-        return r;
-    };
-    S = collapse(collapse(out, u'['), u']');
+    S = WithSingleBrackets(out);
 }
 
 void ExtractComplexOperands(const QString &S, int Pos, QString &Left, QString &Right)

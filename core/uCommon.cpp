@@ -742,8 +742,14 @@ void BracketNumbers(QString &S)
         out += u']';
         i = end;
     }
-    // A number that was already a token keeps one pair of brackets: every
-    // run of "[" and then every run of "]" shrinks to one.
+    // A number that was already a token keeps one pair of brackets.
+    S = WithSingleBrackets(out);
+}
+
+QString WithSingleBrackets(const QString &S)
+{
+    // Deleting the first "[[" (then "]]") one character at a time until none
+    // is left shrinks every run to one; deleting a "[" never joins two "]".
     auto collapse = [](const QString &t, QChar c) {
         QString r;
         r.reserve(t.size());
@@ -752,7 +758,7 @@ void BracketNumbers(QString &S)
                 r += t.at(k);
         return r;
     };
-    S = collapse(collapse(out, u'['), u']');
+    return collapse(collapse(S, u'['), u']');
 }
 
 void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right)

@@ -189,6 +189,8 @@ void CollectVariables(const QString &Expr, TStringList &Names, const QString &Ex
 void SubstituteConstants(QString &S);
 // Lower-cases S and wraps every number literal in "[" and "]".
 void BracketNumbers(QString &S);
+// S with every run of "[" and then every run of "]" shrunk to one character.
+QString WithSingleBrackets(const QString &S);
 // The token ending right before Pos ("" unless S[Pos-1] is "]") and the text
 // after Pos through the next "]".
 void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right);

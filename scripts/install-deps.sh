@@ -9,6 +9,7 @@ packages=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev
+  fonts-dejavu-core
   clang libclang-rt-dev
 )
 

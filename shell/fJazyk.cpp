@@ -144,7 +144,10 @@ bool TjazykFrm::applyBtnClick()
         FillList();
         return false;
     }
-    TProgramTranslator::Instance()->LoadFile(file);
+    if (!TProgramTranslator::Instance()->LoadFile(file)) {
+        program->ReportFileTooLarge(file);
+        return false;
+    }
     KProgramSettings::Instance()->LanguageFile = MakeRelativePath(file);
     program->LoadTexts();
     ui->applyBtn->setEnabled(false);

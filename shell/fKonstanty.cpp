@@ -6,6 +6,7 @@
 #include "shell/fUpravyKonstant.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 
 #include <QCloseEvent>
@@ -112,10 +113,17 @@ void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const
 void TkonstantyFrm::NacitajKonstanty()
 {
     ui->ListView1->clear();
-    const QString fileName = ProgramDir() + ConstantFile;
-    if (QFileInfo::exists(fileName)) {
+    FileRefused = false;
+    const QString fileName = FileName();
+    if (!fileName.isEmpty() && QFileInfo::exists(fileName)) {
         TStringList lines;
-        lines.LoadFromFile(fileName);
+        try {
+            lines.LoadFromFile(fileName);
+        } catch (const EFileTooLarge &) {
+            // Never written over by a list that lacks what it holds.
+            FileRefused = true;
+            KMainProgram::Instance()->ReportFileTooLarge(fileName);
+        }
         for (const QString &line : lines.Lines()) {
             const QStringList fields = line.split(u'#');
             QString value = fields.value(ColValue);
@@ -133,11 +141,12 @@ void TkonstantyFrm::NacitajKonstanty()
         AddItem(QStringLiteral("$pi"), msgLudolphsNumber, FormatFloat(Pattern, Pi), QString());
     if (!has(QStringLiteral("$e")))
         AddItem(QStringLiteral("$e"), msgEulerNumber, FormatFloat(Pattern, std::exp(Extended(1))), QString());
+    FitColumns();
 }
 
 void TkonstantyFrm::UlozKonstanty()
 {
-    if (Count() == 0 || !ConstantsChanged)
+    if (Count() == 0 || !ConstantsChanged || FileRefused || FileName().isEmpty())
         return;
     TStringList lines;
     for (int i = 0; i < Count(); ++i) {
@@ -145,7 +154,13 @@ void TkonstantyFrm::UlozKonstanty()
         lines.Add(item->text(ColId) + u'#' + item->text(ColDescription) + u'#' + item->text(ColValue) + u'#'
                   + item->text(ColUnit));
     }
-    lines.SaveToFile(ProgramDir() + ConstantFile);
+    lines.SaveToFile(FileName());
+}
+
+QString TkonstantyFrm::FileName() const
+{
+    // The language file names it; it may not lead out of the program folder.
+    return ProgramDirFile(ConstantFile, QStringLiteral("const.dat"));
 }
 
 void TkonstantyFrm::TranslateTexts()
@@ -196,6 +211,15 @@ void TkonstantyFrm::BtnNovaClick()
         AddItem(id, dialog->Edit3()->text(), dialog->Edit2()->text(), dialog->Edit4()->text());
     }
     ConstantsChanged = true;
+    FitColumns();
+}
+
+void TkonstantyFrm::FitColumns()
+{
+    // Every column but the last (which takes the rest) as wide as its
+    // widest text, so that no ID, name or value is cut short.
+    for (int c = 0; c + 1 < ui->ListView1->columnCount(); ++c)
+        ui->ListView1->resizeColumnToContents(c);
 }
 
 void TkonstantyFrm::BtnOdstranitClick()

@@ -28,11 +28,12 @@ public:
     explicit TkonstantyFrm(QWidget *parent = nullptr);
     ~TkonstantyFrm() override;
 
-    // Empties the list, reads program folder + ConstantFile when it exists
-    // (values take the current decimal separator), then appends "$pi" and
-    // "$e" when no item has that exact ID.
+    // Empties the list, reads FileName() when it exists (values take the
+    // current decimal separator), then appends "$pi" and "$e" when no item
+    // has that exact ID. A file far too large is refused with a message and
+    // then never written.
     void NacitajKonstanty();
-    // Writes program folder + ConstantFile (one line per item, replaced
+    // Writes FileName() (one line per item, replaced
     // atomically) when the list is not empty and ConstantsChanged is set.
     // Raises EFCreateError when the file cannot be written.
     void UlozKonstanty();
@@ -48,6 +49,9 @@ public:
     QTreeWidget *ListView1() const;
 
     QString ConstantFile;
+    // The file ConstantFile names inside the program folder (const.dat when
+    // it would lead out of it).
+    QString FileName() const;
     QString msgDeletingConstant;
     QString msgReallyDelete;
     QString msgRewritingConstant;
@@ -64,7 +68,9 @@ private:
     void BtnPouzitClick();
     void BtnNovaClick();
     void BtnOdstranitClick();
+    void FitColumns();
 
     Ui::TkonstantyFrm *ui;
     TTranslationTable Texts;
+    bool FileRefused = false; // the file was too large to read
 };

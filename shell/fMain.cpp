@@ -580,10 +580,13 @@ void TMainFrm::Show()
 {
     show();
     // Platforms without window stacking (offscreen) only complain.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         raise();
-        activateWindow();
-    }
+    // The window comes forward with the focus in its input, so that the
+    // next keys typed (after a tool window put text there) land in the
+    // expression.
+    activateWindow();
+    ui->vstupRdt->setFocus();
 }
 
 void TMainFrm::SetCaption(const QString &Text)
@@ -795,6 +798,8 @@ QString TMainFrm::GetInput()
 void TMainFrm::InsertText(const QString &Text)
 {
     InsertIntoInput(Text, false, false);
+    // Only tool windows insert this way; the typing goes on here.
+    Show();
 }
 
 void TMainFrm::ShowResult(const QString &Text)
@@ -863,12 +868,7 @@ void TMainFrm::SetDecimals(int N)
 
 void TMainFrm::SetAlwaysOnTop(bool OnTop)
 {
-    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == OnTop)
-        return;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, OnTop);
-    if (wasVisible)
-        show();
+    SetWindowStaysOnTop(this, OnTop);
 }
 
 void TMainFrm::ShowUpdateAvailable()
@@ -1052,8 +1052,13 @@ bool TMainFrm::vstupRdtKeyPress(QKeyEvent *event)
     ShiftHeld = false;
     if (key == u'(' || key == u')')
         ZvyrazniZatvorky(ui->vstupRdt);
-    if (key == DecimalSeparator) {
+    if (key == DecimalSeparator && ui->BtnCiarka->isEnabled()) {
         ui->BtnCiarka->click();
+    } else if (key == DecimalSeparator) {
+        // No decimal point in modulo arithmetic; typed anyway, it stays
+        // where it was typed, so that the check points at it, rather than
+        // vanish and join the digits around it into one number.
+        InsertIntoInput(QString(key), false, false);
     } else {
         InsertIntoInput(QString(key), IsContinuingOperator(key), false);
     }
@@ -1109,8 +1114,17 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     } else if (watched == ui->centralwidget) {
-        if (event->type() == QEvent::MouseMove)
-            ObnovHint();
+        // A control that does not track the mouse itself (the check boxes)
+        // passes its moves on to the form: the hint stays that control's.
+        if (event->type() == QEvent::MouseMove) {
+            QWidget *under = ui->centralwidget->childAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+            while (under && under->parentWidget() != ui->centralwidget)
+                under = under->parentWidget();
+            if (under && under->isEnabled())
+                ZmenHint(under);
+            else
+                ObnovHint();
+        }
         return false;
     }
     if (auto *w = qobject_cast<QWidget *>(watched)) {
@@ -1348,7 +1362,13 @@ void TMainFrm::BtnAEClick()
         QString token, display;
         ComplexToStr(z, token);
         ComplexToDisplayString(z, quint8(ui->UpDownDesM->Position()), quint8(state->GetRadix()), display, false);
-        state->Ans = token;
+        // The answer is put into expressions (ANS, an operator that goes on
+        // from it): in the brackets of a complex answer, the number as the
+        // input writes it, not the token's brackets; in decimal with all its
+        // digits, in the other bases as shown, as every answer there is.
+        token.remove(u'[');
+        token.remove(u']');
+        state->Ans = u'(' + (state->GetRadix() == 10 ? token : display) + u')';
         ShowResult(display);
     } catch (const Exception &) {
         // A previous answer that is no complex number stays as it is.

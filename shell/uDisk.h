@@ -19,6 +19,13 @@ void SetProgramDir(const QString &Folder);
 TIniFile *SettingsIniFile();
 void FreeSettingsIniFile();
 
+// A file or folder that a language file or setting names "relative to the
+// program folder": ProgramDir() + Name, cleaned, when that stays below the
+// program folder (also after following links); otherwise ProgramDir() +
+// Default. "\" separates folders as "/" does, and leading separators are
+// dropped. A trailing "/" of Name (a folder) is kept.
+QString ProgramDirFile(const QString &Name, const QString &Default);
+
 // Path without the ProgramDir prefix when it begins with it (letter case
 // counts); otherwise Path unchanged.
 QString MakeRelativePath(const QString &Path);

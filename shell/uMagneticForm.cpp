@@ -1,5 +1,6 @@
 #include "shell/uMagneticForm.h"
 
+#include "shell/uShellCommon.h"
 #include "shell/uTandorelMainForm.h"
 
 #include <QCloseEvent>
@@ -9,23 +10,37 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include <algorithm>
+#include <limits>
+
 int TMagneticForm::SnapDistance = 5;
 
 // ------------------------------------------------------------ pure arithmetic
 
+namespace {
+
+// Window coordinates come from the window system and from hand-edited
+// settings: the sums below are taken in 64 bits and brought back into range.
+int Clamped(qint64 v)
+{
+    return int(std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
 bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int ScreenWidth, QPoint &Pos)
 {
-    const int L = Main.left(), T = Main.top(), W = Main.width();
+    const qint64 L = Main.left(), T = Main.top(), W = Main.width();
     if (Side == DockLeft) {
         if (L > FormWidth) {
-            Pos = QPoint(L - FormWidth, T);
+            Pos = QPoint(Clamped(L - FormWidth), Clamped(T));
             return true;
         }
         return false;
     }
     if (Side == DockRight) {
-        if (L + W < ScreenWidth - FormWidth) {
-            Pos = QPoint(L + W, T);
+        if (L + W < qint64(ScreenWidth) - FormWidth) {
+            Pos = QPoint(Clamped(L + W), Clamped(T));
             return true;
         }
         return false;
@@ -35,7 +50,8 @@ bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int Scre
 
 QPoint CentreOn(const QRect &Main, const QSize &Form)
 {
-    return QPoint(Main.left() + (Main.width() - Form.width()) / 2, Main.top() + (Main.height() - Form.height()) / 2);
+    return QPoint(Clamped(Main.left() + (qint64(Main.width()) - Form.width()) / 2),
+                  Clamped(Main.top() + (qint64(Main.height()) - Form.height()) / 2));
 }
 
 bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens)
@@ -68,11 +84,11 @@ QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int
 
 QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int Distance)
 {
-    const int L = Main.left(), T = Main.top();
-    const int R = L + Main.width(), B = T + Main.height();
-    const int D = Distance;
-    int x = Pos.x(), y = Pos.y();
-    const int cx = Form.width(), cy = Form.height();
+    const qint64 L = Main.left(), T = Main.top();
+    const qint64 R = L + Main.width(), B = T + Main.height();
+    const qint64 D = Distance;
+    qint64 x = Pos.x(), y = Pos.y();
+    const qint64 cx = Form.width(), cy = Form.height();
     if (R - D <= x && x <= R + D)
         x = R;
     else if (L - D <= x + cx && x + cx <= L + D)
@@ -81,7 +97,7 @@ QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int
         y = B;
     else if (T - D <= y + cy && y + cy <= T + D)
         y = T - cy;
-    return QPoint(x, y);
+    return QPoint(Clamped(x), Clamped(y));
 }
 
 // ---------------------------------------------------------------- the window
@@ -129,7 +145,10 @@ QRect TMagneticForm::MainFrame() const
 {
     if (!MainForm)
         return QRect();
-    return QRect(MainForm->GetLeft(), MainForm->GetTop(), MainForm->GetWidth(), MainForm->GetHeight());
+    // Far beyond every screen, and no overflow when the corner is added up.
+    constexpr int Far = 1 << 24;
+    return QRect(qBound(-Far, MainForm->GetLeft(), Far), qBound(-Far, MainForm->GetTop(), Far),
+                 qBound(0, MainForm->GetWidth(), Far), qBound(0, MainForm->GetHeight(), Far));
 }
 
 int TMagneticForm::PrimaryScreenWidth() const
@@ -161,13 +180,7 @@ bool TMagneticForm::TryPlaceAtSide(int Side)
 
 void TMagneticForm::SetStayOnTop(bool Flag)
 {
-    if (StaysOnTop() == Flag)
-        return;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, Flag);
-    // Changing the flags hides a shown window.
-    if (wasVisible)
-        show();
+    SetWindowStaysOnTop(this, Flag);
 }
 
 bool TMagneticForm::StaysOnTop() const

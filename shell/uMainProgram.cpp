@@ -75,7 +75,10 @@ KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), HistoryMod
         .Field(&IncorrectValue, "Common", "IncorrectValue", QStringLiteral("Value entered incorrectly."))
         .Field(&msgCouldntFindManual, "Messages", "msgCouldntFindManual",
                QStringLiteral("Unable to find the manual file."))
-        .Field(&ManualFile, "Addresses", "ManualFile", QStringLiteral("/manual/en/manual.html"));
+        .Field(&ManualFile, "Addresses", "ManualFile", QStringLiteral("/manual/en/manual.html"))
+        .Field(&msgFileTooLarge, "Messages", "msgFileTooLarge",
+               QStringLiteral("The file \"#1\" is far larger than any file of the program. It was not read "
+                              "and is left as it is."));
     // The Back key can recall a line while one is selected.
     QObject::connect(HistoryModel, &THistoryModel::ItemIndexChanged, HistoryModel,
                      [this](int Index) { SetBackEnabled(Index >= 0); });
@@ -139,8 +142,15 @@ void KMainProgram::Calculate(const QString &Input)
 void KMainProgram::CalculateInput()
 {
     CloseBrackets();
-    if (ITandorelMainForm *form = MainForm())
-        Calculate(form->GetInput());
+    ITandorelMainForm *form = MainForm();
+    if (!form)
+        return;
+    Calculate(form->GetInput());
+    // A tool window asked for it: the result and the next keys belong to
+    // the main window, unless a variable still wants its value typed.
+    const bool valueWanted = LastError.ErrorCode == 15 || LastError.ErrorCode == 17 || LastError.ErrorCode == 31;
+    if (!valueWanted)
+        form->Show();
 }
 
 void KMainProgram::CloseBrackets()
@@ -447,11 +457,19 @@ void KMainProgram::ShowManual()
         OpenURL(MakerWebAddress(QStringLiteral("manual/?") + BuildQueryString(false)));
         return;
     }
-    const QString local = QDir::cleanPath(ProgramDir() + ManualFile);
-    if (QFileInfo::exists(local))
+    // The language file names it; it may not lead out of the program folder.
+    const QString local = ProgramDirFile(ManualFile, QStringLiteral("manual/en/manual.html"));
+    if (!local.isEmpty() && QFileInfo::exists(local))
         OpenURL(local);
     else
         ShowMessage(msgError, msgCouldntFindManual);
+}
+
+void KMainProgram::ReportFileTooLarge(const QString &FileName)
+{
+    QString text = msgFileTooLarge;
+    text.replace(QStringLiteral("#1"), QDir::toNativeSeparators(FileName));
+    ShowMessage(msgError, text);
 }
 
 int KMainProgram::ShowMessage(const QString &Caption, const QString &Text)

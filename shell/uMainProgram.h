@@ -42,6 +42,7 @@ public:
     QString IncorrectValue;                   // "Value entered incorrectly."
     QString msgCouldntFindManual;             // "Unable to find the manual file."
     QString ManualFile;                       // below ProgramDir; "/manual/en/manual.html"
+    QString msgFileTooLarge;                  // "The file "#1" is far larger ... left as it is."
 
     // ------------------------------------------------------- calculation road
     // The whole calculation of Input (the main window's text as typed): error
@@ -113,6 +114,9 @@ public:
     void ShowManual();
     // A message box with the exclamation icon and an OK button.
     int ShowMessage(const QString &Caption, const QString &Text);
+    // msgFileTooLarge with "#1" the file, in a message box: a file far larger
+    // than any real one was refused unread and will not be written over.
+    void ReportFileTooLarge(const QString &FileName);
     void ShowInputError();
     void SetDefaultTexts();
 

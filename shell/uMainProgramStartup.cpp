@@ -26,12 +26,18 @@
 #include "shell/uShellCommon.h"
 #include "shell/uUpdateInformer.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QThreadPool>
 
 #include <functional>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,9 +46,12 @@ const QString HistoryFileName = QStringLiteral("history.dat");
 const QString VariablesFileName = QStringLiteral("variables.txt");
 
 // A file that existed but could not be read at start is not overwritten at
-// exit, so that what it holds is not lost.
+// exit, so that what it holds is not lost. The settings and state files are
+// not read when they are far larger than any the program writes.
 bool HistoryUnread = false;
 bool VariablesUnread = false;
+bool SettingsUnread = false;
+bool StateUnread = false;
 
 bool IsFile(const QString &Path)
 {
@@ -77,7 +86,8 @@ void RaiseMainWindow()
 void KMainProgram::Start()
 {
     const QString stateFile = ProgramDir() + StateFileName;
-    if (IsFile(stateFile)) {
+    StateUnread = IsFile(stateFile) && TIniFile(stateFile).TooLarge();
+    if (IsFile(stateFile) && !StateUnread) {
         KProgramState::GetInstance(1)->LoadFromFile(stateFile);
         KProgramState::GetInstance(0)->Assign(1);
     }
@@ -93,8 +103,14 @@ void KMainProgram::Start()
     KProgramSettings *settings = KProgramSettings::Instance();
     TProgramTranslator *translator = TProgramTranslator::Instance();
     const QString languageFile = ProgramDir() + settings->LanguageFile;
+    QStringList refused;
     if (!settings->LanguageFile.isEmpty() && IsFile(languageFile)) {
-        translator->LoadFile(languageFile);
+        // A language file too large to read gives way to the default one;
+        // the setting keeps naming it.
+        if (!translator->LoadFile(languageFile)) {
+            refused << translator->RefusedFile();
+            translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
+        }
     } else {
         translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
         settings->LanguageFile = MakeRelativePath(translator->GetFileName());
@@ -102,23 +118,33 @@ void KMainProgram::Start()
 
     LoadTexts();
 
-    HistoryUnread = false;
-    if (settings->SaveHistory) {
+    if (SettingsUnread)
+        refused << SettingsIniFile()->FileName();
+    if (StateUnread)
+        refused << stateFile;
+    for (const QString &file : refused)
+        ReportFileTooLarge(file);
+
+    const auto load = [this](const QString &File, const std::function<void()> &Read) {
         try {
-            History()->LoadFromFile(ProgramDir() + HistoryFileName);
+            Read();
+            return true;
+        } catch (const EFileTooLarge &) {
+            ReportFileTooLarge(File);
         } catch (const Exception &e) {
-            HistoryUnread = true;
             ShowMessage(msgError, e.Message());
         }
+        return false;
+    };
+    HistoryUnread = false;
+    if (settings->SaveHistory) {
+        const QString file = ProgramDir() + HistoryFileName;
+        HistoryUnread = !load(file, [&] { History()->LoadFromFile(file); });
     }
     VariablesUnread = false;
     if (settings->SaveVariables && IsFile(ProgramDir() + VariablesFileName)) {
-        try {
-            TVariableManager::Instance()->LoadFromFile(ProgramDir() + VariablesFileName);
-        } catch (const Exception &e) {
-            VariablesUnread = true;
-            ShowMessage(msgError, e.Message());
-        }
+        const QString file = ProgramDir() + VariablesFileName;
+        VariablesUnread = !load(file, [&] { TVariableManager::Instance()->LoadFromFile(file); });
     }
 
     if (settings->UID == QStringLiteral("none"))
@@ -197,13 +223,16 @@ void KMainProgram::SaveAll()
     TGUIManager *gui = TGUIManager::Instance();
     bool failed = false;
 
-    SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
+    if (!SettingsUnread)
+        SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
         SaveStep(failed, [&] { History()->SaveToFile(ProgramDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
         SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
     SaveStep(failed, [&] {
-        if (settings->RememberLastState) {
+        if (StateUnread) {
+            return;
+        } else if (settings->RememberLastState) {
             KProgramState::GetInstance(0)->SaveToFile(ProgramDir() + StateFileName);
         } else if (gui->IsFormCreated(FormId::Settings)) {
             // The preferences window hands its start-up-state controls over.
@@ -240,6 +269,9 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools)
 bool ProgramStartUp(TToolWindowRegistration RegisterTools)
 {
     KProgramSettings *settings = KProgramSettings::Instance();
+    // Far larger than any settings file: the defaults stay, and the file is
+    // left as it is (the message comes once the texts are loaded).
+    SettingsUnread = SettingsIniFile()->TooLarge();
     settings->Load(SettingsIniFile());
 
     if (settings->AllowOnlyOneInstance && CheckPreviousInstance(&RaiseMainWindow, 1))
@@ -291,14 +323,72 @@ void ProgramShutDown()
     ReleasePreviousInstance();
 }
 
+namespace {
+
+// The signals that end a session from outside (logout, shutdown, a closed
+// terminal) only write a byte here; the message loop reads it and ends the
+// program as closing its main window does, so the saves at exit run.
+int EndSignalPipe[2] = {-1, -1};
+
+extern "C" void NoteEndSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = ::write(EndSignalPipe[1], &byte, 1);
+    (void)written;
+}
+
+void EndAsIfClosed()
+{
+    // A second signal ends at once.
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
+    // A message box or dialog still open gives way first.
+    for (int i = 0; i < 20; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        modal->close();
+        if (modal->isVisible())
+            modal->hide();
+    }
+    if (MainFrm)
+        MainFrm->close();
+    QCoreApplication::quit();
+}
+
+void EndOnSignals(QObject *Owner)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, EndSignalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(EndSignalPipe[0], QSocketNotifier::Read, Owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
+        char buffer[16];
+        while (::read(EndSignalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        notifier->setEnabled(false);
+        EndAsIfClosed();
+    });
+    struct sigaction action = {};
+    action.sa_handler = NoteEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+} // namespace
+
 int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
 {
     TTandorelApplication app(argc, argv);
+    EndOnSignals(&app);
     // The main window stays hidden until KMainProgram::Start shows it; tool
     // windows never keep the program alive on their own.
     app.setQuitOnLastWindowClosed(true);
     int result = 0;
-    if (ProgramStartUp(RegisterTools))
+    // A signal met during start-up (in a message box's loop) has closed the
+    // window already.
+    if (ProgramStartUp(RegisterTools) && MainFrm && MainFrm->isVisible())
         result = app.exec();
     ProgramShutDown();
     return result;

@@ -46,16 +46,29 @@ QString TProgramTranslator::GetFileName() const
     return IniFile ? IniFile->FileName() : QString();
 }
 
-void TProgramTranslator::LoadFile(const QString &FileName)
+bool TProgramTranslator::LoadFile(const QString &FileName)
 {
     const QFileInfo file(FileName);
     if (FileName.isEmpty() || !file.isFile())
-        return;
-    auto *opened = new TIniFile(file.absoluteFilePath());
+        return false;
+    auto *opened = new TIniFile(file.absoluteFilePath(), MaxLanguageFileSize);
+    if (opened->TooLarge()) {
+        delete opened;
+        QMutexLocker locker(&Lock);
+        Refused = file.absoluteFilePath();
+        return false;
+    }
     // A lookup on another thread finishes with the old file before it goes.
     QMutexLocker locker(&Lock);
     delete IniFile;
     IniFile = opened;
+    return true;
+}
+
+QString TProgramTranslator::RefusedFile() const
+{
+    QMutexLocker locker(&Lock);
+    return Refused;
 }
 
 void TProgramTranslator::LoadDefault(const QString &Folder)

@@ -27,8 +27,11 @@ public:
     // Full path of the open file, empty when none.
     QString GetFileName() const;
     // Opens FileName when it exists (closing the file open before); when it
-    // does not exist nothing changes.
-    void LoadFile(const QString &FileName);
+    // does not exist, or is far larger than any language file
+    // (MaxLanguageFileSize), nothing changes. False then.
+    bool LoadFile(const QString &FileName);
+    // The file LoadFile refused last for its size, "" when none.
+    QString RefusedFile() const;
     // Opens the file of the system language found in Folder, else the
     // English one; else nothing changes.
     void LoadDefault(const QString &Folder);
@@ -44,4 +47,5 @@ protected:
 private:
     mutable QMutex Lock;
     TIniFile *IniFile = nullptr;
+    QString Refused;
 };

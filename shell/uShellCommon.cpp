@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -309,6 +310,11 @@ QString ProgramFilePath(const QString &Path)
         return QString();
     if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
         return QString();
+    // Documents and folders only: the desktop would run a program or a
+    // launcher instead of showing it.
+    const QFileInfo target(canonical);
+    if (target.isFile() && (target.isExecutable() || target.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0))
+        return QString();
     return canonical;
 }
 
@@ -339,6 +345,20 @@ QUrl OpenableUrl(const QString &Address)
     return QUrl();
 }
 } // namespace
+
+void SetWindowStaysOnTop(QWidget *Window, bool OnTop)
+{
+    if (!Window || Window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == OnTop)
+        return;
+    Qt::WindowFlags flags = Window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, OnTop);
+    if (QWindow *native = Window->windowHandle(); native && Window->isVisible()) {
+        Window->overrideWindowFlags(flags);
+        native->setFlags(flags);
+    } else {
+        Window->setWindowFlags(flags);
+    }
+}
 
 bool IsOpenableAddress(const QString &Address)
 {

@@ -96,6 +96,12 @@ QString BuildQueryString(bool WithUid);
 // host equals MakerDomainName() or ends in "." + it (letter case ignored).
 bool IsMakerAddress(const QString &Address);
 
+// Makes a window stay on top of the others, or not. A window already shown
+// is told so in place: changing a widget's flags would create its window
+// anew, and a window manager puts a re-created window where its frame was
+// taken for the window itself, one title bar higher each time.
+void SetWindowStaysOnTop(QWidget *Window, bool OnTop);
+
 // Whether OpenURL would open Address: http, https and mailto addresses, and
 // existing files and folders inside the program folder (an absolute path,
 // "\\" or "/" separated, or a file: address); nothing else.

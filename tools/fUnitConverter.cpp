@@ -104,7 +104,9 @@ void TUnitConverterFrm::LoadUnits()
     Filling = true;
     ui->baseUnitVle->Clear();
     ui->targetUnitVle->Clear();
-    const bool loaded = Converter->LoadFile(ProgramDir() + UnitFile);
+    // The language file names it; it may not lead out of the program folder.
+    const QString file = ProgramDirFile(UnitFile, QStringLiteral("units/en/units.xml"));
+    const bool loaded = !file.isEmpty() && Converter->LoadFile(file);
     TStringList names;
     Converter->GetCategoryNames(names);
     ui->categoryLsb->clear();
@@ -128,7 +130,7 @@ void TUnitConverterFrm::LoadUnits()
     } else {
         ui->targetValueEdt->clear();
         KMainProgram::Instance()->ShowMessage(FileLoadErrCaption,
-                                              FileLoadErr + QStringLiteral("\n\n") + ProgramDir() + UnitFile);
+                                              FileLoadErr + QStringLiteral("\n\n") + file);
     }
 }
 

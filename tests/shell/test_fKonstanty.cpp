@@ -10,6 +10,9 @@
 #include "tests/support/ModalHelper.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -84,6 +87,21 @@ TEST_F(ConstantsWindow, ReadsTheFileAndAddsPiAndEWhenMissing)
     EXPECT_TRUE(w.Value(5).startsWith("2.718281828459045")) << w.Value(5).toStdString();
 }
 
+TEST_F(ConstantsWindow, ColumnsAreAsWideAsTheirTexts)
+{
+    Dir.write("const.dat", "$g#gravitational acceleration on the surface#9.80665#m/s2\r\n");
+    TkonstantyFrm w;
+    w.TranslateTexts();
+    w.show();
+    QTreeWidget *list = w.ListView1();
+    for (int c = 0; c + 1 < list->columnCount(); ++c)
+        for (int i = 0; i < w.Count(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            const int needed = list->fontMetrics().horizontalAdvance(item->text(c));
+            EXPECT_GE(list->columnWidth(c), needed) << c << " " << item->text(c).toStdString();
+        }
+}
+
 TEST_F(ConstantsWindow, ValuesTakeTheDecimalCommaAndAKnownPiIsNotAddedAgain)
 {
     KProgramSettings::Instance()->SetDecimalSeparator(2);
@@ -123,6 +141,50 @@ TEST_F(ConstantsWindow, AddingWritesTheFileWhenTheWindowCloses)
     const QByteArray text = Dir.read("const.dat");
     EXPECT_TRUE(text.startsWith("$pi#Ludolph's number#3.14159")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\r\n$g#gravity#9.81#m/s2\r\n")) << text.toStdString();
+}
+
+TEST_F(ConstantsWindow, AFileNamedOutsideTheProgramFolderIsNeverReadNorWritten)
+{
+    TempProgramDir outside;
+    outside.write("outside.dat", "$x#mine#1#\r\n");
+    // The language file's name leads out of the program folder.
+    const QString hostile = QDir(Dir.path()).relativeFilePath(outside.file("outside.dat"));
+    ASSERT_TRUE(hostile.startsWith("../"));
+    Dir.write("lang/en.txt", "[Info]\r\nLanguageIsoCode=en\r\n[Addresses]\r\nConstantFile=" + hostile.toUtf8() + "\r\n");
+    TProgramTranslator::Instance()->LoadFile(Dir.file("lang/en.txt"));
+    Dir.write("const.dat", "$g#gravity#9.81#m/s2\r\n");
+    TkonstantyFrm w;
+    w.TranslateTexts();
+    EXPECT_EQ(w.ConstantFile, hostile);
+    EXPECT_EQ(w.Identifier(0), "$g"); // the default file instead
+    w.show();
+    FillDialog("$h", "height", "2", "m");
+    QTest::mouseClick(Button(w, "BtnNova"), Qt::LeftButton);
+    QTest::mouseClick(Button(w, "BtnZavriet"), Qt::LeftButton);
+    EXPECT_EQ(outside.read("outside.dat"), QByteArray("$x#mine#1#\r\n"));
+    EXPECT_TRUE(Dir.read("const.dat").contains("$h#height#2#m"));
+}
+
+TEST_F(ConstantsWindow, AFileFarTooLargeIsRefusedAndLeftAsItIs)
+{
+    {
+        QFile big(Dir.file("const.dat"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write("$g#gravity#9.81#m/s2\r\n");
+        ASSERT_TRUE(big.resize(MaxTextFileSize + 1));
+    }
+    TkonstantyFrm w;
+    QString message;
+    AnswerNextMessageBox(QMessageBox::Ok, &message);
+    w.TranslateTexts();
+    EXPECT_TRUE(message.contains("far larger")) << message.toStdString();
+    EXPECT_EQ(w.Count(), 2); // $pi and $e only
+    w.show();
+    FillDialog("$h", "height", "2", "m");
+    QTest::mouseClick(Button(w, "BtnNova"), Qt::LeftButton);
+    QTest::mouseClick(Button(w, "BtnZavriet"), Qt::LeftButton);
+    EXPECT_EQ(QFileInfo(Dir.file("const.dat")).size(), MaxTextFileSize + 1);
+    EXPECT_TRUE(Dir.read("const.dat").startsWith("$g#gravity"));
 }
 
 TEST_F(ConstantsWindow, RewritingAnExistingIdAsksFirstAndNoStillCountsAsAChange)

@@ -465,6 +465,32 @@ TEST_F(MainWindow, StatusBarShowsTheHintOfTheControlUnderTheMouse)
     EXPECT_EQ(panel->text(), QStringLiteral(" Save result to memory"));
     QTest::mouseMove(Form->centralWidget(), QPoint(2, 200));
     EXPECT_EQ(panel->text(), QString());
+    // The two check boxes as well, also while the mouse goes on moving over them.
+    for (const char *name : {"CheckBoxHyp", "CheckBoxZlomky"}) {
+        auto *box = Form->findChild<QWidget *>(QLatin1String(name));
+        QTest::mouseMove(box, QPoint(4, 4));
+        QTest::mouseMove(box, QPoint(8, 6));
+        EXPECT_EQ(panel->text(), u' ' + box->toolTip()) << name;
+        QTest::mouseMove(Form->centralWidget(), QPoint(2, 200));
+    }
+}
+
+TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)
+{
+    Form->show();
+    QCoreApplication::processEvents();
+    auto *bar = Form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"));
+    ASSERT_TRUE(bar);
+    const QRect window = Form->rect();
+    const QRect barRect(bar->mapTo(Form, QPoint(0, 0)), bar->size());
+    EXPECT_TRUE(window.contains(barRect)) << barRect.x() << "," << barRect.y() << " " << barRect.width() << "x"
+                                          << barRect.height() << " in " << window.width() << "x" << window.height();
+    for (const char *name : {"StatusPanel0", "StatusPanel1", "StatusPanel2"}) {
+        auto *panel = Form->findChild<QWidget *>(QLatin1String(name));
+        ASSERT_TRUE(panel) << name;
+        const QRect r(panel->mapTo(Form, QPoint(0, 0)), panel->size());
+        EXPECT_TRUE(barRect.contains(r)) << name << " " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    }
 }
 
 TEST_F(MainWindow, SavedPositionOffEveryScreenIsReplacedByACentredOne)
@@ -504,9 +530,59 @@ TEST_F(MainWindow, AlgebraicExponentialKeySwitchesTheAnswersForm)
     KProgramState::GetInstance(0)->Ans = QStringLiteral("(3+j4)");
     Click("BtnAE");
     EXPECT_EQ(Display(), QStringLiteral("  5e^j53.130 102"));
-    EXPECT_TRUE(KProgramState::GetInstance(0)->Ans.startsWith(QStringLiteral("[5e^j53.13010235")));
+    EXPECT_TRUE(KProgramState::GetInstance(0)->Ans.startsWith(QStringLiteral("(5e^j53.13010235")));
     Click("BtnAE");
     EXPECT_EQ(Display(), QStringLiteral("  3+j4"));
+}
+
+TEST_F(MainWindow, TheAnswerAfterTheFormSwitchIsReadBack)
+{
+    // 1+j, switched to the exponential form, then used again by ANS, by an
+    // operator that goes on from it and by the memory.
+    Click("sbKomplexne");
+    Type(QStringLiteral("1+j"));
+    Driver->Enter();
+    Click("BtnAE");
+    EXPECT_EQ(Display(), QStringLiteral("  1.414 214e^j45"));
+    Click("BtnMS");
+
+    Click("BtnC");
+    Type(QStringLiteral("2*"));
+    Click("BtnANS");
+    Driver->Enter();
+    EXPECT_EQ(ErrorLabel(), QString());
+    EXPECT_EQ(Display(), QStringLiteral("  2+j2"));
+
+    Click("BtnAE"); // to the exponential form again
+    Click("BtnPlus");
+    Type(QStringLiteral("1"));
+    Driver->Enter();
+    EXPECT_EQ(ErrorLabel(), QString());
+    EXPECT_EQ(Display(), QStringLiteral("  3+j2"));
+
+    Click("BtnC");
+    Click("BtnMR");
+    Type(QStringLiteral("*2"));
+    Driver->Enter();
+    EXPECT_EQ(ErrorLabel(), QString());
+    EXPECT_EQ(Display(), QStringLiteral("  2.000 001+j2.000 001")); // the memory holds the shown digits
+}
+
+TEST_F(MainWindow, ADecimalPointTypedInModuloModeStaysToBeReported)
+{
+    // The decimal-point key has no place there, but the typed point must
+    // not vanish and make one number of 2 and 5.
+    Click("sbModulo");
+    EXPECT_FALSE(Key("BtnCiarka")->isEnabled());
+    for (const char *typed : {"2.5+1", "2,5+1"}) {
+        Click("BtnC");
+        Type(QString::fromLatin1(typed));
+        EXPECT_EQ(Text(), QStringLiteral("2.5+1")) << typed;
+        Driver->Enter();
+        EXPECT_EQ(Display(), QString()) << typed;
+        EXPECT_FALSE(ErrorLabel().isEmpty()) << typed;
+        EXPECT_EQ(Input->textCursor().selectedText(), QStringLiteral(".")) << typed;
+    }
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <climits>
 
 namespace {
@@ -61,6 +63,20 @@ TEST(MagneticArithmetic, FirstRuleWinsForAWindowAsWideAsTheMainWindow)
     const QRect narrow(400, 300, 10, 100);
     EXPECT_EQ(MagneticSnap(QPoint(412, 0), QSize(10, 10), narrow, 5).x(), 410);
     EXPECT_EQ(MagneticSnap(QPoint(0, 403), QSize(10, 100), QRect(0, 300, 10, 100), 5).y(), 400);
+}
+
+TEST(MagneticArithmetic, ExtremeCoordinatesNeitherOverflowNorWrap)
+{
+    // A main window (or a moved one) at the ends of the 32-bit range.
+    const int hi = std::numeric_limits<int>::max(), lo = std::numeric_limits<int>::min();
+    const QRect far(hi - 700, hi - 400, 640, 380);
+    bool centred = false;
+    const QPoint right = MagneticPlacement(DockRight, far, QSize(300, 200), 1920, centred);
+    EXPECT_GT(right.x(), 0); // never wrapped round to a negative place
+    EXPECT_EQ(MagneticSnap(QPoint(hi - 10, hi - 10), QSize(300, 200), far, 5), QPoint(hi - 10, hi - 10));
+    const QRect low(lo, lo, 640, 380);
+    EXPECT_EQ(MagneticSnap(QPoint(lo + 3, lo + 400), QSize(300, 200), low, 5).x(), lo + 3);
+    EXPECT_LE(CentreOn(QRect(lo, lo, 10, 10), QSize(5000, 5000)).x(), lo + 10);
 }
 
 TEST(MagneticArithmetic, PlacementPrefersTheAskedSideThenTheOtherThenCentre)

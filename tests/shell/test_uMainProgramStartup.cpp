@@ -10,6 +10,7 @@
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
+#include "shell/uProgramTranslator.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
@@ -17,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -27,7 +29,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -161,6 +165,74 @@ TEST_F(StartAndExit, AFailedSaveIsReportedAndTheOtherSavesStillHappen)
     EXPECT_FALSE(Ini(Dir.read("settings.ini"), "UID").isEmpty());
 }
 
+TEST_F(StartAndExit, FilesFarTooLargeAreRefusedWithAMessageAndLeftAlone)
+{
+    // Files far larger than any real one (sparse here).
+    const auto huge = [this](const char *name, const QByteArray &head, qint64 size) {
+        QFile f(Dir.file(name));
+        QDir().mkpath(QFileInfo(f).absolutePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(head);
+        ASSERT_TRUE(f.resize(size));
+    };
+    // Starts, answering each message box that opens and keeping its text.
+    const auto startAnswering = [this] {
+        QStringList messages;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&messages] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && box->isVisible() && !box->property("answered").toBool()) {
+                box->setProperty("answered", true);
+                messages << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answer.start(10);
+        Start();
+        QTest::qWait(100);
+        return messages;
+    };
+    Dir.write("lang/en.txt", "[Info]\r\nLanguageIsoCode=en\r\nLanguageName=English\r\n");
+
+    huge("settings.ini", "[Settings]\r\nSaveHistory=1\r\n", MaxTextFileSize + 1);
+    huge("history.dat", "1+1 = 2\r\n", MaxTextFileSize + 1);
+    const QDateTime settingsTime = QFileInfo(Dir.file("settings.ini")).lastModified();
+    QStringList messages = startAnswering();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].contains("settings.ini")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[1].contains("history.dat")) << messages[1].toStdString();
+    EXPECT_TRUE(messages[1].contains("far larger")) << messages[1].toStdString();
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
+    Exit();
+    for (const char *name : {"settings.ini", "history.dat"})
+        EXPECT_EQ(QFileInfo(Dir.file(name)).size(), MaxTextFileSize + 1) << name;
+    EXPECT_EQ(QFileInfo(Dir.file("settings.ini")).lastModified(), settingsTime);
+    EXPECT_TRUE(Dir.read("history.dat").startsWith(QByteArray("1+1 = 2\r\n\0", 10)));
+
+    // A language file: the English one takes its place, the setting keeps it.
+    Dir.write("settings.ini", "[Settings]\r\nLanguageFile=lang/big.txt\r\nCheckUpdatesAtStart=0\r\nSaveHistory=0\r\n");
+    huge("lang/big.txt", "[Info]\r\nLanguageIsoCode=xx\r\n", MaxLanguageFileSize + 1);
+    messages = startAnswering();
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'|').toStdString();
+    EXPECT_TRUE(messages[0].contains("big.txt")) << messages[0].toStdString();
+    EXPECT_TRUE(TProgramTranslator::Instance()->GetFileName().endsWith("lang/en.txt"));
+    Exit();
+    EXPECT_EQ(Ini(Dir.read("settings.ini"), "LanguageFile"), "lang/big.txt");
+}
+
+TEST_F(StartAndExit, AHistoryWithAStrayByteKeepsEveryOtherLineAsItWas)
+{
+    Dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nCheckUpdatesAtStart=0\r\n");
+    const QByteArray history = "\xcf\x80*2 = 6.28\r\ncaf\xe9 = 1\r\n\xce\xb1+1 = 2 [\xce\xb1=1;]\r\n";
+    Dir.write("history.dat", history);
+    Start();
+    ASSERT_EQ(History()->Count(), 3);
+    EXPECT_EQ(THistoryModel::ExpressionOf(History()->Lines(0)), QString::fromUtf8("\xcf\x80*2"));
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
+    Exit();
+    EXPECT_EQ(Dir.read("history.dat"), history + "2+2 = 4\r\n");
+}
+
 TEST_F(StartAndExit, ASavedPositionOffEveryScreenOpensCentred)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -171,6 +243,19 @@ TEST_F(StartAndExit, ASavedPositionOffEveryScreenOpensCentred)
     Exit();
     const QByteArray settings = Dir.read("settings.ini");
     EXPECT_EQ(Ini(settings, "Center"), "0"); // the user's choice stays
+
+    // The extremes of the saved numbers, where adding a size overflows.
+    for (const char *corner : {"Left=2147483647\r\nTop=2147483647", "Left=-2147483648\r\nTop=-2147483648",
+                               "Left=2147483647\r\nTop=-2147483648"}) {
+        Dir.write("settings.ini", QByteArray("[MainForm]\r\nCenter=0\r\n") + corner
+                                      + "\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
+        Start();
+        EXPECT_TRUE(screen.intersects(MainFrm->frameGeometry())) << corner;
+        // The magnetic windows are placed against it.
+        TGUIManager::Instance()->ShowForm(FormId::Variables);
+        TGUIManager::Instance()->ShowForm(FormId::History);
+        Exit();
+    }
 
     Dir.write("settings.ini", "[MainForm]\r\nCenter=0\r\nLeft=30\r\nTop=40\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
     Start();
@@ -351,4 +436,43 @@ TEST(SecondCopy, TwoCopiesStartedAtOnceCannotBothStay)
     a.waitForFinished(5000);
     b.waitForFinished(5000);
     RemoveLeftovers(program);
+}
+
+// ------------------------------------------------- ended from outside
+
+namespace {
+
+// The running program has its handler for Signal (its caught-signals mask).
+bool Catches(qint64 Pid, int Signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(Pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (Signal - 1)) & 1;
+    return false;
+}
+
+} // namespace
+
+TEST(EndedBySignal, TerminationAndHangUpSaveLikeClosingTheWindow)
+{
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        TempProgramDir dir;
+        const QString program = PlaceProgram(dir);
+        dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nCheckUpdatesAtStart=0\r\nUID=none\r\n");
+        // Line feeds only: the saved history has carriage returns as well.
+        dir.write("history.dat", "1+1 = 2\n");
+        QProcess running;
+        running.start(program, {});
+        ASSERT_TRUE(running.waitForStarted(10000));
+        ASSERT_TRUE(WaitFor([&] { return Catches(running.processId(), signal); }, 10000));
+        ::kill(pid_t(running.processId()), signal);
+        ASSERT_TRUE(running.waitForFinished(20000)) << signal;
+        EXPECT_EQ(running.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(dir.read("history.dat"), QByteArray("1+1 = 2\r\n")) << signal;
+        EXPECT_TRUE(QRegularExpression("UID=\\d{12}").match(QString::fromUtf8(dir.read("settings.ini"))).hasMatch())
+            << signal;
+    }
 }

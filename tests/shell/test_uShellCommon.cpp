@@ -192,6 +192,11 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     SetProgramDir(dir.path());
     const QString manual = dir.file(QStringLiteral("manual/en/manual.html"));
     QFile::link(QStringLiteral("/etc/hostname"), dir.file(QStringLiteral("link.txt"))); // leads outside
+    // Files of the folder that the desktop would run rather than show.
+    dir.write(QStringLiteral("run.desktop"), "[Desktop Entry]\nExec=xterm\n");
+    dir.write(QStringLiteral("Run.DESKTOP"), "[Desktop Entry]\nExec=xterm\n");
+    dir.write(QStringLiteral("tool.sh"), "#!/bin/sh\n");
+    QFile::setPermissions(dir.file(QStringLiteral("tool.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const struct { QString Address; bool Opens; } cases[] = {
         {QStringLiteral("http://www.tandorel.org/index.php?page=home&build=26"), true},
         {QStringLiteral("https://example.org/"), true},
@@ -211,6 +216,9 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
         {QStringLiteral("ftp://example.org/x"), false},
         {QStringLiteral("smb://server/share"), false},
         {QStringLiteral("calc.exe"), false},
+        {dir.file(QStringLiteral("run.desktop")), false},
+        {QUrl::fromLocalFile(dir.file(QStringLiteral("Run.DESKTOP"))).toString(), false},
+        {dir.file(QStringLiteral("tool.sh")), false},
         {QStringLiteral("http://"), false},
         {QStringLiteral("mailto:"), false},
         {QString(), false},

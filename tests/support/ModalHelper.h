@@ -7,11 +7,17 @@
 
 #include <functional>
 
+#include <gtest/gtest.h>
+
 // Runs Act on the next modal widget as soon as one is open (polling, up to
-// about five seconds).
+// about five seconds). A watch that is still waiting when its test ends
+// stops: what Act writes to belongs to that test.
 inline void OnNextModal(std::function<void(QWidget *)> Act, int Tries = 500)
 {
-    QTimer::singleShot(10, qApp, [Act, Tries] {
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QTimer::singleShot(10, qApp, [Act, Tries, test] {
+        if (::testing::UnitTest::GetInstance()->current_test_info() != test)
+            return;
         QWidget *modal = QApplication::activeModalWidget();
         if (modal && modal->isVisible())
             Act(modal);

@@ -325,8 +325,9 @@ void TFunctionGraph::DrawFunctions()
 
 void TFunctionGraph::Redraw()
 {
-    if (GraphCanvas && (GraphCanvas->width() != View.Width || GraphCanvas->height() != View.Height ||
-                        GraphCanvas->format() != QImage::Format_RGB32))
+    if (GraphCanvas
+        && (GraphCanvas->width() != View.Width || GraphCanvas->height() != View.Height
+            || GraphCanvas->format() != QImage::Format_RGB32))
         *GraphCanvas = QImage(View.Width, View.Height, QImage::Format_RGB32);
     const QRect picture(0, 0, View.Width, View.Height);
     DrawAxes(picture);
@@ -364,8 +365,8 @@ void TFunctionGraph::DrawGrid()
     if (!CanPaint(GraphCanvas))
         return;
     QImage &image = *GraphCanvas;
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
-        image.format() != QImage::Format_ARGB32_Premultiplied)
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32
+        && image.format() != QImage::Format_ARGB32_Premultiplied)
         image.convertTo(QImage::Format_RGB32);
     image.fill(BackgroundColor);
     const qint32 w = qMin(View.Width, qint32(image.width()));
@@ -375,10 +376,11 @@ void TFunctionGraph::DrawGrid()
     // the grid lines while the picture pans.
     const qint32 columnPhase = FirstGridLineX();
     const qint32 rowPhase = FirstGridLineY();
-    ForEachGridLine(View.OriginX, View.ScaleX, View.GridStepX * View.XLabelUnit, 0, w - 1, [&](qint32 column, Extended) {
-        for (qint32 row = (rowPhase & 1) ? 1 : 0; row < h; row += 2)
-            reinterpret_cast<QRgb *>(image.scanLine(row))[column] = dot;
-    });
+    ForEachGridLine(View.OriginX, View.ScaleX, View.GridStepX * View.XLabelUnit, 0, w - 1,
+                    [&](qint32 column, Extended) {
+                        for (qint32 row = (rowPhase & 1) ? 1 : 0; row < h; row += 2)
+                            reinterpret_cast<QRgb *>(image.scanLine(row))[column] = dot;
+                    });
     ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, 0, View.Height - 1, [&](qint32 level, Extended) {
         const qint32 row = View.FlipY(level);
         if (row < 0 || row >= h)
@@ -417,9 +419,9 @@ QList<TScaleLabel> TFunctionGraph::HorizontalScaleLabels(const QRect &R) const
     ForEachGridLine(View.OriginX, View.ScaleX, step, R.left(), R.right(), [&](qint32 column, Extended k) {
         // From the line's index, so that the line at 0 reads exactly "0".
         if (View.Goniometric)
-            labels.append({column, FormatFloat(QStringLiteral("0.######"), k * View.GridStepX), true});
+            labels.append({column, FormatFloat(QStringLiteral("0.######"), k * View.GridStepX), true, k});
         else
-            labels.append({column, FloatToStr(k * step), false});
+            labels.append({column, FloatToStr(k * step), false, k});
     });
     return labels;
 }
@@ -430,7 +432,7 @@ QList<TScaleLabel> TFunctionGraph::VerticalScaleLabels(const QRect &R) const
     // Rows R.Top..R.Bottom are the levels Height-1-R.Bottom .. Height-1-R.Top.
     ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, View.FlipY(R.bottom()), View.FlipY(R.top()),
                     [&](qint32 level, Extended k) {
-                        labels.append({View.FlipY(level), FloatToStr(k * View.GridStepY), false});
+                        labels.append({View.FlipY(level), FloatToStr(k * View.GridStepY), false, k});
                     });
     return labels;
 }
@@ -443,7 +445,11 @@ void TFunctionGraph::DrawHorizontalScale(const QRect &R)
     QPainter canvas(HorizontalScaleCanvas);
     canvas.setFont(ScaleFont);
     canvas.setPen(Qt::black);
-    for (const TScaleLabel &label : HorizontalScaleLabels(R)) {
+    const QList<TScaleLabel> labels = HorizontalScaleLabels(R);
+    const Extended every = HorizontalLabelStride(labels);
+    for (const TScaleLabel &label : labels) {
+        if (std::fmod(label.Line, every) != 0)
+            continue;
         if (label.Pi)
             DrawScaleLabel(canvas, label.Pixel, 2, label.Text);
         else
@@ -461,6 +467,28 @@ void TFunctionGraph::DrawVerticalScale(const QRect &R)
     canvas.setPen(Qt::black);
     for (const TScaleLabel &label : VerticalScaleLabels(R))
         DrawVerticalScaleLabel(canvas, label.Pixel - 6, label.Text);
+}
+
+Extended TFunctionGraph::HorizontalLabelStride(const QList<TScaleLabel> &Labels) const
+{
+    // Grid lines 20 pixels apart leave too little room for numbers such as
+    // "-72" or "-2.5" and a pi sign: then only every n-th line is numbered,
+    // the line at 0 always among them.
+    qint32 widest = 0;
+    for (const TScaleLabel &label : Labels)
+        widest = qMax(widest, ScaleLabelWidth(label));
+    const Extended spacing = View.GridStepX * View.XLabelUnit / View.ScaleX;
+    return std::max(Extended(1), std::ceil((widest + 4) / spacing));
+}
+
+qint32 TFunctionGraph::ScaleLabelWidth(const TScaleLabel &Label) const
+{
+    const qint32 w = QFontMetrics(ScaleFont).horizontalAdvance(Label.Text);
+    if (!Label.Pi)
+        return w;
+    QFont piFont = ScaleFont;
+    piFont.setPointSize(12);
+    return w + 3 + QFontMetrics(piFont).horizontalAdvance(QString(QChar(0x03C0)));
 }
 
 void TFunctionGraph::DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text)

@@ -31,6 +31,7 @@ struct TScaleLabel
     qint32 Pixel = 0;
     QString Text;
     bool Pi = false;
+    Extended Line = 0; // the grid line's index: its value over the grid step
 };
 
 // The curve colours, chosen by the number of functions already plotted,
@@ -120,6 +121,11 @@ public:
     // negative).
     qint32 FirstGridLineX() const;
     qint32 FirstGridLineY() const;
+    // Of the horizontal numbers, those whose Line is a multiple of the
+    // stride are written: 1 unless the grid lines stand too close for them.
+    Extended HorizontalLabelStride(const QList<TScaleLabel> &Labels) const;
+    // The width the horizontal strip's number takes.
+    qint32 ScaleLabelWidth(const TScaleLabel &Label) const;
     // A multiple of pi on the horizontal strip (Text the multiple), centred
     // on Column, followed by a larger pi sign on the same baseline.
     void DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text);

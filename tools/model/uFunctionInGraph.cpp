@@ -41,7 +41,8 @@ bool IsTrigonometricName(const QString &Name)
     static const char16_t *const Parts[] = {u"sin", u"cos", u"tan", u"tg", u"cot", u"sec", u"csc"};
     if (FunctionNames().IndexOf(Name) < 0)
         return false;
-    return std::any_of(std::begin(Parts), std::end(Parts), [&](const char16_t *P) { return Name.contains(QStringView(P)); });
+    return std::any_of(std::begin(Parts), std::end(Parts),
+                       [&](const char16_t *P) { return Name.contains(QStringView(P)); });
 }
 
 bool IsAsciiLetterChar(QChar C)
@@ -60,9 +61,9 @@ struct TVisibleBounds
 
     explicit TVisibleBounds(const TGraphState &View)
         : XMin(View.XAtPixel(-SampleSpacing)), XMax(View.XAtPixel(View.Width + SampleSpacing)),
-          YLow(View.YAtPixel(Extended(View.Height) - BandBelow)), YHigh(View.YAtPixel(Extended(View.Height) + BandAbove))
-    {
-    }
+          YLow(View.YAtPixel(Extended(View.Height) - BandBelow)),
+          YHigh(View.YAtPixel(Extended(View.Height) + BandAbove))
+    {}
 
     bool Contains(const TFunctionValue &V) const
     {

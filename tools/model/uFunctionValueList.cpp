@@ -67,8 +67,8 @@ int TFunctionValueList::LowerBound(Extended X) const
 
 void TFunctionValueList::KeepRange(Extended From, Extended To)
 {
-    const auto last = std::upper_bound(Items.begin(), Items.end(), To,
-                                       [](Extended X, const TFunctionValue &V) { return X < V.X; });
+    const auto last =
+        std::upper_bound(Items.begin(), Items.end(), To, [](Extended X, const TFunctionValue &V) { return X < V.X; });
     Items.erase(last, Items.end());
     Items.erase(Items.begin(), std::lower_bound(Items.begin(), Items.end(), From, XBelow));
 }

@@ -12,7 +12,7 @@
 
 struct TGraphState
 {
-    qint32 Width = 0;  // picture size in pixels
+    qint32 Width = 0; // picture size in pixels
     qint32 Height = 0;
     // World offsets: column px shows x = px * ScaleX - OriginX; a world y
     // lies on row Height - Round((y + OriginY) / ScaleY) - 1 (rows count

@@ -14,7 +14,10 @@
 #include <ostream>
 #include <random>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -88,11 +91,10 @@ TEST(GraphTrigonometry, RecognisedByFunctionNamesInAnyCase)
         const char *Text;
         bool Trigonometric;
     } cases[] = {
-        {"sin(x)", true},       {"SIN(x)", true},       {"tan(x)", true},     {"TAN(x)", true},
-        {"cotan(x)", true},     {"tg(x)", true},        {"cotg(x)", true},    {"arcsin(x)", true},
-        {"2*cosh(x)", true},    {"sec(x)+1", true},     {"csc(x)", true},     {"x*sin30", true},
-        {"x^2", false},         {"1/x", false},         {"cost*x", false},    {"exp(x)+abs(x)", false},
-        {"$sin+x", false},      {"sqrt(abs(x))", false}, {"", false},
+        {"sin(x)", true},         {"SIN(x)", true},  {"tan(x)", true},        {"TAN(x)", true},    {"cotan(x)", true},
+        {"tg(x)", true},          {"cotg(x)", true}, {"arcsin(x)", true},     {"2*cosh(x)", true}, {"sec(x)+1", true},
+        {"csc(x)", true},         {"x*sin30", true}, {"x^2", false},          {"1/x", false},      {"cost*x", false},
+        {"exp(x)+abs(x)", false}, {"$sin+x", false}, {"sqrt(abs(x))", false}, {"", false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsTrigonometricExpression(QString::fromUtf8(c.Text)), c.Trigonometric) << c.Text;

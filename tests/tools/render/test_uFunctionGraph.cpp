@@ -82,9 +82,9 @@ TEST_F(GraphPicture, ParabolaAtKnownPixels)
     Graph->AddFunction("x^2");
     const int c0 = OriginColumn(), r0 = OriginRow();
     EXPECT_TRUE(RedNear(c0, r0));
-    EXPECT_TRUE(RedNear(c0 + 40, r0 - 40));  // (1, 1)
-    EXPECT_TRUE(RedNear(c0 - 40, r0 - 40));  // (-1, 1)
-    EXPECT_TRUE(RedNear(c0 + 60, r0 - 90));  // (1.5, 2.25)
+    EXPECT_TRUE(RedNear(c0 + 40, r0 - 40)); // (1, 1)
+    EXPECT_TRUE(RedNear(c0 - 40, r0 - 40)); // (-1, 1)
+    EXPECT_TRUE(RedNear(c0 + 60, r0 - 90)); // (1.5, 2.25)
     EXPECT_FALSE(RedNear(c0 + 40, r0 + 40));
     EXPECT_FALSE(RedNear(c0 + 100, r0 - 100)); // (2.5, 2.5) lies below the curve
     // A second curve in the second colour, through the other half-pixel.
@@ -179,6 +179,42 @@ TEST_F(GraphPicture, PiSignFollowsTheGoniometricNumbers)
         for (int y = 0; y < 313; ++y)
             darkVertical += qGray(Vertical.pixel(x, y)) < 128;
     EXPECT_GT(darkVertical, 20);
+}
+
+// Zoomed out, grid lines 20 pixels apart would crowd numbers such as
+// "-72" into one another; every n-th line is numbered instead, 0 included.
+TEST_F(GraphPicture, ScaleNumbersNeverRunTogether)
+{
+    Graph->AddFunction("x");
+    const QRect picture(0, 0, 715, 313);
+    for (bool goniometric : {false, true}) {
+        SCOPED_TRACE(goniometric ? "multiples of pi" : "plain numbers");
+        EXPECT_EQ(Graph->HorizontalLabelStride(Graph->HorizontalScaleLabels(picture)), 1);
+        for (int i = 0; i < 3; ++i)
+            Graph->ZoomOut(true, false);
+        // 0.2 units a pixel: lines at every 4, or at every 2 pi.
+        Graph->SetGoniometric(goniometric);
+        const QList<TScaleLabel> labels = Graph->HorizontalScaleLabels(picture);
+        const Extended stride = Graph->HorizontalLabelStride(labels);
+        EXPECT_GT(stride, 1);
+        int previousRight = -1000, written = 0;
+        bool zero = false;
+        for (const TScaleLabel &label : labels) {
+            if (std::fmod(label.Line, stride) != 0)
+                continue;
+            const int width = Graph->ScaleLabelWidth(label);
+            const int left = label.Pi ? label.Pixel - width / 2 : label.Pixel;
+            EXPECT_GE(left, previousRight + 2) << label.Text.toStdString();
+            previousRight = left + width;
+            zero = zero || label.Line == 0;
+            ++written;
+        }
+        EXPECT_TRUE(zero);
+        EXPECT_GE(written, 5);
+        Graph->SetGoniometric(false);
+        Graph->ResetView();
+        Graph->Redraw();
+    }
 }
 
 TEST_F(GraphPicture, ExportComposesTheThreeCanvases)

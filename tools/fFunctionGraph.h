@@ -1,0 +1,100 @@
+#pragma once
+// The function graph window: the curves of every expression handed over by
+// the controller, with zoom, grid, pan and home controls, the labelling in
+// multiples of pi, the mouse position in world coordinates with the first
+// function's value there, panning by dragging, and export of the drawing to
+// the clipboard or a bitmap file.
+#include "shell/uTandorelForm.h"
+#include "shell/uTranslationTable.h"
+#include "tools/model/uFunctionGraph.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QFileDialog;
+class QLabel;
+namespace Ui {
+class TFunctionGraphFrm;
+}
+
+// One of the window's three pictures: shows the bitmap the graph paints.
+class TGraphImage : public QWidget
+{
+public:
+    explicit TGraphImage(QWidget *parent = nullptr);
+
+    QImage Bitmap;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+class TFunctionGraphFrm : public KTandorelForm, public IFunctionGraphHandOver
+{
+public:
+    explicit TFunctionGraphFrm(QWidget *parent = nullptr);
+    ~TFunctionGraphFrm() override;
+
+    // Plots Expression as one more curve (the view is reset first); the
+    // caption names the first expression since the window was created or
+    // cleared.
+    void ShowFunction(const QString &Expression) override;
+    void TranslateTexts() override;
+
+    TFunctionGraph *Graph() const { return FGraph.get(); }
+    // The status bar's panels: 0 x, 1 y, 2 f(x).
+    QString StatusText(int Panel) const;
+    // The dialog that chooses the export file.
+    QFileDialog *SaveDialog() const { return SaveDialog1; }
+
+    // The caption's prefix, "Graph of function y = " in English.
+    QString CaptionPrefix;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void LayOut();
+    void RefreshImages();
+    void ShowCaption();
+    int Step() const;
+
+    void zoomInBtnClick(bool Horizontal, bool Vertical);
+    void zoomOutBtnClick(bool Horizontal, bool Vertical);
+    void gridZoomInBtnClick(bool Horizontal, bool Vertical);
+    void gridZoomOutBtnClick(bool Horizontal, bool Vertical);
+    void goniometricScaleChbClick();
+    void MoveBy(int Dx, int Dy);
+    void moveHomeBtnClick();
+    void clearBtnClick();
+    void copyToClipboardBtnClick();
+    void saveToFileBtnClick();
+    void graphImgMouseDown(const QPoint &At);
+    void graphImgMouseMove(const QPoint &At, bool Dragging);
+    // Applies the drag steps gathered since the last frame.
+    void ApplyDrag();
+
+    Ui::TFunctionGraphFrm *ui;
+    std::unique_ptr<TFunctionGraph> FGraph;
+    TTranslationTable Texts;
+    QLabel *Panels[3] = {nullptr, nullptr, nullptr};
+    QFileDialog *SaveDialog1 = nullptr;
+    // The expression the caption names ("x" before the first one).
+    QString CaptionExpression = QStringLiteral("x");
+    QString ExportFailedText;
+
+    int LastMouseX = 0;
+    int LastMouseY = 0;
+    // Dragging repaints at most once a frame: the steps in between are
+    // summed up here and applied when the frame's time has passed.
+    int PendingDx = 0;
+    int PendingDy = 0;
+    QElapsedTimer LastDragFrame;
+    QTimer DragTimer;
+};
