@@ -126,8 +126,10 @@ public:
     void Start();
     // Before the main window closes: every created tool window that keeps
     // unsaved changes (IUnsavedChangesOwner) offers them for saving; false
-    // when one of them asks to keep the program running.
+    // when one of them asks to keep the program running. While SessionEnding
+    // (a signal ends the program) they are saved without a question.
     bool OfferUnsavedChanges();
+    bool SessionEnding = false;
     void SaveAll();
     // English defaults, then (with a language file loaded) the translations
     // of the texts above, the main window's and every tool window's texts.

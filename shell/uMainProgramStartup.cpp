@@ -211,7 +211,7 @@ bool KMainProgram::OfferUnsavedChanges()
     for (int id = 0; id < TGUIManager::FormCount; ++id) {
         if (!gui->IsFormCreated(id))
             continue;
-        if (auto *owner = dynamic_cast<IUnsavedChangesOwner *>(gui->Form(id)); owner && !owner->OfferUnsavedChanges())
+        if (auto *owner = dynamic_cast<IUnsavedChangesOwner *>(gui->Form(id)); owner && !owner->OfferUnsavedChanges(!SessionEnding))
             return false;
     }
     return true;
@@ -351,6 +351,8 @@ void EndAsIfClosed()
         if (modal->isVisible())
             modal->hide();
     }
+    // Nobody is there to answer questions about unsaved work.
+    KMainProgram::Instance()->SessionEnding = true;
     if (MainFrm)
         MainFrm->close();
     QCoreApplication::quit();

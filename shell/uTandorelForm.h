@@ -75,6 +75,8 @@ class IUnsavedChangesOwner
 public:
     virtual ~IUnsavedChangesOwner() = default;
     // Offers the changes for saving; false when the program should keep
-    // running (the user cancelled, or saving failed).
-    virtual bool OfferUnsavedChanges() = 0;
+    // running (the user cancelled, or saving failed). When the session ends
+    // from outside (CanAsk false) nobody can answer: the changes are saved
+    // without a question and the program ends whatever the outcome.
+    virtual bool OfferUnsavedChanges(bool CanAsk) = 0;
 };

@@ -417,12 +417,14 @@ void TPrehliadacVyrazovFrm::AskReload()
     Reload();
 }
 
-bool TPrehliadacVyrazovFrm::SaveLibraries()
+bool TPrehliadacVyrazovFrm::SaveLibraries(bool Report)
 {
     const QList<TSaveFailure> failures = Viewer->SaveAll();
     EnableActions();
     if (failures.isEmpty())
         return true;
+    if (!Report)
+        return false;
     QString text = SaveError + u'\n';
     for (const TSaveFailure &f : failures)
         text += QStringLiteral("\n- %1 (%2): %3").arg(f.Name, f.FileName, f.Reason);
@@ -437,10 +439,14 @@ int TPrehliadacVyrazovFrm::AskSaveChanges()
     return box.exec();
 }
 
-bool TPrehliadacVyrazovFrm::OfferUnsavedChanges()
+bool TPrehliadacVyrazovFrm::OfferUnsavedChanges(bool CanAsk)
 {
     if (!Viewer->IsModified())
         return true;
+    if (!CanAsk) {
+        SaveLibraries(false);
+        return true;
+    }
     switch (AskSaveChanges()) {
     case QMessageBox::Yes:
         return SaveLibraries();

@@ -83,7 +83,8 @@ public:
     void TranslateTexts() override;
     // Asks (Yes/No/Cancel) when libraries are modified; Yes saves them.
     // False when the program should keep running (Cancel, or a failed save).
-    bool OfferUnsavedChanges() override;
+    // Without CanAsk they are saved, failures unreported, and true returned.
+    bool OfferUnsavedChanges(bool CanAsk) override;
 
     // --------------------------------------------------------- the actions
     // Loads every library of the folder and rebuilds the tree; files that
@@ -92,8 +93,8 @@ public:
     // Reload after asking when there are unsaved changes.
     void AskReload();
     // Saves every modified library; a library that fails stays modified and
-    // is reported. True when all were saved.
-    bool SaveLibraries();
+    // is reported (unless Report is false). True when all were saved.
+    bool SaveLibraries(bool Report = true);
     void OpenLibraryDirectory();
     void NewLibrary();
     void NewCategory();

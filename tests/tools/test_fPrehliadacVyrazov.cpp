@@ -532,6 +532,13 @@ TEST(BrowserAtExit, UnsavedChangesAreOfferedBeforeTheProgramEnds)
         EXPECT_TRUE(dir.read(QStringLiteral("lib/a.xml")).contains("name=\"Shapes\""));
         // Nothing left to offer: no question.
         EXPECT_TRUE(KMainProgram::Instance()->OfferUnsavedChanges());
+
+        // When the session ends from outside, the changes are saved unasked.
+        lib->RenameNode(lib->GetDocumentElement(), QStringLiteral("Figures"));
+        KMainProgram::Instance()->SessionEnding = true;
+        EXPECT_TRUE(KMainProgram::Instance()->OfferUnsavedChanges());
+        KMainProgram::Instance()->SessionEnding = false;
+        EXPECT_TRUE(dir.read(QStringLiteral("lib/a.xml")).contains("name=\"Figures\""));
     }
     TGUIManager::FreeInstance();
     SetProgramDir(QString());
