@@ -594,6 +594,22 @@ void TMainFrm::SetCaption(const QString &Text)
     setWindowTitle(Text);
 }
 
+namespace {
+
+// A translated function name may be longer than the key is wide; the key
+// then takes a smaller font rather than cut the name.
+void FitKeyCaption(QPushButton *Key)
+{
+    Key->setFont(QFont());
+    QFont font = Key->font();
+    const int room = Key->width() - Key->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, Key);
+    while (QFontMetrics(font).horizontalAdvance(Key->text()) > room && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    Key->setFont(font);
+}
+
+} // namespace
+
 void TMainFrm::TranslateTexts()
 {
     DecimalSeparatorChanged();
@@ -602,6 +618,8 @@ void TMainFrm::TranslateTexts()
     if (!t->IsLoaded())
         return;
     Texts.Translate();
+    for (QPushButton *key : {ui->BtnTG, ui->BtnCotg, ui->Btnarctg, ui->BtnArccotg})
+        FitKeyCaption(key);
     auto tr = [t](const char *section, const char *key, const QString &current) {
         return t->Translate(QLatin1String(section), QLatin1String(key), current);
     };

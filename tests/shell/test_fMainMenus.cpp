@@ -7,6 +7,7 @@
 #include "shell/fSettings.h"
 #include "shell/fUpdateInfo.h"
 #include "shell/uProgramTranslator.h"
+#include "tests/support/ClippedTexts.h"
 #include "tests/support/MainWindowDriver.h"
 #include "tests/support/TestWebHost.h"
 #include "tests/support/ModalHelper.h"
@@ -74,7 +75,7 @@ TEST(MainMenus, PreferencesAndHelpOpenTheirWindows)
     // The developers' hidden key opens the self-test window.
     auto *test = MainFrm->findChild<QAbstractButton *>(QStringLiteral("testBtn"));
     EXPECT_FALSE(test->isVisible());
-    emit test->clicked();
+    test->click();
     EXPECT_TRUE(gui->IsFormCreated(FormId::SelfTest));
     EXPECT_TRUE(run.Window<TkontrolaFrm>(FormId::SelfTest)->isVisible());
 
@@ -85,6 +86,28 @@ TEST(MainMenus, PreferencesAndHelpOpenTheirWindows)
     const QString host = QStringLiteral("http://") + run.Server.HostAndPort();
     EXPECT_EQ(catcher.Opened, (QList<QUrl>{QUrl(host + "/index.php?page=home&build=26&language=e2"),
                                            QUrl(host + "/index.php?page=contact"), QUrl(host + "/wiki/")}));
+}
+
+TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
+{
+    TProgramRun run;
+    run.CopyLanguageFiles();
+    run.Start();
+    TGUIManager *gui = TGUIManager::Instance();
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        TProgramTranslator::Instance()->LoadFile(LanguageFile(language));
+        KMainProgram::Instance()->LoadTexts();
+        EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language;
+        for (int id : {FormId::Settings, FormId::Language, FormId::About, FormId::UpdateInfo, FormId::SelfTest}) {
+            QWidget *window = gui->GetForm(id);
+            window->show();
+            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id;
+            window->hide();
+        }
+    }
+    run.Exit();
+    TProgramTranslator::FreeInstance();
+    LanguageCode = QStringLiteral("e2");
 }
 
 TEST(MainTexts, TheDocumentationAddressStaysOnTheMakersHost)

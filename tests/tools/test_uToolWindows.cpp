@@ -4,6 +4,7 @@
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uValueListEditor.h"
+#include "tests/support/ClippedTexts.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/FakeMainForm.h"
 #include "tests/support/QtPrint.h"
@@ -104,6 +105,24 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     Gui->TranslateAll();
     EXPECT_EQ(rule->InvalidInput, QStringLiteral("Invalid input values"));
     EXPECT_EQ(units->categoryLsb()->count(), 13); // the units are read again all the same
+}
+
+TEST_F(ToolWindows, EveryCaptionFitsInBothLanguages)
+{
+    const int ids[] = {FormId::PrefixValues, FormId::Combinatorics, FormId::Statistics, FormId::RuleOfThree,
+                       FormId::QuadraticEquation, FormId::UnitConverter};
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                                 + QStringLiteral("/data/lang/") + QLatin1String(language));
+        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+        Gui->TranslateAll();
+        for (int id : ids) {
+            QWidget *window = Gui->GetForm(id);
+            window->show();
+            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id;
+            window->hide();
+        }
+    }
 }
 
 } // namespace
