@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
 
 #include <cmath>
 
@@ -30,6 +31,18 @@ void PrepareUnitGrid(TValueListEditor *Grid)
     Grid->setWordWrap(false);
     UseCompactRows(Grid);
     Grid->Clear();
+}
+
+// Room the abbreviation column of Grid needs for its widest text, with the
+// vertical scroll bar counted whether it is shown yet or not.
+int AbbreviationRoom(const TValueListEditor *Grid)
+{
+    const QStyle *style = Grid->style();
+    int widest = 0;
+    for (int row = 0; row < Grid->rowCount(); ++row)
+        widest = qMax(widest, Grid->fontMetrics().horizontalAdvance(Grid->Value(row)));
+    return widest + 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid) + 1)
+           + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid) + 2 * Grid->frameWidth();
 }
 
 } // namespace
@@ -182,7 +195,13 @@ void TUnitConverterFrm::unitPnlResize()
     const int baseWidth = qMin(area.width(), area.width() / 2 + ui->equalSignLbl->width());
     ui->baseUnitPnl->setGeometry(0, 0, baseWidth, area.height());
     ui->targetUnitPnl->setGeometry(baseWidth, 0, area.width() - baseWidth, area.height());
-    const int keyWidth = int(std::lround(ui->baseUnitVle->width() * 0.7));
+    // Both name columns are as wide, and narrower than 70 % of the base grid
+    // when an abbreviation would not fit beside them otherwise (the target
+    // grid is the narrower one); a long name is cut short rather than an
+    // abbreviation.
+    int keyWidth = int(std::lround(ui->baseUnitVle->width() * 0.7));
+    for (const TValueListEditor *grid : {ui->baseUnitVle, ui->targetUnitVle})
+        keyWidth = qMin(keyWidth, qMax(grid->width() / 2, grid->width() - AbbreviationRoom(grid)));
     ui->baseUnitVle->setColumnWidth(0, keyWidth);
     ui->targetUnitVle->setColumnWidth(0, keyWidth);
 }

@@ -11,7 +11,9 @@
 #include "tests/support/TempProgramDir.h"
 #include "tools/model/uUnitConverter.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,6 +106,22 @@ TEST_F(UnitConverterWindow, OpensOnTheFirstCategoryWithTheDefaultUnitsAndAResult
     EXPECT_EQ(Window->baseValueEdt()->text(), QStringLiteral("1"));
     EXPECT_EQ(Target(), QStringLiteral("1"));
     EXPECT_FALSE(Window->droppedUnitsLbl()->isVisible());
+}
+
+TEST_F(UnitConverterWindow, EveryAbbreviationFitsInBothGrids)
+{
+    Open();
+    QApplication::processEvents();
+    for (int category = 0; category < Window->categoryLsb()->count(); ++category) {
+        Window->categoryLsb()->setCurrentRow(category);
+        for (TValueListEditor *grid : {Window->baseUnitVle(), Window->targetUnitVle()}) {
+            const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+            const int room = grid->viewport()->width() - grid->columnWidth(0);
+            for (int row = 0; row < grid->rowCount(); ++row)
+                EXPECT_LE(grid->fontMetrics().horizontalAdvance(grid->Value(row)) + margin, room)
+                    << grid->objectName().toStdString() << " " << grid->Value(row).toStdString();
+        }
+    }
 }
 
 TEST_F(UnitConverterWindow, WorkedConversions)
