@@ -96,6 +96,7 @@ TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
     TGUIManager *gui = TGUIManager::Instance();
     for (const char *language : {"English.txt", "Slovensky.txt"}) {
         TProgramTranslator::Instance()->LoadFile(LanguageFile(language));
+        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
         KMainProgram::Instance()->LoadTexts();
         EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language;
         for (int id : {FormId::Settings, FormId::Language, FormId::About, FormId::UpdateInfo, FormId::SelfTest}) {
