@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -50,9 +51,11 @@ struct TBenchProgramDir
         for (const char *name : {"geometry.xml", "physics.xml"})
             QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/") + QLatin1String(name)),
                         Dir.filePath(QStringLiteral("lib/") + QLatin1String(name)));
-        QDir(Dir.path()).mkpath(QStringLiteral("units/en"));
-        QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../units/en/units.xml")),
-                    Dir.filePath(QStringLiteral("units/en/units.xml")));
+        for (const QString &units : {QStringLiteral("units/en/units.xml"), QStringLiteral("units/sk/units.xml")}) {
+            QDir(Dir.path()).mkpath(QFileInfo(units).path());
+            QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../") + units),
+                        Dir.filePath(units));
+        }
         QFile settings(Dir.filePath(QStringLiteral("settings.ini")));
         if (settings.open(QIODevice::WriteOnly))
             settings.write("[Settings]\r\nLanguageFile=lang/English.txt\r\n" + Settings);

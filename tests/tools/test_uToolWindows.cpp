@@ -34,9 +34,11 @@ protected:
     {
         ResetEngineState();
         TProgramTranslator::FreeInstance();
-        QFile units(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/units/en/units.xml"));
-        ASSERT_TRUE(units.open(QIODevice::ReadOnly));
-        Dir.write(QStringLiteral("units/en/units.xml"), units.readAll());
+        for (const char *units : {"units/en/units.xml", "units/sk/units.xml"}) {
+            QFile file(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/") + QLatin1String(units));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            Dir.write(QLatin1String(units), file.readAll());
+        }
         SetProgramDir(Dir.path());
         Gui = TGUIManager::Instance();
         Gui->SetMainForm(&Main);
@@ -99,12 +101,14 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     auto *units = Gui->FormAs<TUnitConverterFrm>(FormId::UnitConverter);
     EXPECT_EQ(units->findChild<QLabel *>(QStringLiteral("baseUnitLbl"))->text(), QStringLiteral("Zadaná jednotka:"));
     EXPECT_EQ(units->categoryLsb()->count(), 13);
+    EXPECT_EQ(units->categoryLsb()->item(0)->text(), QString::fromUtf8("Dĺžka"));
 
     // Without a language file the fields return to English; control texts stay.
     TProgramTranslator::FreeInstance();
     Gui->TranslateAll();
     EXPECT_EQ(rule->InvalidInput, QStringLiteral("Invalid input values"));
     EXPECT_EQ(units->categoryLsb()->count(), 13); // the units are read again all the same
+    EXPECT_EQ(units->categoryLsb()->item(0)->text(), QStringLiteral("Length"));
 }
 
 TEST_F(ToolWindows, EveryCaptionFitsInBothLanguages)

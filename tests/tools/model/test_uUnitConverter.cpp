@@ -179,6 +179,28 @@ TEST_F(UnitConverter, ShippedFileHoldsTheStandardFactors)
     EXPECT_EQ(seen.size(), standard.size()) << "a standard unit is missing from the file";
 }
 
+TEST_F(UnitConverter, TheSlovakFileIsTheEnglishOneWithSlovakNames)
+{
+    KUnitConverter slovak;
+    ASSERT_TRUE(Converter.LoadFile(ShippedUnitsFile()));
+    ASSERT_TRUE(slovak.LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                + QStringLiteral("/data/units/sk/units.xml")));
+    EXPECT_TRUE(slovak.DroppedUnits.isEmpty());
+    ASSERT_EQ(slovak.Categories.Count(), Converter.Categories.Count());
+    for (int c = 0; c < Converter.Categories.Count(); ++c) {
+        const KUnitCategory *en = Converter.Categories.GetItem(c), *sk = slovak.Categories.GetItem(c);
+        EXPECT_NE(sk->Name, en->Name);
+        EXPECT_EQ(sk->DefaultIndex, en->DefaultIndex) << en->Name.toStdString();
+        ASSERT_EQ(sk->Units.Count(), en->Units.Count()) << en->Name.toStdString();
+        for (int u = 0; u < en->Units.Count(); ++u) {
+            const KUnit *a = en->Units.GetItem(u), *b = sk->Units.GetItem(u);
+            EXPECT_EQ(b->NameText.section(u'=', 1), a->NameText.section(u'=', 1)) << a->NameText.toStdString();
+            EXPECT_EQ(b->Coef, a->Coef) << a->NameText.toStdString();
+            EXPECT_EQ(b->Offset, a->Offset) << a->NameText.toStdString();
+        }
+    }
+}
+
 TEST_F(UnitConverter, ShippedFileHasOneDefaultPerCategoryAndPointDecimals)
 {
     QFile file(ShippedUnitsFile());
