@@ -2,6 +2,7 @@
 // with five curves: a full redraw, the same zoomed out to 2 units per
 // pixel, and a 40-pixel pan, fresh and after 500 pans. Each run first
 // checks what it draws, so a faster graph that samples less fails here.
+#include "bench/BenchMain.h"
 #include "tools/model/uFunctionGraph.h"
 
 #include "core/uProgramState.h"
@@ -88,13 +89,4 @@ BENCHMARK(BM_Pan40Pixels)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    // Scale numbers need fonts, not a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }

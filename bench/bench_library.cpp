@@ -1,6 +1,7 @@
 // Loading the library folder: 20 files holding 5,000 expressions parsed,
 // and the same folder loaded and shown as the browser's tree, when the
 // browser opens and when it reloads.
+#include "bench/BenchMain.h"
 #include "shell/uDisk.h"
 #include "tools/fPrehliadacVyrazov.h"
 #include "tools/model/uPrehliadacVyrazov.h"
@@ -99,13 +100,4 @@ static void BM_LoadAndFillTree(benchmark::State &state)
 }
 BENCHMARK(BM_LoadAndFillTree)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }

@@ -6,6 +6,7 @@
 //    chain of "+1" that is too deep to draw and is refused, and one of
 //    bracketed sums that is laid out and painted where a window shows it.
 // Each run checks what it made, so a faster layout that drops nodes fails.
+#include "bench/BenchMain.h"
 #include "tools/model/uGrafickyVyraz.h"
 
 #include <QGuiApplication>
@@ -127,13 +128,4 @@ BENCHMARK(BM_LongestDrawable)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    // Text needs fonts, not a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }

@@ -1,5 +1,6 @@
 // Cost of the lookups a window makes when it reads its texts, and of the
 // encoding of query values.
+#include "bench/BenchMain.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uShellCommon.h"
 
@@ -41,11 +42,4 @@ static void BM_URLEncode(benchmark::State &state)
 }
 BENCHMARK(BM_URLEncode);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QCoreApplication>(argc, argv); }

@@ -1,6 +1,7 @@
 // Reading the shipped units file, and the unit converter window reading it
 // and filling its lists (what opening the window costs); the window's part
 // should stay under 20 ms.
+#include "bench/BenchMain.h"
 #include "shell/uDisk.h"
 #include "tools/fUnitConverter.h"
 #include "tools/model/uUnitConverter.h"
@@ -61,12 +62,4 @@ static void BM_UnitConverterCategoryChange(benchmark::State &state)
 }
 BENCHMARK(BM_UnitConverterCategoryChange)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }

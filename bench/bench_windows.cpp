@@ -1,6 +1,7 @@
 // The shell's windows: a language switch with every window open, and the
 // start-up of the program with and without the update check at start
 // (against a local host that never answers).
+#include "bench/BenchMain.h"
 #include "core/uProgramSettings.h"
 #include "shell/fMain.h"
 #include "shell/uDisk.h"
@@ -144,12 +145,4 @@ BENCHMARK(BM_StartUpWithUpdateCheckAgainstASilentHost)->Unit(benchmark::kMillise
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }

@@ -14,29 +14,11 @@ using UInt = unsigned __int128;
 constexpr TFractionInt Int64Max = std::numeric_limits<qint64>::max();
 constexpr TFractionInt Int64Min = std::numeric_limits<qint64>::min();
 
-TFractionInt Mul(TFractionInt a, TFractionInt b)
-{
-    TFractionInt r;
-    if (__builtin_mul_overflow(a, b, &r))
-        throw EInvalidOp();
-    return r;
-}
+TFractionInt Mul(TFractionInt a, TFractionInt b) { return CheckedMul<EInvalidOp>(a, b); }
 
-TFractionInt Add(TFractionInt a, TFractionInt b)
-{
-    TFractionInt r;
-    if (__builtin_add_overflow(a, b, &r))
-        throw EInvalidOp();
-    return r;
-}
+TFractionInt Add(TFractionInt a, TFractionInt b) { return CheckedAdd<EInvalidOp>(a, b); }
 
-TFractionInt Sub(TFractionInt a, TFractionInt b)
-{
-    TFractionInt r;
-    if (__builtin_sub_overflow(a, b, &r))
-        throw EInvalidOp();
-    return r;
-}
+TFractionInt Sub(TFractionInt a, TFractionInt b) { return CheckedSub<EInvalidOp>(a, b); }
 
 TFractionInt Neg(TFractionInt a)
 {

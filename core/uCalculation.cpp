@@ -152,7 +152,10 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
         Err.ErrorCode = code;
         Err.ErrorText = text;
     };
-    do {
+    // Every name is checked until none is left, as CollectVariables walks
+    // them: stopping at the last letter but "e" would let a variable "e"
+    // after a function name ('ln(e)') reach the evaluator unchecked.
+    for (;;) {
         QString name = copy.Next();
         if (name.isEmpty())
             break;
@@ -195,7 +198,7 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
         }
         if (!copy.DeleteFirst(name))
             break;
-    } while (copy.HasNameLetter());
+    }
 }
 
 void CleanResultText(QString &S)

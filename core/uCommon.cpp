@@ -329,8 +329,6 @@ TNameWalk::TNameWalk(const QString &Text) : m_text(Text)
         const QChar c = Text.at(i);
         if (IsE(c))
             m_es.insert(i);
-        else if (IsAsciiLetter(c))
-            ++m_nameLetters;
         if (IsStart(i))
             m_starts.insert(i);
     }
@@ -388,8 +386,6 @@ void TNameWalk::Unlink(int I)
     const QChar c = m_text.at(I);
     if (IsE(c))
         m_es.erase(I);
-    else if (IsAsciiLetter(c))
-        --m_nameLetters;
     m_starts.erase(I);
     if (m_prev[I] >= 0)
         m_next[m_prev[I]] = m_next[I];

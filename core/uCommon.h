@@ -161,8 +161,6 @@ public:
     // Deletes the first occurrence of Sub (letter case counts); false when
     // there is none.
     bool DeleteFirst(const QString &Sub);
-    // The current text holds a letter other than "E" and "e".
-    bool HasNameLetter() const { return m_nameLetters > 0; }
     // The current text.
     QString Text() const;
 
@@ -177,7 +175,6 @@ private:
     int m_head = -1;
     std::set<int> m_starts; // live positions where a name may begin
     std::set<int> m_es;     // live positions of "e" and "E"
-    int m_nameLetters = 0;
 };
 
 // Replaces each whole variable name by "(" + its value without blanks + ")".

@@ -217,29 +217,11 @@ quint32 RangeToUInt32(qint64 v) { return quint32(RangeCheck(v, 0, qint64(std::nu
 
 // ------------------------------------------------------ integer arithmetic
 
-qint64 IAdd(qint64 a, qint64 b)
-{
-    qint64 r;
-    if (__builtin_add_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint64 IAdd(qint64 a, qint64 b) { return CheckedAdd<EIntOverflow>(a, b); }
 
-qint64 ISub(qint64 a, qint64 b)
-{
-    qint64 r;
-    if (__builtin_sub_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint64 ISub(qint64 a, qint64 b) { return CheckedSub<EIntOverflow>(a, b); }
 
-qint64 IMul(qint64 a, qint64 b)
-{
-    qint64 r;
-    if (__builtin_mul_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint64 IMul(qint64 a, qint64 b) { return CheckedMul<EIntOverflow>(a, b); }
 
 qint64 IDiv(qint64 a, qint64 b)
 {
@@ -264,26 +246,8 @@ qint64 INeg(qint64 a)
     return ISub(0, a);
 }
 
-qint32 IAdd32(qint32 a, qint32 b)
-{
-    qint32 r;
-    if (__builtin_add_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint32 IAdd32(qint32 a, qint32 b) { return CheckedAdd<EIntOverflow>(a, b); }
 
-qint32 ISub32(qint32 a, qint32 b)
-{
-    qint32 r;
-    if (__builtin_sub_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint32 ISub32(qint32 a, qint32 b) { return CheckedSub<EIntOverflow>(a, b); }
 
-qint32 IMul32(qint32 a, qint32 b)
-{
-    qint32 r;
-    if (__builtin_mul_overflow(a, b, &r))
-        throw EIntOverflow();
-    return r;
-}
+qint32 IMul32(qint32 a, qint32 b) { return CheckedMul<EIntOverflow>(a, b); }

@@ -111,6 +111,11 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "70000+1", .NumberSet = 2, .Code = 29},
         {.Input = "2^70000", .NumberSet = 1, .Code = 29},
         {.Input = "a+1", .Code = 15},
+        // a variable "e" is checked and substituted wherever it stands
+        {.Input = "ln(e)", .Code = 15},
+        {.Input = "sin(e)", .Code = 15},
+        {.Input = "ln(e)", .Variables = "e=1", .Display = "0", .History = "ln(e) = 0 [e=1;]"},
+        {.Input = "2*x+e", .Variables = "x=2;e=3", .Display = "7"},
         {.Input = "a+1", .Variables = "a=1+j", .Code = 17, .ErrorText = "a"},
         {.Input = "a+1", .Variables = "a=x1", .Code = 31, .ErrorText = "a"},
         {.Input = "$foo*2", .Code = 19, .Start = 0, .End = 4, .ErrorText = "$foo"},

@@ -299,11 +299,9 @@ TEST_F(Common, SubstitutionPassesTakeTheNamesInTextOrder)
     EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("e2")));
     EXPECT_EQ(walk.Text(), "3+e2*x");
     EXPECT_EQ(walk.Next(), "e2");
-    EXPECT_TRUE(walk.HasNameLetter());
     EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("e2")));
     EXPECT_TRUE(walk.DeleteFirst(QStringLiteral("x")));
     EXPECT_EQ(walk.Text(), "3+*");
-    EXPECT_FALSE(walk.HasNameLetter());
     EXPECT_EQ(walk.Next(), "");
     EXPECT_FALSE(walk.DeleteFirst(QStringLiteral("x")));
 }

@@ -47,22 +47,6 @@ bool IsNumberChar(QChar C)
     return IsSign(C) || IsDigit(C) || C == DecimalSeparator;
 }
 
-qint32 AddExponents(qint32 A, qint32 B)
-{
-    qint32 r;
-    if (__builtin_add_overflow(A, B, &r))
-        throw EIntOverflow();
-    return r;
-}
-
-qint32 SubtractExponents(qint32 A, qint32 B)
-{
-    qint32 r;
-    if (__builtin_sub_overflow(A, B, &r))
-        throw EIntOverflow();
-    return r;
-}
-
 // Coefficients are computed from finite values, so an infinity is an
 // overflow and NaN an invalid operation.
 double Checked(double V)
@@ -112,7 +96,7 @@ TExponents Translate(const TExponents &Exponents, const TPolynomVars &From, TPol
         if (Exponents[j] == 0 || From[j] == FreeSlot)
             continue;
         const int i = RegisterLetter(To, From[j]);
-        r[i] = AddExponents(r[i], Exponents[j]);
+        r[i] = IAdd32(r[i], Exponents[j]);
     }
     return r;
 }
@@ -338,7 +322,7 @@ void TClen::Parse(const QString &Text, TPolynomVars &Vars)
             }
         }
         const int slot = RegisterLetter(Vars, letter);
-        Exponents[slot] = AddExponents(Exponents[slot], exponent);
+        Exponents[slot] = IAdd32(Exponents[slot], exponent);
     }
 }
 
@@ -371,7 +355,7 @@ void TClen::MultiplyBy(const TClen &Other, const TPolynomVars &MyVars, const TPo
         const int i = SlotOf(MyVars, OtherVars[j]);
         if (i < 0)
             throw ETooManyVariables();
-        exponents[i] = AddExponents(exponents[i], Other.Exponents[j]);
+        exponents[i] = IAdd32(exponents[i], Other.Exponents[j]);
     }
     Coefficient = Checked(Coefficient * Other.Coefficient);
     Exponents = exponents;
@@ -576,7 +560,7 @@ TClen *TPolynom::FindTerm(const TPolynomVars &Vars, const TExponents &Exponents)
         const int i = SlotOf(this->Vars, Vars[j]);
         if (i < 0)
             return nullptr; // a letter no term of ours has
-        own[i] = AddExponents(own[i], Exponents[j]);
+        own[i] = IAdd32(own[i], Exponents[j]);
     }
     return FindOwn(own);
 }
@@ -812,7 +796,7 @@ TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVari
     TExponents r = Base;
     for (int j = 0; j < PolynomVariableCount; ++j)
         if (Exponents[j] != 0 && Map[j] >= 0)
-            r[Map[j]] = AddExponents(r[Map[j]], Exponents[j]);
+            r[Map[j]] = IAdd32(r[Map[j]], Exponents[j]);
     return r;
 }
 
@@ -941,7 +925,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
             throw EPolynomTooLarge();
         TExponents q;
         for (int j = 0; j < PolynomVariableCount; ++j)
-            q[j] = SubtractExponents(t[j], lead[j]);
+            q[j] = ISub32(t[j], lead[j]);
         const double qc = Checked(c / leadCoefficient);
         quotient.Append(new TClen(q, qc));
         // The leading term cancels exactly: it is simply gone.
@@ -950,7 +934,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
                 continue;
             TExponents e;
             for (int j = 0; j < PolynomVariableCount; ++j)
-                e[j] = AddExponents(q[j], divisor[k].first[j]);
+                e[j] = IAdd32(q[j], divisor[k].first[j]);
             double &v = rest[e];
             v = Checked(v - Checked(qc * divisor[k].second));
         }

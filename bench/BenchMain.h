@@ -1,0 +1,20 @@
+#pragma once
+// The main block of a benchmark that needs a Qt application object: TApp is
+// QCoreApplication, QGuiApplication or QApplication.
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QtGlobal>
+
+template <class TApp> int RunBenchmarks(int argc, char **argv)
+{
+    // Fonts and widgets work without a display; a platform the caller chose
+    // (to watch a window, say) is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApp app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
