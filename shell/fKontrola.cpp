@@ -65,10 +65,10 @@ TkontrolaFrm::TkontrolaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::
     ui->nespravneVle->Clear();
     ui->vyrazyVle->OnEnter = [this] { kontrolaBtnClick(); };
     QAbstractItemModel *tests = ui->vyrazyVle->model();
-    connect(tests, &QAbstractItemModel::dataChanged, this, [this] { UpdateCount(); });
-    connect(tests, &QAbstractItemModel::rowsInserted, this, [this] { UpdateCount(); });
-    connect(tests, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateCount(); });
-    connect(tests, &QAbstractItemModel::modelReset, this, [this] { UpdateCount(); });
+    connect(tests, &QAbstractItemModel::dataChanged, this, [this] { TestListEdited(); });
+    connect(tests, &QAbstractItemModel::rowsInserted, this, [this] { TestListEdited(); });
+    connect(tests, &QAbstractItemModel::rowsRemoved, this, [this] { TestListEdited(); });
+    connect(tests, &QAbstractItemModel::modelReset, this, [this] { TestListEdited(); });
     connect(ui->kontrolaBtn, &QPushButton::clicked, this, [this] { kontrolaBtnClick(); });
     connect(ui->nacitajBtn, &QPushButton::clicked, this, [this] { nacitajBtnClick(); });
     connect(ui->ulozBtn, &QPushButton::clicked, this, [this] { ulozBtnClick(); });
@@ -95,7 +95,14 @@ QStringList TkontrolaFrm::TestLines() const
 
 void TkontrolaFrm::UpdateCount()
 {
-    ui->Label1->setText(QStringLiteral("Vsetky (%1):").arg(TestLines().size()));
+    CountedLines = TestLines();
+    ui->Label1->setText(QStringLiteral("Vsetky (%1):").arg(CountedLines.size()));
+}
+
+void TkontrolaFrm::TestListEdited()
+{
+    if (TestLines() != CountedLines)
+        UpdateCount();
 }
 
 bool TkontrolaFrm::ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs)

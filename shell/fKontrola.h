@@ -50,7 +50,11 @@ private:
     void nacitajBtnClick();
     void ulozBtnClick();
     void UpdateCount();
+    void TestListEdited();
     QStringList TestLines() const;
 
     Ui::TkontrolaFrm *ui;
+    // The list as last counted: the grid also reports cells it merely
+    // creates (when shown, for instance), which change no test.
+    QStringList CountedLines;
 };

@@ -124,6 +124,8 @@ TEST(SelfTestWindow, CountsLoadsAndSavesTheList)
     dir.write("tests.txt", "1+1=2\r\n2*3=7\n\n4/2=2\r\n");
     TkontrolaFrm window;
     EXPECT_EQ(window.windowTitle(), "Kontrola");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     // An empty list does nothing.
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("kontrolaBtn")), Qt::LeftButton);
