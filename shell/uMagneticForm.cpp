@@ -54,6 +54,15 @@ QPoint CentreOn(const QRect &Main, const QSize &Form)
                   Clamped(Main.top() + (qint64(Main.height()) - Form.height()) / 2));
 }
 
+QPoint KeptOnScreen(const QPoint &Pos, const QSize &Form, const QRect &Screen)
+{
+    const auto along = [](qint64 At, qint64 Size, qint64 Start, qint64 Length) {
+        return Clamped(qMax(Start, qMin(At, Start + Length - Size)));
+    };
+    return QPoint(along(Pos.x(), Form.width(), Screen.left(), Screen.width()),
+                  along(Pos.y(), Form.height(), Screen.top(), Screen.height()));
+}
+
 bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens)
 {
     // Far beyond every screen, and no overflow when the corner is added up.
@@ -164,7 +173,19 @@ void TMagneticForm::PlaceBesideMainForm(int Side)
         return;
     CentreOnShow = true;
     if (MainForm)
-        move(CentreOn(MainFrame(), frameGeometry().size()));
+        move(CentredOnMainForm());
+}
+
+QPoint TMagneticForm::CentredOnMainForm() const
+{
+    // A main window near a screen edge would push a taller or wider window
+    // off the screen, its title bar out of reach.
+    const QRect main = MainFrame();
+    const QPoint centred = CentreOn(main, frameGeometry().size());
+    const QScreen *screen = QGuiApplication::screenAt(main.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? KeptOnScreen(centred, frameGeometry().size(), screen->availableGeometry()) : centred;
 }
 
 bool TMagneticForm::TryPlaceAtSide(int Side)
@@ -224,7 +245,7 @@ void TMagneticForm::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (CentreOnShow && MainForm && !event->spontaneous()) {
         CentreOnShow = false;
-        move(CentreOn(MainFrame(), frameGeometry().size()));
+        move(CentredOnMainForm());
     }
 }
 

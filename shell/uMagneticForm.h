@@ -52,6 +52,11 @@ QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int
 // The top-left corner of a window of outer size Form centred on Main.
 QPoint CentreOn(const QRect &Main, const QSize &Form);
 
+// Pos moved the least so that a window of outer size Form lies inside
+// Screen; a window larger than Screen keeps its top-left corner (and so its
+// title bar) on it.
+QPoint KeptOnScreen(const QPoint &Pos, const QSize &Form, const QRect &Screen);
+
 // A window at Pos with outer size Form can be reached when one of the
 // Screens shows a piece of it at least 40 pixels wide and 20 high (all of
 // it when it is smaller). A position from a file may be any integer.
@@ -111,6 +116,7 @@ protected:
 
 private:
     QRect MainFrame() const;
+    QPoint CentredOnMainForm() const;
     int PrimaryScreenWidth() const;
 
     bool Magnetic = false;

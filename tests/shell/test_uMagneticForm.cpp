@@ -79,6 +79,21 @@ TEST(MagneticArithmetic, ExtremeCoordinatesNeitherOverflowNorWrap)
     EXPECT_LE(CentreOn(QRect(lo, lo, 10, 10), QSize(5000, 5000)).x(), lo + 10);
 }
 
+TEST(MagneticArithmetic, ACentredWindowIsKeptOnTheScreen)
+{
+    const QRect screen(0, 0, 1600, 1000);
+    // A preferences window centred on a main window at the top left corner.
+    EXPECT_EQ(KeptOnScreen(CentreOn(QRect(0, 0, 640, 383), QSize(343, 481)), QSize(343, 481), screen),
+              QPoint(148, 0));
+    EXPECT_EQ(KeptOnScreen(QPoint(1500, 900), QSize(300, 200), screen), QPoint(1300, 800));
+    EXPECT_EQ(KeptOnScreen(QPoint(100, 200), QSize(300, 200), screen), QPoint(100, 200));
+    // Larger than the screen: its title bar stays on it.
+    EXPECT_EQ(KeptOnScreen(QPoint(-50, -80), QSize(2000, 1200), screen), QPoint(0, 0));
+    EXPECT_EQ(KeptOnScreen(QPoint(10, 20), QSize(300, 200), QRect(1600, 0, 1280, 1024)), QPoint(1600, 20));
+    const int hi = std::numeric_limits<int>::max();
+    EXPECT_EQ(KeptOnScreen(QPoint(hi, hi), QSize(hi, hi), screen), QPoint(0, 0));
+}
+
 TEST(MagneticArithmetic, PlacementPrefersTheAskedSideThenTheOtherThenCentre)
 {
     bool centred = false;
