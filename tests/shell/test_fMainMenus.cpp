@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -94,11 +95,15 @@ TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
     run.CopyLanguageFiles();
     run.Start();
     TGUIManager *gui = TGUIManager::Instance();
-    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+    auto *longestKey = MainFrm->findChild<QPushButton *>(QStringLiteral("BtnArccotg"));
+    for (const char *language : {"English.txt", "Slovensky.txt", "English.txt"}) {
         TProgramTranslator::Instance()->LoadFile(LanguageFile(language));
         ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
         KMainProgram::Instance()->LoadTexts();
         EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language;
+        // A key shrinks its font only for a name that needs it.
+        EXPECT_EQ(longestKey->font().pointSizeF() < MainFrm->font().pointSizeF(),
+                  longestKey->text() == QStringLiteral("arccotg")) << language;
         for (int id : {FormId::Settings, FormId::Language, FormId::About, FormId::UpdateInfo, FormId::SelfTest}) {
             QWidget *window = gui->GetForm(id);
             window->show();
