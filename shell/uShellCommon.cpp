@@ -126,9 +126,16 @@ void NumericEditKeyPress(QLineEdit *Edit, QChar &Key)
         Key = QChar(0);
         return;
     }
-    // With a selection the caret stands where the typed text will go.
-    const int caret = Edit->hasSelectedText() ? Edit->selectionStart() : Edit->cursorPosition();
-    NumericEditFilter(Edit->text(), caret, Key);
+    // A typed key replaces the selection, so it is judged against the text
+    // without it: a selected "-3" can be typed over with a digit, a selected
+    // separator or exponent with another one.
+    QString text = Edit->text();
+    int caret = Edit->cursorPosition();
+    if (Edit->hasSelectedText()) {
+        caret = Edit->selectionStart();
+        text.remove(caret, Edit->selectedText().size());
+    }
+    NumericEditFilter(text, caret, Key);
 }
 
 void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)

@@ -101,6 +101,27 @@ TEST(ShellCommon, NumericEditFilter)
     QChar key(u'-');
     NumericEditKeyPress(&edit, key);
     EXPECT_EQ(key, QChar(u'-'));
+
+    // A key typed over a selection is judged against what the selection leaves.
+    const struct { const char *Text; int Start, Length; char Key; QChar Expected; } selected[] = {
+        {"-3", 0, 2, '0', u'0'},    // the whole "-3" typed over
+        {"-3", 0, 1, '4', u'4'},    // the minus alone
+        {"-3", 1, 1, '4', u'4'},
+        {"-3", 1, 1, '-', none},    // still a minus in front
+        {"1.5", 1, 1, '.', u'.'},   // the separator typed over by another
+        {"1.5", 2, 1, '.', none},
+        {"2E5", 1, 2, 'E', u'E'},
+        {"2E5", 2, 1, 'E', none},
+    };
+    DecimalSeparator = QLatin1Char('.');
+    for (const auto &c : selected) {
+        edit.setText(QString::fromLatin1(c.Text));
+        edit.setSelection(c.Start, c.Length);
+        QChar typed = QLatin1Char(c.Key);
+        NumericEditKeyPress(&edit, typed);
+        EXPECT_EQ(typed, c.Expected) << c.Text << " selected from " << c.Start << " key " << c.Key;
+    }
+    DecimalSeparator = saved;
 }
 
 TEST(ShellCommon, EditShortcutsWorkOnlyWithCtrl)
