@@ -8,18 +8,32 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
+
 namespace {
 
 bool IsDigit(QChar C) { return C >= u'0' && C <= u'9'; }
 
-// Whether the text before the caret ends in a number that a power of ten
-// can follow: a digit, or the decimal separator right after one.
-bool NumberBeforeCaret(const QString &Before)
+bool IsMantissaChar(QChar C) { return IsDigit(C) || C == DecimalSeparator; }
+
+// What the power of ten needs in front of it at the caret: nothing after the
+// digits of a number ("25" gives 25e3), a multiplication by 1 after a number
+// that already has its power of ten ("1e6" gives 1e6*1e-6, not a second
+// exponent), and a 1 where no number stands ("" or "3*" gives 1e3).
+QString PowerLead(const QString &Before)
 {
-    const qsizetype n = Before.size();
-    if (n >= 1 && IsDigit(Before.at(n - 1)))
-        return true;
-    return n >= 2 && Before.at(n - 1) == DecimalSeparator && IsDigit(Before.at(n - 2));
+    qsizetype start = Before.size();
+    while (start > 0 && IsMantissaChar(Before.at(start - 1)))
+        --start;
+    const QString run = Before.mid(start);
+    if (!std::any_of(run.cbegin(), run.cend(), IsDigit))
+        return QStringLiteral("1");
+    qsizetype e = start;
+    if (e > 0 && (Before.at(e - 1) == u'-' || Before.at(e - 1) == u'+'))
+        --e;
+    if (e >= 2 && Before.at(e - 1).toLower() == u'e' && IsMantissaChar(Before.at(e - 2)))
+        return QStringLiteral("*1");
+    return QString();
 }
 
 } // namespace
@@ -85,7 +99,7 @@ void TprefixValuesFrm::UsePrefix()
     const int row = selected.first()->row();
     KMainProgram *program = KMainProgram::Instance();
     const QString power = ui->prefixValuesVle->Value(row);
-    program->InsertIntoInput(NumberBeforeCaret(program->GetInputBeforeCaret()) ? power : u'1' + power);
+    program->InsertIntoInput(PowerLead(program->GetInputBeforeCaret()) + power);
 }
 
 void TprefixValuesFrm::showEvent(QShowEvent *event)

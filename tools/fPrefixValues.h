@@ -2,7 +2,8 @@
 // The SI prefixes with their powers of ten. Using a prefix inserts its power
 // ("e3" for kilo) at the caret of the main input; where no digit stands
 // before the caret the power gets a leading 1 ("1e3"), so that it is still a
-// number. Powers of ten only make sense in the decimal system, so Use works
+// number, and after a number that has its power of ten already it is
+// multiplied in ("1e6*1e-6"). Powers of ten only make sense in the decimal system, so Use works
 // only there.
 #include "shell/uTandorelForm.h"
 #include "shell/uTranslationTable.h"

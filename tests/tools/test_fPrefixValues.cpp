@@ -44,6 +44,9 @@ TEST_F(PrefixValuesWindow, UseInsertsThePowerWithALeadingOneWhereNoNumberStands)
         {"", -1, "1e3"},   {"25", -1, "e3"},   {"2.", -1, "e3"}, {"x", -1, "1e3"},
         {"(", -1, "1e3"},  {"3*", -1, "1e3"},  {".", -1, "1e3"}, {"12+4", 2, "e3"},
         {"12+4", 3, "1e3"},
+        // A number with its power of ten already takes the prefix as a factor.
+        {"1e6", -1, "*1e3"}, {"2.5E-4", -1, "*1e3"}, {"3e+2", -1, "*1e3"},
+        {"x-2", -1, "e3"},
     };
     for (const auto &c : cases) {
         Main.Inserted.clear();
@@ -110,6 +113,15 @@ TEST(PrefixValuesInTheMainWindow, PowersGoToTheCaretAndCalculate)
     main.Input->setTextCursor(c);
     QTest::mouseClick(window.useBtn(), Qt::LeftButton);
     EXPECT_EQ(main.Text(), QStringLiteral("2e3*3"));
+
+    // Micro after a number written with its power of ten still calculates.
+    main.Input->clear();
+    main.Type(QStringLiteral("1e6"));
+    grid->selectRow(grid->FindRow(QStringLiteral("Micro (µ)")));
+    QTest::mouseClick(window.useBtn(), Qt::LeftButton);
+    EXPECT_EQ(main.Text(), QStringLiteral("1e6*1e-6"));
+    main.Enter();
+    EXPECT_EQ(main.Display().trimmed(), QStringLiteral("1"));
 }
 
 } // namespace
