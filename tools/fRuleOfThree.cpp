@@ -51,7 +51,10 @@ TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(ne
 
     for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3}) {
         HandleEditKeys(edit, TEditTyping::Number, [this] { Button1Click(); });
-        connect(edit, &QLineEdit::textChanged, ui->resultEdt, &QLineEdit::clear);
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            ShownMessage = nullptr;
+            ui->resultEdt->clear();
+        });
     }
     HandleEditKeys(ui->resultEdt, TEditTyping::Any);
     HandleEnterKey(ui->RadioButton1, [this] { Button1Click(); });
@@ -72,6 +75,8 @@ TRuleOfThreeFrm::~TRuleOfThreeFrm() { delete ui; }
 void TRuleOfThreeFrm::TranslateTexts()
 {
     Texts.Translate();
+    if (ShownMessage)
+        ShowError(ShownMessage);
 }
 
 void TRuleOfThreeFrm::RadioButton1Click()
@@ -81,9 +86,10 @@ void TRuleOfThreeFrm::RadioButton1Click()
     ui->Image3->setVisible(!direct);
 }
 
-void TRuleOfThreeFrm::ShowError(const QString &Text)
+void TRuleOfThreeFrm::ShowError(const QString *Text)
 {
-    ui->resultEdt->setText(Text);
+    ShownMessage = Text;
+    ui->resultEdt->setText(*Text);
     ui->resultEdt->setCursorPosition(0);
 }
 
@@ -93,14 +99,14 @@ void TRuleOfThreeFrm::Button1Click()
     QLineEdit *edits[] = {ui->Edit1, ui->Edit2, ui->Edit3};
     for (QLineEdit *edit : edits)
         if (edit->text().isEmpty()) {
-            ShowError(ValueNotEntered);
+            ShowError(&ValueNotEntered);
             edit->setFocus();
             return;
         }
     double a = 0, b = 0, c = 0;
     if (!TryStrToDouble(ui->Edit1->text(), a) || !TryStrToDouble(ui->Edit2->text(), b)
         || !TryStrToDouble(ui->Edit3->text(), c)) {
-        ShowError(InvalidInput);
+        ShowError(&InvalidInput);
         return;
     }
     const bool direct = ui->RadioButton1->isChecked();
@@ -112,9 +118,10 @@ void TRuleOfThreeFrm::Button1Click()
         // single culprit.
         if (numerator != 0)
             (direct ? ui->Edit1 : ui->Edit3)->setFocus();
-        ShowError(InvalidInput);
+        ShowError(&InvalidInput);
         return;
     }
+    ShownMessage = nullptr;
     SetTextColour(ui->resultEdt, Qt::black);
     ui->resultEdt->setText(TResultFormater::FormatResult(numerator / divisor));
     ui->resultEdt->setCursorPosition(0);

@@ -26,8 +26,12 @@ public:
     QString InvalidInput;    // "Invalid input values"
 
 private:
-    void ShowError(const QString &Text);
+    // Shows one of the two messages; it is shown anew in the new language
+    // when the language changes.
+    void ShowError(const QString *Text);
     void RadioButton1Click();
+
+    const QString *ShownMessage = nullptr;
 
     Ui::TRuleOfThreeFrm *ui;
     TTranslationTable Texts;

@@ -71,6 +71,8 @@ void TstatistikaFrm::TranslateTexts()
     Texts.Translate();
     if (TProgramTranslator::Instance()->IsLoaded())
         ui->statistikaGpb->setTitle(windowTitle());
+    if (ProductOutOfRangeShown)
+        ui->sucinEdt->setText(ProductOutOfRange);
 }
 
 void TstatistikaFrm::FailOnCell(int Row, int Column, const QString &Message)
@@ -136,6 +138,7 @@ void TstatistikaFrm::vypocetBtnClick()
     show(ui->pocetEdt, IntToStr(r.Count));
     show(ui->sucetEdt, TResultFormater::FormatResult(r.Sum));
     show(ui->sucinEdt, r.ProductInRange ? TResultFormater::FormatResult(r.Product) : ProductOutOfRange);
+    ProductOutOfRangeShown = !r.ProductInRange;
     show(ui->APriemerEdt, TResultFormater::FormatResult(r.Mean));
     show(ui->strednaHodnotaEdt, TResultFormater::FormatResult(r.ExpectedValue));
     show(ui->rozptylEdt, TResultFormater::FormatResult(r.Dispersion));

@@ -43,4 +43,6 @@ private:
 
     Ui::TstatistikaFrm *ui;
     TTranslationTable Texts;
+    // The product field holds ProductOutOfRange (shown anew in a new language).
+    bool ProductOutOfRangeShown = false;
 };

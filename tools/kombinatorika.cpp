@@ -46,12 +46,23 @@ TkombinatorikaFrm::~TkombinatorikaFrm() { delete ui; }
 void TkombinatorikaFrm::TranslateTexts()
 {
     Texts.Translate();
+    if (ShownMessage)
+        ShowMessage(ShownMessage);
 }
 
-void TkombinatorikaFrm::ShowResultText(const QString &Text, bool Failure)
+void TkombinatorikaFrm::ShowResultText(const QString &Text)
 {
-    SetTextColour(ui->EdtVysledok, Failure ? Qt::red : Qt::black);
+    ShownMessage = nullptr;
+    SetTextColour(ui->EdtVysledok, Qt::black);
     ui->EdtVysledok->setText(Text);
+    ui->EdtVysledok->setCursorPosition(0);
+}
+
+void TkombinatorikaFrm::ShowMessage(const QString *Message)
+{
+    ShownMessage = Message;
+    SetTextColour(ui->EdtVysledok, Qt::red);
+    ui->EdtVysledok->setText(*Message);
     ui->EdtVysledok->setCursorPosition(0);
 }
 
@@ -59,12 +70,12 @@ void TkombinatorikaFrm::vypocetBtnClick()
 {
     if (ui->EdtN->text().isEmpty()) {
         ui->EdtN->setFocus();
-        ShowResultText(NNotEntered, true);
+        ShowMessage(&NNotEntered);
         return;
     }
     if (ui->EdtK->text().isEmpty()) {
         ui->EdtK->setFocus();
-        ShowResultText(KNotEntered, true);
+        ShowMessage(&KNotEntered);
         return;
     }
     const struct { QRadioButton *Choice; TCombinatoricsKind Kind; } kinds[] = {
@@ -87,7 +98,7 @@ void TkombinatorikaFrm::vypocetBtnClick()
             }
     }
     if (ok)
-        ShowResultText(TResultFormater::FormatResult(result), false);
+        ShowResultText(TResultFormater::FormatResult(result));
     else
-        ShowResultText(InvalidInput, true);
+        ShowMessage(&InvalidInput);
 }

@@ -25,7 +25,12 @@ public:
     QString InvalidInput; // "Invalid input"
 
 private:
-    void ShowResultText(const QString &Text, bool Failure);
+    // A result in black, or one of the three messages in red; a message is
+    // shown anew in the new language when the language changes.
+    void ShowResultText(const QString &Text);
+    void ShowMessage(const QString *Message);
+
+    const QString *ShownMessage = nullptr;
 
     Ui::TkombinatorikaFrm *ui;
     TTranslationTable Texts;

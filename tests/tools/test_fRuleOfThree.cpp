@@ -1,5 +1,6 @@
 #include "tools/fRuleOfThree.h"
 
+#include "shell/uProgramTranslator.h"
 #include "tests/support/QtPrint.h"
 #include "tests/support/ToolWindowFixture.h"
 
@@ -82,6 +83,35 @@ TEST_F(RuleOfThreeWindow, MissingValuesAndZeroDivisorsAreReportedInRed)
         Calculate();
         EXPECT_EQ(Result(), QStringLiteral("Invalid input values")) << bad;
     }
+}
+
+TEST_F(RuleOfThreeWindow, AShownMessageFollowsTheLanguage)
+{
+    struct TranslatorGuard
+    {
+        ~TranslatorGuard() { TProgramTranslator::FreeInstance(); }
+    } guard;
+    const QString slovak = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
+    const struct { const char *a, *b, *c, *message; } cases[] = {
+        {"2", "", "3", "Nie sú zadané všetky hodnoty"},
+        {"0", "10", "3", "Neplatné vstupné hodnoty"},
+        {"2", "10", "3", "15"}, // a result is no text of the language
+    };
+    for (const auto &c : cases) {
+        TProgramTranslator::FreeInstance();
+        Window.TranslateTexts();
+        Fill(c.a, c.b, c.c);
+        Calculate();
+        TProgramTranslator::Instance()->LoadFile(slovak);
+        Window.TranslateTexts();
+        EXPECT_EQ(Result(), QString::fromUtf8(c.message)) << c.a << " " << c.b << " " << c.c;
+    }
+    // A message emptied by an edit stays empty.
+    Fill("0", "10", "3");
+    Calculate();
+    Edit("Edit2")->setText(QStringLiteral("11"));
+    Window.TranslateTexts();
+    EXPECT_EQ(Result(), QString());
 }
 
 TEST_F(RuleOfThreeWindow, KeysEditsAndArrows)

@@ -1,6 +1,7 @@
 #include "tools/fStatistika.h"
 
 #include "shell/uGUIManager.h"
+#include "shell/uProgramTranslator.h"
 #include "shell/uValueListEditor.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/QtPrint.h"
@@ -128,6 +129,24 @@ TEST_F(StatisticsWindow, WeightsEmptyTablesAndLargeProductsGiveMessages)
     EXPECT_EQ(Out("sucinEdt"), QStringLiteral("out of range"));
     EXPECT_EQ(Out("APriemerEdt"), QStringLiteral("1E300"));
     EXPECT_EQ(Out("rozptylEdt"), QStringLiteral("0"));
+
+    // The note in the product field follows the language; a product in
+    // range is a number in any language.
+    {
+        struct TranslatorGuard
+        {
+            ~TranslatorGuard() { TProgramTranslator::FreeInstance(); }
+        } guard;
+        ASSERT_TRUE(TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                                             + QStringLiteral("/data/lang/Slovensky.txt")));
+        Window.TranslateTexts();
+        EXPECT_EQ(Out("sucinEdt"), QStringLiteral("mimo rozsahu"));
+        Grid()->SetStrings({"2=1", "3=1"});
+        Calculate();
+        TProgramTranslator::FreeInstance();
+        Window.TranslateTexts();
+        EXPECT_EQ(Out("sucinEdt"), QStringLiteral("6"));
+    }
 }
 
 TEST_F(StatisticsWindow, ManyRowsRemovingRowsAndEnter)

@@ -1,6 +1,7 @@
 #include "tools/kombinatorika.h"
 
 #include "core/uProgramState.h"
+#include "shell/uProgramTranslator.h"
 #include "tests/support/QtPrint.h"
 #include "tests/support/ToolWindowFixture.h"
 
@@ -74,6 +75,31 @@ TEST_F(CombinatoricsWindow, MissingValuesComeFirstNThenK)
     EXPECT_TRUE(Edit("EdtK")->hasFocus());
     // A pasted text that is no number is invalid input.
     EXPECT_EQ(Compute(1, "-3", "1"), QStringLiteral("Invalid input"));
+}
+
+TEST_F(CombinatoricsWindow, AShownMessageFollowsTheLanguage)
+{
+    struct TranslatorGuard
+    {
+        ~TranslatorGuard() { TProgramTranslator::FreeInstance(); }
+    } guard;
+    const QString slovak = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
+    ASSERT_TRUE(TProgramTranslator::Instance()->LoadFile(slovak));
+    Window.TranslateTexts();
+    const QString enterN = Window.NNotEntered, enterK = Window.KNotEntered, invalid = Window.InvalidInput;
+    ASSERT_NE(invalid, QStringLiteral("Invalid input"));
+    const struct { const char *n, *k; QString message; } cases[] = {
+        {"", "", enterN}, {"4", "", enterK}, {"3", "5", invalid}, {"5", "2", QStringLiteral("10")},
+    };
+    for (const auto &c : cases) {
+        TProgramTranslator::FreeInstance();
+        Window.TranslateTexts();
+        Compute(1, QString::fromLatin1(c.n), QString::fromLatin1(c.k));
+        TProgramTranslator::Instance()->LoadFile(slovak);
+        Window.TranslateTexts();
+        EXPECT_EQ(Edit("EdtVysledok")->text(), c.message) << c.n << " " << c.k;
+        EXPECT_EQ(Red(), c.message != QStringLiteral("10"));
+    }
 }
 
 TEST_F(CombinatoricsWindow, OnlyFourDigitsAndEnterCalculates)
