@@ -64,8 +64,11 @@ TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
     ui->Splitter1->setSizes({150, width() - 150});
+    // The name columns depend on both grids' widths, and the grids take
+    // their sizes one after the other when the window first shows.
     ui->unitPnl->installEventFilter(this);
     ui->baseUnitVle->installEventFilter(this);
+    ui->targetUnitVle->installEventFilter(this);
 
     Texts.Caption(this, "UnitConverter", "Caption")
         .Text(ui->categoryLbl, "UnitConverter", "Category")
@@ -208,7 +211,8 @@ void TUnitConverterFrm::unitPnlResize()
 
 bool TUnitConverterFrm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize && (watched == ui->unitPnl || watched == ui->baseUnitVle))
+    if (event->type() == QEvent::Resize
+        && (watched == ui->unitPnl || watched == ui->baseUnitVle || watched == ui->targetUnitVle))
         unitPnlResize();
     return KTandorelForm::eventFilter(watched, event);
 }

@@ -124,6 +124,20 @@ TEST_F(UnitConverterWindow, EveryAbbreviationFitsInBothGrids)
     }
 }
 
+TEST_F(UnitConverterWindow, NamesHaveTheirRoomAsSoonAsTheWindowOpens)
+{
+    Open();
+    QApplication::processEvents();
+    TValueListEditor *base = Window->baseUnitVle(), *target = Window->targetUnitVle();
+    const int narrower = qMin(base->width(), target->width());
+    ASSERT_GT(narrower, 150);
+    for (TValueListEditor *grid : {base, target}) {
+        EXPECT_GE(grid->columnWidth(0), narrower / 2) << grid->objectName().toStdString();
+        const int metre = Row(grid, QStringLiteral("m"));
+        EXPECT_LT(grid->fontMetrics().horizontalAdvance(grid->Key(metre)), grid->columnWidth(0));
+    }
+}
+
 TEST_F(UnitConverterWindow, WorkedConversions)
 {
     Open();
