@@ -3,6 +3,7 @@
 // the result read from the main window's display and answer.
 #include "tools/fSuma.h"
 
+#include "core/KomplexneCisla.h"
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "shell/fVariables.h"
@@ -247,6 +248,11 @@ TEST_F(SeriesWindow, AVariableWithoutAValueOpensTheVariablesWindow)
     TVariableManager::Instance()->SetValue(QStringLiteral("a"), QStringLiteral("2x+"));
     Result(QStringLiteral("a*n"), QStringLiteral("0"), QStringLiteral("5"));
     EXPECT_EQ(Error(), QStringLiteral("Value of variable \"a\" entered incorrectly."));
+    EXPECT_EQ(Display(), QString());
+    // So does a complex value in the real set.
+    TVariableManager::Instance()->SetValue(QStringLiteral("a"), QStringLiteral("2") + ImaginaryUnit);
+    Result(QStringLiteral("a*n"), QStringLiteral("0"), QStringLiteral("5"));
+    EXPECT_EQ(Error(), QStringLiteral("Value of variable \"a\" does not match the selected set."));
     EXPECT_EQ(Display(), QString());
 
     TVariableManager::Instance()->SetValue(QStringLiteral("a"), QStringLiteral("2"));
