@@ -570,13 +570,14 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     QString s = expr;
 
     if (!RealPreprocessed) {
-        s.remove(QChar(u' '));
+        s = CompactBlanks(s);
         s += QStringLiteral("+0");
         SubstituteVariables(s);
         SubstituteConstants(s);
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.") + TCharSet::Digits(),
                                      TCharSet::Digits() + TCharSet::Letters());
+        s.remove(QChar(u' '));
         RealPreprocessed = true;
         s = LowerAscii(s);
     }
@@ -931,7 +932,7 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
 
 void PrepareExpression(QString &s, const QString &name)
 {
-    s.remove(QChar(u' '));
+    s = CompactBlanks(s);
     s += QStringLiteral("+0");
     ReplaceWholeWord(s, name, QStringLiteral("[#]"));
     SubstituteConstants(s);
@@ -939,6 +940,7 @@ void PrepareExpression(QString &s, const QString &name)
     BracketNumbers(s);
     InsertImplicitMultiplication(s, TCharSet(u"+,-.Ee") + TCharSet::Digits(),
                                  TCharSet::Digits() + TCharSet::Letters());
+    s.remove(QChar(u' '));
     s = LowerAscii(s);
     ReplaceWholeWord(s, QStringLiteral("#"), name);
 }

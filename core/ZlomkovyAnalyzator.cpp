@@ -339,12 +339,13 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
     Err.ErrorCode = 0;
 
     if (FractionFirstCall) {
-        s.remove(u' ');
+        s = CompactBlanks(s);
         s += QStringLiteral("+0");
         SubstituteVariables(s);
         SubstituteConstants(s);
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
+        s.remove(u' ');
         s = LowerCase(s);
         FractionFirstCall = false;
     }

@@ -90,16 +90,19 @@ void CheckConstants(const QString &Expr, TCalculationError &Err)
     Err.ErrorEnd = 0;
     if (!Expr.contains(u'$'))
         return;
-    const QString s = WithoutBlanks(Expr);
+    // A blank left beside an operator word ends the name ('$c mod 2').
+    const QString s = CompactBlanks(Expr);
     const int len = pas::Length(s);
+    int blanks = 0; // before position i, for the positions without blanks
     int i = 1;
     while (i <= len) {
         if (pas::At(s, i) != u'$') {
+            blanks += pas::At(s, i) == u' ';
             ++i;
             continue;
         }
         int j = i + 1;
-        while (j <= len && !IsConstantStop(pas::At(s, j)))
+        while (j <= len && pas::At(s, j) != u' ' && !IsConstantStop(pas::At(s, j)))
             ++j;
         const QString name = pas::Copy(s, i, j - i);
         bool known = false;
@@ -112,8 +115,8 @@ void CheckConstants(const QString &Expr, TCalculationError &Err)
             Err.ErrorText = name;
             // The span of this very occurrence (an earlier "$name2" may hold
             // the same letters), mapped back to the text as typed.
-            Err.ErrorStart = i - 1;
-            Err.ErrorEnd = j - 1;
+            Err.ErrorStart = i - 1 - blanks;
+            Err.ErrorEnd = j - 1 - blanks;
             AdjustErrorPositions(Expr, Err);
             return;
         }
@@ -144,7 +147,7 @@ void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QStr
     Err.ErrorCode = 0;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-    TNameWalk copy(WithoutBlanks(Expr));
+    TNameWalk copy(CompactBlanks(Expr));
     const quint8 numberSet = KProgramState::GetInstance(0)->NumberSet;
     const TVariableLookup vars(*TVariableManager::Instance());
     auto fail = [&](quint8 code, const QString &text) {

@@ -109,6 +109,20 @@ bool IsRealMode()
     return KProgramState::GetInstance(0)->NumberSet == 0;
 }
 
+// A character that joins the word before or after it into one name.
+bool IsWordCharacter(QChar c)
+{
+    return IsAsciiLetter(c) || IsDigit(c) || c == u'$';
+}
+
+bool IsOperatorWord(QStringView letters)
+{
+    for (QStringView word : OperatorWords)
+        if (letters.compare(word, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // The table of function names; see FunctionNames for why the order matters.
 const char16_t *const FunctionNameTable[38] = {
     u"arccoth", u"arccotgh", u"arccotg", u"arccot", u"arctanh", u"arctgh", u"arctan", u"arctg",
@@ -606,6 +620,38 @@ private:
 
 } // namespace
 
+QString CompactBlanks(const QString &S)
+{
+    if (!S.contains(u' '))
+        return S;
+    const bool words = IsRealMode();
+    const qsizetype n = S.size();
+    QString out;
+    out.reserve(n);
+    qsizetype i = 0;
+    while (i < n) {
+        if (S.at(i) != u' ') {
+            out += S.at(i++);
+            continue;
+        }
+        qsizetype next = i;
+        while (next < n && S.at(next) == u' ')
+            ++next;
+        if (words && !out.isEmpty() && next < n && IsWordCharacter(out.back()) && IsWordCharacter(S.at(next))) {
+            qsizetype before = out.size();
+            while (before > 0 && IsAsciiLetter(out.at(before - 1)))
+                --before;
+            qsizetype after = next;
+            while (after < n && IsAsciiLetter(S.at(after)))
+                ++after;
+            if (IsOperatorWord(QStringView(out).mid(before)) || IsOperatorWord(QStringView(S).mid(next, after - next)))
+                out += u' ';
+        }
+        i = next;
+    }
+    return out;
+}
+
 void SubstituteVariables(QString &S)
 {
     TVariableManager *variables = TVariableManager::Instance();
@@ -646,7 +692,7 @@ void SubstituteVariables(QString &S)
 void CollectVariables(const QString &Expr, TStringList &Names, const QString &Except)
 {
     Names.Clear();
-    TNameWalk copy(WithoutBlanks(Expr));
+    TNameWalk copy(CompactBlanks(Expr));
     QSet<QString> added; // case-folded
     for (QString token = copy.Next(); !token.isEmpty(); token = copy.Next()) {
         QString name = token;
@@ -678,7 +724,7 @@ void SubstituteConstants(QString &S)
         if (!byName.contains(id))
             byName.insert(id, k);
     }
-    const TCharSet ends(u"!$%()*+-/^");
+    const TCharSet ends(u" !$%()*+-/^");
     const QString in = S;
     const int n = Length(in);
     QString out;

@@ -177,6 +177,12 @@ private:
     std::set<int> m_es;     // live positions of "e" and "E"
 };
 
+// S without its blanks, except one wherever deleting the blanks would join
+// an operator word (in real mode) to the name or number beside it: '5 mod x'
+// must not read as the name "modx", nor 'x or 4' as the operator "xor". The
+// passes that look for names take a blank as the end of one; the blanks
+// left are deleted once the names are replaced.
+QString CompactBlanks(const QString &S);
 // Replaces each whole variable name by "(" + its value without blanks + ")".
 void SubstituteVariables(QString &S);
 // Fills Names with the variables Expr needs (first spelling kept, letter

@@ -1,5 +1,7 @@
 #include "platform/SysUtils.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cerrno>
@@ -904,4 +906,30 @@ QByteArray EncodeUtf8Lossless(const QString &text)
         }
     }
     return out;
+}
+
+QString PathBelowFolder(const QString &Folder, QString Name)
+{
+    Name = Name.trimmed();
+    Name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (Name.startsWith(QLatin1Char('/')))
+        Name.remove(0, 1);
+    if (Name.isEmpty())
+        return QString();
+    const bool folder = Name.endsWith(QLatin1Char('/'));
+    const QString root = QDir::cleanPath(Folder);
+    const QString path = QDir::cleanPath(root + QLatin1Char('/') + Name);
+    if (!path.startsWith(root + QLatin1Char('/')) || path.size() <= root.size() + 1)
+        return QString();
+    // A link on the way may still lead out: the nearest part of the path
+    // that exists must lie in the folder as well.
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    QString existing = path;
+    while (!QFileInfo::exists(existing) && existing.size() > root.size())
+        existing = existing.section(QLatin1Char('/'), 0, -2);
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    if (canonicalRoot.isEmpty() || canonical.isEmpty()
+        || (canonical != canonicalRoot && !canonical.startsWith(canonicalRoot + QLatin1Char('/'))))
+        return QString();
+    return folder ? path + QLatin1Char('/') : path;
 }

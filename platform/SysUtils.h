@@ -146,3 +146,9 @@ QString UpperCase(QStringView s);
 QString Trim(const QString &s);
 QString TrimLeft(const QString &s);
 QString TrimRight(const QString &s);
+
+// Folder + Name, cleaned, when it lies below Folder (also after following
+// the links on the way); "" otherwise, also for an empty Name. "\"
+// separates folders as "/" does, leading separators are dropped, and a
+// trailing "/" of Name (a folder) is kept.
+QString PathBelowFolder(const QString &Folder, QString Name);

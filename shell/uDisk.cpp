@@ -1,6 +1,7 @@
 #include "shell/uDisk.h"
 
 #include "platform/IniFiles.h"
+#include "platform/SysUtils.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,39 +71,8 @@ QString MakeRelativePath(const QString &Path)
     return Path;
 }
 
-namespace {
-
-// ProgramDir() + Name when it lies below the program folder, else "".
-QString BelowProgramDir(QString name)
-{
-    name = name.trimmed();
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (name.startsWith(QLatin1Char('/')))
-        name.remove(0, 1);
-    if (name.isEmpty())
-        return QString();
-    const bool folder = name.endsWith(QLatin1Char('/'));
-    const QString root = QDir::cleanPath(ProgramDir());
-    const QString path = QDir::cleanPath(ProgramDir() + name);
-    if (!path.startsWith(root + QLatin1Char('/')) || path.size() <= root.size() + 1)
-        return QString();
-    // A link on the way may still lead out: the nearest part of the path
-    // that exists must lie in the program folder as well.
-    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    QString existing = path;
-    while (!QFileInfo::exists(existing) && existing.size() > root.size())
-        existing = existing.section(QLatin1Char('/'), 0, -2);
-    const QString canonical = QFileInfo(existing).canonicalFilePath();
-    if (canonicalRoot.isEmpty() || canonical.isEmpty()
-        || (canonical != canonicalRoot && !canonical.startsWith(canonicalRoot + QLatin1Char('/'))))
-        return QString();
-    return folder ? path + QLatin1Char('/') : path;
-}
-
-} // namespace
-
 QString ProgramDirFile(const QString &Name, const QString &Default)
 {
-    const QString path = BelowProgramDir(Name);
-    return path.isEmpty() ? BelowProgramDir(Default) : path;
+    const QString path = PathBelowFolder(ProgramDir(), Name);
+    return path.isEmpty() ? PathBelowFolder(ProgramDir(), Default) : path;
 }

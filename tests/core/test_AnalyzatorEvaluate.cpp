@@ -395,6 +395,41 @@ TEST_F(Evaluate, PointOfAPreparedExpression)
     DecimalSeparator = u'.';
 }
 
+TEST_F(Evaluate, PreparedPointAgreesWithTheTypedCalculation)
+{
+    // The graph and the series evaluate what the calculation road would give
+    // with the variable holding the point's value.
+    const struct { const char16_t *expr; Extended x; } cases[] = {
+        {u"5 mod x", 3},  {u"x div 2", 7},   {u"x mod 2", 9},     {u"x or 4", 3},   {u"x xor 1", 6},
+        {u"x and 1", 5},  {u"x nad 2", 7},   {u"2x mod 3", 7},    {u"x MOD 4", 7},  {u"n mod 2", 5},
+        {u"x^2+1", -1.5L}, {u"2x+sin(x)", 0.5L}, {u"1 234+x", 1},
+    };
+    for (const auto &c : cases) {
+        const QString expr = QString::fromUtf16(c.expr);
+        const QString name = expr.startsWith(u'n') ? QStringLiteral("n") : QStringLiteral("x");
+        SCOPED_TRACE(expr.toStdString());
+        TVariableManager::Instance()->Clear();
+        TVariableManager::Instance()->SetValue(name, FloatToStr(c.x));
+        TCalculationError err;
+        QString expected;
+        CheckRealSyntax(expr, err, FunctionNames());
+        ASSERT_EQ(err.ErrorCode, 0);
+        RealPreprocessed = false;
+        EvaluateReal(expr, err, FunctionNames(), expected);
+        ASSERT_EQ(err.ErrorCode, 0);
+        expected.remove(u'[');
+        expected.remove(u']');
+
+        TVariableManager::Instance()->Clear();
+        QString prepared = expr;
+        PrepareExpression(prepared, name);
+        Extended y = 0;
+        ASSERT_EQ(EvaluatePreparedAt(prepared, name, c.x, y), 0) << prepared.toStdString();
+        EXPECT_EQ(FloatToStr(y), FloatToStr(StrToFloat(expected))) << prepared.toStdString();
+    }
+    TVariableManager::Instance()->Clear();
+}
+
 TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
 {
     QString s = QStringLiteral("[x]*max");

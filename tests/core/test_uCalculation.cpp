@@ -116,6 +116,20 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "sin(e)", .Code = 15},
         {.Input = "ln(e)", .Variables = "e=1", .Display = "0", .History = "ln(e) = 0 [e=1;]"},
         {.Input = "2*x+e", .Variables = "x=2;e=3", .Display = "7"},
+        // an operator word between blanks stays apart from the names and
+        // constants beside it, in every letter case
+        {.Input = "5 mod x", .Variables = "x=3", .Display = "2", .History = "5 mod x = 2 [x=3;]"},
+        {.Input = "x div 2", .Variables = "x=7", .Display = "3"},
+        {.Input = "x or 4", .Variables = "x=3", .Display = "7"},
+        {.Input = "x  MOD  y", .Variables = "x=7;y=4", .Display = "3"},
+        {.Input = "$ab mod 2", .Display = "0"},
+        {.Input = "7 mod $ab", .Display = "1"},
+        {.Input = "x mod 4", .Fractions = true, .Variables = "x=7", .Display = "3"},
+        {.Input = "7 mod abs(x)", .Variables = "x=-4", .Display = "3"},
+        {.Input = "5 mod x", .Code = 15},
+        {.Input = "$no mod 2", .Code = 19, .Start = 0, .End = 3, .ErrorText = "$no"},
+        // elsewhere blanks still join, as in a pasted grouped number
+        {.Input = "1 234+1", .Display = "1 235"},
         {.Input = "a+1", .Variables = "a=1+j", .Code = 17, .ErrorText = "a"},
         {.Input = "a+1", .Variables = "a=x1", .Code = 31, .ErrorText = "a"},
         {.Input = "$foo*2", .Code = 19, .Start = 0, .End = 4, .ErrorText = "$foo"},

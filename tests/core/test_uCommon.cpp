@@ -195,6 +195,28 @@ TEST_F(Common, OperatorWordsAreNamesOutsideRealMode)
     }
 }
 
+TEST_F(Common, CompactBlanksKeepsOperatorWordsApart)
+{
+    const struct { const char *text, *real, *other; } cases[] = {
+        {"5 mod x", "5 mod x", "5modx"},
+        {"x  OR   4", "x OR 4", "xOR4"},
+        {"$c mod $d", "$c mod $d", "$cmod$d"},
+        {"x2 div y", "x2 div y", "x2divy"},
+        {"(x) mod (y)", "(x)mod(y)", "(x)mod(y)"},
+        {"1 234 + a b", "1234+ab", "1234+ab"},
+        {"modal x", "modalx", "modalx"},
+        {" x or ", "x or", "xor"},
+        {"", "", ""},
+    };
+    for (const auto &c : cases) {
+        numberSet(0);
+        EXPECT_EQ(CompactBlanks(c.text), QString::fromUtf8(c.real)) << c.text;
+        numberSet(1);
+        EXPECT_EQ(CompactBlanks(c.text), QString::fromUtf8(c.other)) << c.text;
+    }
+    numberSet(0);
+}
+
 TEST_F(Common, IsOperatorWordAt)
 {
     const struct { const char *run; bool word; } cases[] = {

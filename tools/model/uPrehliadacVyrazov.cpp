@@ -1,5 +1,7 @@
 #include "tools/model/uPrehliadacVyrazov.h"
 
+#include "platform/SysUtils.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -154,18 +156,12 @@ QString CanonicalPath(const QString &Path)
 
 QString LibraryFolderIn(const QString &ProgramDir, const QString &LibraryPath)
 {
-    QString path = LibraryPath;
-    path.replace(u'\\', u'/');
-    while (path.startsWith(u'/'))
-        path.remove(0, 1);
-    path = QDir::cleanPath(path);
-    if (path.isEmpty() || path == QStringLiteral(".") || path == QStringLiteral("..") ||
-        path.startsWith(QStringLiteral("../")) || (path.size() > 1 && path.at(1) == u':'))
-        path = QStringLiteral("lib");
-    QString folder = ProgramDir;
+    QString folder = PathBelowFolder(ProgramDir, LibraryPath);
+    if (folder.isEmpty())
+        folder = QDir::cleanPath(ProgramDir) + QStringLiteral("/lib");
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    return folder + path + u'/';
+    return folder;
 }
 
 QString LibraryFileName(const QString &Folder, const QString &Typed)

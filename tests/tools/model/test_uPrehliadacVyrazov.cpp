@@ -79,19 +79,23 @@ TEST(Lines, JoinAndSplit)
 
 TEST(LibraryPaths, FolderStaysInsideTheProgramFolder)
 {
+    TempProgramDir dir;
+    TempProgramDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), dir.file("away")));
+    const QString root = QDir::cleanPath(dir.path());
     const struct
     {
         const char *Path;
         const char *Folder;
     } cases[] = {
-        {"lib/", "/prog/lib/"},     {"lib\\", "/prog/lib/"},       {"lib", "/prog/lib/"},
-        {"libs\\en\\", "/prog/libs/en/"}, {"/abs/lib", "/prog/abs/lib/"}, {"", "/prog/lib/"},
-        {"../outside", "/prog/lib/"}, {"a/../../x", "/prog/lib/"},    {"C:\\lib", "/prog/lib/"},
-        {"./a/./b/", "/prog/a/b/"},
+        {"lib/", "/lib/"},     {"lib\\", "/lib/"},       {"lib", "/lib/"},
+        {"libs\\en\\", "/libs/en/"}, {"/abs/lib", "/abs/lib/"}, {"", "/lib/"},
+        {"../outside", "/lib/"}, {"a/../../x", "/lib/"},    {"./a/./b/", "/a/b/"},
+        {"away/lib", "/lib/"}, // a link that leads out of the program folder
     };
     for (const auto &c : cases)
-        EXPECT_EQ(LibraryFolderIn(QStringLiteral("/prog/"), QString::fromUtf8(c.Path)), QString::fromUtf8(c.Folder)) << c.Path;
-    EXPECT_EQ(LibraryFolderIn(QStringLiteral("/prog"), QStringLiteral("lib")), "/prog/lib/");
+        EXPECT_EQ(LibraryFolderIn(dir.path(), QString::fromUtf8(c.Path)), root + QString::fromUtf8(c.Folder)) << c.Path;
+    EXPECT_EQ(LibraryFolderIn(root, QStringLiteral("lib")), root + "/lib/");
 }
 
 TEST(LibraryPaths, TypedFileNames)
