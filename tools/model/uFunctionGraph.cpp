@@ -4,6 +4,7 @@
 #include "platform/SysUtils.h"
 
 #include <QClipboard>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -23,6 +24,11 @@ constexpr Extended SmallestScale = 1.1920928955E-8L;
 // The largest scale a zoom-out starts from.
 constexpr Extended LargestZoomOutScale = 1.0L;
 constexpr Extended Pi = std::numbers::pi_v<Extended>;
+// The numbers of the vertical strip end at this column.
+constexpr qint32 VerticalLabelRight = 34;
+// A number too wide for the strip is drawn in a font shrunk down to this
+// share of the strip's font at the least.
+constexpr qreal SmallestVerticalLabelScale = 0.7;
 
 // Calls Visit(pixel, k) for each grid line k * Step (world) whose pixel,
 // Round((k * Step + Origin) / Scale), lies in First..Last, in ascending
@@ -437,6 +443,58 @@ QList<TScaleLabel> TFunctionGraph::VerticalScaleLabels(const QRect &R) const
     return labels;
 }
 
+// Zoomed in, the grid values have many digits (0.0146484375 for a step of
+// 2^-9); right-aligned in the narrow strip such a number would lose its
+// leading digits and read as another number ("46484375"). When a number
+// does not fit, the strip's numbers are all written with the fewest
+// significant digits that keep each within half a grid step of its line, so
+// that neighbours never read alike, plainly or with an exponent, whichever
+// is narrower.
+void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) const
+{
+    const QFontMetrics metrics(ScaleFont);
+    const auto widest = [&metrics](const QStringList &Texts) {
+        qint32 w = 0;
+        for (const QString &text : Texts)
+            w = qMax(w, qint32(metrics.horizontalAdvance(text)));
+        return w;
+    };
+    QStringList best;
+    for (const TScaleLabel &label : Labels)
+        best << label.Text;
+    qint32 bestWidth = widest(best);
+    if (bestWidth <= VerticalLabelRight)
+        return;
+    const Extended half = View.GridStepY / 2;
+    for (int digits = 1; digits <= 15 && bestWidth > VerticalLabelRight; ++digits) {
+        const QString exponentPattern = QStringLiteral("0.") + QString(digits - 1, u'#') + QStringLiteral("E-0");
+        QStringList plain, exponent;
+        bool close = true;
+        for (const TScaleLabel &label : Labels) {
+            const Extended value = label.Line * View.GridStepY;
+            const QString text = label.Line == 0 ? QStringLiteral("0") : FloatToStrGeneral(value, digits);
+            Extended back = 0;
+            if (!TryStrToFloat(text, back) || !(std::fabs(back - value) < half)) {
+                close = false;
+                break;
+            }
+            plain << text;
+            exponent << (label.Line == 0 ? text : FormatFloat(exponentPattern, value));
+        }
+        if (!close)
+            continue;
+        for (const QStringList *candidate : {&plain, &exponent}) {
+            const qint32 w = widest(*candidate);
+            if (w < bestWidth) {
+                best = *candidate;
+                bestWidth = w;
+            }
+        }
+    }
+    for (qsizetype i = 0; i < Labels.size(); ++i)
+        Labels[i].Text = best[i];
+}
+
 void TFunctionGraph::DrawHorizontalScale(const QRect &R)
 {
     if (!CanPaint(HorizontalScaleCanvas))
@@ -465,7 +523,9 @@ void TFunctionGraph::DrawVerticalScale(const QRect &R)
     QPainter canvas(VerticalScaleCanvas);
     canvas.setFont(ScaleFont);
     canvas.setPen(Qt::black);
-    for (const TScaleLabel &label : VerticalScaleLabels(R))
+    QList<TScaleLabel> labels = VerticalScaleLabels(R);
+    ShortenVerticalScaleLabels(labels);
+    for (const TScaleLabel &label : labels)
         DrawVerticalScaleLabel(canvas, label.Pixel - 6, label.Text);
 }
 
@@ -512,7 +572,17 @@ void TFunctionGraph::DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row,
 
 void TFunctionGraph::DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text)
 {
-    DrawTextAt(Canvas, 34 - Canvas.fontMetrics().horizontalAdvance(Text), Row, Text);
+    const QFont font = Canvas.font();
+    const qint32 width = Canvas.fontMetrics().horizontalAdvance(Text);
+    if (width > VerticalLabelRight && width > 0) {
+        // Still too wide: a smaller font, so that the leading digits show.
+        QFont smaller = font;
+        smaller.setPointSizeF(QFontInfo(font).pointSizeF()
+                              * std::max(SmallestVerticalLabelScale, qreal(VerticalLabelRight) / width));
+        Canvas.setFont(smaller);
+    }
+    DrawTextAt(Canvas, VerticalLabelRight - Canvas.fontMetrics().horizontalAdvance(Text), Row, Text);
+    Canvas.setFont(font);
 }
 
 // --------------------------------------------------------------------- export

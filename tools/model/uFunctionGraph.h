@@ -112,10 +112,14 @@ public:
     void DrawAxes(const QRect &R);
     // The numbers of both scale strips for the grid lines of R.
     void DrawScales(const QRect &R);
-    // The numbers DrawScales writes, in ascending columns and in rows
+    // The numbers of the grid lines of R, in ascending columns and in rows
     // from the bottom up.
     QList<TScaleLabel> HorizontalScaleLabels(const QRect &R) const;
     QList<TScaleLabel> VerticalScaleLabels(const QRect &R) const;
+    // The vertical numbers as the strip writes them: when one is too wide
+    // for the strip (in ScaleFont), all with fewer digits, each within half
+    // a grid step of its line.
+    void ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) const;
     // Column of the first vertical grid line at or left of column 0, and
     // row of the first horizontal grid line at or above row 0 (both 0 or
     // negative).
@@ -129,7 +133,8 @@ public:
     // A multiple of pi on the horizontal strip (Text the multiple), centred
     // on Column, followed by a larger pi sign on the same baseline.
     void DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text);
-    // A number of the vertical strip, right-aligned at column 34.
+    // A number of the vertical strip, right-aligned at column 34 (in a
+    // smaller font when it is wider than that).
     void DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text);
 
     // ---- export

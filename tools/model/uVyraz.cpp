@@ -590,6 +590,9 @@ QString TVyraz::Derivative(const QString &Variable) const
 
 void TVyraz::Derive(TDerivation &D, QString &Out) const
 {
+    // Checked on the way down as well, so that a text that has grown too
+    // long stops the derivation before the deeper levels add to it.
+    D.Check(Out);
     if (!Depends(D)) {
         Out += u'0';
         return;
@@ -728,82 +731,98 @@ void TVyraz::DerivePercentSum(TDerivation &D, QString &Out) const
     Out += QStringLiteral(")/100)");
 }
 
+namespace {
+
+// The derivative of the function Name (normalized, without a leading sign)
+// at its argument A (printed with its brackets), before the chain rule;
+// false when Name has no rule. Kept apart from the recursive derivation:
+// the many texts of the table would otherwise take room in every level of
+// the recursion, and a deeply nested derivative would need a large stack.
+[[gnu::noinline]] bool FunctionRule(const QString &Name, const QString &A, QString &Rule)
+{
+    if (Name == u"ln") {
+        Rule = QStringLiteral("1/(") + A + u')';
+    } else if (Name == u"log") {
+        Rule = QStringLiteral("1/(") + A + QStringLiteral("*ln(10))");
+    } else if (Name == u"logy") {
+        Rule = QStringLiteral("1/(") + A + QStringLiteral("*ln(y))");
+    } else if (Name == u"sin") {
+        Rule = QStringLiteral("cos") + A;
+    } else if (Name == u"cos") {
+        Rule = QStringLiteral("-sin") + A;
+    } else if (Name == u"tg" || Name == u"tan") {
+        Rule = QStringLiteral("1/cos") + A + QStringLiteral("^2");
+    } else if (Name == u"cotg" || Name == u"cotan") {
+        Rule = QStringLiteral("-1/sin") + A + QStringLiteral("^2");
+    } else if (Name == u"sec") {
+        Rule = QStringLiteral("sec") + A + QStringLiteral("*tan") + A;
+    } else if (Name == u"csc") {
+        Rule = QStringLiteral("-csc") + A + QStringLiteral("*cotan") + A;
+    } else if (Name == u"arcsin") {
+        Rule = QStringLiteral("1/(1-") + A + QStringLiteral("^2)^(1/2)");
+    } else if (Name == u"arccos") {
+        Rule = QStringLiteral("-1/(1-") + A + QStringLiteral("^2)^(1/2)");
+    } else if (Name == u"arctg" || Name == u"arctan") {
+        Rule = QStringLiteral("1/(") + A + QStringLiteral("^2+1)");
+    } else if (Name == u"arccotg" || Name == u"arccot") {
+        Rule = QStringLiteral("-1/(") + A + QStringLiteral("^2+1)");
+    } else if (Name == u"sinh") {
+        Rule = QStringLiteral("cosh") + A;
+    } else if (Name == u"cosh") {
+        Rule = QStringLiteral("sinh") + A;
+    } else if (Name == u"tgh" || Name == u"tanh") {
+        Rule = QStringLiteral("1/cosh") + A + QStringLiteral("^2");
+    } else if (Name == u"cotgh" || Name == u"cotanh" || Name == u"coth") {
+        Rule = QStringLiteral("-1/sinh") + A + QStringLiteral("^2");
+    } else if (Name == u"arcsinh") {
+        Rule = QStringLiteral("1/(1+") + A + QStringLiteral("^2)^(1/2)");
+    } else if (Name == u"arccosh") {
+        Rule = QStringLiteral("1/(") + A + QStringLiteral("^2-1)^(1/2)");
+    } else if (Name == u"arctgh" || Name == u"arctanh" || Name == u"arccotgh" || Name == u"arccoth") {
+        Rule = QStringLiteral("1/(1-") + A + QStringLiteral("^2)");
+    } else if (Name == u"exp") {
+        Rule = QStringLiteral("exp") + A;
+    } else if (Name == u"sqrt") {
+        Rule = QStringLiteral("1/(2*sqrt") + A + u')';
+    } else if (Name == u"sqr") {
+        Rule = QStringLiteral("2*") + A;
+    } else if (Name == u"abs") {
+        Rule = QStringLiteral("sign") + A;
+    } else {
+        // gamma (digamma), sign and rnd (steps), deg and dms (piecewise
+        // conversions), and any name that is not a function.
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void TVyraz::DeriveFunction(TDerivation &D, QString &Out) const
 {
     const bool negated = m_text.startsWith(u'-');
     const QString name = Normalized(negated ? m_text.mid(1) : m_text);
-    // The argument as printed always carries its brackets.
-    QString a = m_right->ToText();
-    if (!a.startsWith(u'('))
-        Parenthesize(a);
 
     QString rule;
-    bool chain = true;
     if (name.isEmpty()) {
         // A negated operand: only the chain remains.
-        chain = false;
         m_right->Derive(D, rule);
-    } else if (name == u"logy" && D.Variable == u"y") {
-        // logy(u) = ln(u)/ln(y), and y is the variable.
-        chain = false;
-        const auto rewritten = CreateFromText(QStringLiteral("ln") + a + QStringLiteral("/ln(y)"));
-        rule = rewritten->Derivative(D.Variable);
-    } else if (name == u"ln") {
-        rule = QStringLiteral("1/(") + a + u')';
-    } else if (name == u"log") {
-        rule = QStringLiteral("1/(") + a + QStringLiteral("*ln(10))");
-    } else if (name == u"logy") {
-        rule = QStringLiteral("1/(") + a + QStringLiteral("*ln(y))");
-    } else if (name == u"sin") {
-        rule = QStringLiteral("cos") + a;
-    } else if (name == u"cos") {
-        rule = QStringLiteral("-sin") + a;
-    } else if (name == u"tg" || name == u"tan") {
-        rule = QStringLiteral("1/cos") + a + QStringLiteral("^2");
-    } else if (name == u"cotg" || name == u"cotan") {
-        rule = QStringLiteral("-1/sin") + a + QStringLiteral("^2");
-    } else if (name == u"sec") {
-        rule = QStringLiteral("sec") + a + QStringLiteral("*tan") + a;
-    } else if (name == u"csc") {
-        rule = QStringLiteral("-csc") + a + QStringLiteral("*cotan") + a;
-    } else if (name == u"arcsin") {
-        rule = QStringLiteral("1/(1-") + a + QStringLiteral("^2)^(1/2)");
-    } else if (name == u"arccos") {
-        rule = QStringLiteral("-1/(1-") + a + QStringLiteral("^2)^(1/2)");
-    } else if (name == u"arctg" || name == u"arctan") {
-        rule = QStringLiteral("1/(") + a + QStringLiteral("^2+1)");
-    } else if (name == u"arccotg" || name == u"arccot") {
-        rule = QStringLiteral("-1/(") + a + QStringLiteral("^2+1)");
-    } else if (name == u"sinh") {
-        rule = QStringLiteral("cosh") + a;
-    } else if (name == u"cosh") {
-        rule = QStringLiteral("sinh") + a;
-    } else if (name == u"tgh" || name == u"tanh") {
-        rule = QStringLiteral("1/cosh") + a + QStringLiteral("^2");
-    } else if (name == u"cotgh" || name == u"cotanh" || name == u"coth") {
-        rule = QStringLiteral("-1/sinh") + a + QStringLiteral("^2");
-    } else if (name == u"arcsinh") {
-        rule = QStringLiteral("1/(1+") + a + QStringLiteral("^2)^(1/2)");
-    } else if (name == u"arccosh") {
-        rule = QStringLiteral("1/(") + a + QStringLiteral("^2-1)^(1/2)");
-    } else if (name == u"arctgh" || name == u"arctanh" || name == u"arccotgh" || name == u"arccoth") {
-        rule = QStringLiteral("1/(1-") + a + QStringLiteral("^2)");
-    } else if (name == u"exp") {
-        rule = QStringLiteral("exp") + a;
-    } else if (name == u"sqrt") {
-        rule = QStringLiteral("1/(2*sqrt") + a + u')';
-    } else if (name == u"sqr") {
-        rule = QStringLiteral("2*") + a;
-    } else if (name == u"abs") {
-        rule = QStringLiteral("sign") + a;
     } else {
-        // gamma (digamma), sign and rnd (steps), deg and dms (piecewise
-        // conversions), and any name that is not a function.
-        throw EVyrazError(TVyrazFault::CannotDifferentiate, ToText());
-    }
-    if (chain && m_right->Depends(D)) {
-        rule += u'*';
-        m_right->Derive(D, rule);
+        // The argument as printed always carries its brackets.
+        QString a = m_right->ToText();
+        if (!a.startsWith(u'('))
+            Parenthesize(a);
+        if (name == u"logy" && D.Variable == u"y") {
+            // logy(u) = ln(u)/ln(y), and y is the variable.
+            rule = CreateFromText(QStringLiteral("ln") + a + QStringLiteral("/ln(y)"))->Derivative(D.Variable);
+        } else {
+            if (!FunctionRule(name, a, rule))
+                throw EVyrazError(TVyrazFault::CannotDifferentiate, ToText());
+            if (m_right->Depends(D)) {
+                rule += u'*';
+                m_right->Derive(D, rule);
+            }
+        }
     }
     // Every rule is a product-like term, so a sign in front negates all of it.
     if (negated) {

@@ -251,6 +251,49 @@ TEST(VyrazParse, LongestTextsTakeBoundedTime)
 #endif
 }
 
+// Trees as deep as the tree may grow: every operation recurses once per
+// level, and the derivative of a function recurses through the function's
+// rule too, so each level must take little stack.
+TEST(VyrazParse, DeepestTreesNeedLittleStack)
+{
+    const int depth = TVyraz::MaxTreeDepth - 10;
+    const auto repeat = [](const QString &Piece, int Count) {
+        QString r;
+        for (int i = 0; i < Count; ++i)
+            r += Piece;
+        return r;
+    };
+    const struct
+    {
+        QString Text;
+        QString Derivative; // when it has one
+        TVyrazFault Fault;  // otherwise
+    } cases[] = {
+        // A run of signs: each "-" but the last negates the rest.
+        {repeat(QStringLiteral("-"), 3) + u'x', QStringLiteral("(-1)"), {}},
+        {repeat(QStringLiteral("-"), 4) + u'x', QStringLiteral("-(-1)"), {}},
+        {repeat(QStringLiteral("-"), depth - 1) + u'x', QStringLiteral("(-1)"), {}},
+        {repeat(QStringLiteral("-"), depth) + u'x', QStringLiteral("-(-1)"), {}},
+        {repeat(QStringLiteral("x^"), depth) + u'x', QString(), TVyrazFault::ResultTooLong},
+        {repeat(QStringLiteral("-x^"), depth / 2) + u'x', QString(), TVyrazFault::ResultTooLong},
+        {u'x' + repeat(QStringLiteral("!"), depth), QString(), TVyrazFault::CannotDifferentiate},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Text.left(12).toStdString());
+        const auto tree = TVyraz::CreateFromText(c.Text);
+        EXPECT_GE(tree->ToText().size(), c.Text.size());
+        EXPECT_GE(tree->EvaluateToText().size(), c.Text.size());
+        EXPECT_FALSE(tree->IsConstant(QStringLiteral("x")));
+        try {
+            EXPECT_EQ(tree->Derivative(QStringLiteral("x")), c.Derivative);
+            EXPECT_FALSE(c.Derivative.isEmpty());
+        } catch (const EVyrazError &e) {
+            EXPECT_TRUE(c.Derivative.isEmpty()) << e.what();
+            EXPECT_EQ(int(e.Fault()), int(c.Fault));
+        }
+    }
+}
+
 TEST(VyrazConstant, DependenceByName)
 {
     const struct

@@ -5,6 +5,7 @@
 #include "core/uProgramState.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QFontMetrics>
 #include <QImageReader>
 
 #include <gtest/gtest.h>
@@ -152,6 +153,72 @@ TEST_F(GraphPicture, AxesFarAwayAndCurveInTheMiddle)
     ASSERT_FALSE(y.isEmpty());
     EXPECT_EQ(y.first().Text, "997");
     EXPECT_EQ(y.last().Text, "1003");
+}
+
+// Zoomed in, grid values such as 0.0146484375 are far wider than the strip;
+// right-aligned they would lose their leading digits and read as other
+// numbers. They are written shorter instead, each still within half a grid
+// step of its line, and never cut at the strip's left edge.
+TEST_F(GraphPicture, VerticalNumbersFitTheStripWhenZoomedIn)
+{
+    const struct
+    {
+        int ZoomIns;
+        Extended Middle; // y in the middle row
+        bool Fits;       // short enough for the strip's font
+        const char *Shown; // the numbers from the bottom up, when known
+    } cases[] = {
+        {0, 0, true, "-3 -2 -1 0 1 2 3"},
+        {0, 1000, true, "997 998 999 1000 1001 1002 1003"},
+        {6, 0, true, nullptr},
+        {10, 0, true, nullptr},
+        {20, 0, true, nullptr},
+        {6, 10, true, nullptr},
+        {10, 1000, false, nullptr},
+    };
+    const QRect picture(0, 0, 715, 313);
+    const QFontMetrics metrics(Graph->ScaleFont);
+    Graph->AddFunction("x");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ZoomIns << " zoom-ins around y = " << double(c.Middle));
+        Graph->ResetView();
+        Graph->SetOriginY(c.Middle);
+        Graph->Redraw();
+        for (int i = 0; i < c.ZoomIns; ++i)
+            Graph->ZoomIn(true, true);
+        // Lines 40 pixels apart, as the grid's "+" makes them.
+        while (Graph->View.GridStepY / Graph->View.ScaleY > 40)
+            Graph->GridZoomIn(false, true);
+        const QList<TScaleLabel> exact = Graph->VerticalScaleLabels(picture);
+        QList<TScaleLabel> shown = exact;
+        Graph->ShortenVerticalScaleLabels(shown);
+        ASSERT_EQ(shown.size(), exact.size());
+        ASSERT_GE(shown.size(), 7);
+        QStringList texts;
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            texts << shown[i].Text;
+            const Extended value = exact[i].Line * Graph->View.GridStepY;
+            EXPECT_LT(std::fabs(StrToFloat(shown[i].Text) - value), Graph->View.GridStepY / 2) << shown[i].Text.toStdString();
+            if (i > 0) {
+                EXPECT_NE(shown[i].Text, shown[i - 1].Text);
+            }
+            if (c.Fits) {
+                EXPECT_LE(metrics.horizontalAdvance(shown[i].Text), 34) << shown[i].Text.toStdString();
+            }
+        }
+        if (c.Shown) {
+            EXPECT_EQ(texts.join(' ').toStdString(), c.Shown);
+        }
+        if (c.Fits) {
+            for (int y = 0; y < Vertical.height(); ++y)
+                ASSERT_GE(qGray(Vertical.pixel(0, y)), 128) << "a number cut at the left edge, row " << y;
+        }
+        int ink = 0;
+        for (int x = 0; x < 40; ++x)
+            for (int y = 0; y < 313; ++y)
+                ink += qGray(Vertical.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 10 * shown.size());
+    }
 }
 
 TEST_F(GraphPicture, PiSignFollowsTheGoniometricNumbers)
