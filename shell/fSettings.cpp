@@ -7,6 +7,7 @@
 #include "shell/uMainProgram.h"
 
 #include <QButtonGroup>
+#include <QLayout>
 #include <QShowEvent>
 
 namespace {
@@ -188,6 +189,21 @@ void TsettingsFrm::hideEvent(QHideEvent *event)
 void TsettingsFrm::TranslateTexts()
 {
     Texts.Translate();
+    FitToTexts();
+}
+
+void TsettingsFrm::FitToTexts()
+{
+    // A text changed on a page that is not shown leaves the size hints of
+    // that page's layouts (and of the layouts inside them) stale: the
+    // fixed-size window would change its size, and leave its centred place,
+    // only when the page is turned to. Every hint is worked out anew, so the
+    // window fits its longest page at once.
+    for (QWidget *w : findChildren<QWidget *>())
+        w->updateGeometry();
+    for (QLayout *l : findChildren<QLayout *>())
+        l->invalidate();
+    layout()->activate();
 }
 
 void TsettingsFrm::ListTexts()

@@ -33,6 +33,8 @@ protected:
 private:
     void ConnectSettings();
     void ListTexts();
+    // Sizes the window for the texts it now has, on every page.
+    void FitToTexts();
     void DecimalSeparatorClick(int Mode);
     void ComplexNumberFormatClick(int Format);
 

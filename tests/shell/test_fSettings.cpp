@@ -4,6 +4,8 @@
 #include "core/uProgramSettings.h"
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
+#include "shell/uMainProgram.h"
+#include "shell/uProgramTranslator.h"
 #include "shell/uUpDown.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/ProgramRun.h"
@@ -227,4 +229,35 @@ TEST(PreferencesTexts, FollowTheLanguage)
     EXPECT_EQ(window->findChild<QTabWidget *>(QStringLiteral("settingsPgc"))->tabText(0), QString::fromUtf8("Správanie"));
     EXPECT_EQ(window->findChild<QRadioButton *>(QStringLiteral("commaRbt"))->text(), QString::fromUtf8("Čiarka"));
     EXPECT_EQ(window->findChild<QPushButton *>(QStringLiteral("closeBtn"))->text(), QString::fromUtf8("Zavrieť"));
+}
+
+// The window has a fixed size: after a language switch it fits the longest
+// page of the new language at once, so that turning the pages never resizes
+// it and it stays centred on the main window.
+TEST(PreferencesTexts, EveryPageFitsTheWindowAfterALanguageSwitch)
+{
+    TProgramRun run;
+    run.CopyLanguageFiles();
+    run.WriteSettings("CheckUpdatesAtStart=0\r\nLanguageFile=lang/English.txt\r\n");
+    run.Start();
+    TGUIManager::Instance()->ShowForm(FormId::Settings);
+    auto *window = run.Window<TsettingsFrm>(FormId::Settings);
+    auto *pages = window->findChild<QTabWidget *>(QStringLiteral("settingsPgc"));
+    for (const char *file : {"Slovensky.txt", "English.txt", "Slovensky.txt"}) {
+        window->close();
+        const QString path = run.Dir.file(QStringLiteral("lang/") + QLatin1String(file));
+        ASSERT_TRUE(TProgramTranslator::Instance()->LoadFile(path));
+        KMainProgram::Instance()->LoadTexts();
+        pages->setCurrentIndex(0);
+        TGUIManager::Instance()->ShowForm(FormId::Settings);
+        QCoreApplication::processEvents();
+        const QRect placed = window->geometry();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(window->geometry(), placed) << file << " page " << page;
+            const QWidget *content = pages->widget(page);
+            EXPECT_TRUE(content->rect().contains(content->childrenRect())) << file << " page " << page;
+        }
+    }
 }
