@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 namespace {
 
 enum Kind { Ones, SameVariable, DistinctVariables, NestedSine };
@@ -64,10 +66,17 @@ void Calculate(benchmark::State &state, Kind kind, int numberSet, bool fractions
     st->Fractions = fractions;
     st->ModuloBase = 97;
     const QString input = Input(kind, int(state.range(0)));
-    if (!CalculateExpression(input).Ok()) {
+    // Up to 16k characters every input has a result. At the limit the real
+    // evaluator's grown text (every number bracketed) passes the 16-bit
+    // positions and the answer is an error: how soon it comes is measured
+    // all the same, with its code as the label.
+    const TCalculationError first = CalculateExpression(input).Error;
+    if (first.ErrorCode != 0 && input.size() <= (1 << 14)) {
         state.SkipWithError("the input gives an error");
         return;
     }
+    if (first.ErrorCode != 0)
+        state.SetLabel("code " + std::to_string(first.ErrorCode));
     for (auto _ : state) {
         TCalculationOutcome out = CalculateExpression(input);
         benchmark::DoNotOptimize(out.DisplayText);
@@ -85,14 +94,12 @@ void BM_SameVariableFractions(benchmark::State &state) { Calculate(state, SameVa
 void BM_SameVariableComplex(benchmark::State &state) { Calculate(state, SameVariable, 1, false); }
 void BM_SameVariableModulo(benchmark::State &state) { Calculate(state, SameVariable, 2, false); }
 
-#define LENGTHS RangeMultiplier(2)->Range(1 << 10, 1 << 14)->Complexity()->Unit(benchmark::kMillisecond)
-BENCHMARK(BM_Ones)->LENGTHS;
-BENCHMARK(BM_SameVariable)->LENGTHS;
-BENCHMARK(BM_DistinctVariables)->LENGTHS;
-BENCHMARK(BM_NestedSine)->LENGTHS;
-// The longest input at all, in the evaluators without the real one's
-// limit on the grown text.
+// 1k to 16k characters and the longest input at all.
 #define LIMIT RangeMultiplier(2)->Range(1 << 10, 1 << 14)->Arg(65535)->Complexity()->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_Ones)->LIMIT;
+BENCHMARK(BM_SameVariable)->LIMIT;
+BENCHMARK(BM_DistinctVariables)->LIMIT;
+BENCHMARK(BM_NestedSine)->LIMIT;
 BENCHMARK(BM_OnesFractions)->LIMIT;
 BENCHMARK(BM_SameVariableFractions)->LIMIT;
 BENCHMARK(BM_SameVariableComplex)->LIMIT;

@@ -5,6 +5,7 @@
 #include "core/Analyzator.h"
 #include "core/KomplexneCisla.h"
 #include "core/KomplexnyAnalyzator.h"
+#include "core/PrevodySustav.h"
 #include "core/Zlomky.h"
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
@@ -1293,7 +1294,13 @@ void TMainFrm::BtnANSClick()
 
 void TMainFrm::BtnMSClick()
 {
-    const QString shown = ui->vysledokEdt->isVisible() ? ui->vysledokEdt->text() : QString();
+    QString shown = ui->vysledokEdt->isVisible() ? ui->vysledokEdt->text() : QString();
+    // The exponential form outside decimal cannot be read back (an "e"
+    // there is a digit): the memory takes the same answer in its algebraic
+    // form.
+    KProgramState *state = KProgramState::GetInstance(0);
+    if (state->GetRadix() != 10 && ShowsExponentialForm() && state->Ans.startsWith(u'(') && state->Ans.endsWith(u')'))
+        shown = QStringLiteral("  ") + state->Ans.mid(1, state->Ans.size() - 2);
     ui->LabelPamat->setText(shown.isEmpty() ? QStringLiteral("0") : shown);
 }
 
@@ -1370,27 +1377,56 @@ void TMainFrm::BtnSpatClick()
 void TMainFrm::BtnAEClick()
 {
     KProgramState *state = KProgramState::GetInstance(0);
+    const quint8 radix = quint8(state->GetRadix());
     QString s = state->Ans;
     ReplaceFirst(s, QStringLiteral("("), QString());
     ReplaceFirst(s, QStringLiteral(")"), QString());
     try {
+        bool toExponential = true;
+        if (radix != 10) {
+            // Outside decimal the answer is the algebraic text as shown, in
+            // its own base (an "e" there is a digit, so no exponential form
+            // can be read back); which form the display shows decides the
+            // switch.
+            s.remove(u' ');
+            TCalculationError err;
+            ConvertExpressionBase(radix, 10, ImaginaryUnit, s, err);
+            if (err.ErrorCode != 0)
+                return;
+            toExponential = !ShowsExponentialForm();
+        }
         TComplex z;
         StrToComplex(s, z);
-        z.ExpForm = !z.ExpForm;
+        if (radix == 10)
+            toExponential = !z.ExpForm;
+        z.ExpForm = toExponential;
         QString token, display;
         ComplexToStr(z, token);
-        ComplexToDisplayString(z, quint8(ui->UpDownDesM->Position()), quint8(state->GetRadix()), display, false);
+        ComplexToDisplayString(z, quint8(ui->UpDownDesM->Position()), radix, display, false);
         // The answer is put into expressions (ANS, an operator that goes on
         // from it): in the brackets of a complex answer, the number as the
         // input writes it, not the token's brackets; in decimal with all its
-        // digits, in the other bases as shown, as every answer there is.
-        token.remove(u'[');
-        token.remove(u']');
-        state->Ans = u'(' + (state->GetRadix() == 10 ? token : display) + u')';
+        // digits, in the other bases in the algebraic form as shown, as
+        // every answer there is.
+        if (radix == 10) {
+            token.remove(u'[');
+            token.remove(u']');
+            state->Ans = u'(' + token + u')';
+        } else {
+            z.ExpForm = false;
+            QString algebraic;
+            ComplexToDisplayString(z, quint8(ui->UpDownDesM->Position()), radix, algebraic, false);
+            state->Ans = u'(' + algebraic + u')';
+        }
         ShowResult(display);
     } catch (const Exception &) {
         // A previous answer that is no complex number stays as it is.
     }
+}
+
+bool TMainFrm::ShowsExponentialForm() const
+{
+    return ui->vysledokEdt->isVisible() && ui->vysledokEdt->text().contains(u'^');
 }
 
 void TMainFrm::BtnVelkostClick()

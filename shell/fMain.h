@@ -132,6 +132,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The result field shows a complex answer in its exponential form.
+    bool ShowsExponentialForm() const;
     void FormCreate();
     void FormClose();
     void vstupRdtChange();

@@ -568,6 +568,60 @@ TEST_F(MainWindow, TheAnswerAfterTheFormSwitchIsReadBack)
     EXPECT_EQ(Display(), QStringLiteral("  2.000 001+j2.000 001")); // the memory holds the shown digits
 }
 
+TEST_F(MainWindow, TheFormSwitchOutsideDecimalReadsTheAnswerInItsBase)
+{
+    // 20+j20 in each base: the switch shows the same number in the other
+    // form, and ANS, an operator going on from it and the memory put in a
+    // text of that base that reads back (an "e" is a digit there).
+    using namespace Qt::StringLiterals;
+    struct Case
+    {
+        const char *Base;
+        QString Typed, Exponential, Doubled, PlusOne, MemoryTwice;
+    };
+    const Case cases[] = {
+        {"sbHex", u"14+j14"_s, u"1C.48 C5 Ee^j2D"_s, u"28+j28"_s, u"29+j28"_s, u"3C+j3C"_s},
+        {"sbOct", u"24+j24"_s, u"34.221 427 7e^j55"_s, u"50+j50"_s, u"51+j50"_s, u"74+j74"_s},
+        {"sbBin", u"1 0100+j1 0100"_s, u"1 1100.0100 1000 1100 0110 0000 0e^j10 1101"_s, u"10 1000+j10 1000"_s,
+         u"10 1001+j10 1000"_s, u"11 1100+j11 1100"_s},
+    };
+    Click("sbKomplexne");
+    for (const Case &c : cases) {
+        Click(c.Base);
+        Click("BtnC");
+        Type(QString(c.Typed).remove(u' '));
+        Driver->Enter();
+        ASSERT_EQ(ErrorLabel(), QString()) << c.Base;
+        Click("BtnAE");
+        EXPECT_EQ(Display(), u"  "_s + c.Exponential) << c.Base;
+        Click("BtnAE"); // and back
+        EXPECT_EQ(Display(), u"  "_s + c.Typed) << c.Base;
+        Click("BtnAE");
+
+        Click("BtnC");
+        Type(u"2*"_s);
+        Click("BtnANS");
+        Driver->Enter();
+        EXPECT_EQ(ErrorLabel(), QString()) << c.Base;
+        EXPECT_EQ(Display(), u"  "_s + c.Doubled) << c.Base;
+
+        Click("BtnAE");
+        Click("BtnMS");
+        Click("BtnPlus");
+        Type(u"1"_s);
+        Driver->Enter();
+        EXPECT_EQ(ErrorLabel(), QString()) << c.Base;
+        EXPECT_EQ(Display(), u"  "_s + c.PlusOne) << c.Base;
+
+        Click("BtnC");
+        Click("BtnMR");
+        Type(u"+"_s + QString(c.Typed).remove(u' '));
+        Driver->Enter();
+        EXPECT_EQ(ErrorLabel(), QString()) << c.Base;
+        EXPECT_EQ(Display(), u"  "_s + c.MemoryTwice) << c.Base;
+    }
+}
+
 TEST_F(MainWindow, ADecimalPointTypedInModuloModeStaysToBeReported)
 {
     // The decimal-point key has no place there, but the typed point must
