@@ -115,6 +115,8 @@ TEST_F(SeriesWindow, SumAndProductGoToTheDisplayAndTheAnswer)
         {"n", "0", "5", false, "15"},     {"n", "0", "5", true, "0"}, {"n", "1", "5", true, "120"},
         {"n", "5", "0", false, "0"},      {"n", "5", "0", true, "1"}, {"1/n^2", "1", "100", false, "1.634 984"},
         {"2n-1", "-3", "3", false, "-7"},
+        // An operator word between blanks stays apart from the index.
+        {"n div 2 + 1", "1", "4", true, "12"}, {"n mod 2", "0", "5", false, "3"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Expr + std::string(" ") + c.From + ".." + c.To);
