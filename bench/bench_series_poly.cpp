@@ -8,6 +8,12 @@
 #include "tools/model/uCyklickeVypocty.h"
 #include "tools/model/uPolynomy.h"
 
+#include "bench/BenchMain.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
 #include <cmath>
 
 #include <benchmark/benchmark.h>
@@ -58,6 +64,27 @@ void BM_PolynomPower30(benchmark::State &state)
 }
 BENCHMARK(BM_PolynomPower30)->Unit(benchmark::kMillisecond);
 
+// What the window does after the power: the 46,376 terms laid out as text
+// pieces and the visible part of the picture painted.
+void BM_PolynomPower30Drawn(benchmark::State &state)
+{
+    DecimalSeparator = u'.';
+    TPolynom p;
+    p.Parse(QStringLiteral("a+b+c+d+e"), TPolynom::FreshVariables(), false, true);
+    p.Power(30);
+    QImage view(700, 60, QImage::Format_RGB32);
+    for (auto _ : state) {
+        TPolynomImage image;
+        int x = 5;
+        p.Draw(image, x, true, QStringLiteral("P = "));
+        view.fill(Qt::white);
+        QPainter painter(&view);
+        image.Paint(painter, view.rect(), Qt::black);
+        benchmark::DoNotOptimize(image.Width());
+    }
+}
+BENCHMARK(BM_PolynomPower30Drawn)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }
