@@ -94,7 +94,7 @@ TEST_F(RuleOfThreeWindow, AShownMessageFollowsTheLanguage)
     const QString slovak = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
     const struct { const char *a, *b, *c, *message; } cases[] = {
         {"2", "", "3", "Nie sú zadané všetky hodnoty"},
-        {"0", "10", "3", "Neplatné vstupné hodnoty"},
+        {"0", "10", "3", "Neplatné hodnoty"},
         {"2", "10", "3", "15"}, // a result is no text of the language
     };
     for (const auto &c : cases) {

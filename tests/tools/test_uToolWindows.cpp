@@ -95,7 +95,7 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     EXPECT_EQ(Gui->FormAs<TprefixValuesFrm>(FormId::PrefixValues)->prefixValuesVle()->horizontalHeaderItem(0)->text(),
               QStringLiteral("Predpona"));
     auto *rule = Gui->FormAs<TRuleOfThreeFrm>(FormId::RuleOfThree);
-    EXPECT_EQ(rule->InvalidInput, QStringLiteral("Neplatné vstupné hodnoty"));
+    EXPECT_EQ(rule->InvalidInput, QStringLiteral("Neplatné hodnoty"));
     auto *quadratic = Gui->FormAs<TQuadraticEquationFrm>(FormId::QuadraticEquation);
     EXPECT_EQ(quadratic->NotAQuadraticEquationCaptionMsg, QStringLiteral("Nejde o kvadratickú rovnicu"));
     auto *units = Gui->FormAs<TUnitConverterFrm>(FormId::UnitConverter);
