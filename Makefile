@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize bench fuzz clean
+.PHONY: deps configure build run test sanitize bench fuzz format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -44,6 +44,13 @@ fuzz: deps
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$n && \
 	  $(FUZZ_BUILD)/fuzz/$$n -timeout=1 -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD)/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
+
+# The tree's one code style (.clang-format), applied or checked.
+format: deps
+	@git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 -i
+
+format-check: deps
+	@scripts/check-format.sh
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD)

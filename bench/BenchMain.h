@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-template <class TApp> int RunBenchmarks(int argc, char **argv)
+template <class TApp>
+int RunBenchmarks(int argc, char **argv)
 {
     // Fonts and widgets work without a display; a platform the caller chose
     // (to watch a window, say) is kept.

@@ -9,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 const QString ComplexExpression = QStringLiteral("(1+j2)*(3-j4)/(2+j)+abs(3+4j)^2-2e^j30*j");

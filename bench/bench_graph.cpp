@@ -89,4 +89,7 @@ BENCHMARK(BM_Pan40Pixels)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QGuiApplication>(argc, argv);
+}

@@ -28,15 +28,17 @@ const QTemporaryDir &ProgramFolder()
         written = true;
         QDir(dir.path()).mkdir(QStringLiteral("lib"));
         for (int f = 0; f < FileCount; ++f) {
-            QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<library name=\"Library " +
-                             QByteArray::number(f) + "\" version=\"1.0\" author=\"Bench\">\n  <desc>first|second</desc>\n";
+            QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<library name=\"Library "
+                             + QByteArray::number(f)
+                             + "\" version=\"1.0\" author=\"Bench\">\n  <desc>first|second</desc>\n";
             for (int c = 0; c < CategoriesPerFile; ++c) {
                 xml += "  <category name=\"Category " + QByteArray::number(c) + "\">\n";
                 for (int e = 0; e < ExpressionsPerCategory; ++e)
-                    xml += "    <expr name=\"Expression " + QByteArray::number(e) +
-                           "\" notation=\"V = a*b*c/3\">\n      <desc>A description|of two lines</desc>\n"
-                           "      <var name=\"a\" description=\"length\"/>\n      <var name=\"b\" description=\"width\"/>\n"
-                           "      <var name=\"c\" description=\"height\"/>\n    </expr>\n";
+                    xml += "    <expr name=\"Expression " + QByteArray::number(e)
+                           + "\" notation=\"V = a*b*c/3\">\n      <desc>A description|of two lines</desc>\n"
+                             "      <var name=\"a\" description=\"length\"/>\n      <var name=\"b\" "
+                             "description=\"width\"/>\n"
+                             "      <var name=\"c\" description=\"height\"/>\n    </expr>\n";
                 xml += "  </category>\n";
             }
             xml += "</library>\n";
@@ -100,4 +102,7 @@ static void BM_LoadAndFillTree(benchmark::State &state)
 }
 BENCHMARK(BM_LoadAndFillTree)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QApplication>(argc, argv);
+}

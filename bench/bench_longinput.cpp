@@ -15,7 +15,12 @@
 
 namespace {
 
-enum Kind { Ones, SameVariable, DistinctVariables, NestedSine };
+enum Kind {
+    Ones,
+    SameVariable,
+    DistinctVariables,
+    NestedSine
+};
 
 QString Input(Kind kind, int length)
 {
@@ -85,14 +90,38 @@ void Calculate(benchmark::State &state, Kind kind, int numberSet, bool fractions
     TVariableManager::Instance()->Clear();
 }
 
-void BM_Ones(benchmark::State &state) { Calculate(state, Ones, 0, false); }
-void BM_SameVariable(benchmark::State &state) { Calculate(state, SameVariable, 0, false); }
-void BM_DistinctVariables(benchmark::State &state) { Calculate(state, DistinctVariables, 0, false); }
-void BM_NestedSine(benchmark::State &state) { Calculate(state, NestedSine, 0, false); }
-void BM_OnesFractions(benchmark::State &state) { Calculate(state, Ones, 0, true); }
-void BM_SameVariableFractions(benchmark::State &state) { Calculate(state, SameVariable, 0, true); }
-void BM_SameVariableComplex(benchmark::State &state) { Calculate(state, SameVariable, 1, false); }
-void BM_SameVariableModulo(benchmark::State &state) { Calculate(state, SameVariable, 2, false); }
+void BM_Ones(benchmark::State &state)
+{
+    Calculate(state, Ones, 0, false);
+}
+void BM_SameVariable(benchmark::State &state)
+{
+    Calculate(state, SameVariable, 0, false);
+}
+void BM_DistinctVariables(benchmark::State &state)
+{
+    Calculate(state, DistinctVariables, 0, false);
+}
+void BM_NestedSine(benchmark::State &state)
+{
+    Calculate(state, NestedSine, 0, false);
+}
+void BM_OnesFractions(benchmark::State &state)
+{
+    Calculate(state, Ones, 0, true);
+}
+void BM_SameVariableFractions(benchmark::State &state)
+{
+    Calculate(state, SameVariable, 0, true);
+}
+void BM_SameVariableComplex(benchmark::State &state)
+{
+    Calculate(state, SameVariable, 1, false);
+}
+void BM_SameVariableModulo(benchmark::State &state)
+{
+    Calculate(state, SameVariable, 2, false);
+}
 
 // 1k to 16k characters and the longest input at all.
 #define LIMIT RangeMultiplier(2)->Range(1 << 10, 1 << 14)->Arg(65535)->Complexity()->Unit(benchmark::kMillisecond)

@@ -55,7 +55,8 @@ static void BM_IniReadString(benchmark::State &state)
     const TIniFile ini(name);
     int i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("section7"), QStringLiteral("key%1").arg(i % 50), QString()));
+        benchmark::DoNotOptimize(
+            ini.ReadString(QStringLiteral("section7"), QStringLiteral("key%1").arg(i % 50), QString()));
         ++i;
     }
 }

@@ -92,8 +92,7 @@ void BM_LongestChainRefused(benchmark::State &State)
         try {
             auto formula = TGrafickyVyraz::Create(text, 5, 5, 16);
             refused = false;
-        } catch (const EVyrazError &) {
-        }
+        } catch (const EVyrazError &) {}
     }
     if (!refused)
         State.SkipWithError("the chain was not refused");
@@ -128,4 +127,7 @@ BENCHMARK(BM_LongestDrawable)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QGuiApplication>(argc, argv);
+}

@@ -87,4 +87,7 @@ BENCHMARK(BM_PolynomPower30Drawn)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv) { return RunBenchmarks<QGuiApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QGuiApplication>(argc, argv);
+}

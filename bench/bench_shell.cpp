@@ -22,7 +22,8 @@ static void BM_TranslateHit(benchmark::State &state)
     if (!TProgramTranslator::Instance()->IsLoaded())
         state.SkipWithError("English.txt not found beside the build");
     for (auto _ : state)
-        benchmark::DoNotOptimize(TProgramTranslator::Instance()->Translate(QStringLiteral("Hints"), QStringLiteral("hntUpdateInfoIcon"), QStringLiteral("x")));
+        benchmark::DoNotOptimize(TProgramTranslator::Instance()->Translate(
+            QStringLiteral("Hints"), QStringLiteral("hntUpdateInfoIcon"), QStringLiteral("x")));
 }
 BENCHMARK(BM_TranslateHit);
 
@@ -30,7 +31,8 @@ static void BM_TranslateMiss(benchmark::State &state)
 {
     TProgramTranslator::Instance()->LoadFile(EnglishFile());
     for (auto _ : state)
-        benchmark::DoNotOptimize(TProgramTranslator::Instance()->Translate(QStringLiteral("Hints"), QStringLiteral("hntNoSuchKey"), QStringLiteral("x")));
+        benchmark::DoNotOptimize(TProgramTranslator::Instance()->Translate(
+            QStringLiteral("Hints"), QStringLiteral("hntNoSuchKey"), QStringLiteral("x")));
 }
 BENCHMARK(BM_TranslateMiss);
 
@@ -42,4 +44,7 @@ static void BM_URLEncode(benchmark::State &state)
 }
 BENCHMARK(BM_URLEncode);
 
-int main(int argc, char **argv) { return RunBenchmarks<QCoreApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QCoreApplication>(argc, argv);
+}

@@ -62,4 +62,7 @@ static void BM_UnitConverterCategoryChange(benchmark::State &state)
 }
 BENCHMARK(BM_UnitConverterCategoryChange)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QApplication>(argc, argv);
+}

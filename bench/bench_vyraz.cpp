@@ -13,12 +13,9 @@ namespace {
 QString LongExpression()
 {
     const QString terms[] = {
-        QStringLiteral("3*x^2*sin(2*x+1)/(x^2+1)"),
-        QStringLiteral("-ln(x^2+4)*cos(x)^3"),
-        QStringLiteral("2^x*arctg(x/3)"),
-        QStringLiteral("sqrt(1+x^4)/(x-5)"),
-        QStringLiteral("x^x*exp(-x^2/2)"),
-        QStringLiteral("1e-3*x^-2*tanh(x)"),
+        QStringLiteral("3*x^2*sin(2*x+1)/(x^2+1)"), QStringLiteral("-ln(x^2+4)*cos(x)^3"),
+        QStringLiteral("2^x*arctg(x/3)"),           QStringLiteral("sqrt(1+x^4)/(x-5)"),
+        QStringLiteral("x^x*exp(-x^2/2)"),          QStringLiteral("1e-3*x^-2*tanh(x)"),
     };
     QString text;
     for (int i = 0; text.size() < 2000; ++i)

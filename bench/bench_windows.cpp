@@ -50,8 +50,9 @@ struct TBenchProgramDir
         }
         QDir(Dir.path()).mkpath(QStringLiteral("lib"));
         for (const char *name : {"geometry.xml", "physics.xml"})
-            QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/") + QLatin1String(name)),
-                        Dir.filePath(QStringLiteral("lib/") + QLatin1String(name)));
+            QFile::copy(
+                QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/") + QLatin1String(name)),
+                Dir.filePath(QStringLiteral("lib/") + QLatin1String(name)));
         for (const QString &units : {QStringLiteral("units/en/units.xml"), QStringLiteral("units/sk/units.xml")}) {
             QDir(Dir.path()).mkpath(QFileInfo(units).path());
             QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../") + units),
@@ -145,4 +146,7 @@ BENCHMARK(BM_StartUpWithUpdateCheckAgainstASilentHost)->Unit(benchmark::kMillise
 
 } // namespace
 
-int main(int argc, char **argv) { return RunBenchmarks<QApplication>(argc, argv); }
+int main(int argc, char **argv)
+{
+    return RunBenchmarks<QApplication>(argc, argv);
+}

@@ -122,8 +122,7 @@ void DeleteLeadingPlus(QString &s)
 // This is the occurrence that a search for the same text from the start (or,
 // for the power, from the end) would find first, so the result is that of
 // ReplaceOccurrence without the search.
-void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right,
-                      const QString &token)
+void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right, const QString &token)
 {
     ReplaceCollapsedAt(s, opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
 }
@@ -285,7 +284,7 @@ bool PlusGoes(const QChar *d, qsizetype i)
         return false;
     const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
     return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
-        || (a == u'm' && b == u'o' && prev == u'd');
+           || (a == u'm' && b == u'o' && prev == u'd');
 }
 
 // A "+" of S in [From, To) goes.
@@ -354,9 +353,7 @@ void CollapseSigns(QString &s)
     s = kept;
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 // Each evaluation step rewrites a small part of a long text: when the text is
 // known to have no "+" that goes, only a "+" within the new part or the three
@@ -501,8 +498,8 @@ namespace {
 
 // The operands of an integer operator: both must be whole (code 27 with the
 // operator's name otherwise); out of the 64-bit range is an invalid operation.
-bool ReadWholeOperands(const QString &op, const QString &left, const QString &right, TCalculationError &err,
-                       qint64 &x, qint64 &y)
+bool ReadWholeOperands(const QString &op, const QString &left, const QString &right, TCalculationError &err, qint64 &x,
+                       qint64 &y)
 {
     const Extended a = ReadOperand(left);
     const Extended b = ReadOperand(right);
@@ -684,7 +681,7 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         while (i >= 1) {
             const QChar c = s.at(i - 1);
             const bool part = c == u',' || c == u'.' || pas::IsDigit(c) || c == u'E' || c == u'e' || c == u'['
-                || c == u']' || ((c == u'+' || c == u'-') && !NotInsideToken(RangeToUInt16(i), s));
+                              || c == u']' || ((c == u'+' || c == u'-') && !NotInsideToken(RangeToUInt16(i), s));
             if (!part)
                 break;
             tok.prepend(c);
@@ -938,8 +935,7 @@ void PrepareExpression(QString &s, const QString &name)
     SubstituteConstants(s);
     SubstituteVariables(s);
     BracketNumbers(s);
-    InsertImplicitMultiplication(s, TCharSet(u"+,-.Ee") + TCharSet::Digits(),
-                                 TCharSet::Digits() + TCharSet::Letters());
+    InsertImplicitMultiplication(s, TCharSet(u"+,-.Ee") + TCharSet::Digits(), TCharSet::Digits() + TCharSet::Letters());
     s.remove(QChar(u' '));
     s = LowerAscii(s);
     ReplaceWholeWord(s, QStringLiteral("#"), name);
@@ -951,8 +947,7 @@ quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended
     return EvaluatePreparedAt(prepared, name, x, y, err);
 }
 
-quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y,
-                          TCalculationError &err)
+quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended x, Extended &y, TCalculationError &err)
 {
     err = TCalculationError();
     try {

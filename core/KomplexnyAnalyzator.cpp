@@ -155,10 +155,10 @@ void BracketComplexLiterals(QString &S)
             const QChar c = pas::At(in, j);
             const QChar p = pas::At(in, j - 1);
             const bool first = j == i;
-            const bool take = pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e'
+            const bool take =
+                pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e'
                 || (c == ImaginaryUnit && (first || p == u'+' || p == u'-' || pas::IsDigit(p) || p == u'^'))
-                || (!first && (c == u'+' || c == u'-') && p == u'^')
-                || (!first && c == u'^' && p == u'e');
+                || (!first && (c == u'+' || c == u'-') && p == u'^') || (!first && c == u'^' && p == u'e');
             if (!take)
                 break;
             ++j;
@@ -235,7 +235,8 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         SubstituteVariables(t);
         SubstituteConstants(t);
         BracketComplexLiterals(t);
-        InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
+        InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"),
+                                     TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
         t = LowerCase(t);
         ComplexFirstCall = false;
     }

@@ -271,7 +271,10 @@ void UnbracketOperatorWords(QString &s)
 
 namespace {
 
-enum class BaseScan { Expression, Result };
+enum class BaseScan {
+    Expression,
+    Result
+};
 
 // The scan shared by the expression and the result conversion: number runs
 // are rewritten in place, names are passed over whole.
@@ -281,9 +284,7 @@ void ConvertRuns(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, Base
     const auto inDigitSet = [&](QChar c) {
         return IsRadixDigit(fromRadix, c) || c == DecimalSeparator || (extra != QChar(0) && c == extra);
     };
-    const auto inNameSet = [&](QChar c) {
-        return (pas::IsAsciiLetter(c) || pas::IsDigit(c)) && !inDigitSet(c);
-    };
+    const auto inNameSet = [&](QChar c) { return (pas::IsAsciiLetter(c) || pas::IsDigit(c)) && !inDigitSet(c); };
 
     qint64 offset = 0;
     int i = 1;

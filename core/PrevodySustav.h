@@ -9,7 +9,6 @@
 #include <QString>
 #include <QtGlobal>
 
-
 // "0".."9" are 0..9, "A".."F" 10..15; any other character 0.
 int DigitValue(QChar c);
 // 0..15 back to "0".."9", "A".."F"; any other value "#".

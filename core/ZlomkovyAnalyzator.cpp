@@ -112,8 +112,8 @@ void ReducePercent(QString &s)
         int k = pc - 1;
         while (k >= 1) {
             const QChar c = pas::At(s, k);
-            const bool part = pas::CharInSet(c, u",.0123456789Ee[]|")
-                || ((c == u'+' || c == u'-') && !FractionNotInsideToken(k, s));
+            const bool part =
+                pas::CharInSet(c, u",.0123456789Ee[]|") || ((c == u'+' || c == u'-') && !FractionNotInsideToken(k, s));
             if (!part)
                 break;
             --k;
@@ -177,8 +177,7 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
             err.ErrorCode = 24;
             return false;
         }
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1,
-                           WholeToken(ExactFactorial(FactorialArgument(x))));
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1, WholeToken(ExactFactorial(FactorialArgument(x))));
         from = SearchFrom(s, 1);
     }
     return true;

@@ -14,11 +14,20 @@ using UInt = unsigned __int128;
 constexpr TFractionInt Int64Max = std::numeric_limits<qint64>::max();
 constexpr TFractionInt Int64Min = std::numeric_limits<qint64>::min();
 
-TFractionInt Mul(TFractionInt a, TFractionInt b) { return CheckedMul<EInvalidOp>(a, b); }
+TFractionInt Mul(TFractionInt a, TFractionInt b)
+{
+    return CheckedMul<EInvalidOp>(a, b);
+}
 
-TFractionInt Add(TFractionInt a, TFractionInt b) { return CheckedAdd<EInvalidOp>(a, b); }
+TFractionInt Add(TFractionInt a, TFractionInt b)
+{
+    return CheckedAdd<EInvalidOp>(a, b);
+}
 
-TFractionInt Sub(TFractionInt a, TFractionInt b) { return CheckedSub<EInvalidOp>(a, b); }
+TFractionInt Sub(TFractionInt a, TFractionInt b)
+{
+    return CheckedSub<EInvalidOp>(a, b);
+}
 
 TFractionInt Neg(TFractionInt a)
 {

@@ -124,6 +124,7 @@ bool IsOperatorWord(QStringView letters)
 }
 
 // The table of function names; see FunctionNames for why the order matters.
+// clang-format off
 const char16_t *const FunctionNameTable[38] = {
     u"arccoth", u"arccotgh", u"arccotg", u"arccot", u"arctanh", u"arctgh", u"arctan", u"arctg",
     u"coth",    u"cotgh",    u"cotan",   u"cotg",   u"tanh",    u"tgh",    u"tan",    u"tg",
@@ -131,6 +132,7 @@ const char16_t *const FunctionNameTable[38] = {
     u"abs",     u"sign",     u"logy",    u"log",    u"ln",      u"sqrt",   u"sqr",    u"deg",
     u"dms",     u"rnd",      u"gamma",   u"sec",    u"csc",     u"exp",
 };
+// clang-format on
 
 TStringList &FunctionNameStorage()
 {
@@ -981,29 +983,64 @@ bool HasFractionalPart(Extended X)
 void MapKeyboardChar(QChar &Key, bool PlusIsDigit)
 {
     switch (Key.unicode()) {
-    case u'&': Key = QChar(u'*'); break;
+    case u'&':
+        Key = QChar(u'*');
+        break;
     case u'+':
         if (PlusIsDigit)
             Key = QChar(u'1');
         break;
     case u',':
-    case u'.': Key = DecimalSeparator; break;
-    case u'š': Key = QChar(u'3'); break;
-    case u'ť': Key = QChar(u'5'); break;
-    case u'ž': Key = QChar(u'6'); break;
-    case u'§': Key = QChar(u'!'); break;
-    case u'ľ': Key = QChar(u'2'); break;
-    case u'á': Key = QChar(u'8'); break;
-    case u'ä': Key = QChar(u'('); break;
-    case u'č': Key = QChar(u'4'); break;
-    case u'é': Key = QChar(u'0'); break;
-    case u'ě': Key = QChar(u'2'); break;
-    case u'í': Key = QChar(u'9'); break;
-    case u'ň': Key = QChar(u')'); break;
-    case u'ř': Key = QChar(u'5'); break;
-    case u'ú': Key = QChar(u'/'); break;
-    case u'ý': Key = QChar(u'7'); break;
-    default: break;
+    case u'.':
+        Key = DecimalSeparator;
+        break;
+    case u'š':
+        Key = QChar(u'3');
+        break;
+    case u'ť':
+        Key = QChar(u'5');
+        break;
+    case u'ž':
+        Key = QChar(u'6');
+        break;
+    case u'§':
+        Key = QChar(u'!');
+        break;
+    case u'ľ':
+        Key = QChar(u'2');
+        break;
+    case u'á':
+        Key = QChar(u'8');
+        break;
+    case u'ä':
+        Key = QChar(u'(');
+        break;
+    case u'č':
+        Key = QChar(u'4');
+        break;
+    case u'é':
+        Key = QChar(u'0');
+        break;
+    case u'ě':
+        Key = QChar(u'2');
+        break;
+    case u'í':
+        Key = QChar(u'9');
+        break;
+    case u'ň':
+        Key = QChar(u')');
+        break;
+    case u'ř':
+        Key = QChar(u'5');
+        break;
+    case u'ú':
+        Key = QChar(u'/');
+        break;
+    case u'ý':
+        Key = QChar(u'7');
+        break;
+    default:
+        break;
     }
 }
 

@@ -27,11 +27,11 @@
 // both are 0 when no part is known.
 struct TCalculationError
 {
-    QString ErrorText;      // fills "#1" of the message
-    QString ErrorName;      // fills "#2" (function of an invalid argument)
-    quint8 ErrorCode = 0;   // 0 none, 1..34
-    qint32 ErrorStart = 0;  // characters before the faulty part
-    qint32 ErrorEnd = 0;    // position of its last character
+    QString ErrorText;     // fills "#1" of the message
+    QString ErrorName;     // fills "#2" (function of an invalid argument)
+    quint8 ErrorCode = 0;  // 0 none, 1..34
+    qint32 ErrorStart = 0; // characters before the faulty part
+    qint32 ErrorEnd = 0;   // position of its last character
 };
 
 // Sets a code that has no known faulty part.
@@ -55,8 +55,8 @@ public:
     TCharSet(const char16_t *Chars);
     explicit TCharSet(QStringView Chars);
 
-    static TCharSet Digits();   // "0".."9"
-    static TCharSet Letters();  // "A".."Z", "a".."z"
+    static TCharSet Digits();  // "0".."9"
+    static TCharSet Letters(); // "A".."Z", "a".."z"
 
     bool Contains(QChar C) const { return C.unicode() < 256 && m_bits.test(C.unicode()); }
 

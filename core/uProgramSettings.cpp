@@ -61,10 +61,17 @@ void KProgramSettings::SetDecimalSeparator(quint8 Mode)
 {
     DecimalSeparator = Mode;
     switch (Mode) {
-    case 0: ::DecimalSeparator = SystemDecimalSeparator; break;
-    case 1: ::DecimalSeparator = QChar(u'.'); break;
-    case 2: ::DecimalSeparator = QChar(u','); break;
-    default: break;
+    case 0:
+        ::DecimalSeparator = SystemDecimalSeparator;
+        break;
+    case 1:
+        ::DecimalSeparator = QChar(u'.');
+        break;
+    case 2:
+        ::DecimalSeparator = QChar(u',');
+        break;
+    default:
+        break;
     }
 }
 

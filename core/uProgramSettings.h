@@ -24,12 +24,12 @@ public:
     bool SaveVariables = false;
     bool CheckUpdatesAtStart = true;
     bool CopyResultToClipboard = false;
-    QString LanguageFile;                 // relative to the program's folder
-    QChar SystemDecimalSeparator;         // the system's separator, not saved; restored by mode 0
-    quint8 InsertAfterCalculation = 1;    // 0 operator only, 1 ANS and operator, 2 after the expression
-    quint8 DecimalSeparator = 0;          // 0 system, 1 ".", 2 ","
-    quint8 ComplexNumberFormat = 1;       // 0 "5+6i", 1 "5+j6"
-    QString UID;                          // "none" when the key is missing
+    QString LanguageFile;              // relative to the program's folder
+    QChar SystemDecimalSeparator;      // the system's separator, not saved; restored by mode 0
+    quint8 InsertAfterCalculation = 1; // 0 operator only, 1 ANS and operator, 2 after the expression
+    quint8 DecimalSeparator = 0;       // 0 system, 1 ".", 2 ","
+    quint8 ComplexNumberFormat = 1;    // 0 "5+6i", 1 "5+j6"
+    QString UID;                       // "none" when the key is missing
     bool RememberLastState = false;
     bool ScientificNotation = false;
     bool AllowOnlyOneInstance = false;

@@ -67,10 +67,14 @@ void KProgramState::Assign(quint8 FromIndex)
 int KProgramState::GetRadix() const
 {
     switch (NumeralSystem) {
-    case 0: return 2;
-    case 1: return 8;
-    case 3: return 16;
-    default: return 10;
+    case 0:
+        return 2;
+    case 1:
+        return 8;
+    case 3:
+        return 16;
+    default:
+        return 10;
     }
 }
 

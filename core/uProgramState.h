@@ -10,13 +10,13 @@
 class KProgramState : public TSingleton
 {
 public:
-    bool JustCalculated = false;   // right after a calculation showed its result
-    quint8 NumberSet = 0;          // 0 real, 1 complex, 2 modulo
+    bool JustCalculated = false; // right after a calculation showed its result
+    quint8 NumberSet = 0;        // 0 real, 1 complex, 2 modulo
     quint8 ModuloBase = 5;
-    quint8 AngleMode = 0;          // 0 degrees, 1 radians, 2 grads
-    quint8 NumeralSystem = 2;      // 0 base 2, 1 base 8, 2 base 10, 3 base 16
-    QString Ans;                   // previous result, never saved
-    QString LastExpression;        // expression that produced Ans, never saved
+    quint8 AngleMode = 0;     // 0 degrees, 1 radians, 2 grads
+    quint8 NumeralSystem = 2; // 0 base 2, 1 base 8, 2 base 10, 3 base 16
+    QString Ans;              // previous result, never saved
+    QString LastExpression;   // expression that produced Ans, never saved
     bool Hyp = false;
     bool Fractions = false;
     quint8 Decimals = 6;

@@ -22,8 +22,7 @@ void Guarded(F &&f)
 {
     try {
         f();
-    } catch (const Exception &) {
-    }
+    } catch (const Exception &) {}
 }
 
 void Complex(const QString &expr)

@@ -18,7 +18,7 @@ public:
     virtual ~TStringList() = default;
 
     int Count() const { return int(m_lines.size()); }
-    const QString &Strings(int index) const;        // ERangeError-like EStringListError on a bad index
+    const QString &Strings(int index) const; // ERangeError-like EStringListError on a bad index
     void SetStrings(int index, const QString &s);
     QString &operator[](int index);
     const QString &operator[](int index) const { return Strings(index); }
@@ -59,4 +59,7 @@ private:
 };
 
 // Raised for an index outside the list ("List index out of bounds (%d)").
-class EStringListError : public Exception { using Exception::Exception; };
+class EStringListError : public Exception
+{
+    using Exception::Exception;
+};

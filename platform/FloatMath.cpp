@@ -60,9 +60,18 @@ Extended Flagged(F f)
 
 } // namespace
 
-Extended FAdd(Extended a, Extended b) { return Checked(a + b, a, b); }
-Extended FSub(Extended a, Extended b) { return Checked(a - b, a, b); }
-Extended FMul(Extended a, Extended b) { return Checked(a * b, a, b); }
+Extended FAdd(Extended a, Extended b)
+{
+    return Checked(a + b, a, b);
+}
+Extended FSub(Extended a, Extended b)
+{
+    return Checked(a - b, a, b);
+}
+Extended FMul(Extended a, Extended b)
+{
+    return Checked(a * b, a, b);
+}
 
 Extended FDiv(Extended a, Extended b)
 {
@@ -208,20 +217,47 @@ qint64 RangeCheck(qint64 v, qint64 lo, qint64 hi)
     return v;
 }
 
-qint8 RangeToInt8(qint64 v) { return qint8(RangeCheck(v, -128, 127)); }
-quint8 RangeToUInt8(qint64 v) { return quint8(RangeCheck(v, 0, 255)); }
-qint16 RangeToInt16(qint64 v) { return qint16(RangeCheck(v, -32768, 32767)); }
-quint16 RangeToUInt16(qint64 v) { return quint16(RangeCheck(v, 0, 65535)); }
-qint32 RangeToInt32(qint64 v) { return qint32(RangeCheck(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())); }
-quint32 RangeToUInt32(qint64 v) { return quint32(RangeCheck(v, 0, qint64(std::numeric_limits<quint32>::max()))); }
+qint8 RangeToInt8(qint64 v)
+{
+    return qint8(RangeCheck(v, -128, 127));
+}
+quint8 RangeToUInt8(qint64 v)
+{
+    return quint8(RangeCheck(v, 0, 255));
+}
+qint16 RangeToInt16(qint64 v)
+{
+    return qint16(RangeCheck(v, -32768, 32767));
+}
+quint16 RangeToUInt16(qint64 v)
+{
+    return quint16(RangeCheck(v, 0, 65535));
+}
+qint32 RangeToInt32(qint64 v)
+{
+    return qint32(RangeCheck(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+quint32 RangeToUInt32(qint64 v)
+{
+    return quint32(RangeCheck(v, 0, qint64(std::numeric_limits<quint32>::max())));
+}
 
 // ------------------------------------------------------ integer arithmetic
 
-qint64 IAdd(qint64 a, qint64 b) { return CheckedAdd<EIntOverflow>(a, b); }
+qint64 IAdd(qint64 a, qint64 b)
+{
+    return CheckedAdd<EIntOverflow>(a, b);
+}
 
-qint64 ISub(qint64 a, qint64 b) { return CheckedSub<EIntOverflow>(a, b); }
+qint64 ISub(qint64 a, qint64 b)
+{
+    return CheckedSub<EIntOverflow>(a, b);
+}
 
-qint64 IMul(qint64 a, qint64 b) { return CheckedMul<EIntOverflow>(a, b); }
+qint64 IMul(qint64 a, qint64 b)
+{
+    return CheckedMul<EIntOverflow>(a, b);
+}
 
 qint64 IDiv(qint64 a, qint64 b)
 {
@@ -246,8 +282,17 @@ qint64 INeg(qint64 a)
     return ISub(0, a);
 }
 
-qint32 IAdd32(qint32 a, qint32 b) { return CheckedAdd<EIntOverflow>(a, b); }
+qint32 IAdd32(qint32 a, qint32 b)
+{
+    return CheckedAdd<EIntOverflow>(a, b);
+}
 
-qint32 ISub32(qint32 a, qint32 b) { return CheckedSub<EIntOverflow>(a, b); }
+qint32 ISub32(qint32 a, qint32 b)
+{
+    return CheckedSub<EIntOverflow>(a, b);
+}
 
-qint32 IMul32(qint32 a, qint32 b) { return CheckedMul<EIntOverflow>(a, b); }
+qint32 IMul32(qint32 a, qint32 b)
+{
+    return CheckedMul<EIntOverflow>(a, b);
+}

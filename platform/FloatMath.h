@@ -101,21 +101,24 @@ qint64 RangeCheck(qint64 v, qint64 lo, qint64 hi);
 
 // Integer arithmetic of any width that raises TOverflow when the exact result
 // does not fit T.
-template <class TOverflow, class T> T CheckedAdd(T a, T b)
+template <class TOverflow, class T>
+T CheckedAdd(T a, T b)
 {
     T r;
     if (__builtin_add_overflow(a, b, &r))
         throw TOverflow();
     return r;
 }
-template <class TOverflow, class T> T CheckedSub(T a, T b)
+template <class TOverflow, class T>
+T CheckedSub(T a, T b)
 {
     T r;
     if (__builtin_sub_overflow(a, b, &r))
         throw TOverflow();
     return r;
 }
-template <class TOverflow, class T> T CheckedMul(T a, T b)
+template <class TOverflow, class T>
+T CheckedMul(T a, T b)
 {
     T r;
     if (__builtin_mul_overflow(a, b, &r))

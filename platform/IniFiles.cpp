@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-
 #include <sys/stat.h>
 #include <time.h>
 
@@ -52,7 +51,10 @@ FileId StatFile(const QString &name)
     return id;
 }
 
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 QString TrimBlanks(QStringView s)
 {
@@ -76,7 +78,10 @@ QString Decode(const QByteArray &bytes)
     return s;
 }
 
-QString Fold(const QString &s) { return s.toCaseFolded(); }
+QString Fold(const QString &s)
+{
+    return s.toCaseFolded();
+}
 
 // Line breaks inside a written text would split its line.
 QString OneLine(const QString &s)
@@ -88,7 +93,11 @@ QString OneLine(const QString &s)
     return r;
 }
 
-enum class LineKind { Other, Header, Key };
+enum class LineKind {
+    Other,
+    Header,
+    Key
+};
 
 struct ParsedLine
 {
@@ -150,7 +159,11 @@ struct TIniFile::Data
     bool tooLarge = false;
     bool bom = false;
     // A file written by a Unicode editor as UTF-16 is kept in UTF-16.
-    enum { Utf8, Utf16LE, Utf16BE } encoding = Utf8;
+    enum {
+        Utf8,
+        Utf16LE,
+        Utf16BE
+    } encoding = Utf8;
     QByteArray eol = "\r\n";
     QList<QByteArray> raw; // lines without their breaks
     QStringList text;      // the same lines decoded
@@ -162,8 +175,8 @@ struct TIniFile::Data
         int end = 0; // first line after the section
     };
     QList<Section> sections;
-    QHash<QString, int> firstSection;                 // folded name -> index into sections
-    QHash<QString, QHash<QString, int>> keys;         // folded section -> folded key -> line
+    QHash<QString, int> firstSection;         // folded name -> index into sections
+    QHash<QString, QHash<QString, int>> keys; // folded section -> folded key -> line
 
     void setBytes(const QByteArray &all);
     QByteArray bytes() const;
@@ -248,7 +261,8 @@ QByteArray TIniFile::Data::bytes() const
     }
     if (encoding != Utf8) {
         QStringEncoder enc(encoding == Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
-        out = (encoding == Utf16LE ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF")) + QByteArray(enc(QString::fromUtf8(out)));
+        out = (encoding == Utf16LE ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF"))
+              + QByteArray(enc(QString::fromUtf8(out)));
     }
     return out;
 }
@@ -297,10 +311,7 @@ struct TIniFile::Cache
     // File times are coarse (a few milliseconds), so a file changed in the
     // same tick as it was read could keep its time and size: a version is
     // trusted only when it was at least two seconds old when it was read.
-    bool valid(const FileId &now) const
-    {
-        return loaded && now == id && (!id.exists || loadedAt - id.sec >= 2);
-    }
+    bool valid(const FileId &now) const { return loaded && now == id && (!id.exists || loadedAt - id.sec >= 2); }
     void set(const FileId &now, std::shared_ptr<const Data> d)
     {
         id = now;
@@ -362,8 +373,7 @@ void WriteData(const QString &name, const TIniFile::Data &d)
 
 TIniFile::TIniFile(const QString &fileName, qint64 maxSize)
     : m_fileName(fileName), m_maxSize(maxSize), m_cache(std::make_unique<Cache>())
-{
-}
+{}
 
 TIniFile::~TIniFile() = default;
 

@@ -63,13 +63,25 @@ inline QChar At(const QString &s, int index)
     return (index >= 1 && index <= s.size()) ? s.at(index - 1) : QChar(u'\0');
 }
 
-inline int Length(const QString &s) { return int(s.size()); }
+inline int Length(const QString &s)
+{
+    return int(s.size());
+}
 
 // True when C is one of the characters of Set (never for NUL, the
 // character At gives outside a text).
-inline bool CharInSet(QChar c, QStringView set) { return !c.isNull() && set.contains(c); }
+inline bool CharInSet(QChar c, QStringView set)
+{
+    return !c.isNull() && set.contains(c);
+}
 
-inline bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-inline bool IsAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+inline bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+inline bool IsAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 } // namespace pas

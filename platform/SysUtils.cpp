@@ -406,7 +406,13 @@ namespace {
 
 struct FmtItem
 {
-    enum Kind { Literal, Digit0, DigitHash, Point, Exponent } kind;
+    enum Kind {
+        Literal,
+        Digit0,
+        DigitHash,
+        Point,
+        Exponent
+    } kind;
     QString text; // Literal text; for Exponent the "E"/"e" letter
     bool expPlus = false;
     int expDigits = 0;
@@ -417,10 +423,10 @@ struct FmtSection
     QList<FmtItem> items;
     bool thousands = false;
     bool scientific = false;
-    int intPlaces = 0;  // placeholders before the point
-    int minInt = 0;     // from the first "0" before the point
-    int decPlaces = 0;  // placeholders after the point
-    int minDec = 0;     // up to the last "0" after the point
+    int intPlaces = 0; // placeholders before the point
+    int minInt = 0;    // from the first "0" before the point
+    int decPlaces = 0; // placeholders after the point
+    int minDec = 0;    // up to the last "0" after the point
     bool hasPoint = false;
 };
 
@@ -523,7 +529,8 @@ QString Group(const QString &digits)
 
 // Writes the section with the integer digits, the fraction digits and the
 // exponent text already worked out.
-QString Assemble(const FmtSection &s, bool minus, const QString &intPart, const QString &fracPart, const QString &expText)
+QString Assemble(const FmtSection &s, bool minus, const QString &intPart, const QString &fracPart,
+                 const QString &expText)
 {
     QString out;
     if (minus)

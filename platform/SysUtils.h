@@ -29,29 +29,81 @@ private:
 };
 
 // Text that cannot be read as a number ("'%s' is not a valid floating point value").
-class EConvertError : public Exception { using Exception::Exception; };
+class EConvertError : public Exception
+{
+    using Exception::Exception;
+};
 
 // Floating-point faults, as the x87 unit traps them.
-class EMathError : public Exception { using Exception::Exception; };
-class EInvalidOp : public EMathError { public: EInvalidOp() : EMathError(QStringLiteral("Invalid floating point operation")) {} };
-class EZeroDivide : public EMathError { public: EZeroDivide() : EMathError(QStringLiteral("Floating point division by zero")) {} };
-class EOverflow : public EMathError { public: EOverflow() : EMathError(QStringLiteral("Floating point overflow")) {} };
-class EUnderflow : public EMathError { public: EUnderflow() : EMathError(QStringLiteral("Floating point underflow")) {} };
+class EMathError : public Exception
+{
+    using Exception::Exception;
+};
+class EInvalidOp : public EMathError
+{
+public:
+    EInvalidOp() : EMathError(QStringLiteral("Invalid floating point operation")) {}
+};
+class EZeroDivide : public EMathError
+{
+public:
+    EZeroDivide() : EMathError(QStringLiteral("Floating point division by zero")) {}
+};
+class EOverflow : public EMathError
+{
+public:
+    EOverflow() : EMathError(QStringLiteral("Floating point overflow")) {}
+};
+class EUnderflow : public EMathError
+{
+public:
+    EUnderflow() : EMathError(QStringLiteral("Floating point underflow")) {}
+};
 
 // Integer faults: integer arithmetic traps instead of wrapping.
-class EIntError : public Exception { using Exception::Exception; };
-class EDivByZero : public EIntError { public: EDivByZero() : EIntError(QStringLiteral("Division by zero")) {} };
-class ERangeError : public EIntError { public: ERangeError() : EIntError(QStringLiteral("Range check error")) {} };
-class EIntOverflow : public EIntError { public: EIntOverflow() : EIntError(QStringLiteral("Integer overflow")) {} };
+class EIntError : public Exception
+{
+    using Exception::Exception;
+};
+class EDivByZero : public EIntError
+{
+public:
+    EDivByZero() : EIntError(QStringLiteral("Division by zero")) {}
+};
+class ERangeError : public EIntError
+{
+public:
+    ERangeError() : EIntError(QStringLiteral("Range check error")) {}
+};
+class EIntOverflow : public EIntError
+{
+public:
+    EIntOverflow() : EIntError(QStringLiteral("Integer overflow")) {}
+};
 
 // File faults of string lists and INI files.
-class EStreamError : public Exception { using Exception::Exception; };
-class EFOpenError : public EStreamError { using EStreamError::EStreamError; };     // "Cannot open file \"%s\". %s"
-class EFCreateError : public EStreamError { using EStreamError::EStreamError; };   // "Cannot create file \"%s\". %s"
-class EIniFileException : public Exception { using Exception::Exception; };        // "Unable to write to %s"
+class EStreamError : public Exception
+{
+    using Exception::Exception;
+};
+class EFOpenError : public EStreamError
+{
+    using EStreamError::EStreamError;
+}; // "Cannot open file \"%s\". %s"
+class EFCreateError : public EStreamError
+{
+    using EStreamError::EStreamError;
+}; // "Cannot create file \"%s\". %s"
+class EIniFileException : public Exception
+{
+    using Exception::Exception;
+}; // "Unable to write to %s"
 // A file far larger than any the program writes is refused unread, so that a
 // damaged or foreign file can neither freeze the program nor be overwritten.
-class EFileTooLarge : public EFOpenError { using EFOpenError::EFOpenError; };    // "File \"%s\" is too large (%d bytes, at most %d)."
+class EFileTooLarge : public EFOpenError
+{
+    using EFOpenError::EFOpenError;
+}; // "File \"%s\" is too large (%d bytes, at most %d)."
 
 // The largest settings, history, constants or variables file that is read.
 constexpr qint64 MaxTextFileSize = 1024 * 1024;
@@ -73,7 +125,11 @@ QChar SystemDecimalSeparator();
 // ASCII digits without trailing zeros and is empty for zero (Exponent 0).
 struct TFloatRec
 {
-    enum Kind { Finite, Infinite, NaN };
+    enum Kind {
+        Finite,
+        Infinite,
+        NaN
+    };
     Kind Special = Finite;
     bool Negative = false;
     int Exponent = 0;

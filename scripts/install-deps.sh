@@ -11,6 +11,7 @@ packages=(
   libjpeg-dev
   fonts-dejavu-core
   clang libclang-rt-dev
+  clang-format-14
 )
 
 missing=()

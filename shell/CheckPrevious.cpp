@@ -24,11 +24,15 @@ std::function<void()> OnActivate;
 
 const QByteArray ActivateRequest("activate\n");
 
-QString BaseName() { return InstanceServerName(PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride); }
+QString BaseName()
+{
+    return InstanceServerName(PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride);
+}
 
 QString SlotFile(int index)
 {
-    return QDir::tempPath() + u'/' + BaseName() + QStringLiteral(".slot") + QString::number(index) + QStringLiteral(".lock");
+    return QDir::tempPath() + u'/' + BaseName() + QStringLiteral(".slot") + QString::number(index)
+           + QStringLiteral(".lock");
 }
 
 void StartListening()
@@ -85,7 +89,10 @@ QString InstanceServerName(const QString &ExecutablePath)
     return QStringLiteral("tandorel-") + QString::fromLatin1(hash);
 }
 
-void SetInstancePathForTests(const QString &Path) { PathOverride = Path; }
+void SetInstancePathForTests(const QString &Path)
+{
+    PathOverride = Path;
+}
 
 bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances)
 {

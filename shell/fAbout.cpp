@@ -65,8 +65,8 @@ unsigned char *DecodeRgb(const unsigned char *Data, unsigned long Size, unsigned
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > MaxSide
-        || info.output_height > MaxSide || info.output_components != 3) {
+    if (info.output_width == 0 || info.output_height == 0 || info.output_width > MaxSide || info.output_height > MaxSide
+        || info.output_components != 3) {
         jpeg_destroy_decompress(&info);
         return nullptr;
     }
@@ -120,7 +120,10 @@ ToProgrameFrm::ToProgrameFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     ConnectLinkLabel(ui->strankaLbl, [this] { strankaLblClick(); });
     ConnectLinkLabel(ui->kontaktLbl, [this] { kontaktLblClick(); });
     connect(ui->donatePayPalSbtn, &QToolButton::clicked, this, [this] { donatePayPalSbtnClick(); });
-    connect(ui->okBtn, &QPushButton::clicked, this, [this] { SetModalResult(mrOk); close(); });
+    connect(ui->okBtn, &QPushButton::clicked, this, [this] {
+        SetModalResult(mrOk);
+        close();
+    });
 
     QFile picture(QStringLiteral(":/images/about.jpg"));
     SetPicture(picture.open(QIODevice::ReadOnly) ? picture.readAll() : QByteArray());
@@ -132,7 +135,10 @@ ToProgrameFrm::ToProgrameFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
         .Text(ui->kontaktTitulokLbl, "AboutForm", "Contact");
 }
 
-ToProgrameFrm::~ToProgrameFrm() { delete ui; }
+ToProgrameFrm::~ToProgrameFrm()
+{
+    delete ui;
+}
 
 void ToProgrameFrm::TranslateTexts()
 {

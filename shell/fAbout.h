@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QImage>
 
-namespace Ui { class ToProgrameFrm; }
+namespace Ui {
+class ToProgrameFrm;
+}
 
 // Decodes a JPEG picture with libjpeg. A damaged or truncated picture (any
 // error or corrupt-data warning of the decoder), or one of more than

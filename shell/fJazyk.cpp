@@ -47,9 +47,15 @@ TjazykFrm::TjazykFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::Tjazyk
     PlaceBesideMainForm(DockCentred);
 }
 
-TjazykFrm::~TjazykFrm() { delete ui; }
+TjazykFrm::~TjazykFrm()
+{
+    delete ui;
+}
 
-QListWidget *TjazykFrm::languagesLsb() const { return ui->languagesLsb; }
+QListWidget *TjazykFrm::languagesLsb() const
+{
+    return ui->languagesLsb;
+}
 
 void TjazykFrm::TranslateTexts()
 {
@@ -91,7 +97,8 @@ void TjazykFrm::FillList()
         // The loaded file itself; else (a file loaded from elsewhere) the
         // first item of its language name.
         const QString loaded = QFileInfo(translator->GetFileName()).absoluteFilePath();
-        const QString name = translator->Translate(QStringLiteral("info"), QStringLiteral("languagename"), QStringLiteral("nil"));
+        const QString name =
+            translator->Translate(QStringLiteral("info"), QStringLiteral("languagename"), QStringLiteral("nil"));
         int match = -1;
         for (int row = 0; row < list->count() && match < 0; ++row)
             if (QFileInfo(list->item(row)->data(FileRole).toString()).absoluteFilePath() == loaded)

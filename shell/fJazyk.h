@@ -8,7 +8,9 @@
 #include "shell/uTranslationTable.h"
 
 class QListWidget;
-namespace Ui { class TjazykFrm; }
+namespace Ui {
+class TjazykFrm;
+}
 
 class TjazykFrm : public KTandorelForm
 {

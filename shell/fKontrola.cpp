@@ -81,8 +81,14 @@ TkontrolaFrm::~TkontrolaFrm()
     delete ui;
 }
 
-TValueListEditor *TkontrolaFrm::vyrazyVle() const { return ui->vyrazyVle; }
-TValueListEditor *TkontrolaFrm::nespravneVle() const { return ui->nespravneVle; }
+TValueListEditor *TkontrolaFrm::vyrazyVle() const
+{
+    return ui->vyrazyVle;
+}
+TValueListEditor *TkontrolaFrm::nespravneVle() const
+{
+    return ui->nespravneVle;
+}
 
 QStringList TkontrolaFrm::TestLines() const
 {

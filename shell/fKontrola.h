@@ -14,7 +14,9 @@
 #include <QPair>
 #include <QStringList>
 
-namespace Ui { class TkontrolaFrm; }
+namespace Ui {
+class TkontrolaFrm;
+}
 class TValueListEditor;
 
 class TkontrolaFrm : public KTandorelForm

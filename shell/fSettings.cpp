@@ -53,7 +53,8 @@ TsettingsFrm::TsettingsFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::
     ui->settingsPgc->setCurrentIndex(0);
 
     ConnectSettings();
-    connect(ui->restoreDefaultsBtn, &QPushButton::clicked, this, [] { KMainProgram::Instance()->RestoreDefaultSettings(); });
+    connect(ui->restoreDefaultsBtn, &QPushButton::clicked, this,
+            [] { KMainProgram::Instance()->RestoreDefaultSettings(); });
     connect(ui->closeBtn, &QPushButton::clicked, this, [this] { close(); });
     ListTexts();
 
@@ -62,7 +63,10 @@ TsettingsFrm::TsettingsFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::
     LoadControls();
 }
 
-TsettingsFrm::~TsettingsFrm() { delete ui; }
+TsettingsFrm::~TsettingsFrm()
+{
+    delete ui;
+}
 
 void TsettingsFrm::ConnectSettings()
 {
@@ -112,11 +116,19 @@ void TsettingsFrm::LoadControls()
     const KProgramSettings *s = KProgramSettings::Instance();
     const KProgramState *start = KProgramState::GetInstance(1);
     {
-        const QList<QObject *> quiet = {ui->checkUpdatesAtStartChb, ui->copyResultToClipboardChb,
-                                        ui->allowOnlyOneInstanceChb, ui->closeParenthesesChb,
-                                        ui->saveHistoryChb, ui->saveVariablesChb, ui->saveMemoryValueChb,
-                                        ui->saveMainWindowPosChk, ui->rememberLastStateChk, InsertingGroup,
-                                        NotationGroup, ComplexFormatGroup, SeparatorGroup};
+        const QList<QObject *> quiet = {ui->checkUpdatesAtStartChb,
+                                        ui->copyResultToClipboardChb,
+                                        ui->allowOnlyOneInstanceChb,
+                                        ui->closeParenthesesChb,
+                                        ui->saveHistoryChb,
+                                        ui->saveVariablesChb,
+                                        ui->saveMemoryValueChb,
+                                        ui->saveMainWindowPosChk,
+                                        ui->rememberLastStateChk,
+                                        InsertingGroup,
+                                        NotationGroup,
+                                        ComplexFormatGroup,
+                                        SeparatorGroup};
         for (QObject *o : quiet)
             o->blockSignals(true);
         ui->checkUpdatesAtStartChb->setChecked(s->CheckUpdatesAtStart);
@@ -165,8 +177,9 @@ void TsettingsFrm::StoreDefaultState()
 
 void TsettingsFrm::UpdateDefaultStateEnabled(bool RememberLast)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{ui->numberSetRg, ui->angleModeRg, ui->numberSystemRg, ui->otherGb,
-                                                       ui->hypChk, ui->fractionsChk, ui->decLbl, ui->decEdt, ui->decUd})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{ui->numberSetRg, ui->angleModeRg, ui->numberSystemRg, ui->otherGb, ui->hypChk,
+                                          ui->fractionsChk, ui->decLbl, ui->decEdt, ui->decUd})
         w->setEnabled(!RememberLast);
 }
 

@@ -6,7 +6,9 @@
 #include "shell/uTranslationTable.h"
 
 class QButtonGroup;
-namespace Ui { class TsettingsFrm; }
+namespace Ui {
+class TsettingsFrm;
+}
 
 class TsettingsFrm : public KTandorelForm, public IStartupStateEditor
 {

@@ -38,7 +38,10 @@ TUpdateInfoFrm::TUpdateInfoFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     PlaceBesideMainForm(DockCentred);
 }
 
-TUpdateInfoFrm::~TUpdateInfoFrm() { delete ui; }
+TUpdateInfoFrm::~TUpdateInfoFrm()
+{
+    delete ui;
+}
 
 void TUpdateInfoFrm::TranslateTexts()
 {
@@ -54,7 +57,8 @@ void TUpdateInfoFrm::showEvent(QShowEvent *event)
     // the status-bar sign keeps listening as well.
     TUpdateInformer *informer = TUpdateInformer::Instance();
     disconnect(Listening);
-    Listening = connect(informer, &TUpdateInformer::Info, this, [this](TUpdateInformer *Sender) { InformerDone(Sender); });
+    Listening =
+        connect(informer, &TUpdateInformer::Info, this, [this](TUpdateInformer *Sender) { InformerDone(Sender); });
     if (informer->IsLoaded()) {
         ShowResult(informer);
         return;

@@ -6,7 +6,9 @@
 #include "shell/uTranslationTable.h"
 
 class TUpdateInformer;
-namespace Ui { class TUpdateInfoFrm; }
+namespace Ui {
+class TUpdateInfoFrm;
+}
 
 class TUpdateInfoFrm : public KTandorelForm
 {

@@ -34,9 +34,10 @@ const QString &ProgramDir()
     if (folder.isEmpty()) {
         // Start-up may ask before the application object exists; the
         // executable's own link tells the folder then.
-        const QString dir = QCoreApplication::instance()
-                                ? QCoreApplication::applicationDirPath()
-                                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+        const QString dir =
+            QCoreApplication::instance()
+                ? QCoreApplication::applicationDirPath()
+                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
         folder = WithSlash(dir);
     }
     return folder;

@@ -9,10 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 
-TFileDownloadThread::TFileDownloadThread(const QString &URL, QObject *parent)
-    : QObject(parent), URL(URL)
-{
-}
+TFileDownloadThread::TFileDownloadThread(const QString &URL, QObject *parent) : QObject(parent), URL(URL) {}
 
 TFileDownloadThread::~TFileDownloadThread()
 {
@@ -29,10 +26,17 @@ void TFileDownloadThread::Start()
 
     const QUrl url(URL, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         // Reported from the event loop like any other outcome, so that the
         // caller of Start never sees OnDone before Start has returned.
-        QMetaObject::invokeMethod(this, [this] { if (Running) Finish(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (Running)
+                    Finish(false);
+            },
+            Qt::QueuedConnection);
         return;
     }
 

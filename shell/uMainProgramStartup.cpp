@@ -10,8 +10,8 @@
 #include "shell/fAbout.h"
 #include "shell/fHistoria.h"
 #include "shell/fJazyk.h"
-#include "shell/fKontrola.h"
 #include "shell/fKonstanty.h"
+#include "shell/fKontrola.h"
 #include "shell/fMain.h"
 #include "shell/fSettings.h"
 #include "shell/fUpdateInfo.h"
@@ -211,7 +211,8 @@ bool KMainProgram::OfferUnsavedChanges()
     for (int id = 0; id < TGUIManager::FormCount; ++id) {
         if (!gui->IsFormCreated(id))
             continue;
-        if (auto *owner = dynamic_cast<IUnsavedChangesOwner *>(gui->Form(id)); owner && !owner->OfferUnsavedChanges(!SessionEnding))
+        if (auto *owner = dynamic_cast<IUnsavedChangesOwner *>(gui->Form(id));
+            owner && !owner->OfferUnsavedChanges(!SessionEnding))
             return false;
     }
     return true;
@@ -365,8 +366,7 @@ void EndOnSignals(QObject *Owner)
     auto *notifier = new QSocketNotifier(EndSignalPipe[0], QSocketNotifier::Read, Owner);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
         char buffer[16];
-        while (::read(EndSignalPipe[0], buffer, sizeof buffer) > 0) {
-        }
+        while (::read(EndSignalPipe[0], buffer, sizeof buffer) > 0) {}
         notifier->setEnabled(false);
         EndAsIfClosed();
     });

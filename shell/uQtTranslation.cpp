@@ -48,7 +48,8 @@ void ApplyQtTranslation()
     if (!app)
         return;
     TProgramTranslator *t = TProgramTranslator::Instance();
-    QString code = t->IsLoaded() ? t->Translate(QStringLiteral("Info"), QStringLiteral("LanguageIsoCode"), QString()) : QString();
+    QString code =
+        t->IsLoaded() ? t->Translate(QStringLiteral("Info"), QStringLiteral("LanguageIsoCode"), QString()) : QString();
     code = code.left(2).toLower();
     static const QRegularExpression letters(QStringLiteral("^[a-z]{2}$"));
     if (!letters.match(code).hasMatch() || code == QLatin1String("en"))

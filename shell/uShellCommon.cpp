@@ -83,10 +83,14 @@ bool IsKeyDown(int VirtualKey)
         throw ERangeError();
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
     switch (VirtualKey) {
-    case VK_SHIFT: return held.testFlag(Qt::ShiftModifier);
-    case VK_CONTROL: return held.testFlag(Qt::ControlModifier);
-    case VK_MENU: return held.testFlag(Qt::AltModifier);
-    default: return false;
+    case VK_SHIFT:
+        return held.testFlag(Qt::ShiftModifier);
+    case VK_CONTROL:
+        return held.testFlag(Qt::ControlModifier);
+    case VK_MENU:
+        return held.testFlag(Qt::AltModifier);
+    default:
+        return false;
     }
 }
 
@@ -148,11 +152,16 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
     // A read-only edit (a result field) keeps its text: cutting only copies
     // and pasting does nothing, as the system's own edits behave.
     const auto apply = [key](auto *edit, bool readOnly) {
-        if (key == Qt::Key_A) edit->selectAll();
-        else if (key == Qt::Key_C || (key == Qt::Key_X && readOnly)) edit->copy();
-        else if (readOnly) return;
-        else if (key == Qt::Key_V) edit->paste();
-        else edit->cut();
+        if (key == Qt::Key_A)
+            edit->selectAll();
+        else if (key == Qt::Key_C || (key == Qt::Key_X && readOnly))
+            edit->copy();
+        else if (readOnly)
+            return;
+        else if (key == Qt::Key_V)
+            edit->paste();
+        else
+            edit->cut();
     };
     if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
         if (key == Qt::Key_V && !line->isReadOnly()) {
@@ -179,8 +188,8 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
 
 bool IsBareEmailAddress(const QString &Text)
 {
-    static const QRegularExpression address(
-        QStringLiteral("^[A-Za-z0-9._+-]+@[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?)+$"));
+    static const QRegularExpression address(QStringLiteral(
+        "^[A-Za-z0-9._+-]+@[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?)+$"));
     return address.match(Text).hasMatch();
 }
 
@@ -236,8 +245,8 @@ protected:
             LinkLabelLeave(label);
             break;
         case QEvent::MouseButtonRelease:
-            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && label->rect().contains(
-                    static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+                && label->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
                 if (OnClick)
                     OnClick();
                 return true;
@@ -320,7 +329,8 @@ QString ProgramFilePath(const QString &Path)
     // Documents and folders only: the desktop would run a program or a
     // launcher instead of showing it.
     const QFileInfo target(canonical);
-    if (target.isFile() && (target.isExecutable() || target.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0))
+    if (target.isFile()
+        && (target.isExecutable() || target.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0))
         return QString();
     return canonical;
 }
@@ -520,8 +530,7 @@ void ShowEscaped(const QString &text)
     showing = true;
     try {
         TTandorelApplication::ShowExceptionMessage(text);
-    } catch (...) {
-    }
+    } catch (...) {}
     showing = false;
 }
 

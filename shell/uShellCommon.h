@@ -125,8 +125,7 @@ int RectHeight(const QRect &R);
 // loop; on the interface thread the time-out is cut to two seconds.
 inline constexpr int DownloadTimeoutMs = 10000;
 inline constexpr qint64 DownloadMaxBytes = 4 * 1024 * 1024;
-QByteArray DownloadToString(const QString &URL, int TimeoutMs = DownloadTimeoutMs,
-                            qint64 MaxBytes = DownloadMaxBytes);
+QByteArray DownloadToString(const QString &URL, int TimeoutMs = DownloadTimeoutMs, qint64 MaxBytes = DownloadMaxBytes);
 
 // Query-value encoding of S's UTF-8 bytes: letters, digits and
 // ! $ ' ( ) * - . @ _ stay, a blank becomes "+", every other byte "%XX"

@@ -17,8 +17,8 @@ void TTranslationFileList::ScanFolder(const QString &Folder)
         folder += QLatin1Char('/');
     // The directory's own order is arbitrary here; the file name decides,
     // so that of two files with one language code always the same one wins.
-    QStringList names = QDir(folder).entryList({QStringLiteral("*.txt")},
-                                               QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QStringList names =
+        QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     std::sort(names.begin(), names.end());
     for (const QString &name : names) {
         auto *info = new TTranslationFileInfo;

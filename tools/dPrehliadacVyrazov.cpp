@@ -32,7 +32,10 @@ TPrehliadacVyrazovDta *GetPrehliadacVyrazovDta()
     return TheModule;
 }
 
-bool PrehliadacVyrazovDtaExists() { return TheModule != nullptr; }
+bool PrehliadacVyrazovDtaExists()
+{
+    return TheModule != nullptr;
+}
 
 void FreePrehliadacVyrazovDta()
 {
@@ -57,7 +60,8 @@ TPrehliadacVyrazovDta::TPrehliadacVyrazovDta() : stromVyrazovPmn(new QMenu())
     m->setObjectName(QStringLiteral("stromVyrazovPmn"));
     reloadMni = MenuItem(m, "reloadMni", QStringLiteral("Reload"), ImageList1[ImageReload]);
     saveMni = MenuItem(m, "saveMni", QStringLiteral("Save"), ImageList1[ImageSave]);
-    openLibraryDirectoryMni = MenuItem(m, "openLibraryDirectoryMni", QStringLiteral("Open library directory"), ImageList1[ImageOpenFolder]);
+    openLibraryDirectoryMni =
+        MenuItem(m, "openLibraryDirectoryMni", QStringLiteral("Open library directory"), ImageList1[ImageOpenFolder]);
     m->addSeparator()->setObjectName(QStringLiteral("N2"));
     novaKniznicaMni = MenuItem(m, "novaKniznicaMni", QStringLiteral("New library"), ImageList1[ImageLibrary]);
     novaKategoriaMni = MenuItem(m, "novaKategoriaMni", QStringLiteral("New category"), ImageList1[ImageCategory]);
@@ -78,7 +82,10 @@ TPrehliadacVyrazovDta::TPrehliadacVyrazovDta() : stromVyrazovPmn(new QMenu())
         .Text(upravitMni, "Common", "Modify");
 }
 
-TPrehliadacVyrazovDta::~TPrehliadacVyrazovDta() { delete stromVyrazovPmn; }
+TPrehliadacVyrazovDta::~TPrehliadacVyrazovDta()
+{
+    delete stromVyrazovPmn;
+}
 
 QIcon TPrehliadacVyrazovDta::KindImage(int Kind) const
 {
@@ -94,4 +101,7 @@ QIcon TPrehliadacVyrazovDta::KindImage(int Kind) const
     }
 }
 
-void TPrehliadacVyrazovDta::TranslateTexts() { Texts.Translate(); }
+void TPrehliadacVyrazovDta::TranslateTexts()
+{
+    Texts.Translate();
+}

@@ -36,13 +36,13 @@ QIcon PreviewGlyph()
 }
 
 const TVyrazFault Faults[] = {
-    TVyrazFault::EmptyOperand, TVyrazFault::UnmatchedOpening, TVyrazFault::UnmatchedClosing,
-    TVyrazFault::MissingOperator, TVyrazFault::TooDeep, TVyrazFault::TooLong,
+    TVyrazFault::EmptyOperand,        TVyrazFault::UnmatchedOpening, TVyrazFault::UnmatchedClosing,
+    TVyrazFault::MissingOperator,     TVyrazFault::TooDeep,          TVyrazFault::TooLong,
     TVyrazFault::CannotDifferentiate, TVyrazFault::ResultTooLong,
 };
 const char *const FaultKeys[] = {
-    "EmptyOperand", "UnmatchedOpening", "UnmatchedClosing", "MissingOperator",
-    "TooDeep", "TooLong", "CannotDifferentiate", "ResultTooLong",
+    "EmptyOperand", "UnmatchedOpening", "UnmatchedClosing",    "MissingOperator",
+    "TooDeep",      "TooLong",          "CannotDifferentiate", "ResultTooLong",
 };
 static_assert(std::size(Faults) == std::size(FaultKeys));
 
@@ -174,12 +174,11 @@ void TderivacieFrm::vypocetBtnClick()
         ShowResult(QStringLiteral("0"));
         return;
     }
-    const QString address = MakerWebAddress(QStringLiteral("api/v0/differentiation?expression="))
-                            + URLEncode(ui->funkciaEdt->text()) + QStringLiteral("&variable=")
-                            + URLEncode(ui->premenneCmb->currentText()) + QStringLiteral("&order=")
-                            + URLEncode(ui->stupenDerivacieEdt->text())
-                            + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
-                            + URLEncode(QString(DecimalSeparator));
+    const QString address =
+        MakerWebAddress(QStringLiteral("api/v0/differentiation?expression=")) + URLEncode(ui->funkciaEdt->text())
+        + QStringLiteral("&variable=") + URLEncode(ui->premenneCmb->currentText()) + QStringLiteral("&order=")
+        + URLEncode(ui->stupenDerivacieEdt->text()) + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
+        + URLEncode(QString(DecimalSeparator));
     QNetworkRequest request(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -240,8 +239,7 @@ void TderivacieFrm::RequestFinished(QNetworkReply *Finished)
         ShowError(ConnectionErrorText);
         return;
     }
-    const QString derivative =
-        ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
+    const QString derivative = ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
     // The service's refusal: the expression has no derivative it can give.
     if (derivative.isEmpty())
         ShowError(QStringLiteral("---"));

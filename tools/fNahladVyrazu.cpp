@@ -57,8 +57,7 @@ TnahladVyrazuFrm::TnahladVyrazuFrm(QWidget *parent) : KTandorelForm(parent), ui(
     ui->ScrollBox1->viewport()->setAutoFillBackground(true);
 
     Texts.Caption(this, "ExpressionPreviewForm", "Caption")
-        .Field(&NoteEmptyOperand, "ExpressionPreviewForm", "NoteEmptyOperand",
-               QStringLiteral("An operand is missing."))
+        .Field(&NoteEmptyOperand, "ExpressionPreviewForm", "NoteEmptyOperand", QStringLiteral("An operand is missing."))
         .Field(&NoteUnclosedBracket, "ExpressionPreviewForm", "NoteUnclosedBracket",
                QStringLiteral("A bracket is not closed."))
         .Field(&NoteUnopenedBracket, "ExpressionPreviewForm", "NoteUnopenedBracket",
@@ -81,9 +80,15 @@ TnahladVyrazuFrm::~TnahladVyrazuFrm()
     delete ui;
 }
 
-TExpressionCanvas *TnahladVyrazuFrm::Canvas() const { return ui->Image1; }
+TExpressionCanvas *TnahladVyrazuFrm::Canvas() const
+{
+    return ui->Image1;
+}
 
-void TnahladVyrazuFrm::SetExpression(const QString &Expr) { Text = Expr; }
+void TnahladVyrazuFrm::SetExpression(const QString &Expr)
+{
+    Text = Expr;
+}
 
 void TnahladVyrazuFrm::Redraw()
 {

@@ -12,9 +12,15 @@
 
 namespace {
 
-bool IsDigit(QChar C) { return C >= u'0' && C <= u'9'; }
+bool IsDigit(QChar C)
+{
+    return C >= u'0' && C <= u'9';
+}
 
-bool IsMantissaChar(QChar C) { return IsDigit(C) || C == DecimalSeparator; }
+bool IsMantissaChar(QChar C)
+{
+    return IsDigit(C) || C == DecimalSeparator;
+}
 
 // What the power of ten needs in front of it at the caret: nothing after the
 // digits of a number ("25" gives 25e3), a multiplication by 1 after a number
@@ -52,11 +58,21 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
     grid->SetTitles(QStringLiteral("Prefix"), QStringLiteral("Value"));
     UseCompactRows(grid);
     grid->SetStrings({
-        QStringLiteral("Yotta (Y)=e24"), QStringLiteral("Zetta (Z)=e21"), QStringLiteral("Exa (E)=e18"),
-        QStringLiteral("Peta (P)=e15"), QStringLiteral("Tera (T)=e12"), QStringLiteral("Giga (G)=e9"),
-        QStringLiteral("Mega (M)=e6"), QStringLiteral("Kilo (k)=e3"), QStringLiteral("Milli (m)=e-3"),
-        QStringLiteral("Micro (µ)=e-6"), QStringLiteral("Nano (n)=e-9"), QStringLiteral("Pico (p)=e-12"),
-        QStringLiteral("Femto (f)=e-15"), QStringLiteral("Atto (a)=e-18"), QStringLiteral("Zepto (z)=e-21"),
+        QStringLiteral("Yotta (Y)=e24"),
+        QStringLiteral("Zetta (Z)=e21"),
+        QStringLiteral("Exa (E)=e18"),
+        QStringLiteral("Peta (P)=e15"),
+        QStringLiteral("Tera (T)=e12"),
+        QStringLiteral("Giga (G)=e9"),
+        QStringLiteral("Mega (M)=e6"),
+        QStringLiteral("Kilo (k)=e3"),
+        QStringLiteral("Milli (m)=e-3"),
+        QStringLiteral("Micro (µ)=e-6"),
+        QStringLiteral("Nano (n)=e-9"),
+        QStringLiteral("Pico (p)=e-12"),
+        QStringLiteral("Femto (f)=e-15"),
+        QStringLiteral("Atto (a)=e-18"),
+        QStringLiteral("Zepto (z)=e-21"),
         QStringLiteral("Yocto (y)=e-24"),
     });
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -74,10 +90,19 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
     UpdateUseEnabled();
 }
 
-TprefixValuesFrm::~TprefixValuesFrm() { delete ui; }
+TprefixValuesFrm::~TprefixValuesFrm()
+{
+    delete ui;
+}
 
-TValueListEditor *TprefixValuesFrm::prefixValuesVle() const { return ui->prefixValuesVle; }
-QPushButton *TprefixValuesFrm::useBtn() const { return ui->useBtn; }
+TValueListEditor *TprefixValuesFrm::prefixValuesVle() const
+{
+    return ui->prefixValuesVle;
+}
+QPushButton *TprefixValuesFrm::useBtn() const
+{
+    return ui->useBtn;
+}
 
 void TprefixValuesFrm::TranslateTexts()
 {

@@ -10,7 +10,9 @@
 
 class QPushButton;
 class TValueListEditor;
-namespace Ui { class TprefixValuesFrm; }
+namespace Ui {
+class TprefixValuesFrm;
+}
 
 class TprefixValuesFrm : public KTandorelForm
 {

@@ -33,7 +33,10 @@ namespace {
 // Only this program's own drags carry it.
 const QString NodeMimeType = QStringLiteral("application/x-tandorel-library-node");
 
-TXMLNodeItem *AsNodeItem(QTreeWidgetItem *Item) { return dynamic_cast<TXMLNodeItem *>(Item); }
+TXMLNodeItem *AsNodeItem(QTreeWidgetItem *Item)
+{
+    return dynamic_cast<TXMLNodeItem *>(Item);
+}
 
 } // namespace
 
@@ -51,16 +54,25 @@ TLibraryTreeView::TLibraryTreeView(QWidget *parent) : QTreeWidget(parent)
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
-void TLibraryTreeView::BeginDrag(TXMLNodeItem *Item) { Dragged = Item ? QPersistentModelIndex(indexFromItem(Item)) : QPersistentModelIndex(); }
+void TLibraryTreeView::BeginDrag(TXMLNodeItem *Item)
+{
+    Dragged = Item ? QPersistentModelIndex(indexFromItem(Item)) : QPersistentModelIndex();
+}
 
-void TLibraryTreeView::EndDrag() { Dragged = QPersistentModelIndex(); }
+void TLibraryTreeView::EndDrag()
+{
+    Dragged = QPersistentModelIndex();
+}
 
 TXMLNodeItem *TLibraryTreeView::DraggedItem() const
 {
     return Dragged.isValid() ? AsNodeItem(itemFromIndex(Dragged)) : nullptr;
 }
 
-TXMLNodeItem *TLibraryTreeView::ItemAt(const QPoint &Pos) const { return AsNodeItem(itemAt(Pos)); }
+TXMLNodeItem *TLibraryTreeView::ItemAt(const QPoint &Pos) const
+{
+    return AsNodeItem(itemAt(Pos));
+}
 
 void TLibraryTreeView::mousePressEvent(QMouseEvent *event)
 {
@@ -157,18 +169,24 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
 
     Texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
         .Field(&SaveChangesCaption, "ExpressionBrowser", "SaveChangesCaption", QStringLiteral("Save changes"))
-        .Field(&SaveChanges, "ExpressionBrowser", "SaveChanges", QStringLiteral("Some libraries have been modified: #1 Save changes?"))
+        .Field(&SaveChanges, "ExpressionBrowser", "SaveChanges",
+               QStringLiteral("Some libraries have been modified: #1 Save changes?"))
         .Field(&ReallyDeleteCaption, "ExpressionBrowser", "ReallyDeleteCaption", QStringLiteral("Delete item"))
         .Field(&ReallyDelete, "ExpressionBrowser", "ReallyDelete", QStringLiteral("Really delete selected item?"))
         .Field(&NewCategoryText, "ExpressionBrowser", "NewCategory", QStringLiteral("New category"))
-        .Field(&LoadErrorCaption, "ExpressionBrowser", "LoadErrorCaption", QStringLiteral("Error while loading libraries"))
-        .Field(&LoadError, "ExpressionBrowser", "LoadError", QStringLiteral("Some files in the library directory could not be loaded:"))
-        .Field(&NoLibraries, "ExpressionBrowser", "NoLibraries", QStringLiteral("No libraries found in the library folder."))
+        .Field(&LoadErrorCaption, "ExpressionBrowser", "LoadErrorCaption",
+               QStringLiteral("Error while loading libraries"))
+        .Field(&LoadError, "ExpressionBrowser", "LoadError",
+               QStringLiteral("Some files in the library directory could not be loaded:"))
+        .Field(&NoLibraries, "ExpressionBrowser", "NoLibraries",
+               QStringLiteral("No libraries found in the library folder."))
         .Field(&ReallyReloadCaption, "ExpressionBrowser", "ReallyReloadCaption", QStringLiteral("Reload libraries"))
         .Field(&ReallyReload, "ExpressionBrowser", "ReallyReload",
                QStringLiteral("Reloading will cause loss of changes in these modified libraries:#1Really reload?"))
-        .Field(&SaveErrorCaption, "ExpressionBrowser", "SaveErrorCaption", QStringLiteral("Error while saving libraries"))
-        .Field(&SaveError, "ExpressionBrowser", "SaveError", QStringLiteral("These libraries could not be saved and keep their changes:"))
+        .Field(&SaveErrorCaption, "ExpressionBrowser", "SaveErrorCaption",
+               QStringLiteral("Error while saving libraries"))
+        .Field(&SaveError, "ExpressionBrowser", "SaveError",
+               QStringLiteral("These libraries could not be saved and keep their changes:"))
         .Caption(this, "ExpressionBrowser", "Caption")
         .Text(ui->pouzitBtn, "Common", "Use")
         .Text(ui->zatvoritBtn, "Common", "Close")
@@ -197,7 +215,8 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     ToolBar1->hide();
     const std::pair<const char *, QAction *> buttons[] = {
         {"newLibraryTBtn", Dta->novaKniznicaMni}, {"newCategoryTbtn", Dta->novaKategoriaMni},
-        {"newExpressionTBtn", Dta->novyVyrazMni}, {"modifyTBtn", Dta->upravitMni}, {"deleteTbtn", Dta->odstranitMni},
+        {"newExpressionTBtn", Dta->novyVyrazMni}, {"modifyTBtn", Dta->upravitMni},
+        {"deleteTbtn", Dta->odstranitMni},
     };
     for (const auto &[name, action] : buttons) {
         auto *button = new QToolButton(ToolBar1);
@@ -221,7 +240,8 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     tree->CanDropOn = [this](TXMLNodeItem *d, TXMLNodeItem *t, bool shift) { return CanDropOn(d, t, shift); };
     tree->DropOn = [this](TXMLNodeItem *d, TXMLNodeItem *t, bool shift) { DropOnItem(d, t, shift); };
     tree->installEventFilter(this);
-    connect(tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) { stromVyrazovTrvChange(current); });
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current) { stromVyrazovTrvChange(current); });
     connect(tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         if (auto *node = AsNodeItem(item); node && NodeKind(node->Ref.Node) == NodeExpression)
             UseSelected();
@@ -256,9 +276,15 @@ TPrehliadacVyrazovFrm::~TPrehliadacVyrazovFrm()
     delete ui;
 }
 
-TLibraryTreeView *TPrehliadacVyrazovFrm::Tree() const { return ui->stromVyrazovTrv; }
+TLibraryTreeView *TPrehliadacVyrazovFrm::Tree() const
+{
+    return ui->stromVyrazovTrv;
+}
 
-QString TPrehliadacVyrazovFrm::LibraryFolder() const { return LibraryFolderIn(ProgramDir(), LibraryPath); }
+QString TPrehliadacVyrazovFrm::LibraryFolder() const
+{
+    return LibraryFolderIn(ProgramDir(), LibraryPath);
+}
 
 void TPrehliadacVyrazovFrm::TranslateTexts()
 {
@@ -367,7 +393,10 @@ TXMLNodeItem *TPrehliadacVyrazovFrm::FindItem(const QDomElement &Node) const
     return nullptr;
 }
 
-TXMLNodeItem *TPrehliadacVyrazovFrm::SelectedItem() const { return AsNodeItem(ui->stromVyrazovTrv->currentItem()); }
+TXMLNodeItem *TPrehliadacVyrazovFrm::SelectedItem() const
+{
+    return AsNodeItem(ui->stromVyrazovTrv->currentItem());
+}
 
 void TPrehliadacVyrazovFrm::Select(QTreeWidgetItem *Item)
 {
@@ -471,7 +500,10 @@ void TPrehliadacVyrazovFrm::closeEvent(QCloseEvent *event)
     KTandorelForm::closeEvent(event);
 }
 
-void TPrehliadacVyrazovFrm::OpenLibraryDirectory() { OpenURL(LibraryFolder()); }
+void TPrehliadacVyrazovFrm::OpenLibraryDirectory()
+{
+    OpenURL(LibraryFolder());
+}
 
 // --------------------------------------------------------- the selection
 

@@ -24,7 +24,9 @@ class TStringList;
 class KNodeClipboard;
 class TPrehliadacVyrazovDta;
 class QToolBar;
-namespace Ui { class TPrehliadacVyrazovFrm; }
+namespace Ui {
+class TPrehliadacVyrazovFrm;
+}
 
 // The data of one tree node: its element and the library that holds it.
 struct TXMLNodeReference
@@ -174,7 +176,8 @@ private:
     QString LibraryCaption(const TKniznicaVyrazov *Library) const;
     void ClearDetails();
     // The selected expression, its description as lines.
-    void ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description, TStringList &Variables) const;
+    void ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description,
+                                TStringList &Variables) const;
 
     Ui::TPrehliadacVyrazovFrm *ui;
     TTranslationTable Texts;

@@ -9,8 +9,7 @@
 #include "tools/model/uQuadraticSolver.h"
 #include "tools/uToolControls.h"
 
-TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent)
-    : KTandorelForm(parent), ui(new Ui::TQuadraticEquationFrm)
+TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TQuadraticEquationFrm)
 {
     ui->setupUi(this);
     setFixedSize(size());
@@ -28,7 +27,10 @@ TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent)
         .Text(ui->calculateBtn, "Common", "Calculate");
 }
 
-TQuadraticEquationFrm::~TQuadraticEquationFrm() { delete ui; }
+TQuadraticEquationFrm::~TQuadraticEquationFrm()
+{
+    delete ui;
+}
 
 void TQuadraticEquationFrm::TranslateTexts()
 {

@@ -6,7 +6,9 @@
 #include "shell/uTandorelForm.h"
 #include "shell/uTranslationTable.h"
 
-namespace Ui { class TQuadraticEquationFrm; }
+namespace Ui {
+class TQuadraticEquationFrm;
+}
 
 class TQuadraticEquationFrm : public KTandorelForm
 {

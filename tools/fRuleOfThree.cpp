@@ -70,7 +70,10 @@ TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(ne
         .Text(ui->Button1, "Common", "Calculate");
 }
 
-TRuleOfThreeFrm::~TRuleOfThreeFrm() { delete ui; }
+TRuleOfThreeFrm::~TRuleOfThreeFrm()
+{
+    delete ui;
+}
 
 void TRuleOfThreeFrm::TranslateTexts()
 {

@@ -7,7 +7,9 @@
 #include "shell/uTranslationTable.h"
 
 class QLineEdit;
-namespace Ui { class TRuleOfThreeFrm; }
+namespace Ui {
+class TRuleOfThreeFrm;
+}
 
 class TRuleOfThreeFrm : public KTandorelForm
 {

@@ -52,14 +52,19 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
         .Text(ui->zmazatVsetkoBtn, "Common", "RemoveAll")
         .Field(&NoValues, "Statistics", "NoValues", QStringLiteral("Enter at least one value."))
         .Field(&NegativeWeight, "Statistics", "NegativeWeight", QStringLiteral("A weight must not be negative."))
-        .Field(&ZeroTotalWeight, "Statistics", "ZeroTotalWeight",
-               QStringLiteral("The weights must not add up to 0."))
+        .Field(&ZeroTotalWeight, "Statistics", "ZeroTotalWeight", QStringLiteral("The weights must not add up to 0."))
         .Field(&ProductOutOfRange, "Statistics", "ProductOutOfRange", QStringLiteral("out of range"));
 }
 
-TstatistikaFrm::~TstatistikaFrm() { delete ui; }
+TstatistikaFrm::~TstatistikaFrm()
+{
+    delete ui;
+}
 
-TValueListEditor *TstatistikaFrm::hodnotyVle() const { return ui->hodnotyVle; }
+TValueListEditor *TstatistikaFrm::hodnotyVle() const
+{
+    return ui->hodnotyVle;
+}
 
 QLineEdit *TstatistikaFrm::ResultEdit(const char *Name) const
 {

@@ -11,7 +11,9 @@
 
 class QLineEdit;
 class TValueListEditor;
-namespace Ui { class TstatistikaFrm; }
+namespace Ui {
+class TstatistikaFrm;
+}
 
 class TstatistikaFrm : public KTandorelForm
 {
@@ -25,10 +27,10 @@ public:
     // Reads the table and shows the results (the button, Enter in the table).
     void vypocetBtnClick();
 
-    QString NoValues;             // "Enter at least one value."
-    QString NegativeWeight;       // "A weight must not be negative."
-    QString ZeroTotalWeight;      // "The weights must not add up to 0."
-    QString ProductOutOfRange;    // "out of range"
+    QString NoValues;          // "Enter at least one value."
+    QString NegativeWeight;    // "A weight must not be negative."
+    QString ZeroTotalWeight;   // "The weights must not add up to 0."
+    QString ProductOutOfRange; // "out of range"
 
     TValueListEditor *hodnotyVle() const;
     QLineEdit *ResultEdit(const char *Name) const;

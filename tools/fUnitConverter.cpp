@@ -100,12 +100,30 @@ TUnitConverterFrm::~TUnitConverterFrm()
     delete Converter;
 }
 
-QListWidget *TUnitConverterFrm::categoryLsb() const { return ui->categoryLsb; }
-TValueListEditor *TUnitConverterFrm::baseUnitVle() const { return ui->baseUnitVle; }
-TValueListEditor *TUnitConverterFrm::targetUnitVle() const { return ui->targetUnitVle; }
-QLineEdit *TUnitConverterFrm::baseValueEdt() const { return ui->baseValueEdt; }
-QLineEdit *TUnitConverterFrm::targetValueEdt() const { return ui->targetValueEdt; }
-QLabel *TUnitConverterFrm::droppedUnitsLbl() const { return ui->droppedUnitsLbl; }
+QListWidget *TUnitConverterFrm::categoryLsb() const
+{
+    return ui->categoryLsb;
+}
+TValueListEditor *TUnitConverterFrm::baseUnitVle() const
+{
+    return ui->baseUnitVle;
+}
+TValueListEditor *TUnitConverterFrm::targetUnitVle() const
+{
+    return ui->targetUnitVle;
+}
+QLineEdit *TUnitConverterFrm::baseValueEdt() const
+{
+    return ui->baseValueEdt;
+}
+QLineEdit *TUnitConverterFrm::targetValueEdt() const
+{
+    return ui->targetValueEdt;
+}
+QLabel *TUnitConverterFrm::droppedUnitsLbl() const
+{
+    return ui->droppedUnitsLbl;
+}
 
 void TUnitConverterFrm::TranslateTexts()
 {
@@ -145,8 +163,7 @@ void TUnitConverterFrm::LoadUnits()
         Recompute();
     } else {
         ui->targetValueEdt->clear();
-        KMainProgram::Instance()->ShowMessage(FileLoadErrCaption,
-                                              FileLoadErr + QStringLiteral("\n\n") + file);
+        KMainProgram::Instance()->ShowMessage(FileLoadErrCaption, FileLoadErr + QStringLiteral("\n\n") + file);
     }
 }
 
@@ -171,8 +188,8 @@ void TUnitConverterFrm::Recompute()
     if (Filling)
         return;
     Extended value = 0;
-    const bool unitsShown = Converter->Current && ui->baseUnitVle->currentRow() >= 0
-                            && ui->targetUnitVle->currentRow() >= 0;
+    const bool unitsShown =
+        Converter->Current && ui->baseUnitVle->currentRow() >= 0 && ui->targetUnitVle->currentRow() >= 0;
     if (!unitsShown || !TryStrToFloat(ui->baseValueEdt->text(), value))
         ui->targetValueEdt->clear();
     else

@@ -5,9 +5,9 @@
 // are read whenever the window reads its texts, with or without a language
 // file. The converted value is recomputed on every change of category, unit
 // (by mouse or keyboard) or value, and when the units are read.
+#include "platform/SysUtils.h"
 #include "shell/uTandorelForm.h"
 #include "shell/uTranslationTable.h"
-#include "platform/SysUtils.h"
 
 #include <QString>
 
@@ -16,7 +16,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class TValueListEditor;
-namespace Ui { class TUnitConverterFrm; }
+namespace Ui {
+class TUnitConverterFrm;
+}
 
 class TUnitConverterFrm : public KTandorelForm
 {

@@ -27,7 +27,10 @@ TUpravyKnizniceFrm *GetUpravyKnizniceFrm(QWidget *Owner)
     return TheDialog;
 }
 
-bool UpravyKnizniceFrmExists() { return !TheDialog.isNull(); }
+bool UpravyKnizniceFrmExists()
+{
+    return !TheDialog.isNull();
+}
 
 TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
     : QDialog(parent, Qt::Tool), SaveDialog1(new QFileDialog(this)), ui(new Ui::TUpravyKnizniceFrm)
@@ -41,8 +44,10 @@ TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
     SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
 
     Texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
-        .Field(&NoLibraryNameErr, "ExpressionBrowser", "NoLibraryNameErr", QStringLiteral("You must enter a valid library name."))
-        .Field(&NoFileNameErr, "ExpressionBrowser", "NoFileNameErr", QStringLiteral("You must enter a valid file name."))
+        .Field(&NoLibraryNameErr, "ExpressionBrowser", "NoLibraryNameErr",
+               QStringLiteral("You must enter a valid library name."))
+        .Field(&NoFileNameErr, "ExpressionBrowser", "NoFileNameErr",
+               QStringLiteral("You must enter a valid file name."))
         .Field(&FileNameUsedErr, "ExpressionBrowser", "FileNameUsedErr",
                QStringLiteral("Another loaded library already uses this file."))
         .Field(&NewLibrary, "ExpressionBrowser", "NewLibrary", QStringLiteral("New library"))
@@ -65,7 +70,8 @@ TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
             "ExpressionBrowser", "TandorelLibrary", [] { return DefaultFilter; },
             [this](const QString &S) { SaveDialog1->setNameFilter(S + QStringLiteral(" (*.xml)")); });
 
-    for (QLineEdit *edit : {ui->nazovEdt, ui->menoSuboruEdt, ui->verziaEdt, ui->autorEdt, ui->autorWebEdt, ui->autorMailEdt})
+    for (QLineEdit *edit :
+         {ui->nazovEdt, ui->menoSuboruEdt, ui->verziaEdt, ui->autorEdt, ui->autorWebEdt, ui->autorMailEdt})
         connect(edit, &QLineEdit::textChanged, this, [this] { nazovEdtChange(); });
     connect(ui->popisMmo, &QPlainTextEdit::textChanged, this, [this] { nazovEdtChange(); });
     connect(ui->okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
@@ -75,7 +81,10 @@ TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
     TranslateTexts();
 }
 
-TUpravyKnizniceFrm::~TUpravyKnizniceFrm() { delete ui; }
+TUpravyKnizniceFrm::~TUpravyKnizniceFrm()
+{
+    delete ui;
+}
 
 void TUpravyKnizniceFrm::TranslateTexts()
 {
@@ -83,7 +92,10 @@ void TUpravyKnizniceFrm::TranslateTexts()
     SaveDialog1->selectFile(NewFileName);
 }
 
-QString TUpravyKnizniceFrm::LibraryFolder() const { return LibraryFolderIn(ProgramDir(), LibraryPath); }
+QString TUpravyKnizniceFrm::LibraryFolder() const
+{
+    return LibraryFolderIn(ProgramDir(), LibraryPath);
+}
 
 void TUpravyKnizniceFrm::Clear()
 {
@@ -133,7 +145,10 @@ void TUpravyKnizniceFrm::showEvent(QShowEvent *event)
     ui->nazovEdt->setFocus();
 }
 
-void TUpravyKnizniceFrm::nazovEdtChange() { ui->okBtn->setEnabled(true); }
+void TUpravyKnizniceFrm::nazovEdtChange()
+{
+    ui->okBtn->setEnabled(true);
+}
 
 void TUpravyKnizniceFrm::okBtnClick()
 {

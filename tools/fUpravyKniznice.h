@@ -11,7 +11,9 @@
 #include <functional>
 
 class QFileDialog;
-namespace Ui { class TUpravyKnizniceFrm; }
+namespace Ui {
+class TUpravyKnizniceFrm;
+}
 
 class TUpravyKnizniceFrm : public QDialog
 {

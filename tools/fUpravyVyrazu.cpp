@@ -21,17 +21,22 @@ TUpravyVyrazuFrm *GetUpravyVyrazuFrm(QWidget *Owner)
     return TheDialog;
 }
 
-bool UpravyVyrazuFrmExists() { return !TheDialog.isNull(); }
+bool UpravyVyrazuFrmExists()
+{
+    return !TheDialog.isNull();
+}
 
-TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent)
-    : QDialog(parent, Qt::Tool), ui(new Ui::TUpravyVyrazuFrm)
+TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent) : QDialog(parent, Qt::Tool), ui(new Ui::TUpravyVyrazuFrm)
 {
     ui->setupUi(this);
     TValueListEditor *grid = ui->premenneVle;
     grid->SetTitles(QStringLiteral("Name"), QStringLiteral("Description"));
 
-    Texts.Field(&NoExpressionNameErr, "ExpressionBrowser", "NoExpressionNameErr", QStringLiteral("You must enter the expression name."))
-        .Field(&NoExpressionErr, "ExpressionBrowser", "NoExpressionErr", QStringLiteral("You must enter the expression."))
+    Texts
+        .Field(&NoExpressionNameErr, "ExpressionBrowser", "NoExpressionNameErr",
+               QStringLiteral("You must enter the expression name."))
+        .Field(&NoExpressionErr, "ExpressionBrowser", "NoExpressionErr",
+               QStringLiteral("You must enter the expression."))
         .Caption(this, "ExpressionBrowser", "AddModifyExpression")
         .Text(ui->nazovLbl, "ExpressionBrowser", "ExpressionName")
         .Text(ui->vyrazLbl, "ExpressionBrowser", "Expression")
@@ -56,9 +61,15 @@ TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent)
     TranslateTexts();
 }
 
-TUpravyVyrazuFrm::~TUpravyVyrazuFrm() { delete ui; }
+TUpravyVyrazuFrm::~TUpravyVyrazuFrm()
+{
+    delete ui;
+}
 
-void TUpravyVyrazuFrm::TranslateTexts() { Texts.Translate(); }
+void TUpravyVyrazuFrm::TranslateTexts()
+{
+    Texts.Translate();
+}
 
 void TUpravyVyrazuFrm::Clear()
 {
@@ -77,9 +88,15 @@ void TUpravyVyrazuFrm::SetExpression(const QString &Name, const QString &Notatio
     ui->premenneVle->SetStrings(Variables);
 }
 
-QString TUpravyVyrazuFrm::Name() const { return ui->nazovCmb->currentText(); }
+QString TUpravyVyrazuFrm::Name() const
+{
+    return ui->nazovCmb->currentText();
+}
 
-QString TUpravyVyrazuFrm::Notation() const { return ui->vyrazEdt->text(); }
+QString TUpravyVyrazuFrm::Notation() const
+{
+    return ui->vyrazEdt->text();
+}
 
 QStringList TUpravyVyrazuFrm::DescriptionLines() const
 {
@@ -115,7 +132,10 @@ bool TUpravyVyrazuFrm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TUpravyVyrazuFrm::nazovCmbChange() { ui->okBtn->setEnabled(true); }
+void TUpravyVyrazuFrm::nazovCmbChange()
+{
+    ui->okBtn->setEnabled(true);
+}
 
 void TUpravyVyrazuFrm::AddMissingVariables()
 {

@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace Ui { class TUpravyVyrazuFrm; }
+namespace Ui {
+class TUpravyVyrazuFrm;
+}
 
 class TUpravyVyrazuFrm : public QDialog
 {

@@ -20,8 +20,8 @@ TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), u
     for (QLineEdit *edit : {ui->EdtN, ui->EdtK})
         HandleEditKeys(edit, TEditTyping::Digits, [this] { vypocetBtnClick(); });
     HandleEditKeys(ui->EdtVysledok, TEditTyping::Any);
-    for (QRadioButton *choice : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3, ui->RadioButton4,
-                                 ui->RadioButton5, ui->RadioButton6})
+    for (QRadioButton *choice :
+         {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3, ui->RadioButton4, ui->RadioButton5, ui->RadioButton6})
         HandleEnterKey(choice, [this] { vypocetBtnClick(); });
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
     connect(ui->closeBtn, &QPushButton::clicked, this, [this] { close(); });
@@ -41,7 +41,10 @@ TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), u
         .Field(&InvalidInput, "Combinatorics", "InvalidInput", QStringLiteral("Invalid input"));
 }
 
-TkombinatorikaFrm::~TkombinatorikaFrm() { delete ui; }
+TkombinatorikaFrm::~TkombinatorikaFrm()
+{
+    delete ui;
+}
 
 void TkombinatorikaFrm::TranslateTexts()
 {
@@ -78,7 +81,11 @@ void TkombinatorikaFrm::vypocetBtnClick()
         ShowMessage(&KNotEntered);
         return;
     }
-    const struct { QRadioButton *Choice; TCombinatoricsKind Kind; } kinds[] = {
+    const struct
+    {
+        QRadioButton *Choice;
+        TCombinatoricsKind Kind;
+    } kinds[] = {
         {ui->RadioButton1, TCombinatoricsKind::CombinatorialNumber},
         {ui->RadioButton2, TCombinatoricsKind::VariationWithoutRepetition},
         {ui->RadioButton3, TCombinatoricsKind::VariationWithRepetition},

@@ -6,7 +6,9 @@
 #include "shell/uTandorelForm.h"
 #include "shell/uTranslationTable.h"
 
-namespace Ui { class TkombinatorikaFrm; }
+namespace Ui {
+class TkombinatorikaFrm;
+}
 
 class TkombinatorikaFrm : public KTandorelForm
 {

@@ -13,9 +13,9 @@ class QTableView;
 class QWidget;
 
 enum class TEditTyping {
-    Any,     // every key (read-only result fields)
-    Number,  // NumericEditKeyPress: digits, one separator, "E", "-"
-    Digits,  // digits only, national keys mapped, "+" read as 1
+    Any,    // every key (read-only result fields)
+    Number, // NumericEditKeyPress: digits, one separator, "E", "-"
+    Digits, // digits only, national keys mapped, "+" read as 1
 };
 
 // Installs the handling on Edit: EditShortcutKeyDown for Ctrl+A/C/V/X,

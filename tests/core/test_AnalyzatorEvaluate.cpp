@@ -103,13 +103,13 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
 {
     ExpectResults({
         {u"2+3*4", u"14"},
-        {u"8/2/2", u"2"},        // left to right
+        {u"8/2/2", u"2"}, // left to right
         {u"10-2-3", u"5"},
-        {u"2^3^2", u"512"},      // right to left
-        {u"-2^2", u"-4"},        // the power first, then the sign
-        {u"2*3 mod 4", u"6"},    // mod binds tighter than *
+        {u"2^3^2", u"512"},   // right to left
+        {u"-2^2", u"-4"},     // the power first, then the sign
+        {u"2*3 mod 4", u"6"}, // mod binds tighter than *
         {u"(2+3)*4", u"20"},
-        {u"2(3)", u"6"},         // implicit multiplication
+        {u"2(3)", u"6"}, // implicit multiplication
         {u"((1+2)*(3+4))", u"21"},
         {u"-(2+3)", u"-5"},
         {u"2*(-3)", u"-6"},
@@ -119,15 +119,15 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
         {u"1/100000", u"1E-5"},
         {u"1/10000", u"0.0001"},
         {u"1/10^50", u"1E-50"},
-        {u"2^3!", u"40320"},     // the power before the factorial
+        {u"2^3!", u"40320"}, // the power before the factorial
         {u"-3!", u"-6"},
         {u"2*5!", u"240"},
         {u"5 nad 2*2", u"20"},
         {u"2+3 div 2", u"3"},
         {u"7 div 2 mod 2", u"1"}, // div and mod share a level, left to right
         {u"7 mod 4 div 2", u"1"},
-        {u"1 or 2 and 3", u"3"},  // and before or
-        {u"2 and 3*4", u"8"},     // the logical words before *
+        {u"1 or 2 and 3", u"3"}, // and before or
+        {u"2 and 3*4", u"8"},    // the logical words before *
         {u"-(-2)", u"2"},
         {u"2^(-1)", u"0.5"},
         {u"(-2)^3", u"-8"},
@@ -144,7 +144,7 @@ TEST_F(Evaluate, PrecedenceAndAssociativity)
         {u"2e-3", u"0.002"},
         {u"1.5e3", u"1500"},
         {u"0.1+0.2", u"0.3"},
-        {u"1/3*3", u"0.999999999999999"},        // each step is rounded to its token
+        {u"1/3*3", u"0.999999999999999"}, // each step is rounded to its token
         {u"2^0.5*2^0.5", u"2.00000000000001"},
         {u"1234567890123456*1", u"1.23456789012346E15"},
         {u"2-(-3)", u"5"},
@@ -175,7 +175,7 @@ TEST_F(Evaluate, PercentFactorialAndIntegerOperators)
         {u"7 div 2", u"3"},
         {u"-7 div 2", u"-3"},
         {u"-7 mod 2", u"-1"},
-        {u"7 mod -2", u"1"},     // the remainder takes the sign of the dividend
+        {u"7 mod -2", u"1"}, // the remainder takes the sign of the dividend
         {u"6 and 3", u"2"},
         {u"6 or 3", u"7"},
         {u"6 xor 3", u"5"},
@@ -212,7 +212,7 @@ TEST_F(Evaluate, FunctionsTakeTheTokenAfterTheirName)
         {u"2sin30", u"1"},
         {u"sqrt(16)+sqr(3)", u"13"},
         {u"abs(-2)*sign(-3)", u"-2"},
-        {u"exp(-50)", u"0"},     // a function result below 5E-18 is 0
+        {u"exp(-50)", u"0"}, // a function result below 5E-18 is 0
         {u"ln(exp(2))", u"2"},
         {u"arcsinh(0)", u"0"},
         {u"sin(30)cos(60)", u"0.25"},
@@ -243,9 +243,9 @@ TEST_F(Evaluate, ErrorCodes)
         {u"exp(20000)", 23, u"exp"},
         {u"arcsin(2)", 22, u"2"},
         {u"70000 nad 2", 20, u""}, // a factorial argument beyond 65535
-        {u"arctgh(1)+1", 1, u""}, // an infinite function result cannot be read on
-        {u"x+1", 1, u""},        // an unknown name is no number
-        {u"3!^2", 1, u""},       // the power comes first and cannot read "3!"
+        {u"arctgh(1)+1", 1, u""},  // an infinite function result cannot be read on
+        {u"x+1", 1, u""},          // an unknown name is no number
+        {u"3!^2", 1, u""},         // the power comes first and cannot read "3!"
         {u"5 nad -1", 27, u"nad"},
         {u"1.5 div 2", 27, u"div"},
         {u"1 or 2.5", 27, u"or"},
@@ -254,7 +254,7 @@ TEST_F(Evaluate, ErrorCodes)
         {u"(-2)^0.5", 21, u""},
         {u"1/(1-1)", 25, u""},
         {u"(0-1)!", 24, u""},
-        {u"1755!", 20, u""},     // the first factorial beyond the 80-bit range
+        {u"1755!", 20, u""}, // the first factorial beyond the 80-bit range
         {u"1e30!", 20, u""},
     });
     const Outcome o = Calculate(QStringLiteral("arcsin(2)"));
@@ -307,10 +307,10 @@ TEST_F(Evaluate, LogicalFaultLetsTheLaterPassesRun)
 TEST_F(Evaluate, NoInputHangs)
 {
     const QString texts[] = {
-        QStringLiteral("()"),     // an empty pair never reduces
+        QStringLiteral("()"), // an empty pair never reduces
         QStringLiteral("2*()"),
-        QStringLiteral("(2+3"),   // an unclosed pair
-        QStringLiteral("sine5"),  // a name not followed by its argument token
+        QStringLiteral("(2+3"),  // an unclosed pair
+        QStringLiteral("sine5"), // a name not followed by its argument token
         QStringLiteral("sinx5+sin5"),
     };
     for (const QString &t : texts) {
@@ -325,8 +325,12 @@ TEST_F(Evaluate, NoInputHangs)
     TVariableManager::Instance()->SetValue(QStringLiteral("x"), QString());
     EXPECT_EQ(Calculate(QStringLiteral("x+1")).code, 1);
     // A sign after an operator word is read with its operand.
-    ExpectResults({{u"5 nad +3", u"10"}, {u"7 div +2", u"3"}, {u"5 mod +3", u"2"}, {u"6 xor +3", u"5"},
-                   {u"6 and -3", u"4"}, {u"-6 and 3", u"-2"}});
+    ExpectResults({{u"5 nad +3", u"10"},
+                   {u"7 div +2", u"3"},
+                   {u"5 mod +3", u"2"},
+                   {u"6 xor +3", u"5"},
+                   {u"6 and -3", u"4"},
+                   {u"-6 and 3", u"-2"}});
 }
 
 TEST_F(Evaluate, VariablesAndTheDecimalSeparator)
@@ -371,8 +375,16 @@ TEST_F(Evaluate, PointOfAPreparedExpression)
 {
     QString prepared = QStringLiteral("1/x+x^2");
     PrepareExpression(prepared, QStringLiteral("x"));
-    const struct { Extended x; quint8 code; Extended y; } cases[] = {
-        {2, 0, 4.5L}, {-0.5L, 0, -1.75L}, {0, 25, 0}, {4, 0, 16.25L},
+    const struct
+    {
+        Extended x;
+        quint8 code;
+        Extended y;
+    } cases[] = {
+        {2, 0, 4.5L},
+        {-0.5L, 0, -1.75L},
+        {0, 25, 0},
+        {4, 0, 16.25L},
     };
     // A division by zero leaves the gate closed; the next point still counts.
     for (const auto &c : cases) {
@@ -399,11 +411,13 @@ TEST_F(Evaluate, PreparedPointAgreesWithTheTypedCalculation)
 {
     // The graph and the series evaluate what the calculation road would give
     // with the variable holding the point's value.
+    // clang-format off
     const struct { const char16_t *expr; Extended x; } cases[] = {
         {u"5 mod x", 3},  {u"x div 2", 7},   {u"x mod 2", 9},     {u"x or 4", 3},   {u"x xor 1", 6},
         {u"x and 1", 5},  {u"x nad 2", 7},   {u"2x mod 3", 7},    {u"x MOD 4", 7},  {u"n mod 2", 5},
         {u"x^2+1", -1.5L}, {u"2x+sin(x)", 0.5L}, {u"1 234+x", 1},
     };
+    // clang-format on
     for (const auto &c : cases) {
         const QString expr = QString::fromUtf16(c.expr);
         const QString name = expr.startsWith(u'n') ? QStringLiteral("n") : QStringLiteral("x");

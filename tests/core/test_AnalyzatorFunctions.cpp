@@ -82,7 +82,7 @@ TEST_F(Functions, AngleUnits)
         {2, u"sin(100)", u"1"},
         {2, u"arcsin(1)", u"100"},
         {0, u"sec(180)", u"-1"},
-        {0, u"cos(90)", u"0"},          // below the function-result precision
+        {0, u"cos(90)", u"0"}, // below the function-result precision
         {0, u"arcsin(-0.5)", u"-30"},
         {0, u"arctan(0-1)", u"-45"},
         {1, u"sin(0)", u"0"},
@@ -281,7 +281,8 @@ TEST_F(Functions, LogyTakesItsBaseFromTheVariableY)
         TVariableManager::Instance()->Clear();
         TVariableManager::Instance()->SetValue(QStringLiteral("y"), QString::fromUtf16(f.y));
         Shown(QString::fromUtf16(f.text), &code, &err);
-        EXPECT_EQ(code, 22) << QString::fromUtf16(f.text).toStdString() << " y=" << QString::fromUtf16(f.y).toStdString();
+        EXPECT_EQ(code, 22) << QString::fromUtf16(f.text).toStdString()
+                            << " y=" << QString::fromUtf16(f.y).toStdString();
     }
     TVariableManager::Instance()->Clear();
     TVariableManager::Instance()->SetValue(QStringLiteral("y"), QStringLiteral("10"));
@@ -330,12 +331,14 @@ TEST_F(Functions, SexagesimalConversions)
 
 TEST_F(Functions, OnlyTheTrigonometricFunctionsReadTheAngleUnit)
 {
+    // clang-format off
     const char16_t *texts[] = {
         u"sinh(1)",   u"cosh(1)",   u"tgh(1)",     u"tanh(1)",    u"cotgh(1)", u"coth(1)",
         u"arcsinh(1)", u"arccosh(2)", u"arctgh(0.5)", u"arctanh(0.5)", u"arccotgh(2)", u"arccoth(2)",
         u"abs(0-1)",  u"sign(0-1)", u"exp(1)",     u"ln(2)",      u"log(2)",   u"sqrt(2)",
         u"sqr(2)",    u"deg(1.3)",  u"dms(1.5)",   u"rnd(1.5)",   u"gamma(2)",
     };
+    // clang-format on
     for (const char16_t *text : texts) {
         SetAngleMode(0);
         const QString inDegrees = Shown(QString::fromUtf16(text));

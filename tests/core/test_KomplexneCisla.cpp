@@ -53,13 +53,19 @@ QString Token(long double re, long double im, bool exp = false)
 
 TEST_F(ComplexNumbers, ReadsAlgebraicForms)
 {
-    struct Case { const char16_t *text; long double re, im; };
+    struct Case
+    {
+        const char16_t *text;
+        long double re, im;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"3+j4", 3, 4},      {u"3+4j", 3, 4},     {u"[3+j4]", 3, 4}, {u"3 + j 4", 3, 4},
         {u"j", 0, 1},         {u"-j", 0, -1},      {u"5", 5, 0},      {u"[-3]", -3, 0},
         {u"j2.5", 0, 2.5},    {u"2.5j", 0, 2.5},   {u"-2-j", -2, -1}, {u"+3-4j", 3, -4},
         {u"", 0, 0},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const TComplex z = Read(QString::fromUtf16(c.text));
         EXPECT_EQ(z.Re, c.re) << QString::fromUtf16(c.text).toStdString();
@@ -70,16 +76,21 @@ TEST_F(ComplexNumbers, ReadsAlgebraicForms)
 
 TEST_F(ComplexNumbers, ReadsExponentialFormsInDegrees)
 {
-    struct Case { const char16_t *text; long double r, phi; };
+    struct Case
+    {
+        const char16_t *text;
+        long double r, phi;
+    };
     const Case cases[] = {
-        {u"5e^j30", 5, 30}, {u"5e^-j30", 5, -30}, {u"5e^-30j", 5, -30}, {u"5e^30", 5, 30},
-        {u"e^j", 1, 1},     {u"2e^j", 2, 1},      {u"2e^+j", 2, 1},     {u"e^j90", 1, 90},
-        {u"[1e^j180]", 1, 180},
+        {u"5e^j30", 5, 30}, {u"5e^-j30", 5, -30}, {u"5e^-30j", 5, -30}, {u"5e^30", 5, 30},      {u"e^j", 1, 1},
+        {u"2e^j", 2, 1},    {u"2e^+j", 2, 1},     {u"e^j90", 1, 90},    {u"[1e^j180]", 1, 180},
     };
     for (const Case &c : cases) {
         const TComplex z = Read(QString::fromUtf16(c.text));
-        EXPECT_NEAR(double(z.Re), double(c.r * std::cos(c.phi * Deg)), 1e-15) << QString::fromUtf16(c.text).toStdString();
-        EXPECT_NEAR(double(z.Im), double(c.r * std::sin(c.phi * Deg)), 1e-15) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_NEAR(double(z.Re), double(c.r * std::cos(c.phi * Deg)), 1e-15)
+            << QString::fromUtf16(c.text).toStdString();
+        EXPECT_NEAR(double(z.Im), double(c.r * std::sin(c.phi * Deg)), 1e-15)
+            << QString::fromUtf16(c.text).toStdString();
         EXPECT_TRUE(z.ExpForm);
     }
 }

@@ -61,7 +61,11 @@ TCalculationError Check(const QString &expr)
 
 TEST_F(ComplexAnalyzer, EvaluatesToTokens)
 {
-    struct Case { const char16_t *expr, *token; };
+    struct Case
+    {
+        const char16_t *expr, *token;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"(1+j)^2", u"[0+j2]"},   {u"j*j", u"[-1]"},        {u"1/j", u"[0-j]"},
         {u"abs(3+4j)", u"[5]"},    {u"-(2+j)", u"[-2-j]"},   {u"2^3^2", u"[512]"},
@@ -71,6 +75,7 @@ TEST_F(ComplexAnalyzer, EvaluatesToTokens)
         {u"2^0", u"[1]"},          {u"-j", u"[0-j]"},        {u"5e^j90 - 5j", u"[0]"},
         {u"((2))", u"[2]"},        {u"1/(1+j)", u"[0.5-j0.5]"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const QString expr = QString::fromUtf16(c.expr);
         ASSERT_EQ(Check(expr).ErrorCode, 0) << expr.toStdString();
@@ -88,14 +93,17 @@ TEST_F(ComplexAnalyzer, VariablesAndConstantsTakePartAsBracketedValues)
     TConstantItemList constants;
     constants.Add(u"$r"_s, u"2"_s);
     ConstantItems = &constants;
-    struct Case { const char16_t *expr, *token; };
+    struct Case
+    {
+        const char16_t *expr, *token;
+    };
     // "e" is no variable here: it belongs to the exponential form.
     const Case cases[] = {
-        {u"2z", u"[6+j8]"}, {u"abs(z)", u"[5]"}, {u"z*w", u"[-8+j6]"}, {u"$r*j", u"[0+j2]"},
-        {u"e^j90*z", u"[-4+j3]"},
+        {u"2z", u"[6+j8]"}, {u"abs(z)", u"[5]"}, {u"z*w", u"[-8+j6]"}, {u"$r*j", u"[0+j2]"}, {u"e^j90*z", u"[-4+j3]"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Evaluate(QString::fromUtf16(c.expr)).Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
+        EXPECT_EQ(Evaluate(QString::fromUtf16(c.expr)).Value, QString::fromUtf16(c.token))
+            << QString::fromUtf16(c.expr).toStdString();
     ConstantItems = nullptr;
     TVariableManager::Instance()->Clear();
 }
@@ -109,7 +117,11 @@ TEST_F(ComplexAnalyzer, UnitWrittenAfterTheMagnitude)
     EXPECT_EQ(Evaluate(u"3-i*2"_s).Value, u"[3-2i]");
     EXPECT_EQ(Evaluate(u"(2e^30i)*(1e^-30i)"_s).Value, u"[2]");
     // The checker's unit tests follow the chosen character; "j" is a name.
-    struct Case { const char16_t *expr; int code, start, end; };
+    struct Case
+    {
+        const char16_t *expr;
+        int code, start, end;
+    };
     const Case cases[] = {
         {u"e^i(30)", 32, 0, 4}, {u"2e^-i(30)", 32, 1, 6}, {u"3ii", 32, 2, 3}, {u"ei", 32, 1, 2}, {u"3jj", 0, 0, 0},
     };
@@ -123,11 +135,14 @@ TEST_F(ComplexAnalyzer, UnitWrittenAfterTheMagnitude)
 
 TEST_F(ComplexAnalyzer, EvaluationErrorsHaveNoSpan)
 {
-    struct Case { const char16_t *expr; int code; };
+    struct Case
+    {
+        const char16_t *expr;
+        int code;
+    };
     const Case cases[] = {
-        {u"2^(-1)", 20}, {u"2^0.5", 20}, {u"2^j", 20}, {u"2^-3", 20},
-        {u"1/0", 25},    {u"(1+j)/(j-j)", 25},
-        {u"2e-5", 1},    // the literal splits at the exponent's sign
+        {u"2^(-1)", 20}, {u"2^0.5", 20},       {u"2^j", 20}, {u"2^-3", 20},
+        {u"1/0", 25},    {u"(1+j)/(j-j)", 25}, {u"2e-5", 1}, // the literal splits at the exponent's sign
     };
     for (const Case &c : cases) {
         TCalculationError err;
@@ -192,7 +207,12 @@ TEST_F(ComplexAnalyzer, CheckerTakesTextsLongerThan255Characters)
 
 TEST_F(ComplexAnalyzer, CheckerCodesAndSpans)
 {
-    struct Case { const char16_t *expr; int code, start, end; };
+    struct Case
+    {
+        const char16_t *expr;
+        int code, start, end;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"sin(1)", 14, 0, 3},   {u"abs+1", 12, 0, 3},   {u"5!", 13, 1, 2},     {u"5%", 13, 1, 2},
         {u"5#", 16, 1, 2},       {u"2*/3", 5, 2, 3},     {u"e^j(30)", 32, 0, 4}, {u"2e^-j(30)", 32, 1, 6},
@@ -204,6 +224,7 @@ TEST_F(ComplexAnalyzer, CheckerCodesAndSpans)
         {u"arcsinh(1)", 14, 0, 7}, {u"absin(1)", 14, 2, 5}, {u"2 ^ -3", 0, 0, 0}, {u"abs(3)+abs 4", 0, 0, 0},
         {u"", 0, 0, 0},          {u"   ", 0, 0, 0},      {u"5e^-j30*x", 0, 0, 0},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const TCalculationError e = Check(QString::fromUtf16(c.expr));
         EXPECT_EQ(e.ErrorCode, c.code) << QString::fromUtf16(c.expr).toStdString();
@@ -215,12 +236,17 @@ TEST_F(ComplexAnalyzer, CheckerCodesAndSpans)
 
 TEST_F(ComplexAnalyzer, BracketsComplexLiterals)
 {
-    struct Case { const char16_t *in, *out; };
+    struct Case
+    {
+        const char16_t *in, *out;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"3+j4", u"[3]+[j4]"},         {u"2.5e^-j30", u"[2.5e^-j30]"}, {u"2e-5", u"[2e]-[5]"},
         {u"[3]+2", u"[3]+[2]"},         {u"4jj", u"[4j][j]"},           {u"e^j30*2j", u"[e^j30]*[2j]"},
         {u"abs(3+4j)", u"abs([3]+[4j])"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         QString s = QString::fromUtf16(c.in);
         BracketComplexLiterals(s);

@@ -56,13 +56,18 @@ TCalculationError Check(const QString &expr)
 
 TEST_F(ModuloAnalyzer, EvaluatesResidues)
 {
-    struct Case { const char16_t *expr, *value; };
+    struct Case
+    {
+        const char16_t *expr, *value;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"3+5", u"1"},  {u"3-5", u"5"},        {u"-3", u"4"},          {u"-(-3)", u"3"},
         {u"10", u"3"},   {u"+3", u"3"},         {u"3/5", u"2"},         {u"1/3", u"5"},
         {u"2(3)", u"6"}, {u"(2)(3)+1", u"0"},   {u"50000*50000", u"1"}, {u"65535*65535-2", u"6"},
         {u"2*3+4*5", u"5"}, {u"8/2/2", u"2"},   {u"1 + 2 * 3", u"0"},   {u"((6))", u"6"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const QString expr = QString::fromUtf16(c.expr);
         ASSERT_EQ(Check(expr).ErrorCode, 0) << expr.toStdString();
@@ -86,13 +91,21 @@ TEST_F(ModuloAnalyzer, VariablesAndOperatorWordsAsNames)
 
 TEST_F(ModuloAnalyzer, DivisionWithoutInverseIsADivisionByZero)
 {
-    struct Case { int m; const char16_t *expr; int code; const char16_t *value; };
+    struct Case
+    {
+        int m;
+        const char16_t *expr;
+        int code;
+        const char16_t *value;
+    };
+    // clang-format off
     const Case cases[] = {
         {7, u"4/0", 25, u""},  {7, u"4/7", 25, u""},  {7, u"2*(1/0)+1", 25, u""},
         {6, u"5/2", 25, u""},  {6, u"5/3", 25, u""},  {6, u"5/5", 0, u"1"}, {6, u"1/5", 0, u"5"},
         {1, u"3+4", 0, u"0"},  {1, u"1/1", 25, u""},
         {0, u"1+1", 25, u""},  {0, u"3", 25, u""},
     };
+    // clang-format on
     for (const Case &c : cases) {
         Modulus = quint16(c.m);
         const Outcome o = Evaluate(QString::fromUtf16(c.expr));
@@ -160,7 +173,12 @@ TEST_F(ModuloAnalyzer, LongExpressionsAreCheckedAndEvaluated)
 
 TEST_F(ModuloAnalyzer, CheckerCodesAndSpans)
 {
-    struct Case { const char16_t *expr; int code, start, end; };
+    struct Case
+    {
+        const char16_t *expr;
+        int code, start, end;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"2^3", 13, 1, 2},    {u"3!", 13, 1, 2},    {u"5%", 13, 1, 2},      {u"2.5", 16, 1, 2},
         {u"2,5", 16, 1, 2},    {u"$pi", 16, 0, 1},   {u"abs(3)", 14, 0, 3},  {u"2*cos", 14, 2, 5},
@@ -170,6 +188,7 @@ TEST_F(ModuloAnalyzer, CheckerCodesAndSpans)
         {u" 2 ^3", 13, 3, 4},  {u"2*(-3)", 0, 0, 0}, {u"5 mod 3", 0, 0, 0},  {u"", 0, 0, 0},
         {u"-3+x", 0, 0, 0},    {u"FF*a", 0, 0, 0},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const TCalculationError e = Check(QString::fromUtf16(c.expr));
         EXPECT_EQ(e.ErrorCode, c.code) << QString::fromUtf16(c.expr).toStdString();

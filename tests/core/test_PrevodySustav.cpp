@@ -48,16 +48,14 @@ TEST_F(Bases, DecimalToBase)
         const char16_t *out;
     };
     const Case cases[] = {
-        {2, u"-5.75", 16, u"-101.11"},
-        {16, u"255", 0, u"FF"},
-        {16, u"0", 6, u"0"},
-        {2, u"1E3", 4, u"1111101000"},  // scientific notation is expanded
-        {2, u"0.1", 4, u"0.0001"},      // cut after MaxFracDigits
-        {8, u"-0.5", 4, u"-0.4"},
-        {16, u"9223372036854775807", 0, u"7FFFFFFFFFFFFFFF"},
+        {2, u"-5.75", 16, u"-101.11"}, {16, u"255", 0, u"FF"},
+        {16, u"0", 6, u"0"},           {2, u"1E3", 4, u"1111101000"}, // scientific notation is expanded
+        {2, u"0.1", 4, u"0.0001"},                                    // cut after MaxFracDigits
+        {8, u"-0.5", 4, u"-0.4"},      {16, u"9223372036854775807", 0, u"7FFFFFFFFFFFFFFF"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(DecimalToBase(c.radix, QString::fromUtf16(c.in), c.frac), QString::fromUtf16(c.out)) << QString::fromUtf16(c.in).toStdString();
+        EXPECT_EQ(DecimalToBase(c.radix, QString::fromUtf16(c.in), c.frac), QString::fromUtf16(c.out))
+            << QString::fromUtf16(c.in).toStdString();
     EXPECT_THROW(DecimalToBase(2, QStringLiteral("9223372036854775808"), 0), EConvertError);
     EXPECT_THROW(DecimalToBase(2, QStringLiteral("12x"), 0), EConvertError);
 }
@@ -84,14 +82,14 @@ TEST_F(Bases, ConvertExpressionBase)
     };
     const Case cases[] = {
         {16, 10, QChar(0), u"ff.8+1", u"255.5+1"},
-        {16, 10, QChar(0), u"1 div 3", u"1 div 3"},           // operator words stay
+        {16, 10, QChar(0), u"1 div 3", u"1 div 3"}, // operator words stay
         {16, 10, QChar(0), u"A mod b", u"10 mod 11"},
         {2, 10, u'j', u"j101", u"j5"},
         {2, 10, u'j', u"101j", u"5j"},
-        {2, 10, u'j', u"1+j", u"1+j"},                         // a lone unit is no number
-        {10, 2, QChar(0), u"sin(5)*x2", u"sin(101)*x2"},       // names are passed over whole
+        {2, 10, u'j', u"1+j", u"1+j"},                   // a lone unit is no number
+        {10, 2, QChar(0), u"sin(5)*x2", u"sin(101)*x2"}, // names are passed over whole
         {10, 16, QChar(0), u"255 + 0.5", u"FF+0.8"},
-        {16, 10, QChar(0), u"abs(1)", u"171s(1)"},             // leading hex letters of a name are digits
+        {16, 10, QChar(0), u"abs(1)", u"171s(1)"}, // leading hex letters of a name are digits
     };
     for (const Case &c : cases) {
         QString s = QString::fromUtf16(c.in);
@@ -106,7 +104,7 @@ TEST_F(Bases, ConvertExpressionBase)
 TEST_F(Bases, ConversionFailuresAreCode26WithoutSpan)
 {
     const QString inputs[] = {
-        QStringLiteral("FFFFFFFFFFFFFFFFFFFF"),  // beyond the 64-bit range
+        QStringLiteral("FFFFFFFFFFFFFFFFFFFF"),    // beyond the 64-bit range
         QStringLiteral("1+") + QString(300, u'1'), // a part longer than 255 digits
         QStringLiteral("0.") + QString(256, u'1'), // so is a fractional part
         QStringLiteral("FFFFFFFFFFFFFFFF"),        // just beyond the signed 64-bit range
@@ -141,7 +139,7 @@ TEST_F(Bases, ConvertResultBaseGroupsForTheNewBase)
         {10, 16, QChar(0), 6, u"1 234 567", u"12 D6 87"},
         {16, 10, QChar(0), 6, u"12 D6 87", u"1 234 567"},
         {10, 2, QChar(0), 6, u"-5", u"-101"},
-        {10, 2, u'j', 6, u"(3+j5)", u"(11+j101)"},  // the unit stays before the digits
+        {10, 2, u'j', 6, u"(3+j5)", u"(11+j101)"}, // the unit stays before the digits
         {10, 2, u'i', 6, u"3+5i", u"11+101i"},
         {10, 2, QChar(0), 20, u"0.1", u"0.0001 1001 1001 1001 1001"},
         {2, 10, QChar(0), 6, u"1111 1111", u"255"},
@@ -169,14 +167,14 @@ TEST_F(Bases, FormatNumber)
     const Case cases[] = {
         {6, 10, false, 1234567.5L, u"1 234 567.5"},
         {6, 10, false, -123, u"-123"},
-        {6, 10, false, -123456, u"-123 456"},  // no blank after the sign
-        {6, 10, false, 0.0000001L, u"1E-7"},   // would show as zero
+        {6, 10, false, -123456, u"-123 456"}, // no blank after the sign
+        {6, 10, false, 0.0000001L, u"1E-7"},  // would show as zero
         {6, 10, false, 0.12345678L, u"0.123 457"},
-        {0, 10, false, 2.5L, u"3"},            // half away from zero
+        {0, 10, false, 2.5L, u"3"}, // half away from zero
         {1, 10, false, 0.25L, u"0.3"},
         {1, 10, false, -0.25L, u"-0.3"},
-        {2, 10, false, 1.005L, u"1.01"},       // rounded from its 18-digit decimal form
-        {3, 10, false, 999.9996L, u"1 000"},   // the carry reaches a new group
+        {2, 10, false, 1.005L, u"1.01"},     // rounded from its 18-digit decimal form
+        {3, 10, false, 999.9996L, u"1 000"}, // the carry reaches a new group
         {6, 10, true, 1234.5L, u"1.2345E3"},
         {4, 2, false, 10.5L, u"1010.1"},
         {6, 2, false, 5.78125L, u"101.1100 1"},
@@ -186,13 +184,13 @@ TEST_F(Bases, FormatNumber)
         {6, 8, false, 0.0000001L, u"0.000 000"}, // the exponent form is expanded in base 8
         {6, 16, false, 255, u"FF"},
         {6, 16, false, 4096.5L, u"10 00.8"},
-        {6, 16, false, 0.0000001L, u"0"},      // never scientific in base 16
+        {6, 16, false, 0.0000001L, u"0"}, // never scientific in base 16
         {6, 16, true, 255, u"FF"},
         {6, 10, false, -0.0000001L, u"-1E-7"},
         {2, 10, false, 0.001L, u"1E-3"},
         {6, 10, true, 0.000123L, u"1.23E-4"},
         {6, 10, false, 1e15L, u"1 000 000 000 000 000"},
-        {6, 10, false, 1e20L, u"1E20"},          // an exponent form is never grouped
+        {6, 10, false, 1e20L, u"1E20"}, // an exponent form is never grouped
         {6, 10, false, 0.5L, u"0.5"},
         {6, 10, false, 1234.0000004L, u"1 234"}, // rounded away fraction leaves no separator
         {6, 2, true, 5, u"101"},                 // the exponent form is expanded
@@ -202,8 +200,8 @@ TEST_F(Bases, FormatNumber)
         {6, 8, false, -4095.5L, u"-7 777.4"},
         {6, 16, false, -4096, u"-10 00"},
         {8, 16, false, 0.00390625L, u"0.01"},
-        {2, 16, false, 0.99L, u"0.FD"},          // as many places as decimals
-        {0, 10, false, 0.4L, u"4E-1"},           // no places: even 0.4 reads as zero
+        {2, 16, false, 0.99L, u"0.FD"}, // as many places as decimals
+        {0, 10, false, 0.4L, u"4E-1"},  // no places: even 0.4 reads as zero
         {0, 10, false, -0.4L, u"-4E-1"},
         {0, 16, false, 0.4L, u"0"},
     };

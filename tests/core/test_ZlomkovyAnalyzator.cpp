@@ -35,7 +35,11 @@ Outcome Evaluate(const QString &expr)
 
 TEST(FractionAnalyzer, EvaluatesExactly)
 {
-    struct Case { const char16_t *expr, *token; };
+    struct Case
+    {
+        const char16_t *expr, *token;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"1/3+1/6", u"[+1|2]"},  {u"2/4", u"[+1|2]"},       {u"0.5+1/4", u"[+3|4]"},
         {u"(1/3)^2", u"[+1|9]"},  {u"2^3^2", u"[+512]"},     {u"4^(1/2)", u"[+2]"},
@@ -47,6 +51,7 @@ TEST(FractionAnalyzer, EvaluatesExactly)
         {u"(2/3)/(4/9)", u"[+3|2]"}, {u"2^(-2)", u"[+1|4]"}, {u"0/5", u"[+0]"},
         {u"1 / 3 * 3", u"[+1]"},  {u"0.1+0.2", u"[+3|10]"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const Outcome o = Evaluate(QString::fromUtf16(c.expr));
         EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.expr).toStdString();
@@ -69,7 +74,13 @@ TEST(FractionAnalyzer, VariablesAndConstantsStayExact)
 
 TEST(FractionAnalyzer, ErrorCodes)
 {
-    struct Case { const char16_t *expr; int code; const char16_t *text; };
+    struct Case
+    {
+        const char16_t *expr;
+        int code;
+        const char16_t *text;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"2.5!", 24, u""},     {u"(-1)!", 24, u""},    {u"2 nad 5", 28, u""},
         {u"5.5 nad 2", 27, u"nad"}, {u"(-1) nad 0", 27, u"nad"}, {u"7.5 mod 2", 27, u"mod"},
@@ -81,6 +92,7 @@ TEST(FractionAnalyzer, ErrorCodes)
         {u"7 div 0", 25, u""},  {u"7 mod 0", 25, u""},  {u"99999999999999999999 div 2", 20, u""},
         {u"70000!", 20, u""},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const Outcome o = Evaluate(QString::fromUtf16(c.expr));
         EXPECT_EQ(o.Err.ErrorCode, c.code) << QString::fromUtf16(c.expr).toStdString();
@@ -100,7 +112,11 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
     // Results that the reduced 64-bit parts hold are exact however the
     // decimals and powers combine; only a result outside the range is a
     // value too high.
-    struct Case { const char16_t *expr, *token; };
+    struct Case
+    {
+        const char16_t *expr, *token;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"9.48^4*5", u"[+3154956561|78125]"},
         {u"2.63^4*7", u"[+33490453927|100000000]"},
@@ -115,6 +131,7 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
         {u"1/9223372036854775807", u"[+1|9223372036854775807]"},
         {u"0.5^62*4", u"[+1|1152921504606846976]"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const Outcome o = Evaluate(QString::fromUtf16(c.expr));
         EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.expr).toStdString();
@@ -139,8 +156,8 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
                 num /= a;
                 den /= a;
                 const unsigned __int128 limit = std::numeric_limits<qint64>::max();
-                const QString expr = QString::number(abc / 100.0, 'f', 2) + u'^' + QString::number(n) + u'*'
-                    + QString::number(k);
+                const QString expr =
+                    QString::number(abc / 100.0, 'f', 2) + u'^' + QString::number(n) + u'*' + QString::number(k);
                 const Outcome o = Evaluate(expr);
                 if (num <= limit && den <= limit) {
                     EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
@@ -166,12 +183,13 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
             den /= g;
             const Outcome o = Evaluate(expr);
             EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
-            EXPECT_EQ(o.Value, u"[+"_s + QString::number(num) + (den == 1 ? u"]"_s : u'|' + QString::number(den) + u']'))
+            EXPECT_EQ(o.Value,
+                      u"[+"_s + QString::number(num) + (den == 1 ? u"]"_s : u'|' + QString::number(den) + u']'))
                 << expr.toStdString();
         }
     }
-    for (const char16_t *expr : {u"9223372036854775808", u"-9223372036854775809", u"1/9223372036854775808",
-                                 u"0.1^19", u"21!", u"2^63", u"-2^63-1", u"3037000500^2"}) {
+    for (const char16_t *expr : {u"9223372036854775808", u"-9223372036854775809", u"1/9223372036854775808", u"0.1^19",
+                                 u"21!", u"2^63", u"-2^63-1", u"3037000500^2"}) {
         const Outcome o = Evaluate(QString::fromUtf16(expr));
         EXPECT_EQ(o.Err.ErrorCode, 20) << QString::fromUtf16(expr).toStdString();
     }
@@ -190,9 +208,16 @@ TEST(FractionAnalyzer, LongExpressionsStayExact)
 {
     // Sums of many fractions: the parts must neither leave the 64-bit range
     // nor lose digits on the way.
-    struct Case { const char16_t *term; int count; const char16_t *token; };
+    struct Case
+    {
+        const char16_t *term;
+        int count;
+        const char16_t *token;
+    };
     const Case cases[] = {
-        {u"1/2", 120, u"[+60]"}, {u"1/3", 46, u"[+46|3]"}, {u"1/7", 100, u"[+100|7]"},
+        {u"1/2", 120, u"[+60]"},
+        {u"1/3", 46, u"[+46|3]"},
+        {u"1/7", 100, u"[+100|7]"},
         {u"(1/3-1/5)", 60, u"[+8]"},
     };
     for (const Case &c : cases) {

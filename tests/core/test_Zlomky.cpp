@@ -75,7 +75,7 @@ TEST(Primes, GenerateUpTo97GivesThe25PrimesLargestFirst)
     primes.Generate(97);
     EXPECT_FALSE(primes.Dirty);
     const std::vector<qint32> expected = {97, 89, 83, 79, 73, 71, 67, 61, 59, 53, 47, 43, 41,
-                                          37, 31, 29, 23, 19, 17, 13, 11, 7, 5, 3, 2};
+                                          37, 31, 29, 23, 19, 17, 13, 11, 7,  5,  3,  2};
     EXPECT_EQ(Chain(primes), expected);
 }
 
@@ -92,7 +92,13 @@ TEST(Primes, LargerLimitsAlsoHoldProductsOfLargerPrimes)
 
 TEST(Fractions, DisplayOfReducedTokens)
 {
-    struct Case { const char16_t *token; int radix; const char16_t *text; };
+    struct Case
+    {
+        const char16_t *token;
+        int radix;
+        const char16_t *text;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"[+6|8]", 10, u"3 / 4"},   {u"[-6|-8]", 10, u"3 / 4"}, {u"[6|-8]", 10, u"-3 / 4"},
         {u"[0.125]", 10, u"1 / 8"},  {u"[2.5]", 10, u"5 / 2"},   {u"[3]", 10, u"3"},
@@ -110,6 +116,7 @@ TEST(Fractions, DisplayOfReducedTokens)
         {u"[1.5E3]", 10, u"1 500"},  {u"[2e-3]", 10, u"1 / 500"},
         {u"[0.333333333333333]", 10, u"333 333 333 333 333 / 1 000 000 000 000 000"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         QString s;
         FormatFractionString(QString::fromUtf16(c.token), quint8(c.radix), s);
@@ -119,7 +126,11 @@ TEST(Fractions, DisplayOfReducedTokens)
 
 TEST(Fractions, NumbersReadExactlyFromTheirText)
 {
-    struct Case { const char16_t *text, *value; };
+    struct Case
+    {
+        const char16_t *text, *value;
+    };
+    // clang-format off
     const Case cases[] = {
         {u"0.1", u"1/10"},          {u"9.48", u"237/25"},       {u"-0.75", u"-3/4"},
         {u"[+3|4]", u"3/4"},        {u"[ -1 | 2 ]", u"-1/2"},   {u"[+5]", u"5/1"},
@@ -129,6 +140,7 @@ TEST(Fractions, NumbersReadExactlyFromTheirText)
         {u"1e38", u"100000000000000000000000000000000000000/1"},
         {u"[170141183460469231731687303715884105727]", u"170141183460469231731687303715884105727/1"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         TFraction f = Read(QString::fromUtf16(c.text));
         CancelFraction(f);
@@ -150,11 +162,20 @@ TEST(Fractions, NumbersReadExactlyFromTheirText)
 
 TEST(Fractions, Reduction)
 {
-    struct Case { TFraction in; const char16_t *out; };
+    struct Case
+    {
+        TFraction in;
+        const char16_t *out;
+    };
     const Case cases[] = {
-        {F(25, 100), u"1/4"}, {F(-5, -30), u"1/6"}, {F(5, -30), u"-1/6"}, {F(0, 8), u"0/1"},
-        {F(1009, 2018), u"1/2"}, {F(Two64, 4), u"4611686018427387904/1"},
-        {F(-Two64, 2), u"-9223372036854775808/1"}, {F(Two64 * 3, Two64 * 7), u"3/7"},
+        {F(25, 100), u"1/4"},
+        {F(-5, -30), u"1/6"},
+        {F(5, -30), u"-1/6"},
+        {F(0, 8), u"0/1"},
+        {F(1009, 2018), u"1/2"},
+        {F(Two64, 4), u"4611686018427387904/1"},
+        {F(-Two64, 2), u"-9223372036854775808/1"},
+        {F(Two64 * 3, Two64 * 7), u"3/7"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Text(Reduced(c.in)), QString::fromUtf16(c.out)) << Text(c.in).toStdString();
@@ -210,7 +231,12 @@ TEST(Fractions, OperationsDoNotReduce)
 
 TEST(Fractions, Powers)
 {
-    struct Case { TFraction base, exponent; const char16_t *value; };
+    struct Case
+    {
+        TFraction base, exponent;
+        const char16_t *value;
+    };
+    // clang-format off
     const Case cases[] = {
         {F(2, 3), F(-2, 1), u"9/4"},         {F(-2, 3), F(3, 1), u"-8/27"},
         {F(4, 9), F(1, 2), u"2/3"},          {F(5, 7), F(0, 1), u"1/1"},
@@ -223,6 +249,7 @@ TEST(Fractions, Powers)
         {F(2, 1), F(1, 2), u"14142135623731/10000000000000"},
         {F(8, 1), F(1, 3), u"2/1"},
     };
+    // clang-format on
     for (const Case &c : cases)
         EXPECT_EQ(Power(c.base, c.exponent), QString::fromUtf16(c.value))
             << Text(c.base).toStdString() << " ^ " << Text(c.exponent).toStdString();

@@ -12,15 +12,18 @@
 
 #include <ostream>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
 struct Case
 {
     const char *Input;
-    int NumberSet = 0;      // 0 real, 1 complex, 2 modulo
-    int NumeralSystem = 2;  // 0 bin, 1 oct, 2 dec, 3 hex
+    int NumberSet = 0;     // 0 real, 1 complex, 2 modulo
+    int NumeralSystem = 2; // 0 bin, 1 oct, 2 dec, 3 hex
     bool Fractions = false;
     const char *Variables = ""; // "a=2;b=3"
     const char *Display = "";   // expected on success
@@ -218,7 +221,14 @@ TEST_F(Road, LongInputsGiveTheirResults)
     vars->SetValue(QStringLiteral("x"), QStringLiteral("3"));
     const QString nested = QStringLiteral("abs(").repeated(2000) + QStringLiteral("-2") + QString(2000, u')');
     const QString mixed = QStringLiteral("1") + QStringLiteral("+2*3-4/2").repeated(2000);
-    struct LongCase { const QString &input; int numberSet; bool fractions; QString display; };
+    struct LongCase
+    {
+        const QString &input;
+        int numberSet;
+        bool fractions;
+        QString display;
+    };
+    // clang-format off
     const LongCase cases[] = {
         {distinct, 0, false, QString::number(sum).insert(1, u' ')}, {distinct, 0, true, QString::number(sum).insert(1, u' ')},
         {same, 0, false, QStringLiteral("15 000")},  {same, 0, true, QStringLiteral("15 000")},
@@ -226,6 +236,7 @@ TEST_F(Road, LongInputsGiveTheirResults)
         {nested, 0, false, QStringLiteral("2")},     {mixed, 0, true, QStringLiteral("8 001")},
         {mixed, 1, false, QStringLiteral("8 001")},  {mixed, 2, false, QStringLiteral("47")},
     };
+    // clang-format on
     for (const LongCase &c : cases) {
         KProgramState *state = KProgramState::GetInstance(0);
         state->NumberSet = quint8(c.numberSet);
@@ -282,7 +293,10 @@ TEST_F(Road, HandOverChecksEmptyTextSyntaxAndConvertsToDecimal)
 
 TEST(CleanResult, StripsTheTokenBrackets)
 {
-    const struct { const char *in, *out; } cases[] = {
+    const struct
+    {
+        const char *in, *out;
+    } cases[] = {
         {"[14]", "14"}, {"[ -3 ]", "-3"}, {"", "0"}, {"[]", "0"}, {"[+3|4]", "+3|4"},
     };
     for (const auto &c : cases) {
@@ -297,12 +311,11 @@ TEST(CleanResult, StripsTheTokenBrackets)
 TEST(PreviewText, TheTypedTextWithItsMultiplicationSignsOrAMark)
 {
     DecimalSeparator = u'.';
-    const struct { const char *Input, *Preview; } cases[] = {
-        {"", "0"},
-        {"2(", "???"},
-        {"2x+3(1+x)", "2*x+3*(1+x)"},
-        {"2 x", "2*x"},
-        {"sin(2pi)", "sin(2*pi)"},
+    const struct
+    {
+        const char *Input, *Preview;
+    } cases[] = {
+        {"", "0"}, {"2(", "???"}, {"2x+3(1+x)", "2*x+3*(1+x)"}, {"2 x", "2*x"}, {"sin(2pi)", "sin(2*pi)"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PreviewText(QString::fromUtf8(c.Input)), QString::fromUtf8(c.Preview)) << c.Input;

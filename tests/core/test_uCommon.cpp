@@ -6,8 +6,14 @@
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 #include <cmath>
 #include <latch>
@@ -116,16 +122,14 @@ TEST_F(Common, FunctionNamesPutEveryNameBeforeTheNamesInsideIt)
 
 TEST_F(Common, CheckBracketsReportsTheFirstFault)
 {
-    const struct { const char *stripped, *typed; int code, start, end; } cases[] = {
-        {"(1+2", "(1+2", 11, 0, 1},
-        {"1+2)", "1+2)", 10, 3, 4},
-        {"())(", "())(", 10, 2, 3},
-        {"(1)(2", "(1)(2", 11, 3, 4},
-        {"((1)", "((1)", 11, 0, 1},
-        {")(", ")(", 10, 0, 1},
-        {"(1+2", "( 1 + 2", 11, 0, 1},
-        {"1+2)", "1 + 2 )", 10, 6, 7},
-        {"2*(3+(4)", "  2 * ( 3+(4)", 11, 6, 7},
+    const struct
+    {
+        const char *stripped, *typed;
+        int code, start, end;
+    } cases[] = {
+        {"(1+2", "(1+2", 11, 0, 1},    {"1+2)", "1+2)", 10, 3, 4},    {"())(", "())(", 10, 2, 3},
+        {"(1)(2", "(1)(2", 11, 3, 4},  {"((1)", "((1)", 11, 0, 1},    {")(", ")(", 10, 0, 1},
+        {"(1+2", "( 1 + 2", 11, 0, 1}, {"1+2)", "1 + 2 )", 10, 6, 7}, {"2*(3+(4)", "  2 * ( 3+(4)", 11, 6, 7},
     };
     for (const auto &c : cases) {
         TCalculationError err;
@@ -147,11 +151,15 @@ TEST_F(Common, CheckBracketsReportsTheFirstFault)
 
 TEST_F(Common, AdjustErrorPositionsSkipsBlanksOnly)
 {
-    const struct { const char *typed; int start, end, mappedStart, mappedEnd; } cases[] = {
-        {"sin 30 + x", 5, 6, 7, 8},    // "+" of "sin30+x"
-        {"  abc", 0, 3, 2, 5},         // the whole name, after leading blanks
-        {"a\tb", 1, 2, 1, 2},          // only character 32 counts as a blank
-        {"1 2", 0, 0, 0, 0},           // no faulty part stays none
+    const struct
+    {
+        const char *typed;
+        int start, end, mappedStart, mappedEnd;
+    } cases[] = {
+        {"sin 30 + x", 5, 6, 7, 8}, // "+" of "sin30+x"
+        {"  abc", 0, 3, 2, 5},      // the whole name, after leading blanks
+        {"a\tb", 1, 2, 1, 2},       // only character 32 counts as a blank
+        {"1 2", 0, 0, 0, 0},        // no faulty part stays none
     };
     for (const auto &c : cases) {
         TCalculationError err;
@@ -197,7 +205,10 @@ TEST_F(Common, OperatorWordsAreNamesOutsideRealMode)
 
 TEST_F(Common, CompactBlanksKeepsOperatorWordsApart)
 {
-    const struct { const char *text, *real, *other; } cases[] = {
+    const struct
+    {
+        const char *text, *real, *other;
+    } cases[] = {
         {"5 mod x", "5 mod x", "5modx"},
         {"x  OR   4", "x OR 4", "xOR4"},
         {"$c mod $d", "$c mod $d", "$cmod$d"},
@@ -219,9 +230,13 @@ TEST_F(Common, CompactBlanksKeepsOperatorWordsApart)
 
 TEST_F(Common, IsOperatorWordAt)
 {
-    const struct { const char *run; bool word; } cases[] = {
-        {"mod", true}, {"mod5", true}, {"modx", false}, {"or", true}, {"ord", false}, {"nad2", true},
-        {"div.5", true}, {"xor,", true}, {"andy", false}, {"x", false}, {"", false}, {"mo", false},
+    const struct
+    {
+        const char *run;
+        bool word;
+    } cases[] = {
+        {"mod", true},   {"mod5", true}, {"modx", false}, {"or", true}, {"ord", false}, {"nad2", true},
+        {"div.5", true}, {"xor,", true}, {"andy", false}, {"x", false}, {"", false},    {"mo", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(IsOperatorWordAt(c.run, RealWordSet), c.word) << c.run;
@@ -229,11 +244,13 @@ TEST_F(Common, IsOperatorWordAt)
 
 TEST_F(Common, NextTokenFindsTheFirstName)
 {
+    // clang-format off
     const struct { const char *text, *token; } cases[] = {
         {"", ""},          {"2+x", "x"},       {"2e5+y", "y"},    {"e+1", "e"},      {"2.5E3", ""},
         {"1,5e2e", ""},    {"(E)", "E"},       {"2ex", "x"},      {"$pi*2", "$pi"},  {"3$a$b", "$a"},
         {"sin30+x", "sin30"}, {"12", ""},      {"x1y2+3", "x1y2"}, {"$", "$"},       {"Ab_c", "Ab"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         QString token = QStringLiteral("stale");
         NextToken(c.text, token);
@@ -243,6 +260,7 @@ TEST_F(Common, NextTokenFindsTheFirstName)
 
 TEST_F(Common, IsVariableNameByNumberSet)
 {
+    // clang-format off
     const struct { quint8 set; const char *token; bool variable; } cases[] = {
         {0, "x", true},      {0, "sin", false},   {0, "SIN", false},   {0, "sin30", false}, {0, "ln2", false},
         {0, "Log10", false}, {0, "sinx", true},   {0, "sin30x", true}, {0, "$pi", false},   {0, "e", true},
@@ -252,6 +270,7 @@ TEST_F(Common, IsVariableNameByNumberSet)
         {1, "mod", true},    {1, "x", true},      {1, "sin2", false},
         {2, "e", true},      {2, "j3", true},     {2, "xor", true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         numberSet(c.set);
         EXPECT_EQ(IsVariableName(c.token), c.variable) << int(c.set) << " " << c.token;
@@ -290,20 +309,19 @@ TEST_F(Common, SubstitutionPassesTakeTheNamesInTextOrder)
     // Each pass takes the first name left in the text and deletes its first
     // occurrence there; what a pass inserts is seen by the passes after it.
     variables({"x=5", "ex=4", "e=2", "e2=7", "aa=1", "w=x+1", "y=3", "xy=2"});
-    struct Case { const char *expr, *substituted; QStringList collected; };
+    struct Case
+    {
+        const char *expr, *substituted;
+        QStringList collected;
+    };
     const Case cases[] = {
-        {"x+ex", "(5)+e(5)", {"x", "ex"}},      // "x" after an "e" is whole
-        {"ex+x", "(4)+(5)", {"ex", "x"}},
-        {"2e+e", "2e+(2)", {"e"}},              // an exponent mark is no name
-        {"3e2+e2", "3e2+(7)", {"e2"}},
-        {"aaa+aa", "()+(1)", {"aaa", "aa"}},
-        {"w*x", "((5)+1)*(5)", {"w", "x"}},     // a later pass sees an earlier value
-        {"x*w", "(5)*(x+1)", {"x", "w"}},
-        {"logy8+xy", "logy8+(2)", {"y", "xy"}},
-        {"1ex+ex", "1e(5)+e(5)", {"x", "ex"}},
-        {"X+Ex", "(5)+e(5)", {"X", "Ex"}},
-        {"aa2aa+aa", "()+(1)", {"aa2aa", "aa"}},
-        {"x1x+x", "()+(5)", {"x1x", "x"}},
+        {"x+ex", "(5)+e(5)", {"x", "ex"}},                                  // "x" after an "e" is whole
+        {"ex+x", "(4)+(5)", {"ex", "x"}},        {"2e+e", "2e+(2)", {"e"}}, // an exponent mark is no name
+        {"3e2+e2", "3e2+(7)", {"e2"}},           {"aaa+aa", "()+(1)", {"aaa", "aa"}},
+        {"w*x", "((5)+1)*(5)", {"w", "x"}}, // a later pass sees an earlier value
+        {"x*w", "(5)*(x+1)", {"x", "w"}},        {"logy8+xy", "logy8+(2)", {"y", "xy"}},
+        {"1ex+ex", "1e(5)+e(5)", {"x", "ex"}},   {"X+Ex", "(5)+e(5)", {"X", "Ex"}},
+        {"aa2aa+aa", "()+(1)", {"aa2aa", "aa"}}, {"x1x+x", "()+(5)", {"x1x", "x"}},
     };
     for (const Case &c : cases) {
         QString s = QString::fromUtf8(c.expr);
@@ -401,20 +419,19 @@ TEST_F(Common, SubstituteConstants)
 
 TEST_F(Common, BracketNumbers)
 {
-    expectRewrites(BracketNumbers,
-                   {{"2e-3+1", "[2e-3]+[1]"},
-                    {"sin30", "sin[30]"},
-                    {"2.5x", "[2.5]x"},
-                    {"1.2.3", "[1.2.3]"},
-                    {"[2]+3", "[2]+[3]"},
-                    {"2-3", "[2]-[3]"},
-                    {"X1", "x[1]"},
-                    {",5", "[,5]"},
-                    {"2E+5", "[2e+5]"},
-                    {"1e5e-2", "[1e5e-2]"},
-                    {"(-3)", "(-[3])"},
-                    {"x", "x"},
-                    {"", ""}});
+    expectRewrites(BracketNumbers, {{"2e-3+1", "[2e-3]+[1]"},
+                                    {"sin30", "sin[30]"},
+                                    {"2.5x", "[2.5]x"},
+                                    {"1.2.3", "[1.2.3]"},
+                                    {"[2]+3", "[2]+[3]"},
+                                    {"2-3", "[2]-[3]"},
+                                    {"X1", "x[1]"},
+                                    {",5", "[,5]"},
+                                    {"2E+5", "[2e+5]"},
+                                    {"1e5e-2", "[1e5e-2]"},
+                                    {"(-3)", "(-[3])"},
+                                    {"x", "x"},
+                                    {"", ""}});
 }
 
 TEST_F(Common, OddAndVeryLongTextsPassThrough)
@@ -426,12 +443,19 @@ TEST_F(Common, OddAndVeryLongTextsPassThrough)
     // Texts made of nothing but the characters the routines look around.
     expectRewrites(SubstituteVariables, {{"", ""}, {"$", "$"}, {"[[", "[["}, {"e", "()"}, {"E", "()"}, {"$e", "$e"}});
     expectRewrites(SubstituteConstants, {{"", ""}, {"$", "$"}, {"$$", "$$"}, {"$$pi", "$(3.14159)"}, {"E", "e"}});
-    expectRewrites(BracketNumbers, {{"$", "$"}, {"[[", "["}, {"]]", "]"}, {"[[[1]]]", "[1]"}, {"e", "e"}, {".", "[.]"}, {"e5", "e[5]"}});
+    expectRewrites(
+        BracketNumbers,
+        {{"$", "$"}, {"[[", "["}, {"]]", "]"}, {"[[[1]]]", "[1]"}, {"e", "e"}, {".", "[.]"}, {"e5", "e[5]"}});
     expectRewrites([](QString &s) { InsertImplicitMultiplication(s, RealWordSet, RealRunSet); },
                    {{"]", "]"}, {"]$", "]*$"}, {")(", ")*("}, {"!", "!"}, {"$", "$"}});
     expectRewrites(NormalizeSigns, {{"+", ""}, {"*-", "-*"}, {"-", "-"}});
     expectRewrites(RemoveRedundantParentheses, {{"()", ""}, {")(", ")("}, {"(", "("}, {")", ")"}});
-    const struct { const char *text, *token; int collected; const char *left; } odd[] = {
+    const struct
+    {
+        const char *text, *token;
+        int collected;
+        const char *left;
+    } odd[] = {
         {"", "", 0, ""}, {"$", "$", 0, ""}, {"e", "e", 1, ""}, {"E", "E", 1, ""}, {"[[", "", 0, ""}, {"]", "", 0, "]"},
     };
     for (const auto &c : odd) {
@@ -481,15 +505,15 @@ TEST_F(Common, OddAndVeryLongTextsPassThrough)
 
 TEST_F(Common, ExtractAdjacentTokens)
 {
-    const struct { const char *s; int pos; const char *left, *right; } cases[] = {
-        {"[2]+[3]", 4, "[2]", "[3]"},
-        {"[-2]*[3]", 5, "[-2]", "[3]"},
-        {"[2]+[3]", 1, "", "2]"},
-        {"[2]+[3]", 7, "", ""},
-        {"sin[30]", 4, "", "30]"},
-        {"2]+[3]", 3, "2]", "[3]"},
-        {"[2]+3", 4, "[2]", "3"},
-        {"[1]![2]", 4, "[1]", "[2]"},
+    const struct
+    {
+        const char *s;
+        int pos;
+        const char *left, *right;
+    } cases[] = {
+        {"[2]+[3]", 4, "[2]", "[3]"}, {"[-2]*[3]", 5, "[-2]", "[3]"}, {"[2]+[3]", 1, "", "2]"},
+        {"[2]+[3]", 7, "", ""},       {"sin[30]", 4, "", "30]"},      {"2]+[3]", 3, "2]", "[3]"},
+        {"[2]+3", 4, "[2]", "3"},     {"[1]![2]", 4, "[1]", "[2]"},
     };
     for (const auto &c : cases) {
         QString left = QStringLiteral("stale"), right = QStringLiteral("stale");
@@ -501,9 +525,12 @@ TEST_F(Common, ExtractAdjacentTokens)
 
 TEST_F(Common, ReplaceAndDelete)
 {
-    const struct { const char *s, *old, *with, *all, *first; } cases[] = {
+    const struct
+    {
+        const char *s, *old, *with, *all, *first;
+    } cases[] = {
         {"a+b+c", "+", "-", "a-b-c", "a-b+c"},
-        {"aXa", "a", "aa", "aaXaa", "aaXa"},                        // the new text holds the old
+        {"aXa", "a", "aa", "aaXaa", "aaXa"}, // the new text holds the old
         {"#1 and #1", "#1", "x#1y", "x#1y and x#1y", "x#1y and #1"},
         {"+++", "++", "+", "+", "++"},
         {"aab", "ab", "b", "b", "ab"},
@@ -532,34 +559,34 @@ TEST_F(Common, SignsAndParenthesesOfGeneratedTexts)
 {
     expectRewrites(MoveMinusBeforeProduct,
                    {{"2*x*-3", "-2*x*3"}, {"a+b*-c", "a+-b*c"}, {"(a)*-b", "-(a)*b"}, {"x^(2*-y)", "x^(-2*y)"}});
-    expectRewrites(NormalizeSigns,
-                   {{"a*-b*-c", "a*b*c"},
-                    {"-x+-y", "-x-y"},
-                    {"2*x*-3", "-2*x*3"},
-                    {"a+b*-c", "a-b*c"},
-                    {"(a+b)*-c", "-(a+b)*c"},
-                    {"+a", "a"},
-                    {"a--b", "a+b"},
-                    {"a+++b", "a+b"},
-                    {"", ""}});
-    expectRewrites(RemoveRedundantParentheses,
-                   {{"((a+b))", "a+b"},
-                    {"(x)*(y+1)", "x*(y+1)"},
-                    {"sin(x)", "sinx"},
-                    {"(a+b)*(c)", "(a+b)*c"},
-                    {"2*(a*(b))", "2*(a*b)"},
-                    {"(a)+(b)", "a+b"},
-                    {"(a+b)+(c+d)", "(a+b)+(c+d)"},
-                    {"(a", "(a"}});
+    expectRewrites(NormalizeSigns, {{"a*-b*-c", "a*b*c"},
+                                    {"-x+-y", "-x-y"},
+                                    {"2*x*-3", "-2*x*3"},
+                                    {"a+b*-c", "a-b*c"},
+                                    {"(a+b)*-c", "-(a+b)*c"},
+                                    {"+a", "a"},
+                                    {"a--b", "a+b"},
+                                    {"a+++b", "a+b"},
+                                    {"", ""}});
+    expectRewrites(RemoveRedundantParentheses, {{"((a+b))", "a+b"},
+                                                {"(x)*(y+1)", "x*(y+1)"},
+                                                {"sin(x)", "sinx"},
+                                                {"(a+b)*(c)", "(a+b)*c"},
+                                                {"2*(a*(b))", "2*(a*b)"},
+                                                {"(a)+(b)", "a+b"},
+                                                {"(a+b)+(c+d)", "(a+b)+(c+d)"},
+                                                {"(a", "(a"}});
 }
 
 TEST_F(Common, DeleteElementAtCursor)
 {
+    // clang-format off
     const struct { const char *s; int pos; const char *out; int newPos; } cases[] = {
         {"12+345", 5, "12+", 3},  {"12+345", 3, "12+345", 3}, {"12+345", 6, "12+", 3}, {"12+345", 99, "12+", 3},
         {"12+345", 2, "+345", 0}, {"12+345", 0, "+345", 0},   {"sin(30)", 3, "(30)", 0}, {"sin(30)", 6, "sin()", 4},
         {"", 0, "", 0},
     };
+    // clang-format on
     for (const auto &c : cases) {
         QString s = QString::fromUtf8(c.s);
         int pos = c.pos;
@@ -587,7 +614,11 @@ TEST_F(Common, FactorialAndFractionalPart)
     EXPECT_TRUE(std::isfinite(Factorial(1754)));
     EXPECT_THROW(Factorial(1755), EOverflow);
 
-    const struct { Extended x; bool fractional; } cases[] = {
+    const struct
+    {
+        Extended x;
+        bool fractional;
+    } cases[] = {
         {2.5L, true}, {-2.5L, true}, {0.1L, true}, {3.0L, false}, {-0.0L, false}, {1e30L, false}, {-7.0L, false},
     };
     for (const auto &c : cases)
@@ -597,13 +628,36 @@ TEST_F(Common, FactorialAndFractionalPart)
 TEST_F(Common, MapKeyboardChar)
 {
     DecimalSeparator = QChar(u',');
-    const struct { char16_t in; bool plusIsDigit; char16_t out; } cases[] = {
-        {u'&', false, u'*'}, {u'+', true, u'1'}, {u'+', false, u'+'}, {u',', false, u','}, {u'.', false, u','},
-        {u'š', false, u'3'}, {u'ť', false, u'5'}, {u'ž', false, u'6'}, {u'§', false, u'!'}, {u'ľ', false, u'2'},
-        {u'á', false, u'8'}, {u'ä', false, u'('}, {u'č', false, u'4'}, {u'é', false, u'0'}, {u'ě', false, u'2'},
-        {u'í', false, u'9'}, {u'ň', false, u')'}, {u'ř', false, u'5'}, {u'ú', false, u'/'}, {u'ý', false, u'7'},
+    const struct
+    {
+        char16_t in;
+        bool plusIsDigit;
+        char16_t out;
+    } cases[] = {
+        {u'&', false, u'*'},
+        {u'+', true, u'1'},
+        {u'+', false, u'+'},
+        {u',', false, u','},
+        {u'.', false, u','},
+        {u'š', false, u'3'},
+        {u'ť', false, u'5'},
+        {u'ž', false, u'6'},
+        {u'§', false, u'!'},
+        {u'ľ', false, u'2'},
+        {u'á', false, u'8'},
+        {u'ä', false, u'('},
+        {u'č', false, u'4'},
+        {u'é', false, u'0'},
+        {u'ě', false, u'2'},
+        {u'í', false, u'9'},
+        {u'ň', false, u')'},
+        {u'ř', false, u'5'},
+        {u'ú', false, u'/'},
+        {u'ý', false, u'7'},
         // Latin-1 characters that share a byte value with the table but not its letter stay.
-        {u'è', false, u'è'}, {u'x', true, u'x'}, {u'7', false, u'7'},
+        {u'è', false, u'è'},
+        {u'x', true, u'x'},
+        {u'7', false, u'7'},
     };
     for (const auto &c : cases) {
         QChar key(c.in);

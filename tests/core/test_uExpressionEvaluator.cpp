@@ -4,12 +4,15 @@
 
 TEST(CloseBrackets, AppendsOneClosingBracketPerUnclosedOpening)
 {
-    const struct { const char *in, *out; } cases[] = {
+    const struct
+    {
+        const char *in, *out;
+    } cases[] = {
         {"2*(3+(4", "2*(3+(4))"},
         {"sin(2", "sin(2)"},
         {"(1+2)", "(1+2)"},
-        {")(", ")("},       // the balance counts, not the order
-        {"(1))", "(1))"},   // more closing than opening: unchanged
+        {")(", ")("},     // the balance counts, not the order
+        {"(1))", "(1))"}, // more closing than opening: unchanged
         {"", ""},
         {"((((", "(((())))"},
     };

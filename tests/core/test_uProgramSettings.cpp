@@ -6,8 +6,14 @@
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 namespace {
 
@@ -84,7 +90,11 @@ TEST_F(ProgramSettings, DefaultsAndRestoringThem)
 
 TEST_F(ProgramSettings, DecimalSeparatorModes)
 {
-    const struct { quint8 mode; QChar before, after; } cases[] = {
+    const struct
+    {
+        quint8 mode;
+        QChar before, after;
+    } cases[] = {
         {1, u',', u'.'}, {2, u'.', u','}, {0, u',', u'#'}, {3, u',', u','}, {255, u'.', u'.'},
     };
     for (const auto &c : cases) {

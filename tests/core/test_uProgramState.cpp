@@ -7,8 +7,14 @@
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 namespace {
 
@@ -89,7 +95,11 @@ TEST_F(ProgramState, AssignCopiesEveryFieldButNotFromItself)
 
 TEST_F(ProgramState, Radix)
 {
-    const struct { quint8 system; int radix; } cases[] = {{0, 2}, {1, 8}, {2, 10}, {3, 16}, {4, 10}, {255, 10}};
+    const struct
+    {
+        quint8 system;
+        int radix;
+    } cases[] = {{0, 2}, {1, 8}, {2, 10}, {3, 16}, {4, 10}, {255, 10}};
     for (const auto &c : cases) {
         live()->NumeralSystem = c.system;
         EXPECT_EQ(live()->GetRadix(), c.radix) << int(c.system);
@@ -167,8 +177,8 @@ TEST_F(ProgramState, SaveWritesTheSavedFieldsInOrderAndRoundTrips)
     TIniFile ini(name);
     QStringList keys;
     ini.ReadSection(QStringLiteral("ProgramState"), keys);
-    EXPECT_EQ(keys, (QStringList{"NumberSet", "ModuloBase", "AngleMode", "NumeralSystem", "Hyp", "Fractions",
-                                 "Decimals"}));
+    EXPECT_EQ(keys,
+              (QStringList{"NumberSet", "ModuloBase", "AngleMode", "NumeralSystem", "Hyp", "Fractions", "Decimals"}));
     EXPECT_EQ(ini.ReadString("ProgramState", "Hyp", ""), QStringLiteral("1"));
     EXPECT_FALSE(dir.read("programState.ini").contains("42"));
     EXPECT_FALSE(dir.read("programState.ini").contains("6*7"));

@@ -7,7 +7,10 @@
 
 #include <ostream>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -30,12 +33,18 @@ protected:
 
 TEST_F(ResultFormater, FollowsDecimalPlacesAndNotation)
 {
-    const struct { Extended value; int decimals; bool scientific; const char *text; } cases[] = {
+    const struct
+    {
+        Extended value;
+        int decimals;
+        bool scientific;
+        const char *text;
+    } cases[] = {
         {2.5L, 6, false, "2.5"},
         {1.0L / 3, 6, false, "0.333333"},
-        {0.0000001L, 6, false, "1E-7"},   // too small for the places: general format
+        {0.0000001L, 6, false, "1E-7"}, // too small for the places: general format
         {0, 6, false, "0"},
-        {-2.25L, 1, false, "-2.3"},        // half away from zero
+        {-2.25L, 1, false, "-2.3"}, // half away from zero
         {7.6L, 0, false, "8"},
         {1500, 6, true, "1.5E3"},
         {0.00025L, 6, true, "2.5E-4"},

@@ -56,9 +56,9 @@ TEST(StringList, SettingValues)
     list.SetText("x=1\ny=2\nX=3");
     list.SetValues("X", "5"); // first match, rewritten with the given name
     list.SetValues("z", "7");
-    list.SetValues("q", "");  // nothing to delete, nothing added
+    list.SetValues("q", ""); // nothing to delete, nothing added
     EXPECT_EQ(list.Lines(), QStringList({"X=5", "y=2", "X=3", "z=7"}));
-    list.SetValues("x", "");  // an empty value deletes the first line of that name
+    list.SetValues("x", ""); // an empty value deletes the first line of that name
     EXPECT_EQ(list.Lines(), QStringList({"y=2", "X=3", "z=7"}));
 }
 
@@ -120,12 +120,19 @@ TEST(StringList, OneStrayByteChangesNoOtherCharacter)
 TEST(StringList, LosslessUtf8KeepsEveryByteSequence)
 {
     const char *samples[] = {
-        "plain", "\xc4\x8d\xce\xb1\xe2\x82\xac\xf0\x9f\x98\x80", // valid: 2, 3, 4 bytes
-        "\xc0\xaf", "\xe0\x80\xaf",                            // overlong
-        "\xed\xa0\x80", "\xed\xbf\xbf",                        // encoded surrogates
-        "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80",            // beyond Unicode
-        "\xe2\x82", "a\xe2\x82", "\x80", "\xff\xfe",           // cut short, stray
-        "\xe2\x82\xe2\x82\xac",                               // a cut sequence before a whole one
+        "plain",
+        "\xc4\x8d\xce\xb1\xe2\x82\xac\xf0\x9f\x98\x80", // valid: 2, 3, 4 bytes
+        "\xc0\xaf",
+        "\xe0\x80\xaf", // overlong
+        "\xed\xa0\x80",
+        "\xed\xbf\xbf", // encoded surrogates
+        "\xf4\x90\x80\x80",
+        "\xf8\x88\x80\x80\x80", // beyond Unicode
+        "\xe2\x82",
+        "a\xe2\x82",
+        "\x80",
+        "\xff\xfe",             // cut short, stray
+        "\xe2\x82\xe2\x82\xac", // a cut sequence before a whole one
     };
     for (const char *sample : samples) {
         const QByteArray bytes(sample);

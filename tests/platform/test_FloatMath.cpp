@@ -12,7 +12,15 @@ constexpr Extended NaN = std::numeric_limits<Extended>::quiet_NaN();
 constexpr Extended Max = std::numeric_limits<Extended>::max();
 
 // Which exception a computation raised.
-enum Fault { None, Invalid, ZeroDivide, Overflow, IntOverflow, DivByZero, Range };
+enum Fault {
+    None,
+    Invalid,
+    ZeroDivide,
+    Overflow,
+    IntOverflow,
+    DivByZero,
+    Range
+};
 
 template <typename F>
 Fault FaultOf(F f)
@@ -45,8 +53,16 @@ TEST(FloatMath, RoundIsHalfToEvenAndTrapsOutsideInt64)
         qint64 round, trunc;
     };
     const Case cases[] = {
-        {0.5L, 0, 0}, {1.5L, 2, 1}, {2.5L, 2, 2}, {3.5L, 4, 3}, {-2.5L, -2, -2}, {-3.5L, -4, -3},
-        {2.4999L, 2, 2}, {2.6L, 3, 2}, {-2.9L, -3, -2}, {-9223372036854775808.0L, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min()},
+        {0.5L, 0, 0},
+        {1.5L, 2, 1},
+        {2.5L, 2, 2},
+        {3.5L, 4, 3},
+        {-2.5L, -2, -2},
+        {-3.5L, -4, -3},
+        {2.4999L, 2, 2},
+        {2.6L, 3, 2},
+        {-2.9L, -3, -2},
+        {-9223372036854775808.0L, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min()},
         {9223372036854775807.0L, std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()},
     };
     for (const auto &c : cases) {
@@ -73,6 +89,7 @@ TEST(FloatMath, CheckedOperationsTrapLikeTheX87)
         Extended a, b;
         Fault fault;
     };
+    // clang-format off
     const Case cases[] = {
         {'+', Max, Max, Overflow},   {'-', -Max, Max, Overflow}, {'*', 1e3000L, 1e3000L, Overflow},
         {'/', 1e3000L, 1e-3000L, Overflow}, {'-', Inf, Inf, Invalid}, {'*', 0, Inf, Invalid},
@@ -82,13 +99,22 @@ TEST(FloatMath, CheckedOperationsTrapLikeTheX87)
         {'/', 1e-4000L, 1e4000L, None}, {'*', 1e-3000L, 1e-3000L, None}, {'+', Inf, 1, None},
         {'/', Inf, 0, None},         {'+', NaN, 1, None},        {'/', 1, 3, None},
     };
+    // clang-format on
     for (const auto &c : cases) {
         const Fault f = FaultOf([&] {
             switch (c.op) {
-            case '+': FAdd(c.a, c.b); break;
-            case '-': FSub(c.a, c.b); break;
-            case '*': FMul(c.a, c.b); break;
-            default: FDiv(c.a, c.b); break;
+            case '+':
+                FAdd(c.a, c.b);
+                break;
+            case '-':
+                FSub(c.a, c.b);
+                break;
+            case '*':
+                FMul(c.a, c.b);
+                break;
+            default:
+                FDiv(c.a, c.b);
+                break;
             }
         });
         EXPECT_EQ(f, c.fault) << c.op << " " << double(c.a) << " " << double(c.b);
@@ -109,25 +135,19 @@ TEST(FloatMath, PowerFollowsThePlatformRules)
         Extended result;
     };
     const Case cases[] = {
-        {2, 10, None, 1024},
-        {2, -2, None, 0.25L},
-        {-2, 3, None, -8},
-        {0, 0, None, 1},
-        {NaN, 0, None, 1},
-        {0, 2, None, 0},
-        {0, -2, ZeroDivide, 0},  // 1 / 0^2
-        {0, 0.5L, None, 0},
-        {0, -0.5L, None, 0},     // a zero base with a non-whole exponent gives 0
-        {4, 0.5L, None, 2},
-        {-8, 1.0L / 3, Invalid, 0},
-        {10, 5000, Overflow, 0},
+        {2, 10, None, 1024},      {2, -2, None, 0.25L},       {-2, 3, None, -8},
+        {0, 0, None, 1},          {NaN, 0, None, 1},          {0, 2, None, 0},
+        {0, -2, ZeroDivide, 0},                        // 1 / 0^2
+        {0, 0.5L, None, 0},       {0, -0.5L, None, 0}, // a zero base with a non-whole exponent gives 0
+        {4, 0.5L, None, 2},       {-8, 1.0L / 3, Invalid, 0}, {10, 5000, Overflow, 0},
         {10, -5000, Overflow, 0}, // the product overflows before it is inverted
         {10, 1e10L, Overflow, 0}, // beyond 2147483647: exp(x ln b)
         {0.5L, 20000, None, 0},   // underflow is masked
     };
     for (const auto &c : cases) {
         Extended r = -1;
-        EXPECT_EQ(FaultOf([&] { r = FPower(c.base, c.exponent); }), c.fault) << double(c.base) << "^" << double(c.exponent);
+        EXPECT_EQ(FaultOf([&] { r = FPower(c.base, c.exponent); }), c.fault)
+            << double(c.base) << "^" << double(c.exponent);
         if (c.fault == None) {
             EXPECT_NEAR(double(r), double(c.result), 1e-15) << double(c.base) << "^" << double(c.exponent);
         }
@@ -196,14 +216,10 @@ TEST(IntegerMath, TrapsOverflowDivisionByZeroAndRange)
         Fault i8, u8, i16, u16, i32;
     };
     const Case cases[] = {
-        {-129, Range, Range, None, Range, None},
-        {-128, None, Range, None, Range, None},
-        {255, Range, None, None, None, None},
-        {256, Range, Range, None, None, None},
-        {-32769, Range, Range, Range, Range, None},
-        {65535, Range, Range, Range, None, None},
-        {65536, Range, Range, Range, Range, None},
-        {2147483648LL, Range, Range, Range, Range, Range},
+        {-129, Range, Range, None, Range, None},    {-128, None, Range, None, Range, None},
+        {255, Range, None, None, None, None},       {256, Range, Range, None, None, None},
+        {-32769, Range, Range, Range, Range, None}, {65535, Range, Range, Range, None, None},
+        {65536, Range, Range, Range, Range, None},  {2147483648LL, Range, Range, Range, Range, Range},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(FaultOf([&] { RangeToInt8(c.v); }), c.i8) << c.v;

@@ -19,36 +19,35 @@ std::string Bytes(const TempProgramDir &dir, const QString &name)
     return dir.read(name).toStdString();
 }
 
-const QByteArray Sample =
-    "; comment\r\n"
-    "top=before any section\r\n"
-    "[Common]\r\n"
-    "Close = Zavrie\xc5\xa5 \r\n"
-    "Quoted=\"  padded  \"\r\n"
-    "Half=\"open\r\n"
-    "Empty=\r\n"
-    "Dup=first\r\n"
-    "Dup=second\r\n"
-    "\tSpaces =   a b   \r\n"
-    "NoEquals\r\n"
-    ";Commented=x\r\n"
-    "Inner=a;b,c \\n\r\n"
-    "[common]\r\n"
-    "Late=hidden\r\n"
-    "[ Numbers ]\r\n"
-    "Int=42\r\n"
-    "Neg=-7\r\n"
-    "Plus=+3\r\n"
-    "Hex=0x1F\r\n"
-    "Dollar=$10\r\n"
-    "Damaged=12abc\r\n"
-    "Blank=\r\n"
-    "Big=99999999999\r\n"
-    "Float=1.5\r\n"
-    "Zero=0\r\n"
-    "Two=2\r\n"
-    "Text=true\r\n"
-    "QuotedInt=\"5\"\r\n";
+const QByteArray Sample = "; comment\r\n"
+                          "top=before any section\r\n"
+                          "[Common]\r\n"
+                          "Close = Zavrie\xc5\xa5 \r\n"
+                          "Quoted=\"  padded  \"\r\n"
+                          "Half=\"open\r\n"
+                          "Empty=\r\n"
+                          "Dup=first\r\n"
+                          "Dup=second\r\n"
+                          "\tSpaces =   a b   \r\n"
+                          "NoEquals\r\n"
+                          ";Commented=x\r\n"
+                          "Inner=a;b,c \\n\r\n"
+                          "[common]\r\n"
+                          "Late=hidden\r\n"
+                          "[ Numbers ]\r\n"
+                          "Int=42\r\n"
+                          "Neg=-7\r\n"
+                          "Plus=+3\r\n"
+                          "Hex=0x1F\r\n"
+                          "Dollar=$10\r\n"
+                          "Damaged=12abc\r\n"
+                          "Blank=\r\n"
+                          "Big=99999999999\r\n"
+                          "Float=1.5\r\n"
+                          "Zero=0\r\n"
+                          "Two=2\r\n"
+                          "Text=true\r\n"
+                          "QuotedInt=\"5\"\r\n";
 
 } // namespace
 
@@ -63,22 +62,23 @@ TEST(IniFile, ReadsStringsAsThePrivateProfileFunctions)
     };
     const Case cases[] = {
         {"common", "close", "Zavrie\xc5\xa5"}, // names ignore case, blanks dropped
-        {"COMMON", "Quoted", "  padded  "},   // one pair of quotes removed
+        {"COMMON", "Quoted", "  padded  "},    // one pair of quotes removed
         {"Common", "Half", "\"open"},
-        {"Common", "Empty", ""},              // present and empty: not the default
+        {"Common", "Empty", ""}, // present and empty: not the default
         {"Common", "Dup", "first"},
         {"Common", "Spaces", "a b"},
-        {"Common", "Inner", "a;b,c \\n"},    // no comments, splitting or escapes in values
+        {"Common", "Inner", "a;b,c \\n"}, // no comments, splitting or escapes in values
         {"Common", "NoEquals", "<def>"},
         {"Common", "Commented", "<def>"},
-        {"Common", "Late", "<def>"},          // a repeated section is not looked into
+        {"Common", "Late", "<def>"}, // a repeated section is not looked into
         {"Common", "Missing", "<def>"},
         {"Missing", "Close", "<def>"},
         {"", "top", "<def>"},
-        {"Numbers", "Int", "42"},             // blanks around a section name
+        {"Numbers", "Int", "42"}, // blanks around a section name
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ini.ReadString(QString::fromUtf8(c.section), QString::fromUtf8(c.key), "<def>"), QString::fromUtf8(c.value))
+        EXPECT_EQ(ini.ReadString(QString::fromUtf8(c.section), QString::fromUtf8(c.key), "<def>"),
+                  QString::fromUtf8(c.value))
             << c.section << "/" << c.key;
     EXPECT_TRUE(ini.SectionExists("COMMON"));
     EXPECT_FALSE(ini.SectionExists("Nope"));
@@ -102,9 +102,9 @@ TEST(IniFile, ReadsIntegersAndBooleans)
         int value;
     };
     // A value that is not wholly an integer is damage and gives the default.
-    const Case cases[] = {{"Int", 42},  {"Neg", -7},       {"Plus", 3},   {"Hex", 31},      {"Dollar", 16},
-                          {"Damaged", -1}, {"Blank", -1},  {"Big", -1},   {"Float", -1},    {"Missing", -1},
-                          {"Zero", 0},  {"Text", -1},      {"QuotedInt", 5}};
+    const Case cases[] = {{"Int", 42},     {"Neg", -7},   {"Plus", 3},     {"Hex", 31},   {"Dollar", 16},
+                          {"Damaged", -1}, {"Blank", -1}, {"Big", -1},     {"Float", -1}, {"Missing", -1},
+                          {"Zero", 0},     {"Text", -1},  {"QuotedInt", 5}};
     for (const auto &c : cases)
         EXPECT_EQ(ini.ReadInteger("numbers", c.key, -1), c.value) << c.key;
     EXPECT_FALSE(ini.ReadBool("Numbers", "Zero", true));
@@ -118,8 +118,8 @@ TEST(IniFile, ReadsIntegersAndBooleans)
 TEST(IniFile, CutsValuesAt2047Characters)
 {
     TempProgramDir dir;
-    dir.write("a.ini", "[S]\nLong=" + QByteArray(3000, 'x') + "\nQuoted=\"" + QByteArray(2100, 'y') + "\"\nExact=" +
-                           QByteArray(2047, 'z') + "\n");
+    dir.write("a.ini", "[S]\nLong=" + QByteArray(3000, 'x') + "\nQuoted=\"" + QByteArray(2100, 'y')
+                           + "\"\nExact=" + QByteArray(2047, 'z') + "\n");
     const TIniFile ini(dir.file("a.ini"));
     EXPECT_EQ(ini.ReadString("S", "Long", ""), QString(2047, u'x'));
     EXPECT_EQ(ini.ReadString("S", "Quoted", ""), QString(2047, u'y'));
@@ -129,34 +129,32 @@ TEST(IniFile, CutsValuesAt2047Characters)
 TEST(IniFile, WritesInPlaceKeepingForeignLines)
 {
     TempProgramDir dir;
-    dir.write("s.ini",
-              "; settings\r\n"
-              "[MainForm]\r\n"
-              "Center=1\r\n"
-              "Top = 100\r\n"
-              "\r\n"
-              "[Settings]\r\n"
-              "; keep me\r\n"
-              "Lang=en\r\n");
+    dir.write("s.ini", "; settings\r\n"
+                       "[MainForm]\r\n"
+                       "Center=1\r\n"
+                       "Top = 100\r\n"
+                       "\r\n"
+                       "[Settings]\r\n"
+                       "; keep me\r\n"
+                       "Lang=en\r\n");
     TIniFile ini(dir.file("s.ini"));
-    ini.WriteInteger("mainform", "TOP", 5);      // replaced where it stands, spelling kept
-    ini.WriteInteger("MainForm", "Left", -7);    // new key at the end of its section
+    ini.WriteInteger("mainform", "TOP", 5);   // replaced where it stands, spelling kept
+    ini.WriteInteger("MainForm", "Left", -7); // new key at the end of its section
     ini.WriteBool("Settings", "OnTop", true);
-    ini.WriteString("Memory", "Data", "2.5");    // new section at the end
+    ini.WriteString("Memory", "Data", "2.5"); // new section at the end
     ini.WriteBool("Settings", "Lang", false);
-    EXPECT_EQ(Bytes(dir, "s.ini"),
-              "; settings\r\n"
-              "[MainForm]\r\n"
-              "Center=1\r\n"
-              "Top = 5\r\n"
-              "Left=-7\r\n"
-              "\r\n"
-              "[Settings]\r\n"
-              "; keep me\r\n"
-              "Lang=0\r\n"
-              "OnTop=1\r\n"
-              "[Memory]\r\n"
-              "Data=2.5\r\n");
+    EXPECT_EQ(Bytes(dir, "s.ini"), "; settings\r\n"
+                                   "[MainForm]\r\n"
+                                   "Center=1\r\n"
+                                   "Top = 5\r\n"
+                                   "Left=-7\r\n"
+                                   "\r\n"
+                                   "[Settings]\r\n"
+                                   "; keep me\r\n"
+                                   "Lang=0\r\n"
+                                   "OnTop=1\r\n"
+                                   "[Memory]\r\n"
+                                   "Data=2.5\r\n");
     EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 0), 5);
     EXPECT_EQ(ini.ReadString("memory", "data", ""), "2.5");
 }
@@ -194,7 +192,8 @@ TEST(IniFile, KeepsLineEndsBomAndUndecodableBytes)
     EXPECT_EQ(le.ReadString("A", "k", ""), QString::fromUtf8("\xc5\xa1"));
     le.WriteString("A", "n", "1");
     const QString wider = wide + "n=1\r\n";
-    EXPECT_EQ(dir.read("le.ini"), "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(wider.utf16()), wider.size() * 2));
+    EXPECT_EQ(dir.read("le.ini"),
+              "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(wider.utf16()), wider.size() * 2));
 
     dir.write("cr.ini", "[A]\rk=1\r[B]\rk=2");
     const TIniFile cr(dir.file("cr.ini"));

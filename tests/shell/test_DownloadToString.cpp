@@ -92,11 +92,16 @@ TEST(DownloadToString, EmptyBodyGivesEmptyText)
 TEST(DownloadToString, FailuresRaiseCannotOpen)
 {
     LocalServer server;
-    const struct { QString Url; int Timeout; qint64 Max; } cases[] = {
+    const struct
+    {
+        QString Url;
+        int Timeout;
+        qint64 Max;
+    } cases[] = {
         {server.Url("/missing"), DownloadTimeoutMs, DownloadMaxBytes}, // an error page is no content
-        {server.Url("/silent"), 300, DownloadMaxBytes},                 // never answers
-        {server.Url("/big"), DownloadTimeoutMs, 4999},                  // larger than allowed
-        {server.Url("/stream"), DownloadTimeoutMs, 4999},               // ... found out while reading
+        {server.Url("/silent"), 300, DownloadMaxBytes},                // never answers
+        {server.Url("/big"), DownloadTimeoutMs, 4999},                 // larger than allowed
+        {server.Url("/stream"), DownloadTimeoutMs, 4999},              // ... found out while reading
         {QStringLiteral("file:///etc/hostname"), DownloadTimeoutMs, DownloadMaxBytes},
         {QStringLiteral("not a url"), DownloadTimeoutMs, DownloadMaxBytes},
     };

@@ -39,7 +39,8 @@ TEST(TandorelApplication, AnEscapingExceptionIsShownAndTheProgramGoesOn)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     TTandorelApplication app(argc, argv);
     TTandorelApplication::ShowExceptionMessage = [](const QString &text) { Shown << text; };
     ::testing::InitGoogleTest(&argc, argv);

@@ -66,7 +66,11 @@ TEST(AboutPicture, ADamagedPictureGivesNoneAndTheProgramGoesOn)
         scrambled[i] = char(0xFF); // markers where coded data belongs
     QByteArray badHeader = good;
     badHeader[3] = char(0x00);
-    const struct { const char *Name; QByteArray Data; } cases[] = {
+    const struct
+    {
+        const char *Name;
+        QByteArray Data;
+    } cases[] = {
         {"empty", QByteArray()},
         {"not a picture", QByteArray("GIF89a this is no JPEG at all")},
         {"only the start marker", good.left(2)},

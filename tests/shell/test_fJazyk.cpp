@@ -61,10 +61,11 @@ QString LoadedFile()
 // that is no language file.
 void AddMoreFiles(TProgramRun &Run)
 {
-    Run.Dir.write("lang/Slovensky2.txt",
-                  "[Info]\r\nLanguageIsoCode=sk\r\nLanguageName=Slovensky\r\nProgram=<b>Tandorel</b>\r\nFileDate=2026-01-02\r\n"
-                  "[Author]\r\nname=<i>Second</i> team\r\nemail=second@example.org?subject=hi\r\nurl=http://example.org/\r\n"
-                  "[LanguageForm]\r\nCaption=Jazyk B\r\n");
+    Run.Dir.write(
+        "lang/Slovensky2.txt",
+        "[Info]\r\nLanguageIsoCode=sk\r\nLanguageName=Slovensky\r\nProgram=<b>Tandorel</b>\r\nFileDate=2026-01-02\r\n"
+        "[Author]\r\nname=<i>Second</i> team\r\nemail=second@example.org?subject=hi\r\nurl=http://example.org/\r\n"
+        "[LanguageForm]\r\nCaption=Jazyk B\r\n");
     Run.Dir.write("lang/notes.txt", "Just notes, no header.\r\n");
 }
 
@@ -89,7 +90,8 @@ protected:
 
 TEST_F(LanguageWindow, ListsLanguagesByNameAndTwoOfOneNameCanEachBeChosen)
 {
-    EXPECT_EQ(Entries(Window), (QStringList{"English English.txt", "Slovensky Slovensky.txt", "Slovensky Slovensky2.txt"}));
+    EXPECT_EQ(Entries(Window),
+              (QStringList{"English English.txt", "Slovensky Slovensky.txt", "Slovensky Slovensky2.txt"}));
     EXPECT_EQ(Window->languagesLsb()->currentRow(), 0); // the loaded one
     EXPECT_EQ(Label(Window, "authorLbl")->text(), "Tandorel team");
     EXPECT_FALSE(Button(Window, "applyBtn")->isEnabled());

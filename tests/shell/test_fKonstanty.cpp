@@ -6,8 +6,8 @@
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/FakeMainForm.h"
-#include "tests/support/QtPrint.h"
 #include "tests/support/ModalHelper.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QDir>
@@ -150,7 +150,8 @@ TEST_F(ConstantsWindow, AFileNamedOutsideTheProgramFolderIsNeverReadNorWritten)
     // The language file's name leads out of the program folder.
     const QString hostile = QDir(Dir.path()).relativeFilePath(outside.file("outside.dat"));
     ASSERT_TRUE(hostile.startsWith("../"));
-    Dir.write("lang/en.txt", "[Info]\r\nLanguageIsoCode=en\r\n[Addresses]\r\nConstantFile=" + hostile.toUtf8() + "\r\n");
+    Dir.write("lang/en.txt",
+              "[Info]\r\nLanguageIsoCode=en\r\n[Addresses]\r\nConstantFile=" + hostile.toUtf8() + "\r\n");
     TProgramTranslator::Instance()->LoadFile(Dir.file("lang/en.txt"));
     Dir.write("const.dat", "$g#gravity#9.81#m/s2\r\n");
     TkonstantyFrm w;
@@ -299,15 +300,15 @@ TEST_F(ConstantsWindow, DialogValueFieldFilter)
         const char *After;
     };
     const Case cases[] = {
-        {"", 0, "12.5", "12,5"},      // both points type the separator
-        {"", 0, "1,2.3", "1,23"},     // only one of it
-        {"1", 1, "e5e", "1E5"},       // "e" becomes "E", one only
-        {"1E", 2, "-", "1E-"},        // minus right after the E
-        {"1E-", 2, "-", "1E-"},       // not when a minus follows already
-        {"12", 1, "-", "12"},         // not inside the number
-        {"12", 0, "-", "-12"},        // at the start
-        {"-12", 0, "-", "-12"},       // not twice at the start
-        {"", 0, "+", "1"},            // the plus key is the digit 1
+        {"", 0, "12.5", "12,5"},  // both points type the separator
+        {"", 0, "1,2.3", "1,23"}, // only one of it
+        {"1", 1, "e5e", "1E5"},   // "e" becomes "E", one only
+        {"1E", 2, "-", "1E-"},    // minus right after the E
+        {"1E-", 2, "-", "1E-"},   // not when a minus follows already
+        {"12", 1, "-", "12"},     // not inside the number
+        {"12", 0, "-", "-12"},    // at the start
+        {"-12", 0, "-", "-12"},   // not twice at the start
+        {"", 0, "+", "1"},        // the plus key is the digit 1
         {"", 0, "x/ ", ""},
     };
     KProgramSettings::Instance()->SetDecimalSeparator(2);

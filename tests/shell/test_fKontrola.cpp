@@ -31,17 +31,22 @@ QString LabelText(TkontrolaFrm &Window, const char *Name)
 
 TEST(SelfTestVariables, OnlyWellFormedAssignmentsAreTaken)
 {
-    const struct { const char *Text; bool Ok; TPairs Pairs; } cases[] = {
+    const struct
+    {
+        const char *Text;
+        bool Ok;
+        TPairs Pairs;
+    } cases[] = {
         {"x=5;]", true, {{"x", "5"}}},
         {" a = 1 ; b=2.5;  ] ", true, {{"a", "1"}, {"b", "2.5"}}},
         {"]", true, {}},
-        {"x=5]", false, {}},           // the pair is not ended by ";"
-        {"a=1;b;c=2;]", false, {}},    // "b;c" is no name
-        {"x=5;", false, {}},           // no closing bracket
+        {"x=5]", false, {}},        // the pair is not ended by ";"
+        {"a=1;b;c=2;]", false, {}}, // "b;c" is no name
+        {"x=5;", false, {}},        // no closing bracket
         {"x=5;]junk", false, {}},
         {"=5;]", false, {}},
-        {"x=;]", false, {}},           // no value
-        {"sin=1;]", false, {}},        // a function name
+        {"x=;]", false, {}},    // no value
+        {"sin=1;]", false, {}}, // a function name
         {"2x=1;]", false, {}},
         {"$pi=3;]", false, {}},
     };
@@ -59,19 +64,13 @@ TEST(SelfTestRun, ListsEachFailedTestWithWhatWentWrong)
     ResetEngineState();
     TVariableManager::Instance()->SetValue("y", "3"); // the user's own
     const QStringList tests = {
-        "1+1=2",
-        "1+1=3",
-        "2 * 3 = 6",
-        "2*x=10[x=5;]",
-        "2*x=10[x=5]",
-        "a+b=3[a=1;b;c=2;]",
-        "y*2=6",          // the user's variables are there
-        "x+y=4[x=1;]",    // with the row's own on top
-        "x=5",            // no earlier row's assignment leaks in
-        "1/0=0",
-        "2+=1",
-        "=ignored",       // no expression: no test
-        "1+2",            // no expected value
+        "1+1=2",       "1+1=3", "2 * 3 = 6", "2*x=10[x=5;]", "2*x=10[x=5]", "a+b=3[a=1;b;c=2;]",
+        "y*2=6",       // the user's variables are there
+        "x+y=4[x=1;]", // with the row's own on top
+        "x=5",         // no earlier row's assignment leaks in
+        "1/0=0",       "2+=1",
+        "=ignored", // no expression: no test
+        "1+2",      // no expected value
     };
     const QStringList failures = TkontrolaFrm::RunTests(tests);
     EXPECT_EQ(failures, (QStringList{
@@ -138,7 +137,8 @@ TEST(SelfTestWindow, CountsLoadsAndSavesTheList)
     window.vyrazyVle()->SetValue(3, "3");
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("kontrolaBtn")), Qt::LeftButton);
     EXPECT_EQ(LabelText(window, "Label2"), "Nespravne (2):");
-    EXPECT_EQ(window.nespravneVle()->Strings(), (QStringList{"2*3=7=Nespravny vysledok : 6", "4/2=3=Nespravny vysledok : 2"}));
+    EXPECT_EQ(window.nespravneVle()->Strings(),
+              (QStringList{"2*3=7=Nespravny vysledok : 6", "4/2=3=Nespravny vysledok : 2"}));
     EXPECT_FALSE(window.nespravneVle()->item(0, 1)->flags() & Qt::ItemIsEditable);
 
     ASSERT_TRUE(window.SaveTests(dir.file("saved.txt")));

@@ -188,7 +188,11 @@ TEST_F(MainWindow, ShowErrorSelectsTheFaultyCharacters)
 TEST_F(MainWindow, OperatorAfterCalculationContinuesFromTheAnswer)
 {
     // Ans = -5, continuation by "insert last result and operator".
-    const struct { const char *key; const char *expected; } cases[] = {
+    const struct
+    {
+        const char *key;
+        const char *expected;
+    } cases[] = {
         {"BtnPlus", "-5+"},
         {"BtnXna2", "(-5)^2"},
         {"BtnPrevratena", "1/(-5)"},
@@ -208,7 +212,11 @@ TEST_F(MainWindow, OperatorAfterCalculationContinuesFromTheAnswer)
 TEST_F(MainWindow, OperatorAfterCalculationContinuesTheExpression)
 {
     KProgramSettings::Instance()->InsertAfterCalculation = 2;
-    const struct { const char *key; const char *expected; } cases[] = {
+    const struct
+    {
+        const char *key;
+        const char *expected;
+    } cases[] = {
         {"BtnKrat", "(2+3)*"},
         {"BtnSin", "sin(2+3"},
     };
@@ -240,10 +248,14 @@ TEST_F(MainWindow, NoContinuationForPlainKeysOrWithTheSettingOff)
 
 TEST_F(MainWindow, TrigonometricKeysFollowTheHyperbolicToggle)
 {
-    const struct { const char *key; bool hyp; const char *expected; } cases[] = {
-        {"BtnSin", false, "sin("}, {"BtnSin", true, "sinh("},
-        {"BtnCotg", false, "cotan("}, {"BtnCotg", true, "coth("},
-        {"BtnArccos", true, "arccosh("},
+    const struct
+    {
+        const char *key;
+        bool hyp;
+        const char *expected;
+    } cases[] = {
+        {"BtnSin", false, "sin("},  {"BtnSin", true, "sinh("},       {"BtnCotg", false, "cotan("},
+        {"BtnCotg", true, "coth("}, {"BtnArccos", true, "arccosh("},
     };
     for (const auto &c : cases) {
         Form->SetInput(QString());
@@ -318,7 +330,10 @@ TEST_F(MainWindow, MemoryKeysStoreTheShownResultAndRecallIt)
     EXPECT_EQ(memory->text(), QStringLiteral("0"));
     // A signed or complex value comes back as one operand: "2*-5" is no
     // expression and "3*1+j2" would multiply only the real part.
-    const struct { const char *shown, *input, *recalled; } cases[] = {
+    const struct
+    {
+        const char *shown, *input, *recalled;
+    } cases[] = {
         {"-5", "2*", "2*(-5)"},
         {"1+j2", "3*", "3*(1+j2)"},
         {"1.5E-7", "", "(1.5E-7)"},
@@ -334,7 +349,10 @@ TEST_F(MainWindow, MemoryKeysStoreTheShownResultAndRecallIt)
 
 TEST_F(MainWindow, AnswerKeyInsertsANegativeAnswerAsOneOperand)
 {
-    const struct { const char *ans, *input, *inserted; } cases[] = {
+    const struct
+    {
+        const char *ans, *input, *inserted;
+    } cases[] = {
         {"42", "1+", "1+42"},
         {"-5", "2*", "2*(-5)"},
         {"(1+j2)", "3*", "3*(1+j2)"},
@@ -349,6 +367,7 @@ TEST_F(MainWindow, AnswerKeyInsertsANegativeAnswerAsOneOperand)
 
 TEST_F(MainWindow, KeysAreAvailableByNumberSetAndNumeralSystem)
 {
+    // clang-format off
     const struct { int set; int system; const char *key; bool enabled; } cases[] = {
         {0, 0, "BitBtn10", true},  {0, 0, "BitBtn1", true},  {0, 0, "BitBtn2", false},
         {0, 0, "BitBtn9", false},  {0, 0, "BitBtn39", false},
@@ -363,6 +382,7 @@ TEST_F(MainWindow, KeysAreAvailableByNumberSetAndNumeralSystem)
         {2, 2, "BtnCiarka", false}, {2, 2, "CheckBoxHyp", false},
         {0, 2, "CheckBoxZlomky", true}, {1, 2, "CheckBoxZlomky", false},
     };
+    // clang-format on
     const char *sets[] = {"sbRealne", "sbKomplexne", "sbModulo"};
     const char *systems[] = {"sbBin", "sbOct", "sbDec", "sbHex"};
     for (const auto &c : cases) {
@@ -384,7 +404,12 @@ TEST_F(MainWindow, ModulusStepsFromPrimeToPrime)
 {
     auto *updown = Form->findChild<TUpDown *>(QStringLiteral("UpDownModulo"));
     Click("sbModulo");
-    const struct { int from; int direction; int to; } cases[] = {
+    const struct
+    {
+        int from;
+        int direction;
+        int to;
+    } cases[] = {
         {5, +1, 7}, {7, +1, 11}, {11, -1, 7}, {89, +1, 97}, {97, +1, 97}, {3, -1, 2}, {2, -1, 2},
     };
     for (const auto &c : cases) {
@@ -428,12 +453,11 @@ TEST_F(MainWindow, WithoutLanguageFileOnlyTheDecimalKeyIsRecaptioned)
 TEST_F(MainWindow, LanguageFileTranslatesCaptionsAndHints)
 {
     TempProgramDir dir;
-    dir.write(QStringLiteral("sk.txt"),
-              "[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
-              "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
-              "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
-              "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
-              "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
+    dir.write(QStringLiteral("sk.txt"), "[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
+                                        "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
+                                        "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
+                                        "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
+                                        "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
     TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
     Form->TranslateTexts();
@@ -489,7 +513,8 @@ TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)
         auto *panel = Form->findChild<QWidget *>(QLatin1String(name));
         ASSERT_TRUE(panel) << name;
         const QRect r(panel->mapTo(Form, QPoint(0, 0)), panel->size());
-        EXPECT_TRUE(barRect.contains(r)) << name << " " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        EXPECT_TRUE(barRect.contains(r)) << name << " " << r.x() << "," << r.y() << " " << r.width() << "x"
+                                         << r.height();
     }
 }
 

@@ -9,10 +9,10 @@
 #include "shell/uProgramTranslator.h"
 #include "tests/support/ClippedTexts.h"
 #include "tests/support/MainWindowDriver.h"
-#include "tests/support/TestWebHost.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/TestWebHost.h"
 #include "tests/support/UrlCatcher.h"
 
 #include <QAction>
@@ -103,7 +103,8 @@ TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
         EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language;
         // A key shrinks its font only for a name that needs it.
         EXPECT_EQ(longestKey->font().pointSizeF() < MainFrm->font().pointSizeF(),
-                  longestKey->text() == QStringLiteral("arccotg")) << language;
+                  longestKey->text() == QStringLiteral("arccotg"))
+            << language;
         for (int id : {FormId::Settings, FormId::Language, FormId::About, FormId::UpdateInfo, FormId::SelfTest}) {
             QWidget *window = gui->GetForm(id);
             window->show();
@@ -121,7 +122,11 @@ TEST(MainTexts, TheDocumentationAddressStaysOnTheMakersHost)
     TRealWebHost real;
     TMainWindowDriver main;
     TempProgramDir dir;
-    const struct { const char *Page; bool Taken; } pages[] = {
+    const struct
+    {
+        const char *Page;
+        bool Taken;
+    } pages[] = {
         {"http://www.tandorel.org/wiki/doku.php?id=sk:dokumentacia", true},
         {"https://wiki.tandorel.org/sk", true},
         {"http://evil.example/?from=tandorel.org", false},
@@ -129,7 +134,8 @@ TEST(MainTexts, TheDocumentationAddressStaysOnTheMakersHost)
         {"javascript:alert('tandorel.org')", false},
     };
     for (const auto &p : pages) {
-        dir.write("lang.txt", QByteArray("[Info]\r\nLanguageIsoCode=xx\r\n[Addresses]\r\nDocumentationPage=") + p.Page + "\r\n");
+        dir.write("lang.txt",
+                  QByteArray("[Info]\r\nLanguageIsoCode=xx\r\n[Addresses]\r\nDocumentationPage=") + p.Page + "\r\n");
         TProgramTranslator::Instance()->LoadFile(dir.file("lang.txt"));
         main.Form->TranslateTexts();
         EXPECT_EQ(main.Form->DocumentationPage,
@@ -149,8 +155,9 @@ TEST(MainTexts, AQuickSwitchBackEndsWithTheLastLanguagesHints)
     TProgramTranslator *t = TProgramTranslator::Instance();
     for (int round = 0; round < 20; ++round) {
         const bool endInSlovak = round % 2 == 0;
-        for (const char *file : {endInSlovak ? "Slovensky.txt" : "English.txt", endInSlovak ? "English.txt" : "Slovensky.txt",
-                                 endInSlovak ? "Slovensky.txt" : "English.txt"}) {
+        for (const char *file :
+             {endInSlovak ? "Slovensky.txt" : "English.txt", endInSlovak ? "English.txt" : "Slovensky.txt",
+              endInSlovak ? "Slovensky.txt" : "English.txt"}) {
             t->LoadFile(LanguageFile(file));
             ASSERT_EQ(QFileInfo(t->GetFileName()).fileName(), QLatin1String(file));
             main.Form->TranslateTexts();

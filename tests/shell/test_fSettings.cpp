@@ -25,7 +25,10 @@
 
 namespace {
 
-KProgramSettings *Settings() { return KProgramSettings::Instance(); }
+KProgramSettings *Settings()
+{
+    return KProgramSettings::Instance();
+}
 
 QString Ini(const QByteArray &Text, const char *Key)
 {
@@ -60,7 +63,12 @@ protected:
 
 TEST_F(Preferences, EveryCheckBoxWritesItsSettingAtOnce)
 {
-    const struct { const char *Box; bool KProgramSettings::*Field; bool Inverted; } boxes[] = {
+    const struct
+    {
+        const char *Box;
+        bool KProgramSettings::*Field;
+        bool Inverted;
+    } boxes[] = {
         {"checkUpdatesAtStartChb", &KProgramSettings::CheckUpdatesAtStart, false},
         {"copyResultToClipboardChb", &KProgramSettings::CopyResultToClipboard, false},
         {"allowOnlyOneInstanceChb", &KProgramSettings::AllowOnlyOneInstance, false},
@@ -110,8 +118,8 @@ TEST_F(Preferences, ChoicesTakeEffectAtOnce)
 
 TEST_F(Preferences, RememberLastStateGreysTheStartUpPageButItself)
 {
-    const char *page[] = {"numberSetRg", "angleModeRg", "numberSystemRg", "otherGb", "hypChk", "fractionsChk", "decLbl",
-                          "decEdt", "decUd"};
+    const char *page[] = {"numberSetRg",  "angleModeRg", "numberSystemRg", "otherGb", "hypChk",
+                          "fractionsChk", "decLbl",      "decEdt",         "decUd"};
     Click("rememberLastStateChk");
     for (const char *name : page)
         EXPECT_FALSE(Control<QWidget>(name)->isEnabled()) << name;
@@ -168,9 +176,9 @@ TEST(PreferencesRoundTrip, SettingsAndStartUpStateSurviveARestart)
     const auto click = [&](const char *name) {
         QTest::mouseClick(window->findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton, {}, QPoint(6, 6));
     };
-    for (const char *name : {"copyResultToClipboardChb", "commaRbt", "exponentialNotationRbt", "mathematicalRbt",
-                             "saveMainWindowPosChk", "complexNumbersRbt", "radRbt", "hexadecimalRbt", "hypChk",
-                             "fractionsChk"})
+    for (const char *name :
+         {"copyResultToClipboardChb", "commaRbt", "exponentialNotationRbt", "mathematicalRbt", "saveMainWindowPosChk",
+          "complexNumbersRbt", "radRbt", "hexadecimalRbt", "hypChk", "fractionsChk"})
         click(name);
     auto *decimals = window->findChild<TUpDown *>(QStringLiteral("decUd"));
     decimals->Step(+1);
@@ -189,8 +197,11 @@ TEST(PreferencesRoundTrip, SettingsAndStartUpStateSurviveARestart)
     EXPECT_EQ(Ini(settings, "ScientificNotation"), "1");
     EXPECT_EQ(Ini(settings, "ComplexNumberFormat"), "0");
     EXPECT_EQ(Ini(settings, "Center"), "0");
-    const struct { const char *Key, *Value; } expected[] = {{"NumberSet", "1"}, {"AngleMode", "1"}, {"NumeralSystem", "3"},
-                                                            {"Hyp", "1"}, {"Fractions", "1"}, {"Decimals", "8"}};
+    const struct
+    {
+        const char *Key, *Value;
+    } expected[] = {{"NumberSet", "1"}, {"AngleMode", "1"}, {"NumeralSystem", "3"},
+                    {"Hyp", "1"},       {"Fractions", "1"}, {"Decimals", "8"}};
     for (const auto &e : expected)
         EXPECT_EQ(Ini(state, e.Key), e.Value) << e.Key;
 
@@ -200,9 +211,9 @@ TEST(PreferencesRoundTrip, SettingsAndStartUpStateSurviveARestart)
     EXPECT_EQ(KProgramState::GetInstance(0)->NumeralSystem, 3);
     TGUIManager::Instance()->ShowForm(FormId::Settings);
     window = run.Window<TsettingsFrm>(FormId::Settings);
-    for (const char *name : {"copyResultToClipboardChb", "commaRbt", "exponentialNotationRbt", "mathematicalRbt",
-                             "saveMainWindowPosChk", "complexNumbersRbt", "radRbt", "hexadecimalRbt", "hypChk",
-                             "fractionsChk"})
+    for (const char *name :
+         {"copyResultToClipboardChb", "commaRbt", "exponentialNotationRbt", "mathematicalRbt", "saveMainWindowPosChk",
+          "complexNumbersRbt", "radRbt", "hexadecimalRbt", "hypChk", "fractionsChk"})
         EXPECT_TRUE(window->findChild<QAbstractButton *>(QLatin1String(name))->isChecked()) << name;
     EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("decEdt"))->text(), "8");
     run.Exit();
@@ -226,7 +237,8 @@ TEST(PreferencesTexts, FollowTheLanguage)
     run.Start();
     auto *window = run.Window<TsettingsFrm>(FormId::Settings);
     EXPECT_EQ(window->windowTitle(), "Nastavenia");
-    EXPECT_EQ(window->findChild<QTabWidget *>(QStringLiteral("settingsPgc"))->tabText(0), QString::fromUtf8("Správanie"));
+    EXPECT_EQ(window->findChild<QTabWidget *>(QStringLiteral("settingsPgc"))->tabText(0),
+              QString::fromUtf8("Správanie"));
     EXPECT_EQ(window->findChild<QRadioButton *>(QStringLiteral("commaRbt"))->text(), QString::fromUtf8("Čiarka"));
     EXPECT_EQ(window->findChild<QPushButton *>(QStringLiteral("closeBtn"))->text(), QString::fromUtf8("Zavrieť"));
 }

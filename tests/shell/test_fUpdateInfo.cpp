@@ -39,9 +39,17 @@ bool WaitForReport(int TimeoutMs = 5000)
 
 TEST(UpdateInfoWindow, ShowsWhatTheUpdatePageReports)
 {
-    const struct { TReply Reply; const char *Status; const char *Stable; const char *Dev; } cases[] = {
-        {TReply::Ok("27\n1.11.0.27\n28\n1.12.0.28\n"), "There's a new stable version available on the net.", "1.11.0.27", "1.12.0.28"},
-        {TReply::Ok("26\n1.10.0.26\n27\n1.11 beta\n"), "There's a new development version available on the net.", "1.10.0.26", "1.11 beta"},
+    const struct
+    {
+        TReply Reply;
+        const char *Status;
+        const char *Stable;
+        const char *Dev;
+    } cases[] = {
+        {TReply::Ok("27\n1.11.0.27\n28\n1.12.0.28\n"), "There's a new stable version available on the net.",
+         "1.11.0.27", "1.12.0.28"},
+        {TReply::Ok("26\n1.10.0.26\n27\n1.11 beta\n"), "There's a new development version available on the net.",
+         "1.10.0.26", "1.11 beta"},
         {TReply::Ok("26\r\n1.10.0.26\r\n"), "You are using the latest version of Tandorel.", "1.10.0.26", "???"},
         {TReply::Ok("Service unavailable"), "Couldn't get information about new versions.", "???", "???"},
         {TReply::With(404, ""), "Couldn't get information about new versions.", "???", "???"},
@@ -92,7 +100,11 @@ TEST(UpdateInfoWindow, ButtonsOpenTheDownloadAndHistoryPages)
 
 TEST(UpdateCheckAtStart, ShowsTheSignOnlyForANewerStableBuild)
 {
-    const struct { TReply Reply; bool Sign; } cases[] = {
+    const struct
+    {
+        TReply Reply;
+        bool Sign;
+    } cases[] = {
         {TReply::Ok("27\n1.11.0.27\n"), true},
         {TReply::Ok("26\n1.10.0.26\n27\n1.11 beta\n"), false},
         {TReply::Ok("25\n1.9\n"), false},

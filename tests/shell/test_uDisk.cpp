@@ -29,7 +29,12 @@ TEST(Disk, NamesFromFilesStayInsideTheProgramFolder)
     const QString root = QDir::cleanPath(dir.path());
     dir.write("lib/a.xml", "x");
     ASSERT_TRUE(QFile::link(outside.path(), dir.file("away")));
-    struct Case { const char *name; QString path; };
+    struct Case
+    {
+        const char *name;
+        QString path;
+    };
+    // clang-format off
     const Case cases[] = {
         {"const.dat", root + "/const.dat"},           {"  sub/my.dat ", root + "/sub/my.dat"},
         {"\\manual\\en\\manual.html", root + "/manual/en/manual.html"},
@@ -39,6 +44,7 @@ TEST(Disk, NamesFromFilesStayInsideTheProgramFolder)
         {"..", root + "/def.dat"},                     {".", root + "/def.dat"},
         {"", root + "/def.dat"},                       {"away/x.dat", root + "/def.dat"}, // a link that leads out
     };
+    // clang-format on
     for (const Case &c : cases)
         EXPECT_EQ(ProgramDirFile(QString::fromUtf8(c.name), QStringLiteral("def.dat")), c.path) << c.name;
     SetProgramDir(QString());

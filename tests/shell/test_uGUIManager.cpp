@@ -13,7 +13,11 @@ int Created = 0;
 class CountingForm : public KTandorelForm
 {
 public:
-    CountingForm() { ++Created; resize(120, 90); }
+    CountingForm()
+    {
+        ++Created;
+        resize(120, 90);
+    }
     void TranslateTexts() override { ++Translations; }
 };
 
@@ -76,8 +80,10 @@ TEST_F(Registry, StartsEmptyWithEveryEntryCentred)
 
 TEST_F(Registry, UnregisteredAndOutOfRangeIds)
 {
-    EXPECT_EQ(MessageOf([&] { Manager()->GetForm(FormId::ExpressionBrowser); }), QStringLiteral("Unspecified form class: 5"));
-    EXPECT_EQ(MessageOf([&] { Manager()->ShowForm(FormId::UnitConverter); }), QStringLiteral("Unspecified form class: 19"));
+    EXPECT_EQ(MessageOf([&] { Manager()->GetForm(FormId::ExpressionBrowser); }),
+              QStringLiteral("Unspecified form class: 5"));
+    EXPECT_EQ(MessageOf([&] { Manager()->ShowForm(FormId::UnitConverter); }),
+              QStringLiteral("Unspecified form class: 19"));
     EXPECT_THROW(Manager()->GetForm(TGUIManager::FormCount), ERangeError);
     EXPECT_THROW(Manager()->GetForm(-1), ERangeError);
     EXPECT_THROW(Manager()->RegisterFormClass(TGUIManager::FormCount, &CreateForm<CountingForm>), ERangeError);
@@ -96,7 +102,7 @@ TEST_F(Registry, CreatesOnFirstUseOnlyAndTranslatesOnce)
     first->move(10, 20);
     EXPECT_EQ(Manager()->Form(FormId::History), first);
     EXPECT_EQ(Created, 1);
-    EXPECT_EQ(Translations, 1); // not re-read on the second look-up
+    EXPECT_EQ(Translations, 1);              // not re-read on the second look-up
     EXPECT_EQ(first->pos(), QPoint(10, 20)); // nor re-placed
     EXPECT_NE(Manager()->FormAs<CountingForm>(FormId::History), nullptr);
     EXPECT_EQ(Manager()->FormAs<OtherForm>(FormId::History), nullptr);

@@ -40,17 +40,14 @@ TEST(MagneticArithmetic, SnapsWithinFivePixelsAndNotSix)
 {
     const QSize form(100, 80);
     const SnapCase cases[] = {
-        {{605, 200}, form, {600, 200}}, // left edge 5 right of the right edge
-        {{595, 200}, form, {600, 200}}, // 5 inside
-        {{606, 200}, form, {606, 200}}, // 6: free
-        {{594, 200}, form, {594, 200}},
-        {{295, 50}, form, {300, 50}},   // right edge (395) 5 left of the left edge
-        {{306, 50}, form, {306, 50}},   // right edge 406: free
-        {{700, 405}, form, {700, 400}}, // top edge 5 below the bottom
-        {{700, 406}, form, {700, 406}},
-        {{700, 215}, form, {700, 220}}, // bottom edge (295) against the top
-        {{700, 226}, form, {700, 226}},
-        {{602, 397}, form, {600, 400}}, // both axes at once, far from overlapping
+        {{605, 200}, form, {600, 200}},                                     // left edge 5 right of the right edge
+        {{595, 200}, form, {600, 200}},                                     // 5 inside
+        {{606, 200}, form, {606, 200}},                                     // 6: free
+        {{594, 200}, form, {594, 200}},     {{295, 50}, form, {300, 50}},   // right edge (395) 5 left of the left edge
+        {{306, 50}, form, {306, 50}},                                       // right edge 406: free
+        {{700, 405}, form, {700, 400}},                                     // top edge 5 below the bottom
+        {{700, 406}, form, {700, 406}},     {{700, 215}, form, {700, 220}}, // bottom edge (295) against the top
+        {{700, 226}, form, {700, 226}},     {{602, 397}, form, {600, 400}}, // both axes at once, far from overlapping
         {{-2000, 396}, form, {-2000, 400}}, // an edge line snaps anywhere along the screen
     };
     for (const SnapCase &c : cases)
@@ -83,8 +80,7 @@ TEST(MagneticArithmetic, ACentredWindowIsKeptOnTheScreen)
 {
     const QRect screen(0, 0, 1600, 1000);
     // A preferences window centred on a main window at the top left corner.
-    EXPECT_EQ(KeptOnScreen(CentreOn(QRect(0, 0, 640, 383), QSize(343, 481)), QSize(343, 481), screen),
-              QPoint(148, 0));
+    EXPECT_EQ(KeptOnScreen(CentreOn(QRect(0, 0, 640, 383), QSize(343, 481)), QSize(343, 481), screen), QPoint(148, 0));
     EXPECT_EQ(KeptOnScreen(QPoint(1500, 900), QSize(300, 200), screen), QPoint(1300, 800));
     EXPECT_EQ(KeptOnScreen(QPoint(100, 200), QSize(300, 200), screen), QPoint(100, 200));
     // Larger than the screen: its title bar stays on it.
@@ -193,15 +189,17 @@ TEST(OnSomeScreen, AWindowCountsAsReachableWhenAFortyByTwentyPieceIsShown)
 {
     const QList<QRect> screens{QRect(0, 0, 1000, 800), QRect(1000, 0, 800, 600)};
     const QSize form(300, 200);
-    const struct { QPoint Pos; bool Reachable; } cases[] = {
-        {{100, 100}, true},
-        {{-260, 100}, true},        // 40 pixels still shown
-        {{-261, 100}, false},       // 39
-        {{100, 780}, true},         // 20 pixels high
-        {{100, 781}, false},
-        {{1700, 500}, true},        // on the second screen
-        {{1700, 601}, false},       // below the second screen's bottom
-        {{INT_MAX, INT_MAX}, false}, // no overflow on the way
+    const struct
+    {
+        QPoint Pos;
+        bool Reachable;
+    } cases[] = {
+        {{100, 100}, true},          {{-260, 100}, true}, // 40 pixels still shown
+        {{-261, 100}, false},                             // 39
+        {{100, 780}, true},                               // 20 pixels high
+        {{100, 781}, false},         {{1700, 500}, true}, // on the second screen
+        {{1700, 601}, false},                             // below the second screen's bottom
+        {{INT_MAX, INT_MAX}, false},                      // no overflow on the way
         {{INT_MIN, INT_MIN}, false},
     };
     for (const auto &c : cases)

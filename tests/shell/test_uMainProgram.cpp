@@ -8,12 +8,12 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "shell/fHistoria.h"
-#include "shell/uHistoryModel.h"
 #include "shell/fKonstanty.h"
-#include "shell/uDisk.h"
 #include "shell/fMain.h"
 #include "shell/fVariables.h"
+#include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/MainWindowDriver.h"
 #include "tests/support/QtPrint.h"
@@ -165,11 +165,14 @@ TEST_F(Calculator, ConstantsComeFromTheConstantsWindow)
 TEST_F(Calculator, ErrorsShowTheirMessageAndSelectTheirPart)
 {
     KProgramSettings::Instance()->CloseParentheses = false;
-    const struct { const char *input, *message, *selected; } cases[] = {
+    const struct
+    {
+        const char *input, *message, *selected;
+    } cases[] = {
         {"2+*3", "Operator can not be followed by another operator.", "*"},
         {"(1+2", "Bracket not closed.", "("},
         {"1 + 2 )", "Incorrect use of closing bracket.", ")"},
-        {"$pi$e$g", "Unknown constant \"$pi\".", "$pi"}, // no constants window registered
+        {"$pi$e$g", "Unknown constant \"$pi\".", "$pi"},            // no constants window registered
         {"ln(0)", "Invalid argument of function \"ln\".", "ln(0)"}, // no part known: all selected
     };
     for (const auto &c : cases) {
@@ -326,9 +329,8 @@ TEST_F(Calculator, HandOversGiveTheCheckedDecimalText)
     Click("grafBtn");
     Click("derivaciaBtn");
     Click("sumaBtn");
-    EXPECT_EQ(ReceiverFrm::Received,
-              (QStringList{QStringLiteral("graph:y*x+255"), QStringLiteral("derivative:y*x+255"),
-                           QStringLiteral("expression:y*x+255")}));
+    EXPECT_EQ(ReceiverFrm::Received, (QStringList{QStringLiteral("graph:y*x+255"), QStringLiteral("derivative:y*x+255"),
+                                                  QStringLiteral("expression:y*x+255")}));
     EXPECT_TRUE(TGUIManager::Instance()->GetForm(FormId::FunctionGraph)->isVisible());
     // The graph needs every variable but x to have a value.
     ReceiverFrm::Received.clear();
@@ -342,8 +344,13 @@ TEST_F(Calculator, HandOversGiveTheCheckedDecimalText)
 
 TEST_F(Calculator, PreviewGetsTheExpressionWithItsMultiplicationSigns)
 {
-    const struct { const char *input, *preview; } cases[] = {
-        {"", "0"}, {"2(", "???"}, {"2x+3(1+x)", "2*x+3*(1+x)"},
+    const struct
+    {
+        const char *input, *preview;
+    } cases[] = {
+        {"", "0"},
+        {"2(", "???"},
+        {"2x+3(1+x)", "2*x+3*(1+x)"},
     };
     for (const auto &c : cases) {
         ReceiverFrm::Received.clear();

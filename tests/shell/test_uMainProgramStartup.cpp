@@ -5,10 +5,10 @@
 #include "core/uVariableManager.h"
 #include "shell/CheckPrevious.h"
 #include "shell/fHistoria.h"
-#include "shell/uHistoryModel.h"
 #include "shell/fMain.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
+#include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/ModalHelper.h"
@@ -247,8 +247,8 @@ TEST_F(StartAndExit, ASavedPositionOffEveryScreenOpensCentred)
     // The extremes of the saved numbers, where adding a size overflows.
     for (const char *corner : {"Left=2147483647\r\nTop=2147483647", "Left=-2147483648\r\nTop=-2147483648",
                                "Left=2147483647\r\nTop=-2147483648"}) {
-        Dir.write("settings.ini", QByteArray("[MainForm]\r\nCenter=0\r\n") + corner
-                                      + "\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
+        Dir.write("settings.ini",
+                  QByteArray("[MainForm]\r\nCenter=0\r\n") + corner + "\r\n[Settings]\r\nCheckUpdatesAtStart=0\r\n");
         Start();
         EXPECT_TRUE(screen.intersects(MainFrm->frameGeometry())) << corner;
         // The magnetic windows are placed against it.
@@ -312,7 +312,8 @@ QString PlaceProgram(const TempProgramDir &dir)
 QMap<QString, QPair<QByteArray, QDateTime>> Snapshot(const TempProgramDir &dir)
 {
     QMap<QString, QPair<QByteArray, QDateTime>> files;
-    QDirIterator it(dir.path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(dir.path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);

@@ -36,7 +36,8 @@ TEST_F(Translator, NothingLoadedGivesTheDefaults)
 {
     EXPECT_FALSE(T()->IsLoaded());
     EXPECT_EQ(T()->GetFileName(), QString());
-    EXPECT_EQ(T()->Translate(QStringLiteral("Common"), QStringLiteral("Close"), QStringLiteral("Close")), QStringLiteral("Close"));
+    EXPECT_EQ(T()->Translate(QStringLiteral("Common"), QStringLiteral("Close"), QStringLiteral("Close")),
+              QStringLiteral("Close"));
     T()->LoadFile(Dir.file(QStringLiteral("lang/none.txt")));
     T()->LoadFile(QString());
     T()->LoadFile(Dir.path()); // a folder is no language file
@@ -47,21 +48,25 @@ TEST_F(Translator, NothingLoadedGivesTheDefaults)
 TEST_F(Translator, LookupRules)
 {
     Dir.write(QStringLiteral("lang/a.txt"), LanguageFile("sk", "Slovensky",
-        "[common]\n"
-        "Close=Zavrieť\n"
-        "Padded =   s medzerami   \n"
-        "Quoted=\"  v úvodzovkách  \"\n"
-        "Empty=\n"
-        "Equals=a=b\n"));
+                                                         "[common]\n"
+                                                         "Close=Zavrieť\n"
+                                                         "Padded =   s medzerami   \n"
+                                                         "Quoted=\"  v úvodzovkách  \"\n"
+                                                         "Empty=\n"
+                                                         "Equals=a=b\n"));
     T()->LoadFile(Dir.file(QStringLiteral("lang/a.txt")));
     ASSERT_TRUE(T()->IsLoaded());
     EXPECT_EQ(T()->GetFileName(), Dir.file(QStringLiteral("lang/a.txt")));
-    const struct { const char *Section, *Key; QString Expected; } cases[] = {
+    const struct
+    {
+        const char *Section, *Key;
+        QString Expected;
+    } cases[] = {
         {"Common", "close", QString::fromUtf8("Zavrieť")}, // neither name's letter case counts
         {"COMMON", "CLOSE", QString::fromUtf8("Zavrieť")},
         {"Common", "Padded", QStringLiteral("s medzerami")},
         {"Common", "Quoted", QString::fromUtf8("  v úvodzovkách  ")},
-        {"Common", "Empty", QString()},            // present and empty: not the default
+        {"Common", "Empty", QString()}, // present and empty: not the default
         {"Common", "Equals", QStringLiteral("a=b")},
         {"Common", "Missing", QStringLiteral("DEFAULT")},
         {"Other", "Close", QStringLiteral("DEFAULT")},
@@ -180,7 +185,8 @@ TEST_F(Translator, LookupsOnAnotherThreadSurviveFileReplacement)
     std::atomic<int> odd{0};
     std::unique_ptr<QThread> reader(QThread::create([&] {
         for (int i = 0; i < 300; ++i) {
-            const QString hint = T()->Translate(QStringLiteral("Hints"), QStringLiteral("hntC"), QStringLiteral("Clear"));
+            const QString hint =
+                T()->Translate(QStringLiteral("Hints"), QStringLiteral("hntC"), QStringLiteral("Clear"));
             if (hint != QString::fromUtf8("Vymazať") && hint != QString::fromUtf8("Löschen"))
                 ++odd;
         }
@@ -228,9 +234,11 @@ TEST(ShippedLanguages, EveryFileHoldsTheSameSectionsAndKeys)
     }
     // Texts whose blanks matter keep them.
     TProgramTranslator::Instance()->LoadFile(list.FileNameForIsoCode(QStringLiteral("en")));
-    EXPECT_EQ(TProgramTranslator::Instance()->Translate(QStringLiteral("FunctionGraph"), QStringLiteral("Move"), QString()),
-              QStringLiteral("  Move  "));
-    EXPECT_EQ(TProgramTranslator::Instance()->Translate(QStringLiteral("ErrorMessages"), QStringLiteral("err19"), QString()),
-              QStringLiteral("Unknown constant \"#1\"."));
+    EXPECT_EQ(
+        TProgramTranslator::Instance()->Translate(QStringLiteral("FunctionGraph"), QStringLiteral("Move"), QString()),
+        QStringLiteral("  Move  "));
+    EXPECT_EQ(
+        TProgramTranslator::Instance()->Translate(QStringLiteral("ErrorMessages"), QStringLiteral("err19"), QString()),
+        QStringLiteral("Unknown constant \"#1\"."));
     TProgramTranslator::FreeInstance();
 }

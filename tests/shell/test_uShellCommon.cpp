@@ -1,16 +1,16 @@
 #include "core/uProgramSettings.h"
 
-#include "tests/support/TestWebHost.h"
 #include "platform/IniFiles.h"
 #include "shell/uDisk.h"
 #include "shell/uShellCommon.h"
 #include "tests/support/TempProgramDir.h"
+#include "tests/support/TestWebHost.h"
 #include "tests/support/UrlCatcher.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,7 +29,10 @@ QChar Filtered(const QString &text, int caret, QChar key)
 
 TEST(ShellCommon, URLEncodeKeepsOnlyItsSafeCharacters)
 {
-    const struct { QString In, Out; } cases[] = {
+    const struct
+    {
+        QString In, Out;
+    } cases[] = {
         {QStringLiteral("x^2 + 1"), QStringLiteral("x%5E2+%2B+1")},
         {QStringLiteral("a.b-c_d"), QStringLiteral("a.b-c_d")},
         {QStringLiteral("!$'()*@AZaz09"), QStringLiteral("!$'()*@AZaz09")},
@@ -66,26 +69,27 @@ TEST(ShellCommon, NumericEditFilter)
     const QChar saved = DecimalSeparator;
     DecimalSeparator = QLatin1Char('.');
     const QChar none(0);
-    const struct { const char *Text; int Caret; char Key; QChar Expected; } cases[] = {
-        {"1.5E", 4, '-', u'-'},     // the exponent's sign
-        {"1.5E", 4, 'E', none},     // a second exponent
-        {"1.5e", 4, 'e', none},     // letter case does not matter
-        {"15", 2, 'e', u'E'},       // typed in lower case, kept in upper case
-        {"1.5", 3, '.', none},      // a second separator
-        {"15", 1, ',', u'.'},       // the other separator key types the current one
-        {"15", 2, '+', u'1'},       // the plus key is the digit 1
-        {"15", 2, 'a', none},
-        {"15", 2, ' ', none},
-        {"15", 2, '\b', u'\b'},
-        {"15", 2, '\t', u'\t'},
-        {"", 0, '-', u'-'},         // a leading minus
-        {"15", 0, '-', u'-'},
-        {"-15", 0, '7', none},      // nothing goes before a leading minus
-        {"-15", 0, '\b', none},
-        {"15", 1, '-', none},       // a minus inside the number
-        {"1E5", 2, '-', u'-'},      // right after the exponent
-        {"1E-5", 2, '-', none},     // ... but not a second one
-        {"1E5", 3, '-', none},      // not after the exponent's digits
+    const struct
+    {
+        const char *Text;
+        int Caret;
+        char Key;
+        QChar Expected;
+    } cases[] = {
+        {"1.5E", 4, '-', u'-'}, // the exponent's sign
+        {"1.5E", 4, 'E', none}, // a second exponent
+        {"1.5e", 4, 'e', none}, // letter case does not matter
+        {"15", 2, 'e', u'E'},   // typed in lower case, kept in upper case
+        {"1.5", 3, '.', none},  // a second separator
+        {"15", 1, ',', u'.'},   // the other separator key types the current one
+        {"15", 2, '+', u'1'},   // the plus key is the digit 1
+        {"15", 2, 'a', none},   {"15", 2, ' ', none},  {"15", 2, '\b', u'\b'},
+        {"15", 2, '\t', u'\t'}, {"", 0, '-', u'-'},    // a leading minus
+        {"15", 0, '-', u'-'},   {"-15", 0, '7', none}, // nothing goes before a leading minus
+        {"-15", 0, '\b', none}, {"15", 1, '-', none},  // a minus inside the number
+        {"1E5", 2, '-', u'-'},                         // right after the exponent
+        {"1E-5", 2, '-', none},                        // ... but not a second one
+        {"1E5", 3, '-', none},                         // not after the exponent's digits
         {"15", 2, '7', u'7'},
     };
     for (const auto &c : cases)
@@ -103,15 +107,18 @@ TEST(ShellCommon, NumericEditFilter)
     EXPECT_EQ(key, QChar(u'-'));
 
     // A key typed over a selection is judged against what the selection leaves.
-    const struct { const char *Text; int Start, Length; char Key; QChar Expected; } selected[] = {
-        {"-3", 0, 2, '0', u'0'},    // the whole "-3" typed over
-        {"-3", 0, 1, '4', u'4'},    // the minus alone
-        {"-3", 1, 1, '4', u'4'},
-        {"-3", 1, 1, '-', none},    // still a minus in front
-        {"1.5", 1, 1, '.', u'.'},   // the separator typed over by another
-        {"1.5", 2, 1, '.', none},
-        {"2E5", 1, 2, 'E', u'E'},
-        {"2E5", 2, 1, 'E', none},
+    const struct
+    {
+        const char *Text;
+        int Start, Length;
+        char Key;
+        QChar Expected;
+    } selected[] = {
+        {"-3", 0, 2, '0', u'0'},                           // the whole "-3" typed over
+        {"-3", 0, 1, '4', u'4'},                           // the minus alone
+        {"-3", 1, 1, '4', u'4'},  {"-3", 1, 1, '-', none}, // still a minus in front
+        {"1.5", 1, 1, '.', u'.'},                          // the separator typed over by another
+        {"1.5", 2, 1, '.', none}, {"2E5", 1, 2, 'E', u'E'}, {"2E5", 2, 1, 'E', none},
     };
     DecimalSeparator = QLatin1Char('.');
     for (const auto &c : selected) {
@@ -155,11 +162,14 @@ TEST(ShellCommon, EditShortcutsNeverChangeAReadOnlyEdit)
     text.setReadOnly(true);
     plain.setReadOnly(true);
     const auto textOf = [&](QWidget *w) {
-        if (w == &line) return line.text();
-        if (w == &text) return text.toPlainText();
+        if (w == &line)
+            return line.text();
+        if (w == &text)
+            return text.toPlainText();
         return plain.toPlainText();
     };
-    for (QWidget *edit : {static_cast<QWidget *>(&line), static_cast<QWidget *>(&text), static_cast<QWidget *>(&plain)}) {
+    for (QWidget *edit :
+         {static_cast<QWidget *>(&line), static_cast<QWidget *>(&text), static_cast<QWidget *>(&plain)}) {
         QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
         for (int key : {int(Qt::Key_A), int(Qt::Key_X)})
             EditShortcutKeyDown(edit, key, Qt::ControlModifier);
@@ -174,11 +184,12 @@ TEST(ShellCommon, EditShortcutsNeverChangeAReadOnlyEdit)
 
 TEST(ShellCommon, PastingIntoAOneLineEditStopsAtTheFirstLineBreak)
 {
-    const struct { QString Clip, Expected; } cases[] = {
-        {QStringLiteral("12\r\n34"), QStringLiteral("a12b")},
-        {QStringLiteral("12\n34"), QStringLiteral("a12b")},
-        {QStringLiteral("12\r34"), QStringLiteral("a12b")},
-        {QStringLiteral("\n34"), QStringLiteral("ab")},
+    const struct
+    {
+        QString Clip, Expected;
+    } cases[] = {
+        {QStringLiteral("12\r\n34"), QStringLiteral("a12b")}, {QStringLiteral("12\n34"), QStringLiteral("a12b")},
+        {QStringLiteral("12\r34"), QStringLiteral("a12b")},   {QStringLiteral("\n34"), QStringLiteral("ab")},
         {QStringLiteral("1 2"), QStringLiteral("a1 2b")},
     };
     for (const auto &c : cases) {
@@ -218,7 +229,11 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     dir.write(QStringLiteral("Run.DESKTOP"), "[Desktop Entry]\nExec=xterm\n");
     dir.write(QStringLiteral("tool.sh"), "#!/bin/sh\n");
     QFile::setPermissions(dir.file(QStringLiteral("tool.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const struct { QString Address; bool Opens; } cases[] = {
+    const struct
+    {
+        QString Address;
+        bool Opens;
+    } cases[] = {
         {QStringLiteral("http://www.tandorel.org/index.php?page=home&build=26"), true},
         {QStringLiteral("https://example.org/"), true},
         {QStringLiteral("HTTP://example.org/"), true},
@@ -258,7 +273,8 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
     OpenUrlLabel(&web); // refused
     ASSERT_EQ(catcher.Opened.size(), 3);
     EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(manual));
-    EXPECT_EQ(catcher.Opened[1].toString(), QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
+    EXPECT_EQ(catcher.Opened[1].toString(),
+              QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
     EXPECT_EQ(catcher.Opened[2].toString(), QStringLiteral("mailto:author@example.org"));
     SetMakerWebHost(TestWebHost());
     SetProgramDir(QString());
@@ -267,7 +283,11 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
 TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
 {
     TRealWebHost real;
-    const struct { const char *Address; bool Maker; } addresses[] = {
+    const struct
+    {
+        const char *Address;
+        bool Maker;
+    } addresses[] = {
         {"http://www.tandorel.org/wiki/doku.php?id=en:documentation", true},
         {"https://TANDOREL.org/", true},
         {"http://wiki.tandorel.org/x", true},
@@ -281,6 +301,7 @@ TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
     for (const auto &a : addresses)
         EXPECT_EQ(IsMakerAddress(QString::fromLatin1(a.Address)), a.Maker) << a.Address;
 
+    // clang-format off
     const struct { const char *Text; bool Bare; } mails[] = {
         {"author@example.org", true},        {"first.last+tag@mail.example.co.uk", true},
         {"author@example.org?subject=x", false}, {"a@b@example.org", false},
@@ -288,6 +309,7 @@ TEST(ShellCommon, MakerAddressesAndBareMailAddresses)
         {"<author@example.org>", false},     {"author@example.org\nbcc", false},
         {"author@-example.org", false},      {"", false},
     };
+    // clang-format on
     for (const auto &m : mails)
         EXPECT_EQ(IsBareEmailAddress(QString::fromLatin1(m.Text)), m.Bare) << m.Text;
 
@@ -334,7 +356,8 @@ TEST(ShellCommon, EscapedExceptionsAreShownNotFatal)
     QStringList shown;
     auto saved = TTandorelApplication::ShowExceptionMessage;
     TTandorelApplication::ShowExceptionMessage = [&](const QString &text) { shown << text; };
-    EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw Exception(QStringLiteral("Unspecified form class: 12")); }));
+    EXPECT_FALSE(TTandorelApplication::GuardedDelivery(
+        []() -> bool { throw Exception(QStringLiteral("Unspecified form class: 12")); }));
     EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw std::runtime_error("plain failure"); }));
     EXPECT_FALSE(TTandorelApplication::GuardedDelivery([]() -> bool { throw 42; }));
     EXPECT_TRUE(TTandorelApplication::GuardedDelivery([] { return true; }));
@@ -342,4 +365,3 @@ TEST(ShellCommon, EscapedExceptionsAreShownNotFatal)
     EXPECT_EQ(shown, (QStringList{QStringLiteral("Unspecified form class: 12"), QStringLiteral("plain failure"),
                                   QStringLiteral("Unknown exception")}));
 }
-

@@ -58,7 +58,15 @@ protected:
 
 TEST(UpdateAnswer, IsReadLineByLine)
 {
-    const struct { QByteArray Answer; bool Ok; int Stable; const char *StableText; int Dev; const char *DevText; } cases[] = {
+    const struct
+    {
+        QByteArray Answer;
+        bool Ok;
+        int Stable;
+        const char *StableText;
+        int Dev;
+        const char *DevText;
+    } cases[] = {
         {"27\n1.11.0.27\n28\n1.12.0.28 beta\n", true, 27, "1.11.0.27", 28, "1.12.0.28 beta"},
         {"27\r\n1.11.0.27\r\n28\r\n1.12\r\n", true, 27, "1.11.0.27", 28, "1.12"},
         {"27\n1.11.0.27", true, 27, "1.11.0.27", 0, "???"},
@@ -124,7 +132,11 @@ TEST_F(UpdateCheck, ASecondCheckWhileBusyAddsNoRequest)
 
 TEST_F(UpdateCheck, AFailedCheckReportsAndGoesBackToIdle)
 {
-    const struct { const char *Name; TReply Reply; } failures[] = {
+    const struct
+    {
+        const char *Name;
+        TReply Reply;
+    } failures[] = {
         {"404", TReply::With(404, "27\n1.11\n")},
         {"500", TReply::With(500, "")},
         {"300", TReply::With(300, "27\n1.11\n")},

@@ -58,10 +58,10 @@ inline QStringList ClippedTexts(QWidget *Window)
             int needed = WidestLine(button->fontMetrics(), shown);
             if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button)) {
                 const bool radio = qobject_cast<QRadioButton *>(button);
-                needed += button->style()->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth
-                                                             : QStyle::PM_IndicatorWidth)
-                          + button->style()->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing
-                                                               : QStyle::PM_CheckBoxLabelSpacing);
+                needed +=
+                    button->style()->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth : QStyle::PM_IndicatorWidth)
+                    + button->style()->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing
+                                                         : QStyle::PM_CheckBoxLabelSpacing);
             } else if (qobject_cast<QPushButton *>(button)) {
                 needed += button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
             }

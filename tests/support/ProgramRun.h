@@ -5,13 +5,13 @@
 // unless the settings written before Start ask for it.
 #include "shell/fMain.h"
 
-#include "tests/support/TestWebHost.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgramStartup.h"
 #include "shell/uShellCommon.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/TempProgramDir.h"
+#include "tests/support/TestWebHost.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +63,10 @@ public:
         ProgramShutDown();
     }
     template <class T>
-    static T *Window(int Id) { return TGUIManager::Instance()->FormAs<T>(Id); }
+    static T *Window(int Id)
+    {
+        return TGUIManager::Instance()->FormAs<T>(Id);
+    }
 
     TempProgramDir Dir;
     TLocalHttpServer Server;

@@ -87,7 +87,8 @@ TEST_F(PreviewWindow, HandOverDrawsTheFormulaWithAMargin)
     ASSERT_TRUE(w->Tree());
     EXPECT_EQ(w->Expression(), QStringLiteral("x"));
     const TFontTextMetrics &m = w->Canvas()->Metrics();
-    EXPECT_EQ(CanvasSize(), QSize(m.TextWidth(QStringLiteral("x"), 16) + 10, m.TextHeight(QStringLiteral("x"), 16) + 10));
+    EXPECT_EQ(CanvasSize(),
+              QSize(m.TextWidth(QStringLiteral("x"), 16) + 10, m.TextHeight(QStringLiteral("x"), 16) + 10));
     EXPECT_EQ(w->Tree()->X(), 5);
     EXPECT_EQ(w->Tree()->Y(), 5);
     EXPECT_TRUE(HasInk(w->Canvas()->grab().toImage()));
@@ -192,7 +193,8 @@ TEST_F(PreviewWindow, ClosingAndReopeningKeepsTheDrawing)
 TEST_F(PreviewWindow, TextsComeFromTheLanguageFile)
 {
     Hand(QStringLiteral("a+"));
-    const QString lang = QString::fromLocal8Bit(qgetenv("TANDOREL_SOURCE_DIR")) + QStringLiteral("/data/lang/Slovensky.txt");
+    const QString lang =
+        QString::fromLocal8Bit(qgetenv("TANDOREL_SOURCE_DIR")) + QStringLiteral("/data/lang/Slovensky.txt");
     TProgramTranslator::Instance()->LoadFile(lang);
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
     TGUIManager::Instance()->TranslateAll();

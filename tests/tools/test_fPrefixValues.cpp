@@ -28,6 +28,7 @@ protected:
 
 TEST_F(PrefixValuesWindow, ListsTheSixteenPrefixesSpelledRight)
 {
+    // clang-format off
     const QStringList expected = {
         "Yotta (Y)=e24", "Zetta (Z)=e21", "Exa (E)=e18",   "Peta (P)=e15",  "Tera (T)=e12",  "Giga (G)=e9",
         "Mega (M)=e6",   "Kilo (k)=e3",   "Milli (m)=e-3", "Micro (µ)=e-6", "Nano (n)=e-9",  "Pico (p)=e-12",
@@ -36,10 +37,12 @@ TEST_F(PrefixValuesWindow, ListsTheSixteenPrefixesSpelledRight)
     EXPECT_EQ(Grid()->horizontalHeaderItem(0)->text(), QStringLiteral("Prefix"));
     EXPECT_EQ(Grid()->horizontalHeaderItem(1)->text(), QStringLiteral("Value"));
 }
+// clang-format on
 
 TEST_F(PrefixValuesWindow, UseInsertsThePowerWithALeadingOneWhereNoNumberStands)
 {
     const int kilo = Grid()->FindRow(QStringLiteral("Kilo (k)"));
+    // clang-format off
     const struct { const char *input; int caret; const char *inserted; } cases[] = {
         {"", -1, "1e3"},   {"25", -1, "e3"},   {"2.", -1, "e3"}, {"x", -1, "1e3"},
         {"(", -1, "1e3"},  {"3*", -1, "1e3"},  {".", -1, "1e3"}, {"12+4", 2, "e3"},
@@ -48,6 +51,7 @@ TEST_F(PrefixValuesWindow, UseInsertsThePowerWithALeadingOneWhereNoNumberStands)
         {"1e6", -1, "*1e3"}, {"2.5E-4", -1, "*1e3"}, {"3e+2", -1, "*1e3"},
         {"x-2", -1, "e3"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         Main.Inserted.clear();
         Main.Input = QString::fromLatin1(c.input);

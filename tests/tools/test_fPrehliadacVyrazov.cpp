@@ -9,8 +9,8 @@
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
-#include "shell/uValueListEditor.h"
 #include "shell/uProgramTranslator.h"
+#include "shell/uValueListEditor.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/FakeMainForm.h"
 #include "tests/support/MainWindowDriver.h"
@@ -120,7 +120,10 @@ protected:
     void Select(const char *Path) { Tree()->setCurrentItem(Item(QString::fromUtf8(Path))); }
     void Key(int K, Qt::KeyboardModifiers M = Qt::NoModifier) { QTest::keyClick(Tree(), Qt::Key(K), M); }
     template <class T>
-    T *Control(const char *Name) const { return Window->findChild<T *>(QString::fromUtf8(Name)); }
+    T *Control(const char *Name) const
+    {
+        return Window->findChild<T *>(QString::fromUtf8(Name));
+    }
 
     TempProgramDir Dir;
     FakeMainForm Main;
@@ -229,9 +232,10 @@ TEST_F(Browser, DropOntoACategoryPutsTheNodeFirstInFileAndTree)
 
 TEST_F(Browser, RefusedDrops)
 {
-    EXPECT_FALSE(Window->CanDropOn(Item("Physics"), Item("Geometry/Areas"), false));           // a library
-    EXPECT_FALSE(Window->CanDropOn(Item("Physics/Kinematics"), Item("Physics/Kinematics/Deeper"), false)); // into itself
-    EXPECT_FALSE(Window->CanDropOn(Item("Physics/Loose"), Item("Geometry"), true));             // before a library
+    EXPECT_FALSE(Window->CanDropOn(Item("Physics"), Item("Geometry/Areas"), false)); // a library
+    EXPECT_FALSE(
+        Window->CanDropOn(Item("Physics/Kinematics"), Item("Physics/Kinematics/Deeper"), false)); // into itself
+    EXPECT_FALSE(Window->CanDropOn(Item("Physics/Loose"), Item("Geometry"), true));               // before a library
     EXPECT_TRUE(Window->CanDropOn(Item("Physics/Loose"), Item("Geometry"), false));
     Window->DropOnItem(Item("Physics/Kinematics"), Item("Physics/Kinematics/Deeper/Deep"), false);
     EXPECT_FALSE(Window->GetViewer()->IsModified());
@@ -296,7 +300,8 @@ TEST_F(Browser, CutAnsweredNoKeepsTheNodeAndPastesGiveIndependentCopies)
     Select("Physics/Loose");
     Key(Qt::Key_V, Qt::ControlModifier);
     Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(FileChildren(Item("Physics")->Ref.Node), QStringList({"Kinematics", "Square", "Square", "Loose", "Empty"}));
+    EXPECT_EQ(FileChildren(Item("Physics")->Ref.Node),
+              QStringList({"Kinematics", "Square", "Square", "Loose", "Empty"}));
     EXPECT_EQ(Captions(Item("Physics")), QStringList({"Kinematics", "Empty", "Square", "Square", "Loose"}));
     TXMLNodeItem *first = dynamic_cast<TXMLNodeItem *>(Item("Physics")->child(2));
     TXMLNodeItem *second = dynamic_cast<TXMLNodeItem *>(Item("Physics")->child(3));
@@ -365,7 +370,8 @@ TEST_F(Browser, AFailedSaveIsReportedAndKeepsTheChanges)
     AnswerNextMessageBox(QMessageBox::Ok, &text, &title);
     GetPrehliadacVyrazovDta()->saveMni->trigger();
     EXPECT_EQ(title, "Error while saving libraries");
-    EXPECT_TRUE(text.startsWith("These libraries could not be saved and keep their changes:\n\n- Physics (")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("These libraries could not be saved and keep their changes:\n\n- Physics ("))
+        << text.toStdString();
     EXPECT_TRUE(Window->GetViewer()->IsModified());
     EXPECT_TRUE(GetPrehliadacVyrazovDta()->saveMni->isEnabled());
 }
@@ -376,7 +382,8 @@ TEST_F(Browser, ReloadAsksBeforeDroppingChanges)
     QString question;
     AnswerNextMessageBox(QMessageBox::No, &question);
     GetPrehliadacVyrazovDta()->reloadMni->trigger();
-    EXPECT_EQ(question, "Reloading will cause loss of changes in these modified libraries:\n\n- Physics\n\nReally reload?");
+    EXPECT_EQ(question,
+              "Reloading will cause loss of changes in these modified libraries:\n\n- Physics\n\nReally reload?");
     EXPECT_TRUE(Window->GetViewer()->IsModified());
     AnswerNextMessageBox(QMessageBox::Yes);
     GetPrehliadacVyrazovDta()->reloadMni->trigger();
@@ -467,7 +474,8 @@ TEST_F(Browser, NewAndModifiedLibraries)
 TEST_F(Browser, TextsFollowTheLanguageWithoutDroppingChanges)
 {
     Item("Physics")->Ref.Library->RenameNode(Item("Physics/Loose")->Ref.Node, QStringLiteral("Renamed"));
-    TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt"));
+    TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                             + QStringLiteral("/data/lang/Slovensky.txt"));
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
     Window->TranslateTexts();
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Prehliadač výrazov"));

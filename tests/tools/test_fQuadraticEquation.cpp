@@ -31,7 +31,6 @@ protected:
         ImaginaryUnitFirst = true;
     }
 
-
     QLineEdit *Edit(const char *Name) { return Window.findChild<QLineEdit *>(QLatin1String(Name)); }
     void Solve(const QString &A, const QString &B, const QString &C)
     {
@@ -46,7 +45,10 @@ protected:
 TEST_F(QuadraticEquationWindow, WorkedExamples)
 {
     EXPECT_EQ(Outputs(), QStringList({"0", "0", "0"})); // as the window opens
-    const struct { const char *a, *b, *c, *d, *x1, *x2; } cases[] = {
+    const struct
+    {
+        const char *a, *b, *c, *d, *x1, *x2;
+    } cases[] = {
         {"1", "-3", "2", "1", "1", "2"},
         {"1", "0", "1", "-4", "0+j", "0-j"}, // real part 0, never -0
         {"1", "2", "1", "0", "-1", "-1"},

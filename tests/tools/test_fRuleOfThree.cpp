@@ -32,11 +32,16 @@ protected:
 
 TEST_F(RuleOfThreeWindow, WorkedExamples)
 {
-    const struct { const char *a, *b, *c; bool direct; const char *x; } cases[] = {
+    const struct
+    {
+        const char *a, *b, *c;
+        bool direct;
+        const char *x;
+    } cases[] = {
         {"2", "10", "3", true, "15"},
         {"2", "10", "3", false, "6.666667"},
         {"-4", "2.5", "8", true, "-5"},
-        {"0", "10", "3", false, "0"},          // a is no divisor in the inverse rule
+        {"0", "10", "3", false, "0"},                // a is no divisor in the inverse rule
         {"1E-300", "1E300", "1E300", true, "1E900"}, // beyond a double, not beyond the result
         {"5", "0", "3", true, "0"},
     };
@@ -92,7 +97,10 @@ TEST_F(RuleOfThreeWindow, AShownMessageFollowsTheLanguage)
         ~TranslatorGuard() { TProgramTranslator::FreeInstance(); }
     } guard;
     const QString slovak = qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lang/Slovensky.txt");
-    const struct { const char *a, *b, *c, *message; } cases[] = {
+    const struct
+    {
+        const char *a, *b, *c, *message;
+    } cases[] = {
         {"2", "", "3", "Nie sú zadané všetky hodnoty"},
         {"0", "10", "3", "Neplatné hodnoty"},
         {"2", "10", "3", "15"}, // a result is no text of the language

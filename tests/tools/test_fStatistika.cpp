@@ -20,7 +20,10 @@ class StatisticsWindow : public ToolWindowTest<TstatistikaFrm>
 {
 protected:
     TValueListEditor *Grid() { return Window.hodnotyVle(); }
-    void Click(const char *Name) { QTest::mouseClick(Window.findChild<QPushButton *>(QLatin1String(Name)), Qt::LeftButton); }
+    void Click(const char *Name)
+    {
+        QTest::mouseClick(Window.findChild<QPushButton *>(QLatin1String(Name)), Qt::LeftButton);
+    }
     // Calculates; a message box that opens is answered and its text kept.
     void Calculate()
     {
@@ -44,7 +47,11 @@ protected:
 
 TEST_F(StatisticsWindow, WorkedExamples)
 {
-    const struct { QStringList rows; QStringList results; } cases[] = {
+    const struct
+    {
+        QStringList rows;
+        QStringList results;
+    } cases[] = {
         {{"1=", "2=", "3=", "4="}, {"4", "10", "24", "2.5", "2.5", "1.25", "1.118034", "2.5"}},
         {{"2=3", "4=1"}, {"2", "6", "8", "3", "2.5", "0.75", "0.866025", "3"}},
         {{"3=1", "1=1", "2=1"}, {"3", "6", "6", "2", "2", "0.666667", "0.816497", "2"}},

@@ -111,6 +111,7 @@ TEST_F(SeriesWindow, SumAndProductGoToTheDisplayAndTheAnswer)
         const char *Expr, *From, *To;
         bool Product;
         const char *Result;
+        // clang-format off
     } cases[] = {
         {"n", "0", "5", false, "15"},     {"n", "0", "5", true, "0"}, {"n", "1", "5", true, "120"},
         {"n", "5", "0", false, "0"},      {"n", "5", "0", true, "1"}, {"1/n^2", "1", "100", false, "1.634 984"},
@@ -118,6 +119,7 @@ TEST_F(SeriesWindow, SumAndProductGoToTheDisplayAndTheAnswer)
         // An operator word between blanks stays apart from the index.
         {"n div 2 + 1", "1", "4", true, "12"}, {"n mod 2", "0", "5", false, "3"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Expr + std::string(" ") + c.From + ".." + c.To);
         EXPECT_EQ(

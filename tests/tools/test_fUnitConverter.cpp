@@ -13,10 +13,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -141,21 +141,17 @@ TEST_F(UnitConverterWindow, NamesHaveTheirRoomAsSoonAsTheWindowOpens)
 TEST_F(UnitConverterWindow, WorkedConversions)
 {
     Open();
-    const struct { const char *category, *base, *target, *value, *result; } cases[] = {
-        {"Temperature", "°C", "°F", "100", "212"},
-        {"Temperature", "°F", "K", "212", "373.15"},
-        {"Temperature", "K", "°C", "0", "-273.15"},
-        {"Length", "in", "cm", "1", "2.54"},
-        {"Length", "mi", "km", "1", "1.609344"},
-        {"Mass", "lb", "kg", "1", "0.453592"},
-        {"Volume", "gal (US)", "l", "1", "3.785412"},
-        {"Pressure", "atm", "Torr", "1", "760"},
-        {"Energy", "kcal", "kJ", "1", "4.184"},
-        {"Power", "hp", "W", "1", "745.699872"},
-        {"Angle", "°", "rad", "180", "3.141593"},
-        {"Data", "KiB", "B", "1", "1024"},
-        {"Data", "GB", "MiB", "1", "953.674316"},
-        {"Speed", "km/h", "m/s", "36", "10"},
+    const struct
+    {
+        const char *category, *base, *target, *value, *result;
+    } cases[] = {
+        {"Temperature", "°C", "°F", "100", "212"},    {"Temperature", "°F", "K", "212", "373.15"},
+        {"Temperature", "K", "°C", "0", "-273.15"},   {"Length", "in", "cm", "1", "2.54"},
+        {"Length", "mi", "km", "1", "1.609344"},      {"Mass", "lb", "kg", "1", "0.453592"},
+        {"Volume", "gal (US)", "l", "1", "3.785412"}, {"Pressure", "atm", "Torr", "1", "760"},
+        {"Energy", "kcal", "kJ", "1", "4.184"},       {"Power", "hp", "W", "1", "745.699872"},
+        {"Angle", "°", "rad", "180", "3.141593"},     {"Data", "KiB", "B", "1", "1024"},
+        {"Data", "GB", "MiB", "1", "953.674316"},     {"Speed", "km/h", "m/s", "36", "10"},
     };
     for (const auto &c : cases) {
         Pick(QString::fromUtf8(c.category), QString::fromUtf8(c.base), QString::fromUtf8(c.target));

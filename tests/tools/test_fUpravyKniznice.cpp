@@ -74,7 +74,9 @@ TEST_F(LibraryDialog, ANewLibraryNeedsAFileName)
 TEST_F(LibraryDialog, AFileOfAnotherLibraryIsRefused)
 {
     Dialog.Clear();
-    Dialog.FileNameInUse = [this](const QString &FileName) { return FileName == Dir.file(QStringLiteral("lib/taken.xml")); };
+    Dialog.FileNameInUse = [this](const QString &FileName) {
+        return FileName == Dir.file(QStringLiteral("lib/taken.xml"));
+    };
     Dialog.show();
     Edit("menoSuboruEdt")->setText(QStringLiteral("taken.xml"));
     EXPECT_EQ(OkMessage(), "Another loaded library already uses this file.");
@@ -126,9 +128,10 @@ TEST_F(LibraryDialog, ChoosingAFileOutsideTheLibraryFolderWarnsButKeepsIt)
         Dialog.findChild<QPushButton *>(QStringLiteral("vyberSuborBtn"))->click();
         EXPECT_EQ(Edit("menoSuboruEdt")->text(), chosen) << c.Folder;
         if (c.Warned)
-            EXPECT_EQ(warning, QStringLiteral("The library file should be saved in the library directory. Othervise it will "
-                                              "not be loaded at next start. The library directory is:\n\n") +
-                                   Dir.path() + QStringLiteral("lib/"));
+            EXPECT_EQ(warning,
+                      QStringLiteral("The library file should be saved in the library directory. Othervise it will "
+                                     "not be loaded at next start. The library directory is:\n\n")
+                          + Dir.path() + QStringLiteral("lib/"));
         else
             EXPECT_EQ(warning, "") << c.Folder;
         Dialog.hide();

@@ -61,7 +61,8 @@ TEST_F(ExpressionDialog, EnglishCaptions)
 TEST_F(ExpressionDialog, LeavingTheExpressionAddsItsMissingVariables)
 {
     EXPECT_FALSE(Ok()->isEnabled());
-    Dialog.SetExpression(QStringLiteral("Force"), QString(), {}, {QStringLiteral("m=mass"), QStringLiteral("old=kept")});
+    Dialog.SetExpression(QStringLiteral("Force"), QString(), {},
+                         {QStringLiteral("m=mass"), QStringLiteral("old=kept")});
     Expression()->setFocus();
     QTest::keyClicks(Expression(), QStringLiteral("F = M*a + m"));
     Name()->setFocus(); // the expression field loses the focus

@@ -37,12 +37,23 @@ TEST_F(CombinatoricsWindow, WorkedExamples)
 {
     EXPECT_EQ(Edit("EdtVysledok")->text(), QStringLiteral("0"));
     EXPECT_TRUE(Choice(1)->isChecked());
-    const struct { int choice; const char *n, *k, *result; } cases[] = {
-        {1, "5", "2", "10"}, {2, "5", "2", "20"}, {3, "5", "2", "25"}, {4, "5", "2", "10"},
-        {5, "5", "2", "15"}, {6, "5", "2", "120"},
-        {1, "3", "5", "Invalid input"}, {3, "3", "5", "243"},
-        {5, "0", "0", "Invalid input"}, {1, "0", "0", "1"},
-        {1, "2000", "1", "2000"}, {1, "9999", "2", "49985001"},
+    const struct
+    {
+        int choice;
+        const char *n, *k, *result;
+    } cases[] = {
+        {1, "5", "2", "10"},
+        {2, "5", "2", "20"},
+        {3, "5", "2", "25"},
+        {4, "5", "2", "10"},
+        {5, "5", "2", "15"},
+        {6, "5", "2", "120"},
+        {1, "3", "5", "Invalid input"},
+        {3, "3", "5", "243"},
+        {5, "0", "0", "Invalid input"},
+        {1, "0", "0", "1"},
+        {1, "2000", "1", "2000"},
+        {1, "9999", "2", "49985001"},
         {6, "20", "0", "2.43290200817664E18"}, // from 1E18 in the general format
         {6, "1755", "0", "Invalid input"},
         {3, "9999", "9999", "Invalid input"}, // a power beyond the range: no INF
@@ -88,8 +99,15 @@ TEST_F(CombinatoricsWindow, AShownMessageFollowsTheLanguage)
     Window.TranslateTexts();
     const QString enterN = Window.NNotEntered, enterK = Window.KNotEntered, invalid = Window.InvalidInput;
     ASSERT_NE(invalid, QStringLiteral("Invalid input"));
-    const struct { const char *n, *k; QString message; } cases[] = {
-        {"", "", enterN}, {"4", "", enterK}, {"3", "5", invalid}, {"5", "2", QStringLiteral("10")},
+    const struct
+    {
+        const char *n, *k;
+        QString message;
+    } cases[] = {
+        {"", "", enterN},
+        {"4", "", enterK},
+        {"3", "5", invalid},
+        {"5", "2", QStringLiteral("10")},
     };
     for (const auto &c : cases) {
         TProgramTranslator::FreeInstance();

@@ -77,10 +77,17 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
                                              + QStringLiteral("/data/lang/Slovensky.txt"));
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-    const struct { int id; const char *caption; } windows[] = {
-        {FormId::PrefixValues, "Predpony jednotiek"}, {FormId::Combinatorics, "Kombinatorika"},
-        {FormId::Statistics, "Štatistika"},           {FormId::RuleOfThree, "Trojčlenka"},
-        {FormId::QuadraticEquation, "Kvadratická rovnica"}, {FormId::UnitConverter, "Prevod jednotiek"},
+    const struct
+    {
+        int id;
+        const char *caption;
+    } windows[] = {
+        {FormId::PrefixValues, "Predpony jednotiek"},
+        {FormId::Combinatorics, "Kombinatorika"},
+        {FormId::Statistics, "Štatistika"},
+        {FormId::RuleOfThree, "Trojčlenka"},
+        {FormId::QuadraticEquation, "Kvadratická rovnica"},
+        {FormId::UnitConverter, "Prevod jednotiek"},
     };
     for (const auto &w : windows)
         EXPECT_EQ(Gui->GetForm(w.id)->windowTitle(), QString::fromUtf8(w.caption)) << w.id;
@@ -113,8 +120,8 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
 
 TEST_F(ToolWindows, EveryCaptionFitsInBothLanguages)
 {
-    const int ids[] = {FormId::PrefixValues, FormId::Combinatorics, FormId::Statistics, FormId::RuleOfThree,
-                       FormId::QuadraticEquation, FormId::UnitConverter};
+    const int ids[] = {FormId::PrefixValues, FormId::Combinatorics,     FormId::Statistics,
+                       FormId::RuleOfThree,  FormId::QuadraticEquation, FormId::UnitConverter};
     for (const char *language : {"English.txt", "Slovensky.txt"}) {
         TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
                                                  + QStringLiteral("/data/lang/") + QLatin1String(language));

@@ -9,7 +9,10 @@ using u128 = unsigned __int128;
 
 constexpr int WordMax = 65535;
 
-bool InWord(int V) { return V >= 0 && V <= WordMax; }
+bool InWord(int V)
+{
+    return V >= 0 && V <= WordMax;
+}
 
 // A running product: exact while it fits in 128 bits, then 80-bit floating
 // point (an overflow there leaves an infinity, which Finish refuses).

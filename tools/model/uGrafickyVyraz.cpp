@@ -41,7 +41,10 @@ QString SignOf(quint8 Kind)
 }
 
 // Lines and arcs one pixel wide, on pixel centres so that they stay sharp.
-QPointF Centre(qint64 X, qint64 Y) { return QPointF(double(X) + 0.5, double(Y) + 0.5); }
+QPointF Centre(qint64 X, qint64 Y)
+{
+    return QPointF(double(X) + 0.5, double(Y) + 0.5);
+}
 
 } // namespace
 
@@ -58,7 +61,10 @@ QFont TFontTextMetrics::SansFont()
     return font;
 }
 
-int TFontTextMetrics::PixelSize(int FontSize) { return (std::max(FontSize, 1) * 96 + 36) / 72; }
+int TFontTextMetrics::PixelSize(int FontSize)
+{
+    return (std::max(FontSize, 1) * 96 + 36) / 72;
+}
 
 QFont TFontTextMetrics::Font(int FontSize) const
 {
@@ -80,7 +86,10 @@ int TFontTextMetrics::TextWidth(const QString &Text, int FontSize) const
     return MetricsAt(FontSize).horizontalAdvance(Text);
 }
 
-int TFontTextMetrics::TextHeight(const QString &, int FontSize) const { return MetricsAt(FontSize).height(); }
+int TFontTextMetrics::TextHeight(const QString &, int FontSize) const
+{
+    return MetricsAt(FontSize).height();
+}
 
 // -------------------------------------------------------------------- tree
 
@@ -88,7 +97,10 @@ TGrafickyVyraz::TGrafickyVyraz() = default;
 
 TGrafickyVyraz::~TGrafickyVyraz() = default;
 
-std::unique_ptr<TVyraz> TGrafickyVyraz::NewNode() const { return std::make_unique<TGrafickyVyraz>(); }
+std::unique_ptr<TVyraz> TGrafickyVyraz::NewNode() const
+{
+    return std::make_unique<TGrafickyVyraz>();
+}
 
 std::unique_ptr<TGrafickyVyraz> TGrafickyVyraz::Create(const QString &Text, int X, int Y, int FontSize)
 {
@@ -125,7 +137,10 @@ void TGrafickyVyraz::Prepare(int FontSize)
     }
 }
 
-const TGrafickyVyraz *TGrafickyVyraz::Content() const { return m_bare && Left() ? Left() : this; }
+const TGrafickyVyraz *TGrafickyVyraz::Content() const
+{
+    return m_bare && Left() ? Left() : this;
+}
 
 bool TGrafickyVyraz::IsTextLeaf(const char *S) const
 {
@@ -144,7 +159,10 @@ const TGrafickyVyraz *TGrafickyVyraz::RootNumerator() const
     return IsRootForm() ? Right()->Left()->Left() : nullptr;
 }
 
-const TGrafickyVyraz *TGrafickyVyraz::RootIndex() const { return IsRootForm() ? Right()->Left()->Right() : nullptr; }
+const TGrafickyVyraz *TGrafickyVyraz::RootIndex() const
+{
+    return IsRootForm() ? Right()->Left()->Right() : nullptr;
+}
 
 void TGrafickyVyraz::MoveBy(int DX, int DY)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/Classes.h"
 
+#include <QByteArrayView>
 #include <QDomNamedNodeMap>
 #include <QDomNodeList>
 #include <QDomProcessingInstruction>
@@ -10,7 +11,6 @@
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-#include <QByteArrayView>
 
 #include <algorithm>
 #include <cstring>
@@ -120,9 +120,10 @@ bool WithinNestingLimit(const QByteArray &Data)
 // no order of its own, and files should not change from save to save.
 int AttributeRank(const QString &Name)
 {
-    static const QStringList known{QStringLiteral("name"),   QStringLiteral("notation"),   QStringLiteral("description"),
-                                   QStringLiteral("version"), QStringLiteral("date"),       QStringLiteral("author"),
-                                   QStringLiteral("author-web"), QStringLiteral("author-email")};
+    static const QStringList known{QStringLiteral("name"),        QStringLiteral("notation"),
+                                   QStringLiteral("description"), QStringLiteral("version"),
+                                   QStringLiteral("date"),        QStringLiteral("author"),
+                                   QStringLiteral("author-web"),  QStringLiteral("author-email")};
     const qsizetype rank = known.indexOf(Name);
     return rank < 0 ? int(known.size()) : int(rank);
 }

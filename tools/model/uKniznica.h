@@ -70,8 +70,8 @@ public:
     // Notation, Description and Variables are cleared; for an "expr" element
     // they (and Name) are filled, the variables as "name=description" lines
     // in document order; for other elements Name is left alone.
-    void ReadExpressionNode(const QDomElement &Node, QString &Name, QString &Notation,
-                            QString &Description, TStringList &Variables) const;
+    void ReadExpressionNode(const QDomElement &Node, QString &Name, QString &Notation, QString &Description,
+                            TStringList &Variables) const;
 
     QDomElement AddCategory(QDomElement Parent, const QString &Name);
     // Appends an "expr" to Parent. The description goes into a "desc" child
@@ -81,8 +81,8 @@ public:
                               const QString &Description, const TStringList &Variables);
     // Only for an "expr" element: name, notation, description (see
     // WriteLibraryInfo for the description rule) and the variables replaced.
-    void UpdateExpression(QDomElement Node, const QString &Name, const QString &Notation,
-                          const QString &Description, const TStringList &Variables);
+    void UpdateExpression(QDomElement Node, const QString &Name, const QString &Notation, const QString &Description,
+                          const TStringList &Variables);
     // Sets the "name" attribute of any element.
     void RenameNode(QDomElement Node, const QString &NewName);
     // Removes Node from its parent; the document element is never removed.

@@ -66,8 +66,8 @@ void KExpressionViewer::LoadLibraries(const QString &Folder, QString &Failed)
     Libraries.clear();
     Failed.clear();
 
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden,
+                                                             QDir::Name | QDir::IgnoreCase);
     const int count = int(entries.size());
     std::vector<std::unique_ptr<TKniznicaVyrazov>> loaded(static_cast<size_t>(count));
     std::vector<char> ok(static_cast<size_t>(count), 0);
@@ -253,7 +253,8 @@ int FirstContentIndex(const QDomElement &Container)
     int index = 0;
     for (QDomNode child = Container.firstChild(); !child.isNull(); child = child.nextSibling(), ++index) {
         const QDomElement element = child.toElement();
-        if (!element.isNull() && element.tagName() != QStringLiteral("desc") && element.tagName() != QStringLiteral("var"))
+        if (!element.isNull() && element.tagName() != QStringLiteral("desc")
+            && element.tagName() != QStringLiteral("var"))
             return index;
     }
     return index;

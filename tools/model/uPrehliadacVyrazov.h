@@ -37,7 +37,7 @@ QString LibraryFileName(const QString &Folder, const QString &Typed);
 // A library that could not be saved and why.
 struct TSaveFailure
 {
-    QString Name;     // the library's name
+    QString Name; // the library's name
     QString FileName;
     QString Reason;
 };

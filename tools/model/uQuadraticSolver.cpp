@@ -5,7 +5,10 @@
 namespace {
 
 // Adding +0 turns -0 into +0 and leaves every other value as it is.
-Extended NoNegativeZero(Extended V) { return V + Extended(0); }
+Extended NoNegativeZero(Extended V)
+{
+    return V + Extended(0);
+}
 
 } // namespace
 

@@ -64,8 +64,7 @@ int KUnitConverter::AddCategory(const QString &Name)
     return Categories.Add(new KUnitCategory(Name));
 }
 
-bool KUnitConverter::AddUnit(int CategoryIndex, const QString &NameText, bool IsDefault, Extended Coef,
-                             Extended Offset)
+bool KUnitConverter::AddUnit(int CategoryIndex, const QString &NameText, bool IsDefault, Extended Coef, Extended Offset)
 {
     KUnitCategory *category = Categories.GetItem(CategoryIndex);
     return category && category->AddUnit(NameText, IsDefault, Coef, Offset);
@@ -120,11 +119,10 @@ bool KUnitConverter::LoadFromData(const QByteArray &Data)
             if (offsetText.isEmpty())
                 offsetText = QStringLiteral("0");
             Extended coef = 0, offset = 0;
-            const bool added = ReadNumber(unit.attribute(QStringLiteral("coef")), coef)
-                               && ReadNumber(offsetText, offset)
-                               && AddUnit(index, name + u'=' + unit.attribute(QStringLiteral("acr")),
-                                          unit.attribute(QStringLiteral("default")) == QStringLiteral("1"),
-                                          coef, offset);
+            const bool added =
+                ReadNumber(unit.attribute(QStringLiteral("coef")), coef) && ReadNumber(offsetText, offset)
+                && AddUnit(index, name + u'=' + unit.attribute(QStringLiteral("acr")),
+                           unit.attribute(QStringLiteral("default")) == QStringLiteral("1"), coef, offset);
             if (!added)
                 DroppedUnits.append({categoryName, name});
         }

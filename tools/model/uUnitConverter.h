@@ -26,8 +26,7 @@
 class KUnit
 {
 public:
-    KUnit(const QString &NameText, Extended Coef, Extended Offset)
-        : NameText(NameText), Coef(Coef), Offset(Offset) {}
+    KUnit(const QString &NameText, Extended Coef, Extended Offset) : NameText(NameText), Coef(Coef), Offset(Offset) {}
 
     QString NameText; // "name=abbreviation", the two columns of a unit grid
     Extended Coef;    // factor to the category's reference unit

@@ -14,8 +14,7 @@ namespace K = VyrazKind;
 
 EVyrazError::EVyrazError(TVyrazFault Fault, const QString &Detail)
     : Exception(QString(DefaultMessage(Fault)).replace(QStringLiteral("#1"), Detail)), m_fault(Fault), m_detail(Detail)
-{
-}
+{}
 
 QString EVyrazError::DefaultMessage(TVyrazFault Fault)
 {
@@ -44,11 +43,20 @@ QString EVyrazError::DefaultMessage(TVyrazFault Fault)
 
 namespace {
 
-bool IsBlank(QChar C) { return C == u' '; }
+bool IsBlank(QChar C)
+{
+    return C == u' ';
+}
 
-bool IsDigit(QChar C) { return C >= u'0' && C <= u'9'; }
+bool IsDigit(QChar C)
+{
+    return C >= u'0' && C <= u'9';
+}
 
-bool IsAsciiLetter(QChar C) { return (C >= u'a' && C <= u'z') || (C >= u'A' && C <= u'Z'); }
+bool IsAsciiLetter(QChar C)
+{
+    return (C >= u'a' && C <= u'z') || (C >= u'A' && C <= u'Z');
+}
 
 QString WithoutBlanks(const QString &S)
 {
@@ -58,7 +66,10 @@ QString WithoutBlanks(const QString &S)
 }
 
 // The name as the rules look it up: no blanks, lower case.
-QString Normalized(const QString &S) { return LowerCase(WithoutBlanks(S)); }
+QString Normalized(const QString &S)
+{
+    return LowerCase(WithoutBlanks(S));
+}
 
 bool CollectsVariable(const QString &Text, const QString &Variable)
 {
@@ -113,7 +124,15 @@ public:
     void Parse(TVyraz &Node, quint8 ParentKind);
 
 private:
-    enum Class : quint8 { cNone = 0, cAddSub, cMulDiv, cBang, cCaret, cPercent, cCount };
+    enum Class : quint8 {
+        cNone = 0,
+        cAddSub,
+        cMulDiv,
+        cBang,
+        cCaret,
+        cPercent,
+        cCount
+    };
 
     void ParseRange(TVyraz &Node, int A, int B, quint8 ParentKind, int Depth);
     std::unique_ptr<TVyraz> Child(const TVyraz &Parent, int A, int B, quint8 ParentKind, int Depth);
@@ -382,7 +401,10 @@ TVyraz::TVyraz() = default;
 
 TVyraz::~TVyraz() = default;
 
-std::unique_ptr<TVyraz> TVyraz::NewNode() const { return std::make_unique<TVyraz>(); }
+std::unique_ptr<TVyraz> TVyraz::NewNode() const
+{
+    return std::make_unique<TVyraz>();
+}
 
 std::unique_ptr<TVyraz> TVyraz::CreateFromText(const QString &Text, quint8 ParentKind)
 {
@@ -418,7 +440,10 @@ bool TVyraz::IsNumber() const
     return m_kind == K::Leaf && TryStrToFloat(m_text, value);
 }
 
-void TVyraz::Parenthesize(QString &S) { S = u'(' + S + u')'; }
+void TVyraz::Parenthesize(QString &S)
+{
+    S = u'(' + S + u')';
+}
 
 // ---------------------------------------------------------------- printing
 
@@ -454,7 +479,8 @@ void TVyraz::AppendText(QString &Out) const
     case K::Function:
         // A negated function is a power's base or a factorial's operand only
         // in brackets, since the sign binds looser than "^" and "!".
-        bare = signed_ ? In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root}) : (pk >= K::Sum && pk <= K::Power) || pk == K::Root;
+        bare = signed_ ? In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root})
+                       : (pk >= K::Sum && pk <= K::Power) || pk == K::Root;
         break;
     case K::Percent:
         bare = pk != K::Function;
@@ -504,7 +530,10 @@ void TVyraz::AppendText(QString &Out) const
 
 // -------------------------------------------------------------- dependence
 
-bool TVyraz::IsConstant(const QString &Variable) const { return !DependsOn(Normalized(Variable)); }
+bool TVyraz::IsConstant(const QString &Variable) const
+{
+    return !DependsOn(Normalized(Variable));
+}
 
 bool TVyraz::DependsOn(const QString &Variable) const
 {
@@ -871,11 +900,21 @@ TVyraz::TFolded TVyraz::Fold() const
         if (l.Numeric && rr.Numeric) {
             try {
                 switch (m_kind) {
-                case K::Sum: r.Value = FAdd(l.Value, rr.Value); break;
-                case K::Difference: r.Value = FSub(l.Value, rr.Value); break;
-                case K::Product: r.Value = FMul(l.Value, rr.Value); break;
-                case K::Quotient: r.Value = FDiv(l.Value, rr.Value); break;
-                default: r.Value = FPower(l.Value, rr.Value); break;
+                case K::Sum:
+                    r.Value = FAdd(l.Value, rr.Value);
+                    break;
+                case K::Difference:
+                    r.Value = FSub(l.Value, rr.Value);
+                    break;
+                case K::Product:
+                    r.Value = FMul(l.Value, rr.Value);
+                    break;
+                case K::Quotient:
+                    r.Value = FDiv(l.Value, rr.Value);
+                    break;
+                default:
+                    r.Value = FPower(l.Value, rr.Value);
+                    break;
                 }
                 r.Numeric = true;
                 r.Text = FloatToStr(r.Value);
@@ -903,8 +942,8 @@ TVyraz::TFolded TVyraz::Fold() const
                 Parenthesize(r.Text);
             break;
         case K::Product:
-            r.Text = is(l, 1) ? rr.Text
-                     : is(rr, 1) ? l.Text
+            r.Text = is(l, 1)                  ? rr.Text
+                     : is(rr, 1)               ? l.Text
                      : (is(l, 0) || is(rr, 0)) ? QStringLiteral("0")
                                                : l.Text + u'*' + rr.Text;
             if (!In(pk, {K::Sum, K::Difference, K::Product, K::Function, K::Root}))
@@ -943,4 +982,7 @@ TVyraz::TFolded TVyraz::Fold() const
     }
 }
 
-QString TVyraz::EvaluateToText() const { return Fold().Text; }
+QString TVyraz::EvaluateToText() const
+{
+    return Fold().Text;
+}

@@ -62,7 +62,7 @@ enum : quint8 {
     Percent = 10,   // Left%
     Root = 11,      // only as ParentKind: the node has no parent
 };
-}
+} // namespace VyrazKind
 
 // Why a text cannot be parsed or an expression differentiated.
 enum class TVyrazFault : quint8 {

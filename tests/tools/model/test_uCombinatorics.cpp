@@ -10,19 +10,18 @@ using K = TCombinatoricsKind;
 
 TEST(Combinatorics, WorkedExamples)
 {
-    const struct { K kind; int n, k; Extended expected; } cases[] = {
-        {K::CombinatorialNumber, 5, 2, 10},
-        {K::CombinationWithoutRepetition, 5, 2, 10},
-        {K::VariationWithoutRepetition, 5, 2, 20},
-        {K::VariationWithRepetition, 5, 2, 25},
-        {K::CombinationWithRepetition, 5, 2, 15},
-        {K::PermutationWithoutRepetition, 5, 2, 120},
-        {K::VariationWithRepetition, 3, 5, 243},
-        {K::CombinatorialNumber, 0, 0, 1},
-        {K::PermutationWithoutRepetition, 0, 0, 1},
-        {K::VariationWithRepetition, 0, 0, 1},
-        {K::VariationWithRepetition, 0, 3, 0},
-        {K::VariationWithoutRepetition, 7, 0, 1},
+    const struct
+    {
+        K kind;
+        int n, k;
+        Extended expected;
+    } cases[] = {
+        {K::CombinatorialNumber, 5, 2, 10},         {K::CombinationWithoutRepetition, 5, 2, 10},
+        {K::VariationWithoutRepetition, 5, 2, 20},  {K::VariationWithRepetition, 5, 2, 25},
+        {K::CombinationWithRepetition, 5, 2, 15},   {K::PermutationWithoutRepetition, 5, 2, 120},
+        {K::VariationWithRepetition, 3, 5, 243},    {K::CombinatorialNumber, 0, 0, 1},
+        {K::PermutationWithoutRepetition, 0, 0, 1}, {K::VariationWithRepetition, 0, 0, 1},
+        {K::VariationWithRepetition, 0, 3, 0},      {K::VariationWithoutRepetition, 7, 0, 1},
         {K::CombinationWithRepetition, 1, 9999, 1},
     };
     for (const auto &c : cases) {
@@ -34,7 +33,12 @@ TEST(Combinatorics, WorkedExamples)
 
 TEST(Combinatorics, ExactWhereFactorialsWouldRound)
 {
-    const struct { K kind; int n, k; Extended expected; } cases[] = {
+    const struct
+    {
+        K kind;
+        int n, k;
+        Extended expected;
+    } cases[] = {
         {K::CombinatorialNumber, 30, 15, 155117520},
         {K::CombinatorialNumber, 60, 30, 118264581564861424.0L},
         {K::CombinatorialNumber, 66, 33, 7219428434016265740.0L},
@@ -70,8 +74,12 @@ TEST(Combinatorics, BeyondTheIntegersStaysAccurate)
 
 TEST(Combinatorics, UndefinedOrTooLarge)
 {
-    const struct { K kind; int n, k; } cases[] = {
-        {K::CombinatorialNumber, 3, 5},           // k > n
+    const struct
+    {
+        K kind;
+        int n, k;
+    } cases[] = {
+        {K::CombinatorialNumber, 3, 5}, // k > n
         {K::CombinationWithoutRepetition, 3, 5},
         {K::VariationWithoutRepetition, 3, 5},
         {K::CombinationWithRepetition, 0, 0},     // n + k - 1 = -1

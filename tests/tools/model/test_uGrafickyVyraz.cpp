@@ -254,12 +254,14 @@ TEST(GraphicLayout, MalformedTextsAreRefusedWithAReason)
     {
         const char *Text;
         TVyrazFault Fault;
+        // clang-format off
     } cases[] = {
         {"a+", TVyrazFault::EmptyOperand},    {"2*", TVyrazFault::EmptyOperand},
         {"()", TVyrazFault::EmptyOperand},    {"(((", TVyrazFault::UnmatchedOpening},
         {"a)", TVyrazFault::UnmatchedClosing}, {"(a)(b)", TVyrazFault::MissingOperator},
         {"", TVyrazFault::EmptyOperand},      {"x^(1/)", TVyrazFault::EmptyOperand},
     };
+    // clang-format on
     for (const Case &c : cases) {
         try {
             TGrafickyVyraz::Create(QString::fromLatin1(c.Text), 5, 5, 16);

@@ -16,7 +16,10 @@
 
 #include <ostream>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -39,7 +42,10 @@ const QByteArray Fixture = R"(<?xml version="1.0" encoding="UTF-8"?>
 </library>
 )";
 
-QStringList Lines(const TStringList &List) { return List.Lines(); }
+QStringList Lines(const TStringList &List)
+{
+    return List.Lines();
+}
 
 TStringList ListOf(std::initializer_list<const char *> lines)
 {
@@ -77,7 +83,7 @@ TEST_F(Library, ReadsHeaderAndExpressions)
     EXPECT_EQ(info.Name, "Physics");
     EXPECT_EQ(info.FileName, dir.file(QStringLiteral("fixture.xml")));
     EXPECT_EQ(info.Version, "1.2");
-    EXPECT_EQ(info.Date, "");        // missing attributes read as empty
+    EXPECT_EQ(info.Date, ""); // missing attributes read as empty
     EXPECT_EQ(info.AuthorEmail, "");
     EXPECT_EQ(info.Author, "Ann");
     EXPECT_EQ(info.AuthorWeb, "http://a.example");
@@ -121,7 +127,8 @@ TEST(LibraryLoad, RefusesWhatIsNoLibrary)
     for (int i = 0; i < 100000; ++i)
         deep += "<category name=\"c\">";
     dir.write(QStringLiteral("deep.xml"), deep);
-    for (const char *name : {"other.xml", "broken.xml", "empty.xml", "upper.xml", "folder.xml", "missing.xml", "deep.xml"}) {
+    for (const char *name :
+         {"other.xml", "broken.xml", "empty.xml", "upper.xml", "folder.xml", "missing.xml", "deep.xml"}) {
         TKniznicaVyrazov lib;
         lib.Modified = true;
         lib.MarkedDeleted = true;
@@ -154,9 +161,11 @@ TEST(LibraryLoad, DepthIsCountedWhateverTheMarkupAround)
         {"doctype.xml", "<!DOCTYPE library>" + nested(MaxNestingDepth + 1, "<category>"), false},
         {"spaced.xml", nested(MaxNestingDepth + 1, "<category\n>"), false},
         // Markup inside comments, CDATA and instructions is no element.
-        {"comment.xml", "<library name=\"c\"><!-- " + QByteArray(1000, '<') + " --><![CDATA[" + QByteArray(1000, '<') +
-                            "]]><?pi <a><a>?></library>", true},
-        {"selfclosed.xml", nested(3, "<category/>") , false}, // not well-formed, refused by the parser
+        {"comment.xml",
+         "<library name=\"c\"><!-- " + QByteArray(1000, '<') + " --><![CDATA[" + QByteArray(1000, '<')
+             + "]]><?pi <a><a>?></library>",
+         true},
+        {"selfclosed.xml", nested(3, "<category/>"), false}, // not well-formed, refused by the parser
     };
     TempProgramDir dir;
     for (const auto &c : cases) {
@@ -193,8 +202,14 @@ TEST(LibraryNew, WritesEveryHeaderAttributeAndNothingToDisk)
 {
     TempProgramDir dir;
     TKniznicaVyrazov lib;
-    TLibraryInfo info{QStringLiteral("Geometry"), dir.file(QStringLiteral("g.xml")), QStringLiteral("0.0.0"),
-                      QStringLiteral("1/2/25"), QString(), QString(), QString(), QString()};
+    TLibraryInfo info{QStringLiteral("Geometry"),
+                      dir.file(QStringLiteral("g.xml")),
+                      QStringLiteral("0.0.0"),
+                      QStringLiteral("1/2/25"),
+                      QString(),
+                      QString(),
+                      QString(),
+                      QString()};
     lib.CreateNew(info);
     EXPECT_TRUE(lib.Modified);
     EXPECT_EQ(lib.FileName, info.FileName);
@@ -420,7 +435,8 @@ TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
     EXPECT_TRUE(saved.contains("\n  <category")); // indented
     // Attributes in a fixed order, foreign ones last: saving twice gives
     // the same file.
-    EXPECT_TRUE(saved.contains("<library name=\"Physics\" version=\"1.2\" author=\"Ann\" author-web=\"http://a.example\" license=\"CC0\">"));
+    EXPECT_TRUE(saved.contains(
+        "<library name=\"Physics\" version=\"1.2\" author=\"Ann\" author-web=\"http://a.example\" license=\"CC0\">"));
     EXPECT_TRUE(saved.contains("<expr name=\"Velocity (uniform)\" notation=\"v = s/t\">"));
     EXPECT_TRUE(saved.contains("<var name=\"s\" description=\"distance\"/>"));
 
@@ -430,7 +446,9 @@ TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
     EXPECT_EQ(again.Document.toString(2).section(u'\n', 1), Text().section(u'\n', 1));
     QString name, notation, description;
     TStringList vars;
-    again.ReadExpressionNode(again.GetDocumentElement().firstChildElement(QStringLiteral("category")).lastChildElement(QStringLiteral("expr")),
+    again.ReadExpressionNode(again.GetDocumentElement()
+                                 .firstChildElement(QStringLiteral("category"))
+                                 .lastChildElement(QStringLiteral("expr")),
                              name, notation, description, vars);
     EXPECT_EQ(name, "Ångström");
     EXPECT_EQ(notation, "a<b & \"c\"");
@@ -440,7 +458,8 @@ TEST_F(Library, RoundTripKeepsWhatItDoesNotKnow)
 TEST(LibrarySave, DeclaredEncodingFollowsTheBytesWritten)
 {
     TempProgramDir dir;
-    dir.write(QStringLiteral("l.xml"), QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<library name=\"caf\xe9\"/>"));
+    dir.write(QStringLiteral("l.xml"),
+              QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<library name=\"caf\xe9\"/>"));
     TKniznicaVyrazov lib;
     ASSERT_TRUE(lib.LoadFromFile(dir.file(QStringLiteral("l.xml"))));
     lib.Modified = true;

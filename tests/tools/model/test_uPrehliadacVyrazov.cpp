@@ -12,14 +12,17 @@
 
 #include <ostream>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
 QByteArray LibraryXml(const char *name, const char *body = "")
 {
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<library name=\"") + name + "\">" + body +
-           "</library>\n";
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<library name=\"") + name + "\">" + body
+           + "</library>\n";
 }
 
 QDomElement Named(const QDomElement &Root, const QString &Name)
@@ -87,12 +90,14 @@ TEST(LibraryPaths, FolderStaysInsideTheProgramFolder)
     {
         const char *Path;
         const char *Folder;
+        // clang-format off
     } cases[] = {
         {"lib/", "/lib/"},     {"lib\\", "/lib/"},       {"lib", "/lib/"},
         {"libs\\en\\", "/libs/en/"}, {"/abs/lib", "/abs/lib/"}, {"", "/lib/"},
         {"../outside", "/lib/"}, {"a/../../x", "/lib/"},    {"./a/./b/", "/a/b/"},
         {"away/lib", "/lib/"}, // a link that leads out of the program folder
     };
+    // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(LibraryFolderIn(dir.path(), QString::fromUtf8(c.Path)), root + QString::fromUtf8(c.Folder)) << c.Path;
     EXPECT_EQ(LibraryFolderIn(root, QStringLiteral("lib")), root + "/lib/");
@@ -151,9 +156,12 @@ TEST(LibrarySet, ModifiedListAndSaveAll)
     TempProgramDir dir;
     KExpressionViewer viewer;
     EXPECT_EQ(viewer.GetModifiedList(), "");
-    TKniznicaVyrazov *physics = viewer.AddLibrary({QStringLiteral("Physics"), dir.file(QStringLiteral("p.xml")), {}, {}, {}, {}, {}, {}});
-    TKniznicaVyrazov *idle = viewer.AddLibrary({QStringLiteral("Idle"), dir.file(QStringLiteral("i.xml")), {}, {}, {}, {}, {}, {}});
-    TKniznicaVyrazov *geometry = viewer.AddLibrary({QStringLiteral("Geometry"), dir.file(QStringLiteral("g.xml")), {}, {}, {}, {}, {}, {}});
+    TKniznicaVyrazov *physics =
+        viewer.AddLibrary({QStringLiteral("Physics"), dir.file(QStringLiteral("p.xml")), {}, {}, {}, {}, {}, {}});
+    TKniznicaVyrazov *idle =
+        viewer.AddLibrary({QStringLiteral("Idle"), dir.file(QStringLiteral("i.xml")), {}, {}, {}, {}, {}, {}});
+    TKniznicaVyrazov *geometry =
+        viewer.AddLibrary({QStringLiteral("Geometry"), dir.file(QStringLiteral("g.xml")), {}, {}, {}, {}, {}, {}});
     idle->Modified = false;
     EXPECT_TRUE(viewer.IsModified());
     EXPECT_EQ(viewer.GetModifiedList(), "\n- Physics\n- Geometry");
@@ -184,8 +192,8 @@ TEST(LibrarySet, DescriptionLineWithSeparatorSurvivesSaveAndLoad)
     TempProgramDir dir;
     KExpressionViewer viewer;
     const QStringList lines{"a|b", "second"};
-    TKniznicaVyrazov *lib = viewer.AddLibrary({QStringLiteral("L"), dir.file(QStringLiteral("l.xml")), {}, {}, {}, {}, {},
-                                               JoinLines(lines, u'|')});
+    TKniznicaVyrazov *lib = viewer.AddLibrary(
+        {QStringLiteral("L"), dir.file(QStringLiteral("l.xml")), {}, {}, {}, {}, {}, JoinLines(lines, u'|')});
     lib->AddExpression(lib->GetDocumentElement(), QStringLiteral("E"), QStringLiteral("1"), JoinLines(lines, u'|'),
                        TStringList());
     ASSERT_TRUE(viewer.SaveAll().isEmpty());
@@ -223,7 +231,8 @@ TEST(LibrarySet, FindsLibrariesByCanonicalPath)
     EXPECT_EQ(viewer.FindByFileName(dir.file(QStringLiteral("lib/b.xml"))), nullptr);
 
     // A library not written yet is found by the path it will have.
-    TKniznicaVyrazov *fresh = viewer.AddLibrary({QStringLiteral("N"), dir.file(QStringLiteral("lib/new.xml")), {}, {}, {}, {}, {}, {}});
+    TKniznicaVyrazov *fresh =
+        viewer.AddLibrary({QStringLiteral("N"), dir.file(QStringLiteral("lib/new.xml")), {}, {}, {}, {}, {}, {}});
     EXPECT_EQ(viewer.FindByFileName(dir.file(QStringLiteral("link/new.xml"))), fresh);
     EXPECT_EQ(viewer.FindOwner(fresh->GetDocumentElement().firstChild()), nullptr);
     EXPECT_EQ(viewer.FindOwner(fresh->GetDocumentElement()), fresh);
@@ -231,6 +240,7 @@ TEST(LibrarySet, FindsLibrariesByCanonicalPath)
 
 // --------------------------------------------------- shown tree and moves
 
+// clang-format off
 namespace {
 
 const char *const TreeBody =
@@ -257,6 +267,7 @@ protected:
         one = viewer.Library(0);
         two = viewer.Library(1);
     }
+    // clang-format on
     QDomElement In(TKniznicaVyrazov *lib, const char *name) const
     {
         return Named(lib->GetDocumentElement(), QString::fromUtf8(name));
@@ -280,7 +291,7 @@ TEST_F(Tree, ShownElementsAndTheirOrder)
     // nearest shown ancestor; variables are never shown.
     EXPECT_EQ(shown, QStringList({"One/Top", "One/A", "A/A1", "A/Wrapped", "A/A2", "A/Sub", "Sub/S1", "One/Empty"}));
 
-    EXPECT_TRUE(ShownOrderLess(In(one, "Sub"), In(one, "A1")));   // categories first
+    EXPECT_TRUE(ShownOrderLess(In(one, "Sub"), In(one, "A1")));     // categories first
     EXPECT_TRUE(ShownOrderLess(In(one, "A1"), In(one, "Wrapped"))); // then file order
     EXPECT_TRUE(ShownOrderLess(In(one, "Wrapped"), In(one, "A2")));
     EXPECT_FALSE(ShownOrderLess(In(one, "A2"), In(one, "A1")));
@@ -290,9 +301,9 @@ TEST_F(Tree, ShownElementsAndTheirOrder)
 TEST_F(Tree, DropRules)
 {
     EXPECT_FALSE(CanDrop(one->GetDocumentElement(), In(two, "B"), false)); // a library never moves
-    EXPECT_FALSE(CanDrop(In(one, "A"), In(one, "A"), false));             // not onto itself
-    EXPECT_FALSE(CanDrop(In(one, "A"), In(one, "S1"), false));            // nor into its own subtree
-    EXPECT_FALSE(CanDrop(In(one, "A1"), two->GetDocumentElement(), true));  // "before" a library
+    EXPECT_FALSE(CanDrop(In(one, "A"), In(one, "A"), false));              // not onto itself
+    EXPECT_FALSE(CanDrop(In(one, "A"), In(one, "S1"), false));             // nor into its own subtree
+    EXPECT_FALSE(CanDrop(In(one, "A1"), two->GetDocumentElement(), true)); // "before" a library
     EXPECT_TRUE(CanDrop(In(one, "A1"), two->GetDocumentElement(), false));
     EXPECT_TRUE(CanDrop(In(one, "Sub"), In(one, "Top"), true));
     EXPECT_TRUE(DropNode(one, In(one, "A"), one, In(one, "Sub"), false).isNull());

@@ -8,16 +8,14 @@ namespace {
 
 TEST(QuadraticSolver, RealRoots)
 {
-    const struct { Extended a, b, c, d, x1, x2; } cases[] = {
-        {1, -3, 2, 1, 1, 2},
-        {1, 2, 1, 0, -1, -1},
-        {1, 0, -4, 16, -2, 2},
-        {-1, 0, 4, 16, 2, -2}, // a < 0: x1 keeps the minus sign of the formula
-        {2, -4, 0, 16, 0, 2},
-        {-2, 4, 0, 16, 2, 0}, // c / q = 0 / -4 would be -0
-        {1, 0, 0, 0, 0, 0},
-        {-1, 0, 0, 0, 0, 0},
-        {3, -0.0L, 0, 0, 0, 0},
+    const struct
+    {
+        Extended a, b, c, d, x1, x2;
+    } cases[] = {
+        {1, -3, 2, 1, 1, 2},   {1, 2, 1, 0, -1, -1}, {1, 0, -4, 16, -2, 2},
+        {-1, 0, 4, 16, 2, -2},                       // a < 0: x1 keeps the minus sign of the formula
+        {2, -4, 0, 16, 0, 2},  {-2, 4, 0, 16, 2, 0}, // c / q = 0 / -4 would be -0
+        {1, 0, 0, 0, 0, 0},    {-1, 0, 0, 0, 0, 0},  {3, -0.0L, 0, 0, 0, 0},
     };
     for (const auto &c : cases) {
         TQuadraticRoots r;

@@ -13,7 +13,10 @@
 #include <cmath>
 #include <ostream>
 
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -66,75 +69,176 @@ QMap<QString, TStandard> StandardValues()
     auto add = [&](const char *Category, const char *Acr, Extended Coef, Extended Offset = 0) {
         m.insert(QString::fromUtf8(Category) + u'/' + QString::fromUtf8(Acr), {Coef, Offset});
     };
-    add("Length", "km", 1000); add("Length", "m", 1); add("Length", "dm", 0.1L); add("Length", "cm", 0.01L);
-    add("Length", "mm", 0.001L); add("Length", "µm", 1e-6L); add("Length", "nm", 1e-9L);
-    add("Length", "pm", 1e-12L); add("Length", "Å", 1e-10L); add("Length", "in", inch);
-    add("Length", "ft", ft); add("Length", "yd", yd); add("Length", "mi", mi); add("Length", "mil", inch / 1000);
-    add("Length", "ftm", 6 * ft); add("Length", "ch", 66 * ft); add("Length", "fur", 660 * ft);
-    add("Length", "ft (US)", 1200.0L / 3937); add("Length", "nmi", 1852);
-    add("Length", "au", 149597870700.0L); add("Length", "ly", 9.4607304725808e15L);
+    add("Length", "km", 1000);
+    add("Length", "m", 1);
+    add("Length", "dm", 0.1L);
+    add("Length", "cm", 0.01L);
+    add("Length", "mm", 0.001L);
+    add("Length", "µm", 1e-6L);
+    add("Length", "nm", 1e-9L);
+    add("Length", "pm", 1e-12L);
+    add("Length", "Å", 1e-10L);
+    add("Length", "in", inch);
+    add("Length", "ft", ft);
+    add("Length", "yd", yd);
+    add("Length", "mi", mi);
+    add("Length", "mil", inch / 1000);
+    add("Length", "ftm", 6 * ft);
+    add("Length", "ch", 66 * ft);
+    add("Length", "fur", 660 * ft);
+    add("Length", "ft (US)", 1200.0L / 3937);
+    add("Length", "nmi", 1852);
+    add("Length", "au", 149597870700.0L);
+    add("Length", "ly", 9.4607304725808e15L);
     add("Length", "pc", 149597870700.0L * 648000 / pi);
 
-    add("Area", "km²", 1e6L); add("Area", "ha", 1e4L); add("Area", "a", 100); add("Area", "m²", 1);
-    add("Area", "dm²", 0.01L); add("Area", "cm²", 1e-4L); add("Area", "mm²", 1e-6L);
-    add("Area", "in²", inch * inch); add("Area", "ft²", ft * ft); add("Area", "yd²", yd * yd);
-    add("Area", "ac", 43560 * ft * ft); add("Area", "mi²", mi * mi);
+    add("Area", "km²", 1e6L);
+    add("Area", "ha", 1e4L);
+    add("Area", "a", 100);
+    add("Area", "m²", 1);
+    add("Area", "dm²", 0.01L);
+    add("Area", "cm²", 1e-4L);
+    add("Area", "mm²", 1e-6L);
+    add("Area", "in²", inch * inch);
+    add("Area", "ft²", ft * ft);
+    add("Area", "yd²", yd * yd);
+    add("Area", "ac", 43560 * ft * ft);
+    add("Area", "mi²", mi * mi);
 
-    add("Volume", "m³", 1); add("Volume", "dm³", 1e-3L); add("Volume", "cm³", 1e-6L);
-    add("Volume", "mm³", 1e-9L); add("Volume", "km³", 1e9L); add("Volume", "hl", 0.1L);
-    add("Volume", "l", 1e-3L); add("Volume", "dl", 1e-4L); add("Volume", "cl", 1e-5L);
-    add("Volume", "ml", 1e-6L); add("Volume", "in³", inch * inch * inch); add("Volume", "ft³", ft * ft * ft);
-    add("Volume", "yd³", yd * yd * yd); add("Volume", "gal (US)", 3.785411784e-3L);
-    add("Volume", "qt (US)", usgal / 4); add("Volume", "pt (US)", usgal / 8);
-    add("Volume", "cup (US)", usgal / 16); add("Volume", "fl oz (US)", usgal / 128);
-    add("Volume", "tbsp (US)", usgal / 256); add("Volume", "tsp (US)", usgal / 768);
-    add("Volume", "bbl", 42 * usgal); add("Volume", "gal (imp)", impgal);
-    add("Volume", "qt (imp)", impgal / 4); add("Volume", "pt (imp)", impgal / 8);
+    add("Volume", "m³", 1);
+    add("Volume", "dm³", 1e-3L);
+    add("Volume", "cm³", 1e-6L);
+    add("Volume", "mm³", 1e-9L);
+    add("Volume", "km³", 1e9L);
+    add("Volume", "hl", 0.1L);
+    add("Volume", "l", 1e-3L);
+    add("Volume", "dl", 1e-4L);
+    add("Volume", "cl", 1e-5L);
+    add("Volume", "ml", 1e-6L);
+    add("Volume", "in³", inch * inch * inch);
+    add("Volume", "ft³", ft * ft * ft);
+    add("Volume", "yd³", yd * yd * yd);
+    add("Volume", "gal (US)", 3.785411784e-3L);
+    add("Volume", "qt (US)", usgal / 4);
+    add("Volume", "pt (US)", usgal / 8);
+    add("Volume", "cup (US)", usgal / 16);
+    add("Volume", "fl oz (US)", usgal / 128);
+    add("Volume", "tbsp (US)", usgal / 256);
+    add("Volume", "tsp (US)", usgal / 768);
+    add("Volume", "bbl", 42 * usgal);
+    add("Volume", "gal (imp)", impgal);
+    add("Volume", "qt (imp)", impgal / 4);
+    add("Volume", "pt (imp)", impgal / 8);
     add("Volume", "fl oz (imp)", impgal / 160);
 
-    add("Mass", "t", 1000); add("Mass", "kg", 1); add("Mass", "g", 1e-3L); add("Mass", "mg", 1e-6L);
-    add("Mass", "µg", 1e-9L); add("Mass", "ct", 2e-4L); add("Mass", "lb", lb); add("Mass", "oz", lb / 16);
-    add("Mass", "gr", lb / 7000); add("Mass", "st", 14 * lb); add("Mass", "ton (US)", 2000 * lb);
-    add("Mass", "ton (imp)", 2240 * lb); add("Mass", "oz t", 480 * lb / 7000); add("Mass", "slug", lbf / ft);
+    add("Mass", "t", 1000);
+    add("Mass", "kg", 1);
+    add("Mass", "g", 1e-3L);
+    add("Mass", "mg", 1e-6L);
+    add("Mass", "µg", 1e-9L);
+    add("Mass", "ct", 2e-4L);
+    add("Mass", "lb", lb);
+    add("Mass", "oz", lb / 16);
+    add("Mass", "gr", lb / 7000);
+    add("Mass", "st", 14 * lb);
+    add("Mass", "ton (US)", 2000 * lb);
+    add("Mass", "ton (imp)", 2240 * lb);
+    add("Mass", "oz t", 480 * lb / 7000);
+    add("Mass", "slug", lbf / ft);
 
-    add("Time", "ns", 1e-9L); add("Time", "µs", 1e-6L); add("Time", "ms", 1e-3L); add("Time", "s", 1);
-    add("Time", "min", 60); add("Time", "h", 3600); add("Time", "d", 86400); add("Time", "wk", 604800);
+    add("Time", "ns", 1e-9L);
+    add("Time", "µs", 1e-6L);
+    add("Time", "ms", 1e-3L);
+    add("Time", "s", 1);
+    add("Time", "min", 60);
+    add("Time", "h", 3600);
+    add("Time", "d", 86400);
+    add("Time", "wk", 604800);
     add("Time", "a", 365.25L * 86400);
 
-    add("Speed", "m/s", 1); add("Speed", "km/h", 1000.0L / 3600); add("Speed", "km/s", 1000);
-    add("Speed", "cm/s", 0.01L); add("Speed", "mph", mi / 3600); add("Speed", "ft/s", ft);
-    add("Speed", "kn", 1852.0L / 3600); add("Speed", "c", 299792458);
+    add("Speed", "m/s", 1);
+    add("Speed", "km/h", 1000.0L / 3600);
+    add("Speed", "km/s", 1000);
+    add("Speed", "cm/s", 0.01L);
+    add("Speed", "mph", mi / 3600);
+    add("Speed", "ft/s", ft);
+    add("Speed", "kn", 1852.0L / 3600);
+    add("Speed", "c", 299792458);
 
-    add("Temperature", "K", 1); add("Temperature", "°C", 1, 273.15L);
-    add("Temperature", "°F", 5.0L / 9, 459.67L); add("Temperature", "°R", 5.0L / 9);
+    add("Temperature", "K", 1);
+    add("Temperature", "°C", 1, 273.15L);
+    add("Temperature", "°F", 5.0L / 9, 459.67L);
+    add("Temperature", "°R", 5.0L / 9);
 
-    add("Pressure", "Pa", 1); add("Pressure", "hPa", 100); add("Pressure", "kPa", 1000);
-    add("Pressure", "MPa", 1e6L); add("Pressure", "GPa", 1e9L); add("Pressure", "bar", 1e5L);
-    add("Pressure", "mbar", 100); add("Pressure", "atm", atm); add("Pressure", "at", g0 * 1e4L);
-    add("Pressure", "Torr", atm / 760); add("Pressure", "mmHg", hg / 1000); add("Pressure", "inHg", hg * inch);
-    add("Pressure", "mmH₂O", g0); add("Pressure", "psi", lbf / (inch * inch));
+    add("Pressure", "Pa", 1);
+    add("Pressure", "hPa", 100);
+    add("Pressure", "kPa", 1000);
+    add("Pressure", "MPa", 1e6L);
+    add("Pressure", "GPa", 1e9L);
+    add("Pressure", "bar", 1e5L);
+    add("Pressure", "mbar", 100);
+    add("Pressure", "atm", atm);
+    add("Pressure", "at", g0 * 1e4L);
+    add("Pressure", "Torr", atm / 760);
+    add("Pressure", "mmHg", hg / 1000);
+    add("Pressure", "inHg", hg * inch);
+    add("Pressure", "mmH₂O", g0);
+    add("Pressure", "psi", lbf / (inch * inch));
     add("Pressure", "psf", lbf / (ft * ft));
 
-    add("Energy", "J", 1); add("Energy", "kJ", 1000); add("Energy", "MJ", 1e6L); add("Energy", "GJ", 1e9L);
-    add("Energy", "Wh", 3600); add("Energy", "kWh", 3.6e6L); add("Energy", "MWh", 3.6e9L);
-    add("Energy", "cal", 4.184L); add("Energy", "kcal", 4184); add("Energy", "cal (IT)", 4.1868L);
-    add("Energy", "kcal (IT)", 4186.8L); add("Energy", "Btu", btu); add("Energy", "eV", 1.602176634e-19L);
-    add("Energy", "erg", 1e-7L); add("Energy", "ft·lbf", ft * lbf); add("Energy", "t TNT", 4.184e9L);
+    add("Energy", "J", 1);
+    add("Energy", "kJ", 1000);
+    add("Energy", "MJ", 1e6L);
+    add("Energy", "GJ", 1e9L);
+    add("Energy", "Wh", 3600);
+    add("Energy", "kWh", 3.6e6L);
+    add("Energy", "MWh", 3.6e9L);
+    add("Energy", "cal", 4.184L);
+    add("Energy", "kcal", 4184);
+    add("Energy", "cal (IT)", 4.1868L);
+    add("Energy", "kcal (IT)", 4186.8L);
+    add("Energy", "Btu", btu);
+    add("Energy", "eV", 1.602176634e-19L);
+    add("Energy", "erg", 1e-7L);
+    add("Energy", "ft·lbf", ft * lbf);
+    add("Energy", "t TNT", 4.184e9L);
 
-    add("Power", "W", 1); add("Power", "mW", 1e-3L); add("Power", "kW", 1000); add("Power", "MW", 1e6L);
-    add("Power", "GW", 1e9L); add("Power", "hp", 745.69987158227022L); add("Power", "PS", 735.49875L);
-    add("Power", "hp (E)", 746); add("Power", "Btu/h", btu / 3600); add("Power", "ft·lbf/s", ft * lbf);
-    add("Power", "cal/s", 4.184L); add("Power", "erg/s", 1e-7L); add("Power", "TR", 12000 * btu / 3600);
+    add("Power", "W", 1);
+    add("Power", "mW", 1e-3L);
+    add("Power", "kW", 1000);
+    add("Power", "MW", 1e6L);
+    add("Power", "GW", 1e9L);
+    add("Power", "hp", 745.69987158227022L);
+    add("Power", "PS", 735.49875L);
+    add("Power", "hp (E)", 746);
+    add("Power", "Btu/h", btu / 3600);
+    add("Power", "ft·lbf/s", ft * lbf);
+    add("Power", "cal/s", 4.184L);
+    add("Power", "erg/s", 1e-7L);
+    add("Power", "TR", 12000 * btu / 3600);
 
-    add("Force", "N", 1); add("Force", "mN", 1e-3L); add("Force", "kN", 1000); add("Force", "MN", 1e6L);
-    add("Force", "dyn", 1e-5L); add("Force", "kgf", g0); add("Force", "lbf", 4.4482216152605L);
-    add("Force", "ozf", lbf / 16); add("Force", "kip", 1000 * lbf); add("Force", "pdl", lb * ft);
+    add("Force", "N", 1);
+    add("Force", "mN", 1e-3L);
+    add("Force", "kN", 1000);
+    add("Force", "MN", 1e6L);
+    add("Force", "dyn", 1e-5L);
+    add("Force", "kgf", g0);
+    add("Force", "lbf", 4.4482216152605L);
+    add("Force", "ozf", lbf / 16);
+    add("Force", "kip", 1000 * lbf);
+    add("Force", "pdl", lb * ft);
 
-    add("Angle", "rad", 1); add("Angle", "mrad", 1e-3L); add("Angle", "°", pi / 180);
-    add("Angle", "′", pi / 10800); add("Angle", "″", pi / 648000); add("Angle", "gon", pi / 200);
-    add("Angle", "tr", 2 * pi); add("Angle", "mil", 2 * pi / 6400);
+    add("Angle", "rad", 1);
+    add("Angle", "mrad", 1e-3L);
+    add("Angle", "°", pi / 180);
+    add("Angle", "′", pi / 10800);
+    add("Angle", "″", pi / 648000);
+    add("Angle", "gon", pi / 200);
+    add("Angle", "tr", 2 * pi);
+    add("Angle", "mil", 2 * pi / 6400);
 
-    add("Data", "bit", 1); add("Data", "B", 8);
+    add("Data", "bit", 1);
+    add("Data", "B", 8);
     const char *si[] = {"k", "M", "G", "T", "P", "E", "Z", "Y"};
     const char *iec[] = {"Ki", "Mi", "Gi", "Ti", "Pi", "Ei", "Zi", "Yi"};
     Extended decimal = 1, binary = 1;
@@ -183,8 +287,8 @@ TEST_F(UnitConverter, TheSlovakFileIsTheEnglishOneWithSlovakNames)
 {
     KUnitConverter slovak;
     ASSERT_TRUE(Converter.LoadFile(ShippedUnitsFile()));
-    ASSERT_TRUE(slovak.LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
-                                + QStringLiteral("/data/units/sk/units.xml")));
+    ASSERT_TRUE(
+        slovak.LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/units/sk/units.xml")));
     EXPECT_TRUE(slovak.DroppedUnits.isEmpty());
     ASSERT_EQ(slovak.Categories.Count(), Converter.Categories.Count());
     for (int c = 0; c < Converter.Categories.Count(); ++c) {
@@ -220,8 +324,8 @@ TEST_F(UnitConverter, ShippedFileHasOneDefaultPerCategoryAndPointDecimals)
         }
         EXPECT_EQ(defaults, 1) << names.last().toStdString();
     }
-    const QStringList required = {"Length", "Area", "Volume", "Mass", "Time", "Speed", "Temperature",
-                                  "Pressure", "Energy", "Power", "Force", "Angle", "Data"};
+    const QStringList required = {"Length",   "Area",   "Volume", "Mass",  "Time",  "Speed", "Temperature",
+                                  "Pressure", "Energy", "Power",  "Force", "Angle", "Data"};
     for (const QString &name : required)
         EXPECT_TRUE(names.contains(name)) << name.toStdString();
 }
@@ -245,9 +349,13 @@ TEST_F(UnitConverter, BoilingWaterInCelsiusFahrenheitAndKelvin)
     Converter.SelectCategory(names.IndexOf(QStringLiteral("Temperature")));
     const int c = UnitIndex(Converter, QStringLiteral("°C")), f = UnitIndex(Converter, QStringLiteral("°F")),
               k = UnitIndex(Converter, QStringLiteral("K"));
-    const struct { int from, to; Extended value, expected; } cases[] = {
-        {c, f, 100, 212}, {c, k, 100, 373.15L}, {f, k, 212, 373.15L}, {f, c, 212, 100},
-        {k, c, 373.15L, 100}, {k, f, 373.15L, 212}, {c, f, -40, -40}, {k, c, 0, -273.15L},
+    const struct
+    {
+        int from, to;
+        Extended value, expected;
+    } cases[] = {
+        {c, f, 100, 212},     {c, k, 100, 373.15L}, {f, k, 212, 373.15L}, {f, c, 212, 100},
+        {k, c, 373.15L, 100}, {k, f, 373.15L, 212}, {c, f, -40, -40},     {k, c, 0, -273.15L},
     };
     for (const auto &t : cases) {
         Converter.SetBaseUnit(t.from);
@@ -367,7 +475,8 @@ TEST_F(UnitConverter, BrokenFilesGiveFalseAndNoCategories)
 {
     TempProgramDir dir;
     dir.write(QStringLiteral("cut.xml"), "<tandorel_unit_file><category name=\"A\"><unit name=\"a\" coef=\"1\"/>");
-    dir.write(QStringLiteral("other.xml"), "<units><category name=\"A\"><unit name=\"a\" coef=\"1\"/></category></units>");
+    dir.write(QStringLiteral("other.xml"),
+              "<units><category name=\"A\"><unit name=\"a\" coef=\"1\"/></category></units>");
     dir.write(QStringLiteral("empty.xml"), "");
     dir.write(QStringLiteral("binary.xml"), QByteArray("\x00\xff\xfe<<", 5));
     for (const char *name : {"missing.xml", "cut.xml", "other.xml", "empty.xml", "binary.xml"}) {

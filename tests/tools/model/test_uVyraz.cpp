@@ -181,7 +181,7 @@ TEST(VyrazParse, MalformedTextIsRefusedClearly)
         {QStringLiteral("%"), TVyrazFault::EmptyOperand},
         {QStringLiteral("2*-"), TVyrazFault::EmptyOperand},
         {QStringLiteral("-"), TVyrazFault::EmptyOperand},
-        {QStringLiteral("(((")      , TVyrazFault::UnmatchedOpening},
+        {QStringLiteral("((("), TVyrazFault::UnmatchedOpening},
         {QStringLiteral("sin(x"), TVyrazFault::UnmatchedOpening},
         {QStringLiteral("x)"), TVyrazFault::UnmatchedClosing},
         {QStringLiteral("())("), TVyrazFault::UnmatchedClosing},
@@ -301,6 +301,7 @@ TEST(VyrazConstant, DependenceByName)
         const char16_t *Text;
         const char16_t *Variable;
         bool Constant;
+        // clang-format off
     } cases[] = {
         {u"x", u"x", false},   {u"-x", u"x", false},     {u"y", u"x", true},
         {u"X", u"x", false},   {u"x", u"X", false},      {u"2x", u"x", false},
@@ -310,6 +311,7 @@ TEST(VyrazConstant, DependenceByName)
         {u"sin(y)", u"x", true}, {u"logy(2)", u"y", false}, {u"logy(2)", u"x", true},
         {u"x(2)", u"x", false}, {u"5", u"", true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.Text).toStdString());
         EXPECT_EQ(TVyraz::CreateFromText(QString::fromUtf16(c.Text))->IsConstant(QString::fromUtf16(c.Variable)),
@@ -360,12 +362,14 @@ TEST(VyrazDerivative, PartsWithoutARuleAreRefusedByName)
     {
         const char16_t *Text;
         const char16_t *Detail;
+        // clang-format off
     } cases[] = {
         {u"x!", u"x!"},           {u"2*x!", u"x!"},           {u"gamma(x)", u"gamma(x)"},
         {u"rnd(x)", u"rnd(x)"},   {u"sign(x)", u"sign(x)"},   {u"deg(x)", u"deg(x)"},
         {u"dms(x)", u"dms(x)"},   {u"foo(x)", u"foo(x)"},     {u"x(2)", u"x(2)"},
         {u"2x", u"2x"},           {u"x mod 2", u"x mod 2"},   {u"a+b+x%", u"a+b+x%"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.Text).toStdString());
         try {
@@ -448,7 +452,8 @@ protected:
         const Extended h = 1e-6L;
         Extended slope;
         if (Variable == u"y") {
-            slope = (Value(Expr, QStringLiteral("x"), 2, At + h) - Value(Expr, QStringLiteral("x"), 2, At - h)) / (2 * h);
+            slope =
+                (Value(Expr, QStringLiteral("x"), 2, At + h) - Value(Expr, QStringLiteral("x"), 2, At - h)) / (2 * h);
             EXPECT_NEAR(double(Value(derivative, QStringLiteral("x"), 2, At)), double(slope),
                         1e-5 * (1 + std::fabs(double(slope))));
         } else {
@@ -460,12 +465,14 @@ protected:
 
 TEST_F(VyrazNumeric, EveryFunctionOfTheTable)
 {
+    // clang-format off
     const char16_t *functions[] = {
         u"ln",    u"log",     u"logy",   u"sin",    u"cos",     u"tg",      u"tan",     u"cotg",
         u"cotan", u"sec",     u"csc",    u"arcsin", u"arccos",  u"arctg",   u"arctan",  u"arccotg",
         u"arccot", u"sinh",   u"cosh",   u"tgh",    u"tanh",    u"cotgh",   u"coth",    u"arcsinh",
         u"exp",   u"sqrt",    u"sqr",    u"abs",
     };
+    // clang-format on
     for (const char16_t *f : functions) {
         const QString name = QString::fromUtf16(f);
         // The argument 0.3*x+0.1 at x = 0.7 lies in every domain and checks
@@ -484,6 +491,7 @@ TEST_F(VyrazNumeric, EveryFunctionOfTheTable)
 
 TEST_F(VyrazNumeric, OperatorsSignsAndTheGeneralPower)
 {
+    // clang-format off
     const char16_t *expressions[] = {
         u"-x^2",           u"2*-x^2",        u"x^-1",          u"1e-3*x^3",      u"-x^2+3*x-1",
         u"x^x",            u"(x+1)^sin(x)",  u"x^(1/2)",       u"2^x",           u"(x^2)^x",
@@ -492,6 +500,7 @@ TEST_F(VyrazNumeric, OperatorsSignsAndTheGeneralPower)
         u"x%",             u"x+10%",         u"x-10%",         u"2*x+x%",        u"3*x-x%",
         u"sin(x%)",        u"-(x%)",         u"logy(x)",       u"logy(x^2)*x",
     };
+    // clang-format on
     for (const char16_t *e : expressions)
         ExpectSlope(QString::fromUtf16(e), 0.7L);
     // By y, the base of logy.

@@ -164,8 +164,8 @@ TEST_F(GraphPicture, VerticalNumbersFitTheStripWhenZoomedIn)
     const struct
     {
         int ZoomIns;
-        Extended Middle; // y in the middle row
-        bool Fits;       // short enough for the strip's font
+        Extended Middle;   // y in the middle row
+        bool Fits;         // short enough for the strip's font
         const char *Shown; // the numbers from the bottom up, when known
     } cases[] = {
         {0, 0, true, "-3 -2 -1 0 1 2 3"},
@@ -198,7 +198,8 @@ TEST_F(GraphPicture, VerticalNumbersFitTheStripWhenZoomedIn)
         for (qsizetype i = 0; i < shown.size(); ++i) {
             texts << shown[i].Text;
             const Extended value = exact[i].Line * Graph->View.GridStepY;
-            EXPECT_LT(std::fabs(StrToFloat(shown[i].Text) - value), Graph->View.GridStepY / 2) << shown[i].Text.toStdString();
+            EXPECT_LT(std::fabs(StrToFloat(shown[i].Text) - value), Graph->View.GridStepY / 2)
+                << shown[i].Text.toStdString();
             if (i > 0) {
                 EXPECT_NE(shown[i].Text, shown[i - 1].Text);
             }

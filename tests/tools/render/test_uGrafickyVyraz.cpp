@@ -15,7 +15,10 @@ namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 
-bool Dark(const QImage &Image, int X, int Y) { return qGray(Image.pixel(X, Y)) < 128; }
+bool Dark(const QImage &Image, int X, int Y)
+{
+    return qGray(Image.pixel(X, Y)) < 128;
+}
 
 int InkIn(const QImage &Image, const QRect &Area)
 {
