@@ -8,85 +8,179 @@ bool FractionFirstCall = true;
 
 namespace {
 
-// An operand token as a fraction in lowest terms. A missing operand has no
-// value, and a zero denominator (left by a power of 0 to a negative
-// exponent) is a division by zero wherever it is read.
-TFraction Read(const QString &s)
+// The fraction mode's exact arithmetic: 128-bit parts in lowest terms.
+// Intermediate values may use the whole 128-bit range; only the final
+// result must fit the 64-bit range of the display.
+struct TExactFractions
 {
-    if (s.isEmpty())
-        throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
-    TFraction f;
-    StrToFraction(s, f);
-    if (f.Denominator == 0)
-        throw EZeroDivide();
-    CancelFraction(f);
-    return f;
-}
+    using Fraction = TFraction;
 
-bool IsWhole(const TFraction &f)
-{
-    return f.Denominator == 1;
-}
-
-QString Token(const TFraction &f)
-{
-    QString s;
-    FractionToInputString(f, s);
-    return s;
-}
-
-// The token of an intermediate result in lowest terms, so that its parts
-// stay as small as the value allows; only the final result must fit the
-// 64-bit range of the display.
-QString ResultToken(TFraction f)
-{
-    if (f.Denominator != 0)
+    // An operand token as a fraction in lowest terms. A missing operand has
+    // no value, and a zero denominator (left by a power of 0 to a negative
+    // exponent) is a division by zero wherever it is read.
+    static Fraction Read(const QString &s)
+    {
+        if (s.isEmpty())
+            throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
+        Fraction f;
+        StrToFraction(s, f);
+        if (f.Denominator == 0)
+            throw EZeroDivide();
         CancelFraction(f);
-    return Token(f);
-}
+        return f;
+    }
 
-QString WholeToken(TFractionInt x)
+    // In lowest terms, so that the parts stay as small as the value allows.
+    static QString Token(Fraction f)
+    {
+        if (f.Denominator != 0)
+            CancelFraction(f);
+        QString s;
+        FractionToInputString(f, s);
+        return s;
+    }
+
+    static Fraction Whole(TFractionInt x) { return Fraction{x, 1}; }
+    static bool IsWhole(const Fraction &f) { return f.Denominator == 1; }
+    static bool IsNegative(const Fraction &f) { return f.Numerator < 0; }
+    static bool IsZero(const Fraction &f) { return f.Numerator == 0; }
+    static bool Less(const Fraction &a, const Fraction &b) { return a.Numerator < b.Numerator; } // whole numbers
+    static qint64 ToInt64(const Fraction &f) { return FractionToInt64(f); }
+
+    // P% (Sign 0), 1 + P% ("+") or 1 - P% ("-").
+    static Fraction Percent(const Fraction &p, QChar sign)
+    {
+        Fraction f;
+        DivideFractions(p, Whole(100), f);
+        if (sign == u'+')
+            AddFractions(Whole(1), f, f);
+        else if (sign == u'-')
+            SubtractFractions(Whole(1), f, f);
+        return f;
+    }
+
+    static Fraction Power(const Fraction &base, const Fraction &exponent)
+    {
+        Fraction r;
+        PowerFraction(base, r, exponent);
+        return r;
+    }
+
+    static Fraction Factorial(quint16 n)
+    {
+        Fraction r = Whole(1);
+        for (quint32 i = 2; i <= n; ++i)
+            MultiplyFractions(r, Whole(i), r);
+        return r;
+    }
+
+    // n! / ((n - k)! k!) without the factorials: C(n - k + i, i) grows with i
+    // up to the result, so only a result beyond the range overflows.
+    static Fraction Binomial(quint16 n, quint16 k)
+    {
+        if (k > n - k)
+            k = quint16(n - k);
+        Fraction r = Whole(1);
+        for (quint32 i = 1; i <= k; ++i) {
+            MultiplyFractions(r, Fraction{TFractionInt(n - k + i), TFractionInt(i)}, r);
+            CancelFraction(r);
+        }
+        return r;
+    }
+
+    // The value of a whole evaluation. Only the outermost one is shown, so
+    // only it must fit the 64-bit range (EInvalidOp otherwise); a bracket
+    // may hold more on the way.
+    static QString Result(const QString &s, bool outermost)
+    {
+        Fraction f = Read(s);
+        if (outermost)
+            ReduceFraction(f);
+        QString t;
+        FractionToInputString(f, t);
+        return t;
+    }
+};
+
+// The arithmetic of fractions with 80-bit parts that the exact one falls
+// back to when its result leaves the 64-bit range: every value keeps the 15
+// digits of its token, and each whole evaluation (a bracket's too) is made
+// whole and reduced as the 80-bit parts allow (ReduceFractionToken).
+struct TFloatFractions
 {
-    TFraction f;
-    f.Numerator = x;
-    return Token(f);
-}
+    using Fraction = TFloatFraction;
+
+    static Fraction Read(const QString &s)
+    {
+        if (s.isEmpty())
+            throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
+        Fraction f;
+        StrToFraction(s, f);
+        if (f.Denominator == 0)
+            throw EZeroDivide();
+        return f;
+    }
+
+    static QString Token(const Fraction &f)
+    {
+        QString s;
+        FractionToInputString(f, s);
+        return s;
+    }
+
+    static Extended Value(const Fraction &f) { return FDiv(f.Numerator, f.Denominator); }
+    static Fraction Whole(Extended x) { return Fraction{x, 1}; }
+    static bool IsWhole(const Fraction &f) { return !HasFractionalPart(Value(f)); }
+    static bool IsNegative(const Fraction &f) { return Value(f) < 0; }
+    static bool IsZero(const Fraction &f) { return f.Numerator == 0; }
+    static bool Less(const Fraction &a, const Fraction &b) { return Value(a) < Value(b); }
+    static qint64 ToInt64(const Fraction &f) { return Round(Value(f)); }
+
+    // n / (100 d), (n + 100 d) / (100 d) or (100 d - n) / (100 d).
+    static Fraction Percent(const Fraction &p, QChar sign)
+    {
+        Fraction f;
+        f.Denominator = FMul(100, p.Denominator);
+        if (sign == u'+')
+            f.Numerator = FAdd(p.Numerator, f.Denominator);
+        else if (sign == u'-')
+            f.Numerator = FSub(f.Denominator, p.Numerator);
+        else
+            f.Numerator = p.Numerator;
+        return f;
+    }
+
+    static Fraction Power(const Fraction &base, const Fraction &exponent)
+    {
+        Fraction r;
+        PowerFraction(base, r, Value(exponent));
+        return r;
+    }
+
+    static Fraction Factorial(quint16 n) { return Whole(CheckFloat(::Factorial(n))); }
+
+    static Fraction Binomial(quint16 n, quint16 k)
+    {
+        return Whole(FDiv(CheckFloat(::Factorial(n)),
+                          FMul(CheckFloat(::Factorial(quint16(n - k))), CheckFloat(::Factorial(k)))));
+    }
+
+    static QString Result(const QString &s, bool)
+    {
+        TFraction f;
+        ReduceFractionToken(s, f);
+        QString t;
+        FractionToInputString(f, t);
+        return t;
+    }
+};
 
 // A whole, non-negative operand as a factorial argument: ERangeError
 // outside 0..65535.
-quint16 FactorialArgument(const TFraction &f)
+template <class P>
+quint16 FactorialArgument(const typename P::Fraction &f)
 {
-    return RangeToUInt16(FractionToInt64(f));
-}
-
-TFractionInt ExactFactorial(quint16 n)
-{
-    TFraction r;
-    r.Numerator = 1;
-    for (quint32 i = 2; i <= n; ++i) {
-        TFraction factor;
-        factor.Numerator = i;
-        MultiplyFractions(r, factor, r);
-    }
-    return r.Numerator;
-}
-
-// n! / ((n - k)! k!) without the factorials: C(n - k + i, i) grows with i
-// up to the result, so only a result beyond the range overflows.
-TFractionInt Binomial(quint16 n, quint16 k)
-{
-    if (k > n - k)
-        k = quint16(n - k);
-    TFraction r;
-    r.Numerator = 1;
-    for (quint32 i = 1; i <= k; ++i) {
-        TFraction step;
-        step.Numerator = TFractionInt(n - k + i);
-        step.Denominator = TFractionInt(i);
-        MultiplyFractions(r, step, r);
-        CancelFraction(r);
-    }
-    return r.Numerator;
+    return RangeToUInt16(P::ToInt64(f));
 }
 
 // Where the search for the first occurrence of a Length-character operator
@@ -104,6 +198,7 @@ int PosFrom(QStringView word, const QString &s, int from)
 }
 
 // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
+template <class P>
 void ReducePercent(QString &s)
 {
     int pc;
@@ -120,29 +215,19 @@ void ReducePercent(QString &s)
         }
         const int i = k == 0 ? 1 : k;
         const QString tok = pas::Copy(s, k + 1, pc - k - 1);
-        const TFraction p = Read(tok);
-        TFraction hundred;
-        hundred.Numerator = 100;
-        TFraction f;
-        DivideFractions(p, hundred, f);
+        const typename P::Fraction p = P::Read(tok);
         const QChar sign = pas::At(s, i);
         // The text replaced ends with the first "%", so its first occurrence
         // is the one found here.
-        if (i > 1 && (sign == u'+' || sign == u'-')) {
-            TFraction one;
-            one.Numerator = 1;
-            if (sign == u'+')
-                AddFractions(one, f, f);
-            else
-                SubtractFractions(one, f, f);
-            ReplaceCollapsedAt(s, i - 1, tok.size() + 2, u'*' + ResultToken(f));
-        } else {
-            ReplaceCollapsedAt(s, k, tok.size() + 1, ResultToken(f));
-        }
+        if (i > 1 && (sign == u'+' || sign == u'-'))
+            ReplaceCollapsedAt(s, i - 1, tok.size() + 2, u'*' + P::Token(P::Percent(p, sign)));
+        else
+            ReplaceCollapsedAt(s, k, tok.size() + 1, P::Token(P::Percent(p, QChar())));
         from = SearchFrom(s, 1);
     }
 }
 
+template <class P>
 void ReducePowers(QString &s)
 {
     int k = pas::Length(s);
@@ -153,18 +238,18 @@ void ReducePowers(QString &s)
         }
         QString left, right;
         ExtractAdjacentTokens(s, k, left, right);
-        TFraction r;
-        PowerFraction(Read(left), r, Read(right));
+        const typename P::Fraction r = P::Power(P::Read(left), P::Read(right));
         // No "^" stands after this one, so the last occurrence of the text is
         // here, and nothing after the new token needs a second look.
         const int at = k - 1 - int(left.size());
-        const QString token = ResultToken(r);
+        const QString token = P::Token(r);
         ReplaceCollapsedAt(s, at, left.size() + 1 + right.size(), token);
         k = qMin(pas::Length(s), at + int(token.size()));
     }
 }
 
 // False (with the code set) for a factorial of a negative or broken number.
+template <class P>
 bool ReduceFactorials(QString &s, TCalculationError &err)
 {
     int p;
@@ -172,17 +257,18 @@ bool ReduceFactorials(QString &s, TCalculationError &err)
     while ((p = PosFrom(u"!", s, from)) > 1) {
         QString left, right;
         ExtractAdjacentTokens(s, p, left, right);
-        const TFraction x = Read(left);
-        if (!IsWhole(x) || x.Numerator < 0) {
+        const typename P::Fraction x = P::Read(left);
+        if (!P::IsWhole(x) || P::IsNegative(x)) {
             err.ErrorCode = 24;
             return false;
         }
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1, WholeToken(ExactFactorial(FactorialArgument(x))));
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1, P::Token(P::Factorial(FactorialArgument<P>(x))));
         from = SearchFrom(s, 1);
     }
     return true;
 }
 
+template <class P>
 bool ReduceBinomials(QString &s, TCalculationError &err)
 {
     static const QString word = QStringLiteral("nad");
@@ -191,24 +277,25 @@ bool ReduceBinomials(QString &s, TCalculationError &err)
     while ((p = PosFrom(word, s, from)) > 0) {
         QString left, right;
         ExtractOperandsAt(s, p, 3, left, right);
-        const TFraction n = Read(left);
-        const TFraction k = Read(right);
-        if (!IsWhole(n) || !IsWhole(k) || n.Numerator < 0 || k.Numerator < 0) {
+        const typename P::Fraction n = P::Read(left);
+        const typename P::Fraction k = P::Read(right);
+        if (!P::IsWhole(n) || !P::IsWhole(k) || P::IsNegative(n) || P::IsNegative(k)) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        if (k.Numerator > n.Numerator) {
+        if (P::Less(n, k)) {
             err.ErrorCode = 28;
             return false;
         }
-        const TFractionInt r = Binomial(FactorialArgument(n), FactorialArgument(k));
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        const typename P::Fraction r = P::Binomial(FactorialArgument<P>(n), FactorialArgument<P>(k));
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), P::Token(r));
         from = SearchFrom(s, 3);
     }
     return true;
 }
 
+template <class P>
 bool ReduceDivMod(QString &s, TCalculationError &err)
 {
     int from = 0;
@@ -227,22 +314,23 @@ bool ReduceDivMod(QString &s, TCalculationError &err)
         const int p = isDiv ? pd : pm;
         QString left, right;
         ExtractOperandsAt(s, p, 3, left, right);
-        const TFraction a = Read(left);
-        const TFraction b = Read(right);
-        if (!IsWhole(a) || !IsWhole(b)) {
+        const typename P::Fraction a = P::Read(left);
+        const typename P::Fraction b = P::Read(right);
+        if (!P::IsWhole(a) || !P::IsWhole(b)) {
             err.ErrorCode = 27;
             err.ErrorText = word;
             return false;
         }
-        const qint64 x = FractionToInt64(a);
-        const qint64 y = FractionToInt64(b);
+        const qint64 x = P::ToInt64(a);
+        const qint64 y = P::ToInt64(b);
         const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), WholeToken(r));
+        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), P::Token(P::Whole(r)));
         from = SearchFrom(s, 3);
     }
 }
 
 // False (code 25) for a division by zero.
+template <class P>
 bool ReduceProducts(QString &s, TCalculationError &err)
 {
     for (int i = 1; i <= pas::Length(s); ++i) {
@@ -251,15 +339,15 @@ bool ReduceProducts(QString &s, TCalculationError &err)
             continue;
         QString left, right;
         ExtractAdjacentTokens(s, i, left, right);
-        const TFraction a = Read(left);
-        const TFraction b = Read(right);
-        TFraction r;
+        const typename P::Fraction a = P::Read(left);
+        const typename P::Fraction b = P::Read(right);
+        typename P::Fraction r;
         if (op == u'*') {
             MultiplyFractions(a, b, r);
         } else {
             // Crosswise multiplication would turn x / 0 into the fraction
             // x / 0 and show it as a result.
-            if (b.Numerator == 0) {
+            if (P::IsZero(b)) {
                 SetErrorCode(err, 25);
                 return false;
             }
@@ -267,12 +355,13 @@ bool ReduceProducts(QString &s, TCalculationError &err)
         }
         // An operand that reads is a whole token, so an earlier occurrence
         // of the text would hold an earlier operator.
-        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), P::Token(r));
         i = SearchFrom(s, 1);
     }
     return true;
 }
 
+template <class P>
 void ReduceSums(QString &s)
 {
     for (int i = 2; i <= pas::Length(s); ++i) {
@@ -281,12 +370,12 @@ void ReduceSums(QString &s)
             continue;
         QString left, right;
         ExtractAdjacentTokens(s, i, left, right);
-        TFraction r;
+        typename P::Fraction r;
         if (op == u'+')
-            AddFractions(Read(left), Read(right), r);
+            AddFractions(P::Read(left), P::Read(right), r);
         else
-            SubtractFractions(Read(left), Read(right), r);
-        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), ResultToken(r));
+            SubtractFractions(P::Read(left), P::Read(right), r);
+        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), P::Token(r));
         i = qMax(1, SearchFrom(s, 1));
     }
 }
@@ -331,39 +420,29 @@ struct DepthGuard
 
 } // namespace
 
-void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value)
+namespace {
+
+// One evaluation of a prepared text (and, recursively, of its brackets).
+template <class P>
+void EvaluatePrepared(const QString &Expr, TCalculationError &Err, QString &Value)
 {
     const DepthGuard depth;
     QString s = Expr;
     Err.ErrorCode = 0;
 
-    if (FractionFirstCall) {
-        s = CompactBlanks(s);
-        s += QStringLiteral("+0");
-        SubstituteVariables(s);
-        SubstituteConstants(s);
-        BracketNumbers(s);
-        InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
-        s.remove(u' ');
-        s = LowerCase(s);
-        FractionFirstCall = false;
-    }
-
-    if (!ReduceBrackets(s, Err, Value, EvaluateFraction))
+    if (!ReduceBrackets(s, Err, Value, EvaluatePrepared<P>))
         return;
 
     try {
-        ReducePercent(s);
-        ReducePowers(s);
-        if (!ReduceFactorials(s, Err) || !ReduceBinomials(s, Err) || !ReduceDivMod(s, Err) || !ReduceProducts(s, Err))
+        ReducePercent<P>(s);
+        ReducePowers<P>(s);
+        if (!ReduceFactorials<P>(s, Err) || !ReduceBinomials<P>(s, Err) || !ReduceDivMod<P>(s, Err)
+            || !ReduceProducts<P>(s, Err))
             return;
         if (s.startsWith(u'-'))
             s.prepend(QStringLiteral("[0]"));
-        ReduceSums(s);
-        TFraction f = Read(s);
-        if (EvaluationDepth == 1)
-            ReduceFraction(f);
-        Value = Token(f);
+        ReduceSums<P>(s);
+        Value = P::Result(s, EvaluationDepth == 1);
     } catch (const EConvertError &) {
         SetErrorCode(Err, 1);
         Value = s;
@@ -380,5 +459,32 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         SetErrorCode(Err, 25);
     } catch (const EDivByZero &) {
         SetErrorCode(Err, 25);
+    }
+}
+
+} // namespace
+
+void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value)
+{
+    QString s = Expr;
+    if (FractionFirstCall) {
+        s = CompactBlanks(s);
+        s += QStringLiteral("+0");
+        SubstituteVariables(s);
+        SubstituteConstants(s);
+        BracketNumbers(s);
+        InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
+        s.remove(u' ');
+        s = LowerCase(s);
+        FractionFirstCall = false;
+    }
+    const TCalculationError given = Err;
+    EvaluatePrepared<TExactFractions>(s, Err, Value);
+    // A value too high for exact 64-bit parts (or for the 128 bits on the
+    // way) is computed again with 80-bit parts, which round where the exact
+    // ones cannot: code 20 only when that result too leaves the range.
+    if (Err.ErrorCode == 20) {
+        Err = given;
+        EvaluatePrepared<TFloatFractions>(s, Err, Value);
     }
 }

@@ -193,6 +193,137 @@ void CheckNumberText(const QString &s)
         throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
 }
 
+// A decimal number of any size as Digits x 10^Exponent: at most 38
+// significant digits are kept, and Sticky records whether a non-zero digit
+// was dropped beyond them (it decides a rounding that looks like a tie).
+struct TDecimal
+{
+    bool Negative = false;
+    UInt Digits = 0; // no trailing zeros; 0 for the value 0
+    long Exponent = 0;
+    bool Sticky = false;
+};
+
+constexpr UInt Pow10(int n)
+{
+    UInt r = 1;
+    for (int i = 0; i < n; ++i)
+        r *= 10;
+    return r;
+}
+
+// The syntax of TryStrToFloat, already checked.
+TDecimal ReadDecimal(const QString &s)
+{
+    TDecimal d;
+    qsizetype i = 0;
+    const qsizetype len = s.size();
+    if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
+        d.Negative = s.at(i) == u'-';
+        ++i;
+    }
+    int kept = 0;
+    long scale = 0; // added to the exponent for the digits read
+    bool separator = false;
+    for (; i < len; ++i) {
+        const QChar c = s.at(i);
+        if (c == DecimalSeparator && !separator) {
+            separator = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9')
+            break;
+        const int digit = c.unicode() - u'0';
+        if (kept == 0 && digit == 0) {
+            if (separator)
+                --scale;
+            continue;
+        }
+        if (kept < 38) {
+            d.Digits = d.Digits * 10 + UInt(digit);
+            ++kept;
+            if (separator)
+                --scale;
+        } else {
+            d.Sticky = d.Sticky || digit != 0;
+            if (!separator)
+                ++scale;
+        }
+    }
+    long exponent = 0;
+    if (i < len && (s.at(i) == u'e' || s.at(i) == u'E')) {
+        ++i;
+        bool negative = false;
+        if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
+            negative = s.at(i) == u'-';
+            ++i;
+        }
+        for (; i < len && s.at(i) >= u'0' && s.at(i) <= u'9'; ++i)
+            if (exponent < 100000)
+                exponent = exponent * 10 + (s.at(i).unicode() - u'0');
+        if (negative)
+            exponent = -exponent;
+    }
+    d.Exponent = exponent + scale;
+    if (d.Digits == 0) {
+        d = TDecimal();
+        return d;
+    }
+    while (d.Digits % 10 == 0) {
+        d.Digits /= 10;
+        ++d.Exponent;
+    }
+    return d;
+}
+
+bool IsWhole(const TDecimal &d)
+{
+    return d.Digits == 0 || (d.Exponent >= 0 && !d.Sticky);
+}
+
+// |D| <= 922337203685477580, the whole part of a tenth of the largest
+// signed 64-bit integer.
+bool MagnitudeAtMostLimit(const TDecimal &d)
+{
+    constexpr UInt limit = 922337203685477580;
+    if (d.Digits == 0)
+        return true;
+    if (d.Exponent >= 0) {
+        if (d.Exponent > 18)
+            return false;
+        UInt v;
+        return !__builtin_mul_overflow(d.Digits, Pow10(int(d.Exponent)), &v) && v <= limit && !d.Sticky;
+    }
+    if (-d.Exponent > 38)
+        return true;
+    const UInt scale = Pow10(int(-d.Exponent));
+    const UInt whole = d.Digits / scale;
+    return whole < limit || (whole == limit && d.Digits % scale == 0 && !d.Sticky);
+}
+
+// Half to even, as a signed 64-bit integer (EInvalidOp beyond its range).
+TFractionInt RoundHalfEven(const TDecimal &d)
+{
+    UInt whole;
+    if (d.Exponent >= 0) {
+        if (d.Exponent > 38 || __builtin_mul_overflow(d.Digits, Pow10(int(d.Exponent)), &whole))
+            throw EInvalidOp();
+    } else if (-d.Exponent > 38) {
+        whole = 0; // below 10^38 / 10^39: under a half
+    } else {
+        const UInt scale = Pow10(int(-d.Exponent));
+        whole = d.Digits / scale;
+        const UInt rest = d.Digits % scale;
+        const UInt half = scale / 2;
+        if (rest > half || (rest == half && (d.Sticky || whole % 2 != 0)))
+            ++whole;
+    }
+    const TFractionInt r = d.Negative ? -TFractionInt(whole) : TFractionInt(whole);
+    if (whole > UInt(Int64Max) + 1 || !FitsInt64(r))
+        throw EInvalidOp();
+    return r;
+}
+
 } // namespace
 
 TPrvocisla::~TPrvocisla()
@@ -425,10 +556,126 @@ void PowerFraction(const TFraction &F, TFraction &R, const TFraction &E)
     R = r;
 }
 
+void ReduceFractionParts(const QString &Numerator, const QString &Denominator, TFraction &F)
+{
+    CheckNumberText(Numerator);
+    CheckNumberText(Denominator);
+    TDecimal n = ReadDecimal(Numerator);
+    TDecimal d = ReadDecimal(Denominator);
+    // The limit is on the magnitude: a negative part would otherwise grow
+    // past every range while its positive twin stops in time.
+    while ((!IsWhole(n) || !IsWhole(d)) && MagnitudeAtMostLimit(n) && MagnitudeAtMostLimit(d)) {
+        if (n.Digits != 0)
+            ++n.Exponent;
+        if (d.Digits != 0)
+            ++d.Exponent;
+    }
+    TFraction r;
+    r.Numerator = RoundHalfEven(n);
+    r.Denominator = RoundHalfEven(d);
+    ReduceFraction(r);
+    F = r;
+}
+
+void ReduceFractionToken(const QString &Token, TFraction &F)
+{
+    QString numerator, denominator;
+    bool hasBar = false;
+    SplitFractionText(Token, numerator, denominator, hasBar);
+    if (!hasBar)
+        denominator = QStringLiteral("1");
+    try {
+        TFraction f;
+        StrToFraction(Token, f);
+        ReduceFraction(f);
+        F = f;
+    } catch (const EInvalidOp &) {
+        ReduceFractionParts(numerator, denominator, F);
+    }
+}
+
 void FormatFractionString(const QString &Token, quint8 Radix, QString &S)
 {
     TFraction f;
-    StrToFraction(Token, f);
-    ReduceFraction(f);
+    ReduceFractionToken(Token, f);
     FractionToDisplayString(f, Radix, S);
+}
+
+// ------------------------------------------------------ 80-bit fractions
+
+void StrToFraction(const QString &S, TFloatFraction &F)
+{
+    if (S.isEmpty())
+        return;
+    QString numerator, denominator;
+    bool hasBar = false;
+    SplitFractionText(S, numerator, denominator, hasBar);
+    TFloatFraction r;
+    r.Numerator = StrToFloat(numerator);
+    r.Denominator = hasBar ? StrToFloat(denominator) : Extended(1);
+    F = r;
+}
+
+void FractionToInputString(const TFloatFraction &F, QString &S)
+{
+    TFloatFraction f = F;
+    if (f.Numerator < 0 && f.Denominator < 0) {
+        f.Numerator = -f.Numerator;
+        f.Denominator = -f.Denominator;
+    }
+    if (f.Denominator < 0) {
+        f.Denominator = -f.Denominator;
+        f.Numerator = -f.Numerator;
+    }
+    QString t = FloatToStr(f.Numerator);
+    if (f.Numerator >= 0)
+        t.prepend(u'+');
+    if (f.Denominator != 1)
+        t += u'|' + FloatToStr(f.Denominator);
+    S = u'[' + t + u']';
+}
+
+void AddFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
+{
+    TFloatFraction r;
+    r.Numerator = FAdd(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
+    r.Denominator = FMul(A.Denominator, B.Denominator);
+    R = r;
+}
+
+void SubtractFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
+{
+    TFloatFraction r;
+    r.Numerator = FSub(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
+    r.Denominator = FMul(A.Denominator, B.Denominator);
+    R = r;
+}
+
+void MultiplyFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
+{
+    TFloatFraction r;
+    r.Numerator = FMul(A.Numerator, B.Numerator);
+    r.Denominator = FMul(A.Denominator, B.Denominator);
+    R = r;
+}
+
+void DivideFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
+{
+    TFloatFraction r;
+    r.Numerator = FMul(A.Numerator, B.Denominator);
+    r.Denominator = FMul(A.Denominator, B.Numerator);
+    R = r;
+}
+
+void PowerFraction(const TFloatFraction &F, TFloatFraction &R, Extended E)
+{
+    TFloatFraction f = F;
+    if (E < 0) {
+        std::swap(f.Numerator, f.Denominator);
+        E = -E;
+    }
+    TFloatFraction r;
+    r.Numerator = FPower(f.Numerator, E);
+    r.Denominator = FPower(f.Denominator, E);
+    R = r;
 }

@@ -69,6 +69,21 @@ void CancelFraction(TFraction &F);
 // To lowest terms (CancelFraction); raises EInvalidOp when a part of the
 // result does not fit the signed 64-bit range.
 void ReduceFraction(TFraction &F);
+// A fraction whose lowest terms leave the 64-bit range, made whole the way
+// fractions were when their parts were 80-bit numbers: while either part
+// has a fractional part and both are at most 922337203685477580 in
+// magnitude, both are multiplied by 10; then each is rounded half to even
+// and the result is put in lowest terms. Numerator and Denominator are the
+// texts of the two parts, each a decimal number with optional exponent
+// (any size; read exactly). Raises EInvalidOp when the result still leaves
+// the 64-bit range, EDivByZero when the denominator rounds to 0.
+void ReduceFractionParts(const QString &Numerator, const QString &Denominator, TFraction &F);
+// The value of a token ("[n|d]", "[n]", "n") in lowest terms of 64 bits: the
+// exact value when it fits, otherwise ReduceFractionParts of its two parts
+// (so '[1.65415563428571E-9]' is 827077817 / 500000000000000000). Raises
+// EConvertError for a text that is no fraction, EInvalidOp and EDivByZero
+// as ReduceFractionParts.
+void ReduceFractionToken(const QString &Token, TFraction &F);
 // The whole part of F as a 64-bit integer: EInvalidOp beyond that range.
 qint64 FractionToInt64(const TFraction &F);
 // The value as an 80-bit number (nearest).
@@ -86,5 +101,30 @@ void DivideFractions(const TFraction &A, const TFraction &B, TFraction &R);
 // each result read as FractionFromFloat does.
 void PowerFraction(const TFraction &F, TFraction &R, const TFraction &E);
 
-// The display text of a result token: read, reduce, write.
+// The display text of a result token: read and reduce (ReduceFractionToken),
+// write.
 void FormatFractionString(const QString &Token, quint8 Radix, QString &S);
+
+// A fraction with 80-bit parts: the arithmetic the fraction evaluator falls
+// back to when an exact result leaves the 64-bit range. Its token writes
+// each part in the general float format ("[+6997341.67417474]",
+// "[-1|3]"), so every intermediate value keeps 15 significant digits, and
+// the operations raise EOverflow and EInvalidOp instead of leaving infinities.
+struct TFloatFraction
+{
+    Extended Numerator = 0;
+    Extended Denominator = 1;
+};
+
+// "[n|d]", "[+n]", "n" (blanks and brackets ignored), each part read as an
+// 80-bit number; an empty S leaves F as it is. Raises EConvertError.
+void StrToFraction(const QString &S, TFloatFraction &F);
+// The token, signs moved to the numerator.
+void FractionToInputString(const TFloatFraction &F, QString &S);
+void AddFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
+void SubtractFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
+void MultiplyFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
+void DivideFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
+// A negative E swaps the parts first; each part is raised to |E| with the
+// platform's power routine.
+void PowerFraction(const TFloatFraction &F, TFloatFraction &R, Extended E);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <numeric>
 #include <ostream>
@@ -29,6 +30,22 @@ Outcome Evaluate(const QString &expr)
     FractionFirstCall = true;
     EvaluateFraction(expr, o.Err, o.Value);
     return o;
+}
+
+// A result token with parts of the 64-bit range, in lowest terms, within the
+// rounding of a few 15-digit steps (and of the 18 decimals it keeps at most)
+// of the exact value.
+void ExpectNear(const QString &token, Extended exact, const QString &expr)
+{
+    TFraction f;
+    ASSERT_NO_THROW(StrToFraction(token, f)) << expr.toStdString();
+    TFraction lowest = f;
+    ASSERT_NO_THROW(ReduceFraction(lowest)) << expr.toStdString();
+    EXPECT_EQ(lowest.Numerator, f.Numerator) << expr.toStdString();
+    EXPECT_EQ(lowest.Denominator, f.Denominator) << expr.toStdString();
+    const Extended value = Extended(f.Numerator) / Extended(f.Denominator);
+    EXPECT_LE(std::fabs(value - exact), 1e-14L * std::fabs(exact) + 1e-18L)
+        << expr.toStdString() << " gives " << token.toStdString();
 }
 
 } // namespace
@@ -138,7 +155,8 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
         EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
     }
     // 'a.bc^n*k' across its range, against the exact value kept here: each
-    // one either shows its lowest terms or is too high for the 64-bit range.
+    // one shows its lowest terms, or, where they leave the 64-bit range, a
+    // fraction of 64-bit parts within the 15 digits of each step.
     for (int abc = 101; abc <= 999; abc += 7)
         for (int n = 1; n <= 9; n += 2)
             for (int k : {3, 5, 7}) {
@@ -159,14 +177,13 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
                 const QString expr =
                     QString::number(abc / 100.0, 'f', 2) + u'^' + QString::number(n) + u'*' + QString::number(k);
                 const Outcome o = Evaluate(expr);
-                if (num <= limit && den <= limit) {
-                    EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+                EXPECT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+                if (num <= limit && den <= limit)
                     EXPECT_EQ(o.Value, u"[+"_s + QString::number(quint64(num))
                                            + (den == 1 ? u"]"_s : u'|' + QString::number(quint64(den)) + u']'))
                         << expr.toStdString();
-                } else {
-                    EXPECT_EQ(o.Err.ErrorCode, 20) << expr.toStdString();
-                }
+                else
+                    ExpectNear(o.Value, Extended(num) / Extended(den), expr);
             }
     // Every partial sum of 1/3, 1/7 and of the harmonic series up to 40
     // terms, against sums kept with 64-bit integers here.
@@ -188,10 +205,97 @@ TEST(FractionAnalyzer, ExactWithinThe64BitRange)
                 << expr.toStdString();
         }
     }
-    for (const char16_t *expr : {u"9223372036854775808", u"-9223372036854775809", u"1/9223372036854775808", u"0.1^19",
-                                 u"21!", u"2^63", u"-2^63-1", u"3037000500^2"}) {
+    for (const char16_t *expr : {u"9223372036854775808", u"-9223372036854775809", u"1/9223372036854775808", u"21!",
+                                 u"2^63", u"-2^63-1", u"3037000500^2"}) {
         const Outcome o = Evaluate(QString::fromUtf16(expr));
         EXPECT_EQ(o.Err.ErrorCode, 20) << QString::fromUtf16(expr).toStdString();
+    }
+}
+
+TEST(FractionAnalyzer, ModestValuesBeyondExactPartsAreRounded)
+{
+    // Where the exact lowest terms leave the 64-bit range, the expression
+    // is computed again with 80-bit parts (15 digits a step), and the
+    // result made whole by tens and rounded.
+    TVariableManager *vars = TVariableManager::Instance();
+    vars->SetValue(u"a"_s, u"-8.38e-21"_s);
+    vars->SetValue(u"x"_s, u"1951"_s);
+    vars->SetValue(u"w1"_s, u"-4.83e-8"_s);
+    struct Case
+    {
+        const char16_t *expr, *token;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {u"13.83^6*9", u"[+629760750675727|10000000]"},
+        {u"17.03^6*4", u"[+121971367250169|1250000]"},
+        {u"a-x*w1", u"[+942333|10000000000]"},
+        {u"(13.83^6*9)*2", u"[+25190430027029|200000]"},
+        {u"-17.03^6*4", u"[-121971367250169|1250000]"},
+        {u"0.1^19", u"[+0]"},
+        {u"1e-20+1", u"[+1]"},
+        {u"1.23456789^30", u"[+556479685757869|1000000000000]"},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        const Outcome o = Evaluate(QString::fromUtf16(c.expr));
+        EXPECT_EQ(o.Err.ErrorCode, 0) << QString::fromUtf16(c.expr).toStdString();
+        EXPECT_EQ(o.Value, QString::fromUtf16(c.token)) << QString::fromUtf16(c.expr).toStdString();
+    }
+    vars->Clear();
+
+    // Sums of a tiny and a large term, and of two tiny ones, against the
+    // exact sum kept here: exact where it fits, close to it where not.
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int i = 0; i < 300; ++i) {
+        const int tinyDigits = int(next(900)) + 100; // d.dd
+        const int tinyExponent = int(next(16)) + 12; // e-12 .. e-27
+        const qint64 large = qint64(next(1000000)) * (next(2) ? 1 : 100) + 1;
+        const int largeDecimals = int(next(4));
+        const bool bothTiny = next(4) == 0;
+        const QString tiny = QString::number(tinyDigits / 100) + u'.'
+                             + QString::number(tinyDigits % 100).rightJustified(2, u'0') + u"e-"_s
+                             + QString::number(tinyExponent);
+        QString other;
+        TFractionInt otherNum, otherDen;
+        if (bothTiny) {
+            other = tiny;
+            otherNum = tinyDigits;
+            otherDen = TFractionInt(100);
+            for (int k = 0; k < tinyExponent; ++k)
+                otherDen *= 10;
+        } else {
+            otherNum = large;
+            otherDen = 1;
+            for (int k = 0; k < largeDecimals; ++k)
+                otherDen *= 10;
+            other = QString::number(large / qint64(otherDen)) + (largeDecimals ? u"."_s : QString())
+                    + (largeDecimals ? QString::number(large % qint64(otherDen)).rightJustified(largeDecimals, u'0')
+                                     : QString());
+        }
+        TFractionInt tinyDen = 100;
+        for (int k = 0; k < tinyExponent; ++k)
+            tinyDen *= 10;
+        // tiny + other, exactly: both denominators are powers of ten.
+        const TFractionInt den = qMax(tinyDen, otherDen);
+        const TFractionInt num = tinyDigits * (den / tinyDen) + otherNum * (den / otherDen);
+        TFraction exact{num, den};
+        CancelFraction(exact);
+        const QString expr = tiny + u'+' + other;
+        const Outcome o = Evaluate(expr);
+        ASSERT_EQ(o.Err.ErrorCode, 0) << expr.toStdString();
+        const TFractionInt limit = std::numeric_limits<qint64>::max();
+        if (exact.Numerator <= limit && exact.Denominator <= limit) {
+            QString token;
+            FractionToInputString(exact, token);
+            EXPECT_EQ(o.Value, token) << expr.toStdString();
+        } else {
+            ExpectNear(o.Value, Extended(num) / Extended(den), expr);
+        }
     }
 }
 

@@ -115,6 +115,18 @@ TEST(Fractions, DisplayOfReducedTokens)
          u"-1000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000"},
         {u"[1.5E3]", 10, u"1 500"},  {u"[2e-3]", 10, u"1 / 500"},
         {u"[0.333333333333333]", 10, u"333 333 333 333 333 / 1 000 000 000 000 000"},
+        // Lowest terms beyond the 64-bit range: the parts are made whole by
+        // tens while both stay within a tenth of the range, then rounded.
+        {u"[1.65415563428571E-9]", 10, u"827 077 817 / 500 000 000 000 000 000"},
+        {u"[-1.65415563428571E-9]", 10, u"-827 077 817 / 500 000 000 000 000 000"},
+        {u"[1E-50]", 10, u"0"},               {u"[0.00000000000000000049]", 10, u"0"},
+        {u"[0.00000000000000000151]", 10, u"1 / 500 000 000 000 000 000"},
+        {u"[123456789012345.6789012345]", 10, u"1 234 567 890 123 456 789 / 10 000"},
+        // the limit is on the magnitude, for a negative part as well
+        {u"[-123456789012345.6789012345]", 10, u"-1 234 567 890 123 456 789 / 10 000"},
+        {u"[+62976075.0675727]", 10, u"629 760 750 675 727 / 10 000 000"},
+        // rounded half to even
+        {u"[-9223372036854775808.5]", 10, u"-9 223 372 036 854 775 808"},
     };
     // clang-format on
     for (const Case &c : cases) {
@@ -195,6 +207,46 @@ TEST(Fractions, ReductionFaults)
     EXPECT_THROW(FormatFractionString(u"[abc]"_s, 10, s), EConvertError);
     EXPECT_THROW(FormatFractionString(u"[1e30]"_s, 10, s), EInvalidOp);
     EXPECT_THROW(FormatFractionString(u"[+9223372036854775808]"_s, 10, s), EInvalidOp);
+    // Made whole, a part may still leave the range, or a denominator round to 0.
+    EXPECT_THROW(FormatFractionString(u"[-9223372036854775809.5]"_s, 10, s), EInvalidOp);
+    EXPECT_THROW(FormatFractionString(u"[+1|1E-30]"_s, 10, s), EDivByZero);
+}
+
+TEST(Fractions, FloatPartsKeepFifteenDigits)
+{
+    // The fallback arithmetic: 80-bit parts whose tokens hold 15 digits.
+    TFloatFraction a, b, r;
+    StrToFraction(u"[13.83]"_s, a);
+    PowerFraction(a, r, 6);
+    QString t;
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[+6997341.67417474]");
+    StrToFraction(t, a);
+    StrToFraction(u"9"_s, b);
+    MultiplyFractions(a, b, r);
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[+62976075.0675727]");
+    StrToFraction(u"[+2|3]"_s, a);
+    StrToFraction(u"[-1|6]"_s, b);
+    AddFractions(a, b, r);
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[+9|18]");
+    SubtractFractions(b, a, r);
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[-15|18]");
+    DivideFractions(a, b, r);
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[-12|3]");
+    PowerFraction(a, r, -2);
+    FractionToInputString(r, t);
+    EXPECT_EQ(t, u"[+9|4]");
+    FractionToInputString(TFloatFraction{-3, -4}, t);
+    EXPECT_EQ(t, u"[+3|4]");
+    FractionToInputString(TFloatFraction{3, -4}, t);
+    EXPECT_EQ(t, u"[-3|4]");
+    StrToFraction(u"[1e4000]"_s, a);
+    EXPECT_THROW(MultiplyFractions(a, a, r), EOverflow);
+    EXPECT_THROW(StrToFraction(u"[x]"_s, a), EConvertError);
 }
 
 TEST(Fractions, Tokens)

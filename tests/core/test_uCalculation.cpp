@@ -91,6 +91,21 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
         {.Input = "9.48^4*5", .Fractions = true, .Display = "3 154 956 561 / 78 125"},
         {.Input = "x/10^20", .Fractions = true, .Variables = "x=3e25", .Display = "300 000"},
         {.Input = "x*2", .Variables = "x=1e300", .Display = "2E300"},
+        // a modest value whose exact lowest terms leave the 64-bit range is
+        // rounded as 80-bit parts were, never too high
+        {.Input = "13.83^6*9", .Fractions = true, .Display = "629 760 750 675 727 / 10 000 000"},
+        {.Input = "17.03^6*4", .Fractions = true, .Display = "121 971 367 250 169 / 1 250 000"},
+        {.Input = "a-x*w1",
+         .Fractions = true,
+         .Variables = "a=-8.38e-21;x=1951;w1=-4.83e-8",
+         .Display = "942 333 / 10 000 000 000"},
+        {.Input = "exp(-18.274065)/7", .Fractions = true, .Display = "827 077 817 / 500 000 000 000 000 000"},
+        // a real answer used again in fraction mode, and its fraction
+        {.Input = "1.65415563428571E-9", .Fractions = true, .Display = "827 077 817 / 500 000 000 000 000 000"},
+        {.Input = "827077817/500000000000000000",
+         .Fractions = true,
+         .Display = "827 077 817 / 500 000 000 000 000 000"},
+        {.Input = "-1E-50", .Fractions = true, .Display = "0"},
         {.Input = "1+j2", .NumberSet = 1, .Display = "1+j2", .History = "1+j2 = (1+j2)"},
         {.Input = "(1+j)*(1-j)", .NumberSet = 1, .Display = "2"},
         {.Input = "3+4", .NumberSet = 2, .Display = "2"},
