@@ -186,6 +186,44 @@ TEST_F(Road, TypedTextGivesDisplayTextOrError)
     }
 }
 
+TEST_F(Road, OfSeveralFaultsThePassOrderTellsWhichIsShown)
+{
+    // Brackets go first, the last one first; then each kind of operator in
+    // its turn (functions in their list order), each from its own end.
+    const Case cases[] = {
+        {.Input = "(1/0)+sqrt(-1)", .Code = 25},
+        {.Input = "sqrt(-1)*ln(0)", .Code = 22, .ErrorText = "0"},
+        {.Input = "ln(-1)+ln(0)", .Code = 22, .ErrorText = "-1"},
+        {.Input = "10^5000+(-8)^0.5", .Code = 21},
+        {.Input = "(-8)^0.5+10^5000", .Code = 20},
+        {.Input = "2 nad 5+(-3)!", .Code = 24},
+        {.Input = "2 nad 5+7.5 div 2", .Code = 28},
+        {.Input = "7.5 div 2+7.5 mod 2", .Code = 27, .ErrorText = "div"},
+        {.Input = "7.5 mod 2+7.5 div 2", .Code = 27, .ErrorText = "mod"},
+        {.Input = "1.5 and 1+1.5 xor 1", .Code = 27, .ErrorText = "xor"},
+        {.Input = "1/0+10^4000*10^4000", .Code = 25},
+        {.Input = "10^4000*10^4000+1/0", .Code = 20},
+        {.Input = "(1/0)+(2 nad 5)", .Code = 28},
+        {.Input = "(2 nad 5)+(1/0)", .Code = 25},
+        {.Input = "(1/0)+(2 nad 5)", .Fractions = true, .Code = 28},
+        {.Input = "1/0+2.5!", .Fractions = true, .Code = 24},
+        {.Input = "7.5 mod 2+7.5 div 2", .Fractions = true, .Code = 27, .ErrorText = "mod"},
+        {.Input = "(1/0)+(2^0.5)", .NumberSet = 1, .Code = 20},
+        {.Input = "(2^0.5)+(1/0)", .NumberSet = 1, .Code = 25},
+        {.Input = "1/0+2^0.5", .NumberSet = 1, .Code = 20},
+        {.Input = "(70000+1)+(4/0)", .NumberSet = 2, .Code = 25},
+        {.Input = "(4/0)+(70000+1)", .NumberSet = 2, .Code = 29},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Input);
+        const TCalculationOutcome out = Run(c);
+        EXPECT_EQ(out.Error.ErrorCode, c.Code);
+        EXPECT_EQ(out.Error.ErrorText, QString::fromUtf8(c.ErrorText));
+        EXPECT_EQ(out.Error.ErrorStart, 0);
+        EXPECT_EQ(out.Error.ErrorEnd, 0);
+    }
+}
+
 TEST_F(Road, SuccessSetsAnswerAndFailureLeavesItAlone)
 {
     KProgramState *s = KProgramState::GetInstance(0);
