@@ -2,6 +2,7 @@
 
 #include "core/PrevodySustav.h"
 #include "core/uProgramState.h"
+#include "core/uReduction.h"
 #include "platform/FloatMath.h"
 #include "platform/PascalString.h"
 
@@ -49,29 +50,6 @@ void ReplaceEachFromStart(QString &s, QStringView oldText, QStringView newText)
     }
 }
 
-// Deletes the first "[" and the first "]" of a token text.
-QString StripBrackets(const QString &token)
-{
-    qsizetype a = token.indexOf(u'[');
-    qsizetype b = token.indexOf(u']');
-    if (a < 0 && b < 0)
-        return token;
-    if (a < 0 || (b >= 0 && b < a))
-        std::swap(a, b);
-    // a and b are the deleted places in order; b may be missing.
-    const QStringView t(token);
-    QString r;
-    r.reserve(token.size());
-    r.append(t.left(a));
-    if (b < 0) {
-        r.append(t.mid(a + 1));
-    } else {
-        r.append(t.mid(a + 1, b - a - 1));
-        r.append(t.mid(b + 1));
-    }
-    return r;
-}
-
 // The lower-case letters that occur in a text, one bit each. Results never
 // bring a lower-case letter into the text, so a name or operator word with a
 // letter that the text lacks cannot occur in it later either.
@@ -82,6 +60,11 @@ quint32 LetterMask(QStringView s)
         if (c >= u'a' && c <= u'z')
             mask |= 1u << (c.unicode() - u'a');
     return mask;
+}
+
+quint32 LetterMask(const TReductionText &t)
+{
+    return LetterMask(t.Left()) | LetterMask(t.Right());
 }
 
 bool MayOccur(QStringView word, quint32 letters)
@@ -111,24 +94,8 @@ bool IsPlainToken(QStringView inner)
     return true;
 }
 
-void DeleteLeadingPlus(QString &s)
-{
-    if (s.startsWith(u'+'))
-        s.remove(0, 1);
-}
-
-// Puts Token in place of an operation found at 1-based OpPos: its left
-// operand text, OpLen characters of operator and its right operand text.
-// This is the occurrence that a search for the same text from the start (or,
-// for the power, from the end) would find first, so the result is that of
-// ReplaceOccurrence without the search.
-void ReplaceOperation(QString &s, int opPos, const QString &left, int opLen, const QString &right, const QString &token)
-{
-    ReplaceCollapsedAt(s, opPos - 1 - left.size(), left.size() + opLen + right.size(), token);
-}
-
 // S holds the two characters A and B next to each other.
-bool HasPair(const QString &s, QChar a, QChar b)
+bool HasPair(QStringView s, QChar a, QChar b)
 {
     qsizetype i = s.indexOf(a);
     while (i >= 0 && i + 1 < s.size()) {
@@ -139,12 +106,11 @@ bool HasPair(const QString &s, QChar a, QChar b)
     return false;
 }
 
-// LastPos of "^" searching back from From (-1: the end); positions are
-// 16-bit as LastPos's.
-int PowerPos(const QString &s, qsizetype from)
+bool HasPair(const TReductionText &t, QChar a, QChar b)
 {
-    const qsizetype p = s.lastIndexOf(u'^', from);
-    return p < 0 ? 0 : RangeToUInt16(p + 1);
+    if (HasPair(t.Left(), a, b) || HasPair(t.Right(), a, b))
+        return true;
+    return t.LeftSize() > 0 && t.RightSize() > 0 && t.Left().back() == a && t.Right().front() == b;
 }
 
 void SetCode(TCalculationError &err, quint8 code)
@@ -222,14 +188,104 @@ Extended IntegerPower(Extended base, qint64 n)
 
 // --------------------------------------------------------- number tokens
 
-bool ReadNumber(const QString &token, Extended &x)
+using TRealText = TReduction<Extended>;
+using TRealOperand = TRealText::TOperand;
+using TRealResult = TTokenResult<Extended>;
+
+// An operand's number: the value kept beside a result token, or its text
+// read without its first "[" and "]".
+bool ReadNumber(const TRealOperand &o, Extended &x)
 {
-    return TryStrToFloat(StripBrackets(token), x);
+    if (o.Value) {
+        x = *o.Value;
+        return true;
+    }
+    if (IsSingleToken(o.Text))
+        return TryStrToFloat(o.Text.mid(1, o.Text.size() - 2), x);
+    return TryStrToFloat(WithoutFirstBrackets(o.Text), x);
 }
 
-Extended ReadOperand(const QString &token)
+Extended ReadOperand(const TRealOperand &o)
 {
-    return StrToFloat(StripBrackets(token));
+    Extended x;
+    if (!ReadNumber(o, x))
+        throw EConvertError(
+            QStringLiteral("'%1' is not a valid floating point value").arg(WithoutFirstBrackets(o.Text)));
+    return x;
+}
+
+// The token of a computed value in the general float format (15 significant
+// digits), with the value its text reads as: the digits times a power of
+// ten, in the one multiplication or division by an exactly held power that
+// reading the text does, or the text read where that power is not held.
+void SetNumberToken(TRealResult &result, Extended x)
+{
+    const TFloatRec r = FloatToDecimal(x, 15);
+    QVarLengthArray<char16_t, 64> &t = result.Text;
+    t.clear();
+    t.append(u'[');
+    result.HasValue = false;
+    if (r.Special != TFloatRec::Finite) {
+        const QStringView special = r.Special == TFloatRec::NaN ? u"NAN" : (r.Negative ? u"-INF" : u"INF");
+        for (const QChar c : special)
+            t.append(c.unicode());
+        t.append(u']');
+        return;
+    }
+    if (r.Digits.empty()) {
+        t.append(u'0');
+        t.append(u']');
+        result.HasValue = true;
+        result.Value = 0;
+        return;
+    }
+    if (r.Negative)
+        t.append(u'-');
+    const int n = int(r.Digits.size());
+    const int e = r.Exponent;
+    const char16_t separator = DecimalSeparator.unicode();
+    const auto digit = [&r](int i) { return char16_t(r.Digits[size_t(i)]); };
+    if (e > 15 || e < -3) {
+        t.append(digit(0));
+        if (n > 1) {
+            t.append(separator);
+            for (int i = 1; i < n; ++i)
+                t.append(digit(i));
+        }
+        t.append(u'E');
+        for (const QChar c : QString::number(e - 1))
+            t.append(c.unicode());
+    } else if (e <= 0) {
+        t.append(u'0');
+        t.append(separator);
+        for (int i = 0; i < -e; ++i)
+            t.append(u'0');
+        for (int i = 0; i < n; ++i)
+            t.append(digit(i));
+    } else {
+        for (int i = 0; i < n; ++i) {
+            if (i == e)
+                t.append(separator);
+            t.append(digit(i));
+        }
+        for (int i = n; i < e; ++i)
+            t.append(u'0');
+    }
+    t.append(u']');
+    const int power = e - n;
+    if (power >= -27 && power <= 27) {
+        quint64 m = 0;
+        for (int i = 0; i < n; ++i)
+            m = m * 10 + quint64(r.Digits[size_t(i)] - '0');
+        static constexpr Extended Pow10[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                               1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                               1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+        const Extended v = power >= 0 ? Extended(m) * Pow10[power] : Extended(m) / Pow10[-power];
+        result.Value = r.Negative ? -v : v;
+        result.HasValue = true;
+    } else {
+        result.HasValue = TryStrToFloat(result.View().mid(1, t.size() - 2), result.Value);
+    }
 }
 
 } // namespace
@@ -238,7 +294,9 @@ Extended ReadOperand(const QString &token)
 
 QString NumberToToken(Extended x)
 {
-    return u'[' + FloatToStr(x) + u']';
+    TRealResult r;
+    SetNumberToken(r, x);
+    return r.View().toString();
 }
 
 QString FunctionResultToToken(Extended x)
@@ -248,151 +306,19 @@ QString FunctionResultToToken(Extended x)
     return u'[' + FormatFloat(QStringLiteral("0.#################"), x) + u']';
 }
 
-quint16 LastPos(const QString &sub, const QString &s)
+qsizetype LastPos(const QString &sub, const QString &s)
 {
-    if (sub.isEmpty())
-        return 0;
-    const qsizetype p = s.lastIndexOf(sub);
-    return p < 0 ? 0 : RangeToUInt16(p + 1);
+    return sub.isEmpty() ? -1 : s.lastIndexOf(sub);
 }
 
-bool NotInsideToken(quint16 pos, const QString &s)
+bool NotInsideToken(qsizetype pos, const QString &s)
 {
-    if (pos > s.size())
-        return true;
-    for (int i = pos; i >= 1; --i) {
-        const QChar c = s.at(i - 1);
-        if (c == u']')
-            return true;
-        if (c == u'[')
-            return false;
-    }
-    return true;
+    return !IsInsideToken(s, pos);
 }
 
-namespace {
-
-// The "+" at I goes (see CollapseSigns).
-bool PlusGoes(const QChar *d, qsizetype i)
-{
-    if (i == 0 || d[i] != u'+')
-        return false;
-    const char16_t prev = d[i - 1].unicode();
-    if (prev == u'/' || prev == u'*' || prev == u'+' || prev == u'-')
-        return true;
-    if (i < 3)
-        return false;
-    const char16_t a = d[i - 3].unicode(), b = d[i - 2].unicode();
-    return (a == u'n' && b == u'a' && prev == u'd') || (a == u'd' && b == u'i' && prev == u'v')
-           || (a == u'm' && b == u'o' && prev == u'd');
-}
-
-// A "+" of S in [From, To) goes.
-bool HasGoingPlus(const QString &s, qsizetype from, qsizetype to)
-{
-    const QChar *d = s.constData();
-    to = qMin(to, s.size());
-    for (qsizetype i = qMax<qsizetype>(from, 0); i < to; ++i)
-        if (PlusGoes(d, i))
-            return true;
-    return false;
-}
-
-// The last few texts that ReplaceCollapsed left, shared with the callers'
-// texts: as long as a caller's text still shares its buffer with one of them,
-// it has not been changed since (any change makes a copy of its own first).
-// A nested evaluation rewrites texts of its own in between, so more than one
-// is kept.
-struct TRewrite
-{
-    QString text;
-    qsizetype kept = 0;     // leading characters left as they were
-    bool collapsed = false; // no "+" of the text goes
-};
-thread_local TRewrite Rewrites[4];
-thread_local int NextRewrite = 0;
-
-TRewrite *FindRewrite(const QString &s)
-{
-    for (TRewrite &r : Rewrites)
-        if (!r.text.isNull() && s.constData() == r.text.constData() && s.size() == r.text.size())
-            return &r;
-    return nullptr;
-}
-
-void RememberRewrite(const QString &s, qsizetype kept, bool collapsed)
-{
-    TRewrite &r = Rewrites[NextRewrite];
-    NextRewrite = (NextRewrite + 1) % 4;
-    r.text = s;
-    r.kept = kept;
-    r.collapsed = collapsed;
-}
-
-} // namespace
-
-// Every "+" that follows "/", "*", "+", "-", "nad", "div" or "mod" goes: a
-// run of "+" after one of them vanishes, any other run shrinks to one "+".
-// Only "+" signs are ever deleted, so whether one goes depends on the text
-// before it alone, and one pass over the signs decides them all.
 void CollapseSigns(QString &s)
 {
-    const QChar *d = s.constData();
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    while (i < n && !PlusGoes(d, i))
-        ++i;
-    if (i == n)
-        return;
-    QString kept;
-    kept.reserve(n);
-    kept.append(QStringView(d, i));
-    for (++i; i < n; ++i)
-        if (!PlusGoes(d, i))
-            kept.append(d[i]);
-    s = kept;
-}
-
-namespace {} // namespace
-
-// Each evaluation step rewrites a small part of a long text: when the text is
-// known to have no "+" that goes, only a "+" within the new part or the three
-// characters after it (whose look-back for "nad", "div" and "mod" reaches into
-// it) can go now, so the rest need not be scanned again.
-void ReplaceCollapsedAt(QString &s, qsizetype at, qsizetype count, const QString &text)
-{
-    TRewrite *before = FindRewrite(s);
-    bool known = before && before->collapsed;
-    // Let go of the shared copy first, so that the change needs no copy of
-    // the whole text.
-    if (before)
-        before->text = QString();
-    ReplaceSpan(s, at, count, text);
-    qsizetype kept = at;
-    if (!known || HasGoingPlus(s, at, at + text.size() + 3)) {
-        const QChar *d = s.constData();
-        for (qsizetype i = 0; i < at && i < s.size(); ++i)
-            if (PlusGoes(d, i)) {
-                kept = i;
-                break;
-            }
-        CollapseSigns(s);
-        known = false;
-    }
-    if (s.startsWith(u'+')) {
-        s.remove(0, 1);
-        kept = 0;
-        // The first characters have lost what stood before them.
-        if (known && HasGoingPlus(s, 0, 4))
-            known = false;
-    }
-    RememberRewrite(s, kept, known || !HasGoingPlus(s, 0, s.size()));
-}
-
-qsizetype KeptPrefix(const QString &s)
-{
-    const TRewrite *r = FindRewrite(s);
-    return r ? qMin(r->kept, s.size()) : 0;
+    DeleteGoingPluses(s, nullptr);
 }
 
 void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd)
@@ -404,42 +330,22 @@ void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newTex
     // loop that waits for Old to disappear.
     if (p < 0)
         return;
-    ReplaceCollapsedAt(s, p, oldText.size(), newText);
+    s.replace(p, oldText.size(), newText);
+    CleanUpSigns(s, nullptr);
 }
 
 void ExtractOperands(const QString &s, const QString &op, QString &left, bool fromEnd, QString &right)
 {
-    ExtractOperandsAt(s, fromEnd ? int(LastPos(op, s)) : pas::Pos(op, s), int(op.size()), left, right);
-}
-
-void ExtractOperandsAt(const QString &s, int p, int opLength, QString &left, QString &right)
-{
     left.clear();
     right.clear();
-    if (p > 1) {
-        int i = p - 1;
-        while (i >= 1) {
-            const QChar c = s.at(i - 1);
-            if (c == u'[' || i == 1) {
-                left = s.mid(i - 1, p - i);
-                break;
-            }
-            --i;
-        }
-    }
-    const int q = p + opLength - 1;
-    if (q < s.size()) {
-        const int close = pas::Pos(QChar(u']'), s, q + 1);
-        right = close == 0 ? s.mid(q) : s.mid(q, close - q);
-    }
-}
-
-void ParseOperands(const QString &left, const QString &right, Extended &a, TCalculationError &err, Extended &b)
-{
-    SetCode(err, 0);
-    const bool ok = ReadNumber(left, a) && ReadNumber(right, b);
-    if (!ok)
-        err.ErrorCode = 1;
+    const qsizetype p = fromEnd ? s.lastIndexOf(op) : s.indexOf(op);
+    if (p < 0 || op.isEmpty())
+        return;
+    TReductionText t;
+    t.Assign(s);
+    t.MoveToLeft(p);
+    left = t.Left().right(LeftOperandLength(t, p, TLeftOperand::FromOpenBracket)).toString();
+    right = t.Right().mid(op.size(), RightOperandLength(t, p + op.size(), TRightOperand::ToCloseBracket)).toString();
 }
 
 void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Extended b)
@@ -494,18 +400,20 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
     }
 }
 
+// ================================================================ evaluator
+
 namespace {
 
 // The operands of an integer operator: both must be whole (code 27 with the
 // operator's name otherwise); out of the 64-bit range is an invalid operation.
-bool ReadWholeOperands(const QString &op, const QString &left, const QString &right, TCalculationError &err, qint64 &x,
-                       qint64 &y)
+bool ReadWholeOperands(QStringView op, const TRealOperand &left, const TRealOperand &right, TCalculationError &err,
+                       qint64 &x, qint64 &y)
 {
     const Extended a = ReadOperand(left);
     const Extended b = ReadOperand(right);
     if (HasFractionalPart(a) || HasFractionalPart(b)) {
         SetCode(err, 27);
-        err.ErrorText = op;
+        err.ErrorText = op.toString();
         return false;
     }
     x = Round(a);
@@ -513,40 +421,300 @@ bool ReadWholeOperands(const QString &op, const QString &left, const QString &ri
     return true;
 }
 
-} // namespace
-
-void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err)
+// An operator's result with both operands read from their tokens; false with
+// the code of a fault (1 for an operand that is no number).
+bool ApplyToOperands(QChar op, const TRealOperand &left, const TRealOperand *right, TCalculationError &err,
+                     TRealResult &result)
 {
-    for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - (op.size() - 1))) {
-        const int p = int(s.indexOf(op, from)) + 1;
-        if (p == 0)
-            break;
-        QString left, right;
-        ExtractOperandsAt(s, p, int(op.size()), left, right);
-        qint64 x, y;
-        if (!ReadWholeOperands(op, left, right, err, x, y))
-            return;
-        qint64 v;
-        if (op == u"xor")
-            v = x ^ y;
-        else if (op == u"and")
-            v = x & y;
-        else
-            v = x | y;
-        ReplaceOperation(s, p, left, int(op.size()), right, NumberToToken(Extended(v)));
+    Extended a, b = 0;
+    if (!ReadNumber(left, a) || (right && !ReadNumber(*right, b))) {
+        SetCode(err, 1);
+        return false;
+    }
+    TCalculationError local;
+    Extended r = 0;
+    ApplyOperator(r, op, local, a, b);
+    if (local.ErrorCode != 0) {
+        SetCode(err, local.ErrorCode);
+        return false;
+    }
+    SetNumberToken(result, r);
+    return true;
+}
+
+// The text as a whole, as the value Value receives.
+void TakeValue(TRealText &t, QString &value, TRealResult *result)
+{
+    t.Text.AllToRight();
+    value = t.Text.ToString();
+    if (result) {
+        result->SetText(value);
+        const Extended *known = IsSingleToken(value) ? t.ValueAt(0) : nullptr;
+        result->HasValue = known != nullptr;
+        if (known)
+            result->Value = *known;
     }
 }
 
-void EvaluateLogicalOperators(QString &s, TCalculationError &err)
+// A rewrite of the whole text by QString routines, for the sign rewrites
+// that are rare enough not to need a scan of their own; the values kept
+// beside the tokens go, and are read again from the texts.
+template <class F>
+void RewriteWhole(TRealText &t, F rewrite)
 {
-    EvaluateLogicalOperator(QStringLiteral("xor"), s, err);
-    if (err.ErrorCode == 0)
-        EvaluateLogicalOperator(QStringLiteral("and"), s, err);
-    if (err.ErrorCode == 0)
-        EvaluateLogicalOperator(QStringLiteral("or"), s, err);
+    QString s = t.Text.ToString();
+    rewrite(s);
+    t.Assign(s);
 }
 
-// ================================================================ evaluator
+// Steps 5 to 17 of the evaluation: everything after the brackets, on a text
+// that holds none. Value (and Result, when given: the token with its value)
+// receives the result, or stays as it is where the evaluation returns
+// without one.
+void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &names, QString &value,
+                     TRealResult *result)
+{
+    if (!ExpressionValid)
+        return;
+    bool signCleanUp = NeedsSignCleanUp(t.Text);
+    if (HasPair(t.Text, u'-', u'-')) {
+        RewriteWhole(t, [](QString &s) {
+            while (HasPair(s, u'-', u'-'))
+                ReplaceOccurrence(s, QStringLiteral("--"), QStringLiteral("+"), false);
+        });
+        signCleanUp = NeedsSignCleanUp(t.Text);
+    }
+    if (t.Text.IsEmpty())
+        return;
+
+    // Functions: each takes the one token right after its name. Results
+    // bring no lower-case letter into the text, so a name with a letter the
+    // text lacks cannot occur in it.
+    const quint32 letters = LetterMask(t.Text);
+    for (int n = 0; n < names.Count() && letters != 0; ++n) {
+        const QString &name = names[n];
+        if (!MayOccur(name, letters) || (!t.Text.Left().contains(name) && !t.Text.Right().contains(name)))
+            continue;
+        t.Text.AllToRight();
+        for (;;) {
+            const qsizetype at = t.Text.Right().indexOf(name);
+            if (at < 0)
+                break;
+            t.Text.MoveToLeft(at);
+            // The argument must be the token that follows the name; anything
+            // else could never be replaced.
+            const qsizetype open = t.Text.LeftSize() + name.size();
+            if (open >= t.Text.Size() || t.Text.At(open) != u'[') {
+                SetCode(err, 1);
+                return;
+            }
+            // It is read from after its "[" through the next "]", without the
+            // first "[" and "]" there.
+            const qsizetype rightLength = RightOperandLength(t.Text, open + 1, TRightOperand::ToCloseBracket);
+            const TRealOperand token = t.Operand(open, 1 + rightLength);
+            const TRealOperand argument = IsSingleToken(token.Text) ? token : t.Operand(open + 1, rightLength);
+            Extended x;
+            if (rightLength == 0 || argument.Text.back() != u']' || !ReadNumber(argument, x)) {
+                SetCode(err, 1);
+                return;
+            }
+            TCalculationError local;
+            Extended r = 0;
+            ApplyFunction(name, r, local, x);
+            if (local.ErrorCode != 0) {
+                err = local;
+                return;
+            }
+            t.Text.DropRight(name.size() + 1 + rightLength);
+            t.Text.PushLeft(FunctionResultToToken(r), -1);
+            if (signCleanUp) {
+                CleanUpSigns(t.Text);
+                signCleanUp = false;
+            }
+        }
+    }
+
+    if (HasPair(t.Text, u'-', u'+') || HasPair(t.Text, u'-', u'-')) {
+        RewriteWhole(t, [](QString &s) {
+            ReplaceEachFromStart(s, u"-+", u"-");
+            ReplaceEachFromStart(s, u"--", u"+");
+        });
+        signCleanUp = NeedsSignCleanUp(t.Text);
+    }
+
+    TPassRules rules;
+    rules.SignCleanUp = &signCleanUp;
+
+    // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
+    // is b/100.
+    ReducePercent(
+        t,
+        [&t](QChar c, qsizetype i) {
+            return c == u',' || c == u'.' || pas::IsDigit(c) || c == u'E' || c == u'e' || c == u'[' || c == u']'
+                   || ((c == u'+' || c == u'-') && IsInsideToken(t.Text, i));
+        },
+        rules,
+        [](QChar sign, const TRealOperand &operand, TRealResult &result) {
+            const Extended b = ReadOperand(operand);
+            Extended f = b / 100;
+            if (sign == u'+')
+                f = (b + 100) / 100;
+            else if (sign == u'-')
+                f = (100 - b) / 100;
+            SetNumberToken(result, f);
+            return true;
+        });
+
+    // Powers, right to left; one at the very start is none.
+    TPassRules power = rules;
+    power.First = 1;
+    if (!ReduceRightToLeft(
+            t, [](QChar c, qsizetype) { return c == u'^'; }, power,
+            [&err](QChar, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+                Extended a, b;
+                if (!ReadNumber(left, a) || !ReadNumber(right, b)) {
+                    SetCode(err, 1);
+                    return false;
+                }
+                Extended r;
+                try {
+                    r = Power(a, b);
+                } catch (const EOverflow &) {
+                    SetCode(err, 20);
+                    return false;
+                } catch (const EInvalidOp &) {
+                    SetCode(err, 21);
+                    return false;
+                }
+                SetNumberToken(result, r);
+                return true;
+            }))
+        return;
+
+    // Factorials, while the first "!" stands after the first character.
+    TPassRules postfix = rules;
+    postfix.First = 1;
+    postfix.StopAtLead = true;
+    postfix.Right = TRightOperand::None;
+    if (!ReduceLeftToRight(
+            t, [](QChar c) { return c == u'!'; }, postfix,
+            [&err](QChar op, const TRealOperand &left, const TRealOperand &, TRealResult &result) {
+                return ApplyToOperands(op, left, nullptr, err, result);
+            }))
+        return;
+
+    // The operator words, when the text can hold them at all.
+    if (LetterMask(t.Text) != 0) {
+        static const QStringView nad[] = {u"nad"};
+        if (!ReduceWords(t, nad, rules,
+                         [&err](size_t, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+                             const Extended n = ReadOperand(left);
+                             const Extended k = ReadOperand(right);
+                             if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
+                                 SetCode(err, 27);
+                                 err.ErrorText = QStringLiteral("nad");
+                                 return false;
+                             }
+                             if (k > n) {
+                                 SetCode(err, 28);
+                                 return false;
+                             }
+                             Extended r;
+                             try {
+                                 const quint16 fn = RangeToUInt16(Round(n));
+                                 const quint16 fnk = RangeToUInt16(Round(n - k));
+                                 const quint16 fk = RangeToUInt16(Round(k));
+                                 const Extended num = CheckFloat(Factorial(fn));
+                                 const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
+                                 r = FDiv(num, den);
+                             } catch (const ERangeError &) {
+                                 SetCode(err, 20);
+                                 return false;
+                             }
+                             SetNumberToken(result, r);
+                             return true;
+                         }))
+            return;
+
+        // Integer division and remainder, one level, left to right.
+        static const QStringView divMod[] = {u"div", u"mod"};
+        if (!ReduceWords(t, divMod, rules,
+                         [&err](size_t word, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+                             qint64 x, y;
+                             if (!ReadWholeOperands(divMod[word], left, right, err, x, y))
+                                 return false;
+                             SetNumberToken(result, Extended(word == 0 ? IDiv(x, y) : IMod(x, y)));
+                             return true;
+                         }))
+            return;
+
+        // A fault of the logical operators is reported but does not end the
+        // evaluation: the remaining text still goes through the passes below.
+        static const QStringView logical[] = {u"xor", u"and", u"or"};
+        for (size_t w = 0; w < 3 && err.ErrorCode == 0; ++w) {
+            const QStringView word[] = {logical[w]};
+            ReduceWords(t, word, rules,
+                        [&err, w](size_t, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+                            qint64 x, y;
+                            if (!ReadWholeOperands(logical[w], left, right, err, x, y))
+                                return false;
+                            SetNumberToken(result, Extended(w == 0 ? x ^ y : (w == 1 ? x & y : x | y)));
+                            return true;
+                        });
+        }
+    }
+
+    // Multiplication and division, left to right.
+    TPassRules binary = rules;
+    binary.First = 1;
+    binary.SkipLast = true;
+    const auto apply = [&err](QChar op, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+        return ApplyToOperands(op, left, &right, err, result);
+    };
+    if (!ReduceLeftToRight(
+            t, [](QChar c) { return c == u'*' || c == u'/'; }, binary, apply))
+        return;
+
+    if (t.Text.Size() > 0 && t.Text.At(0) == u'+') {
+        t.Text.AllToRight();
+        t.Text.DropRight(1);
+    }
+    if (HasPair(t.Text, u'-', u'-'))
+        RewriteWhole(t, [](QString &s) { ReplaceEachFromStart(s, u"--", u"+"); });
+    if (t.Text.Size() > 0 && t.Text.At(0) == u'-') {
+        t.Text.AllToRight();
+        const Extended zero = 0;
+        t.PushRight(u"[0]", &zero);
+    }
+    signCleanUp = NeedsSignCleanUp(t.Text);
+
+    // Addition and subtraction, left to right; a sign inside a token is none.
+    binary.OutsideTokens = true;
+    binary.Left = TLeftOperand::Token;
+    if (!ReduceLeftToRight(
+            t, [](QChar c) { return c == u'+' || c == u'-'; }, binary, apply))
+        return;
+
+    ExpressionValid = !t.Text.IsEmpty();
+    t.Text.AllToRight();
+    QStringView whole = t.Text.Right();
+    if (whole.startsWith(u'-') && whole.indexOf(u'[') == 1) {
+        t.Text.DropRight(2);
+        t.Text.PushRight(u"[-", -1);
+    }
+    if (t.Text.Right().contains(u"--")) {
+        QString s = t.Text.ToString();
+        const qsizetype dd = s.indexOf(u"--");
+        s.replace(dd, 2, QStringLiteral("+"));
+        value = s;
+        if (result)
+            result->SetText(s);
+        return;
+    }
+    TakeValue(t, value, result);
+}
+
+} // namespace
 
 // The passes below run in a fixed order, one kind of operator per pass,
 // which gives the operators their precedence: brackets; functions; %; ^
@@ -582,307 +750,44 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
     if (s.size() > 65535)
         throw ERangeError();
 
-    // Brackets, innermost first, each by a nested evaluation. No "(" stands
-    // after the pair found, so the next search goes back from there; and the
-    // search for the first pair of the same text goes on near where the
-    // last one was.
-    qsizetype lastFrom = -1;
-    QString lastPair;
-    qsizetype lastPairAt = 0;
-    for (;;) {
-        const qsizetype open = s.lastIndexOf(u'(', lastFrom);
-        if (open < 0)
-            break;
-        const qsizetype close = s.indexOf(u')', open + 1);
-        const QString inner = close < 0 ? QString() : s.mid(open + 1, close - open - 1);
-        if (inner.isEmpty()) {
-            // An empty or unclosed pair can never be reduced.
-            SetCode(err, 1);
-            value.clear();
-            return;
-        }
-        TCalculationError local;
-        QString r;
-        if (IsPlainToken(inner))
-            r = inner;
-        else
-            EvaluateReal(inner, local, names, r);
-        if (local.ErrorCode != 0) {
-            err = local;
-            value.clear();
-            return;
-        }
-        const QString pair = u'(' + inner + u')';
-        const qsizetype from =
-            pair == lastPair ? qMax<qsizetype>(0, qMin(KeptPrefix(s), lastPairAt) - (pair.size() - 1)) : 0;
-        const qsizetype at = s.indexOf(pair, from);
-        ReplaceCollapsedAt(s, at, pair.size(), r);
-        lastPair = pair;
-        lastPairAt = at;
-        lastFrom = qMin<qsizetype>(close + qMax<qsizetype>(0, r.size() - pair.size()), s.size() - 1);
-        if (lastFrom < 0)
-            break;
-    }
-
-    if (!ExpressionValid)
-        return;
-    while (HasPair(s, u'-', u'-'))
-        ReplaceOccurrence(s, QStringLiteral("--"), QStringLiteral("+"), false);
-    if (s.isEmpty())
-        return;
-
-    // Functions: each takes the one token right after its name. Results
-    // bring no lower-case letter into the text, so a name with a letter the
-    // text lacks cannot occur in it.
-    const quint32 letters = LetterMask(s);
-    for (int n = 0; n < names.Count(); ++n) {
-        const QString &name = names[n];
-        const bool possible = MayOccur(name, letters);
-        qsizetype from = 0;
-        while (possible) {
-            const int pos = int(s.indexOf(name, from)) + 1;
-            if (pos == 0)
-                break;
-            const int p = pos + int(name.size());
-            QString left, right;
-            ExtractAdjacentTokens(s, p, left, right);
-            Extended x;
-            // The argument must be the token that follows the name;
-            // anything else could never be replaced.
-            if (pas::At(s, p) != u'[' || !right.endsWith(u']') || !ReadNumber(right, x)) {
-                SetCode(err, 1);
-                return;
+    TRealText t;
+    t.Assign(s);
+    bool signCleanUp = NeedsSignCleanUp(t.Text);
+    // Brackets, innermost first, each by a nested evaluation of what it
+    // holds. A nested evaluation that leaves the gate closed (a bracket that
+    // reduced to nothing) lets the later ones give nothing either.
+    const TBracketOutcome brackets = ReduceBrackets(
+        t, &signCleanUp, [&](const TRealText &outer, qsizetype start, qsizetype length, TRealResult &result) {
+            const TRealOperand inner = outer.Operand(start, length);
+            if (IsPlainToken(inner.Text)) {
+                result.SetText(inner.Text);
+                return true;
             }
+            if (!ExpressionValid)
+                return true;
+            TRealText text;
+            text.AssignFrom(outer, start, length);
             TCalculationError local;
-            Extended r = 0;
-            ApplyFunction(name, r, local, x);
+            QString r;
+            ReduceOperators(text, local, names, r, &result);
             if (local.ErrorCode != 0) {
                 err = local;
-                return;
+                value.clear();
+                return false;
             }
-            ReplaceOperation(s, pos, QString(), int(name.size()) + 1, right, FunctionResultToToken(r));
-            from = qMax<qsizetype>(0, KeptPrefix(s) - (name.size() - 1));
-        }
+            if (r.isEmpty())
+                result = TRealResult();
+            return true;
+        });
+    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
+        // An empty or unclosed pair can never be reduced.
+        SetCode(err, 1);
+        value.clear();
+        return;
     }
-
-    if (HasPair(s, u'-', u'+'))
-        ReplaceEachFromStart(s, u"-+", u"-");
-    if (HasPair(s, u'-', u'-'))
-        ReplaceEachFromStart(s, u"--", u"+");
-
-    // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
-    // is b/100.
-    for (qsizetype from = 0;; from = KeptPrefix(s)) {
-        const int pc = int(s.indexOf(u'%', from)) + 1;
-        if (pc == 0)
-            break;
-        QString tok;
-        int i = pc - 1;
-        while (i >= 1) {
-            const QChar c = s.at(i - 1);
-            const bool part = c == u',' || c == u'.' || pas::IsDigit(c) || c == u'E' || c == u'e' || c == u'['
-                              || c == u']' || ((c == u'+' || c == u'-') && !NotInsideToken(RangeToUInt16(i), s));
-            if (!part)
-                break;
-            tok.prepend(c);
-            if (i == 1)
-                break;
-            --i;
-        }
-        if (i < 1)
-            i = 1;
-        const Extended b = ReadOperand(tok);
-        const QChar at = pas::At(s, i);
-        const bool afterSign = i > 1 && (at == u'+' || at == u'-');
-        Extended f = b / 100;
-        if (i > 1 && at == u'+')
-            f = (b + 100) / 100;
-        else if (i > 1 && at == u'-')
-            f = (100 - b) / 100;
-        if (afterSign)
-            ReplaceOperation(s, i, QString(), 1, tok + u'%', u'*' + NumberToToken(f));
-        else
-            ReplaceOperation(s, pc, tok, 1, QString(), NumberToToken(f));
-    }
-
-    // Powers, right to left.
-    // No "^" stands after the one rewritten, so the search goes back from
-    // the end of its result.
-    qsizetype powerFrom = -1;
-    for (int p; (p = PowerPos(s, powerFrom)) > 1;) {
-        QString left, right;
-        ExtractOperandsAt(s, p, 1, left, right);
-        Extended a, b;
-        TCalculationError local;
-        ParseOperands(left, right, a, local, b);
-        if (local.ErrorCode != 0) {
-            SetCode(err, local.ErrorCode);
-            return;
-        }
-        Extended r;
-        try {
-            r = Power(a, b);
-        } catch (const EOverflow &) {
-            SetCode(err, 20);
-            return;
-        } catch (const EInvalidOp &) {
-            SetCode(err, 21);
-            return;
-        }
-        const QString token = NumberToToken(r);
-        const qsizetype at = p - 1 - left.size();
-        ReplaceOperation(s, p, left, 1, right, token);
-        DeleteLeadingPlus(s);
-        powerFrom = qMin<qsizetype>(at + token.size(), s.size() - 1);
-        if (powerFrom < 0)
-            break;
-    }
-
-    // Factorials.
-    for (int p, from = 0; (p = int(s.indexOf(u'!', from)) + 1) > 1; from = int(KeptPrefix(s))) {
-        QString left, right;
-        ExtractOperandsAt(s, p, 1, left, right);
-        Extended a, b;
-        TCalculationError local;
-        ParseOperands(left, QStringLiteral("0"), a, local, b);
-        Extended r = 0;
-        if (local.ErrorCode == 0)
-            ApplyOperator(r, u'!', local, a, b);
-        if (local.ErrorCode != 0) {
-            SetCode(err, local.ErrorCode);
-            return;
-        }
-        ReplaceOperation(s, p, left, 1, QString(), NumberToToken(r));
-        DeleteLeadingPlus(s);
-    }
-
-    // The operator words, when the text can hold them at all.
-    if (LetterMask(s) != 0) {
-        // Binomial coefficients.
-        for (int p, from = 0; (p = int(s.indexOf(u"nad", from)) + 1) > 0;
-             from = int(qMax<qsizetype>(0, KeptPrefix(s) - 2))) {
-            QString left, right;
-            ExtractOperandsAt(s, p, 3, left, right);
-            const Extended n = ReadOperand(left);
-            const Extended k = ReadOperand(right);
-            if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
-                SetCode(err, 27);
-                err.ErrorText = QStringLiteral("nad");
-                return;
-            }
-            if (k > n) {
-                SetCode(err, 28);
-                return;
-            }
-            Extended r;
-            try {
-                const quint16 fn = RangeToUInt16(Round(n));
-                const quint16 fnk = RangeToUInt16(Round(n - k));
-                const quint16 fk = RangeToUInt16(Round(k));
-                const Extended num = CheckFloat(Factorial(fn));
-                const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
-                r = FDiv(num, den);
-            } catch (const ERangeError &) {
-                SetCode(err, 20);
-                return;
-            }
-            ReplaceOperation(s, p, left, 3, right, NumberToToken(r));
-        }
-
-        // Integer division and remainder, one level, left to right.
-        // A word that no longer occurs never comes back: results are tokens,
-        // which hold no lower-case letters and part the text on both sides.
-        bool divGone = false, modGone = false;
-        for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - 2)) {
-            const int pd = divGone ? 0 : int(s.indexOf(u"div", from)) + 1;
-            const int pm = modGone ? 0 : int(s.indexOf(u"mod", from)) + 1;
-            divGone = pd == 0;
-            modGone = pm == 0;
-            if (pd == 0 && pm == 0)
-                break;
-            const bool isDiv = pd != 0 && (pm == 0 || pd < pm);
-            const QString op = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
-            QString left, right;
-            ExtractOperandsAt(s, isDiv ? pd : pm, 3, left, right);
-            qint64 x, y;
-            if (!ReadWholeOperands(op, left, right, err, x, y))
-                return;
-            const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
-            ReplaceOperation(s, isDiv ? pd : pm, left, 3, right, NumberToToken(Extended(r)));
-        }
-
-        // A fault of the logical operators is reported but does not end the
-        // evaluation: the remaining text still goes through the passes below.
-        EvaluateLogicalOperators(s, err);
-    }
-
-    // Multiplication and division, left to right.
-    if (s.contains(u'*') || s.contains(u'/')) {
-        int i = 2;
-        while (i < s.size()) {
-            const QChar c = s.at(i - 1);
-            if (c == u'*' || c == u'/') {
-                // The first "*" or "/" is this one.
-                QString left, right;
-                ExtractOperandsAt(s, i, 1, left, right);
-                Extended a, b, r = 0;
-                TCalculationError local;
-                ParseOperands(left, right, a, local, b);
-                if (local.ErrorCode == 0)
-                    ApplyOperator(r, c, local, a, b);
-                if (local.ErrorCode != 0) {
-                    SetCode(err, local.ErrorCode);
-                    return;
-                }
-                ReplaceOperation(s, i, left, 1, right, NumberToToken(r));
-                // None stands in the part the rewrite kept.
-                i = int(qMax<qsizetype>(1, KeptPrefix(s)));
-            }
-            ++i;
-        }
-    }
-
-    DeleteLeadingPlus(s);
-    if (HasPair(s, u'-', u'-'))
-        ReplaceEachFromStart(s, u"--", u"+");
-    if (s.startsWith(u'-'))
-        s.prepend(QStringLiteral("[0]"));
-
-    // Addition and subtraction, left to right.
-    if (s.contains(u'+') || s.contains(u'-')) {
-        int i = 2;
-        while (i < s.size()) {
-            const QChar c = s.at(i - 1);
-            if ((c == u'+' || c == u'-') && NotInsideToken(RangeToUInt16(i), s)) {
-                QString left, right;
-                ExtractAdjacentTokens(s, i, left, right);
-                Extended a, b, r = 0;
-                TCalculationError local;
-                ParseOperands(left, right, a, local, b);
-                if (local.ErrorCode == 0)
-                    ApplyOperator(r, c, local, a, b);
-                if (local.ErrorCode != 0) {
-                    SetCode(err, local.ErrorCode);
-                    return;
-                }
-                ReplaceOperation(s, i, left, 1, right, NumberToToken(r));
-                // The scan goes on from the third character, or after the
-                // part the rewrite kept, where no sign was an operator.
-                i = int(qMax<qsizetype>(2, KeptPrefix(s)));
-            }
-            ++i;
-        }
-    }
-
-    ExpressionValid = !s.isEmpty();
-    if (s.startsWith(u'-') && s.indexOf(u'[') == 1) {
-        s[0] = u'[';
-        s[1] = u'-';
-    }
-    const qsizetype dd = s.indexOf(QStringLiteral("--"));
-    if (dd >= 0)
-        s.replace(dd, 2, QStringLiteral("+"));
-    value = s;
+    if (brackets == TBracketOutcome::Failed)
+        return;
+    ReduceOperators(t, err, names, value, nullptr);
 }
 
 // ======================================================= prepared evaluation
@@ -896,34 +801,23 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
         v.remove(0, 1);
     if (w.isEmpty())
         return;
-
-    // Occurrences that are not whole words are hidden from the search until
-    // the end: in upper case, or, for a word without letters, as private
-    // characters. A value that contains the word itself is put in through a
-    // marker, so that its own letters are not searched again.
-    const QString upper = UpperAscii(w);
-    const bool noLetters = upper == w;
-    const QString hidden = noLetters ? QString(w.size(), QChar(0xE000)) : upper;
-    const bool valueHoldsWord = v.contains(w);
-    const QString marker(QChar(0xE001));
-    const QString inserted = valueHoldsWord ? marker : v;
-
-    // No occurrence stands in the part a rewrite kept, so each search goes
-    // on from there.
-    for (qsizetype from = 0;; from = qMax<qsizetype>(0, KeptPrefix(s) - (w.size() - 1))) {
-        const int p = int(s.indexOf(w, from)) + 1;
-        if (p == 0)
-            break;
-        const int after = p + int(w.size());
-        const QChar before = pas::At(s, p - 1);
-        const QChar next = pas::At(s, after);
-        const bool whole = !IsLetter(before) && !(after <= s.size() && (IsLetter(next) || pas::IsDigit(next)));
-        ReplaceCollapsedAt(s, p - 1, w.size(), whole ? inserted : hidden);
+    // Each occurrence of the word, from the first on: a whole word (no letter
+    // before it, no letter or digit after it) receives the value; any other
+    // is hidden from the search (in upper case) until the end. The search
+    // goes on after what was put in, so a value is never searched. Every
+    // rewrite goes through the sign clean-up.
+    const QString hidden = UpperAscii(w);
+    qsizetype from = 0;
+    for (qsizetype p = s.indexOf(w); p >= 0; p = s.indexOf(w, from)) {
+        const qsizetype after = p + w.size();
+        const QChar before = p > 0 ? s.at(p - 1) : QChar();
+        const QChar next = after < s.size() ? s.at(after) : QChar();
+        const bool whole = !IsLetter(before) && !(IsLetter(next) || pas::IsDigit(next));
+        const QString &put = whole ? v : hidden;
+        s.replace(p, w.size(), put);
+        from = p + put.size();
+        CleanUpSigns(s, &from);
     }
-    if (noLetters)
-        s.replace(hidden, w);
-    if (valueHoldsWord)
-        s.replace(marker, v);
     s = LowerAscii(s);
 }
 

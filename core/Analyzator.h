@@ -61,38 +61,23 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value);
 // does not occur.
 void ReplaceOccurrence(QString &s, const QString &oldText, const QString &newText, bool fromEnd);
 
-// ReplaceOccurrence of the Count characters at 0-based At.
-void ReplaceCollapsedAt(QString &s, qsizetype at, qsizetype count, const QString &text);
-// How many leading characters of S the last ReplaceOccurrence or
-// ReplaceCollapsedAt on S left as they were; 0 when S has changed in any
-// other way since. A pass that looks for the first of its operators knows
-// that none stands in that part, as none stood before the one it rewrote.
-qsizetype KeptPrefix(const QString &s);
-
 // "[" + X in the general float format (15 significant digits) + "]".
 QString NumberToToken(Extended x);
 // "[" + X with at most 17 decimals and no exponent + "]"; the general
 // format for magnitudes of 1E18 and above, infinities and NaN.
 QString FunctionResultToToken(Extended x);
-// Start of the last occurrence of Sub in S, 0 when none.
-quint16 LastPos(const QString &sub, const QString &s);
+// Start of the last occurrence of Sub in S, -1 when none.
+qsizetype LastPos(const QString &sub, const QString &s);
 // The operand texts around the first (or last) occurrence of Op: Left from
 // the nearest "[" before it, Right through the next "]" after it.
 void ExtractOperands(const QString &s, const QString &op, QString &left, bool fromEnd, QString &right);
-// The same for an operator of OpLength characters at 1-based P (0: none).
-void ExtractOperandsAt(const QString &s, int p, int opLength, QString &left, QString &right);
-// Reads the two operand tokens; code 1 when one is no number.
-void ParseOperands(const QString &left, const QString &right, Extended &a, TCalculationError &err, Extended &b);
 // R := A op B for "+", "-", "*", "/" and "!" (A!); arithmetic faults become
 // codes 20, 24 and 25 and clear ExpressionValid.
 void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Extended b);
-// The "xor", "and" and "or" passes.
-void EvaluateLogicalOperators(QString &s, TCalculationError &err);
-void EvaluateLogicalOperator(const QString &op, QString &s, TCalculationError &err);
 // Deletes the "+" of "/+", "*+", "++", "-+", "nad+", "div+", "mod+".
 void CollapseSigns(QString &s);
-// False when 1-based Pos lies inside a number token.
-bool NotInsideToken(quint16 pos, const QString &s);
+// False when position Pos lies inside a number token.
+bool NotInsideToken(qsizetype pos, const QString &s);
 
 // -------------------------------------------------------- function library
 

@@ -1,6 +1,7 @@
 #include "core/KomplexnyAnalyzator.h"
 
 #include "core/PrevodySustav.h"
+#include "core/uReduction.h"
 #include "platform/FloatMath.h"
 #include "platform/PascalString.h"
 
@@ -21,116 +22,164 @@ bool IsRunChar(const QString &s, int k)
     return IsLiteralChar(c) || (c == u'^' && pas::At(s, k - 1) == u'e');
 }
 
-TComplex ReadComplex(const QString &s)
+using TComplexText = TReduction<TComplex>;
+
+TComplex ReadComplex(QStringView s)
 {
     TComplex z;
-    StrToComplex(s, z);
+    StrToComplex(s.toString(), z);
     return z;
 }
 
-QString Token(const TComplex &z)
+// A complex token is read again from its text: the text of an exponential
+// form does not read back as the value it was written from.
+void SetToken(TTokenResult<TComplex> &result, const TComplex &z)
 {
     QString s;
     ComplexToStr(z, s);
-    return s;
+    result.SetText(s);
 }
 
-// Each pass below rewrites one operation at a time in place and starts its
-// scan again; every rewrite removes one operator, so each pass ends.
-
-void ReduceAbs(QString &t)
+TPassRules ComplexRules()
 {
-    int p;
-    while ((p = pas::Pos(QStringLiteral("abs"), t)) > 0) {
-        QString left, right;
-        ExtractComplexOperands(t, p + 2, left, right);
-        TComplex r;
-        ComplexAbs(ReadComplex(right), r);
-        ReplaceAt(t, p, 3 + pas::Length(right), Token(r));
-    }
+    TPassRules rules;
+    rules.Left = TLeftOperand::ComplexRun;
+    rules.Right = TRightOperand::ComplexRun;
+    rules.Unit = ImaginaryUnit;
+    return rules;
 }
 
-// False (with code 20 set) for an exponent that is not a whole non-negative
-// real number.
-bool ReducePowers(QString &t, TCalculationError &err, QString &value)
+void ReduceAbs(TComplexText &t)
 {
-    int k = pas::Length(t);
-    while (k >= 1) {
-        if (pas::At(t, k) != u'^' || !ComplexNotInsideToken(k, t) || pas::At(t, k - 1) == u'e') {
-            --k;
-            continue;
-        }
-        QString left, right, rest;
-        ExtractComplexOperands(t, k, left, right);
-        const QChar sign = pas::At(t, k + 1);
-        if (sign == u'+' || sign == u'-') {
-            ExtractComplexOperands(t, k + 1, rest, right);
-            right.prepend(sign);
-        }
-        if (right.contains(DecimalSeparator) || right.contains(ImaginaryUnit) || right.contains(u'-')) {
-            SetErrorCode(err, 20);
-            value.clear();
+    TPassRules rules = ComplexRules();
+    rules.Left = TLeftOperand::None;
+    static const QStringView abs[] = {u"abs"};
+    ReduceWords(t, abs, rules,
+                [](size_t, const TComplexText::TOperand &, const TComplexText::TOperand &right,
+                   TTokenResult<TComplex> &result) {
+                    TComplex r;
+                    ComplexAbs(ReadComplex(right.Text), r);
+                    SetToken(result, r);
+                    return true;
+                });
+}
+
+// False when the character at I lies inside a token: the nearest bracket
+// before it is a "[".
+bool OutsideToken(const TReductionText &text, qsizetype i)
+{
+    for (qsizetype k = i; k >= 0; --k) {
+        const QChar c = text.At(k);
+        if (c == u']')
+            return true;
+        if (c == u'[')
             return false;
-        }
-        const Extended e = ReadComplex(right).Re;
-        if (!(e < 65535.5L))
-            throw ERangeError();
-        const quint16 n = RangeToUInt16(Round(e));
-        TComplex r;
-        ComplexIntPower(ReadComplex(left), n, r);
-        const QString token = Token(r);
-        const int at = k - pas::Length(left);
-        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), token);
-        // A "^" after this one was an exponent mark or inside a token; what
-        // the scan back from one finds changes only up to the first bracket
-        // after the new token, so the scan goes on from there.
-        const int tokenEnd = at + int(token.size()) - 1;
-        int next = tokenEnd + 1;
-        while (next < pas::Length(t) && pas::At(t, next) != u'[' && pas::At(t, next) != u']')
-            ++next;
-        k = qMin(pas::Length(t), next);
     }
     return true;
 }
 
-void ReduceProducts(QString &t)
+// False (with code 20 set) for an exponent that is not a whole non-negative
+// real number.
+bool ReducePowers(TComplexText &t, TCalculationError &err, QString &value)
 {
-    for (int k = 1; k <= pas::Length(t); ++k) {
-        const QChar op = pas::At(t, k);
-        if (op != u'*' && op != u'/')
-            continue;
-        QString left, right;
-        ExtractComplexOperands(t, k, left, right);
-        TComplex r;
-        if (op == u'*')
-            ComplexMul(ReadComplex(left), ReadComplex(right), r);
-        else
-            ComplexDiv(ReadComplex(left), ReadComplex(right), r);
-        const int at = k - pas::Length(left);
-        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), Token(r));
-        // No operator stood before this one, and that part is as it was.
-        k = at - 1;
-    }
+    TPassRules rules = ComplexRules();
+    rules.Right = TRightOperand::SignedComplexRun;
+    // A "^" inside a token or after the "e" of an exponential form is none.
+    const auto isPower = [&t](QChar c, qsizetype i) {
+        return c == u'^' && OutsideToken(t.Text, i) && !(i > 0 && t.Text.At(i - 1) == u'e');
+    };
+    return ReduceRightToLeft(t, isPower, rules,
+                             [&](QChar, const TComplexText::TOperand &left, const TComplexText::TOperand &right,
+                                 TTokenResult<TComplex> &result) {
+                                 const QStringView exponent = right.Text;
+                                 if (exponent.contains(DecimalSeparator) || exponent.contains(ImaginaryUnit)
+                                     || exponent.contains(u'-')) {
+                                     SetErrorCode(err, 20);
+                                     value.clear();
+                                     return false;
+                                 }
+                                 const Extended e = ReadComplex(exponent).Re;
+                                 if (!(e < 65535.5L))
+                                     throw ERangeError();
+                                 const quint16 n = RangeToUInt16(Round(e));
+                                 TComplex r;
+                                 ComplexIntPower(ReadComplex(left.Text), n, r);
+                                 SetToken(result, r);
+                                 return true;
+                             });
 }
 
-void ReduceSums(QString &t)
+void ReduceBinary(TComplexText &t, QChar a, QChar b, bool outsideTokens)
 {
-    for (int k = 1; k <= pas::Length(t); ++k) {
-        const QChar op = pas::At(t, k);
-        if ((op != u'+' && op != u'-') || !ComplexNotInsideToken(k, t))
-            continue;
-        QString left, right;
-        ExtractComplexOperands(t, k, left, right);
-        // An empty left operand (a sign that starts the text) reads as 0.
-        TComplex r;
-        if (op == u'+')
-            ComplexAdd(ReadComplex(left), ReadComplex(right), r);
-        else
-            ComplexSub(ReadComplex(left), ReadComplex(right), r);
-        const int at = k - pas::Length(left);
-        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), Token(r));
-        k = at - 1;
+    TPassRules rules = ComplexRules();
+    rules.OutsideTokens = outsideTokens;
+    ReduceLeftToRight(
+        t, [a, b](QChar c) { return c == a || c == b; }, rules,
+        [](QChar op, const TComplexText::TOperand &left, const TComplexText::TOperand &right,
+           TTokenResult<TComplex> &result) {
+            // An empty left operand (a sign that starts the text) reads as 0.
+            const TComplex x = ReadComplex(left.Text);
+            const TComplex y = ReadComplex(right.Text);
+            TComplex r;
+            switch (op.unicode()) {
+            case u'*':
+                ComplexMul(x, y, r);
+                break;
+            case u'/':
+                ComplexDiv(x, y, r);
+                break;
+            case u'+':
+                ComplexAdd(x, y, r);
+                break;
+            default:
+                ComplexSub(x, y, r);
+                break;
+            }
+            SetToken(result, r);
+            return true;
+        });
+}
+
+void Evaluate(TComplexText &t, TCalculationError &Err, QString &Value)
+{
+    Err.ErrorCode = 0;
+    const TBracketOutcome brackets = ReduceBrackets(
+        t, nullptr, [&](const TComplexText &outer, qsizetype start, qsizetype length, TTokenResult<TComplex> &result) {
+            TComplexText inner;
+            inner.AssignFrom(outer, start, length);
+            TCalculationError local;
+            QString token;
+            Evaluate(inner, local, token);
+            if (local.ErrorCode != 0) {
+                Err = local;
+                Value.clear();
+                return false;
+            }
+            result.SetText(token);
+            return true;
+        });
+    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
+        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
+        Value.clear();
+        return;
     }
+    if (brackets == TBracketOutcome::Failed)
+        return;
+
+    try {
+        ReduceAbs(t);
+        if (!ReducePowers(t, Err, Value))
+            return;
+        ReduceBinary(t, u'*', u'/', false);
+        ReduceBinary(t, u'+', u'-', true);
+    } catch (const EInvalidOp &) {
+        SetErrorCode(Err, 25);
+    } catch (const EZeroDivide &) {
+        SetErrorCode(Err, 25);
+    } catch (const EConvertError &) {
+        SetErrorCode(Err, 1);
+    }
+    Value = t.Text.ToString();
 }
 
 } // namespace
@@ -227,8 +276,6 @@ void ComplexReplaceFirst(QString &S, const QString &Old, const QString &New)
 void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value)
 {
     QString t = Expr;
-    Err.ErrorCode = 0;
-
     if (ComplexFirstCall) {
         t.remove(u' ');
         t += QStringLiteral("+0");
@@ -240,24 +287,9 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         t = LowerCase(t);
         ComplexFirstCall = false;
     }
-
-    if (!ReduceBrackets(t, Err, Value, EvaluateComplex))
-        return;
-
-    try {
-        ReduceAbs(t);
-        if (!ReducePowers(t, Err, Value))
-            return;
-        ReduceProducts(t);
-        ReduceSums(t);
-    } catch (const EInvalidOp &) {
-        SetErrorCode(Err, 25);
-    } catch (const EZeroDivide &) {
-        SetErrorCode(Err, 25);
-    } catch (const EConvertError &) {
-        SetErrorCode(Err, 1);
-    }
-    Value = t;
+    TComplexText text;
+    text.Assign(t);
+    Evaluate(text, Err, Value);
 }
 
 void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStringList &Names)

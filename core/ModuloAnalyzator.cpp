@@ -1,5 +1,6 @@
 #include "core/ModuloAnalyzator.h"
 
+#include "core/uReduction.h"
 #include "platform/FloatMath.h"
 #include "platform/PascalString.h"
 
@@ -8,70 +9,84 @@ bool ModuloFirstCall = false;
 
 namespace {
 
-QString ResidueToken(quint16 r)
+using TModuloText = TReduction<quint16>;
+
+quint16 Read(const TModuloText::TOperand &operand)
 {
-    return u'[' + IntToStr(r) + u']';
+    return operand.Value ? *operand.Value : ModuloTokenToWord(operand.Text.toString());
 }
 
-// One pass over the operators of Ops, left to right from the second
-// character; every rewrite removes one operator and starts again.
-template <typename Apply>
-void ReducePass(QString &t, QStringView ops, Apply apply)
+void SetResidue(TTokenResult<quint16> &result, quint16 r)
 {
-    for (int i = 2; i <= pas::Length(t); ++i) {
-        const QChar op = pas::At(t, i);
-        if (!pas::CharInSet(op, ops))
-            continue;
-        QString left, right;
-        ExtractAdjacentTokens(t, i, left, right);
-        const quint16 a = ModuloTokenToWord(left);
-        const quint16 b = ModuloTokenToWord(right);
-        const int at = i - pas::Length(left);
-        ReplaceAt(t, at, pas::Length(left) + 1 + pas::Length(right), ResidueToken(apply(op, a, b)));
-        // No operator stood before this one, and that part is as it was.
-        i = qMax(1, at - 1);
+    result.SetText(u'[' + IntToStr(r) + u']');
+    result.HasValue = true;
+    result.Value = r;
+}
+
+// "*" and "/" left to right, then "+" and "-": each operator from the second
+// character on, with the tokens beside it.
+void ReduceOperators(TModuloText &m)
+{
+    TPassRules rules;
+    rules.First = 1;
+    rules.Left = TLeftOperand::Token;
+    ReduceLeftToRight(
+        m, [](QChar c) { return c == u'*' || c == u'/'; }, rules,
+        [](QChar op, const TModuloText::TOperand &left, const TModuloText::TOperand &right,
+           TTokenResult<quint16> &result) {
+            const quint16 a = Read(left);
+            const quint16 b = Read(right);
+            SetResidue(result, op == u'*' ? ReduceModulo(Extended(quint32(a) * quint32(b))) : ModuloDivide(a, b));
+            return true;
+        });
+    if (m.Text.Size() > 0 && m.Text.At(0) == u'-') {
+        m.Text.AllToRight();
+        const quint16 zero = 0;
+        m.PushRight(u"[0]", &zero);
     }
+    ReduceLeftToRight(
+        m, [](QChar c) { return c == u'+' || c == u'-'; }, rules,
+        [](QChar op, const TModuloText::TOperand &left, const TModuloText::TOperand &right,
+           TTokenResult<quint16> &result) {
+            const quint16 a = Read(left);
+            const quint16 b = Read(right);
+            SetResidue(result, ReduceModulo(op == u'+' ? Extended(a) + Extended(b) : Extended(a) - Extended(b)));
+            return true;
+        });
 }
 
-void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value);
-
-// A bracket's contents as a residue token: the value comes back as bare digits.
-void EvaluateToToken(const QString &Expr, TCalculationError &Err, QString &Value)
+// The evaluation of a prepared text; the brackets' contents are evaluated
+// the same way, each without brackets of its own.
+void Evaluate(TModuloText &m, TCalculationError &Err, QString &Value)
 {
-    Evaluate(Expr, Err, Value);
-    if (Err.ErrorCode == 0)
-        Value = u'[' + Value + u']';
-}
-
-void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value)
-{
-    QString t = Expr;
-    t.remove(u' ');
     Err.ErrorCode = 0;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-
-    if (ModuloFirstCall) {
-        t += QStringLiteral("+0");
-        SubstituteVariables(t);
-        SubstituteConstants(t);
-        BracketNumbers(t);
-        InsertImplicitMultiplication(t, TCharSet::Digits(), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
-        ModuloFirstCall = false;
+    const TBracketOutcome brackets = ReduceBrackets(
+        m, nullptr, [&](const TModuloText &outer, qsizetype start, qsizetype length, TTokenResult<quint16> &result) {
+            TModuloText inner;
+            inner.AssignFrom(outer, start, length);
+            TCalculationError local;
+            QString residue;
+            Evaluate(inner, local, residue);
+            if (local.ErrorCode != 0) {
+                Err = local;
+                Value.clear();
+                return false;
+            }
+            SetResidue(result, ModuloTokenToWord(residue));
+            return true;
+        });
+    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
+        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
+        Value.clear();
+        return;
     }
-
-    if (!ReduceBrackets(t, Err, Value, EvaluateToToken))
+    if (brackets == TBracketOutcome::Failed)
         return;
 
     try {
-        ReducePass(t, u"*/", [](QChar op, quint16 a, quint16 b) {
-            return op == u'*' ? ReduceModulo(Extended(quint32(a) * quint32(b))) : ModuloDivide(a, b);
-        });
-        if (t.startsWith(u'-'))
-            t.prepend(QStringLiteral("[0]"));
-        ReducePass(t, u"+-", [](QChar op, quint16 a, quint16 b) {
-            return ReduceModulo(op == u'+' ? Extended(a) + Extended(b) : Extended(a) - Extended(b));
-        });
+        ReduceOperators(m);
     } catch (const EConvertError &) {
         SetErrorCode(Err, 1);
         Value.clear();
@@ -85,7 +100,9 @@ void Evaluate(const QString &Expr, TCalculationError &Err, QString &Value)
         Value.clear();
         return;
     }
-    Value = IntToStr(ReduceModulo(ModuloTokenToWord(t)));
+    const quint16 *known = m.Text.Size() > 0 ? m.ValueAt(0) : nullptr;
+    const bool whole = known && IsSingleToken(m.Text.ToString());
+    Value = IntToStr(ReduceModulo(whole ? *known : ModuloTokenToWord(m.Text.ToString())));
 }
 
 } // namespace
@@ -136,10 +153,22 @@ void ModuloReplaceFirst(QString &S, const QString &Old, const QString &New)
 
 void EvaluateModulo(const QString &Expr, TCalculationError &Err, QString &Value)
 {
+    QString t = Expr;
+    t.remove(u' ');
+    if (ModuloFirstCall) {
+        t += QStringLiteral("+0");
+        SubstituteVariables(t);
+        SubstituteConstants(t);
+        BracketNumbers(t);
+        InsertImplicitMultiplication(t, TCharSet::Digits(), TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
+        ModuloFirstCall = false;
+    }
     // A divisor without inverse and a modulus of 0 are a division by zero
     // wherever they are met.
     try {
-        Evaluate(Expr, Err, Value);
+        TModuloText m;
+        m.Assign(t);
+        Evaluate(m, Err, Value);
     } catch (const EDivByZero &) {
         SetErrorCode(Err, 25);
         Value.clear();

@@ -1,6 +1,7 @@
 #include "core/ZlomkovyAnalyzator.h"
 
 #include "core/Analyzator.h"
+#include "core/uReduction.h"
 #include "platform/FloatMath.h"
 #include "platform/PascalString.h"
 
@@ -30,14 +31,18 @@ struct TExactFractions
         return f;
     }
 
-    // In lowest terms, so that the parts stay as small as the value allows.
-    static QString Token(Fraction f)
+    // In lowest terms, so that the parts stay as small as the value allows;
+    // the token then reads back as the value kept beside it. One with a zero
+    // denominator keeps none: it is refused where it is read.
+    static void SetToken(TTokenResult<Fraction> &result, Fraction f)
     {
         if (f.Denominator != 0)
             CancelFraction(f);
         QString s;
         FractionToInputString(f, s);
-        return s;
+        result.SetText(s);
+        result.HasValue = f.Denominator != 0;
+        result.Value = f;
     }
 
     static Fraction Whole(TFractionInt x) { return Fraction{x, 1}; }
@@ -91,14 +96,16 @@ struct TExactFractions
     // The value of a whole evaluation. Only the outermost one is shown, so
     // only it must fit the 64-bit range (EInvalidOp otherwise); a bracket
     // may hold more on the way.
-    static QString Result(const QString &s, bool outermost)
+    static void SetResult(TTokenResult<Fraction> &result, const TReduction<Fraction>::TOperand &text, bool outermost)
     {
-        Fraction f = Read(s);
+        Fraction f = text.Value ? *text.Value : Read(text.Text.toString());
         if (outermost)
             ReduceFraction(f);
         QString t;
         FractionToInputString(f, t);
-        return t;
+        result.SetText(t);
+        result.HasValue = true;
+        result.Value = f;
     }
 };
 
@@ -121,11 +128,13 @@ struct TFloatFractions
         return f;
     }
 
-    static QString Token(const Fraction &f)
+    // The value is read again from the token: its 15-digit parts are what
+    // the next step computes with.
+    static void SetToken(TTokenResult<Fraction> &result, const Fraction &f)
     {
         QString s;
         FractionToInputString(f, s);
-        return s;
+        result.SetText(s);
     }
 
     static Extended Value(const Fraction &f) { return FDiv(f.Numerator, f.Denominator); }
@@ -165,13 +174,13 @@ struct TFloatFractions
                           FMul(CheckFloat(::Factorial(quint16(n - k))), CheckFloat(::Factorial(k)))));
     }
 
-    static QString Result(const QString &s, bool)
+    static void SetResult(TTokenResult<Fraction> &result, const TReduction<Fraction>::TOperand &text, bool)
     {
         TFraction f;
-        ReduceFractionToken(s, f);
+        ReduceFractionToken(text.Text.toString(), f);
         QString t;
         FractionToInputString(f, t);
-        return t;
+        result.SetText(t);
     }
 };
 
@@ -183,201 +192,164 @@ quint16 FactorialArgument(const typename P::Fraction &f)
     return RangeToUInt16(P::ToInt64(f));
 }
 
-// Where the search for the first occurrence of a Length-character operator
-// may begin again after a rewrite: none stood before the one rewritten, and
-// the kept part of the text is as it was.
-int SearchFrom(const QString &s, int length)
-{
-    return int(qMax<qsizetype>(0, KeptPrefix(s) - (length - 1)));
-}
-
-// The first occurrence of Word from 0-based From, 1-based (0 for none).
-int PosFrom(QStringView word, const QString &s, int from)
-{
-    return int(s.indexOf(word, from)) + 1;
-}
-
-// "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
 template <class P>
-void ReducePercent(QString &s)
-{
-    int pc;
-    int from = 0;
-    while ((pc = PosFrom(u"%", s, from)) > 0) {
-        int k = pc - 1;
-        while (k >= 1) {
-            const QChar c = pas::At(s, k);
-            const bool part =
-                pas::CharInSet(c, u",.0123456789Ee[]|") || ((c == u'+' || c == u'-') && !FractionNotInsideToken(k, s));
-            if (!part)
-                break;
-            --k;
-        }
-        const int i = k == 0 ? 1 : k;
-        const QString tok = pas::Copy(s, k + 1, pc - k - 1);
-        const typename P::Fraction p = P::Read(tok);
-        const QChar sign = pas::At(s, i);
-        // The text replaced ends with the first "%", so its first occurrence
-        // is the one found here.
-        if (i > 1 && (sign == u'+' || sign == u'-'))
-            ReplaceCollapsedAt(s, i - 1, tok.size() + 2, u'*' + P::Token(P::Percent(p, sign)));
-        else
-            ReplaceCollapsedAt(s, k, tok.size() + 1, P::Token(P::Percent(p, QChar())));
-        from = SearchFrom(s, 1);
-    }
-}
+using TOperand = typename TReduction<typename P::Fraction>::TOperand;
 
 template <class P>
-void ReducePowers(QString &s)
+typename P::Fraction Read(const TOperand<P> &o)
 {
-    int k = pas::Length(s);
-    while (k >= 1) {
-        if (pas::At(s, k) != u'^') {
-            --k;
-            continue;
-        }
-        QString left, right;
-        ExtractAdjacentTokens(s, k, left, right);
-        const typename P::Fraction r = P::Power(P::Read(left), P::Read(right));
-        // No "^" stands after this one, so the last occurrence of the text is
-        // here, and nothing after the new token needs a second look.
-        const int at = k - 1 - int(left.size());
-        const QString token = P::Token(r);
-        ReplaceCollapsedAt(s, at, left.size() + 1 + right.size(), token);
-        k = qMin(pas::Length(s), at + int(token.size()));
-    }
+    return o.Value ? *o.Value : P::Read(o.Text.toString());
 }
 
-// False (with the code set) for a factorial of a negative or broken number.
-template <class P>
-bool ReduceFactorials(QString &s, TCalculationError &err)
+// Every rewrite of a pass goes through the sign clean-up.
+TPassRules Rules(TLeftOperand left, bool *signCleanUp)
 {
-    int p;
-    int from = 0;
-    while ((p = PosFrom(u"!", s, from)) > 1) {
-        QString left, right;
-        ExtractAdjacentTokens(s, p, left, right);
-        const typename P::Fraction x = P::Read(left);
-        if (!P::IsWhole(x) || P::IsNegative(x)) {
-            err.ErrorCode = 24;
+    TPassRules rules;
+    rules.Left = left;
+    rules.SignCleanUp = signCleanUp;
+    return rules;
+}
+
+// False when the character at I lies inside a token ("+" of "[+3|4]").
+bool InsideToken(const TReductionText &text, qsizetype i)
+{
+    for (qsizetype k = i; k >= 0; --k) {
+        const QChar c = text.At(k);
+        if (c == u']')
             return false;
-        }
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 1, P::Token(P::Factorial(FactorialArgument<P>(x))));
-        from = SearchFrom(s, 1);
-    }
-    return true;
-}
-
-template <class P>
-bool ReduceBinomials(QString &s, TCalculationError &err)
-{
-    static const QString word = QStringLiteral("nad");
-    int p;
-    int from = 0;
-    while ((p = PosFrom(word, s, from)) > 0) {
-        QString left, right;
-        ExtractOperandsAt(s, p, 3, left, right);
-        const typename P::Fraction n = P::Read(left);
-        const typename P::Fraction k = P::Read(right);
-        if (!P::IsWhole(n) || !P::IsWhole(k) || P::IsNegative(n) || P::IsNegative(k)) {
-            err.ErrorCode = 27;
-            err.ErrorText = word;
-            return false;
-        }
-        if (P::Less(n, k)) {
-            err.ErrorCode = 28;
-            return false;
-        }
-        const typename P::Fraction r = P::Binomial(FactorialArgument<P>(n), FactorialArgument<P>(k));
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), P::Token(r));
-        from = SearchFrom(s, 3);
-    }
-    return true;
-}
-
-template <class P>
-bool ReduceDivMod(QString &s, TCalculationError &err)
-{
-    int from = 0;
-    // A word that no longer occurs never comes back: results are tokens,
-    // which hold no letters and part the text on both sides.
-    bool divGone = false, modGone = false;
-    for (;;) {
-        const int pd = divGone ? 0 : PosFrom(u"div", s, from);
-        const int pm = modGone ? 0 : PosFrom(u"mod", s, from);
-        divGone = pd == 0;
-        modGone = pm == 0;
-        if (pd == 0 && pm == 0)
+        if (c == u'[')
             return true;
-        const bool isDiv = pd > 0 && (pm == 0 || pd < pm);
-        const QString word = isDiv ? QStringLiteral("div") : QStringLiteral("mod");
-        const int p = isDiv ? pd : pm;
-        QString left, right;
-        ExtractOperandsAt(s, p, 3, left, right);
-        const typename P::Fraction a = P::Read(left);
-        const typename P::Fraction b = P::Read(right);
-        if (!P::IsWhole(a) || !P::IsWhole(b)) {
-            err.ErrorCode = 27;
-            err.ErrorText = word;
-            return false;
-        }
-        const qint64 x = P::ToInt64(a);
-        const qint64 y = P::ToInt64(b);
-        const qint64 r = isDiv ? IDiv(x, y) : IMod(x, y);
-        ReplaceCollapsedAt(s, p - 1 - left.size(), left.size() + 3 + right.size(), P::Token(P::Whole(r)));
-        from = SearchFrom(s, 3);
     }
+    return false;
 }
 
-// False (code 25) for a division by zero.
+// The passes after the brackets. False (with the code set) for a fault
+// that is a code of its own; every other fault is an exception.
 template <class P>
-bool ReduceProducts(QString &s, TCalculationError &err)
+bool ReduceOperators(TReduction<typename P::Fraction> &t, TCalculationError &err, bool *signCleanUp)
 {
-    for (int i = 1; i <= pas::Length(s); ++i) {
-        const QChar op = pas::At(s, i);
-        if (op != u'*' && op != u'/')
-            continue;
-        QString left, right;
-        ExtractAdjacentTokens(s, i, left, right);
-        const typename P::Fraction a = P::Read(left);
-        const typename P::Fraction b = P::Read(right);
-        typename P::Fraction r;
-        if (op == u'*') {
-            MultiplyFractions(a, b, r);
-        } else {
-            // Crosswise multiplication would turn x / 0 into the fraction
-            // x / 0 and show it as a result.
-            if (P::IsZero(b)) {
-                SetErrorCode(err, 25);
-                return false;
-            }
-            DivideFractions(a, b, r);
-        }
-        // An operand that reads is a whole token, so an earlier occurrence
-        // of the text would hold an earlier operator.
-        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), P::Token(r));
-        i = SearchFrom(s, 1);
+    using Fraction = typename P::Fraction;
+    using Result = TTokenResult<Fraction>;
+
+    // "%": b% is b/100, a + b% is a * (1 + b/100), a - b% is a * (1 - b/100).
+    ReducePercent(
+        t,
+        [&t](QChar c, qsizetype i) {
+            static const QStringView part = u",.0123456789Ee[]|";
+            return part.contains(c) || ((c == u'+' || c == u'-') && InsideToken(t.Text, i));
+        },
+        Rules(TLeftOperand::Token, signCleanUp),
+        [](QChar sign, const TOperand<P> &operand, Result &result) {
+            P::SetToken(result, P::Percent(Read<P>(operand), sign));
+            return true;
+        });
+
+    // Powers from the right; the exponent is read first.
+    ReduceRightToLeft(
+        t, [](QChar c, qsizetype) { return c == u'^'; }, Rules(TLeftOperand::Token, signCleanUp),
+        [](QChar, const TOperand<P> &left, const TOperand<P> &right, Result &result) {
+            const Fraction exponent = Read<P>(right);
+            P::SetToken(result, P::Power(Read<P>(left), exponent));
+            return true;
+        });
+
+    TPassRules postfix = Rules(TLeftOperand::Token, signCleanUp);
+    postfix.Right = TRightOperand::None;
+    postfix.First = 1;
+    postfix.StopAtLead = true;
+    if (!ReduceLeftToRight(
+            t, [](QChar c) { return c == u'!'; }, postfix,
+            [&err](QChar, const TOperand<P> &left, const TOperand<P> &, Result &result) {
+                const Fraction x = Read<P>(left);
+                if (!P::IsWhole(x) || P::IsNegative(x)) {
+                    err.ErrorCode = 24;
+                    return false;
+                }
+                P::SetToken(result, P::Factorial(FactorialArgument<P>(x)));
+                return true;
+            }))
+        return false;
+
+    static const QStringView nad[] = {u"nad"};
+    if (!ReduceWords(t, nad, Rules(TLeftOperand::FromOpenBracket, signCleanUp),
+                     [&err](size_t, const TOperand<P> &left, const TOperand<P> &right, Result &result) {
+                         const Fraction n = Read<P>(left);
+                         const Fraction k = Read<P>(right);
+                         if (!P::IsWhole(n) || !P::IsWhole(k) || P::IsNegative(n) || P::IsNegative(k)) {
+                             err.ErrorCode = 27;
+                             err.ErrorText = QStringLiteral("nad");
+                             return false;
+                         }
+                         if (P::Less(n, k)) {
+                             err.ErrorCode = 28;
+                             return false;
+                         }
+                         P::SetToken(result, P::Binomial(FactorialArgument<P>(n), FactorialArgument<P>(k)));
+                         return true;
+                     }))
+        return false;
+
+    static const QStringView divMod[] = {u"div", u"mod"};
+    if (!ReduceWords(t, divMod, Rules(TLeftOperand::FromOpenBracket, signCleanUp),
+                     [&err](size_t word, const TOperand<P> &left, const TOperand<P> &right, Result &result) {
+                         const Fraction a = Read<P>(left);
+                         const Fraction b = Read<P>(right);
+                         if (!P::IsWhole(a) || !P::IsWhole(b)) {
+                             err.ErrorCode = 27;
+                             err.ErrorText = divMod[word].toString();
+                             return false;
+                         }
+                         const qint64 x = P::ToInt64(a);
+                         const qint64 y = P::ToInt64(b);
+                         P::SetToken(result, P::Whole(word == 0 ? IDiv(x, y) : IMod(x, y)));
+                         return true;
+                     }))
+        return false;
+
+    TPassRules binary = Rules(TLeftOperand::Token, signCleanUp);
+    if (!ReduceLeftToRight(
+            t, [](QChar c) { return c == u'*' || c == u'/'; }, binary,
+            [&err](QChar op, const TOperand<P> &left, const TOperand<P> &right, Result &result) {
+                const Fraction a = Read<P>(left);
+                const Fraction b = Read<P>(right);
+                Fraction r;
+                if (op == u'*') {
+                    MultiplyFractions(a, b, r);
+                } else {
+                    // Crosswise multiplication would turn x / 0 into the
+                    // fraction x / 0 and show it as a result.
+                    if (P::IsZero(b)) {
+                        SetErrorCode(err, 25);
+                        return false;
+                    }
+                    DivideFractions(a, b, r);
+                }
+                P::SetToken(result, r);
+                return true;
+            }))
+        return false;
+
+    if (t.Text.Size() > 0 && t.Text.At(0) == u'-') {
+        t.Text.AllToRight();
+        t.Text.PushRight(u"[0]", -1);
     }
+    binary.First = 1;
+    binary.OutsideTokens = true;
+    ReduceLeftToRight(
+        t, [](QChar c) { return c == u'+' || c == u'-'; }, binary,
+        [](QChar op, const TOperand<P> &left, const TOperand<P> &right, Result &result) {
+            // The second operand is read first.
+            const Fraction b = Read<P>(right);
+            const Fraction a = Read<P>(left);
+            Fraction r;
+            if (op == u'+')
+                AddFractions(a, b, r);
+            else
+                SubtractFractions(a, b, r);
+            P::SetToken(result, r);
+            return true;
+        });
     return true;
-}
-
-template <class P>
-void ReduceSums(QString &s)
-{
-    for (int i = 2; i <= pas::Length(s); ++i) {
-        const QChar op = pas::At(s, i);
-        if ((op != u'+' && op != u'-') || !FractionNotInsideToken(i, s))
-            continue;
-        QString left, right;
-        ExtractAdjacentTokens(s, i, left, right);
-        typename P::Fraction r;
-        if (op == u'+')
-            AddFractions(P::Read(left), P::Read(right), r);
-        else
-            SubtractFractions(P::Read(left), P::Read(right), r);
-        ReplaceCollapsedAt(s, i - 1 - left.size(), left.size() + 1 + right.size(), P::Token(r));
-        i = qMax(1, SearchFrom(s, 1));
-    }
 }
 
 } // namespace
@@ -422,33 +394,56 @@ struct DepthGuard
 
 namespace {
 
-// One evaluation of a prepared text (and, recursively, of its brackets).
+// One evaluation of a prepared text: Value receives the result token, and
+// Result, when given, the token with its value. The brackets' contents are
+// evaluated the same way, each without brackets of its own.
 template <class P>
-void EvaluatePrepared(const QString &Expr, TCalculationError &Err, QString &Value)
+void EvaluatePrepared(TReduction<typename P::Fraction> &t, TCalculationError &Err, QString &Value,
+                      TTokenResult<typename P::Fraction> *result = nullptr)
 {
+    using Fraction = typename P::Fraction;
     const DepthGuard depth;
-    QString s = Expr;
     Err.ErrorCode = 0;
 
-    if (!ReduceBrackets(s, Err, Value, EvaluatePrepared<P>))
+    const TBracketOutcome brackets = ReduceBrackets(
+        t, nullptr,
+        [&](const TReduction<Fraction> &outer, qsizetype start, qsizetype length, TTokenResult<Fraction> &inner) {
+            TReduction<Fraction> text;
+            text.AssignFrom(outer, start, length);
+            TCalculationError local;
+            QString token;
+            EvaluatePrepared<P>(text, local, token, &inner);
+            if (local.ErrorCode != 0) {
+                Err = local;
+                Value.clear();
+                return false;
+            }
+            return true;
+        });
+    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
+        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
+        Value.clear();
+        return;
+    }
+    if (brackets == TBracketOutcome::Failed)
         return;
 
+    bool signCleanUp = NeedsSignCleanUp(t.Text);
     try {
-        ReducePercent<P>(s);
-        ReducePowers<P>(s);
-        if (!ReduceFactorials<P>(s, Err) || !ReduceBinomials<P>(s, Err) || !ReduceDivMod<P>(s, Err)
-            || !ReduceProducts<P>(s, Err))
+        if (!ReduceOperators<P>(t, Err, &signCleanUp))
             return;
-        if (s.startsWith(u'-'))
-            s.prepend(QStringLiteral("[0]"));
-        ReduceSums<P>(s);
-        Value = P::Result(s, EvaluationDepth == 1);
+        t.Text.AllToRight();
+        TTokenResult<Fraction> r;
+        P::SetResult(r, t.Operand(0, t.Text.Size()), EvaluationDepth == 1);
+        Value = r.View().toString();
+        if (result)
+            *result = r;
     } catch (const EConvertError &) {
         SetErrorCode(Err, 1);
-        Value = s;
+        Value = t.Text.ToString();
     } catch (const EInvalidOp &) {
         SetErrorCode(Err, 20);
-        Value = s;
+        Value = t.Text.ToString();
     } catch (const ERangeError &) {
         SetErrorCode(Err, 20);
     } catch (const EIntOverflow &) {
@@ -460,6 +455,14 @@ void EvaluatePrepared(const QString &Expr, TCalculationError &Err, QString &Valu
     } catch (const EDivByZero &) {
         SetErrorCode(Err, 25);
     }
+}
+
+template <class P>
+void EvaluatePrepared(const QString &text, TCalculationError &Err, QString &Value)
+{
+    TReduction<typename P::Fraction> t;
+    t.Assign(text);
+    EvaluatePrepared<P>(t, Err, Value);
 }
 
 } // namespace

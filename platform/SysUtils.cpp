@@ -260,7 +260,7 @@ bool ExactDecimal(const std::string &a, Extended &value)
 
 } // namespace
 
-bool TryStrToFloat(const QString &s, Extended &value)
+bool TryStrToFloat(QStringView s, Extended &value)
 {
     const qsizetype len = s.size();
     qsizetype i = 0;

@@ -148,7 +148,11 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals = 9999);
 // Rejects "", "2e", "1.2.3", the other separator, "INF", "NAN", hex. A
 // value beyond the Extended range (1e5000) is rejected as well; one below
 // the smallest denormal reads as 0. Independent of the process locale.
-bool TryStrToFloat(const QString &s, Extended &value);
+bool TryStrToFloat(QStringView s, Extended &value);
+inline bool TryStrToFloat(const QString &s, Extended &value)
+{
+    return TryStrToFloat(QStringView(s), value);
+}
 // As TryStrToFloat; raises EConvertError "'%s' is not a valid floating point value".
 Extended StrToFloat(const QString &s);
 // As TryStrToFloat into a 64-bit value: a number beyond the double range is

@@ -472,10 +472,10 @@ TEST_F(Evaluate, ReplaceWholeWordAndItsHelpers)
     ReplaceOccurrence(s, QStringLiteral("[9]"), QStringLiteral("[0]"), false);
     EXPECT_EQ(s, QStringLiteral("[1]+[2]+[3]")); // nothing to replace
 
-    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]^[3]^[2]")), 8);
-    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]")), 0);
-    EXPECT_FALSE(NotInsideToken(2, QStringLiteral("[-3]-[2]")));
-    EXPECT_TRUE(NotInsideToken(5, QStringLiteral("[-3]-[2]")));
+    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]^[3]^[2]")), 7);
+    EXPECT_EQ(LastPos(QStringLiteral("^"), QStringLiteral("[2]")), -1);
+    EXPECT_FALSE(NotInsideToken(1, QStringLiteral("[-3]-[2]")));
+    EXPECT_TRUE(NotInsideToken(4, QStringLiteral("[-3]-[2]")));
     EXPECT_TRUE(NotInsideToken(20, QStringLiteral("[-3]")));
 
     QString left, right;
