@@ -895,6 +895,79 @@ bool IsInfix(QChar c)
     return InSet(c, u"*+-/^");
 }
 
+// A character that a function name must not be followed by.
+bool EndsFunctionArgument(QChar c)
+{
+    return InSet(c, u"!%)*+-/^");
+}
+
+// The function names of a lower-case text, checked in list order, each
+// occurrence from the first on: a name followed by nothing it could take
+// is code 12; any other is deleted, so that a shorter name inside it
+// ("sin" in "arcsinh") is not examined again at the same place. A name lies
+// within one run of letters, and deleting one joins only letters of the
+// same run, so each run is followed on its own; the character after a run
+// is what follows a name at its end ("+" after the end of the text).
+// Returns false with Start and End (positions in S) of the faulty name.
+bool FunctionNamesTakeArguments(QStringView s, const TStringList &names, QString &faulty, qsizetype &start,
+                                qsizetype &end)
+{
+    struct TRun
+    {
+        QString Letters;
+        std::vector<qsizetype> Origins;
+        QChar Follower;
+    };
+    std::vector<TRun> runs;
+    quint32 letters = 0;
+    for (qsizetype i = 0; i < s.size();) {
+        if (s.at(i) < u'a' || s.at(i) > u'z') {
+            ++i;
+            continue;
+        }
+        TRun run;
+        for (; i < s.size() && s.at(i) >= u'a' && s.at(i) <= u'z'; ++i) {
+            run.Letters += s.at(i);
+            run.Origins.push_back(i);
+        }
+        run.Follower = i < s.size() ? s.at(i) : QChar(u'+');
+        letters |= LetterMask(run.Letters);
+        runs.push_back(std::move(run));
+    }
+    for (int n = 0; n < names.Count() && !runs.empty(); ++n) {
+        const QString &name = names[n];
+        if (!MayOccur(name, letters))
+            continue;
+        const qsizetype length = name.size();
+        for (TRun &run : runs) {
+            if (run.Letters.size() < length || !run.Letters.contains(name))
+                continue;
+            // Deleting the first occurrence again and again is deleting each
+            // as soon as it ends, the names being of one length.
+            QString kept;
+            std::vector<qsizetype> origins;
+            for (qsizetype k = 0; k < run.Letters.size(); ++k) {
+                kept += run.Letters.at(k);
+                origins.push_back(run.Origins[size_t(k)]);
+                if (!kept.endsWith(name))
+                    continue;
+                const QChar follower = k + 1 < run.Letters.size() ? run.Letters.at(k + 1) : run.Follower;
+                if (EndsFunctionArgument(follower)) {
+                    faulty = name;
+                    start = origins[origins.size() - size_t(length)];
+                    end = origins.back() + 1;
+                    return false;
+                }
+                kept.chop(length);
+                origins.resize(origins.size() - size_t(length));
+            }
+            run.Letters = kept;
+            run.Origins = std::move(origins);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringList &names)
@@ -903,91 +976,68 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
     err.ErrorEnd = 0;
     err.ErrorCode = 0;
 
-    QString s = expr;
-    s.remove(QChar(u' '));
-    s = LowerAscii(s);
-    const int len = int(s.size());
+    const TSyntaxText s(expr, true);
+    const qsizetype len = s.Size();
     if (len == 0)
         return;
-
     const QChar sep = DecimalSeparator;
-    const auto fail = [&](quint8 code, int start, int end) {
-        err.ErrorCode = code;
-        err.ErrorStart = start;
-        err.ErrorEnd = end;
-        AdjustErrorPositions(expr, err);
-    };
-    const auto at = [&](int i) { return s.at(i - 1); };
+    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(err, code, start, end); };
 
-    if (InSet(at(1), u"!%*/^"))
+    if (InSet(s.At(0), u"!%*/^"))
         return fail(2, 0, 1);
-    if (InSet(at(len), u"*+-/^"))
+    if (InSet(s.At(len - 1), u"*+-/^"))
         return fail(3, len - 1, len);
-    if (at(len) == sep)
+    if (s.At(len - 1) == sep)
         return fail(4, len - 1, len);
-    if (!IsAllowed(at(1)))
+    if (!IsAllowed(s.At(0)))
         return fail(16, 0, 1);
-    if (at(len) == u'$')
+    if (s.At(len - 1) == u'$')
         return fail(18, len - 1, len);
 
-    for (int i = 2; i <= len; ++i) {
-        const QChar p = at(i - 1);
-        const QChar c = at(i);
+    // The first "!!", "%%" and "()" count only once every pair has passed.
+    qsizetype twoFactorials = -1, twoPercents = -1, emptyPair = -1;
+    for (qsizetype i = 1; i < len; ++i) {
+        const QChar p = s.At(i - 1);
+        const QChar c = s.At(i);
         if (!IsAllowed(c))
-            return fail(16, i - 1, i);
+            return fail(16, i, i + 1);
         if (IsInfix(p) && InSet(c, u"!%*+-/^"))
-            return fail(5, i - 1, i);
+            return fail(5, i, i + 1);
         if (p == sep && !IsNumeral(c))
-            return fail(6, i - 1, i);
+            return fail(6, i, i + 1);
         if (IsInfix(p) && (c == u')' || c == sep))
-            return fail(7, i - 1, i);
+            return fail(7, i, i + 1);
         if (p == u'(' && InSet(c, u"!%*/^"))
-            return fail(8, i - 1, i);
+            return fail(8, i, i + 1);
         if (p == u'$' && (InSet(c, u"!%*+-/^$") || c == sep))
-            return fail(18, i - 2, i - 1);
+            return fail(18, i - 1, i);
         if (c == sep && !IsNumeral(p))
-            return fail(30, i - 1, i);
+            return fail(30, i, i + 1);
+        if (p == c && c == u'!' && twoFactorials < 0)
+            twoFactorials = i;
+        if (p == c && c == u'%' && twoPercents < 0)
+            twoPercents = i;
+        if (p == u'(' && c == u')' && emptyPair < 0)
+            emptyPair = i - 1;
     }
-
-    for (QStringView twice : {QStringView(u"!!"), QStringView(u"%%")}) {
-        const int p = pas::Pos(twice.toString(), s);
-        if (p > 0)
-            return fail(5, p, p + 1);
-    }
-    const int empty = pas::Pos(QStringLiteral("()"), s);
-    if (empty > 0)
-        return fail(9, empty - 1, empty + 1);
+    // The second "!" or "%" is marked; both brackets of "()".
+    if (twoFactorials >= 0)
+        return fail(5, twoFactorials, twoFactorials + 1);
+    if (twoPercents >= 0)
+        return fail(5, twoPercents, twoPercents + 1);
+    if (emptyPair >= 0)
+        return fail(9, emptyPair, emptyPair + 2);
 
     // A bracket fault is reported, but the function names are still checked
     // and a fault there takes its place.
-    CheckBrackets(s, expr, err);
+    CheckBrackets(s.Text(), expr, err);
 
-    // Each name found is deleted, so that a shorter name inside it is not
-    // examined again at the same place; origin keeps every remaining
-    // character's position in the blank-free text.
-    s += u'+';
-    QList<int> origin(s.size());
-    for (int i = 0; i < origin.size(); ++i)
-        origin[i] = i + 1;
-    const quint32 letters = LetterMask(s);
-    for (int n = 0; n < names.Count(); ++n) {
-        const QString &name = names[n];
-        if (!MayOccur(name, letters))
-            continue;
-        for (;;) {
-            const int p = pas::Pos(name, s);
-            if (p == 0)
-                break;
-            const int q = p + int(name.size());
-            if (InSet(pas::At(s, q), u"!%)*+-/^")) {
-                err.ErrorText = name;
-                return fail(12, origin[p - 1] - 1, origin[q - 2]);
-            }
-            s.remove(p - 1, name.size());
-            origin.remove(p - 1, name.size());
-        }
+    QString name;
+    qsizetype start = 0, end = 0;
+    if (!FunctionNamesTakeArguments(s.Text(), names, name, start, end)) {
+        err.ErrorText = name;
+        return fail(12, start, end);
     }
-
     ExpressionValid = true;
 }
 

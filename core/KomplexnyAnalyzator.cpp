@@ -296,91 +296,84 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
 {
     Err.ErrorCode = 0;
     Err.ErrorEnd = 0;
-    QString s = Expr;
-    s.remove(u' ');
-    if (s.isEmpty())
+    const TSyntaxText s(Expr, false);
+    const qsizetype len = s.Size();
+    if (len == 0)
         return;
-    const int len = pas::Length(s);
     const QChar u = ImaginaryUnit;
     const QChar d = DecimalSeparator;
-
-    auto fail = [&](quint8 code, int start, int end) {
-        Err.ErrorCode = code;
-        Err.ErrorStart = start;
-        Err.ErrorEnd = end;
-        AdjustErrorPositions(Expr, Err);
-    };
+    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(Err, code, start, end); };
+    const auto in = [](QChar c, QStringView set) { return !c.isNull() && set.contains(c); };
 
     // An exponential angle may not stand in brackets.
-    if (pas::Pos(QStringLiteral("e^"), s) > 0) {
+    if (s.IndexOf(u"e^") >= 0) {
         for (const QString &head : {QStringLiteral("e^"), QStringLiteral("e^+"), QStringLiteral("e^-")}) {
             const QString pattern = head + u + u'(';
-            const int p = pas::Pos(pattern, s);
-            if (p > 0)
-                return fail(32, p - 1, p - 1 + pattern.size());
+            const qsizetype p = s.IndexOf(pattern);
+            if (p >= 0)
+                return fail(32, p, p + pattern.size());
         }
     }
 
-    static const QString allowed = QStringLiteral("$()*+,-./0123456789^");
-    for (int i = 1; i <= len; ++i) {
-        const QChar c = pas::At(s, i);
+    for (qsizetype i = 0; i < len; ++i) {
+        const QChar c = s.At(i);
         if (c == u'!' || c == u'%')
-            return fail(13, i - 1, i);
-        if (!allowed.contains(c) && !pas::IsAsciiLetter(c))
-            return fail(16, i - 1, i);
+            return fail(13, i, i + 1);
+        if (!in(c, u"$()*+,-./0123456789^") && !pas::IsAsciiLetter(c))
+            return fail(16, i, i + 1);
     }
-    if (pas::CharInSet(pas::At(s, 1), u"!%*/^"))
+    if (in(s.At(0), u"!%*/^"))
         return fail(2, 0, 1);
-    if (pas::CharInSet(pas::At(s, len), u"*+-/^"))
+    if (in(s.At(len - 1), u"*+-/^"))
         return fail(3, len - 1, len);
-    if (pas::At(s, len) == d)
+    if (s.At(len - 1) == d)
         return fail(4, len - 1, len);
 
-    for (int i = 2; i <= len; ++i) {
-        const QChar c = pas::At(s, i);
-        const QChar p = pas::At(s, i - 1);
-        if (pas::CharInSet(c, u"*+-/^") && pas::CharInSet(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
-            return fail(5, i - 1, i);
+    for (qsizetype i = 1; i < len; ++i) {
+        const QChar c = s.At(i);
+        const QChar p = s.At(i - 1);
+        if (in(c, u"*+-/^") && in(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
+            return fail(5, i, i + 1);
         if ((c == u'e' || c == u) && (p == u'e' || p == u))
-            return fail(32, i - 1, i);
-        if (p == d && pas::CharInSet(c, u"!%()*+-/^"))
-            return fail(6, i - 1, i);
-        if (pas::CharInSet(p, u"*+-/^") && c == u')')
-            return fail(7, i - 1, i);
-        if (p == u'(' && pas::CharInSet(c, u"!%*/^"))
-            return fail(8, i - 1, i);
-        if (p == u'$' && (pas::CharInSet(c, u"!%*+-/^$") || c == d))
-            return fail(18, i - 2, i - 1);
+            return fail(32, i, i + 1);
+        if (p == d && in(c, u"!%()*+-/^"))
+            return fail(6, i, i + 1);
+        if (in(p, u"*+-/^") && c == u')')
+            return fail(7, i, i + 1);
+        if (p == u'(' && in(c, u"!%*/^"))
+            return fail(8, i, i + 1);
+        if (p == u'$' && (in(c, u"!%*+-/^$") || c == d))
+            return fail(18, i - 1, i);
         if ((p == u'(' || p == u')') && c == d)
-            return fail(30, i - 1, i);
+            return fail(30, i, i + 1);
     }
-    if (pas::At(s, len) == u'$')
+    if (s.At(len - 1) == u'$')
         return fail(18, len - 1, len);
-    const int empty = pas::Pos(QStringLiteral("()"), s);
-    if (empty > 0)
-        return fail(9, empty - 1, empty + 1);
+    const qsizetype empty = s.IndexOf(u"()");
+    if (empty >= 0)
+        return fail(9, empty, empty + 2);
 
     // A bracket fault keeps the span CheckBrackets mapped already, unless a
     // function fault below replaces it.
-    CheckBrackets(s, Expr, Err);
+    CheckBrackets(s.Text(), Expr, Err);
 
-    QString names = LowerCase(s) + u'+';
+    QString names = LowerCase(s.Text()) + u'+';
     for (int n = 0; n < Names.Count(); ++n) {
         const QString &name = Names[n];
         if (name != u"abs") {
-            const int p = pas::Pos(name, names);
-            if (p > 0)
-                return fail(14, p - 1, p - 1 + pas::Length(name));
+            const qsizetype p = names.indexOf(name);
+            if (p >= 0)
+                return fail(14, p, p + name.size());
             continue;
         }
-        int p;
-        while ((p = pas::Pos(name, names)) > 0) {
-            if (pas::CharInSet(pas::At(names, p + 3), u"!%)*+-/^")) {
+        for (qsizetype p = names.indexOf(name); p >= 0; p = names.indexOf(name, p + 3)) {
+            if (in(names.at(p + 3), u"!%)*+-/^")) {
                 Err.ErrorText = name;
-                return fail(12, p - 1, p + 2);
+                return fail(12, p, p + 3);
             }
             // Out of the search, every other character keeping its place.
-            ReplaceAt(names, p, 3, QString(3, QChar(1)));
+            for (qsizetype k = p; k < p + 3; ++k)
+                names[k] = QChar(1);
         }
     }
 }

@@ -179,52 +179,46 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
 {
     Err.ErrorCode = 0;
     Err.ErrorEnd = 0;
-    QString s = Expr;
-    s.remove(u' ');
-    if (s.isEmpty())
+    const TSyntaxText s(Expr, false);
+    const qsizetype len = s.Size();
+    if (len == 0)
         return;
-    const int len = pas::Length(s);
+    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(Err, code, start, end); };
+    const auto in = [](QChar c, QStringView set) { return !c.isNull() && set.contains(c); };
 
-    auto fail = [&](quint8 code, int start, int end) {
-        Err.ErrorCode = code;
-        Err.ErrorStart = start;
-        Err.ErrorEnd = end;
-        AdjustErrorPositions(Expr, Err);
-    };
-
-    for (int i = 1; i <= len; ++i) {
-        const QChar c = pas::At(s, i);
-        if (pas::CharInSet(c, u"!%^"))
-            return fail(13, i - 1, i);
-        if (!pas::CharInSet(c, u"()*+-/") && !pas::IsDigit(c) && !pas::IsAsciiLetter(c))
-            return fail(16, i - 1, i);
+    for (qsizetype i = 0; i < len; ++i) {
+        const QChar c = s.At(i);
+        if (in(c, u"!%^"))
+            return fail(13, i, i + 1);
+        if (!in(c, u"()*+-/") && !pas::IsDigit(c) && !pas::IsAsciiLetter(c))
+            return fail(16, i, i + 1);
     }
-    if (pas::CharInSet(pas::At(s, 1), u"*/"))
+    if (in(s.At(0), u"*/"))
         return fail(2, 0, 1);
-    if (pas::CharInSet(pas::At(s, len), u"*+-/"))
+    if (in(s.At(len - 1), u"*+-/"))
         return fail(3, len - 1, len);
-    for (int i = 2; i <= len; ++i) {
-        const QChar c = pas::At(s, i);
-        const QChar p = pas::At(s, i - 1);
-        if (pas::CharInSet(c, u"*+-/") && pas::CharInSet(p, u"*+-/"))
-            return fail(5, i - 1, i);
-        if (pas::CharInSet(p, u"*+-/") && c == u')')
-            return fail(7, i - 1, i);
-        if (p == u'(' && pas::CharInSet(c, u"*/"))
-            return fail(8, i - 1, i);
+    for (qsizetype i = 1; i < len; ++i) {
+        const QChar c = s.At(i);
+        const QChar p = s.At(i - 1);
+        if (in(c, u"*+-/") && in(p, u"*+-/"))
+            return fail(5, i, i + 1);
+        if (in(p, u"*+-/") && c == u')')
+            return fail(7, i, i + 1);
+        if (p == u'(' && in(c, u"*/"))
+            return fail(8, i, i + 1);
     }
-    const int empty = pas::Pos(QStringLiteral("()"), s);
-    if (empty > 0)
-        return fail(9, empty - 1, empty + 1);
+    const qsizetype empty = s.IndexOf(u"()");
+    if (empty >= 0)
+        return fail(9, empty, empty + 2);
 
     // A bracket fault keeps the span CheckBrackets mapped already, unless a
     // function below replaces it.
-    CheckBrackets(s, Expr, Err);
+    CheckBrackets(s.Text(), Expr, Err);
 
-    const QString lower = LowerCase(s);
+    const QString lower = LowerCase(s.Text());
     for (int n = 0; n < Names.Count(); ++n) {
-        const int p = pas::Pos(Names[n], lower);
-        if (p > 0)
-            return fail(14, p - 1, p - 1 + pas::Length(Names[n]));
+        const qsizetype p = lower.indexOf(Names[n]);
+        if (p >= 0)
+            return fail(14, p, p + Names[n].size());
     }
 }

@@ -42,6 +42,15 @@ bool IsConstantStop(QChar C)
     }
 }
 
+// A letter, where names begin; a "$" name has its own check before.
+bool HoldsLetter(const QString &S)
+{
+    for (const QChar c : S)
+        if (pas::IsAsciiLetter(c))
+            return true;
+    return false;
+}
+
 QChar ExtraDigitCharacter()
 {
     return KProgramState::GetInstance(0)->NumberSet == 1 ? ImaginaryUnit : QChar(u'\0');
@@ -251,11 +260,16 @@ TCalculationOutcome CalculateExpression(const QString &Input)
         if (err.ErrorCode != 0)
             return out;
 
-        RegisterVariables(expr, QString());
-        CheckVariableValues(expr, err, QString());
-        if (err.ErrorCode != 0) {
-            out.VariableValueMissing = true;
-            return out;
+        // Names (variables, functions) begin with a letter; most expressions
+        // hold none, and need no search for them.
+        const bool hasNames = HoldsLetter(expr);
+        if (hasNames) {
+            RegisterVariables(expr, QString());
+            CheckVariableValues(expr, err, QString());
+            if (err.ErrorCode != 0) {
+                out.VariableValueMissing = true;
+                return out;
+            }
         }
 
         QString r;
@@ -273,7 +287,7 @@ TCalculationOutcome CalculateExpression(const QString &Input)
             RealPreprocessed = false;
             if (state->Fractions) {
                 FractionFirstCall = true;
-                if (ExpressionHasNoFunction(expr, names))
+                if (!hasNames || ExpressionHasNoFunction(expr, names))
                     EvaluateFraction(expr, err, r);
                 else
                     EvaluateReal(expr, err, names, r);
@@ -310,7 +324,7 @@ TCalculationOutcome CalculateExpression(const QString &Input)
         out.AnswerText = state->NumberSet == 1 ? u'(' + display + u')' : display;
         // The variables of the converted text: in base 16 "ff" is a number,
         // not a variable, although the typed text reads like a name.
-        const QString values = GetVariableValuesText(expr);
+        const QString values = hasNames ? GetVariableValuesText(expr) : QString();
         out.HistoryLine = Input + QStringLiteral(" = ") + out.AnswerText;
         if (!values.isEmpty())
             out.HistoryLine += QStringLiteral(" [") + values + u']';

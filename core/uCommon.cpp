@@ -169,41 +169,43 @@ void AdjustErrorPositions(const QString &Typed, TCalculationError &Err)
 {
     if (Err.ErrorStart == 0 && Err.ErrorEnd == 0)
         return; // no faulty part is known
-    const auto blanksBefore = [&Typed](int nonBlanks) {
-        int passed = 0, blanks = 0;
-        for (int i = 1; i <= Length(Typed) && passed < nonBlanks; ++i) {
-            if (At(Typed, i) == u' ')
+    // The blanks before the non-blank character that has Count non-blank
+    // characters before it (or, for the end, before the Count-th one).
+    const auto blanksBefore = [&Typed](qsizetype nonBlanks) {
+        qsizetype passed = 0, blanks = 0;
+        for (qsizetype i = 0; i < Typed.size() && passed < nonBlanks; ++i) {
+            if (Typed.at(i) == u' ')
                 ++blanks;
             else
                 ++passed;
         }
-        return blanks;
+        return qint32(blanks);
     };
-    const int startShift = blanksBefore(Err.ErrorStart + 1);
-    const int endShift = blanksBefore(Err.ErrorEnd);
+    const qint32 startShift = blanksBefore(qsizetype(Err.ErrorStart) + 1);
+    const qint32 endShift = blanksBefore(Err.ErrorEnd);
     Err.ErrorStart += startShift;
     Err.ErrorEnd += endShift;
 }
 
-void CheckBrackets(const QString &Stripped, const QString &Typed, TCalculationError &Err)
+void CheckBrackets(QStringView Stripped, const QString &Typed, TCalculationError &Err)
 {
-    int depth = 0;
-    int unmatchedClose = 0;
-    int lastTopOpen = 0;
-    for (int i = 1; i <= Length(Stripped); ++i) {
-        const QChar c = At(Stripped, i);
+    qsizetype depth = 0;
+    qsizetype unmatchedClose = -1;
+    qsizetype lastTopOpen = -1;
+    for (qsizetype i = 0; i < Stripped.size(); ++i) {
+        const QChar c = Stripped.at(i);
         if (c == u'(') {
             ++depth;
             if (depth == 1)
                 lastTopOpen = i;
         } else if (c == u')') {
             --depth;
-            if (depth < 0 && unmatchedClose == 0)
+            if (depth < 0 && unmatchedClose < 0)
                 unmatchedClose = i;
         }
     }
-    int at = 0;
-    if (unmatchedClose > 0) {
+    qsizetype at;
+    if (unmatchedClose >= 0) {
         Err.ErrorCode = 10;
         at = unmatchedClose;
     } else if (depth > 0) {
@@ -212,9 +214,34 @@ void CheckBrackets(const QString &Stripped, const QString &Typed, TCalculationEr
     } else {
         return;
     }
-    Err.ErrorStart = at - 1;
-    Err.ErrorEnd = at;
+    Err.ErrorStart = qint32(at);
+    Err.ErrorEnd = qint32(at + 1);
     AdjustErrorPositions(Typed, Err);
+}
+
+TSyntaxText::TSyntaxText(const QString &Typed, bool LowerCase) : m_typed(Typed), m_text(Typed)
+{
+    m_text.remove(u' ');
+    if (LowerCase)
+        m_text = ::LowerCase(m_text);
+}
+
+QChar TSyntaxText::At(qsizetype I) const
+{
+    return I >= 0 && I < m_text.size() ? m_text.at(I) : QChar();
+}
+
+void TSyntaxText::Report(TCalculationError &Err, quint8 Code, qsizetype Start, qsizetype End) const
+{
+    Err.ErrorCode = Code;
+    Err.ErrorStart = qint32(Start);
+    Err.ErrorEnd = qint32(End);
+    AdjustErrorPositions(m_typed, Err);
+}
+
+qsizetype TSyntaxText::IndexOf(QStringView Sub, qsizetype From) const
+{
+    return m_text.indexOf(Sub, From);
 }
 
 bool IsOperatorWordAt(const QString &Run, const TCharSet &WordSet)

@@ -130,11 +130,32 @@ extern const TConstantItems *ConstantItems;
 // code 10 (a ")" without partner, which wins) or 11 (the outermost unclosed
 // "(") with a one-character span mapped to Typed; Err is left untouched when
 // the brackets match.
-void CheckBrackets(const QString &Stripped, const QString &Typed, TCalculationError &Err);
+void CheckBrackets(QStringView Stripped, const QString &Typed, TCalculationError &Err);
 // Maps Err's span of the blank-free text to the typed text (only the blank,
 // character 32, is skipped). Typed must be the blank-free text with blanks
 // inserted.
 void AdjustErrorPositions(const QString &Typed, TCalculationError &Err);
+
+// What a syntax checker examines: the text as typed without its blanks
+// (lower-cased when asked), and the report of a fault found there, with its
+// span mapped back to the text as typed.
+class TSyntaxText
+{
+public:
+    TSyntaxText(const QString &Typed, bool LowerCase);
+    QStringView Text() const { return m_text; }
+    qsizetype Size() const { return m_text.size(); }
+    // The character at I; NUL outside the text.
+    QChar At(qsizetype I) const;
+    qsizetype IndexOf(QStringView Sub, qsizetype From = 0) const;
+    // Sets Code with the characters [Start, End) of the blank-free text as
+    // the faulty part.
+    void Report(TCalculationError &Err, quint8 Code, qsizetype Start, qsizetype End) const;
+
+private:
+    const QString &m_typed;
+    QString m_text;
+};
 
 // Inserts "*" after "!", "%", ")" or "]" when a "(" or "[" follows, or a run
 // of RunSet characters (or a "$") that is not an operator word.

@@ -28,9 +28,11 @@ struct TBufferPool
 
 thread_local TBufferPool Pool;
 
-// Only a few are kept, and none of the long ones.
+// A few are kept, up to the size the longest expression needs: freeing
+// and allocating the large ones for every calculation would map their pages
+// anew each time.
 constexpr size_t KeptBuffers = 8;
-constexpr qsizetype LargestKeptBuffer = 4096;
+constexpr qsizetype LargestKeptBuffer = 1 << 18;
 
 bool IsDigit(QChar c)
 {

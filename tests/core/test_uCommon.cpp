@@ -133,7 +133,7 @@ TEST_F(Common, CheckBracketsReportsTheFirstFault)
     };
     for (const auto &c : cases) {
         TCalculationError err;
-        CheckBrackets(c.stripped, c.typed, err);
+        CheckBrackets(QString::fromLatin1(c.stripped), c.typed, err);
         EXPECT_EQ(err.ErrorCode, c.code) << c.typed;
         EXPECT_EQ(err.ErrorStart, c.start) << c.typed;
         EXPECT_EQ(err.ErrorEnd, c.end) << c.typed;
@@ -143,7 +143,7 @@ TEST_F(Common, CheckBracketsReportsTheFirstFault)
     kept.ErrorCode = 12;
     kept.ErrorStart = 4;
     kept.ErrorEnd = 7;
-    CheckBrackets("sin((1)+2)", "sin ((1)+2)", kept);
+    CheckBrackets(QStringLiteral("sin((1)+2)"), QStringLiteral("sin ((1)+2)"), kept);
     EXPECT_EQ(kept.ErrorCode, 12);
     EXPECT_EQ(kept.ErrorStart, 4);
     EXPECT_EQ(kept.ErrorEnd, 7);
@@ -466,7 +466,7 @@ TEST_F(Common, OddAndVeryLongTextsPassThrough)
         CollectVariables(c.text, names, "");
         EXPECT_EQ(names.Count(), c.collected) << c.text;
         TCalculationError err;
-        CheckBrackets(c.text, c.text, err);
+        CheckBrackets(QString::fromLatin1(c.text), QString::fromLatin1(c.text), err);
         EXPECT_EQ(err.ErrorCode, 0) << c.text;
         QString left = QStringLiteral("stale"), right = QStringLiteral("stale");
         ExtractAdjacentTokens(c.text, 2, left, right);
