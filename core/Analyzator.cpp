@@ -4,12 +4,13 @@
 #include "core/uProgramState.h"
 #include "core/uReduction.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 #include <cfenv>
 #include <cmath>
 #include <limits>
 #include <numbers>
+
+using namespace ExpressionChars;
 
 bool ExpressionValid = true;
 bool RealPreprocessed = false;
@@ -85,7 +86,7 @@ bool IsPlainToken(QStringView inner)
     const QStringView body = inner.mid(1, inner.size() - 2);
     for (qsizetype i = 0; i < body.size(); ++i) {
         const QChar c = body.at(i);
-        if (pas::IsDigit(c) || c == u'.' || c == u',' || c == u'e' || c == u'E')
+        if (IsAsciiDigit(c) || c == u'.' || c == u',' || c == u'e' || c == u'E')
             continue;
         if (c == u'-' && (i == 0 || body.at(i - 1) == u'e' || body.at(i - 1) == u'E'))
             continue;
@@ -122,7 +123,7 @@ void SetCode(TCalculationError &err, quint8 code)
 
 bool IsLetter(QChar c)
 {
-    return pas::IsAsciiLetter(c);
+    return IsAsciiLetter(c);
 }
 
 // -------------------------------------------------- floating-point checks
@@ -550,7 +551,7 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     ReducePercent(
         t,
         [&t](QChar c, qsizetype i) {
-            return c == u',' || c == u'.' || pas::IsDigit(c) || c == u'E' || c == u'e' || c == u'[' || c == u']'
+            return c == u',' || c == u'.' || IsAsciiDigit(c) || c == u'E' || c == u'e' || c == u'[' || c == u']'
                    || ((c == u'+' || c == u'-') && IsInsideToken(t.Text, i));
         },
         rules,
@@ -812,7 +813,7 @@ void ReplaceWholeWord(QString &s, const QString &word, const QString &value)
         const qsizetype after = p + w.size();
         const QChar before = p > 0 ? s.at(p - 1) : QChar();
         const QChar next = after < s.size() ? s.at(after) : QChar();
-        const bool whole = !IsLetter(before) && !(IsLetter(next) || pas::IsDigit(next));
+        const bool whole = !IsLetter(before) && !(IsLetter(next) || IsAsciiDigit(next));
         const QString &put = whole ? v : hidden;
         s.replace(p, w.size(), put);
         from = p + put.size();
@@ -880,14 +881,12 @@ bool InSet(QChar c, QStringView set)
 
 bool IsAllowed(QChar c)
 {
-    if (c == QChar(8) || c == u' ' || pas::IsDigit(c) || pas::IsAsciiLetter(c))
-        return true;
-    return InSet(c, u"!$%()*+,-./^");
+    return c == QChar(8) || IsExpressionCharacter(c);
 }
 
 bool IsNumeral(QChar c)
 {
-    return pas::IsDigit(c) || (c >= u'a' && c <= u'f');
+    return IsAsciiDigit(c) || (c >= u'a' && c <= u'f');
 }
 
 bool IsInfix(QChar c)
@@ -1001,7 +1000,7 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
         const QChar c = s.At(i);
         if (!IsAllowed(c))
             return fail(16, i, i + 1);
-        if (IsInfix(p) && InSet(c, u"!%*+-/^"))
+        if (IsInfix(p) && IsOperatorAfterOperand(c))
             return fail(5, i, i + 1);
         if (p == sep && !IsNumeral(c))
             return fail(6, i, i + 1);
@@ -1074,14 +1073,14 @@ const QString DmsPattern = QStringLiteral("0.0###############");
 // The whole part and "0," + the decimals of a number text.
 void SplitNumberText(const QString &t, Extended &whole, Extended &fraction)
 {
-    const int p = pas::Pos(DecimalSeparator, t);
-    if (p == 0) {
+    const qsizetype p = t.indexOf(DecimalSeparator);
+    if (p < 0) {
         whole = StrToFloat(t);
         fraction = 0;
         return;
     }
-    whole = StrToFloat(pas::Copy(t, 1, p - 1));
-    const QString digits = t.mid(p);
+    whole = StrToFloat(t.left(p));
+    const QString digits = t.mid(p + 1);
     fraction = digits.isEmpty() ? 0 : StrToFloat(QStringLiteral("0") + DecimalSeparator + digits);
 }
 

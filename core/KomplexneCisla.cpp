@@ -1,7 +1,6 @@
 #include "core/KomplexneCisla.h"
 
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 #include <cmath>
 
@@ -18,9 +17,9 @@ const QString TokenPattern = QStringLiteral("0.################");
 
 void DeleteFirst(QString &s, QChar c)
 {
-    const int p = pas::Pos(c, s);
-    if (p > 0)
-        pas::Delete(s, p, 1);
+    const qsizetype p = s.indexOf(c);
+    if (p >= 0)
+        s.remove(p, 1);
 }
 
 // Angle of Z in degrees, in (-180, 180]; R is its modulus.
@@ -64,10 +63,10 @@ void StrToComplex(const QString &S, TComplex &Z)
     DeleteFirst(t, u']');
 
     TComplex z;
-    const int e = pas::Pos(QStringLiteral("e^"), t);
-    if (e > 0) {
-        QString angle = pas::Copy(t, e + 2, pas::Length(t));
-        const QString modulus = pas::Copy(t, 1, e - 1);
+    const qsizetype e = t.indexOf(u"e^");
+    if (e >= 0) {
+        QString angle = t.mid(e + 2);
+        const QString modulus = t.left(e);
         DeleteFirst(angle, ImaginaryUnit);
         if (angle.isEmpty() || angle == u"+")
             angle = QStringLiteral("1");
@@ -79,15 +78,15 @@ void StrToComplex(const QString &S, TComplex &Z)
         z.Im = FMul(FSin(phi), r);
         z.ExpForm = true;
     } else {
-        if (pas::Pos(ImaginaryUnit, t) > 0) {
-            const QChar first = pas::At(t, 1);
-            if (first != u'+' && first != u'-')
+        if (t.contains(ImaginaryUnit)) {
+            if (!t.startsWith(u'+') && !t.startsWith(u'-'))
                 t.prepend(u'+');
-            int k = pas::Length(t);
-            while (k > 0 && t.at(k - 1) != u'+' && t.at(k - 1) != u'-')
-                --k;
-            QString imag = pas::Copy(t, k, pas::Length(t));
-            pas::Delete(t, k, pas::Length(t));
+            // The imaginary part: from the last sign on.
+            qsizetype sign = t.size() - 1;
+            while (sign > 0 && t.at(sign) != u'+' && t.at(sign) != u'-')
+                --sign;
+            QString imag = t.mid(sign);
+            t.truncate(sign);
             DeleteFirst(imag, ImaginaryUnit);
             if (imag == u"+")
                 imag = QStringLiteral("1");

@@ -3,7 +3,8 @@
 #include "core/PrevodySustav.h"
 #include "core/uReduction.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
+
+using namespace ExpressionChars;
 
 bool ComplexFirstCall = true;
 
@@ -11,15 +12,7 @@ namespace {
 
 bool IsLiteralChar(QChar c)
 {
-    return pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e' || c == ImaginaryUnit;
-}
-
-// A character of an operand run: a literal character, or the "^" of an
-// exponential form ("e^").
-bool IsRunChar(const QString &s, int k)
-{
-    const QChar c = pas::At(s, k);
-    return IsLiteralChar(c) || (c == u'^' && pas::At(s, k - 1) == u'e');
+    return IsAsciiDigit(c) || c == u',' || c == u'.' || c == u'e' || c == ImaginaryUnit;
 }
 
 using TComplexText = TReduction<TComplex>;
@@ -64,20 +57,6 @@ void ReduceAbs(TComplexText &t)
                 });
 }
 
-// False when the character at I lies inside a token: the nearest bracket
-// before it is a "[".
-bool OutsideToken(const TReductionText &text, qsizetype i)
-{
-    for (qsizetype k = i; k >= 0; --k) {
-        const QChar c = text.At(k);
-        if (c == u']')
-            return true;
-        if (c == u'[')
-            return false;
-    }
-    return true;
-}
-
 // False (with code 20 set) for an exponent that is not a whole non-negative
 // real number.
 bool ReducePowers(TComplexText &t, TCalculationError &err, QString &value)
@@ -86,7 +65,7 @@ bool ReducePowers(TComplexText &t, TCalculationError &err, QString &value)
     rules.Right = TRightOperand::SignedComplexRun;
     // A "^" inside a token or after the "e" of an exponential form is none.
     const auto isPower = [&t](QChar c, qsizetype i) {
-        return c == u'^' && OutsideToken(t.Text, i) && !(i > 0 && t.Text.At(i - 1) == u'e');
+        return c == u'^' && !IsInsideToken(t.Text, i) && !(i > 0 && t.Text.At(i - 1) == u'e');
     };
     return ReduceRightToLeft(t, isPower, rules,
                              [&](QChar, const TComplexText::TOperand &left, const TComplexText::TOperand &right,
@@ -189,31 +168,30 @@ void BracketComplexLiterals(QString &S)
     // Built as a new text: inserting each pair of brackets in place would
     // move the rest of a long text once per literal.
     const QString in = S;
-    const int n = pas::Length(in);
+    const qsizetype n = in.size();
     QString out;
     out.reserve(in.size() + in.size() / 2);
-    int i = 1;
-    while (i <= n) {
-        if (!IsLiteralChar(pas::At(in, i))) {
-            out += pas::At(in, i);
+    qsizetype i = 0;
+    while (i < n) {
+        if (!IsLiteralChar(in.at(i))) {
+            out += in.at(i);
             ++i;
             continue;
         }
-        int j = i;
-        while (j <= n) {
-            const QChar c = pas::At(in, j);
-            const QChar p = pas::At(in, j - 1);
+        qsizetype j = i;
+        for (; j < n; ++j) {
+            const QChar c = in.at(j);
+            const QChar p = j > 0 ? in.at(j - 1) : QChar();
             const bool first = j == i;
             const bool take =
-                pas::IsDigit(c) || c == u',' || c == u'.' || c == u'e'
-                || (c == ImaginaryUnit && (first || p == u'+' || p == u'-' || pas::IsDigit(p) || p == u'^'))
+                IsAsciiDigit(c) || c == u',' || c == u'.' || c == u'e'
+                || (c == ImaginaryUnit && (first || p == u'+' || p == u'-' || IsAsciiDigit(p) || p == u'^'))
                 || (!first && (c == u'+' || c == u'-') && p == u'^') || (!first && c == u'^' && p == u'e');
             if (!take)
                 break;
-            ++j;
         }
         out += u'[';
-        out += QStringView(in).mid(i - 1, j - i);
+        out += QStringView(in).mid(i, j - i);
         out += u']';
         i = j;
     }
@@ -221,56 +199,28 @@ void BracketComplexLiterals(QString &S)
     S = WithSingleBrackets(out);
 }
 
-void ExtractComplexOperands(const QString &S, int Pos, QString &Left, QString &Right)
+void ExtractComplexOperands(const QString &S, qsizetype Pos, QString &Left, QString &Right)
 {
-    const int len = pas::Length(S);
     Left.clear();
     Right.clear();
-    if (Pos > 1) {
-        if (pas::At(S, Pos - 1) == u']') {
-            int k = Pos - 1;
-            while (k > 1 && pas::At(S, k) != u'[')
-                --k;
-            Left = pas::Copy(S, k, Pos - k);
-        } else {
-            int k = Pos - 1;
-            while (k >= 1 && IsRunChar(S, k))
-                --k;
-            Left = pas::Copy(S, k + 1, Pos - 1 - k);
-        }
-    }
-    if (Pos < len) {
-        if (pas::At(S, Pos + 1) == u'[') {
-            const int q = pas::Pos(u']', S, Pos + 1);
-            Right = pas::Copy(S, Pos + 1, q > 0 ? q - Pos : len - Pos);
-        } else {
-            int k = Pos + 1;
-            while (k <= len && IsRunChar(S, k))
-                ++k;
-            Right = pas::Copy(S, Pos + 1, k - Pos - 1);
-        }
-    }
+    // An operator position may lie just past the end: only a left operand.
+    if (Pos < 0 || Pos > S.size())
+        return;
+    TReductionText t;
+    t.Assign(S);
+    t.MoveToLeft(Pos);
+    Left = t.Left().right(LeftOperandLength(t, Pos, TLeftOperand::ComplexRun, ImaginaryUnit)).toString();
+    Right = t.Right().mid(1, RightOperandLength(t, Pos + 1, TRightOperand::ComplexRun, ImaginaryUnit)).toString();
 }
 
-bool ComplexNotInsideToken(int Pos, const QString &S)
+bool ComplexNotInsideToken(qsizetype Pos, const QString &S)
 {
-    if (Pos > pas::Length(S))
-        return true;
-    for (int k = Pos; k >= 1; --k) {
-        if (pas::At(S, k) == u']')
-            return true;
-        if (pas::At(S, k) == u'[')
-            return false;
-    }
-    return true;
+    return !IsInsideToken(S, Pos);
 }
 
 void ComplexReplaceFirst(QString &S, const QString &Old, const QString &New)
 {
-    const int p = pas::Pos(Old, S);
-    if (p == 0)
-        return;
-    ReplaceAt(S, p, pas::Length(Old), New);
+    ReplaceFirst(S, Old, New);
 }
 
 void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value)
@@ -319,7 +269,7 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
         const QChar c = s.At(i);
         if (c == u'!' || c == u'%')
             return fail(13, i, i + 1);
-        if (!in(c, u"$()*+,-./0123456789^") && !pas::IsAsciiLetter(c))
+        if (!in(c, u"$()*+,-./0123456789^") && !IsAsciiLetter(c))
             return fail(16, i, i + 1);
     }
     if (in(s.At(0), u"!%*/^"))

@@ -32,7 +32,7 @@ void ComplexToDisplayString(const TComplex &Z, quint8 Decimals, quint8 Radix, QS
 void BracketComplexLiterals(QString &S);
 // The operands left and right of the operator at Pos: a whole token, or the
 // run of complex literal characters touching Pos.
-void ExtractComplexOperands(const QString &S, int Pos, QString &Left, QString &Right);
+void ExtractComplexOperands(const QString &S, qsizetype Pos, QString &Left, QString &Right);
 // False when Pos lies inside a token.
-bool ComplexNotInsideToken(int Pos, const QString &S);
+bool ComplexNotInsideToken(qsizetype Pos, const QString &S);
 void ComplexReplaceFirst(QString &S, const QString &Old, const QString &New);

@@ -2,7 +2,8 @@
 
 #include "core/uReduction.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
+
+using namespace ExpressionChars;
 
 quint16 Modulus = 5;
 bool ModuloFirstCall = false;
@@ -110,12 +111,12 @@ void Evaluate(TModuloText &m, TCalculationError &Err, QString &Value)
 quint16 ModuloTokenToWord(const QString &S)
 {
     QString t = S;
-    int p = pas::Pos(u'[', t);
-    if (p > 0)
-        pas::Delete(t, p, 1);
-    p = pas::Pos(u']', t);
-    if (p > 0)
-        pas::Delete(t, p, 1);
+    const qsizetype open = t.indexOf(u'[');
+    if (open >= 0)
+        t.remove(open, 1);
+    const qsizetype close = t.indexOf(u']');
+    if (close >= 0)
+        t.remove(close, 1);
     return RangeToUInt16(StrToInt(t));
 }
 
@@ -146,9 +147,7 @@ quint16 ModuloDivide(quint16 A, quint16 B)
 
 void ModuloReplaceFirst(QString &S, const QString &Old, const QString &New)
 {
-    const int p = pas::Pos(Old, S);
-    if (p > 0)
-        ReplaceAt(S, p, pas::Length(Old), New);
+    ReplaceFirst(S, Old, New);
 }
 
 void EvaluateModulo(const QString &Expr, TCalculationError &Err, QString &Value)
@@ -190,7 +189,7 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
         const QChar c = s.At(i);
         if (in(c, u"!%^"))
             return fail(13, i, i + 1);
-        if (!in(c, u"()*+-/") && !pas::IsDigit(c) && !pas::IsAsciiLetter(c))
+        if (!in(c, u"()*+-/") && !IsAsciiDigit(c) && !IsAsciiLetter(c))
             return fail(16, i, i + 1);
     }
     if (in(s.At(0), u"*/"))

@@ -2,9 +2,10 @@
 
 #include "core/uCommon.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 #include <cmath>
+
+using namespace ExpressionChars;
 
 namespace {
 
@@ -14,12 +15,8 @@ constexpr int MaxPartLength = 255;
 void ReplaceEvery(QString &s, const QString &oldText, const QString &newText)
 {
     // New never contains Old here, so replacing from the start terminates.
-    int p = pas::Pos(oldText, s);
-    while (p > 0) {
-        pas::Delete(s, p, int(oldText.size()));
-        pas::Insert(newText, s, p);
-        p = pas::Pos(oldText, s, p);
-    }
+    for (qsizetype p = s.indexOf(oldText); p >= 0; p = s.indexOf(oldText, p))
+        s.replace(p, oldText.size(), newText);
 }
 
 void DeleteBlanks(QString &s)
@@ -50,14 +47,14 @@ QChar UpperAscii(QChar c)
 // are dropped from the fractional part.
 void SplitAtSeparator(const QString &s, QString &intPart, QString &fracPart)
 {
-    const int p = pas::Pos(DecimalSeparator, s);
-    if (p == 0) {
+    const qsizetype p = s.indexOf(DecimalSeparator);
+    if (p < 0) {
         intPart = s;
         fracPart.clear();
         return;
     }
-    intPart = pas::Copy(s, 1, p - 1);
-    fracPart = s.mid(p);
+    intPart = s.left(p);
+    fracPart = s.mid(p + 1);
     fracPart.remove(DecimalSeparator);
 }
 
@@ -97,12 +94,12 @@ QString GroupDigits(const QString &t, quint8 radix)
 {
     const int size = GroupSize(radix);
     QString intPart, fracPart;
-    const int sep = pas::Pos(DecimalSeparator, t);
-    if (sep == 0) {
+    const qsizetype sep = t.indexOf(DecimalSeparator);
+    if (sep < 0) {
         intPart = t;
     } else {
-        intPart = pas::Copy(t, 1, sep - 1);
-        fracPart = t.mid(sep);
+        intPart = t.left(sep);
+        fracPart = t.mid(sep + 1);
     }
     QString sign;
     if (intPart.startsWith(u'-')) {
@@ -123,7 +120,7 @@ QString GroupDigits(const QString &t, quint8 radix)
         frac += fracPart.at(i);
     }
     QString result = sign + out;
-    if (sep != 0)
+    if (sep >= 0)
         result += DecimalSeparator + frac;
     return result;
 }
@@ -148,10 +145,12 @@ QChar DigitChar(quint8 d)
     return QChar(u'#');
 }
 
-void ReplaceAt(QString &s, quint16 pos, quint16 count, const QString &text)
+void ReplaceAt(QString &s, qsizetype pos, qsizetype count, const QString &text)
 {
-    pas::Delete(s, pos, count);
-    pas::Insert(text, s, pos);
+    // Positions of an expression of at most 65535 characters.
+    RangeCheck(pos, 0, 65534);
+    RangeToUInt16(count);
+    s.replace(pos, count, text);
 }
 
 QString BaseToDecimal(quint8 radix, const QString &s)
@@ -185,12 +184,12 @@ QString DecimalToBase(quint8 radix, const QString &s, quint8 maxFracDigits)
                 throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
             const qint64 whole = Trunc(v);
             const QString frac = FormatFloat(QStringLiteral("0.################"), std::fabs(v - whole));
-            const int sep = pas::Pos(DecimalSeparator, frac);
+            const qsizetype sep = frac.indexOf(DecimalSeparator);
             t = IntToStr(whole);
             if (v < 0 && whole == 0)
                 t.prepend(u'-');
-            if (sep > 0)
-                t += frac.mid(sep - 1);
+            if (sep >= 0)
+                t += frac.mid(sep);
         }
     }
     bool negative = false;
@@ -284,30 +283,30 @@ void ConvertRuns(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, Base
     const auto inDigitSet = [&](QChar c) {
         return IsRadixDigit(fromRadix, c) || c == DecimalSeparator || (extra != QChar(0) && c == extra);
     };
-    const auto inNameSet = [&](QChar c) { return (pas::IsAsciiLetter(c) || pas::IsDigit(c)) && !inDigitSet(c); };
+    const auto inNameSet = [&](QChar c) { return (IsAsciiLetter(c) || IsAsciiDigit(c)) && !inDigitSet(c); };
 
     qint64 offset = 0;
-    int i = 1;
-    const int n = int(w.size());
-    while (i <= n) {
-        int start = i;
-        const QChar c = w.at(i - 1);
-        int runEnd = i; // one past the run
+    qsizetype i = 0;
+    const qsizetype n = w.size();
+    while (i < n) {
+        qsizetype start = i;
+        const QChar c = w.at(i);
+        qsizetype runEnd = i; // one past the run
         if (inDigitSet(c)) {
-            while (runEnd <= n && inDigitSet(w.at(runEnd - 1)))
+            while (runEnd < n && inDigitSet(w.at(runEnd)))
                 ++runEnd;
         } else if (inNameSet(c)) {
-            while (runEnd <= n && (inNameSet(w.at(runEnd - 1)) || inDigitSet(w.at(runEnd - 1))))
+            while (runEnd < n && (inNameSet(w.at(runEnd)) || inDigitSet(w.at(runEnd))))
                 ++runEnd;
         } else if (c == u'[' && kind == BaseScan::Expression) {
-            const int close = pas::Pos(QChar(u']'), w, i + 1);
-            i = close == 0 ? n + 1 : close + 1;
+            const qsizetype close = w.indexOf(u']', i + 1);
+            i = close < 0 ? n : close + 1;
             continue;
         } else {
             ++i;
             continue;
         }
-        const QString run = w.mid(start - 1, runEnd - start);
+        const QString run = w.mid(start, runEnd - start);
         i = runEnd;
         if (kind == BaseScan::Result)
             ++i; // the character that ended the run is passed over too
@@ -328,7 +327,7 @@ void ConvertRuns(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s, Base
             out = DecimalToBase(toRadix, BaseToDecimal(fromRadix, num), 16);
         else
             out = FormatNumber(decimals, toRadix, false, StrToFloat(BaseToDecimal(fromRadix, num)));
-        ReplaceAt(s, RangeToUInt16(start + offset), RangeToUInt16(num.size()), out);
+        ReplaceAt(s, start + offset, num.size(), out);
         offset += out.size() - num.size();
     }
 }

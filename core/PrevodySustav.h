@@ -13,8 +13,9 @@
 int DigitValue(QChar c);
 // 0..15 back to "0".."9", "A".."F"; any other value "#".
 QChar DigitChar(quint8 d);
-// Deletes Count characters at 1-based Pos and inserts Text there.
-void ReplaceAt(QString &s, quint16 pos, quint16 count, const QString &text);
+// Deletes Count characters at Pos and inserts Text there; ERangeError for a
+// position or count beyond those of a 65535-character text.
+void ReplaceAt(QString &s, qsizetype pos, qsizetype count, const QString &text);
 
 // A number written in Radix (either letter case) as a decimal text with at
 // most 16 fractional digits. Raises ERangeError for a part longer than 255

@@ -3,7 +3,6 @@
 #include "core/Analyzator.h"
 #include "core/uReduction.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 bool FractionFirstCall = true;
 
@@ -210,19 +209,6 @@ TPassRules Rules(TLeftOperand left, bool *signCleanUp)
     return rules;
 }
 
-// False when the character at I lies inside a token ("+" of "[+3|4]").
-bool InsideToken(const TReductionText &text, qsizetype i)
-{
-    for (qsizetype k = i; k >= 0; --k) {
-        const QChar c = text.At(k);
-        if (c == u']')
-            return false;
-        if (c == u'[')
-            return true;
-    }
-    return false;
-}
-
 // The passes after the brackets. False (with the code set) for a fault
 // that is a code of its own; every other fault is an exception.
 template <class P>
@@ -236,7 +222,7 @@ bool ReduceOperators(TReduction<typename P::Fraction> &t, TCalculationError &err
         t,
         [&t](QChar c, qsizetype i) {
             static const QStringView part = u",.0123456789Ee[]|";
-            return part.contains(c) || ((c == u'+' || c == u'-') && InsideToken(t.Text, i));
+            return part.contains(c) || ((c == u'+' || c == u'-') && IsInsideToken(t.Text, i));
         },
         Rules(TLeftOperand::Token, signCleanUp),
         [](QChar sign, const TOperand<P> &operand, Result &result) {
@@ -358,22 +344,14 @@ bool ExpressionHasNoFunction(const QString &Expr, const TStringList &Names)
 {
     const QString s = Expr + u'+';
     for (int n = 0; n < Names.Count(); ++n)
-        if (pas::Pos(Names[n], s) > 0)
+        if (s.contains(Names[n]))
             return false;
     return true;
 }
 
-bool FractionNotInsideToken(int Pos, const QString &S)
+bool FractionNotInsideToken(qsizetype Pos, const QString &S)
 {
-    if (Pos > pas::Length(S))
-        return true;
-    for (int k = Pos; k >= 1; --k) {
-        if (pas::At(S, k) == u']')
-            return true;
-        if (pas::At(S, k) == u'[')
-            return false;
-    }
-    return true;
+    return !IsInsideToken(S, Pos);
 }
 
 namespace {

@@ -20,4 +20,4 @@ bool ExpressionHasNoFunction(const QString &Expr, const TStringList &Names);
 // (or an intermediate one beyond 128 bits).
 void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Value);
 // False when Pos lies inside a token (the "+" of "[+3|4]").
-bool FractionNotInsideToken(int Pos, const QString &S);
+bool FractionNotInsideToken(qsizetype Pos, const QString &S);

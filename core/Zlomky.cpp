@@ -2,7 +2,6 @@
 
 #include "core/PrevodySustav.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 #include <cmath>
 #include <string>
@@ -175,11 +174,11 @@ void SplitFractionText(const QString &S, QString &numerator, QString &denominato
     t.remove(u'[');
     t.remove(u']');
     t.remove(u' ');
-    const int bar = pas::Pos(u'|', t);
-    hasBar = bar > 0;
+    const qsizetype bar = t.indexOf(u'|');
+    hasBar = bar >= 0;
     if (hasBar) {
-        numerator = pas::Copy(t, 1, bar - 1);
-        denominator = pas::Copy(t, bar + 1, pas::Length(t));
+        numerator = t.left(bar);
+        denominator = t.mid(bar + 1);
     } else {
         numerator = t;
         denominator.clear();

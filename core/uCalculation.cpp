@@ -11,7 +11,8 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
-#include "platform/PascalString.h"
+
+using namespace ExpressionChars;
 
 namespace {
 
@@ -22,31 +23,11 @@ QString WithoutBlanks(const QString &S)
     return r;
 }
 
-// The characters that end a "$" name.
-bool IsConstantStop(QChar C)
-{
-    switch (C.unicode()) {
-    case u'!':
-    case u'$':
-    case u'%':
-    case u'(':
-    case u')':
-    case u'*':
-    case u'+':
-    case u'-':
-    case u'/':
-    case u'^':
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A letter, where names begin; a "$" name has its own check before.
 bool HoldsLetter(const QString &S)
 {
     for (const QChar c : S)
-        if (pas::IsAsciiLetter(c))
+        if (IsAsciiLetter(c))
             return true;
     return false;
 }
@@ -101,19 +82,18 @@ void CheckConstants(const QString &Expr, TCalculationError &Err)
         return;
     // A blank left beside an operator word ends the name ('$c mod 2').
     const QString s = CompactBlanks(Expr);
-    const int len = pas::Length(s);
-    int blanks = 0; // before position i, for the positions without blanks
-    int i = 1;
-    while (i <= len) {
-        if (pas::At(s, i) != u'$') {
-            blanks += pas::At(s, i) == u' ';
+    qsizetype blanks = 0; // before position i, for the positions without blanks
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (s.at(i) != u'$') {
+            blanks += s.at(i) == u' ';
             ++i;
             continue;
         }
-        int j = i + 1;
-        while (j <= len && pas::At(s, j) != u' ' && !IsConstantStop(pas::At(s, j)))
+        qsizetype j = i + 1;
+        while (j < s.size() && s.at(j) != u' ' && !IsConstantNameEnd(s.at(j)))
             ++j;
-        const QString name = pas::Copy(s, i, j - i);
+        const QString name = s.mid(i, j - i);
         bool known = false;
         if (ConstantItems) {
             for (int k = 0; k < ConstantItems->Count() && !known; ++k)
@@ -124,8 +104,8 @@ void CheckConstants(const QString &Expr, TCalculationError &Err)
             Err.ErrorText = name;
             // The span of this very occurrence (an earlier "$name2" may hold
             // the same letters), mapped back to the text as typed.
-            Err.ErrorStart = i - 1 - blanks;
-            Err.ErrorEnd = j - 1 - blanks;
+            Err.ErrorStart = qint32(i - blanks);
+            Err.ErrorEnd = qint32(j - blanks);
             AdjustErrorPositions(Expr, Err);
             return;
         }

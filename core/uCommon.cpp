@@ -1,9 +1,9 @@
 #include "core/uCommon.h"
 
 #include "core/uProgramState.h"
+#include "core/uReduction.h"
 #include "core/uVariableManager.h"
 #include "platform/FloatMath.h"
-#include "platform/PascalString.h"
 
 #include <QHash>
 #include <QSet>
@@ -11,13 +11,7 @@
 #include <cmath>
 #include <mutex>
 
-using pas::At;
-using pas::Copy;
-using pas::Delete;
-using pas::Insert;
-using pas::IsAsciiLetter;
-using pas::IsDigit;
-using pas::Length;
+using namespace ExpressionChars;
 
 QChar ImaginaryUnitChar = QChar(u'j');
 const TConstantItems *ConstantItems = nullptr;
@@ -86,13 +80,13 @@ bool IsE(QChar c)
 // A character after which an "e" is the exponent mark of a number.
 bool IsNumberPart(QChar c)
 {
-    return c == u',' || c == u'.' || IsDigit(c) || IsE(c);
+    return c == u',' || c == u'.' || IsAsciiDigit(c) || IsE(c);
 }
 
 bool AllDigits(const QString &s)
 {
     for (QChar c : s)
-        if (!IsDigit(c))
+        if (!IsAsciiDigit(c))
             return false;
     return true;
 }
@@ -112,7 +106,7 @@ bool IsRealMode()
 // A character that joins the word before or after it into one name.
 bool IsWordCharacter(QChar c)
 {
-    return IsAsciiLetter(c) || IsDigit(c) || c == u'$';
+    return IsAsciiLetter(c) || IsAsciiDigit(c) || c == u'$';
 }
 
 bool IsOperatorWord(QStringView letters)
@@ -253,9 +247,9 @@ bool IsOperatorWordAt(const QString &Run, const TCharSet &WordSet)
         // lower-cases the text.
         if (!Run.startsWith(word, Qt::CaseInsensitive))
             continue;
-        if (Length(Run) == int(word.size()))
+        if (Run.size() == word.size())
             return true;
-        return WordSet.Contains(At(Run, int(word.size()) + 1));
+        return WordSet.Contains(Run.at(word.size()));
     }
     return false;
 }
@@ -263,29 +257,30 @@ bool IsOperatorWordAt(const QString &Run, const TCharSet &WordSet)
 void InsertImplicitMultiplication(QString &S, const TCharSet &WordSet, const TCharSet &RunSet)
 {
     // The signs go into a new text as the scan passes, so that many of them
-    // cost no more than one.
+    // cost no more than one; a text that needs none is not copied.
     const QString W = S;
-    const int n = Length(W);
+    const qsizetype n = W.size();
     QString out;
-    out.reserve(W.size() + W.size() / 4);
-    int copied = 0; // characters of W already in Out
-    auto insertBefore = [&](int i) {
-        out.append(QStringView(W).mid(copied, i - 1 - copied));
+    qsizetype copied = 0; // characters of W already in Out
+    auto insertBefore = [&](qsizetype i) {
+        if (out.isEmpty())
+            out.reserve(n + n / 4);
+        out.append(QStringView(W).mid(copied, i - copied));
         out.append(u'*');
-        copied = i - 1;
+        copied = i;
     };
-    int i = 2;
-    while (i <= n) {
-        const QChar before = W.at(i - 2);
-        const QChar c = W.at(i - 1);
+    qsizetype i = 1;
+    while (i < n) {
+        const QChar before = W.at(i - 1);
+        const QChar c = W.at(i);
         if (before == u'!' || before == u'%' || before == u')' || before == u']') {
             if (c == u'(' || c == u'[') {
                 insertBefore(i);
             } else if (RunSet.Contains(c) || c == u'$') {
-                int end = i;
-                while (end <= n && RunSet.Contains(W.at(end - 1)))
+                qsizetype end = i;
+                while (end < n && RunSet.Contains(W.at(end)))
                     ++end;
-                if (!IsOperatorWordAt(W.mid(i - 1, end - i), WordSet))
+                if (!IsOperatorWordAt(W.mid(i, end - i), WordSet))
                     insertBefore(i);
                 // The next pair looked at is the character after the run and
                 // its successor.
@@ -304,28 +299,28 @@ void InsertImplicitMultiplication(QString &S, const TCharSet &WordSet, const TCh
 void NextToken(const QString &S, QString &Token)
 {
     Token.clear();
-    int start = 0;
-    for (int i = 1; i <= Length(S); ++i) {
-        const QChar c = At(S, i);
+    qsizetype start = -1;
+    for (qsizetype i = 0; i < S.size(); ++i) {
+        const QChar c = S.at(i);
         if (c == u'$') {
             start = i;
             break;
         }
         if (IsAsciiLetter(c)) {
-            if (IsE(c) && i > 1 && IsNumberPart(At(S, i - 1)))
+            if (IsE(c) && i > 0 && IsNumberPart(S.at(i - 1)))
                 continue; // the exponent mark of a number
             start = i;
             break;
         }
     }
-    if (start == 0)
+    if (start < 0)
         return;
-    int end = start;
-    if (At(S, end) == u'$')
+    qsizetype end = start;
+    if (S.at(end) == u'$')
         ++end;
-    while (end <= Length(S) && (IsAsciiLetter(At(S, end)) || IsDigit(At(S, end))))
+    while (end < S.size() && (IsAsciiLetter(S.at(end)) || IsAsciiDigit(S.at(end))))
         ++end;
-    Token = Copy(S, start, end - start);
+    Token = S.mid(start, end - start);
 }
 
 bool IsVariableName(const QString &Token)
@@ -343,12 +338,12 @@ bool IsVariableName(const QString &Token)
         if (t.size() > name.size() && t.startsWith(name) && AllDigits(t.mid(name.size())))
             return false;
     }
-    if (At(t, 1) == u'$')
+    if (t.startsWith(u'$'))
         return false;
     if (KProgramState::GetInstance(0)->NumberSet == 1) {
         if (t == QStringLiteral("e"))
             return false;
-        if (At(t, 1) == ImaginaryUnitChar.toLower() && AllDigits(t.mid(1)))
+        if (t.at(0) == ImaginaryUnitChar.toLower() && AllDigits(t.mid(1)))
             return false;
     }
     if (IsOperatorWordAt(t, TCharSet(u"+,-.0123456789Ee")))
@@ -409,7 +404,7 @@ QString TNameWalk::Next() const
         token += u'$';
         i = m_next[i];
     }
-    for (; i >= 0 && (IsAsciiLetter(m_text.at(i)) || IsDigit(m_text.at(i))); i = m_next[i])
+    for (; i >= 0 && (IsAsciiLetter(m_text.at(i)) || IsAsciiDigit(m_text.at(i))); i = m_next[i])
         token += m_text.at(i);
     return token;
 }
@@ -563,7 +558,7 @@ private:
         int last = -1;
     };
 
-    static bool IsRunChar(QChar c) { return IsAsciiLetter(c) || IsDigit(c); }
+    static bool IsRunChar(QChar c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 
     int NewPiece(const QString &text, bool run, QChar before)
     {
@@ -744,7 +739,7 @@ void CollectVariables(const QString &Expr, TStringList &Names, const QString &Ex
 void SubstituteConstants(QString &S)
 {
     S = LowerCase(S);
-    if (pas::Pos(QChar(u'$'), S) == 0 || !ConstantItems)
+    if (!S.contains(u'$') || !ConstantItems)
         return;
     // The first constant of each name, in list order.
     QHash<QString, int> byName;
@@ -753,24 +748,23 @@ void SubstituteConstants(QString &S)
         if (!byName.contains(id))
             byName.insert(id, k);
     }
-    const TCharSet ends(u" !$%()*+-/^");
     const QString in = S;
-    const int n = Length(in);
+    const qsizetype n = in.size();
     QString out;
     out.reserve(in.size());
-    int i = 1;
+    qsizetype i = 0;
     // A "$" in the last place is never a name; everything after a "$" up to
     // the next end character is.
-    while (i <= n) {
-        if (i == n || in.at(i - 1) != u'$') {
-            out += in.at(i - 1);
+    while (i < n) {
+        if (i == n - 1 || in.at(i) != u'$') {
+            out += in.at(i);
             ++i;
             continue;
         }
-        int end = i + 1;
-        while (end <= n && !ends.Contains(in.at(end - 1)))
+        qsizetype end = i + 1;
+        while (end < n && in.at(end) != u' ' && !IsConstantNameEnd(in.at(end)))
             ++end;
-        const QString name = in.mid(i - 1, end - i);
+        const QString name = in.mid(i, end - i);
         const auto k = byName.constFind(name);
         if (k != byName.cend()) {
             // The value joins a lower-cased text: an exponent written "1E30"
@@ -793,7 +787,7 @@ void BracketNumbers(QString &S)
     qsizetype i = 0;
     while (i < n) {
         const QChar c = in.at(i);
-        if (!(IsDigit(c) || c == u'.' || c == u',')) {
+        if (!(IsAsciiDigit(c) || c == u'.' || c == u',')) {
             out += c;
             ++i;
             continue;
@@ -801,7 +795,7 @@ void BracketNumbers(QString &S)
         qsizetype end = i + 1;
         while (end < n) {
             const QChar d = in.at(end);
-            if (IsDigit(d) || d == u'.' || d == u',' || IsE(d))
+            if (IsAsciiDigit(d) || d == u'.' || d == u',' || IsE(d))
                 ++end;
             else if ((d == u'+' || d == u'-') && IsE(in.at(end - 1)))
                 ++end;
@@ -832,24 +826,18 @@ QString WithSingleBrackets(const QString &S)
     return collapse(collapse(S, u'['), u']');
 }
 
-void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right)
+void ExtractAdjacentTokens(const QString &S, qsizetype Pos, QString &Left, QString &Right)
 {
     Left.clear();
     Right.clear();
-    if (Pos > 1 && At(S, Pos - 1) == u']') {
-        int start = Pos - 2;
-        while (start > 1 && At(S, start) != u'[')
-            --start;
-        if (start < 1)
-            start = 1;
-        Left = Copy(S, start, Pos - start);
-    }
-    if (Pos < Length(S)) {
-        int end = pas::Pos(QChar(u']'), S, Pos + 1);
-        if (end == 0)
-            end = Length(S);
-        Right = Copy(S, Pos + 1, end - Pos);
-    }
+    // An operator position may lie just past the end: only a left operand.
+    if (Pos < 0 || Pos > S.size())
+        return;
+    TReductionText t;
+    t.Assign(S);
+    t.MoveToLeft(Pos);
+    Left = t.Left().right(LeftOperandLength(t, Pos, TLeftOperand::Token)).toString();
+    Right = t.Right().mid(1, RightOperandLength(t, Pos + 1, TRightOperand::ToCloseBracket)).toString();
 }
 
 // -------------------------------------------------------- string routines
@@ -859,17 +847,17 @@ void ReplaceAll(QString &S, const QString &Old, const QString &New)
     if (Old.isEmpty())
         return;
     const bool newHoldsOld = New.contains(Old);
-    int p = pas::Pos(Old, S);
-    while (p > 0) {
-        ReplaceAt(S, p, Length(Old), New);
+    qsizetype p = S.indexOf(Old);
+    while (p >= 0) {
+        S.replace(p, Old.size(), New);
         if (newHoldsOld) {
             // Searching from the start again would find the inserted text
             // forever; go on after it instead.
-            p = pas::Pos(Old, S, p + Length(New));
+            p = S.indexOf(Old, p + New.size());
         } else {
             // Nothing before p matched, so a new first occurrence can only
             // start where it overlaps the inserted text.
-            p = pas::Pos(Old, S, qMax(1, p - Length(Old) + 1));
+            p = S.indexOf(Old, qMax<qsizetype>(0, p - Old.size() + 1));
         }
     }
 }
@@ -878,35 +866,35 @@ void ReplaceFirst(QString &S, const QString &Old, const QString &New)
 {
     if (Old.isEmpty())
         return;
-    const int p = pas::Pos(Old, S);
-    if (p > 0)
-        ReplaceAt(S, p, Length(Old), New);
+    const qsizetype p = S.indexOf(Old);
+    if (p >= 0)
+        S.replace(p, Old.size(), New);
 }
 
 void DeleteAll(QString &S, const QString &Sub)
 {
     if (Sub.isEmpty())
         return;
-    for (int p = pas::Pos(Sub, S); p > 0; p = pas::Pos(Sub, S, qMax(1, p - Length(Sub) + 1)))
-        Delete(S, p, Length(Sub));
+    for (qsizetype p = S.indexOf(Sub); p >= 0; p = S.indexOf(Sub, qMax<qsizetype>(0, p - Sub.size() + 1)))
+        S.remove(p, Sub.size());
 }
 
-int FindFirstOf(const TCharSet &Chars, const QString &S)
+qsizetype FindFirstOf(const TCharSet &Chars, QStringView S)
 {
-    for (int i = 1; i <= Length(S); ++i)
-        if (Chars.Contains(At(S, i)))
+    for (qsizetype i = 0; i < S.size(); ++i)
+        if (Chars.Contains(S.at(i)))
             return i;
-    return 0;
+    return -1;
 }
 
 void MoveMinusBeforeProduct(QString &S)
 {
-    for (int p = pas::Pos(QStringLiteral("*-"), S); p > 0; p = pas::Pos(QStringLiteral("*-"), S)) {
-        Delete(S, p + 1, 1);
-        int depth = 0;
-        int k = p - 1;
-        for (; k >= 1; --k) {
-            const QChar c = At(S, k);
+    for (qsizetype p = S.indexOf(u"*-"); p >= 0; p = S.indexOf(u"*-")) {
+        S.remove(p + 1, 1);
+        qsizetype depth = 0;
+        qsizetype k = p - 1;
+        for (; k >= 0; --k) {
+            const QChar c = S.at(k);
             if (c == u')') {
                 ++depth;
             } else if (c == u'(') {
@@ -917,7 +905,7 @@ void MoveMinusBeforeProduct(QString &S)
                 break;
             }
         }
-        Insert(QStringLiteral("-"), S, k >= 1 ? k + 1 : 1);
+        S.insert(k + 1, u'-');
     }
 }
 
@@ -927,37 +915,37 @@ void NormalizeSigns(QString &S)
     ReplaceAll(S, QStringLiteral("+-"), QStringLiteral("-"));
     ReplaceAll(S, QStringLiteral("--"), QStringLiteral("+"));
     ReplaceAll(S, QStringLiteral("++"), QStringLiteral("+"));
-    if (At(S, 1) == u'+')
-        Delete(S, 1, 1);
+    if (S.startsWith(u'+'))
+        S.remove(0, 1);
 }
 
 void RemoveRedundantParentheses(QString &S)
 {
     const TCharSet operators(u"+-*/^");
-    int i = 1;
-    while (i <= Length(S)) {
-        if (At(S, i) != u'(') {
+    qsizetype i = 0;
+    while (i < S.size()) {
+        if (S.at(i) != u'(') {
             ++i;
             continue;
         }
-        int depth = 0;
-        int partner = 0;
-        for (int k = i; k <= Length(S); ++k) {
-            if (At(S, k) == u'(')
+        qsizetype depth = 0;
+        qsizetype partner = -1;
+        for (qsizetype k = i; k < S.size(); ++k) {
+            if (S.at(k) == u'(')
                 ++depth;
-            else if (At(S, k) == u')' && --depth == 0) {
+            else if (S.at(k) == u')' && --depth == 0) {
                 partner = k;
                 break;
             }
         }
-        if (partner == 0) {
+        if (partner < 0) {
             ++i; // an unclosed bracket is left as it is
             continue;
         }
-        const bool holdsOperator = FindFirstOf(operators, Copy(S, i + 1, partner - i - 1)) > 0;
-        if (!holdsOperator || (i == 1 && partner == Length(S))) {
-            Delete(S, partner, 1);
-            Delete(S, i, 1);
+        const bool holdsOperator = FindFirstOf(operators, QStringView(S).mid(i + 1, partner - i - 1)) >= 0;
+        if (!holdsOperator || (i == 0 && partner == S.size() - 1)) {
+            S.remove(partner, 1);
+            S.remove(i, 1);
         } else {
             ++i;
         }
@@ -968,20 +956,18 @@ void DeleteElementAtCursor(QString &S, int &Pos)
 {
     if (S.isEmpty())
         return;
-    if (Pos > Length(S))
-        Pos = Length(S);
-    if (Pos < 0)
-        Pos = 0;
-    const TCharSet delimiters(u"!%()*+-/^");
-    int start = Pos;
-    while (start >= 1 && !delimiters.Contains(At(S, start)))
+    Pos = qBound(0, Pos, int(S.size()));
+    // The element that touches the caret from the left, from the delimiter
+    // before it to the one at or after it.
+    qsizetype start = Pos;
+    while (start > 0 && !IsElementDelimiter(S.at(start - 1)))
         --start;
-    ++start;
-    int end = Pos < 1 ? 1 : Pos;
-    while (end <= Length(S) && !delimiters.Contains(At(S, end)))
+    qsizetype end = qMax(Pos - 1, 0);
+    while (end < S.size() && !IsElementDelimiter(S.at(end)))
         ++end;
-    Delete(S, start, end - start);
-    Pos = start - 1;
+    if (end > start)
+        S.remove(start, end - start);
+    Pos = int(start);
 }
 
 void NormalizeDecimalSeparators(QString &S)
@@ -1078,95 +1064,6 @@ void SetErrorCode(TCalculationError &Err, quint8 Code)
     Err.ErrorCode = Code;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-}
-
-void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text)
-{
-    // The shorter side of the text moves: the evaluators rewrite operations
-    // from the front of long texts, and a string drops or gains characters
-    // at its start without moving the rest.
-    if (At <= S.size() - At - Count) {
-        const QString before = S.left(At);
-        S.remove(0, At + Count);
-        S.prepend(before + Text);
-    } else {
-        S.replace(At, Count, Text);
-    }
-}
-
-void ReplaceAt(QString &S, int Pos, int Count, const QString &Text)
-{
-    if (Pos >= 1 && Pos <= S.size() && Count > 0) {
-        ReplaceSpan(S, Pos - 1, qMin<qsizetype>(Count, S.size() - Pos + 1), Text);
-        return;
-    }
-    pas::Insert(Text, S, Pos);
-}
-
-namespace {
-
-QString Reversed(QStringView s)
-{
-    QString r;
-    r.resize(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i)
-        r[i] = s.at(s.size() - 1 - i);
-    return r;
-}
-
-} // namespace
-
-bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate)
-{
-    // The pairs go from the last "(" backwards, and no "(" stands after the
-    // value of a pair once it is replaced. So the text is held in two parts:
-    // Left, still to be searched, and Right, the rest (reversed, so that a
-    // value goes in front of it at the end of the string): each character
-    // moves from one part to the other once, where replacing each pair in
-    // the whole text would move all that follows it.
-    QString left = S;
-    QString rightReversed;
-    const auto whole = [&] { return left + Reversed(rightReversed); };
-    qsizetype open;
-    while ((open = left.lastIndexOf(u'(')) >= 0) {
-        // The first ")" after it, in Left or else in Right.
-        qsizetype close = left.indexOf(u')', open + 1);
-        qsizetype inRight = -1; // characters of Right before that ")"
-        if (close < 0) {
-            const qsizetype back = rightReversed.lastIndexOf(u')');
-            if (back >= 0)
-                inRight = rightReversed.size() - 1 - back;
-        }
-        if ((close < 0 && inRight < 0) || close == open + 1 || (close < 0 && inRight == 0 && open + 1 == left.size())) {
-            SetErrorCode(Err, close < 0 && inRight < 0 ? 11 : 9);
-            Value.clear();
-            S = whole();
-            return false;
-        }
-        QString inner;
-        if (close >= 0)
-            inner = left.mid(open + 1, close - open - 1);
-        else
-            inner = left.mid(open + 1) + Reversed(QStringView(rightReversed).right(inRight));
-        TCalculationError local;
-        QString r;
-        Evaluate(inner, local, r);
-        if (local.ErrorCode != 0) {
-            Err = local;
-            Value.clear();
-            S = whole();
-            return false;
-        }
-        if (close >= 0)
-            rightReversed += Reversed(QStringView(left).mid(close + 1));
-        else
-            rightReversed.chop(inRight + 1);
-        left.truncate(open);
-        rightReversed += Reversed(r);
-    }
-    if (!rightReversed.isEmpty())
-        S = whole();
-    return true;
 }
 
 // The fraction evaluator's checked arithmetic overflows where the real one

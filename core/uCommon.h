@@ -6,8 +6,8 @@
 // the error record, the function names and operator words all analyzers
 // know, and small text routines used across the program.
 //
-// Positions are 1-based as in every rule of the calculator; texts are
-// rewritten in place and the routines report nothing except CheckBrackets.
+// Texts are rewritten in place and the routines report nothing except
+// CheckBrackets.
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
 
@@ -42,6 +42,48 @@ void SetErrorCode(TCalculationError &Err, quint8 Code);
 // integer division by zero, 29 for anything else. Call only inside a catch
 // block: Err is reset and gets the code of the exception being handled.
 void ClassifyCurrentException(TCalculationError &Err);
+
+// -------------------------------------------------------- character tables
+
+// The characters of expressions, shared by the engine and the main window's
+// input. In a namespace of their own: other units have predicates of these
+// names for their own texts.
+namespace ExpressionChars {
+
+inline bool IsAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+inline bool IsAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+// Operators, brackets, "!" and "%": the characters that part the numbers
+// and names of an expression ("12+345" has the elements "12" and "345").
+inline bool IsElementDelimiter(QChar c)
+{
+    return c == u'!' || c == u'%' || c == u'(' || c == u')' || c == u'*' || c == u'+' || c == u'-' || c == u'/'
+           || c == u'^';
+}
+// The characters that end a "$" name: the delimiters and the next "$".
+inline bool IsConstantNameEnd(QChar c)
+{
+    return c == u'$' || IsElementDelimiter(c);
+}
+// The operators that may follow an operand: the infix ones and the
+// postfix "!" and "%".
+inline bool IsOperatorAfterOperand(QChar c)
+{
+    return c == u'!' || c == u'%' || c == u'*' || c == u'+' || c == u'-' || c == u'/' || c == u'^';
+}
+// The characters an expression is written with: digits, letters, the
+// delimiters, "$", the separators "," and "." and the blank.
+inline bool IsExpressionCharacter(QChar c)
+{
+    return IsAsciiDigit(c) || IsAsciiLetter(c) || IsConstantNameEnd(c) || c == u',' || c == u'.' || c == u' ';
+}
+
+} // namespace ExpressionChars
 
 // ---------------------------------------------------------- character sets
 
@@ -217,22 +259,9 @@ void BracketNumbers(QString &S);
 QString WithSingleBrackets(const QString &S);
 // The token ending right before Pos ("" unless S[Pos-1] is "]") and the text
 // after Pos through the next "]".
-void ExtractAdjacentTokens(const QString &S, int Pos, QString &Left, QString &Right);
+void ExtractAdjacentTokens(const QString &S, qsizetype Pos, QString &Left, QString &Right);
 
 // -------------------------------------------------------- string routines
-
-// Replaces Count characters from 1-based Pos by Text.
-void ReplaceAt(QString &S, int Pos, int Count, const QString &Text);
-// Replaces Count characters from 0-based At (within S) by Text.
-void ReplaceSpan(QString &S, qsizetype At, qsizetype Count, const QString &Text);
-
-// The bracket loop the evaluators share: the innermost pair is evaluated
-// by Evaluate and replaced by its result token, again and again, until no
-// "(" is left. A pair never closed (code 11) or holding nothing (code 9)
-// has no value and, left alone, would be met for ever; it and any error of
-// a pair's contents end the loop with Err filled, Value emptied and false.
-using TBracketEvaluator = void (*)(const QString &Expr, TCalculationError &Err, QString &Value);
-bool ReduceBrackets(QString &S, TCalculationError &Err, QString &Value, TBracketEvaluator Evaluate);
 
 // Replaces every occurrence of Old from left to right; the search goes on
 // after the inserted text, so New may contain Old. Nothing for an empty Old.
@@ -240,8 +269,8 @@ void ReplaceAll(QString &S, const QString &Old, const QString &New);
 void ReplaceFirst(QString &S, const QString &Old, const QString &New);
 // Deletes the first occurrence of Sub until none is left.
 void DeleteAll(QString &S, const QString &Sub);
-// Position of the first character of S in Chars, 0 for none.
-int FindFirstOf(const TCharSet &Chars, const QString &S);
+// Position of the first character of S in Chars, -1 for none.
+qsizetype FindFirstOf(const TCharSet &Chars, QStringView S);
 
 // Tidies the signs of a generated expression ('2*x*-3' -> '-2*x*3',
 // '-x+-y' -> '-x-y').

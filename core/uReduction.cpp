@@ -1,7 +1,11 @@
 #include "core/uReduction.h"
 
+#include "core/uCommon.h"
+
 #include <cstring>
 #include <utility>
+
+using namespace ExpressionChars;
 
 namespace {
 
@@ -33,11 +37,6 @@ thread_local TBufferPool Pool;
 // anew each time.
 constexpr size_t KeptBuffers = 8;
 constexpr qsizetype LargestKeptBuffer = 1 << 18;
-
-bool IsDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 } // namespace
 
@@ -170,7 +169,7 @@ namespace {
 bool IsComplexRunChar(const TReductionText &text, qsizetype k, QChar unit)
 {
     const QChar c = text.At(k);
-    if (IsDigit(c) || c == u',' || c == u'.' || c == u'e' || c == unit)
+    if (IsAsciiDigit(c) || c == u',' || c == u'.' || c == u'e' || c == unit)
         return true;
     return c == u'^' && k > 0 && text.At(k - 1) == u'e';
 }

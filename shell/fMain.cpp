@@ -10,7 +10,6 @@
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
 #include "core/uProgramState.h"
-#include "platform/PascalString.h"
 #include "platform/SysUtils.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMagneticForm.h"
@@ -59,65 +58,6 @@ int AvailabilityMask()
     const int system = state->NumeralSystem <= 3 ? (1 << state->NumeralSystem) : 4;
     const int set = state->NumberSet <= 2 ? (256 << state->NumberSet) : 256;
     return system | set;
-}
-
-bool IsOperatorBefore(QChar c)
-{
-    switch (c.unicode()) {
-    case u'!':
-    case u'%':
-    case u'(':
-    case u')':
-    case u'*':
-    case u'+':
-    case u'-':
-    case u'/':
-    case u'^':
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The characters the input line takes from the keyboard.
-bool IsTypable(QChar c)
-{
-    if (pas::IsDigit(c) || pas::IsAsciiLetter(c))
-        return true;
-    switch (c.unicode()) {
-    case u' ':
-    case u'!':
-    case u'$':
-    case u'%':
-    case u'(':
-    case u')':
-    case u'*':
-    case u'+':
-    case u',':
-    case u'-':
-    case u'.':
-    case u'/':
-    case u'^':
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsContinuingOperator(QChar c)
-{
-    switch (c.unicode()) {
-    case u'!':
-    case u'%':
-    case u'*':
-    case u'+':
-    case u'-':
-    case u'/':
-    case u'^':
-        return true;
-    default:
-        return false;
-    }
 }
 
 QTextCharFormat RegularFormat()
@@ -944,26 +884,26 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
     // Left: the nearest "(" before the caret that is not closed before it.
     int i = p, depth = 0;
     while (i > 0 && depth != 1) {
-        const QChar c = pas::At(s, i);
+        const QChar c = s.at(i - 1);
         if (c == u'(')
             ++depth;
         else if (c == u')')
             --depth;
         --i;
     }
-    const int open = depth == 1 ? i + 1 : 0;
+    const int open = depth == 1 ? i : -1;
     // Right: the nearest ")" after the caret that is not opened after it.
-    i = p + 1;
+    i = p;
     depth = 0;
-    while (i <= len && depth != 1) {
-        const QChar c = pas::At(s, i);
+    while (i < len && depth != 1) {
+        const QChar c = s.at(i);
         if (c == u')')
             ++depth;
         else if (c == u'(')
             --depth;
         ++i;
     }
-    const int close = depth == 1 ? i - 1 : 0;
+    const int close = depth == 1 ? i - 1 : -1;
 
     BracketHighlightEnabled = false;
     Edit->setUpdatesEnabled(false);
@@ -972,16 +912,16 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
     all.setCharFormat(RegularFormat());
     auto mark = [Edit](int position, bool red) {
         QTextCursor c(Edit->document());
-        c.setPosition(position - 1);
-        c.setPosition(position, QTextCursor::KeepAnchor);
+        c.setPosition(position);
+        c.setPosition(position + 1, QTextCursor::KeepAnchor);
         QTextCharFormat f;
         f.setFontWeight(QFont::Bold);
         f.setForeground(red ? QColor(Qt::red) : QColor(Qt::black));
         c.setCharFormat(f);
     };
-    if (open > 0)
-        mark(open, close == 0);
-    if (close > 0 && open > 0)
+    if (open >= 0)
+        mark(open, close < 0);
+    if (close >= 0 && open >= 0)
         mark(close, false);
     QTextCursor caret = Edit->textCursor();
     caret.setPosition(p);
@@ -1063,7 +1003,7 @@ bool TMainFrm::vstupRdtKeyPress(QKeyEvent *event)
         return false;
     QChar key = text.at(0);
     MapKeyboardChar(key, false);
-    if (!IsTypable(key))
+    if (!ExpressionChars::IsExpressionCharacter(key))
         return true;
     // Shift only guards selections made with it; a typed character (often
     // a shifted one such as a bracket) replaces any selection anyway, so the
@@ -1079,7 +1019,7 @@ bool TMainFrm::vstupRdtKeyPress(QKeyEvent *event)
         // vanish and join the digits around it into one number.
         InsertIntoInput(QString(key), false, false);
     } else {
-        InsertIntoInput(QString(key), IsContinuingOperator(key), false);
+        InsertIntoInput(QString(key), ExpressionChars::IsOperatorAfterOperand(key), false);
     }
     BracketHighlightEnabled = true;
     return true;
@@ -1268,7 +1208,7 @@ void TMainFrm::BtnCiarkaClick()
     const int start = input->textCursor().selectionStart();
     const QString s = input->toPlainText();
     const QString separator(DecimalSeparator);
-    if (start == 0 || IsOperatorBefore(s.at(start - 1)))
+    if (start == 0 || ExpressionChars::IsElementDelimiter(s.at(start - 1)))
         InsertIntoInput(u'0' + separator, false, false);
     else
         InsertIntoInput(separator, false, false);

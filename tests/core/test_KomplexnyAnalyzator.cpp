@@ -257,19 +257,19 @@ TEST_F(ComplexAnalyzer, BracketsComplexLiterals)
 TEST_F(ComplexAnalyzer, OperandsAndTokenPositions)
 {
     QString left, right;
-    ExtractComplexOperands(u"[1+j]*[2e^-j30]"_s, 6, left, right);
+    ExtractComplexOperands(u"[1+j]*[2e^-j30]"_s, 5, left, right);
     EXPECT_EQ(left, u"[1+j]");
     EXPECT_EQ(right, u"[2e^-j30]");
-    ExtractComplexOperands(u"2e^j30*3j"_s, 7, left, right);
+    ExtractComplexOperands(u"2e^j30*3j"_s, 6, left, right);
     EXPECT_EQ(left, u"2e^j30");
     EXPECT_EQ(right, u"3j");
-    ExtractComplexOperands(u"-[2]"_s, 1, left, right);
+    ExtractComplexOperands(u"-[2]"_s, 0, left, right);
     EXPECT_EQ(left, u"");
     EXPECT_EQ(right, u"[2]");
 
-    EXPECT_FALSE(ComplexNotInsideToken(3, u"[3+j4]"_s));
-    EXPECT_TRUE(ComplexNotInsideToken(4, u"[3]+[4]"_s));
-    EXPECT_TRUE(ComplexNotInsideToken(9, u"[3]"_s));
+    EXPECT_FALSE(ComplexNotInsideToken(2, u"[3+j4]"_s));
+    EXPECT_TRUE(ComplexNotInsideToken(3, u"[3]+[4]"_s));
+    EXPECT_TRUE(ComplexNotInsideToken(8, u"[3]"_s));
 
     QString s = u"a+b+a"_s;
     ComplexReplaceFirst(s, u"a"_s, u"[1]"_s);

@@ -343,7 +343,7 @@ TEST(FractionAnalyzer, FunctionNamesAreFoundAsTyped)
     EXPECT_TRUE(ExpressionHasNoFunction(u"SIN(30)"_s, FunctionNames()));
     EXPECT_TRUE(ExpressionHasNoFunction(u"1/3 + 5 nad 2"_s, FunctionNames()));
 
-    EXPECT_FALSE(FractionNotInsideToken(2, u"[+3|4]"_s));
-    EXPECT_TRUE(FractionNotInsideToken(7, u"[+3|4]+[1]"_s));
-    EXPECT_TRUE(FractionNotInsideToken(20, u"[1]"_s));
+    EXPECT_FALSE(FractionNotInsideToken(1, u"[+3|4]"_s));
+    EXPECT_TRUE(FractionNotInsideToken(6, u"[+3|4]+[1]"_s));
+    EXPECT_TRUE(FractionNotInsideToken(19, u"[1]"_s));
 }

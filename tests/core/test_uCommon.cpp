@@ -469,7 +469,7 @@ TEST_F(Common, OddAndVeryLongTextsPassThrough)
         CheckBrackets(QString::fromLatin1(c.text), QString::fromLatin1(c.text), err);
         EXPECT_EQ(err.ErrorCode, 0) << c.text;
         QString left = QStringLiteral("stale"), right = QStringLiteral("stale");
-        ExtractAdjacentTokens(c.text, 2, left, right);
+        ExtractAdjacentTokens(c.text, 1, left, right);
         EXPECT_EQ(left, QString::fromUtf8(c.left)) << c.text;
         EXPECT_TRUE(right.isEmpty()) << c.text;
     }
@@ -511,9 +511,9 @@ TEST_F(Common, ExtractAdjacentTokens)
         int pos;
         const char *left, *right;
     } cases[] = {
-        {"[2]+[3]", 4, "[2]", "[3]"}, {"[-2]*[3]", 5, "[-2]", "[3]"}, {"[2]+[3]", 1, "", "2]"},
-        {"[2]+[3]", 7, "", ""},       {"sin[30]", 4, "", "30]"},      {"2]+[3]", 3, "2]", "[3]"},
-        {"[2]+3", 4, "[2]", "3"},     {"[1]![2]", 4, "[1]", "[2]"},
+        {"[2]+[3]", 3, "[2]", "[3]"}, {"[-2]*[3]", 4, "[-2]", "[3]"}, {"[2]+[3]", 0, "", "2]"},
+        {"[2]+[3]", 6, "", ""},       {"sin[30]", 3, "", "30]"},      {"2]+[3]", 2, "2]", "[3]"},
+        {"[2]+3", 3, "[2]", "3"},     {"[1]![2]", 3, "[1]", "[2]"},
     };
     for (const auto &c : cases) {
         QString left = QStringLiteral("stale"), right = QStringLiteral("stale");
@@ -549,10 +549,10 @@ TEST_F(Common, ReplaceAndDelete)
     expectRewrites([](QString &s) { DeleteAll(s, "bc"); }, {{"xabcbcy", "xay"}, {"xbbccy", "xy"}});
     expectRewrites([](QString &s) { DeleteAll(s, ""); }, {{"abc", "abc"}});
 
-    EXPECT_EQ(FindFirstOf(u"+-", "ab+c-"), 3);
-    EXPECT_EQ(FindFirstOf(u"+-", "-"), 1);
-    EXPECT_EQ(FindFirstOf(u"+-", ""), 0);
-    EXPECT_EQ(FindFirstOf(u"x", "abc"), 0);
+    EXPECT_EQ(FindFirstOf(u"+-", u"ab+c-"), 2);
+    EXPECT_EQ(FindFirstOf(u"+-", u"-"), 0);
+    EXPECT_EQ(FindFirstOf(u"+-", u""), -1);
+    EXPECT_EQ(FindFirstOf(u"x", u"abc"), -1);
 }
 
 TEST_F(Common, SignsAndParenthesesOfGeneratedTexts)
