@@ -355,20 +355,11 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
     if (op.unicode() < 33 || op.unicode() > 47)
         return;
     try {
-        switch (op.unicode()) {
-        case u'+':
-            r = FAdd(a, b);
-            break;
-        case u'-':
-            r = FSub(a, b);
-            break;
-        case u'*':
-            r = FMul(a, b);
-            break;
-        case u'/':
-            r = FDiv(a, b);
-            break;
-        case u'!':
+        static Extended (*const arithmetic[])(Extended, Extended) = {FAdd, FSub, FMul, FDiv};
+        const qsizetype k = QStringView(u"+-*/").indexOf(op);
+        if (k >= 0) {
+            r = arithmetic[k](a, b);
+        } else if (op == u'!') {
             if (a < 0) {
                 err.ErrorCode = 24;
                 ExpressionValid = false;
@@ -376,71 +367,158 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
             }
             if (a - std::nearbyint(a) == 0 && a <= 40) {
                 Extended product = 1;
-                for (int k = 2; k <= int(a); ++k)
-                    product *= k;
+                for (int i = 2; i <= int(a); ++i)
+                    product *= i;
                 r = product;
             } else {
                 r = Gamma(a + 1);
             }
-            break;
-        default:
-            break;
         }
     } catch (const EOverflow &) {
         err.ErrorCode = 20;
-        ExpressionValid = false;
     } catch (const EZeroDivide &) {
         err.ErrorCode = 25;
-        ExpressionValid = false;
     } catch (const ERangeError &) {
         err.ErrorCode = 20;
-        ExpressionValid = false;
     } catch (const EInvalidOp &) {
         err.ErrorCode = 25;
-        ExpressionValid = false;
     }
+    // Every fault closes the gate until the next clean check.
+    if (err.ErrorCode != 0)
+        ExpressionValid = false;
 }
 
 // ================================================================ evaluator
 
 namespace {
 
-// The operands of an integer operator: both must be whole (code 27 with the
-// operator's name otherwise); out of the 64-bit range is an invalid operation.
-bool ReadWholeOperands(QStringView op, const TRealOperand &left, const TRealOperand &right, TCalculationError &err,
-                       qint64 &x, qint64 &y)
+// The operations of the passes, named by their operator text: each gives 0
+// and its value in R, or the code of its fault (setting what else the
+// message needs). Exceptions that are no codes here reach the caller.
+using TRealOperation = quint8 (*)(QStringView op, const TRealOperand &left, const TRealOperand &right,
+                                  TCalculationError &err, Extended &r);
+
+// Both operands as numbers; code 1 when one is none.
+quint8 ReadOperands(const TRealOperand &left, const TRealOperand &right, Extended &a, Extended &b)
 {
-    const Extended a = ReadOperand(left);
-    const Extended b = ReadOperand(right);
-    if (HasFractionalPart(a) || HasFractionalPart(b)) {
-        SetCode(err, 27);
-        err.ErrorText = op.toString();
-        return false;
-    }
-    x = Round(a);
-    y = Round(b);
-    return true;
+    return ReadNumber(left, a) && ReadNumber(right, b) ? 0 : 1;
 }
 
-// An operator's result with both operands read from their tokens; false with
-// the code of a fault (1 for an operand that is no number).
-bool ApplyToOperands(QChar op, const TRealOperand &left, const TRealOperand *right, TCalculationError &err,
-                     TRealResult &result)
+// "+", "-", "*", "/" and "!" (A!, with no right operand).
+quint8 ArithmeticOf(QStringView op, const TRealOperand &left, const TRealOperand &right, TCalculationError &,
+                    Extended &r)
 {
     Extended a, b = 0;
-    if (!ReadNumber(left, a) || (right && !ReadNumber(*right, b))) {
-        SetCode(err, 1);
-        return false;
-    }
+    if (op == u"!" ? !ReadNumber(left, a) : ReadOperands(left, right, a, b) != 0)
+        return 1;
     TCalculationError local;
+    ApplyOperator(r, op.front(), local, a, b);
+    return local.ErrorCode;
+}
+
+quint8 PowerOf(QStringView, const TRealOperand &left, const TRealOperand &right, TCalculationError &, Extended &r)
+{
+    Extended a, b;
+    if (ReadOperands(left, right, a, b) != 0)
+        return 1;
+    try {
+        r = Power(a, b);
+    } catch (const EOverflow &) {
+        return 20;
+    } catch (const EInvalidOp &) {
+        return 21;
+    }
+    return 0;
+}
+
+// The operands of an operator word: both must be whole (and, where asked,
+// not negative); code 27 with the word otherwise.
+quint8 ReadWholeOperands(QStringView op, const TRealOperand &left, const TRealOperand &right, TCalculationError &err,
+                         bool nonNegative, Extended &a, Extended &b)
+{
+    a = ReadOperand(left);
+    b = ReadOperand(right);
+    if (!HasFractionalPart(a) && !HasFractionalPart(b) && !(nonNegative && (a < 0 || b < 0)))
+        return 0;
+    err.ErrorText = op.toString();
+    return 27;
+}
+
+// n nad k: code 28 for k above n.
+quint8 Binomial(Extended n, Extended k, Extended &r)
+{
+    if (k > n)
+        return 28;
+    try {
+        const quint16 fn = RangeToUInt16(Round(n));
+        const quint16 fnk = RangeToUInt16(Round(n - k));
+        const quint16 fk = RangeToUInt16(Round(k));
+        const Extended num = CheckFloat(Factorial(fn));
+        const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
+        r = FDiv(num, den);
+    } catch (const ERangeError &) {
+        return 20;
+    }
+    return 0;
+}
+
+// The operator words "nad", "div", "mod", "xor", "and", "or": both operands
+// must be whole (code 27 with the word otherwise; for "nad" also not
+// negative); the others work on 64-bit integers, out of whose range is an
+// invalid operation.
+quint8 WordOf(QStringView op, const TRealOperand &left, const TRealOperand &right, TCalculationError &err, Extended &r)
+{
+    const bool binomial = op == u"nad";
+    Extended a, b;
+    if (const quint8 code = ReadWholeOperands(op, left, right, err, binomial, a, b))
+        return code;
+    if (binomial)
+        return Binomial(a, b, r);
+    const qint64 x = Round(a);
+    const qint64 y = Round(b);
+    if (op == u"div")
+        r = Extended(IDiv(x, y));
+    else if (op == u"mod")
+        r = Extended(IMod(x, y));
+    else if (op == u"xor")
+        r = Extended(x ^ y);
+    else if (op == u"and")
+        r = Extended(x & y);
+    else
+        r = Extended(x | y);
+    return 0;
+}
+
+// The token of an operation for its pass, or its code in Err (no faulty
+// part) and the end of the pass.
+bool Rewrite(TCalculationError &err, TRealOperation operation, QStringView op, const TRealOperand &left,
+             const TRealOperand &right, TRealResult &result)
+{
     Extended r = 0;
-    ApplyOperator(r, op, local, a, b);
-    if (local.ErrorCode != 0) {
-        SetCode(err, local.ErrorCode);
+    const quint8 code = operation(op, left, right, err, r);
+    if (code != 0) {
+        SetCode(err, code);
         return false;
     }
     SetNumberToken(result, r);
     return true;
+}
+
+// Compute of a pass of one-character operators, and of a pass of words.
+auto ByCharacter(TCalculationError &err, TRealOperation operation)
+{
+    return [&err, operation](QChar op, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+        return Rewrite(err, operation, QStringView(&op, 1), left, right, result);
+    };
+}
+
+template <size_t N>
+auto ByWord(TCalculationError &err, TRealOperation operation, const QStringView (&words)[N])
+{
+    return
+        [&err, operation, &words](size_t w, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
+            return Rewrite(err, operation, words[w], left, right, result);
+        };
 }
 
 // The text as a whole, as the value Value receives.
@@ -570,26 +648,7 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     TPassRules power = rules;
     power.First = 1;
     if (!ReduceRightToLeft(
-            t, [](QChar c, qsizetype) { return c == u'^'; }, power,
-            [&err](QChar, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
-                Extended a, b;
-                if (!ReadNumber(left, a) || !ReadNumber(right, b)) {
-                    SetCode(err, 1);
-                    return false;
-                }
-                Extended r;
-                try {
-                    r = Power(a, b);
-                } catch (const EOverflow &) {
-                    SetCode(err, 20);
-                    return false;
-                } catch (const EInvalidOp &) {
-                    SetCode(err, 21);
-                    return false;
-                }
-                SetNumberToken(result, r);
-                return true;
-            }))
+            t, [](QChar c, qsizetype) { return c == u'^'; }, power, ByCharacter(err, PowerOf)))
         return;
 
     // Factorials, while the first "!" stands after the first character.
@@ -598,82 +657,32 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     postfix.StopAtLead = true;
     postfix.Right = TRightOperand::None;
     if (!ReduceLeftToRight(
-            t, [](QChar c) { return c == u'!'; }, postfix,
-            [&err](QChar op, const TRealOperand &left, const TRealOperand &, TRealResult &result) {
-                return ApplyToOperands(op, left, nullptr, err, result);
-            }))
+            t, [](QChar c) { return c == u'!'; }, postfix, ByCharacter(err, ArithmeticOf)))
         return;
 
     // The operator words, when the text can hold them at all.
     if (LetterMask(t.Text) != 0) {
         static const QStringView nad[] = {u"nad"};
-        if (!ReduceWords(t, nad, rules,
-                         [&err](size_t, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
-                             const Extended n = ReadOperand(left);
-                             const Extended k = ReadOperand(right);
-                             if (HasFractionalPart(n) || HasFractionalPart(k) || n < 0 || k < 0) {
-                                 SetCode(err, 27);
-                                 err.ErrorText = QStringLiteral("nad");
-                                 return false;
-                             }
-                             if (k > n) {
-                                 SetCode(err, 28);
-                                 return false;
-                             }
-                             Extended r;
-                             try {
-                                 const quint16 fn = RangeToUInt16(Round(n));
-                                 const quint16 fnk = RangeToUInt16(Round(n - k));
-                                 const quint16 fk = RangeToUInt16(Round(k));
-                                 const Extended num = CheckFloat(Factorial(fn));
-                                 const Extended den = FMul(CheckFloat(Factorial(fnk)), CheckFloat(Factorial(fk)));
-                                 r = FDiv(num, den);
-                             } catch (const ERangeError &) {
-                                 SetCode(err, 20);
-                                 return false;
-                             }
-                             SetNumberToken(result, r);
-                             return true;
-                         }))
+        if (!ReduceWords(t, nad, rules, ByWord(err, WordOf, nad)))
             return;
-
         // Integer division and remainder, one level, left to right.
         static const QStringView divMod[] = {u"div", u"mod"};
-        if (!ReduceWords(t, divMod, rules,
-                         [&err](size_t word, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
-                             qint64 x, y;
-                             if (!ReadWholeOperands(divMod[word], left, right, err, x, y))
-                                 return false;
-                             SetNumberToken(result, Extended(word == 0 ? IDiv(x, y) : IMod(x, y)));
-                             return true;
-                         }))
+        if (!ReduceWords(t, divMod, rules, ByWord(err, WordOf, divMod)))
             return;
-
         // A fault of the logical operators is reported but does not end the
         // evaluation: the remaining text still goes through the passes below.
-        static const QStringView logical[] = {u"xor", u"and", u"or"};
-        for (size_t w = 0; w < 3 && err.ErrorCode == 0; ++w) {
-            const QStringView word[] = {logical[w]};
-            ReduceWords(t, word, rules,
-                        [&err, w](size_t, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
-                            qint64 x, y;
-                            if (!ReadWholeOperands(logical[w], left, right, err, x, y))
-                                return false;
-                            SetNumberToken(result, Extended(w == 0 ? x ^ y : (w == 1 ? x & y : x | y)));
-                            return true;
-                        });
-        }
+        static const QStringView logical[][1] = {{u"xor"}, {u"and"}, {u"or"}};
+        for (const auto &word : logical)
+            if (err.ErrorCode == 0)
+                ReduceWords(t, word, rules, ByWord(err, WordOf, word));
     }
 
     // Multiplication and division, left to right.
     TPassRules binary = rules;
     binary.First = 1;
     binary.SkipLast = true;
-    const auto apply = [&err](QChar op, const TRealOperand &left, const TRealOperand &right, TRealResult &result) {
-        return ApplyToOperands(op, left, &right, err, result);
-    };
     if (!ReduceLeftToRight(
-            t, [](QChar c) { return c == u'*' || c == u'/'; }, binary, apply))
+            t, [](QChar c) { return c == u'*' || c == u'/'; }, binary, ByCharacter(err, ArithmeticOf)))
         return;
 
     if (t.Text.Size() > 0 && t.Text.At(0) == u'+') {
@@ -693,7 +702,7 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     binary.OutsideTokens = true;
     binary.Left = TLeftOperand::Token;
     if (!ReduceLeftToRight(
-            t, [](QChar c) { return c == u'+' || c == u'-'; }, binary, apply))
+            t, [](QChar c) { return c == u'+' || c == u'-'; }, binary, ByCharacter(err, ArithmeticOf)))
         return;
 
     ExpressionValid = !t.Text.IsEmpty();
@@ -874,11 +883,6 @@ quint8 EvaluatePreparedAt(const QString &prepared, const QString &name, Extended
 
 namespace {
 
-bool InSet(QChar c, QStringView set)
-{
-    return set.contains(c);
-}
-
 bool IsAllowed(QChar c)
 {
     return c == QChar(8) || IsExpressionCharacter(c);
@@ -891,13 +895,13 @@ bool IsNumeral(QChar c)
 
 bool IsInfix(QChar c)
 {
-    return InSet(c, u"*+-/^");
+    return IsCharIn(c, u"*+-/^");
 }
 
 // A character that a function name must not be followed by.
 bool EndsFunctionArgument(QChar c)
 {
-    return InSet(c, u"!%)*+-/^");
+    return IsCharIn(c, u"!%)*+-/^");
 }
 
 // The function names of a lower-case text, checked in list order, each
@@ -972,26 +976,18 @@ bool FunctionNamesTakeArguments(QStringView s, const TStringList &names, QString
 void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringList &names)
 {
     ExpressionValid = false;
-    err.ErrorEnd = 0;
-    err.ErrorCode = 0;
-
-    const TSyntaxText s(expr, true);
+    const TSyntaxText s(expr, err, true);
     const qsizetype len = s.Size();
     if (len == 0)
         return;
     const QChar sep = DecimalSeparator;
-    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(err, code, start, end); };
 
-    if (InSet(s.At(0), u"!%*/^"))
-        return fail(2, 0, 1);
-    if (InSet(s.At(len - 1), u"*+-/^"))
-        return fail(3, len - 1, len);
-    if (s.At(len - 1) == sep)
-        return fail(4, len - 1, len);
+    if (s.FailsAtEnds(u"!%*/^", u"*+-/^", sep))
+        return;
     if (!IsAllowed(s.At(0)))
-        return fail(16, 0, 1);
+        return s.Fail(16, 0, 1);
     if (s.At(len - 1) == u'$')
-        return fail(18, len - 1, len);
+        return s.Fail(18, len - 1, len);
 
     // The first "!!", "%%" and "()" count only once every pair has passed.
     qsizetype twoFactorials = -1, twoPercents = -1, emptyPair = -1;
@@ -999,19 +995,19 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
         const QChar p = s.At(i - 1);
         const QChar c = s.At(i);
         if (!IsAllowed(c))
-            return fail(16, i, i + 1);
+            return s.Fail(16, i, i + 1);
         if (IsInfix(p) && IsOperatorAfterOperand(c))
-            return fail(5, i, i + 1);
+            return s.Fail(5, i, i + 1);
         if (p == sep && !IsNumeral(c))
-            return fail(6, i, i + 1);
+            return s.Fail(6, i, i + 1);
         if (IsInfix(p) && (c == u')' || c == sep))
-            return fail(7, i, i + 1);
-        if (p == u'(' && InSet(c, u"!%*/^"))
-            return fail(8, i, i + 1);
-        if (p == u'$' && (InSet(c, u"!%*+-/^$") || c == sep))
-            return fail(18, i - 1, i);
+            return s.Fail(7, i, i + 1);
+        if (p == u'(' && IsCharIn(c, u"!%*/^"))
+            return s.Fail(8, i, i + 1);
+        if (p == u'$' && (IsCharIn(c, u"!%*+-/^$") || c == sep))
+            return s.Fail(18, i - 1, i);
         if (c == sep && !IsNumeral(p))
-            return fail(30, i, i + 1);
+            return s.Fail(30, i, i + 1);
         if (p == c && c == u'!' && twoFactorials < 0)
             twoFactorials = i;
         if (p == c && c == u'%' && twoPercents < 0)
@@ -1021,11 +1017,11 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
     }
     // The second "!" or "%" is marked; both brackets of "()".
     if (twoFactorials >= 0)
-        return fail(5, twoFactorials, twoFactorials + 1);
+        return s.Fail(5, twoFactorials, twoFactorials + 1);
     if (twoPercents >= 0)
-        return fail(5, twoPercents, twoPercents + 1);
+        return s.Fail(5, twoPercents, twoPercents + 1);
     if (emptyPair >= 0)
-        return fail(9, emptyPair, emptyPair + 2);
+        return s.Fail(9, emptyPair, emptyPair + 2);
 
     // A bracket fault is reported, but the function names are still checked
     // and a fault there takes its place.
@@ -1035,7 +1031,7 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
     qsizetype start = 0, end = 0;
     if (!FunctionNamesTakeArguments(s.Text(), names, name, start, end)) {
         err.ErrorText = name;
-        return fail(12, start, end);
+        return s.Fail(12, start, end);
     }
     ExpressionValid = true;
 }

@@ -138,22 +138,28 @@ void ComplexToStrDecimals(const TComplex &Z, quint8 Decimals, QString &S)
     S = ComplexLayout(Z, [&pattern](Extended x) { return FormatFloat(pattern, x); });
 }
 
-void ComplexAdd(const TComplex &A, const TComplex &B, TComplex &C)
+namespace {
+
+// Both parts through Op; the exponential form only when both had it.
+TComplex PartWise(const TComplex &a, const TComplex &b, Extended (*op)(Extended, Extended))
 {
     TComplex r;
-    r.Re = FAdd(A.Re, B.Re);
-    r.Im = FAdd(A.Im, B.Im);
-    r.ExpForm = A.ExpForm && B.ExpForm;
-    C = r;
+    r.Re = op(a.Re, b.Re);
+    r.Im = op(a.Im, b.Im);
+    r.ExpForm = a.ExpForm && b.ExpForm;
+    return r;
+}
+
+} // namespace
+
+void ComplexAdd(const TComplex &A, const TComplex &B, TComplex &C)
+{
+    C = PartWise(A, B, FAdd);
 }
 
 void ComplexSub(const TComplex &A, const TComplex &B, TComplex &C)
 {
-    TComplex r;
-    r.Re = FSub(A.Re, B.Re);
-    r.Im = FSub(A.Im, B.Im);
-    r.ExpForm = A.ExpForm && B.ExpForm;
-    C = r;
+    C = PartWise(A, B, FSub);
 }
 
 void ComplexMul(const TComplex &A, const TComplex &B, TComplex &C)

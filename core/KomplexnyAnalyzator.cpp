@@ -119,30 +119,11 @@ void ReduceBinary(TComplexText &t, QChar a, QChar b, bool outsideTokens)
         });
 }
 
-void Evaluate(TComplexText &t, TCalculationError &Err, QString &Value)
+// Result, when given, receives the result token.
+void Evaluate(TComplexText &t, TCalculationError &Err, QString &Value, TTokenResult<TComplex> *result)
 {
     Err.ErrorCode = 0;
-    const TBracketOutcome brackets = ReduceBrackets(
-        t, nullptr, [&](const TComplexText &outer, qsizetype start, qsizetype length, TTokenResult<TComplex> &result) {
-            TComplexText inner;
-            inner.AssignFrom(outer, start, length);
-            TCalculationError local;
-            QString token;
-            Evaluate(inner, local, token);
-            if (local.ErrorCode != 0) {
-                Err = local;
-                Value.clear();
-                return false;
-            }
-            result.SetText(token);
-            return true;
-        });
-    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
-        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
-        Value.clear();
-        return;
-    }
-    if (brackets == TBracketOutcome::Failed)
+    if (!ReduceBracketsOrFail(t, Err, Value, Evaluate))
         return;
 
     try {
@@ -159,6 +140,8 @@ void Evaluate(TComplexText &t, TCalculationError &Err, QString &Value)
         SetErrorCode(Err, 1);
     }
     Value = t.Text.ToString();
+    if (result)
+        result->SetText(Value);
 }
 
 } // namespace
@@ -201,16 +184,7 @@ void BracketComplexLiterals(QString &S)
 
 void ExtractComplexOperands(const QString &S, qsizetype Pos, QString &Left, QString &Right)
 {
-    Left.clear();
-    Right.clear();
-    // An operator position may lie just past the end: only a left operand.
-    if (Pos < 0 || Pos > S.size())
-        return;
-    TReductionText t;
-    t.Assign(S);
-    t.MoveToLeft(Pos);
-    Left = t.Left().right(LeftOperandLength(t, Pos, TLeftOperand::ComplexRun, ImaginaryUnit)).toString();
-    Right = t.Right().mid(1, RightOperandLength(t, Pos + 1, TRightOperand::ComplexRun, ImaginaryUnit)).toString();
+    OperandTexts(S, Pos, TLeftOperand::ComplexRun, TRightOperand::ComplexRun, ImaginaryUnit, Left, Right);
 }
 
 bool ComplexNotInsideToken(qsizetype Pos, const QString &S)
@@ -239,21 +213,17 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
     }
     TComplexText text;
     text.Assign(t);
-    Evaluate(text, Err, Value);
+    Evaluate(text, Err, Value, nullptr);
 }
 
 void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStringList &Names)
 {
-    Err.ErrorCode = 0;
-    Err.ErrorEnd = 0;
-    const TSyntaxText s(Expr, false);
+    const TSyntaxText s(Expr, Err, false);
     const qsizetype len = s.Size();
     if (len == 0)
         return;
     const QChar u = ImaginaryUnit;
     const QChar d = DecimalSeparator;
-    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(Err, code, start, end); };
-    const auto in = [](QChar c, QStringView set) { return !c.isNull() && set.contains(c); };
 
     // An exponential angle may not stand in brackets.
     if (s.IndexOf(u"e^") >= 0) {
@@ -261,47 +231,43 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
             const QString pattern = head + u + u'(';
             const qsizetype p = s.IndexOf(pattern);
             if (p >= 0)
-                return fail(32, p, p + pattern.size());
+                return s.Fail(32, p, p + pattern.size());
         }
     }
 
     for (qsizetype i = 0; i < len; ++i) {
         const QChar c = s.At(i);
         if (c == u'!' || c == u'%')
-            return fail(13, i, i + 1);
-        if (!in(c, u"$()*+,-./0123456789^") && !IsAsciiLetter(c))
-            return fail(16, i, i + 1);
+            return s.Fail(13, i, i + 1);
+        if (!IsCharIn(c, u"$()*+,-./0123456789^") && !IsAsciiLetter(c))
+            return s.Fail(16, i, i + 1);
     }
-    if (in(s.At(0), u"!%*/^"))
-        return fail(2, 0, 1);
-    if (in(s.At(len - 1), u"*+-/^"))
-        return fail(3, len - 1, len);
-    if (s.At(len - 1) == d)
-        return fail(4, len - 1, len);
+    if (s.FailsAtEnds(u"!%*/^", u"*+-/^", d))
+        return;
 
     for (qsizetype i = 1; i < len; ++i) {
         const QChar c = s.At(i);
         const QChar p = s.At(i - 1);
-        if (in(c, u"*+-/^") && in(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
-            return fail(5, i, i + 1);
+        if (IsCharIn(c, u"*+-/^") && IsCharIn(p, u"!%*+-/^") && !(p == u'^' && (c == u'+' || c == u'-')))
+            return s.Fail(5, i, i + 1);
         if ((c == u'e' || c == u) && (p == u'e' || p == u))
-            return fail(32, i, i + 1);
-        if (p == d && in(c, u"!%()*+-/^"))
-            return fail(6, i, i + 1);
-        if (in(p, u"*+-/^") && c == u')')
-            return fail(7, i, i + 1);
-        if (p == u'(' && in(c, u"!%*/^"))
-            return fail(8, i, i + 1);
-        if (p == u'$' && (in(c, u"!%*+-/^$") || c == d))
-            return fail(18, i - 1, i);
+            return s.Fail(32, i, i + 1);
+        if (p == d && IsCharIn(c, u"!%()*+-/^"))
+            return s.Fail(6, i, i + 1);
+        if (IsCharIn(p, u"*+-/^") && c == u')')
+            return s.Fail(7, i, i + 1);
+        if (p == u'(' && IsCharIn(c, u"!%*/^"))
+            return s.Fail(8, i, i + 1);
+        if (p == u'$' && (IsCharIn(c, u"!%*+-/^$") || c == d))
+            return s.Fail(18, i - 1, i);
         if ((p == u'(' || p == u')') && c == d)
-            return fail(30, i, i + 1);
+            return s.Fail(30, i, i + 1);
     }
     if (s.At(len - 1) == u'$')
-        return fail(18, len - 1, len);
+        return s.Fail(18, len - 1, len);
     const qsizetype empty = s.IndexOf(u"()");
     if (empty >= 0)
-        return fail(9, empty, empty + 2);
+        return s.Fail(9, empty, empty + 2);
 
     // A bracket fault keeps the span CheckBrackets mapped already, unless a
     // function fault below replaces it.
@@ -313,13 +279,13 @@ void CheckComplexSyntax(const QString &Expr, TCalculationError &Err, const TStri
         if (name != u"abs") {
             const qsizetype p = names.indexOf(name);
             if (p >= 0)
-                return fail(14, p, p + name.size());
+                return s.Fail(14, p, p + name.size());
             continue;
         }
         for (qsizetype p = names.indexOf(name); p >= 0; p = names.indexOf(name, p + 3)) {
-            if (in(names.at(p + 3), u"!%)*+-/^")) {
+            if (IsCharIn(names.at(p + 3), u"!%)*+-/^")) {
                 Err.ErrorText = name;
-                return fail(12, p, p + 3);
+                return s.Fail(12, p, p + 3);
             }
             // Out of the search, every other character keeping its place.
             for (qsizetype k = p; k < p + 3; ++k)

@@ -24,66 +24,60 @@ void SetResidue(TTokenResult<quint16> &result, quint16 r)
     result.Value = r;
 }
 
-// "*" and "/" left to right, then "+" and "-": each operator from the second
-// character on, with the tokens beside it.
-void ReduceOperators(TModuloText &m)
+// The residue of an operation.
+quint16 Apply(QChar op, quint16 a, quint16 b)
+{
+    switch (op.unicode()) {
+    case u'*':
+        // The product is formed exactly (up to 65535 * 65535).
+        return ReduceModulo(Extended(quint32(a) * quint32(b)));
+    case u'/':
+        return ModuloDivide(a, b);
+    case u'+':
+        return ReduceModulo(Extended(a) + Extended(b));
+    default:
+        return ReduceModulo(Extended(a) - Extended(b));
+    }
+}
+
+// One level of operators, left to right, each from the second character on,
+// with the tokens beside it.
+void ReduceLevel(TModuloText &m, QChar a, QChar b)
 {
     TPassRules rules;
     rules.First = 1;
     rules.Left = TLeftOperand::Token;
     ReduceLeftToRight(
-        m, [](QChar c) { return c == u'*' || c == u'/'; }, rules,
+        m, [a, b](QChar c) { return c == a || c == b; }, rules,
         [](QChar op, const TModuloText::TOperand &left, const TModuloText::TOperand &right,
            TTokenResult<quint16> &result) {
-            const quint16 a = Read(left);
-            const quint16 b = Read(right);
-            SetResidue(result, op == u'*' ? ReduceModulo(Extended(quint32(a) * quint32(b))) : ModuloDivide(a, b));
+            const quint16 x = Read(left);
+            SetResidue(result, Apply(op, x, Read(right)));
             return true;
         });
+}
+
+// "*" and "/", then "+" and "-".
+void ReduceOperators(TModuloText &m)
+{
+    ReduceLevel(m, u'*', u'/');
     if (m.Text.Size() > 0 && m.Text.At(0) == u'-') {
         m.Text.AllToRight();
         const quint16 zero = 0;
         m.PushRight(u"[0]", &zero);
     }
-    ReduceLeftToRight(
-        m, [](QChar c) { return c == u'+' || c == u'-'; }, rules,
-        [](QChar op, const TModuloText::TOperand &left, const TModuloText::TOperand &right,
-           TTokenResult<quint16> &result) {
-            const quint16 a = Read(left);
-            const quint16 b = Read(right);
-            SetResidue(result, ReduceModulo(op == u'+' ? Extended(a) + Extended(b) : Extended(a) - Extended(b)));
-            return true;
-        });
+    ReduceLevel(m, u'+', u'-');
 }
 
 // The evaluation of a prepared text; the brackets' contents are evaluated
 // the same way, each without brackets of its own.
-void Evaluate(TModuloText &m, TCalculationError &Err, QString &Value)
+// Value receives the residue in decimal, Result (when given) its token.
+void Evaluate(TModuloText &m, TCalculationError &Err, QString &Value, TTokenResult<quint16> *result)
 {
     Err.ErrorCode = 0;
     Err.ErrorStart = 0;
     Err.ErrorEnd = 0;
-    const TBracketOutcome brackets = ReduceBrackets(
-        m, nullptr, [&](const TModuloText &outer, qsizetype start, qsizetype length, TTokenResult<quint16> &result) {
-            TModuloText inner;
-            inner.AssignFrom(outer, start, length);
-            TCalculationError local;
-            QString residue;
-            Evaluate(inner, local, residue);
-            if (local.ErrorCode != 0) {
-                Err = local;
-                Value.clear();
-                return false;
-            }
-            SetResidue(result, ModuloTokenToWord(residue));
-            return true;
-        });
-    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
-        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
-        Value.clear();
-        return;
-    }
-    if (brackets == TBracketOutcome::Failed)
+    if (!ReduceBracketsOrFail(m, Err, Value, Evaluate))
         return;
 
     try {
@@ -103,7 +97,10 @@ void Evaluate(TModuloText &m, TCalculationError &Err, QString &Value)
     }
     const quint16 *known = m.Text.Size() > 0 ? m.ValueAt(0) : nullptr;
     const bool whole = known && IsSingleToken(m.Text.ToString());
-    Value = IntToStr(ReduceModulo(whole ? *known : ModuloTokenToWord(m.Text.ToString())));
+    const quint16 residue = ReduceModulo(whole ? *known : ModuloTokenToWord(m.Text.ToString()));
+    Value = IntToStr(residue);
+    if (result)
+        SetResidue(*result, residue);
 }
 
 } // namespace
@@ -167,7 +164,7 @@ void EvaluateModulo(const QString &Expr, TCalculationError &Err, QString &Value)
     try {
         TModuloText m;
         m.Assign(t);
-        Evaluate(m, Err, Value);
+        Evaluate(m, Err, Value, nullptr);
     } catch (const EDivByZero &) {
         SetErrorCode(Err, 25);
         Value.clear();
@@ -176,39 +173,33 @@ void EvaluateModulo(const QString &Expr, TCalculationError &Err, QString &Value)
 
 void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStringList &Names)
 {
-    Err.ErrorCode = 0;
-    Err.ErrorEnd = 0;
-    const TSyntaxText s(Expr, false);
+    const TSyntaxText s(Expr, Err, false);
     const qsizetype len = s.Size();
     if (len == 0)
         return;
-    const auto fail = [&](quint8 code, qsizetype start, qsizetype end) { s.Report(Err, code, start, end); };
-    const auto in = [](QChar c, QStringView set) { return !c.isNull() && set.contains(c); };
 
     for (qsizetype i = 0; i < len; ++i) {
         const QChar c = s.At(i);
-        if (in(c, u"!%^"))
-            return fail(13, i, i + 1);
-        if (!in(c, u"()*+-/") && !IsAsciiDigit(c) && !IsAsciiLetter(c))
-            return fail(16, i, i + 1);
+        if (IsCharIn(c, u"!%^"))
+            return s.Fail(13, i, i + 1);
+        if (!IsCharIn(c, u"()*+-/") && !IsAsciiDigit(c) && !IsAsciiLetter(c))
+            return s.Fail(16, i, i + 1);
     }
-    if (in(s.At(0), u"*/"))
-        return fail(2, 0, 1);
-    if (in(s.At(len - 1), u"*+-/"))
-        return fail(3, len - 1, len);
+    if (s.FailsAtEnds(u"*/", u"*+-/", QChar()))
+        return;
     for (qsizetype i = 1; i < len; ++i) {
         const QChar c = s.At(i);
         const QChar p = s.At(i - 1);
-        if (in(c, u"*+-/") && in(p, u"*+-/"))
-            return fail(5, i, i + 1);
-        if (in(p, u"*+-/") && c == u')')
-            return fail(7, i, i + 1);
-        if (p == u'(' && in(c, u"*/"))
-            return fail(8, i, i + 1);
+        if (IsCharIn(c, u"*+-/") && IsCharIn(p, u"*+-/"))
+            return s.Fail(5, i, i + 1);
+        if (IsCharIn(p, u"*+-/") && c == u')')
+            return s.Fail(7, i, i + 1);
+        if (p == u'(' && IsCharIn(c, u"*/"))
+            return s.Fail(8, i, i + 1);
     }
     const qsizetype empty = s.IndexOf(u"()");
     if (empty >= 0)
-        return fail(9, empty, empty + 2);
+        return s.Fail(9, empty, empty + 2);
 
     // A bracket fault keeps the span CheckBrackets mapped already, unless a
     // function below replaces it.
@@ -218,6 +209,6 @@ void CheckModuloSyntax(const QString &Expr, TCalculationError &Err, const TStrin
     for (int n = 0; n < Names.Count(); ++n) {
         const qsizetype p = lower.indexOf(Names[n]);
         if (p >= 0)
-            return fail(14, p, p + Names[n].size());
+            return s.Fail(14, p, p + Names[n].size());
     }
 }

@@ -8,6 +8,21 @@ bool FractionFirstCall = true;
 
 namespace {
 
+// An operand token as a fraction. A missing operand has no value, and a zero
+// denominator (left by a power of 0 to a negative exponent) is a division by
+// zero wherever it is read.
+template <class F>
+F ReadFraction(const QString &s)
+{
+    if (s.isEmpty())
+        throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
+    F f;
+    StrToFraction(s, f);
+    if (f.Denominator == 0)
+        throw EZeroDivide();
+    return f;
+}
+
 // The fraction mode's exact arithmetic: 128-bit parts in lowest terms.
 // Intermediate values may use the whole 128-bit range; only the final
 // result must fit the 64-bit range of the display.
@@ -15,17 +30,10 @@ struct TExactFractions
 {
     using Fraction = TFraction;
 
-    // An operand token as a fraction in lowest terms. A missing operand has
-    // no value, and a zero denominator (left by a power of 0 to a negative
-    // exponent) is a division by zero wherever it is read.
+    // In lowest terms.
     static Fraction Read(const QString &s)
     {
-        if (s.isEmpty())
-            throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
-        Fraction f;
-        StrToFraction(s, f);
-        if (f.Denominator == 0)
-            throw EZeroDivide();
+        Fraction f = ReadFraction<Fraction>(s);
         CancelFraction(f);
         return f;
     }
@@ -116,16 +124,7 @@ struct TFloatFractions
 {
     using Fraction = TFloatFraction;
 
-    static Fraction Read(const QString &s)
-    {
-        if (s.isEmpty())
-            throw EConvertError(QStringLiteral("'' is not a valid floating point value"));
-        Fraction f;
-        StrToFraction(s, f);
-        if (f.Denominator == 0)
-            throw EZeroDivide();
-        return f;
-    }
+    static Fraction Read(const QString &s) { return ReadFraction<Fraction>(s); }
 
     // The value is read again from the token: its 15-digit parts are what
     // the next step computes with.
@@ -377,33 +376,12 @@ namespace {
 // evaluated the same way, each without brackets of its own.
 template <class P>
 void EvaluatePrepared(TReduction<typename P::Fraction> &t, TCalculationError &Err, QString &Value,
-                      TTokenResult<typename P::Fraction> *result = nullptr)
+                      TTokenResult<typename P::Fraction> *result)
 {
     using Fraction = typename P::Fraction;
     const DepthGuard depth;
     Err.ErrorCode = 0;
-
-    const TBracketOutcome brackets = ReduceBrackets(
-        t, nullptr,
-        [&](const TReduction<Fraction> &outer, qsizetype start, qsizetype length, TTokenResult<Fraction> &inner) {
-            TReduction<Fraction> text;
-            text.AssignFrom(outer, start, length);
-            TCalculationError local;
-            QString token;
-            EvaluatePrepared<P>(text, local, token, &inner);
-            if (local.ErrorCode != 0) {
-                Err = local;
-                Value.clear();
-                return false;
-            }
-            return true;
-        });
-    if (brackets == TBracketOutcome::Unclosed || brackets == TBracketOutcome::Empty) {
-        SetErrorCode(Err, brackets == TBracketOutcome::Unclosed ? 11 : 9);
-        Value.clear();
-        return;
-    }
-    if (brackets == TBracketOutcome::Failed)
+    if (!ReduceBracketsOrFail(t, Err, Value, EvaluatePrepared<P>))
         return;
 
     bool signCleanUp = NeedsSignCleanUp(t.Text);
@@ -440,7 +418,7 @@ void EvaluatePrepared(const QString &text, TCalculationError &Err, QString &Valu
 {
     TReduction<typename P::Fraction> t;
     t.Assign(text);
-    EvaluatePrepared<P>(t, Err, Value);
+    EvaluatePrepared<P>(t, Err, Value, nullptr);
 }
 
 } // namespace

@@ -13,24 +13,18 @@ using UInt = unsigned __int128;
 constexpr TFractionInt Int64Max = std::numeric_limits<qint64>::max();
 constexpr TFractionInt Int64Min = std::numeric_limits<qint64>::min();
 
-TFractionInt Mul(TFractionInt a, TFractionInt b)
-{
-    return CheckedMul<EInvalidOp>(a, b);
-}
-
-TFractionInt Add(TFractionInt a, TFractionInt b)
-{
-    return CheckedAdd<EInvalidOp>(a, b);
-}
-
-TFractionInt Sub(TFractionInt a, TFractionInt b)
-{
-    return CheckedSub<EInvalidOp>(a, b);
-}
+using FractionParts::Add;
+using FractionParts::Mul;
+using FractionParts::Sub;
 
 TFractionInt Neg(TFractionInt a)
 {
     return Sub(0, a);
+}
+
+Extended Neg(Extended a)
+{
+    return -a;
 }
 
 UInt Magnitude(TFractionInt a)
@@ -54,9 +48,10 @@ void PutInFront(TPrvocisla &list, qint32 value)
 }
 
 // A copy with the sign on the numerator only.
-TFraction NormalisedSigns(const TFraction &f)
+template <class F>
+F NormalisedSigns(const F &f)
 {
-    TFraction r = f;
+    F r = f;
     if (r.Denominator < 0) {
         r.Denominator = Neg(r.Denominator);
         r.Numerator = Neg(r.Numerator);
@@ -86,115 +81,9 @@ TFractionInt IntPower(TFractionInt base, int n)
     return r;
 }
 
-// One decimal number (the syntax of TryStrToFloat, already checked) as the
-// reduced fraction Num / Den of its exact value.
-void ReadExactDecimal(const QString &s, TFractionInt &num, TFractionInt &den)
-{
-    qsizetype i = 0;
-    const qsizetype len = s.size();
-    while (i < len && s.at(i) == u' ')
-        ++i;
-    bool negative = false;
-    if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
-        negative = s.at(i) == u'-';
-        ++i;
-    }
-    std::string digits;
-    int fractionDigits = 0;
-    bool separator = false;
-    for (; i < len; ++i) {
-        const QChar c = s.at(i);
-        if (c >= u'0' && c <= u'9') {
-            if (!(digits.empty() && c == u'0'))
-                digits += char(c.unicode());
-            if (separator)
-                ++fractionDigits;
-        } else if (c == DecimalSeparator && !separator) {
-            separator = true;
-        } else {
-            break;
-        }
-    }
-    // The exponent saturates: far beyond any 128-bit value either way.
-    long exponent = 0;
-    if (i < len && (s.at(i) == u'e' || s.at(i) == u'E')) {
-        ++i;
-        bool expNegative = false;
-        if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
-            expNegative = s.at(i) == u'-';
-            ++i;
-        }
-        for (; i < len && s.at(i) >= u'0' && s.at(i) <= u'9'; ++i)
-            if (exponent < 100000)
-                exponent = exponent * 10 + (s.at(i).unicode() - u'0');
-        if (expNegative)
-            exponent = -exponent;
-    }
-    den = 1;
-    if (digits.empty()) {
-        num = 0;
-        return;
-    }
-    long scale = exponent - fractionDigits;
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
-        ++scale;
-    }
-    if (digits.size() > 39)
-        throw EInvalidOp();
-    TFractionInt m = 0;
-    for (const char c : digits)
-        m = Add(Mul(m, 10), c - '0');
-    if (scale >= 0) {
-        if (scale > 38)
-            throw EInvalidOp();
-        m = Mul(m, PowerOfTen(int(scale)));
-    } else {
-        // Ten to the power -Scale, as the twos and fives that M leaves.
-        long twos = -scale;
-        long fives = -scale;
-        while (twos > 0 && m % 2 == 0) {
-            m /= 2;
-            --twos;
-        }
-        while (fives > 0 && m % 5 == 0) {
-            m /= 5;
-            --fives;
-        }
-        if (twos > 126 || fives > 54)
-            throw EInvalidOp();
-        den = Mul(IntPower(2, int(twos)), IntPower(5, int(fives)));
-    }
-    num = negative ? -m : m;
-}
-
-void SplitFractionText(const QString &S, QString &numerator, QString &denominator, bool &hasBar)
-{
-    QString t = S;
-    t.remove(u'[');
-    t.remove(u']');
-    t.remove(u' ');
-    const qsizetype bar = t.indexOf(u'|');
-    hasBar = bar >= 0;
-    if (hasBar) {
-        numerator = t.left(bar);
-        denominator = t.mid(bar + 1);
-    } else {
-        numerator = t;
-        denominator.clear();
-    }
-}
-
-void CheckNumberText(const QString &s)
-{
-    Extended unused = 0;
-    if (!TryStrToFloat(s, unused))
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
-}
-
-// A decimal number of any size as Digits x 10^Exponent: at most 38
-// significant digits are kept, and Sticky records whether a non-zero digit
-// was dropped beyond them (it decides a rounding that looks like a tie).
+// A decimal number of any size as Digits x 10^Exponent: the significant
+// digits that 128 bits hold are kept, and Sticky records whether a non-zero
+// digit was dropped beyond them (it decides a rounding that looks like a tie).
 struct TDecimal
 {
     bool Negative = false;
@@ -217,6 +106,8 @@ TDecimal ReadDecimal(const QString &s)
     TDecimal d;
     qsizetype i = 0;
     const qsizetype len = s.size();
+    while (i < len && s.at(i) == u' ')
+        ++i;
     if (i < len && (s.at(i) == u'+' || s.at(i) == u'-')) {
         d.Negative = s.at(i) == u'-';
         ++i;
@@ -238,8 +129,10 @@ TDecimal ReadDecimal(const QString &s)
                 --scale;
             continue;
         }
-        if (kept < 38) {
-            d.Digits = d.Digits * 10 + UInt(digit);
+        UInt next;
+        if (!d.Sticky && !__builtin_mul_overflow(d.Digits, UInt(10), &next)
+            && !__builtin_add_overflow(next, UInt(digit), &next)) {
+            d.Digits = next;
             ++kept;
             if (separator)
                 --scale;
@@ -273,6 +166,72 @@ TDecimal ReadDecimal(const QString &s)
         ++d.Exponent;
     }
     return d;
+}
+
+// One decimal number (the syntax of TryStrToFloat, already checked) as the
+// reduced fraction Num / Den of its exact value.
+void ReadExactDecimal(const QString &s, TFractionInt &num, TFractionInt &den)
+{
+    const TDecimal d = ReadDecimal(s);
+    den = 1;
+    if (d.Digits == 0) {
+        num = 0;
+        return;
+    }
+    if (d.Sticky || d.Digits > UInt(std::numeric_limits<TFractionInt>::max()))
+        throw EInvalidOp();
+    TFractionInt m = TFractionInt(d.Digits);
+    if (d.Exponent >= 0) {
+        if (d.Exponent > 38)
+            throw EInvalidOp();
+        m = Mul(m, PowerOfTen(int(d.Exponent)));
+    } else {
+        // Ten to the power -Exponent, as the twos and fives that M leaves.
+        long twos = -d.Exponent;
+        long fives = -d.Exponent;
+        while (twos > 0 && m % 2 == 0) {
+            m /= 2;
+            --twos;
+        }
+        while (fives > 0 && m % 5 == 0) {
+            m /= 5;
+            --fives;
+        }
+        if (twos > 126 || fives > 54)
+            throw EInvalidOp();
+        den = Mul(IntPower(2, int(twos)), IntPower(5, int(fives)));
+    }
+    num = d.Negative ? -m : m;
+}
+
+// The texts of the two parts of a fraction, without blanks and brackets.
+struct TFractionText
+{
+    QString Numerator;
+    QString Denominator; // "" without "|"
+    bool HasBar = false;
+};
+
+TFractionText SplitFractionText(const QString &S)
+{
+    QString t = S;
+    t.remove(u'[');
+    t.remove(u']');
+    t.remove(u' ');
+    TFractionText parts;
+    const qsizetype bar = t.indexOf(u'|');
+    parts.HasBar = bar >= 0;
+    parts.Numerator = parts.HasBar ? t.left(bar) : t;
+    if (parts.HasBar)
+        parts.Denominator = t.mid(bar + 1);
+    return parts;
+}
+
+void CheckNumberText(const QString &s)
+{
+    Extended unused = 0;
+    if (!TryStrToFloat(s, unused))
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
 }
 
 bool IsWhole(const TDecimal &d)
@@ -374,28 +333,24 @@ void FractionFromFloat(TFraction &F, Extended X)
 
 bool IsFractionText(const QString &S)
 {
-    QString numerator, denominator;
-    bool hasBar = false;
-    SplitFractionText(S, numerator, denominator, hasBar);
+    const TFractionText parts = SplitFractionText(S);
     Extended unused = 0;
-    return TryStrToFloat(numerator, unused) && (!hasBar || TryStrToFloat(denominator, unused));
+    return TryStrToFloat(parts.Numerator, unused) && (!parts.HasBar || TryStrToFloat(parts.Denominator, unused));
 }
 
 void StrToFraction(const QString &S, TFraction &F)
 {
     if (S.isEmpty())
         return;
-    QString numerator, denominator;
-    bool hasBar = false;
-    SplitFractionText(S, numerator, denominator, hasBar);
-    CheckNumberText(numerator);
-    if (hasBar)
-        CheckNumberText(denominator);
+    const TFractionText parts = SplitFractionText(S);
+    CheckNumberText(parts.Numerator);
+    if (parts.HasBar)
+        CheckNumberText(parts.Denominator);
     TFraction r;
-    ReadExactDecimal(numerator, r.Numerator, r.Denominator);
-    if (hasBar) {
+    ReadExactDecimal(parts.Numerator, r.Numerator, r.Denominator);
+    if (parts.HasBar) {
         TFraction d;
-        ReadExactDecimal(denominator, d.Numerator, d.Denominator);
+        ReadExactDecimal(parts.Denominator, d.Numerator, d.Denominator);
         // (a / b) / (c / d) = (a * d) / (b * c)
         r.Numerator = Mul(r.Numerator, d.Denominator);
         r.Denominator = Mul(r.Denominator, d.Numerator);
@@ -403,15 +358,36 @@ void StrToFraction(const QString &S, TFraction &F)
     F = r;
 }
 
-void FractionToInputString(const TFraction &F, QString &S)
+namespace {
+
+QString PartText(TFractionInt v)
 {
-    const TFraction f = NormalisedSigns(F);
-    QString t = FractionIntToStr(f.Numerator);
+    return FractionIntToStr(v);
+}
+
+QString PartText(Extended v)
+{
+    return FloatToStr(v);
+}
+
+// The token of either kind of fraction.
+template <class F>
+QString InputString(const F &fraction)
+{
+    const F f = NormalisedSigns(fraction);
+    QString t = PartText(f.Numerator);
     if (f.Numerator >= 0)
         t.prepend(u'+');
     if (f.Denominator != 1)
-        t += u'|' + FractionIntToStr(f.Denominator);
-    S = u'[' + t + u']';
+        t += u'|' + PartText(f.Denominator);
+    return u'[' + t + u']';
+}
+
+} // namespace
+
+void FractionToInputString(const TFraction &F, QString &S)
+{
+    S = InputString(F);
 }
 
 void FractionToDisplayString(const TFraction &F, quint8 Radix, QString &S)
@@ -467,38 +443,6 @@ qint64 FractionToInt64(const TFraction &F)
 Extended FractionToFloat(const TFraction &F)
 {
     return FDiv(Extended(F.Numerator), Extended(F.Denominator));
-}
-
-void AddFractions(const TFraction &A, const TFraction &B, TFraction &R)
-{
-    TFraction r;
-    r.Numerator = Add(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator));
-    r.Denominator = Mul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void SubtractFractions(const TFraction &A, const TFraction &B, TFraction &R)
-{
-    TFraction r;
-    r.Numerator = Sub(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator));
-    r.Denominator = Mul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void MultiplyFractions(const TFraction &A, const TFraction &B, TFraction &R)
-{
-    TFraction r;
-    r.Numerator = Mul(A.Numerator, B.Numerator);
-    r.Denominator = Mul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void DivideFractions(const TFraction &A, const TFraction &B, TFraction &R)
-{
-    TFraction r;
-    r.Numerator = Mul(A.Numerator, B.Denominator);
-    r.Denominator = Mul(A.Denominator, B.Numerator);
-    R = r;
 }
 
 namespace {
@@ -578,18 +522,14 @@ void ReduceFractionParts(const QString &Numerator, const QString &Denominator, T
 
 void ReduceFractionToken(const QString &Token, TFraction &F)
 {
-    QString numerator, denominator;
-    bool hasBar = false;
-    SplitFractionText(Token, numerator, denominator, hasBar);
-    if (!hasBar)
-        denominator = QStringLiteral("1");
+    const TFractionText parts = SplitFractionText(Token);
     try {
         TFraction f;
         StrToFraction(Token, f);
         ReduceFraction(f);
         F = f;
     } catch (const EInvalidOp &) {
-        ReduceFractionParts(numerator, denominator, F);
+        ReduceFractionParts(parts.Numerator, parts.HasBar ? parts.Denominator : QStringLiteral("1"), F);
     }
 }
 
@@ -606,64 +546,16 @@ void StrToFraction(const QString &S, TFloatFraction &F)
 {
     if (S.isEmpty())
         return;
-    QString numerator, denominator;
-    bool hasBar = false;
-    SplitFractionText(S, numerator, denominator, hasBar);
+    const TFractionText parts = SplitFractionText(S);
     TFloatFraction r;
-    r.Numerator = StrToFloat(numerator);
-    r.Denominator = hasBar ? StrToFloat(denominator) : Extended(1);
+    r.Numerator = StrToFloat(parts.Numerator);
+    r.Denominator = parts.HasBar ? StrToFloat(parts.Denominator) : Extended(1);
     F = r;
 }
 
 void FractionToInputString(const TFloatFraction &F, QString &S)
 {
-    TFloatFraction f = F;
-    if (f.Numerator < 0 && f.Denominator < 0) {
-        f.Numerator = -f.Numerator;
-        f.Denominator = -f.Denominator;
-    }
-    if (f.Denominator < 0) {
-        f.Denominator = -f.Denominator;
-        f.Numerator = -f.Numerator;
-    }
-    QString t = FloatToStr(f.Numerator);
-    if (f.Numerator >= 0)
-        t.prepend(u'+');
-    if (f.Denominator != 1)
-        t += u'|' + FloatToStr(f.Denominator);
-    S = u'[' + t + u']';
-}
-
-void AddFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
-{
-    TFloatFraction r;
-    r.Numerator = FAdd(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
-    r.Denominator = FMul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void SubtractFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
-{
-    TFloatFraction r;
-    r.Numerator = FSub(FMul(A.Numerator, B.Denominator), FMul(B.Numerator, A.Denominator));
-    r.Denominator = FMul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void MultiplyFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
-{
-    TFloatFraction r;
-    r.Numerator = FMul(A.Numerator, B.Numerator);
-    r.Denominator = FMul(A.Denominator, B.Denominator);
-    R = r;
-}
-
-void DivideFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R)
-{
-    TFloatFraction r;
-    r.Numerator = FMul(A.Numerator, B.Denominator);
-    r.Denominator = FMul(A.Denominator, B.Numerator);
-    R = r;
+    S = InputString(F);
 }
 
 void PowerFraction(const TFloatFraction &F, TFloatFraction &R, Extended E)

@@ -6,6 +6,7 @@
 // Fraction token: "[" + sign + numerator + "|" + denominator + "]", the sign
 // "+" for a numerator of 0 or more, "|" and the denominator left out when it
 // is 1: "[+3|4]", "[-1|2]", "[+5]". The parts are written as exact integers.
+#include "platform/FloatMath.h"
 #include "platform/SysUtils.h"
 
 #include <QString>
@@ -89,12 +90,62 @@ qint64 FractionToInt64(const TFraction &F);
 // The value as an 80-bit number (nearest).
 Extended FractionToFloat(const TFraction &F);
 
-// No reduction inside the operations; a part leaving the 128-bit range
-// raises EInvalidOp.
-void AddFractions(const TFraction &A, const TFraction &B, TFraction &R);
-void SubtractFractions(const TFraction &A, const TFraction &B, TFraction &R);
-void MultiplyFractions(const TFraction &A, const TFraction &B, TFraction &R);
-void DivideFractions(const TFraction &A, const TFraction &B, TFraction &R);
+// The parts arithmetic of both kinds of fraction: checked 128-bit integers
+// (EInvalidOp beyond their range), checked 80-bit numbers (EOverflow,
+// EInvalidOp).
+namespace FractionParts {
+inline TFractionInt Add(TFractionInt a, TFractionInt b)
+{
+    return CheckedAdd<EInvalidOp>(a, b);
+}
+inline TFractionInt Sub(TFractionInt a, TFractionInt b)
+{
+    return CheckedSub<EInvalidOp>(a, b);
+}
+inline TFractionInt Mul(TFractionInt a, TFractionInt b)
+{
+    return CheckedMul<EInvalidOp>(a, b);
+}
+inline Extended Add(Extended a, Extended b)
+{
+    return FAdd(a, b);
+}
+inline Extended Sub(Extended a, Extended b)
+{
+    return FSub(a, b);
+}
+inline Extended Mul(Extended a, Extended b)
+{
+    return FMul(a, b);
+}
+} // namespace FractionParts
+
+// No reduction inside the operations, on either kind of fraction (TFraction
+// or TFloatFraction below).
+template <class F>
+void AddFractions(const F &A, const F &B, F &R)
+{
+    using namespace FractionParts;
+    R = F{Add(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator)), Mul(A.Denominator, B.Denominator)};
+}
+template <class F>
+void SubtractFractions(const F &A, const F &B, F &R)
+{
+    using namespace FractionParts;
+    R = F{Sub(Mul(A.Numerator, B.Denominator), Mul(B.Numerator, A.Denominator)), Mul(A.Denominator, B.Denominator)};
+}
+template <class F>
+void MultiplyFractions(const F &A, const F &B, F &R)
+{
+    using namespace FractionParts;
+    R = F{Mul(A.Numerator, B.Numerator), Mul(A.Denominator, B.Denominator)};
+}
+template <class F>
+void DivideFractions(const F &A, const F &B, F &R)
+{
+    using namespace FractionParts;
+    R = F{Mul(A.Numerator, B.Denominator), Mul(A.Denominator, B.Numerator)};
+}
 // F to the power E. A whole E is exact (a negative one swaps the parts
 // first; a result beyond the 128-bit range raises EInvalidOp); any other E
 // raises each part to E as a plain number with the platform's power routine,
@@ -121,10 +172,6 @@ struct TFloatFraction
 void StrToFraction(const QString &S, TFloatFraction &F);
 // The token, signs moved to the numerator.
 void FractionToInputString(const TFloatFraction &F, QString &S);
-void AddFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
-void SubtractFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
-void MultiplyFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
-void DivideFractions(const TFloatFraction &A, const TFloatFraction &B, TFloatFraction &R);
 // A negative E swaps the parts first; each part is raised to |E| with the
 // platform's power routine.
 void PowerFraction(const TFloatFraction &F, TFloatFraction &R, Extended E);

@@ -213,8 +213,11 @@ void CheckBrackets(QStringView Stripped, const QString &Typed, TCalculationError
     AdjustErrorPositions(Typed, Err);
 }
 
-TSyntaxText::TSyntaxText(const QString &Typed, bool LowerCase) : m_typed(Typed), m_text(Typed)
+TSyntaxText::TSyntaxText(const QString &Typed, TCalculationError &Err, bool LowerCase)
+    : m_typed(Typed), m_err(Err), m_text(Typed)
 {
+    Err.ErrorCode = 0;
+    Err.ErrorEnd = 0;
     m_text.remove(u' ');
     if (LowerCase)
         m_text = ::LowerCase(m_text);
@@ -225,12 +228,26 @@ QChar TSyntaxText::At(qsizetype I) const
     return I >= 0 && I < m_text.size() ? m_text.at(I) : QChar();
 }
 
-void TSyntaxText::Report(TCalculationError &Err, quint8 Code, qsizetype Start, qsizetype End) const
+void TSyntaxText::Fail(quint8 Code, qsizetype Start, qsizetype End) const
 {
-    Err.ErrorCode = Code;
-    Err.ErrorStart = qint32(Start);
-    Err.ErrorEnd = qint32(End);
-    AdjustErrorPositions(m_typed, Err);
+    m_err.ErrorCode = Code;
+    m_err.ErrorStart = qint32(Start);
+    m_err.ErrorEnd = qint32(End);
+    AdjustErrorPositions(m_typed, m_err);
+}
+
+bool TSyntaxText::FailsAtEnds(QStringView CannotStart, QStringView CannotEnd, QChar Separator) const
+{
+    const qsizetype last = Size() - 1;
+    if (IsCharIn(At(0), CannotStart))
+        Fail(2, 0, 1);
+    else if (IsCharIn(At(last), CannotEnd))
+        Fail(3, last, last + 1);
+    else if (!Separator.isNull() && At(last) == Separator)
+        Fail(4, last, last + 1);
+    else
+        return false;
+    return true;
 }
 
 qsizetype TSyntaxText::IndexOf(QStringView Sub, qsizetype From) const
@@ -828,16 +845,7 @@ QString WithSingleBrackets(const QString &S)
 
 void ExtractAdjacentTokens(const QString &S, qsizetype Pos, QString &Left, QString &Right)
 {
-    Left.clear();
-    Right.clear();
-    // An operator position may lie just past the end: only a left operand.
-    if (Pos < 0 || Pos > S.size())
-        return;
-    TReductionText t;
-    t.Assign(S);
-    t.MoveToLeft(Pos);
-    Left = t.Left().right(LeftOperandLength(t, Pos, TLeftOperand::Token)).toString();
-    Right = t.Right().mid(1, RightOperandLength(t, Pos + 1, TRightOperand::ToCloseBracket)).toString();
+    OperandTexts(S, Pos, TLeftOperand::Token, TRightOperand::ToCloseBracket, QChar(), Left, Right);
 }
 
 // -------------------------------------------------------- string routines

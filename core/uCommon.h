@@ -184,7 +184,8 @@ void AdjustErrorPositions(const QString &Typed, TCalculationError &Err);
 class TSyntaxText
 {
 public:
-    TSyntaxText(const QString &Typed, bool LowerCase);
+    // Clears Err's code and end, which the checker then fills.
+    TSyntaxText(const QString &Typed, TCalculationError &Err, bool LowerCase);
     QStringView Text() const { return m_text; }
     qsizetype Size() const { return m_text.size(); }
     // The character at I; NUL outside the text.
@@ -192,12 +193,23 @@ public:
     qsizetype IndexOf(QStringView Sub, qsizetype From = 0) const;
     // Sets Code with the characters [Start, End) of the blank-free text as
     // the faulty part.
-    void Report(TCalculationError &Err, quint8 Code, qsizetype Start, qsizetype End) const;
+    void Fail(quint8 Code, qsizetype Start, qsizetype End) const;
+    // Code 2 for a first character of CannotStart, else code 3 for a last
+    // one of CannotEnd, else code 4 for a last one that is Separator (none
+    // for NUL); true when one of them was set.
+    bool FailsAtEnds(QStringView CannotStart, QStringView CannotEnd, QChar Separator) const;
 
 private:
     const QString &m_typed;
+    TCalculationError &m_err;
     QString m_text;
 };
+
+// C is one of the characters of Set (never NUL).
+inline bool IsCharIn(QChar C, QStringView Set)
+{
+    return !C.isNull() && Set.contains(C);
+}
 
 // Inserts "*" after "!", "%", ")" or "]" when a "(" or "[" follows, or a run
 // of RunSet characters (or a "$") that is not an operator word.

@@ -24,16 +24,12 @@ KProgramSettings::KProgramSettings()
 
 KProgramSettings *KProgramSettings::Instance()
 {
-    if (!TheInstance)
-        TheInstance = new KProgramSettings();
-    return TheInstance;
+    return SingleInstance(TheInstance, [] { return new KProgramSettings(); });
 }
 
 void KProgramSettings::FreeInstance()
 {
-    if (TheInstance)
-        TheInstance->DestroyInstance();
-    TheInstance = nullptr;
+    FreeSingleInstance(TheInstance);
 }
 
 void KProgramSettings::SetDefaults()

@@ -19,18 +19,13 @@ KProgramState *KProgramState::GetInstance(quint8 Index)
 {
     if (Index > 1)
         return nullptr;
-    if (!Instances[Index])
-        Instances[Index] = new KProgramState();
-    return Instances[Index];
+    return SingleInstance(Instances[Index], [] { return new KProgramState(); });
 }
 
 void KProgramState::FreeInstances()
 {
-    for (KProgramState *&p : Instances) {
-        if (p)
-            p->DestroyInstance();
-        p = nullptr;
-    }
+    for (KProgramState *&p : Instances)
+        FreeSingleInstance(p);
 }
 
 void KProgramState::SetDefaults()

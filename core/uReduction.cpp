@@ -231,6 +231,20 @@ qsizetype RightOperandLength(const TReductionText &text, qsizetype end, TRightOp
     return close < 0 ? right.size() : close + 1;
 }
 
+void OperandTexts(const QString &s, qsizetype pos, TLeftOperand left, TRightOperand right, QChar unit,
+                  QString &leftText, QString &rightText)
+{
+    leftText.clear();
+    rightText.clear();
+    if (pos < 0 || pos > s.size())
+        return;
+    TReductionText t;
+    t.Assign(s);
+    t.MoveToLeft(pos);
+    leftText = t.Left().right(LeftOperandLength(t, pos, left, unit)).toString();
+    rightText = t.Right().mid(1, RightOperandLength(t, pos + 1, right, unit)).toString();
+}
+
 namespace {
 
 // CollapseSigns's rule: the "+" at I goes, given the three characters before

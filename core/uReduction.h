@@ -14,6 +14,8 @@
 // result token the value its text reads as is kept, so that no result is
 // read back from its text. A pass therefore costs the length of the text,
 // whatever it rewrites. Positions are 0-based throughout.
+#include "core/uCommon.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -135,6 +137,10 @@ enum class TRightOperand {
 // Right. Unit is the imaginary unit of the complex runs.
 qsizetype LeftOperandLength(const TReductionText &text, qsizetype op, TLeftOperand rule, QChar unit = QChar());
 qsizetype RightOperandLength(const TReductionText &text, qsizetype end, TRightOperand rule, QChar unit = QChar());
+// The operand texts around the one-character operator at Pos of S (which
+// may lie just past the end, with only a left operand).
+void OperandTexts(const QString &s, qsizetype pos, TLeftOperand left, TRightOperand right, QChar unit,
+                  QString &leftText, QString &rightText);
 
 // The values that the slots of a text refer to, and the rewriting steps.
 // V is the evaluator's number (Extended, TFraction, ...).
@@ -315,6 +321,33 @@ inline bool CleanUpAfterRewrite(TReductionText &text, const TPassRules &rules)
 
 } // namespace ReductionDetail
 
+namespace ReductionDetail {
+
+// A forward scan that stops at each character Stops(c, i, inside) picks (i
+// its position, inside whether it lies within a token) and calls Step()
+// with that character starting Right. Step returns 1 to go on, 0 to end
+// the pass, -1 to end it as failed (false); after a rewrite (Step's
+// business) the scan goes on after it, the text all again ahead when the
+// rewrite's sign clean-up took place.
+template <class Stops, class Step>
+bool ForwardPass(TReductionText &t, const TPassRules &rules, Stops stops, Step step)
+{
+    t.AllToRight();
+    bool inside = false;
+    for (;;) {
+        if (!ScanForward(t, inside, [&](QChar c, qsizetype i) { return stops(c, i, inside); }))
+            return true;
+        const int next = step();
+        if (next <= 0)
+            return next == 0;
+        // The new token ends with its "]".
+        inside = false;
+        CleanUpAfterRewrite(t, rules);
+    }
+}
+
+} // namespace ReductionDetail
+
 // Every operator character (IsOperator(c)) from left to right, each
 // replaced with its operands by Compute(op, left, right, result) -> bool;
 // false from Compute ends the pass (and it returns false) with the text as
@@ -323,34 +356,27 @@ template <class V, class IsOperator, class Compute>
 bool ReduceLeftToRight(TReduction<V> &r, IsOperator isOperator, const TPassRules &rules, Compute compute)
 {
     TReductionText &t = r.Text;
-    t.AllToRight();
-    bool inside = false;
-    for (;;) {
-        const bool found = ScanForward(t, inside, [&](QChar c, qsizetype i) {
-            if (!isOperator(c))
-                return false;
-            if (i < rules.First)
-                return rules.StopAtLead;
-            return !(rules.SkipLast && i + 1 >= t.Size()) && !(rules.OutsideTokens && inside);
-        });
-        if (!found)
-            return true;
+    const auto stops = [&](QChar c, qsizetype i, bool inside) {
+        if (!isOperator(c))
+            return false;
+        if (i < rules.First)
+            return rules.StopAtLead;
+        return !(rules.SkipLast && i + 1 >= t.Size()) && !(rules.OutsideTokens && inside);
+    };
+    return ReductionDetail::ForwardPass(t, rules, stops, [&] {
         const qsizetype op = t.LeftSize();
         if (op < rules.First)
-            return true;
+            return 0;
         const qsizetype leftLength = LeftOperandLength(t, op, rules.Left, rules.Unit);
         const qsizetype rightLength = RightOperandLength(t, op + 1, rules.Right, rules.Unit);
         TTokenResult<V> result;
         if (!compute(t.Right().front(), r.Operand(op - leftLength, leftLength), r.Operand(op + 1, rightLength), result))
-            return false;
+            return -1;
         t.DropLeft(leftLength);
         t.DropRight(1 + rightLength);
         r.PushLeft(result.View(), result.KnownValue());
-        // The new token ends with its "]".
-        inside = false;
-        if (ReductionDetail::CleanUpAfterRewrite(t, rules))
-            inside = false;
-    }
+        return 1;
+    });
 }
 
 // Every operator from right to left that Matches(c, i) (i its position),
@@ -479,25 +505,55 @@ template <class V, class IsPart, class Compute>
 bool ReducePercent(TReduction<V> &r, IsPart isPart, const TPassRules &rules, Compute compute)
 {
     TReductionText &t = r.Text;
-    t.AllToRight();
-    bool inside = false;
-    for (;;) {
-        if (!ScanForward(t, inside, [](QChar c, qsizetype) { return c == u'%'; }))
-            return true;
-        const QStringView left = t.Left();
-        qsizetype start = left.size();
-        while (start > 0 && isPart(left.at(start - 1), start - 1))
-            --start;
-        const QChar before = start > 0 ? left.at(start - 1) : QChar();
-        const bool afterSign = start > 1 && (before == u'+' || before == u'-');
-        TTokenResult<V> result;
-        if (!compute(afterSign ? before : QChar(), r.Operand(start, left.size() - start), result))
+    return ReductionDetail::ForwardPass(
+        t, rules, [](QChar c, qsizetype, bool) { return c == u'%'; },
+        [&] {
+            const QStringView left = t.Left();
+            qsizetype start = left.size();
+            while (start > 0 && isPart(left.at(start - 1), start - 1))
+                --start;
+            const QChar before = start > 0 ? left.at(start - 1) : QChar();
+            const bool afterSign = start > 1 && (before == u'+' || before == u'-');
+            TTokenResult<V> result;
+            if (!compute(afterSign ? before : QChar(), r.Operand(start, left.size() - start), result))
+                return -1;
+            t.DropLeft(left.size() - start + (afterSign ? 1 : 0));
+            t.DropRight(1);
+            if (afterSign)
+                t.PushLeft(u"*", -1);
+            r.PushLeft(result.View(), result.KnownValue());
+            return 1;
+        });
+}
+
+// The bracket pass of the fraction, complex and modulo evaluators: the
+// contents of each pair (the last "(" first) by Evaluate(text, error,
+// value, result) on a text of their own, which is also how the evaluator
+// evaluates a whole text. A pair without ")" after it is code 11, an empty
+// one code 9, a fault inside a pair is copied into Err; each clears Value
+// and returns false.
+template <class V>
+using TTextEvaluator = void (*)(TReduction<V> &text, TCalculationError &err, QString &value, TTokenResult<V> *result);
+
+template <class V>
+bool ReduceBracketsOrFail(TReduction<V> &t, TCalculationError &Err, QString &Value, TTextEvaluator<V> evaluate)
+{
+    const TBracketOutcome outcome = ReduceBrackets(
+        t, nullptr, [&](const TReduction<V> &outer, qsizetype start, qsizetype length, TTokenResult<V> &result) {
+            TReduction<V> inner;
+            inner.AssignFrom(outer, start, length);
+            TCalculationError local;
+            QString value;
+            evaluate(inner, local, value, &result);
+            if (local.ErrorCode == 0)
+                return true;
+            Err = local;
+            Value.clear();
             return false;
-        t.DropLeft(left.size() - start + (afterSign ? 1 : 0));
-        t.DropRight(1);
-        if (afterSign)
-            t.PushLeft(u"*", -1);
-        r.PushLeft(result.View(), result.KnownValue());
-        ReductionDetail::CleanUpAfterRewrite(t, rules);
+        });
+    if (outcome == TBracketOutcome::Unclosed || outcome == TBracketOutcome::Empty) {
+        SetErrorCode(Err, outcome == TBracketOutcome::Unclosed ? 11 : 9);
+        Value.clear();
     }
+    return outcome == TBracketOutcome::Reduced;
 }

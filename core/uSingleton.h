@@ -26,3 +26,21 @@ protected:
 private:
     bool Guard = false;
 };
+
+// The single object a unit keeps in Slot, made by Create on first use.
+template <class T, class Create>
+T *SingleInstance(T *&Slot, Create create)
+{
+    if (!Slot)
+        Slot = create();
+    return Slot;
+}
+
+// The owner's freeing of the single object in Slot, which is then empty.
+template <class T>
+void FreeSingleInstance(T *&Slot)
+{
+    if (Slot)
+        Slot->DestroyInstance();
+    Slot = nullptr;
+}

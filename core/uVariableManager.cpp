@@ -6,16 +6,12 @@ TVariableManager *TheInstance = nullptr;
 
 TVariableManager *TVariableManager::Instance()
 {
-    if (!TheInstance)
-        TheInstance = new TVariableManager();
-    return TheInstance;
+    return SingleInstance(TheInstance, [] { return new TVariableManager(); });
 }
 
 void TVariableManager::FreeInstance()
 {
-    if (TheInstance)
-        TheInstance->DestroyInstance();
-    TheInstance = nullptr;
+    FreeSingleInstance(TheInstance);
 }
 
 int TVariableManager::Count() const
