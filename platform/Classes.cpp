@@ -1,7 +1,8 @@
 #include "platform/Classes.h"
 
+#include "platform/IOUtils.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -161,8 +162,7 @@ void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
 
 void TStringList::SaveToFile(const QString &fileName) const
 {
-    QSaveFile f(fileName);
-    const QByteArray bytes = EncodeUtf8Lossless(Text());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
+    QString reason;
+    if (!TryWriteFileAtomically(fileName, EncodeUtf8Lossless(Text()), reason))
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
 }

@@ -1,5 +1,6 @@
 #include "platform/IniFiles.h"
 
+#include "platform/IOUtils.h"
 #include "platform/SysUtils.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -358,13 +358,9 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id, 
 
 void WriteData(const QString &name, const TIniFile::Data &d)
 {
-    const QString failure = QStringLiteral("Unable to write to %1").arg(name);
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly))
-        throw EIniFileException(failure);
-    const QByteArray bytes = d.bytes();
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw EIniFileException(failure);
+    QString reason;
+    if (!TryWriteFileAtomically(name, d.bytes(), reason))
+        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(name));
 }
 
 } // namespace

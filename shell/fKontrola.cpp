@@ -6,12 +6,12 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
+#include "platform/IOUtils.h"
 #include "shell/uMainProgram.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 
 namespace {
 
@@ -209,11 +209,9 @@ bool TkontrolaFrm::SaveTests(const QString &FileName)
     const QStringList lines = TestLines();
     if (lines.isEmpty())
         return false;
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
-    return file.commit();
+    QString reason;
+    return TryWriteFileAtomically(FileName, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(),
+                                  reason);
 }
 
 void TkontrolaFrm::nacitajBtnClick()

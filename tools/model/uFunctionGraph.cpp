@@ -1,14 +1,15 @@
 #include "tools/model/uFunctionGraph.h"
 
 #include "core/Analyzator.h"
+#include "platform/IOUtils.h"
 #include "platform/SysUtils.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cmath>
 #include <numbers>
@@ -619,19 +620,11 @@ bool TFunctionGraph::SaveToFile(const QString &FileName, QString &Error) const
 {
     QImage bitmap;
     RenderExport(bitmap);
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Error = file.errorString();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !bitmap.save(&buffer, "BMP")) {
+        Error = QStringLiteral("The picture could not be written.");
         return false;
     }
-    if (!bitmap.save(&file, "BMP")) {
-        Error = file.errorString().isEmpty() ? QStringLiteral("The picture could not be written.") : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        Error = file.errorString();
-        return false;
-    }
-    return true;
+    return TryWriteFileAtomically(FileName, bytes, Error);
 }

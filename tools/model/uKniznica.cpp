@@ -1,6 +1,7 @@
 #include "tools/model/uKniznica.h"
 
 #include "platform/Classes.h"
+#include "platform/IOUtils.h"
 
 #include <QByteArrayView>
 #include <QDomNamedNodeMap>
@@ -8,7 +9,6 @@
 #include <QDomProcessingInstruction>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -458,11 +458,10 @@ bool TKniznicaVyrazov::Save(QString *ErrorText)
         return true;
     }
 
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Serialize(Document)) < 0 || !file.commit()) {
+    QString reason;
+    if (!TryWriteFileAtomically(FileName, Serialize(Document), reason)) {
         if (ErrorText)
-            *ErrorText = file.errorString();
-        file.cancelWriting();
+            *ErrorText = reason;
         return false;
     }
     Modified = false;
