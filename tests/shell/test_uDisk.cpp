@@ -1,5 +1,12 @@
 #include "shell/uDisk.h"
 
+#include "core/uProgramState.h"
+#include "core/uVariableManager.h"
+#include "shell/fMain.h"
+#include "shell/uMainProgram.h"
+#include "shell/uMainProgramStartup.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ModalHelper.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QCoreApplication>
@@ -48,4 +55,47 @@ TEST(Disk, NamesFromFilesStayInsideTheProgramFolder)
     for (const Case &c : cases)
         EXPECT_EQ(ProgramDirFile(QString::fromUtf8(c.name), QStringLiteral("def.dat")), c.path) << c.name;
     SetProgramDir(QString());
+}
+
+// The exit saves of the program on a disk that has no room left: one
+// message, and every file as it was before the program started.
+TEST(Disk, AnExitOnAFullDiskReportsTheFailureAndKeepsEveryFile)
+{
+    RUN_ON_SMALL_FILESYSTEM(256);
+    TempProgramDir dir;
+    SetProgramDir(dir.path());
+    const QStringList names = {"settings.ini", "history.dat", "variables.txt", "programState.ini"};
+    dir.write("settings.ini", "[Settings]\r\nSaveHistory=1\r\nSaveVariables=1\r\nRememberLastState=1\r\n"
+                              "CheckUpdatesAtStart=0\r\nUID=none\r\n");
+    dir.write("history.dat", "1+1 = 2\r\n");
+    dir.write("variables.txt", "x=5\r\n");
+    dir.write("programState.ini", "[ProgramState]\r\nNumberSet=1\r\n");
+    QList<QByteArray> before;
+    for (const QString &name : names)
+        before << dir.read(name);
+
+    ASSERT_TRUE(ProgramStartUp());
+    KMainProgram::Instance()->AddToHistory(QStringLiteral("2+2 = 4"));
+    TVariableManager::Instance()->SetValue("y", "7");
+    KProgramState::GetInstance(0)->NumberSet = 2;
+    {
+        QFile filler(dir.file("filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray page(4096, 'f');
+        while (filler.write(page) == page.size()) {}
+    }
+    const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+    QString message, title;
+    AnswerNextMessageBox(QMessageBox::Ok, &message, &title);
+    if (MainFrm)
+        MainFrm->close();
+    ProgramShutDown();
+    SetProgramDir(QString());
+
+    EXPECT_EQ(message, "Unable to save program settings.");
+    EXPECT_EQ(title, "Error");
+    for (int i = 0; i < names.size(); ++i)
+        EXPECT_EQ(dir.read(names.at(i)).toStdString(), before.at(i).toStdString()) << names.at(i).toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), entries);
 }
