@@ -1,6 +1,7 @@
 #include "shell/uGUIManager.h"
 
 #include "core/uProgramSettings.h"
+#include "shell/uProgramTranslator.h"
 
 namespace {
 TGUIManager *TheManager = nullptr;
@@ -90,7 +91,10 @@ KTandorelForm *TGUIManager::GetForm(int Id)
         form->EnableMagnet();
     }
     form->SetStayOnTop(KProgramSettings::Instance()->OnTop);
-    form->TranslateTexts();
+    {
+        const TTranslationGroup texts;
+        form->TranslateTexts();
+    }
     return form;
 }
 
@@ -121,6 +125,7 @@ void TGUIManager::SetStayOnTop(bool Flag)
 
 void TGUIManager::TranslateAll()
 {
+    const TTranslationGroup texts;
     for (TFormEntry &entry : Forms)
         if (entry.Form)
             entry.Form->TranslateTexts();

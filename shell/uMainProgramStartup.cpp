@@ -182,6 +182,7 @@ void KMainProgram::UpdateInformerDone(QObject *Sender)
 
 void KMainProgram::LoadTexts()
 {
+    const TTranslationGroup texts;
     Texts.Translate();
     ApplyQtTranslation();
     if (!TProgramTranslator::Instance()->IsLoaded())

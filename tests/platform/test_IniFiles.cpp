@@ -278,6 +278,36 @@ TEST(IniFile, SeesChangesMadeByOthers)
     EXPECT_EQ(reader.ReadInteger("A", "k", 0), 3);
 }
 
+// A read group looks at the file once: a change made by others in between
+// is seen after the group (nested groups end with the outer one), while
+// the group's own writes reach the file and its reads at once.
+TEST(IniFile, AReadGroupLooksAtTheFileOnce)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", "[A]\nk=1\n");
+    TIniFile ini(dir.file("a.ini"));
+    {
+        const TIniReadGroup outer(ini);
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        dir.write("a.ini", "[A]\nk=2\n");
+        {
+            const TIniReadGroup inner(ini);
+            EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        }
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        ini.WriteInteger("A", "j", 5);
+        EXPECT_EQ(ini.ReadInteger("A", "j", 0), 5);
+        // The write read the file anew, so the change made meanwhile stays.
+        EXPECT_EQ(Bytes(dir, "a.ini"), "[A]\nk=2\nj=5\n");
+        dir.write("a.ini", "[A]\nk=3\nj=5\n");
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 2);
+    }
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 3);
+    ini.EndReadGroup(); // one end too many changes nothing
+    dir.write("a.ini", "[A]\nk=4\nj=5\n");
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 4);
+}
+
 TEST(IniFile, DeletesKeysAndSections)
 {
     TempProgramDir dir;
