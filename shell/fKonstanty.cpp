@@ -110,6 +110,20 @@ void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const
     item->setText(ColUnit, Unit);
 }
 
+TConstantLine ReadConstantLine(const QString &Line)
+{
+    const QStringList fields = Line.split(u'#');
+    TConstantLine constant{fields.value(ColId), fields.value(ColDescription), fields.value(ColValue),
+                           fields.value(ColUnit)};
+    NormalizeDecimalSeparators(constant.Value);
+    return constant;
+}
+
+QString ConstantLineText(const TConstantLine &Constant)
+{
+    return Constant.Id + u'#' + Constant.Description + u'#' + Constant.Value + u'#' + Constant.Unit;
+}
+
 void TkonstantyFrm::NacitajKonstanty()
 {
     ui->ListView1->clear();
@@ -125,10 +139,8 @@ void TkonstantyFrm::NacitajKonstanty()
             KMainProgram::Instance()->ReportFileTooLarge(fileName);
         }
         for (const QString &line : lines.Lines()) {
-            const QStringList fields = line.split(u'#');
-            QString value = fields.value(ColValue);
-            NormalizeDecimalSeparators(value);
-            AddItem(fields.value(ColId), fields.value(ColDescription), value, fields.value(ColUnit));
+            const TConstantLine constant = ReadConstantLine(line);
+            AddItem(constant.Id, constant.Description, constant.Value, constant.Unit);
         }
     }
     auto has = [this](const QString &Id) {
@@ -151,8 +163,8 @@ void TkonstantyFrm::UlozKonstanty()
     TStringList lines;
     for (int i = 0; i < Count(); ++i) {
         const QTreeWidgetItem *item = ui->ListView1->topLevelItem(i);
-        lines.Add(item->text(ColId) + u'#' + item->text(ColDescription) + u'#' + item->text(ColValue) + u'#'
-                  + item->text(ColUnit));
+        lines.Add(ConstantLineText(
+            {item->text(ColId), item->text(ColDescription), item->text(ColValue), item->text(ColUnit)}));
     }
     lines.SaveToFile(FileName());
 }
