@@ -15,6 +15,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
+#include <QStringDecoder>
 #include <QUrl>
 
 namespace {
@@ -239,12 +240,26 @@ void TderivacieFrm::RequestFinished(QNetworkReply *Finished)
         ShowError(ConnectionErrorText);
         return;
     }
-    const QString derivative = ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
+    const QString derivative = DerivativeFromReply(ReplyBody);
     // The service's refusal: the expression has no derivative it can give.
     if (derivative.isEmpty())
         ShowError(QStringLiteral("---"));
     else
         ShowResult(derivative);
+}
+
+QString DerivativeFromReply(const QByteArray &Reply)
+{
+    if (!Reply.startsWith("OK:"))
+        return QString();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = QString(decoder(QByteArrayView(Reply).sliced(3))).trimmed();
+    if (decoder.hasError())
+        return QString();
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return QString();
+    return text;
 }
 
 void TderivacieFrm::nahladBtnClick()

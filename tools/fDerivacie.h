@@ -18,6 +18,13 @@ namespace Ui {
 class TderivacieFrm;
 }
 
+// The derivative an answer of the differentiation service carries: the text
+// after the "OK:" it begins with, without blanks or line ends around it.
+// Empty (the service's refusal) when the answer does not begin with "OK:",
+// or when what follows is empty, no UTF-8, or holds a line break or another
+// control character: the result field and the preview take one line.
+QString DerivativeFromReply(const QByteArray &Reply);
+
 class TderivacieFrm : public KTandorelForm, public IDerivativeHandOver
 {
 public:

@@ -185,6 +185,11 @@ TEST_F(DerivativesWindow, OnlyASuccessfulAnswerOfTheServiceCounts)
         {R::Ok("---"), QStringLiteral("---"), true},
         {R::Ok("OK:"), QStringLiteral("---"), true},
         {R::Ok("<html>Error. OK:2*x</html>"), QStringLiteral("---"), true},
+        // One line of text or nothing: the field shows one line.
+        {R::Ok("OK:2*x\r\n<p>debug</p>"), QStringLiteral("---"), true},
+        {R::Ok("OK:2*x\tx"), QStringLiteral("---"), true},
+        {R::Ok("OK:2\xFF*x"), QStringLiteral("---"), true},
+        {R::Ok("OK: \xC3\xA9*x \n"), QString::fromUtf8("\xC3\xA9*x"), false},
         {R::With(404, "OK:2*x"), failed, true},
         {R::With(500, "OK:2*x"), failed, true},
         {R::Ok(QByteArray(TderivacieFrm::MaxReplyBytes + 10, 'x').prepend("OK:")), failed, true},
