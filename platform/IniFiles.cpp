@@ -108,6 +108,16 @@ QString OneLine(const QString &s)
     return r;
 }
 
+// A value as it is written so that reading gives it back: one that reading
+// would change (blanks around it, or enclosing quotation marks of its own)
+// goes in one more pair of quotation marks, which reading takes off.
+QString Stored(const QString &value)
+{
+    const bool blanks = !value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool quoted = value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
+    return blanks || quoted ? u'"' + value + u'"' : value;
+}
+
 enum class LineKind {
     Other,
     Header,
@@ -519,7 +529,7 @@ void TIniFile::WriteString(const QString &section, const QString &ident, const Q
 {
     const QString sec = OneLine(section);
     const QString key = OneLine(ident);
-    const QString val = OneLine(value);
+    const QString val = Stored(OneLine(value));
     modify([&](Data &d) {
         const int line = d.keyLine(sec, key);
         if (line >= 0) {

@@ -51,8 +51,11 @@ public:
     // Raise EIniFileException ("Unable to write to %s") when the file cannot be
     // written, also when it exists but cannot be read (it is never replaced by
     // a file that lost its other lines). Line breaks in a value, key or
-    // section name become blanks, so a write can never add lines. Nothing is
-    // written when the file would not change.
+    // section name become blanks, so a write can never add lines. A value
+    // with blanks around it or enclosed in quotation marks is written in one
+    // more pair of them, so that every written value of up to 2047
+    // characters reads back as it was. Nothing is written when the file
+    // would not change.
     void WriteString(const QString &section, const QString &ident, const QString &value);
     void WriteInteger(const QString &section, const QString &ident, int value);
     void WriteBool(const QString &section, const QString &ident, bool value); // "1" / "0"

@@ -308,6 +308,30 @@ TEST(IniFile, AReadGroupLooksAtTheFileOnce)
     EXPECT_EQ(ini.ReadInteger("A", "k", 0), 4);
 }
 
+// What reading takes off (blanks around a value, one pair of enclosing
+// quotation marks) is protected when writing, so every value reads back.
+TEST(IniFile, EveryWrittenValueReadsBack)
+{
+    TempProgramDir dir;
+    TIniFile ini(dir.file("a.ini"));
+    const struct
+    {
+        const char *Value, *Line;
+    } cases[] = {
+        {"plain", "k=plain"},     {" padded ", "k=\" padded \""},
+        {"\ttab", "k=\"\ttab\""}, {"\"quoted\"", "k=\"\"quoted\"\""},
+        {"\"", "k=\""},           {"\"\"", "k=\"\"\"\""},
+        {"\"open", "k=\"open"},   {"", "k="},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Value);
+        ini.WriteString("S", "k", c.Value);
+        EXPECT_EQ(ini.ReadString("S", "k", "default"), c.Value);
+        EXPECT_EQ(TIniFile(dir.file("a.ini")).ReadString("S", "k", "default"), c.Value);
+        EXPECT_EQ(Bytes(dir, "a.ini"), std::string("[S]\r\n") + c.Line + "\r\n");
+    }
+}
+
 TEST(IniFile, DeletesKeysAndSections)
 {
     TempProgramDir dir;
