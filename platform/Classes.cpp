@@ -162,7 +162,12 @@ void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
 
 void TStringList::SaveToFile(const QString &fileName) const
 {
+    // Loading takes one byte-order mark off; a first line that begins with
+    // one of its own keeps it behind another.
+    QByteArray bytes = EncodeUtf8Lossless(Text());
+    if (!m_lines.isEmpty() && m_lines.first().startsWith(QChar(0xFEFF)))
+        bytes.prepend("\xEF\xBB\xBF");
     QString reason;
-    if (!TryWriteFileAtomically(fileName, EncodeUtf8Lossless(Text()), reason))
+    if (!TryWriteFileAtomically(fileName, bytes, reason))
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
 }

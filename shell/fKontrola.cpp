@@ -167,7 +167,9 @@ QStringList ReadTestList(const QByteArray &Bytes)
 
 QByteArray TestListBytes(const QStringList &Lines)
 {
-    QByteArray bytes;
+    // Reading takes one byte-order mark off: a first line that begins with
+    // one of its own keeps it behind another.
+    QByteArray bytes = !Lines.isEmpty() && Lines.first().startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" : "";
     for (const QString &line : Lines)
         bytes += EncodeUtf8Lossless(line) + "\r\n";
     return bytes;

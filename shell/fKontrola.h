@@ -43,7 +43,8 @@ bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pair
 // line ends, the empty lines at the end dropped. A byte that is not UTF-8
 // is kept (DecodeUtf8Lossless), so that saving writes it back.
 QStringList ReadTestList(const QByteArray &Bytes);
-// A test list file: every line followed by CR LF.
+// A test list file: every line followed by CR LF (behind a byte-order mark
+// when the first line begins with one, which reading would take off).
 QByteArray TestListBytes(const QStringList &Lines);
 
 class TkontrolaFrm : public KTandorelForm

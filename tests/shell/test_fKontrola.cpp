@@ -75,6 +75,10 @@ TEST(SelfTestList, ReadingAndWritingKeepsEveryByte)
     EXPECT_EQ(lines.at(1), "");
     EXPECT_EQ(lines.at(4), QString::fromUtf8("\xC5\xA5=2"));
     EXPECT_EQ(TestListBytes(lines), QByteArray("1+1=2\r\n\r\ncaf\xE9=1\r\n2*x=10[x=5;]\r\n\xC5\xA5=2\r\n"));
+    // A first line that begins with a mark of its own keeps it.
+    const QByteArray marked = "\xEF\xBB\xBF\xEF\xBB\xBF"
+                              "1=1\r\n";
+    EXPECT_EQ(TestListBytes(ReadTestList(marked)), marked);
 
     const struct
     {
