@@ -95,6 +95,23 @@ void SyncFolder(const QByteArray &folder)
 
 } // namespace
 
+bool ReadFileAtMost(QFile &File, qint64 Limit, QByteArray &Bytes)
+{
+    Bytes.clear();
+    // A read sets aside all it asks for: first what the file says it holds
+    // and one byte more (which tells a file that grew), then pieces.
+    const qint64 known = File.size() - File.pos();
+    qint64 piece = known > 0 ? known + 1 : 64 * 1024;
+    while (Bytes.size() <= Limit) {
+        const QByteArray read = File.read(qMin(piece, Limit + 1 - Bytes.size()));
+        if (read.isEmpty())
+            break;
+        Bytes += read;
+        piece = 64 * 1024;
+    }
+    return File.error() == QFileDevice::NoError;
+}
+
 bool TryWriteFileAtomically(const QString &FileName, const QByteArray &Bytes, QString &Error)
 {
     Error.clear();
@@ -110,6 +127,9 @@ bool TryWriteFileAtomically(const QString &FileName, const QByteArray &Bytes, QS
     const bool existed = ::stat(target.constData(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode))
         return fail(EISDIR);
+    // A file its owner made read-only is not replaced (a rename could).
+    if (existed && ::access(target.constData(), W_OK) != 0)
+        return fail(errno);
 
     QByteArray temporary;
     const int fd = CreateTemporary(target, temporary);
