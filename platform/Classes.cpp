@@ -145,10 +145,8 @@ void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-    // At most one byte more than allowed is read, also from a file whose
-    // size the system does not tell (a pipe, a device).
-    QByteArray bytes = f.read(maxSize + 1);
-    if (f.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!ReadFileAtMost(f, maxSize, bytes))
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
     if (bytes.size() > maxSize)
         throw EFileTooLarge(QStringLiteral("File \"%1\" is too large (%2 bytes, at most %3).")

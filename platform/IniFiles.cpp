@@ -369,8 +369,8 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id, 
         return d;
     }
     // One byte more than allowed tells a file that grew (or a device).
-    const QByteArray all = f.read(maxSize + 1);
-    if (f.error() != QFileDevice::NoError) {
+    QByteArray all;
+    if (!ReadFileAtMost(f, maxSize, all)) {
         d->readable = false;
         return d;
     }

@@ -222,8 +222,8 @@ bool TkontrolaFrm::LoadTests(const QString &FileName)
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxTestFileBytes)
         return false;
-    const QByteArray bytes = file.read(MaxTestFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaxTestFileBytes)
+    QByteArray bytes;
+    if (!ReadFileAtMost(file, MaxTestFileBytes, bytes) || bytes.size() > MaxTestFileBytes)
         return false;
     ui->vyrazyVle->SetStrings(ReadTestList(bytes));
     UpdateCount();
