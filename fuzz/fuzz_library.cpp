@@ -12,7 +12,6 @@
 #include "tools/model/uPrehliadacVyrazov.h"
 
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +41,22 @@ void Walk(const TKniznicaVyrazov &Library, const QDomElement &Parent, int Depth,
     }
 }
 
+// A node and all below it, attributes in the order of their names (the
+// document service keeps them in no order of its own).
+void Dump(const QDomNode &Node, QString &Out)
+{
+    Out += u'<' + QString::number(Node.nodeType()) + u' ' + Node.nodeName() + u' ' + Node.nodeValue();
+    const QDomNamedNodeMap attributes = Node.attributes();
+    QStringList pairs;
+    for (int i = 0; i < attributes.count(); ++i)
+        pairs << attributes.item(i).nodeName() + u'=' + attributes.item(i).nodeValue();
+    pairs.sort();
+    Out += pairs.join(u' ') + u'>';
+    for (QDomNode child = Node.firstChild(); !child.isNull(); child = child.nextSibling())
+        Dump(child, Out);
+    Out += QStringLiteral("</>");
+}
+
 // What the program knows of a library, and the rest of the document.
 QStringList Known(const TKniznicaVyrazov &Library)
 {
@@ -53,10 +68,9 @@ QStringList Known(const TKniznicaVyrazov &Library)
     // The rest of the document but its prologue (the declaration is written
     // anew, and a document type's entities are already in the text).
     QString document;
-    QTextStream stream(&document);
     for (QDomNode node = Library.Document.firstChild(); !node.isNull(); node = node.nextSibling())
         if (!node.isDocumentType() && node.nodeName() != QLatin1String("xml"))
-            node.save(stream, 1);
+            Dump(node, document);
     out << document;
     return out;
 }
