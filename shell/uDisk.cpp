@@ -130,6 +130,12 @@ TFileFolders DecideFileFolders(const QString &ExecutableFolder)
     }
     folders.Config = UserFolder(QStandardPaths::GenericConfigLocation, folders.Program);
     folders.UserData = UserFolder(QStandardPaths::GenericDataLocation, folders.Program);
+    // Installed into the user's own prefix (~/.local) the data folder is the
+    // user's data folder itself, and installing again would overwrite the
+    // user's copies of the shipped files.
+    const QString data = QFileInfo(folders.Data).canonicalFilePath();
+    if (!data.isEmpty() && QFileInfo(folders.UserData).canonicalFilePath() == data)
+        folders.UserData += QStringLiteral("user/");
     QDir().mkpath(folders.Config);
     if (!QFileInfo::exists(folders.UserData) && QDir().mkpath(folders.UserData))
         Seed(folders.Data, folders.UserData);

@@ -7,6 +7,7 @@
 #include "shell/uMainProgram.h"
 #include "shell/uMainProgramStartup.h"
 #include "tests/support/ModalHelper.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/UserHome.h"
 
@@ -192,6 +193,19 @@ TEST(Disk, WithoutXdgVariablesTheUsersFoldersLieInTheHomeFolder)
     EXPECT_EQ(folders.Config, user.Home.file("home/.config/tandorel/"));
     EXPECT_EQ(folders.UserData, user.Home.file("home/.local/share/tandorel/"));
     EXPECT_TRUE(QFileInfo::exists(folders.UserData + "lib/geometry.xml"));
+}
+
+TEST(Disk, InstalledIntoTheUsersOwnPrefixTheUsersFilesStayApartFromTheShippedOnes)
+{
+    UserHome user(UserHome::HomeOnly);
+    // As "cmake --install build --prefix ~/.local" lays it out.
+    user.Home.write("home/.local/share/tandorel/lang/English.txt", "[Info]\r\n");
+    user.Home.write("home/.local/share/tandorel/lib/geometry.xml", "<library/>");
+    user.Home.write("home/.local/bin/.keep", "");
+    const TFileFolders folders = DecideFileFolders(user.Home.file("home/.local/bin"));
+    EXPECT_EQ(folders.Data, user.Home.file("home/.local/share/tandorel/"));
+    EXPECT_EQ(folders.UserData, user.Home.file("home/.local/share/tandorel/user/"));
+    EXPECT_EQ(user.Home.read("home/.local/share/tandorel/user/lib/geometry.xml"), QByteArray("<library/>"));
 }
 
 TEST(Disk, NamesFromFilesStayInsideTheirFolder)
