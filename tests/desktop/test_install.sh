@@ -17,7 +17,7 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 for f in applications/$id.desktop metainfo/$id.metainfo.xml icons/hicolor/scalable/apps/$id.svg \
          tandorel/lang/English.txt tandorel/lang/Slovensky.txt tandorel/units/en/units.xml \
          tandorel/units/sk/units.xml tandorel/lib/geometry.xml tandorel/lib/physics.xml \
-         tandorel/manual/en/manual.html tandorel/manual/sk/manual.html; do
+         tandorel/manual/en/manual.html tandorel/manual/sk/manual.html tandorel/manual/manual.css; do
   [ -s "$work/prefix/share/$f" ] || fail "share/$f is missing"
 done
 for size in 16 32 48 64 128 256; do

@@ -36,6 +36,7 @@ struct TManual
     QString Text; // every text of the body, blanks collapsed
     QSet<QString> Ids;
     QStringList InternalLinks;
+    QStringList FileLinks; // relative to the manual (its stylesheet)
 };
 
 TManual ReadManual(const QString &FileName)
@@ -62,6 +63,8 @@ TManual ReadManual(const QString &FileName)
             const QString href = attributes.value(QStringLiteral("href")).toString();
             if (href.startsWith(u'#'))
                 manual.InternalLinks << href.mid(1);
+            else if (!href.isEmpty() && !href.contains(u':'))
+                manual.FileLinks << href;
             // Cells and list items are words of their own.
             text += u' ';
         } else if (xml.isEndElement()) {
@@ -157,6 +160,9 @@ TEST_P(Manual, IsTheLanguagesOwnAndValidMarkup)
     EXPECT_TRUE(manual.Title.contains(QStringLiteral("Tandorel"))) << manual.Title.toStdString();
     for (const QString &target : manual.InternalLinks)
         EXPECT_TRUE(manual.Ids.contains(target)) << "a link to the missing #" << target.toStdString();
+    EXPECT_FALSE(manual.FileLinks.isEmpty());
+    for (const QString &target : manual.FileLinks)
+        EXPECT_TRUE(QFileInfo(QFileInfo(file).dir().filePath(target)).isFile()) << target.toStdString();
 }
 
 TEST_P(Manual, DescribesEveryWindowAndMenuItem)
