@@ -30,9 +30,11 @@ struct TFileFolders
 // - Config and UserData: ExecutableFolder when it is the Data folder and a
 //   probe file can be created in it (tried, not read from permission bits);
 //   otherwise "tandorel" in the user's configuration and data locations
-//   ($XDG_CONFIG_HOME, $XDG_DATA_HOME), made when missing. A UserData folder
-//   made here is seeded with the shipped libraries and constants, so this
-//   happens once and never over the user's own files.
+//   ($XDG_CONFIG_HOME, $XDG_DATA_HOME), made when missing; its "user"
+//   subfolder when the user's data location is the Data folder itself (an
+//   install into ~/.local). A UserData folder made here is seeded with the
+//   shipped libraries and constants, so this happens once and never over the
+//   user's own files.
 TFileFolders DecideFileFolders(const QString &ExecutableFolder);
 
 // The folders decided for this program on first use (also before the
