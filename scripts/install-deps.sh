@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core
   clang libclang-rt-dev
   clang-format-14
+  desktop-file-utils appstream libxml2-utils tidy
 )
 
 missing=()

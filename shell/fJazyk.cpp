@@ -76,7 +76,7 @@ void TjazykFrm::FillList()
     list->clear();
     for (QLabel *value : {ui->programLbl, ui->datumLbl, ui->authorLbl, ui->emailLbl, ui->webLbl})
         value->clear();
-    Files.ScanFolder(ProgramDir() + QStringLiteral("lang/"));
+    Files.ScanFolder(DataDir() + QStringLiteral("lang/"));
     // Sorted by language name; files of one name stay in file-name order.
     QList<const TTranslationFileInfo *> offered;
     for (int i = 0; i < Files.Count(); ++i)

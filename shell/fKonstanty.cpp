@@ -159,8 +159,8 @@ void TkonstantyFrm::UlozKonstanty()
 
 QString TkonstantyFrm::FileName() const
 {
-    // The language file names it; it may not lead out of the program folder.
-    return ProgramDirFile(ConstantFile, QStringLiteral("const.dat"));
+    // The language file names it; it may not lead out of the user's folder.
+    return UserDataDirFile(ConstantFile, QStringLiteral("const.dat"));
 }
 
 void TkonstantyFrm::TranslateTexts()

@@ -310,9 +310,16 @@ bool IsMakerAddress(const QString &Address)
 }
 
 namespace {
-// The canonical path of an existing file or folder inside the program
-// folder (the folder itself included), empty otherwise. Links are followed
-// first, so a link cannot lead outside.
+bool IsInside(const QString &Canonical, const QString &Folder)
+{
+    const QString folder = QFileInfo(Folder).canonicalFilePath();
+    return !folder.isEmpty() && (Canonical == folder || Canonical.startsWith(folder + QLatin1Char('/')));
+}
+
+// The canonical path of an existing file or folder inside the data folder
+// (the manual) or the user's folder (the libraries), the folders themselves
+// included; empty otherwise. Links are followed first, so a link cannot lead
+// outside.
 QString ProgramFilePath(const QString &Path)
 {
     if (Path.isEmpty())
@@ -321,10 +328,7 @@ QString ProgramFilePath(const QString &Path)
     if (!file.isAbsolute() || !file.exists())
         return QString();
     const QString canonical = file.canonicalFilePath();
-    const QString folder = QFileInfo(ProgramDir()).canonicalFilePath();
-    if (canonical.isEmpty() || folder.isEmpty())
-        return QString();
-    if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
+    if (canonical.isEmpty() || !(IsInside(canonical, DataDir()) || IsInside(canonical, UserDataDir())))
         return QString();
     // Documents and folders only: the desktop would run a program or a
     // launcher instead of showing it.
@@ -510,7 +514,21 @@ std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage 
     QMessageBox::critical(nullptr, QCoreApplication::applicationName(), Text);
 };
 
-TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The desktop matches the windows to the installed entry (its name and
+    // icon in task bars and window switchers).
+    setDesktopFileName(QStringLiteral("org.tandorel.Tandorel"));
+    setWindowIcon(ProgramIcon());
+}
 
 namespace {
 void ShowEscaped(const QString &text)

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QDateTime>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 
@@ -103,8 +104,9 @@ bool IsMakerAddress(const QString &Address);
 void SetWindowStaysOnTop(QWidget *Window, bool OnTop);
 
 // Whether OpenURL would open Address: http, https and mailto addresses, and
-// existing files and folders inside the program folder (an absolute path,
-// "\\" or "/" separated, or a file: address); nothing else.
+// existing files and folders inside the program's data folder or the
+// user's folder of its files (an absolute path, "\\" or "/" separated, or a
+// file: address); nothing else.
 bool IsOpenableAddress(const QString &Address);
 // Opens Address in the user's browser, mail program or file viewer; an
 // address that IsOpenableAddress refuses is not opened. True when handed on.
@@ -134,8 +136,12 @@ QString URLEncode(const QString &S);
 
 // ------------------------------------------------------- the application
 
-// The program's application object: an exception that escapes an event
-// handler is shown in a message box (its text) instead of ending the program.
+// The program's icon in every size it ships in.
+QIcon ProgramIcon();
+
+// The program's application object: every window carries the program's
+// icon, and an exception that escapes an event handler is shown in a message
+// box (its text) instead of ending the program.
 class TTandorelApplication : public QApplication
 {
 public:

@@ -283,7 +283,7 @@ TLibraryTreeView *TPrehliadacVyrazovFrm::Tree() const
 
 QString TPrehliadacVyrazovFrm::LibraryFolder() const
 {
-    return LibraryFolderIn(ProgramDir(), LibraryPath);
+    return LibraryFolderIn(UserDataDir(), LibraryPath);
 }
 
 void TPrehliadacVyrazovFrm::TranslateTexts()

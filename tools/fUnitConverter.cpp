@@ -139,7 +139,7 @@ void TUnitConverterFrm::LoadUnits()
     ui->baseUnitVle->Clear();
     ui->targetUnitVle->Clear();
     // The language file names it; it may not lead out of the program folder.
-    const QString file = ProgramDirFile(UnitFile, QStringLiteral("units/en/units.xml"));
+    const QString file = DataDirFile(UnitFile, QStringLiteral("units/en/units.xml"));
     const bool loaded = !file.isEmpty() && Converter->LoadFile(file);
     TStringList names;
     Converter->GetCategoryNames(names);
