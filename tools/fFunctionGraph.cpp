@@ -1,6 +1,7 @@
 #include "tools/fFunctionGraph.h"
 #include "ui_fFunctionGraph.h"
 
+#include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 
@@ -160,6 +161,12 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     connect(ui->clearBtn, &QPushButton::clicked, this, [this] { clearBtnClick(); });
     connect(ui->copyToClipboardBtn, &QPushButton::clicked, this, [this] { copyToClipboardBtnClick(); });
     connect(ui->saveToFileBtn, &QPushButton::clicked, this, [this] { saveToFileBtnClick(); });
+
+    // Opens beside the calculator, on its screen.
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
+        SetMainForm(main);
+        PlaceNextToMainForm();
+    }
 
     ui->graphImg->installEventFilter(this);
     DragTimer.setSingleShot(true);
