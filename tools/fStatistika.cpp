@@ -19,8 +19,6 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     }
     TValueListEditor *grid = ui->hodnotyVle;
     grid->SetTitles(QStringLiteral("x"), QStringLiteral("y"));
-    // "Remove all" leaves no rows: the table is then empty, not one blank row.
-    grid->KeepOneRow = false;
     grid->MapCalculatorKeys = true;
     grid->PlusIsDigit = true;
     grid->OnEnter = [this] { vypocetBtnClick(); };
@@ -164,5 +162,8 @@ void TstatistikaFrm::zmazatBtnClick()
     TValueListEditor *grid = ui->hodnotyVle;
     if (grid->currentRow() >= 0)
         grid->removeRow(grid->currentRow());
+    // The last row gone, one empty row stays to type into.
+    if (grid->rowCount() == 0)
+        grid->Clear();
     grid->setFocus();
 }
