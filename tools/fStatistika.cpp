@@ -31,7 +31,12 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
     connect(ui->novyBtn, &QPushButton::clicked, this, [this] { novyBtnClick(); });
     connect(ui->zmazatBtn, &QPushButton::clicked, this, [this] { zmazatBtnClick(); });
-    connect(ui->zmazatVsetkoBtn, &QPushButton::clicked, this, [this] { ui->hodnotyVle->Clear(); });
+    connect(ui->zmazatVsetkoBtn, &QPushButton::clicked, this, [this] {
+        // The empty row left is ready for the first value, as after Add.
+        ui->hodnotyVle->Clear();
+        ui->hodnotyVle->setFocus();
+        ui->hodnotyVle->setCurrentCell(0, 0);
+    });
 
     Texts.Text(ui->vypocetBtn, "Common", "Calculate")
         .Caption(this, "Statistics", "Caption")
