@@ -294,7 +294,7 @@ void TFunctionGraphFrm::FitControls()
 void TFunctionGraphFrm::LayOut()
 {
     // The strips grow from their designed size where the font needs it: the
-    // numbers' height and the corner's "y \\ x".
+    // numbers' height and the corner's "y \ x".
     const QFontMetrics metrics(FGraph->ScaleFont);
     const int stripHeight = qMax(HorizontalStripHeight, metrics.height() + 4);
     const int stripWidth =
@@ -332,7 +332,7 @@ void TFunctionGraphFrm::LayOut()
     ui->graphImg->setGeometry(pictureLeft, pictureTop, w, h);
     const int controlsTop = pictureTop + h + ControlsGap;
     ui->ovladaniePnl->setGeometry(0, controlsTop, width(), controlsHeight);
-    int firstRowHeight = 0;
+    int firstRowHeight = ui->clearBtn->height() + 8;
     for (const QRect &place : places)
         if (place.top() == 0)
             firstRowHeight = qMax(firstRowHeight, place.height());

@@ -75,18 +75,32 @@ bool CanPaint(const QImage *Canvas)
 
 } // namespace
 
+namespace {
+
+qreal CanvasRatio(qreal Ratio)
+{
+    return Ratio > 0 ? Ratio : 1;
+}
+
+QSize DeviceSize(const QSize &Size, qreal Ratio)
+{
+    return QSize(qCeil(qMax(1, Size.width()) * Ratio), qCeil(qMax(1, Size.height()) * Ratio));
+}
+
+} // namespace
+
 QImage NewGraphCanvas(const QSize &Size, qreal Ratio)
 {
-    const qreal ratio = Ratio > 0 ? Ratio : 1;
-    QImage canvas(qCeil(qMax(1, Size.width()) * ratio), qCeil(qMax(1, Size.height()) * ratio), QImage::Format_RGB32);
+    const qreal ratio = CanvasRatio(Ratio);
+    QImage canvas(DeviceSize(Size, ratio), QImage::Format_RGB32);
     canvas.setDevicePixelRatio(ratio);
     return canvas;
 }
 
 bool IsGraphCanvas(const QImage &Canvas, const QSize &Size, qreal Ratio)
 {
-    const QImage expected = NewGraphCanvas(Size, Ratio);
-    return Canvas.size() == expected.size() && Canvas.devicePixelRatio() == expected.devicePixelRatio()
+    const qreal ratio = CanvasRatio(Ratio);
+    return Canvas.size() == DeviceSize(Size, ratio) && Canvas.devicePixelRatio() == ratio
            && Canvas.format() == QImage::Format_RGB32;
 }
 
