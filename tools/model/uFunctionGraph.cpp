@@ -58,9 +58,11 @@ void ForEachGridLine(Extended Origin, Extended Scale, Extended Step, qint32 Firs
 
 // The first device pixel of pixel P on a canvas of Ratio device pixels per
 // pixel; pixel P covers FirstDevicePixel(P) .. FirstDevicePixel(P + 1) - 1.
+// Edges are rounded as the painter rounds those of a filled rectangle, so
+// that the axes and the grid's dots meet.
 qint32 FirstDevicePixel(qint32 P, qreal Ratio)
 {
-    return qint32(std::floor(P * Ratio + 1e-9));
+    return qint32(std::floor(P * Ratio + 0.5));
 }
 
 void DrawTextAt(QPainter &Canvas, qint32 Left, qint32 Top, const QString &Text)
@@ -415,31 +417,44 @@ void TFunctionGraph::DrawGrid()
     const qint32 w = qMin(View.Width, qint32(image.width() / ratio));
     const qint32 h = qMin(View.Height, qint32(image.height() / ratio));
     const QRgb dot = GridColor.rgb();
-    // A dot is one pixel, as many device pixels as the ratio gives it.
-    const auto paintDot = [&](qint32 column, qint32 row) {
-        const qint32 right = qMin(FirstDevicePixel(column + 1, ratio), qint32(image.width()));
-        const qint32 bottom = qMin(FirstDevicePixel(row + 1, ratio), qint32(image.height()));
-        for (qint32 y = FirstDevicePixel(row, ratio); y < bottom; ++y) {
-            QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (qint32 x = FirstDevicePixel(column, ratio); x < right; ++x)
-                line[x] = dot;
-        }
+    // A dot is one pixel, as many device pixels as the ratio gives it: the
+    // device columns (or rows) First .. Last - 1 of a pixel.
+    struct TSpan
+    {
+        qint32 First, Last;
     };
+    // A whole ratio (1 or 2, as most screens have) needs no rounding.
+    const qint32 whole = qint32(ratio);
+    const auto span = [ratio, whole, integral = whole == ratio](qint32 P, qint32 Limit) {
+        if (integral)
+            return TSpan{qMin(P * whole, Limit), qMin(P * whole + whole, Limit)};
+        return TSpan{qMin(FirstDevicePixel(P, ratio), Limit), qMin(FirstDevicePixel(P + 1, ratio), Limit)};
+    };
+    QRgb *const bits = reinterpret_cast<QRgb *>(image.bits());
+    const qsizetype stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    const auto paintDot = [&](TSpan Columns, TSpan Rows) {
+        for (qint32 y = Rows.First; y < Rows.Last; ++y)
+            for (qint32 x = Columns.First; x < Columns.Last; ++x)
+                bits[y * stride + x] = dot;
+    };
+    const qint32 deviceWidth = image.width(), deviceHeight = image.height();
     // Dotted lines, one pixel on and one off; the dots keep their place on
     // the grid lines while the picture pans.
     const qint32 columnPhase = FirstGridLineX();
     const qint32 rowPhase = FirstGridLineY();
     ForEachGridLine(View.OriginX, View.ScaleX, View.GridStepX * View.XLabelUnit, 0, w - 1,
                     [&](qint32 column, Extended) {
+                        const TSpan columns = span(column, deviceWidth);
                         for (qint32 row = (rowPhase & 1) ? 1 : 0; row < h; row += 2)
-                            paintDot(column, row);
+                            paintDot(columns, span(row, deviceHeight));
                     });
     ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, 0, View.Height - 1, [&](qint32 level, Extended) {
         const qint32 row = View.FlipY(level);
         if (row < 0 || row >= h)
             return;
+        const TSpan rows = span(row, deviceHeight);
         for (qint32 column = (columnPhase & 1) ? 1 : 0; column < w; column += 2)
-            paintDot(column, row);
+            paintDot(span(column, deviceWidth), rows);
     });
 }
 

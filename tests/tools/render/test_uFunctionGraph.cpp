@@ -341,6 +341,21 @@ TEST_F(GraphPicture, DrawnAtTheDevicePixelRatio)
     };
     EXPECT_GT(inked(sharpVertical), 3 * inked(Vertical));
 
+    // A ratio of 1.5: pixels one and two device pixels across in turn.
+    QImage oddPicture = NewGraphCanvas(QSize(715, 313), 1.5);
+    TFunctionGraph odd(&oddPicture, 715, 313, nullptr, nullptr);
+    odd.DevicePixelRatio = 1.5;
+    odd.AddFunction("x");
+    ASSERT_EQ(oddPicture.size(), QSize(1073, 470));
+    const QPoint axis(c0 + 200, r0);
+    const int top = int(std::floor(axis.y() * 1.5 + 0.5)), bottom = int(std::floor((axis.y() + 1) * 1.5 + 0.5));
+    for (int y = top; y < bottom; ++y)
+        EXPECT_EQ(oddPicture.pixel(int(axis.x() * 1.5), y), Black) << y;
+    EXPECT_NE(oddPicture.pixel(int(axis.x() * 1.5), bottom), Black);
+    EXPECT_NE(oddPicture.pixel(int(axis.x() * 1.5), top - 1), Black);
+    const int dotColumn = int(std::floor(dot.x() * 1.5 + 0.5)), dotRow = int(std::floor(dot.y() * 1.5 + 0.5));
+    EXPECT_EQ(oddPicture.pixel(dotColumn, dotRow), Grey);
+
     QImage bitmap;
     sharp.RenderExport(bitmap);
     EXPECT_EQ(bitmap.size(), QSize(764, 340));
