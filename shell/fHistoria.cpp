@@ -82,6 +82,9 @@ void ThistoriaFrm::ShowSelection(int Index)
     QListView *list = ui->historyLb;
     if (Index < 0) {
         list->selectionModel()->clear();
+        // Through the view: a list that has been told "no line" does not
+        // choose its first line itself when it gets the focus.
+        list->setCurrentIndex(QModelIndex());
     } else {
         const QModelIndex at = History->index(Index);
         list->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);

@@ -124,7 +124,10 @@ void TderivacieFrm::ShowResult(const QString &Text)
 {
     SetTextColour(ui->vysledokEdt, palette().color(QPalette::WindowText));
     ui->vysledokEdt->setText(Text);
+    // A derivative or message longer than the field: its start shows, and
+    // the whole text is at hand under the mouse.
     ui->vysledokEdt->setCursorPosition(0);
+    ui->vysledokEdt->setToolTip(Text);
     SetBusyCursor(false);
 }
 

@@ -75,8 +75,12 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
         QStringLiteral("Zepto (z)=e-21"),
         QStringLiteral("Yocto (y)=e-24"),
     });
+    // The columns share the grid's width, so that it has nothing to scroll
+    // sideways: a click on a value must not shift the names out of sight.
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setColumnWidth(0, 130);
+    grid->horizontalHeader()->setStretchLastSection(false);
+    grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     grid->OnEnter = [this] { UsePrefix(); };
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { UsePrefix(); });
     connect(ui->useBtn, &QPushButton::clicked, this, [this] { UsePrefix(); });

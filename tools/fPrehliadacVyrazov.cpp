@@ -4,6 +4,7 @@
 #include "core/uCommon.h"
 #include "platform/Classes.h"
 #include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
 #include "tools/dPrehliadacVyrazov.h"
@@ -223,6 +224,12 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
         button->setObjectName(QString::fromLatin1(name));
         button->setDefaultAction(action);
         ToolBar1->addWidget(button);
+    }
+
+    // Opens beside the calculator, on its screen.
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
+        SetMainForm(main);
+        PlaceNextToMainForm();
     }
 
     Dta->Browser = this;

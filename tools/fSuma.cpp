@@ -84,7 +84,9 @@ TsumaFrm::~TsumaFrm()
 
 void TsumaFrm::SetExpression(const QString &Text)
 {
+    // A long expression shows from its start; the whole of it in the tooltip.
     ui->expressionLbl->setText(Text);
+    ui->expressionLbl->setToolTip(Text);
 }
 
 void TsumaFrm::TranslateTexts()

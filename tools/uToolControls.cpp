@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QTableView>
 
 namespace {
@@ -95,4 +97,21 @@ void UseCompactRows(QTableView *Grid)
     const int rowHeight = Grid->fontMetrics().height() + 6;
     Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
     Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
+
+QString TElidedLabel::ShownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void TElidedLabel::paintEvent(QPaintEvent *event)
+{
+    const QString shown = ShownText();
+    if (shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), int(QStyle::visualAlignment(layoutDirection(), alignment())),
+                          palette(), isEnabled(), shown, foregroundRole());
 }

@@ -218,6 +218,16 @@ TEST_F(DerivativesWindow, NoServerAndASilentOneAreConnectionErrors)
     ASSERT_TRUE(WaitForAnswer());
     EXPECT_EQ(Result()->text(), QStringLiteral("Server unavailable. Check your internet connection."));
     EXPECT_TRUE(ShownAsError());
+
+    // In the narrowest window the message is longer than the field: its
+    // start shows and the whole of it is the field's tooltip.
+    Window.resize(Window.minimumWidth(), Window.height());
+    QCoreApplication::processEvents();
+    ASSERT_GT(Result()->fontMetrics().horizontalAdvance(Result()->text()), Result()->width());
+    EXPECT_EQ(Result()->cursorPosition(), 0);
+    EXPECT_EQ(Result()->toolTip(), Result()->text());
+    Window.ShowResult(QStringLiteral("2*x"));
+    EXPECT_EQ(Result()->toolTip(), QStringLiteral("2*x"));
 }
 
 TEST_F(DerivativesWindow, ANewerRequestOvertakesASlowOne)
