@@ -106,7 +106,36 @@ bool IsUnit(double C)
     return C == 1.0 || C == -1.0;
 }
 
+void LinkAtEnd(TClen *&First, TClen *&Last, TClen *Term)
+{
+    Term->Next = nullptr;
+    if (Last)
+        Last->Next = Term;
+    else
+        First = Term;
+    Last = Term;
+}
+
+thread_local const std::atomic<bool> *StopFlag = nullptr;
+
+// Called once per term or step of every loop that can run long.
+void CheckStop()
+{
+    if (StopFlag && StopFlag->load(std::memory_order_relaxed))
+        throw EPolynomStopped();
+}
+
 } // namespace
+
+TPolynomStopScope::TPolynomStopScope(const std::atomic<bool> &Flag) : m_previous(StopFlag)
+{
+    StopFlag = &Flag;
+}
+
+TPolynomStopScope::~TPolynomStopScope()
+{
+    StopFlag = m_previous;
+}
 
 // ------------------------------------------------------------ number text
 
@@ -415,14 +444,97 @@ void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, i
 
 // ------------------------------------------------------------- polynomial
 
-std::size_t TPolynom::TExponentsHash::operator()(const TExponents &E) const noexcept
+quint64 TPolynom::TIndex::Hash(const TExponents &Exponents)
 {
-    std::size_t h = 1469598103934665603ull;
-    for (qint32 e : E) {
-        h ^= std::size_t(quint32(e));
-        h *= 1099511628211ull;
+    // The five exponents in three words, each multiplied in so that every
+    // bit of every exponent reaches the high half, which the fold brings
+    // down to the bits the table's mask keeps.
+    const auto word = [&](int i) { return quint64(quint32(Exponents[i])) | quint64(quint32(Exponents[i + 1])) << 32; };
+    quint64 h = word(0) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ word(2)) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ quint32(Exponents[4])) * 0x165667B19E3779F9ull;
+    return h ^ h >> 32;
+}
+
+namespace {
+
+bool SameExponents(const TExponents &A, const TExponents &B)
+{
+    for (int i = 0; i < PolynomVariableCount; ++i)
+        if (A[i] != B[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+TClen *TPolynom::TIndex::Find(const TExponents &Exponents) const
+{
+    if (m_used == 0)
+        return nullptr;
+    const quint64 hash = Hash(Exponents);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
+        const TSlot &slot = m_slots[i];
+        if (!slot.Term || (slot.Hash == hash && SameExponents(slot.Term->Exponents, Exponents)))
+            return slot.Term;
     }
-    return h ^ (h >> 29);
+}
+
+void TPolynom::TIndex::Insert(TClen *Term)
+{
+    // At most half full, so that a search meets a free slot soon.
+    if (2 * (m_used + 1) > m_slots.size())
+        Resize(std::max<std::size_t>(16, m_slots.size() * 2));
+    const quint64 hash = Hash(Term->Exponents);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
+        TSlot &slot = m_slots[i];
+        if (!slot.Term) {
+            slot = {Term, hash};
+            ++m_used;
+            return;
+        }
+        if (slot.Hash == hash && SameExponents(slot.Term->Exponents, Term->Exponents))
+            return;
+    }
+}
+
+void TPolynom::TIndex::Reserve(std::size_t Count)
+{
+    std::size_t size = std::max<std::size_t>(16, m_slots.size());
+    while (size < 2 * Count)
+        size *= 2;
+    if (size > m_slots.size())
+        Resize(size);
+}
+
+void TPolynom::TIndex::Resize(std::size_t Size)
+{
+    std::vector<TSlot> old(Size, TSlot{nullptr, 0});
+    old.swap(m_slots);
+    const std::size_t mask = Size - 1;
+    for (const TSlot &slot : old) {
+        if (!slot.Term)
+            continue;
+        std::size_t i = std::size_t(slot.Hash) & mask;
+        while (m_slots[i].Term)
+            i = (i + 1) & mask;
+        m_slots[i] = slot;
+    }
+}
+
+void TPolynom::TIndex::Clear()
+{
+    if (m_used > 0)
+        std::fill(m_slots.begin(), m_slots.end(), TSlot{nullptr, 0});
+    m_used = 0;
+}
+
+void TPolynom::TIndex::Swap(TIndex &Other) noexcept
+{
+    m_slots.swap(Other.m_slots);
+    std::swap(m_used, Other.m_used);
 }
 
 TPolynom::TPolynom()
@@ -452,7 +564,7 @@ void TPolynom::Swap(TPolynom &Other) noexcept
     std::swap(Last, Other.Last);
     std::swap(Vars, Other.Vars);
     std::swap(m_count, Other.m_count);
-    m_index.swap(Other.m_index);
+    m_index.Swap(Other.m_index);
     std::swap(m_indexValid, Other.m_indexValid);
 }
 
@@ -466,7 +578,7 @@ void TPolynom::Clear()
     }
     First = Last = nullptr;
     m_count = 0;
-    m_index.clear();
+    m_index.Clear();
     m_indexValid = true;
 }
 
@@ -487,15 +599,10 @@ void TPolynom::LinkTerm(TClen *Term)
         delete Term;
         throw EPolynomTooLarge();
     }
-    Term->Next = nullptr;
-    if (Last)
-        Last->Next = Term;
-    else
-        First = Term;
-    Last = Term;
+    LinkAtEnd(First, Last, Term);
     ++m_count;
     if (m_indexValid)
-        m_index.emplace(Term->Exponents, Term);
+        m_index.Insert(Term);
 }
 
 void TPolynom::Append(TClen *Term)
@@ -507,17 +614,16 @@ void TPolynom::EnsureIndex() const
 {
     if (m_indexValid)
         return;
-    m_index.clear();
+    m_index.Clear();
     for (TClen *term = First; term; term = term->Next)
-        m_index.emplace(term->Exponents, term);
+        m_index.Insert(term);
     m_indexValid = true;
 }
 
 TClen *TPolynom::FindOwn(const TExponents &Exponents) const
 {
     EnsureIndex();
-    const auto it = m_index.find(Exponents);
-    return it == m_index.end() ? nullptr : it->second;
+    return m_index.Find(Exponents);
 }
 
 void TPolynom::AddOwn(const TExponents &Exponents, double Coefficient)
@@ -607,6 +713,7 @@ void TPolynom::Parse(const QString &Text, const TPolynomVars &Vars, bool Negate,
     for (qsizetype i = 1; i <= n; ++i) {
         if (i < n && !(IsSign(s[i]) && s[i - 1] != u'^'))
             continue;
+        CheckStop();
         TClen term;
         term.Parse(s.mid(start, i - start), work.Vars);
         if (Negate)
@@ -706,7 +813,7 @@ void TPolynom::RemoveLeadingZeroTerms()
         Last = nullptr;
     if (removed) {
         m_indexValid = false;
-        m_index.clear();
+        m_index.Clear();
     }
 }
 
@@ -734,15 +841,17 @@ qint32 TPolynom::MaxExponent() const
 
 int TPolynom::IndexOfVariable(QChar Letter) const
 {
-    return SlotOf(Vars, Letter) + 1;
+    return SlotOf(Vars, Letter);
 }
 
 QString TPolynom::ToText() const
 {
     QString s;
     s.reserve(m_count * 8);
-    for (const TClen *term = First; term; term = term->Next)
+    for (const TClen *term = First; term; term = term->Next) {
+        CheckStop();
         term->AppendText(s, Vars);
+    }
     if (s.startsWith(u'+'))
         s.remove(0, 1);
     if (s.isEmpty())
@@ -752,9 +861,8 @@ QString TPolynom::ToText() const
 
 void TPolynom::SortByVariable(int Slot)
 {
-    if (Slot < 1 || Slot > PolynomVariableCount)
+    if (Slot < 0 || Slot >= PolynomVariableCount)
         throw ERangeError();
-    const int i = Slot - 1;
     std::vector<TClen *> terms;
     terms.reserve(std::size_t(m_count));
     for (TClen *term = First; term; term = term->Next)
@@ -762,16 +870,10 @@ void TPolynom::SortByVariable(int Slot)
     // Stable: like terms keep their order, so the index (the first term of
     // each monomial) stays right.
     std::stable_sort(terms.begin(), terms.end(),
-                     [i](const TClen *a, const TClen *b) { return a->Exponents[i] > b->Exponents[i]; });
+                     [Slot](const TClen *a, const TClen *b) { return a->Exponents[Slot] > b->Exponents[Slot]; });
     First = Last = nullptr;
-    for (TClen *term : terms) {
-        term->Next = nullptr;
-        if (Last)
-            Last->Next = term;
-        else
-            First = term;
-        Last = term;
-    }
+    for (TClen *term : terms)
+        LinkAtEnd(First, Last, term);
 }
 
 namespace {
@@ -814,6 +916,16 @@ void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R,
     if (Budget < 0)
         throw EPolynomTooLarge();
     TPolynom out;
+    // The product takes over R's index memory: a power's steps then fill
+    // memory they have used before instead of new pages.
+    if (&R != &A && &R != &B) {
+        out.m_index.Swap(R.m_index);
+        out.m_index.Clear();
+        R.m_indexValid = false;
+    }
+    // A product has no fewer monomials than its larger factor: room for
+    // them from the start.
+    out.m_index.Reserve(std::size_t(std::max(A.Count(), B.Count())));
     out.Vars = A.Vars;
     const auto map = MapUsedLetters(B, out.Vars);
     for (const TClen *a = A.First; a; a = a->Next) {
@@ -822,6 +934,7 @@ void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R,
         for (const TClen *b = B.First; b; b = b->Next) {
             if (b->Coefficient == 0)
                 continue;
+            CheckStop();
             out.AddOwn(Mapped(b->Exponents, map, a->Exponents), Checked(a->Coefficient * b->Coefficient));
         }
     }
@@ -899,6 +1012,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
     quotient.Vars = remainder.Vars = table;
     qint64 work = 0;
     while (!rest.empty()) {
+        CheckStop();
         const auto it = rest.begin();
         const TExponents t = it->first;
         const double c = it->second;
@@ -956,6 +1070,7 @@ void TPolynom::Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString
     for (const TClen *term = First; term; term = term->Next) {
         if (term->Coefficient == 0)
             continue;
+        CheckStop();
         term->Draw(Image, Vars, !drawn, X);
         drawn = true;
     }
