@@ -10,6 +10,8 @@
 #include "tools/fSuma.h"
 #include "tools/uToolWindows.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,7 +41,17 @@ protected:
         return child;
     }
     QLineEdit *Edit(const char *Name) { return Child<QLineEdit>(Name); }
-    void Click(const char *Name) { QTest::mouseClick(Child<QPushButton>(Name), Qt::LeftButton); }
+    // Until the operation or preview running on the worker thread is shown.
+    void Settle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!Window.Busy(), 20000);
+        QCoreApplication::processEvents();
+    }
+    void Click(const char *Name)
+    {
+        QTest::mouseClick(Child<QPushButton>(Name), Qt::LeftButton);
+        Settle();
+    }
     // Sets both texts and runs one operation.
     void Run(const QString &P, const QString &Q, const char *Button)
     {
@@ -54,7 +66,7 @@ protected:
         return label->isVisibleTo(&Window) ? label->text() : QString();
     }
     QString Drawn() { return Window.Picture().PlainText(); }
-    QString ResultText() { return Edit("vysEdt")->text(); }
+    QString ResultText() { return Child<TResultEdit>("vysEdt")->Result(); }
     bool Marked(QLineEdit *Edit) { return Edit->palette().color(QPalette::Base) == QColor(0xFF, 0x66, 0x66); }
 
     TmnohoclenyFrm Window;
@@ -127,6 +139,89 @@ TEST_F(PolynomialsWindow, PowerOfPWithTheUpDown)
     EXPECT_EQ(Edit("qEdt")->text(), ResultText());
 }
 
+TEST_F(PolynomialsWindow, TheResultEditShowsTheStartOfALongResultAndCopiesAllOfIt)
+{
+    auto *edit = Child<TResultEdit>("vysEdt");
+    Run(QStringLiteral("a+b+c+d+e"), QStringLiteral("1"), "umocniPBtn");
+    Child<TUpDown>("UpDown1")->SetPosition(20);
+    Click("umocniPBtn");
+    const QString whole = ResultText();
+    ASSERT_EQ(whole, Window.PolynomP().ToText());
+    ASSERT_GT(whole.size(), 100000);
+    EXPECT_EQ(edit->text(), whole.left(TResultEdit::ShownLength) + QChar(0x2026));
+    EXPECT_EQ(edit->cursorPosition(), 0);
+
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    // Everything selected, by the keys a user presses: the whole result.
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), whole);
+    // A part of what is shown: that part; a part that reaches the "…": the
+    // rest of the result.
+    edit->setSelection(4, 10);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), whole.mid(4, 10));
+    edit->setSelection(TResultEdit::ShownLength - 3, 4);
+    edit->CopySelection();
+    EXPECT_EQ(clipboard->text(), whole.mid(TResultEdit::ShownLength - 3));
+    EXPECT_EQ(edit->text().size(), TResultEdit::ShownLength + 1);
+
+    // A short result is shown as it is.
+    Run(QStringLiteral("x"), QStringLiteral("1"), "scitanieBtn");
+    EXPECT_EQ(edit->text(), QStringLiteral("x+1"));
+}
+
+TEST_F(PolynomialsWindow, ALongOperationRunsAsideAndCanBeStopped)
+{
+    // 46,376 terms take a while to compute and draw: the click returns at
+    // once, and the window shows that it is at work.
+    Run(QStringLiteral("x"), QStringLiteral("1"), "scitanieBtn");
+    Child<TUpDown>("UpDown1")->SetPosition(30);
+    Edit("pEdt")->setText(QStringLiteral("a+b+c+d+e"));
+    Settle();
+    const auto startPower = [&] {
+        QTest::mouseClick(Child<QPushButton>("umocniPBtn"), Qt::LeftButton);
+        EXPECT_TRUE(Window.Busy());
+    };
+    startPower();
+    QTRY_COMPARE_WITH_TIMEOUT(Window.cursor().shape(), Qt::BusyCursor, 5000);
+    // Escape stops it: the picture stays as it was, the cursor comes back.
+    QTest::keyClick(&Window, Qt::Key_Escape);
+    EXPECT_FALSE(Window.Busy());
+    EXPECT_NE(Window.cursor().shape(), Qt::BusyCursor);
+    QTest::qWait(100);
+    EXPECT_EQ(Drawn(), QStringLiteral("P = a+b+c+d+e"));
+    EXPECT_EQ(ResultText(), QStringLiteral("x+1"));
+
+    // A newer click wins, whichever ends first.
+    startPower();
+    Click("nasobenieBtn");
+    QTest::qWait(100);
+    EXPECT_EQ(Drawn(), QStringLiteral("(a+b+c+d+e) . (1) = a+b+c+d+e"));
+
+    // Hiding the window stops it too.
+    startPower();
+    Window.hide();
+    EXPECT_FALSE(Window.Busy());
+    Window.show();
+    QTest::qWait(100);
+    EXPECT_EQ(ResultText(), QStringLiteral("a+b+c+d+e"));
+
+    // Left to run, it ends with the whole power.
+    startPower();
+    Settle();
+    EXPECT_EQ(Window.PolynomP().Count(), 46376);
+    // Closing the window while a power runs waits for nothing and loses
+    // nothing: the worker is stopped and joined.
+    auto *other = new TmnohoclenyFrm;
+    other->findChild<TUpDown *>(QStringLiteral("UpDown1"))->SetPosition(30);
+    other->findChild<QLineEdit *>(QStringLiteral("pEdt"))->setText(QStringLiteral("a+b+c+d+e"));
+    other->findChild<QPushButton *>(QStringLiteral("umocniPBtn"))->click();
+    EXPECT_TRUE(other->Busy());
+    delete other;
+}
+
 TEST_F(PolynomialsWindow, RefusedInputsShowTheirMessages)
 {
     const struct
@@ -195,6 +290,7 @@ TEST_F(PolynomialsWindow, TypingPreviewsWithoutTouchingPOrQ)
     QLineEdit *edit = Edit("qEdt");
     edit->clear();
     QTest::keyClicks(edit, QStringLiteral("2y^2-y"));
+    Settle();
     EXPECT_EQ(Drawn(), QStringLiteral("Q = 2y^2-y"));
     EXPECT_EQ(Window.PolynomP().ToText(), p);
     EXPECT_EQ(Window.PolynomQ().ToText(), q);
@@ -206,8 +302,10 @@ TEST_F(PolynomialsWindow, TypingPreviewsWithoutTouchingPOrQ)
 
     // A sixth letter is reported, not dropped.
     Edit("pEdt")->setText(QStringLiteral("abcdef"));
+    Settle();
     EXPECT_EQ(Error(), QStringLiteral("Polynomial P can contain max 5 variables."));
     Edit("pEdt")->setText(QStringLiteral("abcde"));
+    Settle();
     EXPECT_EQ(Error(), QString());
     EXPECT_EQ(Drawn(), QStringLiteral("P = abcde"));
 }

@@ -23,6 +23,8 @@ constexpr int LargeHeight = 25;
 constexpr int SmallHeight = 13;
 constexpr int HornerHeight = 16;
 constexpr int HornerColumn = 60;
+// From one line of a polynomial picture to the next.
+constexpr int LineHeight = 30;
 // The Horner scheme is a tool for small degrees; beyond this the table would
 // only exhaust memory.
 constexpr qint32 MaxHornerDegree = 1000;
@@ -116,6 +118,64 @@ void LinkAtEnd(TClen *&First, TClen *&Last, TClen *Term)
     Last = Term;
 }
 
+// Whole numbers below 10^15 print as their digits.
+bool IsWhole(Extended Value)
+{
+    return Value == std::trunc(Value) && std::fabs(Value) < 1e15L;
+}
+
+// A short text built on the stack: the pieces of a term are made for every
+// term of a polynomial, and a QString would allocate each one.
+class TShortText
+{
+public:
+    TShortText &operator<<(QChar C)
+    {
+        if (m_length < Capacity)
+            m_text[m_length++] = C.unicode();
+        return *this;
+    }
+    TShortText &operator<<(QStringView Text)
+    {
+        for (QChar c : Text)
+            *this << c;
+        return *this;
+    }
+    TShortText &operator<<(qint64 Value)
+    {
+        char16_t digits[20];
+        int count = 0;
+        // Negated as unsigned, so that the lowest value has its digits too.
+        quint64 magnitude = Value < 0 ? 0 - quint64(Value) : quint64(Value);
+        do {
+            digits[count++] = char16_t(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (Value < 0)
+            *this << QChar(u'-');
+        while (count > 0)
+            *this << QChar(digits[--count]);
+        return *this;
+    }
+    // A coefficient as FormatPolynomNumber writes it.
+    void Number(Extended Value)
+    {
+        if (IsWhole(Value))
+            *this << qint64(Value);
+        else
+            *this << QStringView(FormatPolynomNumber(Value));
+    }
+    QStringView View() const { return QStringView(m_text, m_length); }
+    bool IsEmpty() const { return m_length == 0; }
+
+private:
+    // Room for a sign and every digit a coefficient prints (up to 309 for
+    // the largest double) and some more.
+    static constexpr qsizetype Capacity = 400;
+    char16_t m_text[Capacity];
+    qsizetype m_length = 0;
+};
+
 thread_local const std::atomic<bool> *StopFlag = nullptr;
 
 // Called once per term or step of every loop that can run long.
@@ -151,7 +211,7 @@ QString FormatPolynomNumber(Extended Value)
 {
     if (!std::isfinite(Value))
         return FloatToStr(Value);
-    if (Value == std::trunc(Value) && std::fabs(Value) < 1e15L)
+    if (IsWhole(Value))
         return QString::number(qlonglong(Value));
     const TFloatRec r = FloatToDecimal(Value, 15);
     if (r.Digits.empty())
@@ -185,6 +245,9 @@ void TPolynomImage::Clear(int Width, int Height)
 {
     m_texts.clear();
     m_lines.clear();
+    m_ascending = true;
+    m_widest = 0;
+    m_lineTop = 0;
     m_width = Width;
     m_height = Height;
 }
@@ -206,21 +269,29 @@ void TPolynomImage::SetFontFamily(const QString &Family)
     m_widthCache.clear();
 }
 
-int TPolynomImage::TextWidth(const QString &Text, int PixelHeight, bool Bold) const
+const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView Text, int PixelHeight, bool Bold) const
 {
-    auto &cache = m_widthCache[PixelHeight * 2 + (Bold ? 1 : 0)];
+    TWidths &cache = m_widthCache[PixelHeight * 2 + (Bold ? 1 : 0)];
     const auto it = cache.find(Text);
     if (it != cache.end())
-        return it->second;
-    const int width = QFontMetrics(PieceFont(PixelHeight, Bold)).horizontalAdvance(Text);
-    cache.emplace(Text, width);
-    return width;
+        return *it;
+    const QString text = Text.toString();
+    const int width = QFontMetrics(PieceFont(PixelHeight, Bold)).horizontalAdvance(text);
+    return *cache.emplace(text, width).first;
 }
 
-int TPolynomImage::TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold)
+int TPolynomImage::TextWidth(QStringView Text, int PixelHeight, bool Bold) const
 {
-    const int width = TextWidth(Text, PixelHeight, Bold);
-    m_texts.append({X, Y, Text, PixelHeight, Bold});
+    return Measured(Text, PixelHeight, Bold).second;
+}
+
+int TPolynomImage::TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold)
+{
+    const auto &[text, width] = Measured(Text, PixelHeight, Bold);
+    if (!m_texts.isEmpty() && X < m_texts.last().X)
+        m_ascending = false;
+    m_widest = std::max(m_widest, width);
+    m_texts.append({X, Y, text, PixelHeight, Bold, width});
     // Widths beyond the int range cannot be shown anyway.
     const qint64 right = qint64(X) + width;
     if (right > m_width)
@@ -238,9 +309,16 @@ void TPolynomImage::DrawSuperscriptText(int &X, const QString &Text)
     const qsizetype caret = Text.indexOf(u'^');
     const QString base = caret < 0 ? Text : Text.left(caret);
     if (!base.isEmpty())
-        X += TextOut(X, 5, base, LargeHeight);
+        X += TextOut(X, m_lineTop + 5, base, LargeHeight);
     if (caret >= 0 && caret + 1 < Text.size())
-        X += TextOut(X, 5, Text.mid(caret + 1), SmallHeight);
+        X += TextOut(X, m_lineTop + 5, Text.mid(caret + 1), SmallHeight);
+}
+
+void TPolynomImage::BreakLine(int &X)
+{
+    m_lineTop += LineHeight;
+    m_height = std::max(m_height, m_lineTop + 35);
+    X = 5;
 }
 
 void TPolynomImage::SetSize(int Width, int Height)
@@ -249,15 +327,17 @@ void TPolynomImage::SetSize(int Width, int Height)
     m_height = Height;
 }
 
-QString TPolynomImage::PlainText() const
+QString TPolynomImage::PlainText(qsizetype Limit) const
 {
     QString s;
     for (const TTextPiece &piece : m_texts) {
+        if (Limit >= 0 && s.size() >= Limit)
+            return s.left(Limit);
         if (piece.PixelHeight == SmallHeight)
             s += u'^';
         s += piece.Text;
     }
-    return s;
+    return Limit >= 0 ? s.left(Limit) : s;
 }
 
 void TPolynomImage::Paint(QPainter &Painter, const QRect &Clip, const QColor &TextColour) const
@@ -266,20 +346,25 @@ void TPolynomImage::Paint(QPainter &Painter, const QRect &Clip, const QColor &Te
     Painter.setPen(TextColour);
     int fontKey = -1;
     int ascent = 0;
-    for (const TTextPiece &piece : m_texts) {
-        const int width = TextWidth(piece.Text, piece.PixelHeight, piece.Bold);
+    auto piece = m_texts.cbegin();
+    if (m_ascending)
+        piece = std::partition_point(piece, m_texts.cend(),
+                                     [&](const TTextPiece &Piece) { return qint64(Piece.X) + m_widest < Clip.left(); });
+    for (; piece != m_texts.cend(); ++piece) {
+        if (m_ascending && piece->X > Clip.right())
+            break;
         // A piece's box never exceeds twice its pixel height.
-        const QRect box(piece.X, piece.Y, width + 1, piece.PixelHeight * 2);
+        const QRect box(piece->X, piece->Y, piece->Width + 1, piece->PixelHeight * 2);
         if (!box.intersects(Clip))
             continue;
-        const int key = piece.PixelHeight * 2 + (piece.Bold ? 1 : 0);
+        const int key = piece->PixelHeight * 2 + (piece->Bold ? 1 : 0);
         if (key != fontKey) {
-            const QFont font = PieceFont(piece.PixelHeight, piece.Bold);
+            const QFont font = PieceFont(piece->PixelHeight, piece->Bold);
             Painter.setFont(font);
             ascent = QFontMetrics(font).ascent();
             fontKey = key;
         }
-        Painter.drawText(piece.X, piece.Y + ascent, piece.Text);
+        Painter.drawText(piece->X, piece->Y + ascent, piece->Text);
     }
     for (const TLinePiece &line : m_lines)
         Painter.drawLine(line.X1, line.Y1, line.X2, line.Y2);
@@ -394,52 +479,56 @@ void TClen::AppendText(QString &S, const TPolynomVars &Vars) const
 {
     if (Coefficient == 0)
         return;
+    TShortText text;
     if (Coefficient >= 0)
-        S += u'+';
+        text << QChar(u'+');
     if (Coefficient == -1.0)
-        S += u'-';
+        text << QChar(u'-');
     else if (Coefficient != 1.0)
-        S += FormatPolynomNumber(Coefficient);
+        text.Number(Coefficient);
     bool letter = false;
     for (int i = 0; i < PolynomVariableCount; ++i) {
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        S += Vars[i];
-        if (Exponents[i] != 1) {
-            S += u'^';
-            S += QString::number(Exponents[i]);
-        }
+        text << Vars[i];
+        if (Exponents[i] != 1)
+            text << QChar(u'^') << qint64(Exponents[i]);
     }
     if (!letter && IsUnit(Coefficient))
-        S += u'1';
+        text << QChar(u'1');
+    S += text.View();
 }
 
 void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, int &X) const
 {
     if (Coefficient == 0)
         return;
-    const auto piece = [&](const QString &Text, int Height) { X += Image.TextOut(X, 5, Text, Height) + 2; };
-    QString head;
+    const int y = Image.LineTop() + 5;
+    const auto piece = [&](QStringView Text, int Height) { X += Image.TextOut(X, y, Text, Height) + 2; };
+    TShortText head;
     if (Coefficient >= 0 && !IsFirst)
-        head += u'+';
+        head << QChar(u'+');
     if (Coefficient == -1.0)
-        head += u'-';
+        head << QChar(u'-');
     else if (Coefficient != 1.0)
-        head += FormatPolynomNumber(Coefficient);
-    if (!head.isEmpty())
-        piece(head, LargeHeight);
+        head.Number(Coefficient);
+    if (!head.IsEmpty())
+        piece(head.View(), LargeHeight);
     bool letter = false;
     for (int i = 0; i < PolynomVariableCount; ++i) {
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        piece(QString(Vars[i]), LargeHeight);
-        if (Exponents[i] != 1)
-            piece(QString::number(Exponents[i]), SmallHeight);
+        piece(QStringView(&Vars[i], 1), LargeHeight);
+        if (Exponents[i] != 1) {
+            TShortText exponent;
+            exponent << qint64(Exponents[i]);
+            piece(exponent.View(), SmallHeight);
+        }
     }
     if (!letter && IsUnit(Coefficient))
-        piece(QStringLiteral("1"), LargeHeight);
+        piece(u"1", LargeHeight);
 }
 
 // ------------------------------------------------------------- polynomial
@@ -1065,7 +1154,7 @@ void TPolynom::Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString
         X = 5;
     }
     if (!Prefix.isEmpty())
-        X += Image.TextOut(X, 5, Prefix, LargeHeight);
+        X += Image.TextOut(X, Image.LineTop() + 5, Prefix, LargeHeight);
     bool drawn = false;
     for (const TClen *term = First; term; term = term->Next) {
         if (term->Coefficient == 0)
@@ -1075,7 +1164,7 @@ void TPolynom::Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString
         drawn = true;
     }
     if (!drawn)
-        X += Image.TextOut(X, 5, QStringLiteral("0"), LargeHeight) + 2;
+        X += Image.TextOut(X, Image.LineTop() + 5, QStringLiteral("0"), LargeHeight) + 2;
 }
 
 THornerScheme TPolynom::HornerScheme(Extended X0) const

@@ -106,6 +106,7 @@ public:
         QString Text;
         int PixelHeight;
         bool Bold;
+        int Width;
     };
     struct TLinePiece
     {
@@ -117,12 +118,18 @@ public:
     // An empty picture of Width x Height pixels.
     void Clear(int Width = 10, int Height = 35);
     // Writes Text at (X, Y) and widens the picture to hold it; returns its width.
-    int TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold = false);
-    int TextWidth(const QString &Text, int PixelHeight, bool Bold = false) const;
+    int TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold = false);
+    int TextWidth(QStringView Text, int PixelHeight, bool Bold = false) const;
     void Line(int X1, int Y1, int X2, int Y2);
     // Text up to its first "^" written large and the rest small (raised),
     // both at the top of the line from X, which advances past them.
     void DrawSuperscriptText(int &X, const QString &Text);
+    // Where the line that polynomials are drawn on starts: the first line's
+    // texts stand at y = 5, each further line 30 pixels lower.
+    int LineTop() const { return m_lineTop; }
+    // Continues below the lines drawn so far, from the left margin (X = 5);
+    // the picture grows to hold the new line.
+    void BreakLine(int &X);
     void SetSize(int Width, int Height);
 
     int Width() const { return m_width; }
@@ -130,8 +137,9 @@ public:
     const QList<TTextPiece> &Texts() const { return m_texts; }
     const QList<TLinePiece> &Lines() const { return m_lines; }
     bool IsEmpty() const { return m_texts.isEmpty() && m_lines.isEmpty(); }
-    // The texts joined in drawing order (for reading what was drawn).
-    QString PlainText() const;
+    // The texts joined in drawing order (for reading what was drawn), at
+    // most the first Limit characters of them when Limit is not negative.
+    QString PlainText(qsizetype Limit = -1) const;
 
     // The family every piece is written in.
     void SetFontFamily(const QString &Family);
@@ -144,12 +152,30 @@ private:
     QString m_family;
     int m_width = 10;
     int m_height = 35;
+    int m_lineTop = 0;
     QList<TTextPiece> m_texts;
     QList<TLinePiece> m_lines;
+    // While every text starts at or right of the one before (as a drawn
+    // polynomial's do), painting finds the first text in view by halving.
+    bool m_ascending = true;
+    int m_widest = 0;
     // Widths measured so far, per font; the same coefficients and exponents
-    // recur thousands of times in a large polynomial.
-    mutable std::unordered_map<int, std::unordered_map<QString, int>> m_widthCache;
+    // recur thousands of times in a large polynomial, and their pieces share
+    // the text kept here.
+    struct TViewHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(QStringView Text) const noexcept { return qHash(Text); }
+    };
+    using TWidths = std::unordered_map<QString, int, TViewHash, std::equal_to<>>;
+    mutable std::unordered_map<int, TWidths> m_widthCache;
+    // The cached text and its width.
+    const TWidths::value_type &Measured(QStringView Text, int PixelHeight, bool Bold) const;
 };
+
+// A picture of a large polynomial holds hundreds of thousands of pieces: the
+// list may move them as plain memory when it grows.
+Q_DECLARE_TYPEINFO(TPolynomImage::TTextPiece, Q_RELOCATABLE_TYPE);
 
 // --------------------------------------------------------------- one term
 
