@@ -16,10 +16,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -86,6 +89,32 @@ TEST_F(PolynomialsWindow, TheDefaultsDividedShowQuotientAndRemainder)
     auto *view = Child<TPolynomView>("vysImg");
     EXPECT_EQ(view->size(), QSize(Window.Picture().Width(), Window.Picture().Height()));
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Polynomials"));
+}
+
+TEST_F(PolynomialsWindow, TheRemainderStandsInViewOnALineOfItsOwn)
+{
+    auto *area = Child<QScrollArea>("vysScb");
+    // The defaults, and a quotient far wider than the window.
+    QString longP;
+    for (int i = 40; i > 0; --i)
+        longP += QStringLiteral("+%1x^%2").arg(i).arg(i);
+    for (const QString &p : {QStringLiteral("5x^3-3x^2+6x"), longP}) {
+        SCOPED_TRACE(qPrintable(p.left(20)));
+        Run(p, QStringLiteral("x^2+3"), "delenieBtn");
+        const auto &texts = Window.Picture().Texts();
+        const auto remainder = std::find_if(
+            texts.begin(), texts.end(), [](const auto &Piece) { return Piece.Text == QStringLiteral(" reminder: "); });
+        ASSERT_NE(remainder, texts.end());
+        EXPECT_EQ(remainder->X, 5);
+        EXPECT_GT(remainder->Y, texts.first().Y);
+        // Seen without scrolling, its first term too.
+        const QRect view = area->viewport()->rect();
+        EXPECT_EQ(area->horizontalScrollBar()->value(), 0);
+        EXPECT_EQ(area->verticalScrollBar()->value(), 0);
+        const auto next = remainder + 1;
+        ASSERT_NE(next, texts.end());
+        EXPECT_TRUE(view.contains(QRect(next->X, next->Y, next->Width, 25))) << view.width() << "x" << view.height();
+    }
 }
 
 TEST_F(PolynomialsWindow, EachOperationDrawsItsResult)
