@@ -10,6 +10,8 @@
 #include "tools/fSuma.h"
 #include "tools/uToolWindows.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -368,6 +370,104 @@ TEST_F(PolynomialsWindow, PowerKeysSwapAndCopy)
     Click("delenieBtn");
     Click("kopirovatVysledokDoPBtn");
     EXPECT_EQ(p->text(), QStringLiteral("1"));
+}
+
+namespace {
+
+// Reads every accessible object below Interface as a screen reader does
+// (name, role, place, state, text) and lists the visible controls that a
+// user can press, type into or read that have no name.
+void WalkAccessible(QAccessibleInterface *Interface, int Depth, int &Count, QStringList &Unnamed)
+{
+    ASSERT_TRUE(Interface && Interface->isValid());
+    ASSERT_LT(Depth, 30);
+    ++Count;
+    const QString name = Interface->text(QAccessible::Name);
+    const QAccessible::Role role = Interface->role();
+    const QRect rect = Interface->rect();
+    const QAccessible::State state = Interface->state();
+    if (QAccessibleTextInterface *text = Interface->textInterface())
+        text->text(0, std::min(text->characterCount(), 50));
+    static const QAccessible::Role controls[] = {QAccessible::PushButton, QAccessible::EditableText,
+                                                 QAccessible::StaticText, QAccessible::Graphic,
+                                                 QAccessible::SpinBox,    QAccessible::Grouping};
+    if (!state.invisible && !rect.isEmpty() && name.trimmed().isEmpty()
+        && std::find(std::begin(controls), std::end(controls), role) != std::end(controls))
+        Unnamed << (Interface->object() ? Interface->object()->objectName() : QStringLiteral("?"));
+    for (int i = 0; i < Interface->childCount(); ++i)
+        WalkAccessible(Interface->child(i), Depth + 1, Count, Unnamed);
+}
+
+} // namespace
+
+TEST_F(PolynomialsWindow, AScreenReaderWalksTheWindowBetweenOperations)
+{
+    QAccessible::setActive(true);
+    const auto walk = [&] {
+        int count = 0;
+        QStringList unnamed;
+        WalkAccessible(QAccessible::queryAccessibleInterface(&Window), 0, count, unnamed);
+        EXPECT_GT(count, 20);
+        EXPECT_EQ(unnamed, QStringList());
+    };
+    walk();
+    const struct
+    {
+        const char *P, *Q, *Button;
+    } presses[] = {
+        {"5x^3-3x^2+6x", "x^2+3", "delenieBtn"},
+        {"5x^3-3x^2+6x", "x^2+3", "scitanieBtn"},
+        {"5x^3-3x^2+6x", "x^2+3", "odcitanieBtn"},
+        {"x+", "x", "delenieBtn"},
+        {"x", "0", "delenieBtn"},
+        {"a+b+c", "x^2+3", "umocniPBtn"},
+        {"1", "x^2+3", "hornerBtn"},
+        {"x^40+x+1", "x^2-1", "delenieBtn"},
+    };
+    for (int round = 0; round < 3; ++round)
+        for (const auto &press : presses) {
+            SCOPED_TRACE(press.Button);
+            Edit("pEdt")->setText(QString::fromLatin1(press.P));
+            Edit("qEdt")->setText(QString::fromLatin1(press.Q));
+            QTest::mouseClick(Child<QPushButton>(press.Button), Qt::LeftButton);
+            // While the operation runs, and once its outcome is shown.
+            walk();
+            Settle();
+            walk();
+        }
+    QAccessible::setActive(false);
+}
+
+TEST_F(PolynomialsWindow, KeysReachEveryOperationAndEdit)
+{
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    const struct
+    {
+        Qt::Key Key;
+        const char *Drawn;
+    } operations[] = {
+        {Qt::Key_Slash, "(5x^3-3x^2+6x) / (x^2+3) = 5x-3 reminder: -9x+9"},
+        {Qt::Key_Plus, "(5x^3-3x^2+6x) + (x^2+3) = 5x^3-2x^2+6x+3"},
+        {Qt::Key_Minus, "(5x^3-3x^2+6x) - (x^2+3) = 5x^3-4x^2+6x-3"},
+        {Qt::Key_Period, "(5x^3-3x^2+6x) . (x^2+3) = 5x^5+15x^3-3x^4-9x^2+6x^3+18x"},
+        {Qt::Key_N, "(5x^3-3x^2+6x)^2 = 25x^6-30x^5+69x^4-36x^3+36x^2"},
+    };
+    for (const auto &operation : operations) {
+        SCOPED_TRACE(operation.Drawn);
+        // A button pressed by its key shows the press for a moment first.
+        QTest::keyClick(QApplication::focusWidget(), operation.Key, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(Drawn(), QString::fromLatin1(operation.Drawn), 5000);
+    }
+    const struct
+    {
+        Qt::Key Key;
+        const char *Edit;
+    } edits[] = {{Qt::Key_P, "pEdt"}, {Qt::Key_Q, "qEdt"}, {Qt::Key_M, "bodEdt"}};
+    for (const auto &edit : edits) {
+        QTest::keyClick(QApplication::focusWidget(), edit.Key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), Edit(edit.Edit)) << edit.Edit;
+    }
 }
 
 TEST(ToolWindowRegistry, SeriesAndPolynomialsWindowsAreRegistered)

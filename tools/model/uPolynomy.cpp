@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <bitset>
@@ -131,8 +132,7 @@ class TShortText
 public:
     TShortText &operator<<(QChar C)
     {
-        if (m_length < Capacity)
-            m_text[m_length++] = C.unicode();
+        m_text.append(C.unicode());
         return *this;
     }
     TShortText &operator<<(QStringView Text)
@@ -165,15 +165,13 @@ public:
         else
             *this << QStringView(FormatPolynomNumber(Value));
     }
-    QStringView View() const { return QStringView(m_text, m_length); }
-    bool IsEmpty() const { return m_length == 0; }
+    QStringView View() const { return QStringView(m_text.constData(), m_text.size()); }
+    bool IsEmpty() const { return m_text.isEmpty(); }
 
 private:
-    // Room for a sign and every digit a coefficient prints (up to 309 for
-    // the largest double) and some more.
-    static constexpr qsizetype Capacity = 400;
-    char16_t m_text[Capacity];
-    qsizetype m_length = 0;
+    // Most pieces fit here; a coefficient of hundreds of digits moves to
+    // the heap.
+    QVarLengthArray<char16_t, 64> m_text;
 };
 
 thread_local const std::atomic<bool> *StopFlag = nullptr;
