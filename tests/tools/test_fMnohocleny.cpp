@@ -5,6 +5,7 @@
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uUpDown.h"
+#include "tests/support/ClippedTexts.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/QtPrint.h"
 #include "tools/fSuma.h"
@@ -497,4 +498,23 @@ TEST(ToolWindowTexts, SeriesAndPolynomialsWindowsReadTheirSections)
                   QStringLiteral("Delenie"));
     }
     TProgramTranslator::FreeInstance();
+}
+
+TEST(ToolWindowTexts, PolynomialsCaptionsFitAtALargerFontInBothLanguages)
+{
+    const QFont old = QApplication::font();
+    QFont large = old;
+    large.setPointSize(11);
+    QApplication::setFont(large);
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                                 + QStringLiteral("/data/lang/") + QLatin1String(language));
+        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+        TmnohoclenyFrm window;
+        window.TranslateTexts();
+        window.show();
+        EXPECT_EQ(ClippedTexts(&window), QStringList()) << language;
+    }
+    TProgramTranslator::FreeInstance();
+    QApplication::setFont(old);
 }

@@ -175,6 +175,8 @@ private:
 };
 
 thread_local const std::atomic<bool> *StopFlag = nullptr;
+thread_local int TermLimit = MaxPolynomTerms;
+thread_local qint64 ProductLimit = MaxTermProducts;
 
 // Called once per term or step of every loop that can run long.
 void CheckStop()
@@ -184,6 +186,18 @@ void CheckStop()
 }
 
 } // namespace
+
+TPolynomLimitScope::TPolynomLimitScope(int MaxTerms, qint64 MaxProducts) : m_terms(TermLimit), m_products(ProductLimit)
+{
+    TermLimit = MaxTerms;
+    ProductLimit = MaxProducts;
+}
+
+TPolynomLimitScope::~TPolynomLimitScope()
+{
+    TermLimit = m_terms;
+    ProductLimit = m_products;
+}
 
 TPolynomStopScope::TPolynomStopScope(const std::atomic<bool> &Flag) : m_previous(StopFlag)
 {
@@ -682,7 +696,7 @@ void TPolynom::Assign(const TPolynom &Source)
 
 void TPolynom::LinkTerm(TClen *Term)
 {
-    if (m_count >= MaxPolynomTerms) {
+    if (m_count >= TermLimit) {
         delete Term;
         throw EPolynomTooLarge();
     }
@@ -993,7 +1007,7 @@ TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVari
 
 void TPolynom::Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R)
 {
-    qint64 budget = MaxTermProducts;
+    qint64 budget = ProductLimit;
     MultiplyWithin(A, B, R, budget);
 }
 
@@ -1040,7 +1054,7 @@ void TPolynom::Power(int N)
     if (N == 1)
         return;
     // One budget for all the steps: the power as a whole must end soon.
-    qint64 budget = MaxTermProducts;
+    qint64 budget = ProductLimit;
     TPolynom a(*this);
     TPolynom b;
     for (int i = 2; i <= N; ++i) {
@@ -1122,7 +1136,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
             continue;
         }
         work += qint64(divisor.size());
-        if (work > MaxTermProducts)
+        if (work > ProductLimit)
             throw EPolynomTooLarge();
         TExponents q;
         for (int j = 0; j < PolynomVariableCount; ++j)

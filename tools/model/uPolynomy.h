@@ -67,6 +67,23 @@ public:
     EPolynomStopped() : Exception(QStringLiteral("The polynomial computation was stopped")) {}
 };
 
+// While one lives, this thread's polynomial work is refused with
+// EPolynomTooLarge at MaxTerms terms and MaxProducts term products in place
+// of MaxPolynomTerms and MaxTermProducts: a fuzzing run that must stay short
+// under the sanitizers meets the limits sooner.
+class TPolynomLimitScope
+{
+public:
+    TPolynomLimitScope(int MaxTerms, qint64 MaxProducts);
+    ~TPolynomLimitScope();
+    TPolynomLimitScope(const TPolynomLimitScope &) = delete;
+    TPolynomLimitScope &operator=(const TPolynomLimitScope &) = delete;
+
+private:
+    int m_terms;
+    qint64 m_products;
+};
+
 // While one lives, the long loops of this thread's polynomial work (parsing,
 // the operations, printing, drawing) throw EPolynomStopped soon after Flag
 // becomes true: a computation on a worker thread can be given up.

@@ -463,3 +463,27 @@ TEST(Polynom, AComputationStopsWhenItsThreadIsToldTo)
     p.Power(2);
     EXPECT_EQ(p.Count(), 6);
 }
+
+TEST(Polynom, SmallerLimitsHoldOnlyWhileTheirScopeLives)
+{
+    QString many;
+    for (int i = 0; i < 100; ++i)
+        many += QStringLiteral("+x^%1").arg(i);
+    TPair pair = ParsedPair(many, many);
+    TPolynom r;
+    {
+        TPolynomLimitScope limits(1000, 5000);
+        // 10,000 term products, and a parse of 2,000 terms.
+        EXPECT_THROW(TPolynom::Multiply(pair.P, pair.Q, r), EPolynomTooLarge);
+        QString longer;
+        for (int i = 0; i < 2000; ++i)
+            longer += QStringLiteral("+x^%1").arg(i);
+        EXPECT_THROW(Parsed(longer), EPolynomTooLarge);
+        TPolynom d = Parsed(QStringLiteral("x-1"));
+        TPolynom n = Parsed(QStringLiteral("x^5000"), d.Vars);
+        TPolynom rest, quotient;
+        EXPECT_THROW(TPolynom::Divide(n, d, rest, quotient), EPolynomTooLarge);
+    }
+    TPolynom::Multiply(pair.P, pair.Q, r);
+    EXPECT_EQ(r.Count(), 199);
+}
