@@ -368,7 +368,9 @@ bool TmnohoclenyFrm::eventFilter(QObject *watched, QEvent *event)
 
 void TmnohoclenyFrm::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && Busy()) {
+    // Escape stops an operation the user started; with none running (a
+    // preview is no such operation) it closes the window as everywhere.
+    if (event->key() == Qt::Key_Escape && Busy() && !m_job->Preview) {
         StopJob();
         event->accept();
         return;
@@ -384,10 +386,11 @@ void TmnohoclenyFrm::hideEvent(QHideEvent *event)
 
 // ------------------------------------------------------------------- jobs
 
-void TmnohoclenyFrm::Start(std::function<void(TOutcome &)> Work)
+void TmnohoclenyFrm::Start(std::function<void(TOutcome &)> Work, bool preview)
 {
     StopJob();
     auto job = std::make_shared<TJob>();
+    job->Preview = preview;
     m_job = job;
     QThread *thread = QThread::create([job, Work = std::move(Work)] {
         TPolynomStopScope scope(job->Stop);
@@ -620,16 +623,18 @@ void TmnohoclenyFrm::pEdtChange(QLineEdit *Edit)
         return;
     }
     const bool isP = Edit == ui->pEdt;
-    Start([text, isP](TOutcome &Outcome) {
-        Guarded(Outcome, isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
-            // A preview only: P and Q keep what the last operation parsed.
-            TPolynom preview;
-            preview.Parse(text, TPolynom::FreshVariables(), false, true);
-            int x = 0;
-            preview.Draw(Outcome.Picture, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
-            Outcome.ResultEdit = TOutcome::Show;
-        });
-    });
+    Start(
+        [text, isP](TOutcome &Outcome) {
+            Guarded(Outcome, isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
+                // A preview only: P and Q keep what the last operation parsed.
+                TPolynom preview;
+                preview.Parse(text, TPolynom::FreshVariables(), false, true);
+                int x = 0;
+                preview.Draw(Outcome.Picture, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
+                Outcome.ResultEdit = TOutcome::Show;
+            });
+        },
+        true);
 }
 
 void TmnohoclenyFrm::mocnina1BtnClick(QLineEdit *Edit)

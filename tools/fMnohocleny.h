@@ -134,6 +134,8 @@ private:
     struct TJob
     {
         std::atomic<bool> Stop{false};
+        // A preview the typing started, not an operation the user asked for.
+        bool Preview = false;
         TOutcome Outcome;
     };
 
@@ -151,7 +153,7 @@ private:
     void AddOrSubtract(bool Negate, const QString &Op);
     // Runs Work on a worker thread after stopping the job before it; its
     // outcome is shown when it ends, unless a newer job came first.
-    void Start(std::function<void(TOutcome &)> Work);
+    void Start(std::function<void(TOutcome &)> Work, bool preview = false);
     void StopJob();
     void Finished(const std::shared_ptr<TJob> &Job);
     void Show(TOutcome &Outcome);
