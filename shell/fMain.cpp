@@ -31,6 +31,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -128,23 +130,67 @@ QTextCharFormat RegularFormat()
     return f;
 }
 
-QPixmap SignPixmap(QStyle::StandardPixmap which)
-{
-    return QApplication::style()->standardIcon(which).pixmap(16, 16);
-}
+// The change warning and the update sign are painted here rather than taken
+// from the icon theme: looking two icons up there cost the start of the
+// program more than building the whole keypad. Drawn for the screen's pixel
+// ratio, so that they stay sharp when the desktop is scaled.
+enum class TSign {
+    Warning,
+    Information
+};
 
-QPixmap PreviewPixmap()
+QPixmap SignPixmap(TSign Sign, qreal Ratio)
 {
-    QPixmap pm(16, 16);
+    QPixmap pm(QSize(16, 16) * Ratio);
+    pm.setDevicePixelRatio(Ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(QColor(0, 0, 128));
-    QFont f = p.font();
-    f.setPixelSize(12);
-    f.setItalic(true);
-    p.setFont(f);
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("f"));
-    p.drawRect(0, 0, 15, 15);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (Sign == TSign::Warning) {
+        QPainterPath triangle;
+        triangle.moveTo(8, 1);
+        triangle.lineTo(15.5, 14.5);
+        triangle.lineTo(0.5, 14.5);
+        triangle.closeSubpath();
+        p.setPen(QPen(QColor(0x8a, 0x62, 0x00), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(0xff, 0xc8, 0x1e));
+        p.drawPath(triangle);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawRoundedRect(QRectF(7.1, 5, 1.8, 5.6), 0.9, 0.9);
+        p.drawEllipse(QRectF(7, 11.4, 2, 2));
+    } else {
+        p.setPen(QPen(QColor(0x10, 0x3c, 0x8c), 1));
+        p.setBrush(QColor(0x2a, 0x6c, 0xd4));
+        p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(7, 3, 2, 2));
+        p.drawRoundedRect(QRectF(7.1, 6.4, 1.8, 6.6), 0.9, 0.9);
+    }
+    return pm;
+}
+
+// The preview image: an italic f in a frame, drawn as lines so that no font
+// has to be looked up for it.
+QPixmap PreviewPixmap(const QColor &Ink, qreal Ratio)
+{
+    QPixmap pm(QSize(16, 16) * Ratio);
+    pm.setDevicePixelRatio(Ratio);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(Ink, 1));
+    p.drawRect(QRectF(0.5, 0.5, 15, 15));
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Ink, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath f;
+    f.moveTo(11.2, 3.6);
+    f.cubicTo(10.6, 2.6, 8.9, 2.7, 8.5, 4.4);
+    f.lineTo(6.9, 11.6);
+    f.cubicTo(6.5, 13.2, 5.0, 13.4, 4.4, 12.6);
+    f.moveTo(6.0, 6.8);
+    f.lineTo(10.2, 6.8);
+    p.drawPath(f);
     return pm;
 }
 
@@ -152,7 +198,47 @@ const char *const DigitKeys[] = {"BitBtn1",  "BitBtn2",  "BitBtn3",  "BitBtn4", 
                                  "BitBtn7",  "BitBtn8",  "BitBtn9",  "BitBtn10", "BitBtn39", "BitBtn38",
                                  "BitBtn40", "BitBtn41", "BitBtn42", "BitBtn43"};
 
+// The menu bar's overflow button would read its icon from an image file
+// when the bar is built, and reading it loads every image format plugin
+// there is; the style gives it a painted one instead.
+class TMainWindowStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap Which, const QStyleOption *Option, const QWidget *Widget) const override
+    {
+        if (Which != SP_ToolBarHorizontalExtensionButton && Which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(Which, Option, Widget);
+        const QColor ink = (Widget ? Widget->palette() : QApplication::palette()).color(QPalette::ButtonText);
+        QIcon icon;
+        for (const qreal ratio : {1.0, 2.0}) {
+            QPixmap pm(QSize(16, 16) * ratio);
+            pm.setDevicePixelRatio(ratio);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            if (Which == SP_ToolBarVerticalExtensionButton) {
+                p.rotate(90);
+                p.translate(0, -16);
+            }
+            p.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            for (const qreal x : {4.5, 9.0}) {
+                const QPointF chevron[] = {{x, 4.5}, {x + 3.5, 8}, {x, 11.5}};
+                p.drawPolyline(chevron, 3);
+            }
+            icon.addPixmap(pm);
+        }
+        return icon;
+    }
+};
+
 } // namespace
+
+void InstallMainWindowStyle()
+{
+    if (!dynamic_cast<TMainWindowStyle *>(QApplication::style()))
+        QApplication::setStyle(new TMainWindowStyle(QApplication::style()->name()));
+}
 
 // --------------------------------------------------------- hint translation
 
@@ -227,8 +313,8 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     QPalette panel = ui->Shape1->palette();
     panel.setColor(QPalette::Window, Qt::white);
     ui->Shape1->setPalette(panel);
-    ui->warningImg->setPixmap(SignPixmap(QStyle::SP_MessageBoxWarning));
-    ui->nahladImg->setPixmap(PreviewPixmap());
+    ui->warningImg->setPixmap(SignPixmap(TSign::Warning, devicePixelRatioF()));
+    ui->nahladImg->setPixmap(PreviewPixmap(QColor(0, 0, 128), devicePixelRatioF()));
     ui->nahladImg->installEventFilter(this);
     ui->haldaLbl->installEventFilter(this);
 
@@ -247,7 +333,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     ui->StatusBar1->setSizeGripEnabled(false);
     auto *updateSign = new QLabel(panel2);
     updateSign->setObjectName(QStringLiteral("updateInfoImg"));
-    updateSign->setPixmap(SignPixmap(QStyle::SP_MessageBoxInformation));
+    updateSign->setPixmap(SignPixmap(TSign::Information, devicePixelRatioF()));
     updateSign->setToolTip(QStringLiteral("New version of Tandorel is available. Click this icon for more info."));
     updateSign->setFixedSize(16, 16);
     updateSign->hide();

@@ -169,6 +169,11 @@ private:
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
 };
 
+// Before the first window is built: the application's style, with the few
+// icons the main window's controls ask of it at start painted rather than
+// read from image files.
+void InstallMainWindowStyle();
+
 // The main window of the running program (set by the main block).
 extern TMainFrm *MainFrm;
 
