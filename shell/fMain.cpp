@@ -35,6 +35,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
@@ -45,6 +46,8 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolButton>
+
+#include <optional>
 
 TMainFrm *MainFrm = nullptr;
 bool BracketHighlightEnabled = false;
@@ -286,9 +289,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     input->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     input->setTabChangesFocus(true);
     input->document()->setDocumentMargin(2);
-    QFont inputFont = input->font();
-    inputFont.setPointSize(11);
-    input->setFont(inputFont);
+    ApplyDisplayFonts();
     input->setCurrentCharFormat(RegularFormat());
     input->installEventFilter(this);
     input->viewport()->installEventFilter(this);
@@ -297,10 +298,6 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     connect(input, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu1Popup);
 
     QLineEdit *result = ui->vysledokEdt;
-    QFont resultFont = result->font();
-    resultFont.setPointSize(12);
-    resultFont.setBold(true);
-    result->setFont(resultFont);
     result->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     result->setTextMargins(0, 0, 0, 0);
     result->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -321,9 +318,10 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     // Status bar: help text, hint text, and the place of the update sign.
     auto *panel0 = new QLabel(QStringLiteral(" F1 : Help"), this);
     panel0->setObjectName(QStringLiteral("StatusPanel0"));
-    panel0->setFixedWidth(90);
     auto *panel1 = new QLabel(this);
     panel1->setObjectName(QStringLiteral("StatusPanel1"));
+    // A long hint is cut at the window's edge rather than widen the window.
+    panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *panel2 = new QWidget(this);
     panel2->setObjectName(QStringLiteral("StatusPanel2"));
     panel2->setFixedWidth(50);
@@ -352,6 +350,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     ui->centralwidget->installEventFilter(this);
 
     FormCreate();
+    m_built = true;
 }
 
 TMainFrm::~TMainFrm()
@@ -384,7 +383,6 @@ void TMainFrm::FormCreate()
     ui->UpDownDesM->Min = 0;
     ui->UpDownDesM->Max = 30;
     ui->UpDownDesM->SetPosition(6);
-    ui->centralwidget->setFixedSize(640, ui->BtnDms->geometry().bottom() + 1 + 9);
     ui->sbRealne->setChecked(true);
     ui->sbDeg->setChecked(true);
     ui->sbDec->setChecked(true);
@@ -392,6 +390,7 @@ void TMainFrm::FormCreate()
     UpdateImaginaryUnitCaptions();
     UpdateBoldCaptions();
     UpdateButtonAvailability();
+    FitLayout();
 }
 
 void TMainFrm::ConnectKeys()
@@ -681,22 +680,6 @@ void TMainFrm::SetCaption(const QString &Text)
     setWindowTitle(Text);
 }
 
-namespace {
-
-// A translated function name may be longer than the key is wide; the key
-// then takes a smaller font rather than cut the name.
-void FitKeyCaption(QPushButton *Key)
-{
-    Key->setFont(QFont());
-    QFont font = Key->font();
-    const int room = Key->width() - Key->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, Key);
-    while (QFontMetrics(font).horizontalAdvance(Key->text()) > room && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    Key->setFont(font);
-}
-
-} // namespace
-
 void TMainFrm::TranslateTexts()
 {
     DecimalSeparatorChanged();
@@ -705,8 +688,7 @@ void TMainFrm::TranslateTexts()
     if (!t->IsLoaded())
         return;
     Texts.Translate();
-    for (QPushButton *key : {ui->BtnTG, ui->BtnCotg, ui->Btnarctg, ui->BtnArccotg})
-        FitKeyCaption(key);
+    FitLayout();
     auto tr = [t](const char *section, const char *key, const QString &current) {
         return t->Translate(QLatin1String(section), QLatin1String(key), current);
     };
@@ -913,19 +895,21 @@ void TMainFrm::ShowResult(const QString &Text)
     QLineEdit *result = ui->vysledokEdt;
     if (!Text.isEmpty()) {
         const QString shown = QStringLiteral("  ") + Text;
+        ApplyResultFont();
         ui->Label3->setFont(result->font());
         ui->Label3->setText(shown);
-        // A few pixels for the edit's own inner margin.
-        const int width = qMin(ui->Label3->sizeHint().width() + 6, 353);
-        result->setGeometry(613 - width, result->y(), width, result->height());
+        // A few pixels for the edit's own inner margin. The layout keeps
+        // the field's right edge in place and the change warning just left
+        // of it.
+        result->setFixedWidth(qMin(ui->Label3->sizeHint().width() + 6, m_resultRoom));
         result->setText(shown);
         result->setCursorPosition(0);
         result->show();
+        ui->centralwidget->layout()->activate();
     } else {
         result->hide();
         result->clear();
     }
-    ui->warningImg->move(result->x() - 16, ui->warningImg->y());
     ui->warningImg->hide();
     QTextEdit *input = ui->vstupRdt;
     input->setFocus();
@@ -1240,6 +1224,17 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void TMainFrm::changeEvent(QEvent *event)
+{
+    // A new desktop font or style gives the texts new widths.
+    if (m_built && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) {
+        m_fittedTexts.clear();
+        ApplyDisplayFonts();
+        FitLayout();
+    }
+    QMainWindow::changeEvent(event);
+}
+
 void TMainFrm::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
@@ -1517,11 +1512,19 @@ bool TMainFrm::ShowsExponentialForm() const
 
 void TMainFrm::BtnVelkostClick()
 {
+    // Shrunk, the window ends 7 pixels below the C key's row, without the
+    // scientific rows and the status bar; whole, 9 pixels below the last
+    // scientific row.
     const bool shrink = ui->BtnVelkost->isChecked();
     ui->StatusBar1->setVisible(!shrink);
-    const int height = shrink ? ui->BtnC->geometry().bottom() + 1 + 7 : ui->BtnDms->geometry().bottom() + 1 + 9;
-    ui->centralwidget->setFixedSize(640, height);
-    adjustSize();
+    for (int i = 0; i < ui->ScientificLayout->count(); ++i)
+        if (QWidget *key = ui->ScientificLayout->itemAt(i)->widget())
+            key->setVisible(!shrink);
+    ui->ScientificGap->changeSize(0, shrink ? 0 : 12, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    QMargins margins = ui->MainLayout->contentsMargins();
+    margins.setBottom(shrink ? 7 : 9);
+    ui->MainLayout->setContentsMargins(margins);
+    FitWindow();
 }
 
 void TMainFrm::NahladVyrazuActExecute()
@@ -1609,4 +1612,246 @@ void TMainFrm::UpDownModuloChanging(int NewPosition, int Direction, bool &AllowC
     SetModulusCaption(QStringLiteral("Z (") + QString::number(position) + u')');
     KProgramState::GetInstance(0)->ModuloBase = quint8(position);
     ModulusChanging = false;
+}
+
+// ---------------------------------------------------------------- layout
+
+namespace {
+
+// Base made Points larger, whether it is sized in points or in pixels.
+QFont Enlarged(QFont Base, qreal Points)
+{
+    if (Base.pointSizeF() > 0)
+        Base.setPointSizeF(Base.pointSizeF() + Points);
+    else if (Base.pixelSize() > 0)
+        Base.setPixelSize(Base.pixelSize() + qRound(Points * 4 / 3));
+    return Base;
+}
+
+// Layouts cache their sizes, each for itself.
+void InvalidateLayouts(QLayout *Layout)
+{
+    for (int i = 0; i < Layout->count(); ++i)
+        if (QLayout *inner = Layout->itemAt(i)->layout())
+            InvalidateLayouts(inner);
+    Layout->invalidate();
+}
+
+// The room captions need, from the font's own glyph advances: no text
+// shaping and no search for fallback fonts, which only painting them needs
+// (kerning only brings glyphs closer, so a caption is painted no wider).
+// A caption that would fit even if every glyph were as wide as the font's
+// line is high, as no glyph of a text font is, is not measured at all.
+class TCaptionWidths
+{
+public:
+    explicit TCaptionWidths(const QFont &Font) : m_font(Font), m_metrics(Font), m_widestGlyph(m_metrics.height()) {}
+    // Width, or what Text needs with Padding beside it when that is more.
+    int Widen(int Width, const QString &Text, int Padding) const
+    {
+        if (Text.size() * m_widestGlyph + Padding <= Width)
+            return Width;
+        return qMax(Width, Measure(Text) + Padding);
+    }
+
+private:
+    int Measure(const QString &Text) const
+    {
+        if (!m_raw)
+            m_raw = QRawFont::fromFont(m_font, QFontDatabase::Latin);
+        if (!m_raw->isValid())
+            return m_metrics.horizontalAdvance(Text);
+        qreal width = 0;
+        for (const QPointF &advance : m_raw->advancesForGlyphIndexes(m_raw->glyphIndexesForString(Text)))
+            width += advance.x();
+        return qRound(width);
+    }
+
+    QFont m_font;
+    QFontMetrics m_metrics;
+    int m_widestGlyph;
+    mutable std::optional<QRawFont> m_raw;
+};
+
+// Every caption a mode button can show: the modulus button's grows with
+// the modulus, and the button down is bold, so the widest is measured up
+// front and the row never moves.
+int FitModeCaption(int Width, const QToolButton *Button, const TCaptionWidths &Bold, int Padding)
+{
+    Width = Bold.Widen(Width, Button->text(), Padding);
+    if (Button->objectName() == QLatin1String("sbModulo"))
+        Width = Bold.Widen(Width, QStringLiteral("Z (97)"), Padding);
+    return Width;
+}
+
+} // namespace
+
+void TMainFrm::ApplyDisplayFonts()
+{
+    // The expression and the result stand out from the keypad by a larger
+    // font, whatever size the desktop's font has. The result's font is only
+    // looked up when a result is first shown.
+    ui->vstupRdt->setFont(Enlarged(font(), 2));
+    if (ui->vysledokEdt->isVisible())
+        ApplyResultFont();
+}
+
+QFont TMainFrm::ResultFont() const
+{
+    QFont result = Enlarged(font(), 3);
+    result.setBold(true);
+    return result;
+}
+
+void TMainFrm::ApplyResultFont()
+{
+    QLineEdit *result = ui->vysledokEdt;
+    const QFont wanted = ResultFont();
+    if (result->font() == wanted)
+        return;
+    result->setFont(wanted);
+    // The panel was laid out for an estimate of this font's height.
+    if (result->sizeHint().height() > result->height()) {
+        result->setFixedHeight(result->sizeHint().height());
+        FitWindow();
+    }
+}
+
+QSize TMainFrm::DesignSize(QWidget *Control)
+{
+    // The form gives each control its designed size as its minimum; it is
+    // kept before the fitting below makes sizes fixed.
+    auto found = m_designSizes.constFind(Control);
+    if (found == m_designSizes.constEnd())
+        found = m_designSizes.insert(Control, Control->minimumSize());
+    return *found;
+}
+
+void TMainFrm::FitLayout()
+{
+    // Each control keeps its designed size unless its text needs more room
+    // (a larger desktop font, a longer translation), so that the window is
+    // exactly as designed at the usual font size and grows only as far as
+    // its texts ask. Everything is measured once from the captions' widths,
+    // and only again when a caption, the font or the style has changed.
+    QList<QWidget *> keys;
+    for (QGridLayout *grid : {ui->KeypadLayout, ui->ScientificLayout})
+        for (int i = 0; i < grid->count(); ++i)
+            if (QWidget *key = grid->itemAt(i)->widget())
+                keys << key;
+    auto *help = findChild<QLabel *>(QStringLiteral("StatusPanel0"));
+    QString texts = font().key() + help->text() + ui->LabelDesM->text();
+    for (QList<QWidget *> controls : {keys, QList<QWidget *>{ui->CheckBoxHyp, ui->CheckBoxZlomky}})
+        for (QWidget *control : controls)
+            texts += u'\n' + static_cast<QAbstractButton *>(control)->text();
+    if (texts == m_fittedTexts)
+        return;
+    m_fittedTexts = texts;
+
+    QStyle *style = this->style();
+    const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, ui->BtnC);
+    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, ui->BtnC);
+    const QFontMetrics metrics(font());
+    const TCaptionWidths widthOf(font());
+    QFont boldFont = font();
+    boldFont.setBold(true);
+    const TCaptionWidths bold(boldFont);
+    const int buttonTextHeight = metrics.height() + margin + 2 * frame;
+
+    // The mode row.
+    int rowHeight = qMax(DesignSize(ui->sbRealne).height(), buttonTextHeight);
+    for (QCheckBox *box : {ui->CheckBoxHyp, ui->CheckBoxZlomky})
+        rowHeight = qMax(rowHeight, box->sizeHint().height());
+    int rowWidth = 0;
+    for (int i = 0; i < ui->ModeLayout->count(); ++i) {
+        QLayoutItem *item = ui->ModeLayout->itemAt(i);
+        QWidget *control = item->widget();
+        if (!control) {
+            rowWidth += item->sizeHint().width();
+            continue;
+        }
+        int width = DesignSize(control).width();
+        if (auto *button = qobject_cast<QToolButton *>(control))
+            width = FitModeCaption(width, button, bold, 2 * frame + 2);
+        else if (auto *box = qobject_cast<QCheckBox *>(control))
+            width = qMax(width, box->sizeHint().width());
+        else if (auto *label = qobject_cast<QLabel *>(control))
+            width = widthOf.Widen(width, label->text(), 2);
+        else if (qobject_cast<QLineEdit *>(control))
+            width = widthOf.Widen(width, QStringLiteral("30"), 2 * frame + 6);
+        control->setFixedSize(width, rowHeight);
+        rowWidth += width;
+    }
+
+    // The keypad: one size for every key, wide enough for the widest
+    // caption and as wide as the mode row and the menu bar above it.
+    QSize key = DesignSize(ui->BtnC);
+    key.setHeight(qMax(key.height(), buttonTextHeight));
+    // Larger text wants more room beside it, as it does above and below.
+    const int padding = qMax(margin, metrics.height() / 2);
+    for (QWidget *k : std::as_const(keys))
+        key.setWidth(widthOf.Widen(key.width(), static_cast<QAbstractButton *>(k)->text(), padding));
+    const QMargins outer = ui->MainLayout->contentsMargins();
+    const int columns = 13;
+    const int gaps =
+        (columns - 1) * ui->KeypadLayout->horizontalSpacing() + ui->KeypadLayout->contentsMargins().right();
+    // As designed, the mode row ends 4 pixels short of the keypad's edge.
+    const int across = qMax(rowWidth + 4, menuBar()->sizeHint().width() - outer.left() - outer.right());
+    key.setWidth(qMax(key.width(), (across - gaps + columns - 1) / columns));
+    for (QWidget *k : std::as_const(keys))
+        k->setFixedSize(key);
+
+    // The display panel.
+    QTextEdit *input = ui->vstupRdt;
+    const int inputHeight = QFontMetrics(input->font()).lineSpacing() + 2 * input->frameWidth()
+                            + 2 * int(input->document()->documentMargin()) + 2;
+    input->setFixedHeight(qMax(DesignSize(input).height(), inputHeight));
+    ui->LblChyba->setMinimumWidth(DesignSize(ui->LblChyba).width());
+    ui->LblChyba->setFixedHeight(qMax(DesignSize(ui->LblChyba).height(), metrics.height()));
+    // A long message is cut at the panel's edge rather than widen the window.
+    ui->LblChyba->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // Room for a number of 26 digits, as designed.
+    ui->LabelPamat->setFixedSize(widthOf.Widen(DesignSize(ui->LabelPamat).width(), QString(26, u'0'), 0),
+                                 qMax(DesignSize(ui->LabelPamat).height(), metrics.height()));
+    for (QWidget *image : {static_cast<QWidget *>(ui->nahladImg), static_cast<QWidget *>(ui->warningImg)})
+        image->setFixedSize(DesignSize(image));
+    // The result's font is not looked up before a result is shown: its
+    // height is estimated from the window's font, as large as the one is
+    // to the other, and a few pixels for the field's margins.
+    QLineEdit *result = ui->vysledokEdt;
+    const QFont resultFont = ResultFont();
+    const qreal scale = font().pointSizeF() > 0 ? resultFont.pointSizeF() / font().pointSizeF()
+                                                : qreal(resultFont.pixelSize()) / qMax(1, font().pixelSize());
+    int resultHeight = qMax(26, qCeil(metrics.height() * scale) + 4);
+    if (result->font() == resultFont)
+        resultHeight = qMax(resultHeight, result->sizeHint().height());
+    result->setFixedHeight(resultHeight);
+    // The hidden result and warning keep their place, so that the panel
+    // does not change as they come and go.
+    for (QWidget *control : {static_cast<QWidget *>(result), static_cast<QWidget *>(ui->warningImg)}) {
+        QSizePolicy policy = control->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        control->setSizePolicy(policy);
+    }
+
+    help->setFixedWidth(widthOf.Widen(90, help->text(), 8));
+
+    // The result field may be 353 pixels wide in the designed window, and
+    // what the window grows besides.
+    const int panelWidth = qMax(DesignSize(ui->Shape1).width(), columns * key.width() + gaps);
+    m_resultRoom = 353 + panelWidth - DesignSize(ui->Shape1).width();
+    if (result->width() > m_resultRoom)
+        result->setFixedWidth(m_resultRoom);
+    FitWindow();
+}
+
+void TMainFrm::FitWindow()
+{
+    // The window is as large as its layout needs and no larger: the keypad
+    // has nothing to gain from more room. The layouts' cached sizes are
+    // dropped first: the controls' new sizes reach them only later.
+    InvalidateLayouts(ui->centralwidget->layout());
+    ui->centralwidget->updateGeometry();
+    layout()->invalidate();
+    setFixedSize(minimumSizeHint());
 }

@@ -8,8 +8,10 @@
 #include "shell/uTranslationTable.h"
 #include "shell/uUpDown.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QThread>
 
@@ -29,6 +31,18 @@ class TMainFrm;
 }
 
 class TMainFrm;
+
+// A keypad key. The main window sizes every key for the widest caption, and
+// the key reports that size to the layout as its own: the layout thus never
+// has a key lay out its caption (with the fallback fonts that symbols such
+// as pi or a cube root ask for) before the window first paints.
+class TKeyButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSizeHint() const override { return minimumSize(); }
+};
 
 // Translates the hints of the main window's controls in a worker thread; the
 // controls are read and written only on the main thread.
@@ -128,6 +142,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -155,6 +170,14 @@ private:
     void SetModulusCaption(const QString &Text);
     // The highlight for a caret one position left or right of where it is.
     void HighlightAt(int Position);
+    // The fonts of the input and the result, from the window's font.
+    void ApplyDisplayFonts();
+    QFont ResultFont() const;
+    void ApplyResultFont();
+    // Sizes every control for its text and the window for its controls.
+    void FitLayout();
+    void FitWindow();
+    QSize DesignSize(QWidget *Control);
 
     Ui::TMainFrm *ui;
     QButtonGroup *NumberSetGroup;
@@ -167,6 +190,13 @@ private:
     // is not taken for an edit.
     QString m_lastPlainText;
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
+    QHash<QWidget *, QSize> m_designSizes;
+    // The font and captions the controls were last sized for.
+    QString m_fittedTexts;
+    // The widest the result field may be.
+    int m_resultRoom = 353;
+    // Every control exists (events during construction find some missing).
+    bool m_built = false;
 };
 
 // Before the first window is built: the application's style, with the few
