@@ -30,13 +30,20 @@ runs=$2
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir "$work/app"
-cp "$bin" "$work/app/tandorel"
-# The program's own modules and data beside it, as installed.
-for extra in lang "$(basename "$bin")"-*.so libtandorel_*.so; do
-  for f in "$(dirname "$bin")"/$extra; do
-    [ -e "$f" ] && cp -r "$f" "$work/app/"
+# One program folder per setting of the update check. Each keeps the
+# settings that the program writes at exit (it is ended as a session end
+# ends it), so that after the first round every start is a usual one, with
+# the language file chosen and the user id made.
+for check in 0 1; do
+  mkdir "$work/app$check"
+  cp "$bin" "$work/app$check/tandorel"
+  # The program's own modules and data beside it, as installed.
+  for extra in lang "$(basename "$bin")"-*.so libtandorel_*.so; do
+    for f in "$(dirname "$bin")"/$extra; do
+      [ -e "$f" ] && cp -r "$f" "$work/app$check/"
+    done
   done
+  printf '[Settings]\r\nCheckUpdatesAtStart=%s\r\n' "$check" >"$work/app$check/settings.ini"
 done
 
 cat >"$work/bare.cpp" <<'EOF'
@@ -117,8 +124,7 @@ for i in $(seq "$runs"); do
     if [ "$v" = 0 ]; then
       read -r ms cpu rss < <(measure '^Bare Qt window$' "$work/bare")
     else
-      printf '[Settings]\r\nCheckUpdatesAtStart=%s\r\n' "$((v - 1))" >"$work/app/settings.ini"
-      read -r ms cpu rss < <(measure '^Tandorel 1\.10$' "$work/app/tandorel")
+      read -r ms cpu rss < <(measure '^Tandorel 1\.10$' "$work/app$((v - 1))/tandorel")
     fi
     times[$v]+="$ms "
     cpus[$v]+="$cpu "
