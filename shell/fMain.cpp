@@ -48,6 +48,7 @@
 #include <QToolButton>
 
 #include <optional>
+#include <utility>
 
 TMainFrm *MainFrm = nullptr;
 bool BracketHighlightEnabled = false;
@@ -472,7 +473,7 @@ void TMainFrm::ConnectKeys()
         KMainProgram::Instance()->CloseBrackets();
         KMainProgram::Instance()->ShowSeriesSummation(GetInput());
     });
-    connect(ui->BtnVelkost, &QAbstractButton::clicked, this, &TMainFrm::BtnVelkostClick);
+    connect(ui->BtnVelkost, &QAbstractButton::toggled, this, &TMainFrm::BtnVelkostClick);
     connect(ui->testBtn, &QAbstractButton::clicked, this, [] { TGUIManager::Instance()->ShowForm(FormId::SelfTest); });
     connect(ui->Button1, &QAbstractButton::clicked, this, [this] {
         // Developer timing: 50000 evaluations of one expression.
@@ -504,9 +505,40 @@ void TMainFrm::ConnectModes()
     NumeralGroup->addButton(ui->sbOct, 1);
     NumeralGroup->addButton(ui->sbDec, 2);
     NumeralGroup->addButton(ui->sbHex, 3);
-    connect(NumberSetGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumberSetClick);
-    connect(AngleGroup, &QButtonGroup::idClicked, this, [this] { UpdateAngleUnit(); });
-    connect(NumeralGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumeralSystemClick);
+    // A mode follows its buttons however one is pressed: a click, Space, an
+    // accessibility action that toggles the button, click() from code. The
+    // toggle of a button runs its group's handler when the button's mode is
+    // not the calculator's yet (restoring the state only sets the buttons);
+    // a click on the button already down runs it again, as a click always
+    // has; the click that made the toggle is not run twice.
+    const struct
+    {
+        QButtonGroup *Group;
+        std::function<int()> Current;
+        std::function<void(int)> Handler;
+    } groups[] = {
+        {NumberSetGroup, [] { return int(KProgramState::GetInstance(0)->NumberSet); },
+         [this](int id) { NumberSetClick(id); }},
+        {AngleGroup, [] { return int(KProgramState::GetInstance(0)->AngleMode); }, [this](int) { UpdateAngleUnit(); }},
+        {NumeralGroup, [] { return int(KProgramState::GetInstance(0)->NumeralSystem); },
+         [this](int id) { NumeralSystemClick(id); }},
+    };
+    for (const auto &g : groups) {
+        QButtonGroup *group = g.Group;
+        const auto handler = g.Handler;
+        const auto current = g.Current;
+        connect(group, &QButtonGroup::idToggled, this, [this, group, handler, current](int id, bool checked) {
+            if (!checked || id == current())
+                return;
+            handler(id);
+            m_justToggled = group->button(id);
+            QTimer::singleShot(0, this, [this] { m_justToggled = nullptr; });
+        });
+        connect(group, &QButtonGroup::idClicked, this, [this, group, handler](int id) {
+            if (std::exchange(m_justToggled, nullptr) != group->button(id))
+                handler(id);
+        });
+    }
     connect(ui->CheckBoxHyp, &QCheckBox::toggled, this, [](bool on) { KProgramState::GetInstance(0)->Hyp = on; });
     connect(ui->CheckBoxZlomky, &QCheckBox::toggled, this,
             [](bool on) { KProgramState::GetInstance(0)->Fractions = on; });

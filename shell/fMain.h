@@ -191,6 +191,8 @@ private:
     QString m_lastPlainText;
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
     QHash<QWidget *, QSize> m_designSizes;
+    // The mode button whose toggle has just run its handler.
+    QPointer<QAbstractButton> m_justToggled;
     // The font and captions the controls were last sized for.
     QString m_fittedTexts;
     // The widest the result field may be.

@@ -16,6 +16,8 @@
 #include "tests/support/TempProgramDir.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -437,6 +439,86 @@ TEST_F(MainWindow, ModeButtonsSetTheStateAndBoldTheDownOne)
     QTest::mouseClick(up->UpButton(), Qt::LeftButton);
     EXPECT_EQ(KProgramState::GetInstance(0)->Decimals, 7);
     EXPECT_EQ(Form->findChild<QLineEdit *>(QStringLiteral("EditDesM"))->text(), QStringLiteral("7"));
+}
+
+TEST_F(MainWindow, ModeButtonsChangeTheModeHoweverTheyArePressed)
+{
+    // clang-format off
+    const struct { const char *button, *other; quint8 KProgramState::*field; quint8 value; } cases[] = {
+        {"sbHex", "sbDec", &KProgramState::NumeralSystem, 3}, {"sbOct", "sbDec", &KProgramState::NumeralSystem, 1},
+        {"sbBin", "sbDec", &KProgramState::NumeralSystem, 0}, {"sbDec", "sbHex", &KProgramState::NumeralSystem, 2},
+        {"sbRad", "sbDeg", &KProgramState::AngleMode, 1},     {"sbGrad", "sbDeg", &KProgramState::AngleMode, 2},
+        {"sbDeg", "sbRad", &KProgramState::AngleMode, 0},     {"sbKomplexne", "sbRealne", &KProgramState::NumberSet, 1},
+        {"sbModulo", "sbRealne", &KProgramState::NumberSet, 2}, {"sbRealne", "sbModulo", &KProgramState::NumberSet, 0},
+    };
+    // clang-format on
+    KProgramState *state = KProgramState::GetInstance(0);
+    const auto press = [](QAbstractButton *button, const QString &how) {
+        if (how == QLatin1String("Space")) {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        } else if (how == QLatin1String("click()")) {
+            button->click();
+        } else {
+            QAccessible::queryAccessibleInterface(button)->actionInterface()->doAction(how);
+        }
+    };
+    for (const auto &c : cases) {
+        QAbstractButton *button = Key(c.button);
+        QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
+        ASSERT_TRUE(actions) << c.button;
+        QStringList ways = actions->actionNames();
+        ways.removeIf([](const QString &name) {
+            return name != QAccessibleActionInterface::pressAction()
+                   && name != QAccessibleActionInterface::toggleAction();
+        });
+        ASSERT_FALSE(ways.isEmpty()) << c.button;
+        ways << QStringLiteral("Space") << QStringLiteral("click()");
+        for (const QString &how : std::as_const(ways)) {
+            Click(c.other);
+            ASSERT_NE(state->*c.field, c.value) << c.button;
+            press(button, how);
+            // A press action may click after a moment, as a pressed key would.
+            for (int waited = 0; state->*c.field != c.value && waited < 1000; waited += 10)
+                QTest::qWait(10);
+            EXPECT_EQ(state->*c.field, c.value) << c.button << " " << how.toStdString();
+            EXPECT_TRUE(button->isChecked() && button->font().bold()) << c.button << " " << how.toStdString();
+            EXPECT_FALSE(Key(c.other)->isChecked() || Key(c.other)->font().bold())
+                << c.button << " " << how.toStdString();
+        }
+    }
+    // The keys follow too: the hexadecimal digits only in base 16.
+    QAccessible::queryAccessibleInterface(Key("sbHex"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(Key("BitBtn39")->isEnabled());
+}
+
+TEST_F(MainWindow, TheModeButtonAlreadyDownRunsItsHandlerOnceMore)
+{
+    // A click on the numeral system in use converts the input again, as
+    // every click on it does; restoring the state only sets the buttons.
+    Click("sbHex");
+    Click("BtnC");
+    Type(QStringLiteral("FF"));
+    KProgramState::GetInstance(0)->Ans = QStringLiteral("1F");
+    Form->RestoreState();
+    EXPECT_EQ(Display(), QString());
+    Click("sbHex");
+    EXPECT_EQ(Text(), QStringLiteral("FF"));
+    EXPECT_EQ(Display(), QStringLiteral("  1F"));
+}
+
+TEST_F(MainWindow, TheShrinkKeyFollowsItsToggle)
+{
+    QAccessible::queryAccessibleInterface(Key("BtnVelkost"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(Form->statusBar()->isVisible());
+    EXPECT_FALSE(Key("BtnSin")->isVisible());
+    Key("BtnVelkost")->toggle();
+    EXPECT_TRUE(Form->statusBar()->isVisible());
+    EXPECT_TRUE(Key("BtnSin")->isVisible());
 }
 
 // ------------------------------------------------- texts and settings
