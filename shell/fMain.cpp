@@ -321,6 +321,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     panel0->setObjectName(QStringLiteral("StatusPanel0"));
     auto *panel1 = new QLabel(this);
     panel1->setObjectName(QStringLiteral("StatusPanel1"));
+    m_hintPanel = panel1;
     // A long hint is cut at the window's edge rather than widen the window.
     panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *panel2 = new QWidget(this);
@@ -1252,6 +1253,10 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
         if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
             && w->parentWidget() == ui->centralwidget)
             ZmenHint(w);
+        // A hint translated while it is shown (the language has just
+        // changed) is shown in the new language at once.
+        else if (event->type() == QEvent::ToolTipChange && w == m_hintShown)
+            ZmenHint(w);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -1278,14 +1283,14 @@ void TMainFrm::keyPressEvent(QKeyEvent *event)
 
 void TMainFrm::ZmenHint(QWidget *Control)
 {
-    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
-        panel->setText(u' ' + Control->toolTip());
+    m_hintShown = Control;
+    m_hintPanel->setText(u' ' + Control->toolTip());
 }
 
 void TMainFrm::ObnovHint()
 {
-    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
-        panel->clear();
+    m_hintShown = nullptr;
+    m_hintPanel->clear();
 }
 
 void TMainFrm::PopupMenu1Popup(const QPoint &pos)

@@ -191,6 +191,9 @@ private:
     QString m_lastPlainText;
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
     QHash<QWidget *, QSize> m_designSizes;
+    // The status bar's hint panel and the control whose hint it shows.
+    QLabel *m_hintPanel = nullptr;
+    QPointer<QWidget> m_hintShown;
     // The mode button whose toggle has just run its handler.
     QPointer<QAbstractButton> m_justToggled;
     // The font and captions the controls were last sized for.

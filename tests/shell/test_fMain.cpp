@@ -581,6 +581,27 @@ TEST_F(MainWindow, StatusBarShowsTheHintOfTheControlUnderTheMouse)
     }
 }
 
+TEST_F(MainWindow, TheHintShownIsTranslatedWithTheRest)
+{
+    // The mouse rests on a key while the language changes: its hint in the
+    // status bar follows without the mouse moving.
+    auto *panel = Form->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
+    QTest::mouseMove(Key("BtnMS"));
+    ASSERT_EQ(panel->text(), QStringLiteral(" Save result to memory"));
+    TempProgramDir dir;
+    dir.write(QStringLiteral("sk.txt"), "[Hints]\nhntMS=Ulo\xc5\xbe v\xc3\xbdsledok do pam\xc3\xa4te\n");
+    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
+    Form->TranslateTexts();
+    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
+        thread->wait();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->text(), QString::fromUtf8(" Ulož výsledok do pamäte"));
+    // Another control's hint changing leaves the panel alone.
+    Key("BtnMR")->setToolTip(QStringLiteral("elsewhere"));
+    EXPECT_EQ(panel->text(), QString::fromUtf8(" Ulož výsledok do pamäte"));
+    TProgramTranslator::FreeInstance();
+}
+
 TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)
 {
     Form->show();
