@@ -350,6 +350,10 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
             w->installEventFilter(this);
     ui->centralwidget->setMouseTracking(true);
     ui->centralwidget->installEventFilter(this);
+    for (QWidget *control : HintNamedControls())
+        NameByHint(control);
+    ui->LabelDesM->setBuddy(ui->EditDesM);
+    m_hintPanel->hide();
 
     FormCreate();
     m_built = true;
@@ -385,6 +389,7 @@ void TMainFrm::FormCreate()
     ui->UpDownDesM->Min = 0;
     ui->UpDownDesM->Max = 30;
     ui->UpDownDesM->SetPosition(6);
+    SetErrorText(QString());
     ui->sbRealne->setChecked(true);
     ui->sbDeg->setChecked(true);
     ui->sbDec->setChecked(true);
@@ -924,7 +929,7 @@ void TMainFrm::InsertText(const QString &Text)
 
 void TMainFrm::ShowResult(const QString &Text)
 {
-    ui->LblChyba->clear();
+    SetErrorText(QString());
     QLineEdit *result = ui->vysledokEdt;
     if (!Text.isEmpty()) {
         const QString shown = QStringLiteral("  ") + Text;
@@ -959,7 +964,7 @@ void TMainFrm::ShowError(const QString &Text, int Start, int End)
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
     ShowResult(QString());
-    ui->LblChyba->setText(Text);
+    SetErrorText(Text);
     input->setFocus();
     const int length = int(input->toPlainText().size());
     QTextCursor c = input->textCursor();
@@ -974,7 +979,7 @@ void TMainFrm::ShowError(const QString &Text, int Start, int End)
 
 void TMainFrm::ClearError()
 {
-    ui->LblChyba->clear();
+    SetErrorText(QString());
 }
 
 void TMainFrm::SetBackEnabled(bool Enabled)
@@ -1254,9 +1259,14 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
             && w->parentWidget() == ui->centralwidget)
             ZmenHint(w);
         // A hint translated while it is shown (the language has just
-        // changed) is shown in the new language at once.
-        else if (event->type() == QEvent::ToolTipChange && w == m_hintShown)
-            ZmenHint(w);
+        // changed) is shown in the new language at once; a name taken from
+        // it follows it.
+        else if (event->type() == QEvent::ToolTipChange) {
+            if (w == m_hintShown)
+                ZmenHint(w);
+            if (HintNamedControls().contains(w))
+                NameByHint(w);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -1283,14 +1293,55 @@ void TMainFrm::keyPressEvent(QKeyEvent *event)
 
 void TMainFrm::ZmenHint(QWidget *Control)
 {
+    if (Control->toolTip().isEmpty()) {
+        ObnovHint();
+        return;
+    }
     m_hintShown = Control;
     m_hintPanel->setText(u' ' + Control->toolTip());
+    m_hintPanel->show();
 }
 
 void TMainFrm::ObnovHint()
 {
+    // An empty panel is hidden, so that assistive technology meets no
+    // nameless text.
     m_hintShown = nullptr;
     m_hintPanel->clear();
+    m_hintPanel->hide();
+}
+
+void TMainFrm::SetErrorText(const QString &Text)
+{
+    // Hidden while there is no message, for the same reason.
+    ui->LblChyba->setText(Text);
+    ui->LblChyba->setVisible(!Text.isEmpty());
+}
+
+QList<QWidget *> TMainFrm::HintNamedControls() const
+{
+    return {ui->vstupRdt,
+            ui->vysledokEdt,
+            ui->nahladImg,
+            ui->warningImg,
+            findChild<QWidget *>(QStringLiteral("updateInfoImg")),
+            ui->UpDownModulo,
+            ui->UpDownDesM};
+}
+
+void TMainFrm::NameByHint(QWidget *Control)
+{
+    // A control without a caption of its own is named by its hint, in the
+    // language the hint is in; the arrows of an up-down control by its hint
+    // and the way they step.
+    const QString hint = Control->toolTip();
+    if (auto *upDown = dynamic_cast<TUpDown *>(Control)) {
+        upDown->setAccessibleName(hint);
+        upDown->UpButton()->setAccessibleName(hint + QStringLiteral(" +"));
+        upDown->DownButton()->setAccessibleName(hint + QStringLiteral(" \u2212"));
+    } else {
+        Control->setAccessibleName(hint);
+    }
 }
 
 void TMainFrm::PopupMenu1Popup(const QPoint &pos)
@@ -1439,7 +1490,7 @@ void TMainFrm::BtnCClick()
     KProgramState::GetInstance(0)->LastExpression.clear();
     ui->vstupRdt->clear();
     ShowResult(QString());
-    ui->LblChyba->clear();
+    SetErrorText(QString());
     ui->vstupRdt->setFocus();
 }
 
@@ -1845,8 +1896,11 @@ void TMainFrm::FitLayout()
     input->setFixedHeight(qMax(DesignSize(input).height(), inputHeight));
     ui->LblChyba->setMinimumWidth(DesignSize(ui->LblChyba).width());
     ui->LblChyba->setFixedHeight(qMax(DesignSize(ui->LblChyba).height(), metrics.height()));
-    // A long message is cut at the panel's edge rather than widen the window.
-    ui->LblChyba->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // A long message is cut at the panel's edge rather than widen the window;
+    // the label keeps its place while there is no message.
+    QSizePolicy errorPolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    errorPolicy.setRetainSizeWhenHidden(true);
+    ui->LblChyba->setSizePolicy(errorPolicy);
     // Room for a number of 26 digits, as designed.
     ui->LabelPamat->setFixedSize(widthOf.Widen(DesignSize(ui->LabelPamat).width(), QString(26, u'0'), 0),
                                  qMax(DesignSize(ui->LabelPamat).height(), metrics.height()));

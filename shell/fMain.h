@@ -159,6 +159,10 @@ private:
     void PopupMenu2Popup(const QPoint &pos);
     void ZmenHint(QWidget *Control);
     void ObnovHint();
+    void SetErrorText(const QString &Text);
+    // The controls named by their hints, and the naming.
+    QList<QWidget *> HintNamedControls() const;
+    void NameByHint(QWidget *Control);
     void ConnectKeys();
     void ConnectModes();
     void ConnectMenus();

@@ -602,6 +602,65 @@ TEST_F(MainWindow, TheHintShownIsTranslatedWithTheRest)
     TProgramTranslator::FreeInstance();
 }
 
+// "class name: role" of every control of Window that a user can reach (shown
+// or focusable) and that has no accessible name; layout containers (the
+// central area, frames, the menu and status bars themselves) are no controls.
+QStringList NamelessControls(QWidget *Window)
+{
+    QStringList nameless;
+    for (QWidget *w : Window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(Window) && (w->focusPolicy() == Qt::NoFocus || !w->isEnabled()))
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        switch (a ? a->role() : QAccessible::NoRole) {
+        case QAccessible::Client:
+        case QAccessible::Border:
+        case QAccessible::Grouping:
+        case QAccessible::MenuBar:
+        case QAccessible::StatusBar:
+            continue;
+        default:
+            break;
+        }
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            nameless << w->objectName() + QStringLiteral(": ") + QString::number(a ? a->role() : -1);
+    }
+    return nameless;
+}
+
+TEST_F(MainWindow, EveryControlHasAnAccessibleName)
+{
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    // With every sign and text shown that can be.
+    Form->SetInput(QStringLiteral("2+3"));
+    Form->ShowResult(QStringLiteral("5"));
+    Type(QStringLiteral("1"));
+    ASSERT_TRUE(WarningShown());
+    Form->ShowUpdateAvailable();
+    QTest::mouseMove(Key("BtnMS"));
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    Form->ShowError(QStringLiteral("Bad"), 0, 0);
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    // The names taken from hints follow them into another language.
+    TempProgramDir dir;
+    dir.write(QStringLiteral("sk.txt"), "[Hints]\nhntEnterExpressionHere=Sem zadajte v\xc3\xbd"
+                                        "raz\n"
+                                        "hntDec=Po\xc4\x8d"
+                                        "et desatinn\xc3\xbd"
+                                        "ch miest\n");
+    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
+    Form->TranslateTexts();
+    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
+        thread->wait();
+    QCoreApplication::processEvents();
+    const auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    EXPECT_EQ(name(Input), QString::fromUtf8("Sem zadajte výraz"));
+    auto *decimals = Form->findChild<TUpDown *>(QStringLiteral("UpDownDesM"));
+    EXPECT_EQ(name(decimals->UpButton()), QString::fromUtf8("Počet desatinných miest +"));
+    EXPECT_EQ(name(Form->findChild<QWidget *>(QStringLiteral("EditDesM"))), QStringLiteral("Prec.:"));
+    TProgramTranslator::FreeInstance();
+}
+
 TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)
 {
     Form->show();
