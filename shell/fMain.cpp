@@ -47,6 +47,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -126,13 +127,43 @@ bool IsContinuingOperator(QChar c)
     }
 }
 
-QTextCharFormat RegularFormat()
+// WCAG's relative luminance and contrast ratio.
+qreal Luminance(const QColor &Colour)
 {
-    QTextCharFormat f;
-    f.setFontWeight(QFont::Normal);
-    f.setForeground(QColor(Qt::black));
-    return f;
+    const auto channel = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const QColor c = Colour.toRgb();
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
+
+} // namespace
+
+qreal ContrastRatio(const QColor &A, const QColor &B)
+{
+    const qreal a = Luminance(A), b = Luminance(B);
+    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+}
+
+QColor ReadableOn(const QColor &Preferred, const QColor &Background)
+{
+    // The colour stays as long as it reads no worse than on the white it was
+    // chosen for; otherwise it is moved towards white or black, whichever
+    // stands further from the background, until it reads at 4.5:1.
+    const qreal wanted = qMin<qreal>(4.5, ContrastRatio(Preferred, Qt::white));
+    if (ContrastRatio(Preferred, Background) >= wanted)
+        return Preferred;
+    const QColor end = ContrastRatio(Qt::white, Background) >= ContrastRatio(Qt::black, Background) ? QColor(Qt::white)
+                                                                                                    : QColor(Qt::black);
+    QColor moved = Preferred;
+    for (int step = 1; step <= 20 && ContrastRatio(moved, Background) < 4.5; ++step) {
+        const qreal t = step / 20.0;
+        moved = QColor::fromRgbF(float(Preferred.redF() + (end.redF() - Preferred.redF()) * t),
+                                 float(Preferred.greenF() + (end.greenF() - Preferred.greenF()) * t),
+                                 float(Preferred.blueF() + (end.blueF() - Preferred.blueF()) * t));
+    }
+    return moved;
+}
+
+namespace {
 
 // The change warning and the update sign are painted here rather than taken
 // from the icon theme: looking two icons up there cost the start of the
@@ -291,6 +322,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     input->setTabChangesFocus(true);
     input->document()->setDocumentMargin(2);
     ApplyDisplayFonts();
+    ApplyColours();
     input->setCurrentCharFormat(RegularFormat());
     input->installEventFilter(this);
     input->viewport()->installEventFilter(this);
@@ -305,14 +337,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     result->installEventFilter(this);
     connect(result, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu2Popup);
 
-    QPalette errorPalette = ui->LblChyba->palette();
-    errorPalette.setColor(QPalette::WindowText, Qt::red);
-    ui->LblChyba->setPalette(errorPalette);
-    QPalette panel = ui->Shape1->palette();
-    panel.setColor(QPalette::Window, Qt::white);
-    ui->Shape1->setPalette(panel);
     ui->warningImg->setPixmap(SignPixmap(TSign::Warning, devicePixelRatioF()));
-    ui->nahladImg->setPixmap(PreviewPixmap(QColor(0, 0, 128), devicePixelRatioF()));
     ui->nahladImg->installEventFilter(this);
     ui->haldaLbl->installEventFilter(this);
 
@@ -1078,13 +1103,13 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
     QTextCursor all(Edit->document());
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
-    auto mark = [Edit](int position, bool red) {
+    auto mark = [this, Edit](int position, bool red) {
         QTextCursor c(Edit->document());
         c.setPosition(position - 1);
         c.setPosition(position, QTextCursor::KeepAnchor);
         QTextCharFormat f;
         f.setFontWeight(QFont::Bold);
-        f.setForeground(red ? QColor(Qt::red) : QColor(Qt::black));
+        f.setForeground(red ? m_openBracketInk : m_inputInk);
         c.setCharFormat(f);
     };
     if (open > 0)
@@ -1278,6 +1303,16 @@ void TMainFrm::changeEvent(QEvent *event)
         m_fittedTexts.clear();
         ApplyDisplayFonts();
         FitLayout();
+    }
+    // A new theme: the result area and the expression's characters (which
+    // carry their colours) are drawn in its colours.
+    if (m_built && event->type() == QEvent::PaletteChange) {
+        ApplyColours();
+        QTextCursor all(ui->vstupRdt->document());
+        all.select(QTextCursor::Document);
+        all.setCharFormat(RegularFormat());
+        ui->vstupRdt->setCurrentCharFormat(RegularFormat());
+        ZvyrazniZatvorky(ui->vstupRdt);
     }
     QMainWindow::changeEvent(event);
 }
@@ -1945,4 +1980,42 @@ void TMainFrm::FitWindow()
     ui->centralwidget->updateGeometry();
     layout()->invalidate();
     setFixedSize(minimumSizeHint());
+}
+
+// ---------------------------------------------------------------- colours
+
+QTextCharFormat TMainFrm::RegularFormat() const
+{
+    QTextCharFormat f;
+    f.setFontWeight(QFont::Normal);
+    f.setForeground(m_inputInk);
+    return f;
+}
+
+void TMainFrm::ApplyColours()
+{
+    // The result area is drawn as text on a base, in the theme's colours
+    // (white and black on the usual light palette), each fixed colour
+    // together with its background, so that it reads in a dark theme too.
+    // The red of an error and of an open bracket, and the preview's ink,
+    // are made readable on that base.
+    const QPalette theme = palette();
+    const QColor base = theme.color(QPalette::Active, QPalette::Base);
+    const QColor text = theme.color(QPalette::Active, QPalette::Text);
+    const auto paint = [](QWidget *Control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> Colours) {
+        QPalette p = Control->palette();
+        for (const auto &[role, colour] : Colours)
+            p.setColor(role, colour);
+        Control->setPalette(p);
+    };
+    // The area itself is disabled (it has no part in any mode) and would be
+    // drawn grey.
+    paint(ui->Shape1, {{QPalette::Window, base}});
+    paint(ui->LabelPamat, {{QPalette::Window, base}, {QPalette::WindowText, text}});
+    paint(ui->LblChyba, {{QPalette::Window, base}, {QPalette::WindowText, ReadableOn(Qt::red, base)}});
+    for (QWidget *field : {static_cast<QWidget *>(ui->vstupRdt), static_cast<QWidget *>(ui->vysledokEdt)})
+        paint(field, {{QPalette::Base, base}, {QPalette::Text, text}});
+    m_inputInk = text;
+    m_openBracketInk = ReadableOn(Qt::red, base);
+    ui->nahladImg->setPixmap(PreviewPixmap(ReadableOn(QColor(0, 0, 128), base), devicePixelRatioF()));
 }

@@ -8,11 +8,13 @@
 #include "shell/uTranslationTable.h"
 #include "shell/uUpDown.h"
 
+#include <QColor>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
+#include <QTextCharFormat>
 #include <QThread>
 
 #include <atomic>
@@ -174,6 +176,10 @@ private:
     void SetModulusCaption(const QString &Text);
     // The highlight for a caret one position left or right of where it is.
     void HighlightAt(int Position);
+    // The colours of the result area and of the input's text, from the
+    // window's palette.
+    void ApplyColours();
+    QTextCharFormat RegularFormat() const;
     // The fonts of the input and the result, from the window's font.
     void ApplyDisplayFonts();
     QFont ResultFont() const;
@@ -195,6 +201,9 @@ private:
     QString m_lastPlainText;
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
     QHash<QWidget *, QSize> m_designSizes;
+    // The input's text and the mark of a bracket left open.
+    QColor m_inputInk = Qt::black;
+    QColor m_openBracketInk = Qt::red;
     // The status bar's hint panel and the control whose hint it shows.
     QLabel *m_hintPanel = nullptr;
     QPointer<QWidget> m_hintShown;
@@ -212,6 +221,12 @@ private:
 // icons the main window's controls ask of it at start painted rather than
 // read from image files.
 void InstallMainWindowStyle();
+
+// WCAG's contrast ratio of two colours, 1 to 21.
+qreal ContrastRatio(const QColor &A, const QColor &B);
+// Preferred, or a colour near it that reads on Background at 4.5:1 where
+// Preferred reads worse there than on white.
+QColor ReadableOn(const QColor &Preferred, const QColor &Background);
 
 // The main window of the running program (set by the main block).
 extern TMainFrm *MainFrm;

@@ -661,6 +661,89 @@ TEST_F(MainWindow, EveryControlHasAnAccessibleName)
     TProgramTranslator::FreeInstance();
 }
 
+TEST_F(MainWindow, FixedColoursReadInADarkThemeAndStayAsDesignedInTheLightOne)
+{
+    auto *area = Form->findChild<QWidget *>(QStringLiteral("Shape1"));
+    auto *memory = Form->findChild<QLabel *>(QStringLiteral("LabelPamat"));
+    auto *error = Form->findChild<QLabel *>(QStringLiteral("LblChyba"));
+    auto *result = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
+    auto *preview = Form->findChild<QLabel *>(QStringLiteral("nahladImg"));
+    const auto areaColour = [area] { return area->palette().color(QPalette::Window); };
+    // An open bracket at 4, ordinary text at 1; a result and an error.
+    const auto show = [&] {
+        Form->SetInput(QString());
+        Type(QStringLiteral("sin(2"));
+        Form->ShowResult(QStringLiteral("5"));
+        Form->ShowError(QStringLiteral("Bad"), 0, 0);
+        SetCaret(5);
+        QTest::keyClick(Input, Qt::Key_Left);
+        QTest::keyClick(Input, Qt::Key_Right);
+    };
+    // The ink of the preview image: its frame's top left pixel.
+    const auto ink = [preview] { return preview->pixmap().toImage().pixelColor(0, 0); };
+
+    const QPalette light = QApplication::palette();
+    show();
+    EXPECT_EQ(areaColour(), QColor(Qt::white));
+    EXPECT_EQ(FormatAt(1).foreground().color(), QColor(Qt::black));
+    EXPECT_EQ(FormatAt(4).foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(error->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(ink(), QColor(0, 0, 128));
+
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    show();
+    Form->ShowResult(QStringLiteral("5"));
+    const struct
+    {
+        const char *What;
+        QColor Text, Background;
+    } pairs[] = {
+        {"expression", FormatAt(1).foreground().color(), Input->palette().color(QPalette::Base)},
+        {"open bracket", FormatAt(4).foreground().color(), Input->palette().color(QPalette::Base)},
+        {"memory", memory->palette().color(QPalette::WindowText), areaColour()},
+        {"error", error->palette().color(QPalette::WindowText), areaColour()},
+        {"result", result->palette().color(QPalette::Text), result->palette().color(QPalette::Base)},
+        {"preview image", ink(), areaColour()},
+    };
+    for (const auto &p : pairs)
+        EXPECT_GE(ContrastRatio(p.Text, p.Background), 4.5) << p.What;
+    EXPECT_EQ(result->palette().color(QPalette::Base), areaColour());
+    EXPECT_EQ(Input->palette().color(QPalette::Base), areaColour());
+
+    QApplication::setPalette(light);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(areaColour(), QColor(Qt::white));
+    EXPECT_EQ(FormatAt(4).foreground().color(), QColor(Qt::red));
+}
+
+TEST(ReadableColours, AColourIsKeptWhereItReadsAndMovedWhereItDoesNot)
+{
+    // clang-format off
+    const struct { QColor Preferred, Background; bool Kept; } cases[] = {
+        {Qt::red, Qt::white, true},                  // 4.0:1, as designed
+        {Qt::black, Qt::white, true},
+        {Qt::red, QColor(0x2a, 0x2a, 0x2a), false},
+        {QColor(0, 0, 128), QColor(0x2a, 0x2a, 0x2a), false},
+        {Qt::red, QColor(0xff, 0xa0, 0xa0), false},  // too light a base: darkened
+        {Qt::black, QColor(0x30, 0x30, 0x30), false}, // lightened
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        const QColor got = ReadableOn(c.Preferred, c.Background);
+        EXPECT_EQ(got == c.Preferred, c.Kept)
+            << c.Preferred.name().toStdString() << " on " << c.Background.name().toStdString();
+        if (!c.Kept) {
+            EXPECT_GE(ContrastRatio(got, c.Background), 4.5) << c.Preferred.name().toStdString();
+        }
+    }
+}
+
 TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)
 {
     Form->show();
