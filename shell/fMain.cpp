@@ -36,7 +36,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRawFont>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -47,6 +46,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -148,6 +148,8 @@ QColor ReadableOn(const QColor &Preferred, const QColor &Background)
     // The colour stays as long as it reads no worse than on the white it was
     // chosen for; otherwise it is moved towards white or black, whichever
     // stands further from the background, until it reads at 4.5:1.
+    if (Background == QColor(Qt::white))
+        return Preferred;
     const qreal wanted = qMin<qreal>(4.5, ContrastRatio(Preferred, Qt::white));
     if (ContrastRatio(Preferred, Background) >= wanted)
         return Preferred;
@@ -1049,7 +1051,10 @@ void TMainFrm::vstupRdtChange()
         return;
     InputChanging = true;
     // One line only: whatever follows the first line break goes.
-    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n\u2029\u2028]")));
+    const auto lineBreak = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    });
+    const qsizetype cut = lineBreak == text.cend() ? -1 : qsizetype(lineBreak - text.cbegin());
     if (cut >= 0) {
         QTextCursor c(input->document());
         c.setPosition(int(cut));
