@@ -170,11 +170,20 @@ namespace {
 // The change warning and the update sign are painted here rather than taken
 // from the icon theme: looking two icons up there cost the start of the
 // program more than building the whole keypad. Drawn for the screen's pixel
-// ratio, so that they stay sharp when the desktop is scaled.
+// ratio, so that they stay sharp when the desktop is scaled, and from filled
+// shapes only: no outline has to be stroked, which would take the maths
+// library into memory at start for a few pixels.
 enum class TSign {
     Warning,
     Information
 };
+
+QPainterPath Circle(qreal X, qreal Y, qreal Diameter)
+{
+    QPainterPath circle;
+    circle.addEllipse(QRectF(X, Y, Diameter, Diameter));
+    return circle;
+}
 
 QPixmap SignPixmap(TSign Sign, qreal Ratio)
 {
@@ -183,51 +192,58 @@ QPixmap SignPixmap(TSign Sign, qreal Ratio)
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
     if (Sign == TSign::Warning) {
-        QPainterPath triangle;
-        triangle.moveTo(8, 1);
-        triangle.lineTo(15.5, 14.5);
-        triangle.lineTo(0.5, 14.5);
-        triangle.closeSubpath();
-        p.setPen(QPen(QColor(0x8a, 0x62, 0x00), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF outline[] = {{8, 0.3}, {16, 15}, {0, 15}};
+        const QPointF inside[] = {{8, 2.4}, {14.3, 14}, {1.7, 14}};
+        p.setBrush(QColor(0x8a, 0x62, 0x00));
+        p.drawPolygon(outline, 3);
         p.setBrush(QColor(0xff, 0xc8, 0x1e));
-        p.drawPath(triangle);
-        p.setPen(Qt::NoPen);
+        p.drawPolygon(inside, 3);
         p.setBrush(Qt::black);
-        p.drawRoundedRect(QRectF(7.1, 5, 1.8, 5.6), 0.9, 0.9);
-        p.drawEllipse(QRectF(7, 11.4, 2, 2));
+        p.drawRect(QRectF(7.1, 5.2, 1.8, 5.4));
+        p.drawPath(Circle(7, 11.4, 2));
     } else {
-        p.setPen(QPen(QColor(0x10, 0x3c, 0x8c), 1));
+        p.setBrush(QColor(0x10, 0x3c, 0x8c));
+        p.drawPath(Circle(0, 0, 16));
         p.setBrush(QColor(0x2a, 0x6c, 0xd4));
-        p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-        p.setPen(Qt::NoPen);
+        p.drawPath(Circle(1, 1, 14));
         p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(7, 3, 2, 2));
-        p.drawRoundedRect(QRectF(7.1, 6.4, 1.8, 6.6), 0.9, 0.9);
+        p.drawPath(Circle(7, 3, 2));
+        p.drawRect(QRectF(7.1, 6.4, 1.8, 6.6));
     }
     return pm;
 }
 
-// The preview image: an italic f in a frame, drawn as lines so that no font
-// has to be looked up for it.
+// The preview image: an italic f in a frame, from filled shapes so that no
+// font has to be looked up for it.
 QPixmap PreviewPixmap(const QColor &Ink, qreal Ratio)
 {
     QPixmap pm(QSize(16, 16) * Ratio);
     pm.setDevicePixelRatio(Ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(QPen(Ink, 1));
-    p.drawRect(QRectF(0.5, 0.5, 15, 15));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Ink);
+    QPainterPath frame;
+    frame.addRect(QRectF(0, 0, 16, 16));
+    frame.addRect(QRectF(1, 1, 14, 14));
+    p.drawPath(frame);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Ink, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // The stem with its hook at the top and its tail at the bottom, as one
+    // outline, and the cross bar.
     QPainterPath f;
-    f.moveTo(11.2, 3.6);
-    f.cubicTo(10.6, 2.6, 8.9, 2.7, 8.5, 4.4);
-    f.lineTo(6.9, 11.6);
-    f.cubicTo(6.5, 13.2, 5.0, 13.4, 4.4, 12.6);
-    f.moveTo(6.0, 6.8);
-    f.lineTo(10.2, 6.8);
+    f.moveTo(11.6, 3.3);
+    f.cubicTo(10.9, 1.9, 8.4, 2.0, 7.9, 4.2);
+    f.lineTo(6.3, 11.4);
+    f.cubicTo(6.0, 12.7, 5.1, 12.8, 4.6, 12.1);
+    f.lineTo(4.0, 12.9);
+    f.cubicTo(5.0, 14.1, 7.1, 13.9, 7.6, 11.7);
+    f.lineTo(9.2, 4.5);
+    f.cubicTo(9.5, 3.2, 10.4, 3.1, 10.9, 3.9);
+    f.closeSubpath();
     p.drawPath(f);
+    p.drawRect(QRectF(5.7, 6.2, 4.8, 1.2));
     return pm;
 }
 
@@ -258,10 +274,11 @@ public:
                 p.rotate(90);
                 p.translate(0, -16);
             }
-            p.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            for (const qreal x : {4.5, 9.0}) {
-                const QPointF chevron[] = {{x, 4.5}, {x + 3.5, 8}, {x, 11.5}};
-                p.drawPolyline(chevron, 3);
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink);
+            for (const qreal x : {4.0, 8.5}) {
+                const QPointF chevron[] = {{x, 4}, {x + 1.5, 4}, {x + 5.5, 8}, {x + 1.5, 12}, {x, 12}, {x + 4, 8}};
+                p.drawPolygon(chevron, 6);
             }
             icon.addPixmap(pm);
         }
