@@ -100,11 +100,15 @@ measure() {
   shift
   local start end pid cpu rss
   start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 &
+  "$@" >/dev/null 2>"$work/errors" &
   pid=$!
   # Polled by hand: the --sync option of xdotool checks only twice a second.
   until xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
-    kill -0 "$pid" 2>/dev/null || { echo "startup-speed: $1 ended before its window showed" >&2; exit 1; }
+    kill -0 "$pid" 2>/dev/null || {
+      echo "startup-speed: $1 ended before its window showed:" >&2
+      cat "$work/errors" >&2
+      exit 1
+    }
   done
   end=$(date +%s%N)
   # Processor time used until then (user + system, clock ticks).
