@@ -71,12 +71,24 @@ protected:
         c.setPosition(p);
         return c.charFormat();
     }
+    // Loads Text as the language file and lets the window take its texts,
+    // hints included.
+    void TranslateWith(const QByteArray &Text)
+    {
+        LanguageDir.write(QStringLiteral("sk.txt"), Text);
+        TProgramTranslator::Instance()->LoadFile(LanguageDir.file(QStringLiteral("sk.txt")));
+        Form->TranslateTexts();
+        if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
+            thread->wait();
+        QCoreApplication::processEvents();
+    }
     bool Bold(int p) const { return FormatAt(p).fontWeight() == QFont::Bold; }
     bool Red(int p) const { return FormatAt(p).foreground().color() == QColor(Qt::red); }
 
     std::unique_ptr<TMainWindowDriver> Driver;
     TMainFrm *Form = nullptr;
     QTextEdit *Input = nullptr;
+    TempProgramDir LanguageDir;
 };
 
 // ------------------------------------------------------------ input line
@@ -534,18 +546,12 @@ TEST_F(MainWindow, WithoutLanguageFileOnlyTheDecimalKeyIsRecaptioned)
 
 TEST_F(MainWindow, LanguageFileTranslatesCaptionsAndHints)
 {
-    TempProgramDir dir;
-    dir.write(QStringLiteral("sk.txt"), "[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
-                                        "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
-                                        "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
-                                        "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
-                                        "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
-    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
+    TranslateWith("[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
+                  "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
+                  "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
+                  "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
+                  "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-    Form->TranslateTexts();
-    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
-        thread->wait();
-    QCoreApplication::processEvents();
 
     EXPECT_EQ(Form->menuBar()->actions().at(0)->text(), QString::fromUtf8("Nástroje"));
     EXPECT_EQ(Form->findChild<QAbstractButton *>(QStringLiteral("CheckBoxHyp"))->text(), QStringLiteral("hyperb"));
@@ -588,13 +594,7 @@ TEST_F(MainWindow, TheHintShownIsTranslatedWithTheRest)
     auto *panel = Form->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
     QTest::mouseMove(Key("BtnMS"));
     ASSERT_EQ(panel->text(), QStringLiteral(" Save result to memory"));
-    TempProgramDir dir;
-    dir.write(QStringLiteral("sk.txt"), "[Hints]\nhntMS=Ulo\xc5\xbe v\xc3\xbdsledok do pam\xc3\xa4te\n");
-    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
-    Form->TranslateTexts();
-    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
-        thread->wait();
-    QCoreApplication::processEvents();
+    TranslateWith("[Hints]\nhntMS=Ulo\xc5\xbe v\xc3\xbdsledok do pam\xc3\xa4te\n");
     EXPECT_EQ(panel->text(), QString::fromUtf8(" Ulož výsledok do pamäte"));
     // Another control's hint changing leaves the panel alone.
     Key("BtnMR")->setToolTip(QStringLiteral("elsewhere"));
@@ -642,17 +642,11 @@ TEST_F(MainWindow, EveryControlHasAnAccessibleName)
     Form->ShowError(QStringLiteral("Bad"), 0, 0);
     EXPECT_EQ(NamelessControls(Form), QStringList());
     // The names taken from hints follow them into another language.
-    TempProgramDir dir;
-    dir.write(QStringLiteral("sk.txt"), "[Hints]\nhntEnterExpressionHere=Sem zadajte v\xc3\xbd"
-                                        "raz\n"
-                                        "hntDec=Po\xc4\x8d"
-                                        "et desatinn\xc3\xbd"
-                                        "ch miest\n");
-    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
-    Form->TranslateTexts();
-    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
-        thread->wait();
-    QCoreApplication::processEvents();
+    TranslateWith("[Hints]\nhntEnterExpressionHere=Sem zadajte v\xc3\xbd"
+                  "raz\n"
+                  "hntDec=Po\xc4\x8d"
+                  "et desatinn\xc3\xbd"
+                  "ch miest\n");
     const auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
     EXPECT_EQ(name(Input), QString::fromUtf8("Sem zadajte výraz"));
     auto *decimals = Form->findChild<TUpDown *>(QStringLiteral("UpDownDesM"));
