@@ -387,6 +387,7 @@ int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
     // The main window stays hidden until KMainProgram::Start shows it; tool
     // windows never keep the program alive on their own.
     app.setQuitOnLastWindowClosed(true);
+    InstallMainWindowStyle();
     int result = 0;
     // A signal met during start-up (in a message box's loop) has closed the
     // window already.

@@ -3,6 +3,7 @@
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
 #include "shell/uDisk.h"
+#include "shell/uNetworkModule.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -14,9 +15,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -27,6 +25,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <optional>
 
 // ------------------------------------------------------------ the maker's host
 
@@ -433,56 +432,23 @@ QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
         TimeoutMs = qMin(TimeoutMs, 2000);
 
     // Everything below is owned by this frame, so every way out frees it.
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-
-    QByteArray body;
-    bool tooLarge = false;
-    bool timedOut = false;
+    const std::unique_ptr<TWebGet> web = TWebGet::Create();
+    std::optional<TWebGet::TAnswer> answer;
     QEventLoop loop;
-    const auto take = [&] {
-        if (tooLarge)
-            return;
-        body += reply->readAll();
-        if (body.size() > MaxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    };
-    // Qt's own buffer stays small too; what waits in it is read on each signal.
-    reply->setReadBufferSize(64 * 1024);
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (announced.isValid() && announced.toLongLong() > MaxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
+    web->Start(url, WebUserAgent(), MaxBytes, [&](const TWebGet::TAnswer &Answer) {
+        answer = Answer;
         loop.quit();
     });
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(qMax(0, TimeoutMs));
-    if (!reply->isFinished())
-        loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     timer.stop();
-    if (!timedOut && !tooLarge)
-        take();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut || tooLarge || reply->error() != QNetworkReply::NoError || status >= 400)
+    web->Abort();
+    if (!answer || !answer->Complete || answer->Status >= 400)
         throw failure();
-    return body;
+    return answer->Body;
 }
 
 QString URLEncode(const QString &S)

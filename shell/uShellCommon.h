@@ -26,6 +26,11 @@ class QWidget;
 inline constexpr int ProgramBuild = 26;
 inline const QString ProgramVersionText = QStringLiteral("1.10.0.26");
 inline const QString ProgramVersionDate = QStringLiteral("2018-07-11");
+// The user agent of every web request.
+inline QString WebUserAgent()
+{
+    return QStringLiteral("Tandorel/%1").arg(ProgramBuild);
+}
 
 // The maker's web host (name, or name:port). Tests point it at a server of
 // their own on 127.0.0.1; an empty Host restores the program's own.

@@ -11,9 +11,6 @@
 #include "tools/uToolControls.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
 #include <QUrl>
 
@@ -48,8 +45,7 @@ static_assert(std::size(Faults) == std::size(FaultKeys));
 
 } // namespace
 
-TderivacieFrm::TderivacieFrm(QWidget *parent)
-    : KTandorelForm(parent), ui(new Ui::TderivacieFrm), Network(new QNetworkAccessManager(this))
+TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TderivacieFrm)
 {
     ui->setupUi(this);
     // Minimise, system menu and help; no maximise, the height is fixed.
@@ -182,67 +178,46 @@ void TderivacieFrm::vypocetBtnClick()
         + QStringLiteral("&variable=") + URLEncode(ui->premenneCmb->currentText()) + QStringLiteral("&order=")
         + URLEncode(ui->stupenDerivacieEdt->text()) + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
         + URLEncode(QString(DecimalSeparator));
-    QNetworkRequest request(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
-
     SetBusyCursor(true);
-    ReplyBody.clear();
-    QNetworkReply *reply = Network->get(request);
-    Reply = reply;
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        if (reply != Reply)
-            return;
-        ReplyBody += reply->readAll();
-        if (ReplyBody.size() > MaxReplyBytes) {
-            AbortRequest();
-            ShowError(ConnectionErrorText);
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { RequestFinished(reply); });
+    if (!Web)
+        Web = TWebGet::Create();
+    Requesting = true;
+    Web->Start(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode), WebUserAgent(), MaxReplyBytes,
+               [this](const TWebGet::TAnswer &Answer) { RequestFinished(Answer); });
     Timeout.start(RequestTimeoutMs);
 }
 
 void TderivacieFrm::AbortRequest()
 {
     Timeout.stop();
-    QNetworkReply *reply = Reply;
-    if (!reply)
+    if (!Requesting)
         return;
-    Reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    Requesting = false;
+    Web->Abort();
     SetBusyCursor(false);
 }
 
 void TderivacieFrm::RequestTimedOut()
 {
-    if (!Reply)
+    if (!Requesting)
         return;
     AbortRequest();
     ShowError(ConnectionErrorText);
 }
 
-void TderivacieFrm::RequestFinished(QNetworkReply *Finished)
+void TderivacieFrm::RequestFinished(const TWebGet::TAnswer &Answer)
 {
-    Finished->deleteLater();
-    if (Finished != Reply)
-        return;
-    Reply = nullptr;
+    Requesting = false;
     Timeout.stop();
-    ReplyBody += Finished->readAll();
-    const int status = Finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // Only a successful answer of the service counts; an error page that
-    // happens to hold "OK:" somewhere is a failure like any other.
-    if (Finished->error() != QNetworkReply::NoError || status < 200 || status > 299
-        || ReplyBody.size() > MaxReplyBytes) {
+    // happens to hold "OK:" somewhere is a failure like any other, and so is
+    // an answer too large to be a derivative.
+    if (!Answer.Complete || Answer.Status < 200 || Answer.Status > 299) {
         ShowError(ConnectionErrorText);
         return;
     }
-    const QString derivative = ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
+    const QByteArray &body = Answer.Body;
+    const QString derivative = body.startsWith("OK:") ? QString::fromUtf8(body.mid(3)).trimmed() : QString();
     // The service's refusal: the expression has no derivative it can give.
     if (derivative.isEmpty())
         ShowError(QStringLiteral("---"));

@@ -28,6 +28,9 @@ for size in 16 32 48 64 128 256; do
     awk '{ print $1*16777216 + $2*65536 + $3*256 + $4, $5*16777216 + $6*65536 + $7*256 + $8 }')
   [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "the ${size}x${size} icon is ${width}x${height}"
 done
+# The network module, loaded on first use, in the program's own library folder.
+[ -n "$(find "$work/prefix" -path '*/lib*/tandorel/tandorel-network.so' -size +0)" ] ||
+  fail "no network module in the library folder"
 grep -qx "Icon=$id" "$work/prefix/share/applications/$id.desktop" || fail "the desktop entry names another icon"
 # Build-tree files never ship.
 [ ! -e "$work/prefix/bin/lang" ] && [ ! -e "$work/prefix/bin/settings.ini" ] || fail "data beside the installed binary"
