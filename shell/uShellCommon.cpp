@@ -2,6 +2,7 @@
 
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 
 #include <QClipboard>
@@ -510,7 +511,10 @@ std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage 
     QMessageBox::critical(nullptr, QCoreApplication::applicationName(), Text);
 };
 
-TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    InstallAccessibleInterfaces();
+}
 
 namespace {
 void ShowEscaped(const QString &text)
