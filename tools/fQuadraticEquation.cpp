@@ -12,7 +12,7 @@
 TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TQuadraticEquationFrm)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    FixWindowSize(this, size());
     for (QLineEdit *edit : {ui->aEdt, ui->bEdt, ui->cEdt})
         HandleEditKeys(edit, TEditTyping::Number, [this] { calculateBtnClick(); });
     for (QLineEdit *edit : {ui->discriminantEdt, ui->x1Edt, ui->x2Edt})

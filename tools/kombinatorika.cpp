@@ -10,7 +10,7 @@
 TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkombinatorikaFrm)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    FixWindowSize(this, size());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {

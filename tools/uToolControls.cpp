@@ -3,6 +3,7 @@
 #include "core/uCommon.h"
 #include "shell/uShellCommon.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -71,6 +72,36 @@ private:
     std::function<void()> OnEnter;
 };
 
+// Refits its window whenever the window's layout asks for new room.
+class TFixedSizeKeeper : public QObject
+{
+public:
+    TFixedSizeKeeper(QWidget *Window, const QSize &Specified) : QObject(Window), Specified(Specified)
+    {
+        Window->installEventFilter(this);
+        Fit();
+    }
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Watched == parent() && Event->type() == QEvent::LayoutRequest)
+            Fit();
+        return false;
+    }
+
+private:
+    void Fit()
+    {
+        auto *window = static_cast<QWidget *>(parent());
+        const QSize size = Specified.expandedTo(window->minimumSizeHint());
+        if (window->minimumSize() != size || window->maximumSize() != size)
+            window->setFixedSize(size);
+    }
+
+    QSize Specified;
+};
+
 } // namespace
 
 void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> OnEnter)
@@ -95,4 +126,9 @@ void UseCompactRows(QTableView *Grid)
     const int rowHeight = Grid->fontMetrics().height() + 6;
     Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
     Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
+
+void FixWindowSize(QWidget *Window, const QSize &Specified)
+{
+    new TFixedSizeKeeper(Window, Specified);
 }

@@ -3,6 +3,7 @@
 // buttons take their keys (Ctrl+A, C, V and X on every edit, a typing filter
 // on number edits, Enter starting the window's calculation), the red text of
 // a failure in a result field, and grid rows one line of text high.
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -29,3 +30,8 @@ void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter);
 void SetTextColour(QLineEdit *Edit, const QColor &Colour);
 // Rows of Grid as high as one line of its font, with a little margin.
 void UseCompactRows(QTableView *Grid);
+
+// A window of fixed size laid out by its layout: its size is Specified, or
+// more where its texts need more room (a larger font, a longer language),
+// and follows whenever they change. The user cannot resize it.
+void FixWindowSize(QWidget *Window, const QSize &Specified);

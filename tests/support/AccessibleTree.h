@@ -15,8 +15,10 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QStringList>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -122,10 +124,12 @@ private:
 
 // A control a user can reach or see: something with a role one interacts
 // with, or anything that takes the focus by Tab. The parts Qt adds inside
-// its own views (viewports, headers, cell editors) are named by their view.
+// its own views (viewports, headers, cell editors, the edit of an editable
+// combo box) are named by their view.
 inline bool IsControl(QWidget *W, QWidget *Window)
 {
-    if (W->objectName().startsWith(QLatin1String("qt_")) || qobject_cast<QHeaderView *>(W))
+    if (W->objectName().startsWith(QLatin1String("qt_")) || qobject_cast<QHeaderView *>(W)
+        || qobject_cast<QComboBox *>(W->parentWidget()))
         return false;
     for (QWidget *p = W->parentWidget(); p && p != Window; p = p->parentWidget())
         if (p->objectName() == QLatin1String("qt_scrollarea_viewport") && !p->parentWidget()->inherits("QScrollArea"))
@@ -161,16 +165,29 @@ inline bool IsControl(QWidget *W, QWidget *Window)
 }
 
 // "objectName (class)" of every control of Window whose accessible name is
-// empty. The window is shown first.
+// empty, on every page of its page controls. The window is shown first.
 inline QStringList UnnamedControls(QWidget *Window)
 {
     QStringList unnamed;
-    for (QWidget *w : Window->findChildren<QWidget *>()) {
-        if (!IsControl(w, Window))
-            continue;
-        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(w);
-        if (!node || node->text(QAccessible::Name).trimmed().isEmpty())
-            unnamed << QStringLiteral("%1 (%2)").arg(w->objectName(), QLatin1String(w->metaObject()->className()));
+    const auto collect = [&] {
+        for (QWidget *w : Window->findChildren<QWidget *>()) {
+            if (!IsControl(w, Window))
+                continue;
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(w);
+            const QString entry =
+                QStringLiteral("%1 (%2)").arg(w->objectName(), QLatin1String(w->metaObject()->className()));
+            if ((!node || node->text(QAccessible::Name).trimmed().isEmpty()) && !unnamed.contains(entry))
+                unnamed << entry;
+        }
+    };
+    collect();
+    for (QTabWidget *pages : Window->findChildren<QTabWidget *>()) {
+        const int shown = pages->currentIndex();
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            collect();
+        }
+        pages->setCurrentIndex(shown);
     }
     return unnamed;
 }

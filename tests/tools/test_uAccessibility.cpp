@@ -7,6 +7,7 @@
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/AccessibleTree.h"
+#include "tests/support/Mnemonics.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
 #include "tests/support/UrlCatcher.h"
@@ -69,7 +70,8 @@ protected:
     void SetUp() override
     {
         PreviousHandler = qInstallMessageHandler(&QuietProbes);
-        Run.CopyLanguageFiles();
+        // No language file in the program folder: the windows start with
+        // their layouts' English texts.
         Run.Start(&RegisterToolWindowClasses);
         QObject::connect(&ModalCloser, &QTimer::timeout, [] {
             if (QWidget *modal = QApplication::activeModalWidget())
@@ -98,8 +100,13 @@ protected:
         return windows;
     }
 
+    // The texts of File (nullptr: the layouts' own, as at the start).
     void UseLanguage(const char *File)
     {
+        if (!File) {
+            ASSERT_FALSE(TProgramTranslator::Instance()->IsLoaded());
+            return;
+        }
         TProgramTranslator::Instance()->LoadFile(LanguageFile(File));
         ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
         KMainProgram::Instance()->LoadTexts();
@@ -109,6 +116,45 @@ protected:
     TUrlCatcher Urls;
     QTimer ModalCloser;
 };
+
+const char *const Languages[] = {nullptr, "English.txt", "Slovensky.txt"};
+
+const char *Shown(const char *Language)
+{
+    return Language ? Language : "layout texts";
+}
+
+TEST_F(Accessibility, EveryControlOfEveryWindowHasANameInBothLanguages)
+{
+    for (const char *language : Languages) {
+        UseLanguage(language);
+        for (const auto &[name, window] : EveryWindow()) {
+            window->show();
+            QApplication::processEvents();
+            EXPECT_EQ(UnnamedControls(window), QStringList()) << Shown(language) << " " << name.toStdString();
+            window->hide();
+        }
+    }
+}
+
+// The graph and polynomials windows keep their own keys.
+TEST_F(Accessibility, EveryCaptionAndButtonHasAnAcceleratorOfItsOwnInBothLanguages)
+{
+    for (const char *language : Languages) {
+        UseLanguage(language);
+        for (const auto &[name, window] : EveryWindow()) {
+            if (window == TGUIManager::Instance()->GetForm(FormId::FunctionGraph)
+                || window == TGUIManager::Instance()->GetForm(FormId::Polynomials))
+                continue;
+            window->show();
+            QApplication::processEvents();
+            const TMnemonicReport report = CheckMnemonics(window);
+            EXPECT_EQ(report.Missing, QStringList()) << Shown(language) << " " << name.toStdString();
+            EXPECT_EQ(report.Clashes, QStringList()) << Shown(language) << " " << name.toStdString();
+            window->hide();
+        }
+    }
+}
 
 // As a screen reader does: the tree is read after every press, while
 // accessibility events arrive and are read as they come.

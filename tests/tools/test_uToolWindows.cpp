@@ -94,7 +94,7 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
 
     auto *combinatorics = Gui->GetForm(FormId::Combinatorics);
     EXPECT_EQ(combinatorics->findChild<QRadioButton *>(QStringLiteral("RadioButton1"))->text(),
-              QStringLiteral("Kombinačné číslo"));
+              QStringLiteral("Kombinačné &číslo"));
     auto *statistics = Gui->FormAs<TstatistikaFrm>(FormId::Statistics);
     EXPECT_EQ(statistics->findChild<QGroupBox *>(QStringLiteral("statistikaGpb"))->title(),
               QStringLiteral("Štatistika"));
@@ -106,7 +106,7 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     auto *quadratic = Gui->FormAs<TQuadraticEquationFrm>(FormId::QuadraticEquation);
     EXPECT_EQ(quadratic->NotAQuadraticEquationCaptionMsg, QStringLiteral("Nejde o kvadratickú rovnicu"));
     auto *units = Gui->FormAs<TUnitConverterFrm>(FormId::UnitConverter);
-    EXPECT_EQ(units->findChild<QLabel *>(QStringLiteral("baseUnitLbl"))->text(), QStringLiteral("Zadaná jednotka:"));
+    EXPECT_EQ(units->findChild<QLabel *>(QStringLiteral("baseUnitLbl"))->text(), QStringLiteral("&Zadaná jednotka:"));
     EXPECT_EQ(units->categoryLsb()->count(), 13);
     EXPECT_EQ(units->categoryLsb()->item(0)->text(), QString::fromUtf8("Dĺžka"));
 
