@@ -2,11 +2,16 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QScrollBar>
+
+#include <cmath>
 
 namespace {
 
@@ -106,6 +111,49 @@ protected:
     }
 };
 
+// Refits its window whenever the window's layout asks for new room and
+// whenever the window shows: texts changed while it was hidden ask for no
+// new layout, it is laid out anew as it shows.
+class TTextRoomKeeper : public QObject
+{
+public:
+    TTextRoomKeeper(QWidget *Window, const QSize &Specified, bool Resizable)
+        : QObject(Window), Specified(Specified), SpecifiedMaximum(Window->maximumSize()), Resizable(Resizable)
+    {
+        Window->installEventFilter(this);
+        Fit();
+    }
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Watched == parent() && (Event->type() == QEvent::LayoutRequest || Event->type() == QEvent::Show))
+            Fit();
+        return false;
+    }
+
+private:
+    void Fit()
+    {
+        auto *window = static_cast<QWidget *>(parent());
+        const QSize size = Specified.expandedTo(window->minimumSizeHint());
+        if (Resizable) {
+            // A side the window holds fixed (a maximum) gives way to its texts.
+            const QSize maximum = SpecifiedMaximum.expandedTo(size);
+            if (window->minimumSize() != size || window->maximumSize() != maximum) {
+                window->setMaximumSize(maximum);
+                window->setMinimumSize(size);
+            }
+        } else if (window->minimumSize() != size || window->maximumSize() != size) {
+            window->setFixedSize(size);
+        }
+    }
+
+    QSize Specified;
+    QSize SpecifiedMaximum;
+    bool Resizable;
+};
+
 } // namespace
 
 QString WithoutMnemonic(const QString &Text)
@@ -141,6 +189,44 @@ void NameControlsByHints(QWidget *Window)
     }
 }
 
+double ContrastRatio(const QColor &A, const QColor &B)
+{
+    const auto luminance = [](const QColor &C) {
+        const auto channel = [](double V) { return V <= 0.04045 ? V / 12.92 : std::pow((V + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(C.redF()) + 0.7152 * channel(C.greenF()) + 0.0722 * channel(C.blueF());
+    };
+    const double a = luminance(A), b = luminance(B);
+    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+}
+
+QColor ReadableColour(const QColor &Wanted, const QColor &Background)
+{
+    constexpr double Readable = 4.5;
+    const bool lightBackground = ContrastRatio(Background, Qt::black) >= ContrastRatio(Background, Qt::white);
+    if (lightBackground || ContrastRatio(Wanted, Background) >= Readable)
+        return Wanted;
+    const QColor hsl = Wanted.toHsl();
+    for (int lightness = hsl.lightness(); lightness <= 255; lightness += 5) {
+        const QColor lighter = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness);
+        if (ContrastRatio(lighter, Background) >= Readable)
+            return lighter;
+    }
+    return QColor(Qt::white);
+}
+
+void SetFixedTextColour(QWidget *Control, const QColor &Colour)
+{
+    if (!Control)
+        return;
+    const bool onBase = qobject_cast<QLineEdit *>(Control) || qobject_cast<QAbstractSpinBox *>(Control)
+                        || qobject_cast<QAbstractScrollArea *>(Control);
+    const QPalette::ColorRole text = onBase ? QPalette::Text : Control->foregroundRole();
+    const QPalette::ColorRole background = onBase ? QPalette::Base : Control->backgroundRole();
+    QPalette palette = Control->palette();
+    palette.setColor(text, ReadableColour(Colour, palette.color(background)));
+    Control->setPalette(palette);
+}
+
 void InstallAccessibleInterfaces()
 {
     static bool installed = false;
@@ -148,4 +234,9 @@ void InstallAccessibleInterfaces()
         return;
     installed = true;
     QAccessible::installFactory(&ProgramInterfaces);
+}
+
+void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable)
+{
+    new TTextRoomKeeper(Window, Specified, Resizable);
 }

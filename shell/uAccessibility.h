@@ -1,6 +1,6 @@
 #pragma once
 // The program's part in what assistive technology (a screen reader) is told
-// about its windows.
+// about its windows, and in texts that stay readable in any colour theme.
 
 // Installs the program's accessible interfaces in front of Qt's own. Call it
 // once the application object exists (Qt installs its own then), before any
@@ -13,6 +13,8 @@
 // its list and the program dies).
 void InstallAccessibleInterfaces();
 
+#include <QColor>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -33,3 +35,24 @@ inline constexpr char AccessibleNameKey[] = "accessibleNameKey";
 // following the hint whenever the hint changes. A name the control was
 // given otherwise is left alone. Safe to call again.
 void NameControlsByHints(QWidget *Window);
+
+// The contrast ratio of two colours by their relative luminance, from 1
+// (none) to 21 (black on white).
+double ContrastRatio(const QColor &A, const QColor &B);
+
+// A text colour the program fixes, shown on Background: on a light
+// background Wanted itself (the colours the windows were made with); on a
+// dark one (a dark theme) the same hue made lighter until the text stands
+// out at 4.5:1 at least.
+QColor ReadableColour(const QColor &Wanted, const QColor &Background);
+
+// Control's text in Colour, made readable against the background it is
+// drawn on: the base of an edit, the window behind a label or a button.
+void SetFixedTextColour(QWidget *Control, const QColor &Colour);
+
+// A window laid out by its layout keeps its texts whole at any font size
+// and in any language: its minimum size is Specified (the size its layout
+// gives), or more where its texts need more room, and follows whenever they
+// change. A window of fixed size (not Resizable) is held at that size; a
+// resizable one's maximum gives way where it is smaller.
+void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable);

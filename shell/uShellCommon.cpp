@@ -207,25 +207,14 @@ void OpenUrlLabel(QLabel *Label)
         OpenURL(Label->text());
 }
 
-namespace {
-void SetCaptionColour(QLabel *Label, const QColor &Colour)
-{
-    if (!Label)
-        return;
-    QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Colour);
-    Label->setPalette(palette);
-}
-} // namespace
-
 void LinkLabelEnter(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 255));
+    SetFixedTextColour(Label, QColor(0, 0, 255));
 }
 
 void LinkLabelLeave(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 128));
+    SetFixedTextColour(Label, QColor(0, 0, 128));
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #include "tools/fNahladVyrazu.h"
 #include "ui_fNahladVyrazu.h"
 
+#include "shell/uAccessibility.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPaintEvent>
@@ -64,6 +66,7 @@ void TExpressionCanvas::paintEvent(QPaintEvent *event)
 TnahladVyrazuFrm::TnahladVyrazuFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TnahladVyrazuFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     QPalette white = ui->ScrollBox1->palette();
     white.setColor(QPalette::Window, Qt::white);
     ui->ScrollBox1->setPalette(white);

@@ -3,6 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "tools/uToolControls.h"
 
 #include <QPainter>
@@ -44,7 +45,7 @@ QPixmap Arrow(const QSize &Size, bool Up, const QColor &Colour)
 TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TRuleOfThreeFrm)
 {
     ui->setupUi(this);
-    FixWindowSize(this, size());
+    KeepTextsWhole(this, size(), false);
     for (QLabel *arrow : {ui->Image1, ui->Image2, ui->Image3})
         arrow->installEventFilter(this);
     ui->Image3->hide();
@@ -134,7 +135,7 @@ void TRuleOfThreeFrm::Button1Click()
         return;
     }
     ShownMessage = nullptr;
-    SetTextColour(ui->resultEdt, Qt::black);
+    UseNormalTextColour(ui->resultEdt);
     ui->resultEdt->setText(TResultFormater::FormatResult(numerator / divisor));
     ui->resultEdt->setCursorPosition(0);
 }

@@ -3,6 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uMainProgram.h"
 #include "tools/model/uUnitConverter.h"
@@ -51,6 +52,8 @@ TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
     : KTandorelForm(parent), Converter(new KUnitConverter), ui(new Ui::TUnitConverterFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
+    SetFixedTextColour(ui->droppedUnitsLbl, QColor(0xA0, 0, 0));
     PrepareUnitGrid(ui->baseUnitVle);
     PrepareUnitGrid(ui->targetUnitVle);
     HandleEditKeys(ui->baseValueEdt, TEditTyping::Number);

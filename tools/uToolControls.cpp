@@ -1,9 +1,9 @@
 #include "tools/uToolControls.h"
 
 #include "core/uCommon.h"
+#include "shell/uAccessibility.h"
 #include "shell/uShellCommon.h"
 
-#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -72,36 +72,6 @@ private:
     std::function<void()> OnEnter;
 };
 
-// Refits its window whenever the window's layout asks for new room.
-class TFixedSizeKeeper : public QObject
-{
-public:
-    TFixedSizeKeeper(QWidget *Window, const QSize &Specified) : QObject(Window), Specified(Specified)
-    {
-        Window->installEventFilter(this);
-        Fit();
-    }
-
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
-    {
-        if (Watched == parent() && Event->type() == QEvent::LayoutRequest)
-            Fit();
-        return false;
-    }
-
-private:
-    void Fit()
-    {
-        auto *window = static_cast<QWidget *>(parent());
-        const QSize size = Specified.expandedTo(window->minimumSizeHint());
-        if (window->minimumSize() != size || window->maximumSize() != size)
-            window->setFixedSize(size);
-    }
-
-    QSize Specified;
-};
-
 } // namespace
 
 void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> OnEnter)
@@ -116,9 +86,12 @@ void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
 
 void SetTextColour(QLineEdit *Edit, const QColor &Colour)
 {
-    QPalette palette = Edit->palette();
-    palette.setColor(QPalette::Text, Colour);
-    Edit->setPalette(palette);
+    SetFixedTextColour(Edit, Colour);
+}
+
+void UseNormalTextColour(QLineEdit *Edit)
+{
+    Edit->setPalette(QPalette());
 }
 
 void UseCompactRows(QTableView *Grid)
@@ -126,9 +99,4 @@ void UseCompactRows(QTableView *Grid)
     const int rowHeight = Grid->fontMetrics().height() + 6;
     Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
     Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
-}
-
-void FixWindowSize(QWidget *Window, const QSize &Specified)
-{
-    new TFixedSizeKeeper(Window, Specified);
 }

@@ -3,7 +3,6 @@
 // buttons take their keys (Ctrl+A, C, V and X on every edit, a typing filter
 // on number edits, Enter starting the window's calculation), the red text of
 // a failure in a result field, and grid rows one line of text high.
-#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -26,12 +25,10 @@ void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> O
 // Enter (or the keypad's Enter) on Control calls OnEnter.
 void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter);
 
-// The text colour of Edit (red for a failure shown in a result field).
+// The text colour of Edit (red for a failure shown in a result field),
+// readable on the edit's background in any theme; UseNormalTextColour
+// returns to the theme's own text colour.
 void SetTextColour(QLineEdit *Edit, const QColor &Colour);
+void UseNormalTextColour(QLineEdit *Edit);
 // Rows of Grid as high as one line of its font, with a little margin.
 void UseCompactRows(QTableView *Grid);
-
-// A window of fixed size laid out by its layout: its size is Specified, or
-// more where its texts need more room (a larger font, a longer language),
-// and follows whenever they change. The user cannot resize it.
-void FixWindowSize(QWidget *Window, const QSize &Specified);

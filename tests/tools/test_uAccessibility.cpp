@@ -7,16 +7,25 @@
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 #include "tests/support/AccessibleTree.h"
+#include "tests/support/ClippedTexts.h"
 #include "tests/support/Mnemonics.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
+#include "tests/support/ReadableTexts.h"
 #include "tests/support/UrlCatcher.h"
+#include "tools/fDerivacie.h"
 #include "tools/fUpravyKniznice.h"
 #include "tools/fUpravyVyrazu.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QSet>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -154,6 +163,157 @@ TEST_F(Accessibility, EveryCaptionAndButtonHasAnAcceleratorOfItsOwnInBothLanguag
             window->hide();
         }
     }
+}
+
+// The program started in a dark theme: Fusion with a dark palette, as a
+// dark desktop scheme gives it.
+class DarkTheme : public Accessibility
+{
+protected:
+    void SetUp() override
+    {
+        LightPalette = QApplication::palette();
+        LightStyle = QApplication::style()->name();
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QPalette dark;
+        // clang-format off
+        const struct { QPalette::ColorRole Role; const char *Colour; } roles[] = {
+            {QPalette::Window, "#353535"},   {QPalette::WindowText, "#ffffff"}, {QPalette::Base, "#232323"},
+            {QPalette::AlternateBase, "#353535"}, {QPalette::Text, "#ffffff"}, {QPalette::Button, "#353535"},
+            {QPalette::ButtonText, "#ffffff"}, {QPalette::Highlight, "#2a82da"}, {QPalette::HighlightedText, "#000000"},
+            {QPalette::Link, "#2a82da"},     {QPalette::ToolTipBase, "#191919"}, {QPalette::ToolTipText, "#ffffff"},
+        };
+        // clang-format on
+        for (const auto &r : roles)
+            dark.setColor(r.Role, QColor(QLatin1String(r.Colour)));
+        dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x7f, 0x7f, 0x7f));
+        dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x7f, 0x7f, 0x7f));
+        dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x7f, 0x7f, 0x7f));
+        QApplication::setPalette(dark);
+        Accessibility::SetUp();
+    }
+    void TearDown() override
+    {
+        Accessibility::TearDown();
+        QApplication::setStyle(QStyleFactory::create(LightStyle));
+        QApplication::setPalette(LightPalette);
+    }
+
+    // Every message a window shows in a colour of its own, brought out.
+    void ShowTheMessages()
+    {
+        TGUIManager *gui = TGUIManager::Instance();
+        const auto press = [gui](int Id, const char *Button) {
+            gui->GetForm(Id)->findChild<QPushButton *>(QLatin1String(Button))->click();
+        };
+        const auto type = [gui](int Id, const char *Edit, const char *Text) {
+            gui->GetForm(Id)->findChild<QLineEdit *>(QLatin1String(Edit))->setText(QLatin1String(Text));
+        };
+        type(FormId::Combinatorics, "EdtN", "");
+        press(FormId::Combinatorics, "vypocetBtn");
+        press(FormId::RuleOfThree, "Button1");
+        gui->FormAs<TderivacieFrm>(FormId::Derivatives)->ShowError(QStringLiteral("Server unavailable."));
+        type(FormId::SeriesSum, "OdEdt", "");
+        press(FormId::SeriesSum, "vypocetBtn");
+        type(FormId::Polynomials, "qEdt", "x+");
+        press(FormId::Polynomials, "scitanieBtn");
+    }
+
+    QPalette LightPalette;
+    QString LightStyle;
+};
+
+TEST_F(DarkTheme, EveryTextStandsOutFromWhatItIsDrawnOn)
+{
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        UseLanguage(language);
+        ShowTheMessages();
+        for (const auto &[name, window] : EveryWindow()) {
+            if (window == TGUIManager::Instance()->GetForm(FormId::FunctionGraph))
+                continue; // the graph draws its own colours
+            window->show();
+            QApplication::processEvents();
+            EXPECT_EQ(LowContrastTexts(window), QStringList()) << language << " " << name.toStdString();
+            window->hide();
+        }
+    }
+}
+
+// The program started on a desktop with an 11-point font.
+class ElevenPoints : public Accessibility
+{
+protected:
+    void SetUp() override
+    {
+        LayoutFont = QApplication::font();
+        QFont font = LayoutFont;
+        font.setPointSize(11);
+        QApplication::setFont(font);
+        // The language window lists the files and shows the chosen one's
+        // addresses, the longest texts it has.
+        Run.CopyLanguageFiles();
+        Accessibility::SetUp();
+    }
+    void TearDown() override
+    {
+        Accessibility::TearDown();
+        QApplication::setFont(LayoutFont);
+    }
+
+    QFont LayoutFont;
+};
+
+// The tool windows' own test checks them; here the shell's windows and the
+// dialogs, on every page.
+TEST_F(ElevenPoints, EveryCaptionOfTheShellWindowsAndDialogsFitsInBothLanguages)
+{
+    const QSet<int> shell = {FormId::History,  FormId::Constants, FormId::Variables,  FormId::Settings,
+                             FormId::Language, FormId::About,     FormId::UpdateInfo, FormId::SelfTest};
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        UseLanguage(language);
+        int index = 0;
+        for (const auto &[name, window] : EveryWindow()) {
+            const bool dialog = index >= int(std::size(Windows));
+            if (!dialog && !shell.contains(Windows[index].Id)) {
+                ++index;
+                continue;
+            }
+            ++index;
+            window->show();
+            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << name.toStdString();
+            for (QTabWidget *pages : window->findChildren<QTabWidget *>())
+                for (int i = 0; i < pages->count(); ++i) {
+                    pages->setCurrentIndex(i);
+                    EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << name.toStdString() << " " << i;
+                }
+            window->hide();
+        }
+    }
+}
+
+// The default light palette keeps the colours the windows were made with.
+TEST_F(Accessibility, OnTheDefaultPaletteTheWindowsKeepTheirOwnColours)
+{
+    TGUIManager *gui = TGUIManager::Instance();
+    const auto colour = [gui](int Id, const char *Name) {
+        auto *w = gui->GetForm(Id)->findChild<QWidget *>(QLatin1String(Name));
+        return w->palette().color(qobject_cast<QLineEdit *>(w) ? QPalette::Text : QPalette::WindowText);
+    };
+    gui->GetForm(FormId::Combinatorics)->findChild<QLineEdit *>(QStringLiteral("EdtN"))->clear();
+    gui->GetForm(FormId::Combinatorics)->findChild<QPushButton *>(QStringLiteral("vypocetBtn"))->click();
+    // clang-format off
+    const struct { int Id; const char *Name; QColor Colour; } fixed[] = {
+        {FormId::About, "nadpisLbl", QColor(0, 128, 0)},
+        {FormId::About, "kontaktLbl", QColor(0, 0, 128)},
+        {FormId::Language, "translateLbl", QColor(0, 0, 128)},
+        {FormId::Settings, "ordinaryNotationLbl", QColor(0x60, 0x60, 0x60)},
+        {FormId::SeriesSum, "incorrectValueLbl", QColor(255, 0, 0)},
+        {FormId::UnitConverter, "droppedUnitsLbl", QColor(0xA0, 0, 0)},
+        {FormId::Combinatorics, "EdtVysledok", QColor(255, 0, 0)},
+    };
+    // clang-format on
+    for (const auto &f : fixed)
+        EXPECT_EQ(colour(f.Id, f.Name), f.Colour) << f.Name;
 }
 
 // As a screen reader does: the tree is read after every press, while

@@ -16,12 +16,15 @@
 #include "tools/fUnitConverter.h"
 #include "tools/kombinatorika.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -118,22 +121,44 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     EXPECT_EQ(units->categoryLsb()->item(0)->text(), QStringLiteral("Length"));
 }
 
-TEST_F(ToolWindows, EveryCaptionFitsInBothLanguages)
+// At the layouts' font and at an 11-point desktop font. The graph and
+// polynomials windows are checked by their own tests.
+TEST_F(ToolWindows, EveryCaptionFitsInBothLanguagesAtAnyFontSize)
 {
-    const int ids[] = {FormId::PrefixValues, FormId::Combinatorics,     FormId::Statistics,
-                       FormId::RuleOfThree,  FormId::QuadraticEquation, FormId::UnitConverter};
-    for (const char *language : {"English.txt", "Slovensky.txt"}) {
-        TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
-                                                 + QStringLiteral("/data/lang/") + QLatin1String(language));
-        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-        Gui->TranslateAll();
-        for (int id : ids) {
-            QWidget *window = Gui->GetForm(id);
-            window->show();
-            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id;
-            window->hide();
+    const int ids[] = {FormId::ExpressionPreview, FormId::PrefixValues, FormId::ExpressionBrowser, FormId::SeriesSum,
+                       FormId::Combinatorics,     FormId::Statistics,   FormId::RuleOfThree,       FormId::Derivatives,
+                       FormId::QuadraticEquation, FormId::UnitConverter};
+    // The expression browser says so when the folder holds no library.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(20);
+    const QFont layoutFont = QApplication::font();
+    for (const int points : {0, 11}) {
+        TGUIManager::FreeInstance();
+        QFont font = layoutFont;
+        if (points)
+            font.setPointSize(points);
+        QApplication::setFont(font);
+        Gui = TGUIManager::Instance();
+        Gui->SetMainForm(&Main);
+        RegisterToolWindowClasses(Gui);
+        for (const char *language : {"English.txt", "Slovensky.txt"}) {
+            TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                                     + QStringLiteral("/data/lang/") + QLatin1String(language));
+            ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+            Gui->TranslateAll();
+            for (int id : ids) {
+                QWidget *window = Gui->GetForm(id);
+                window->show();
+                EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id << " " << points << " pt";
+                window->hide();
+            }
         }
     }
+    QApplication::setFont(layoutFont);
 }
 
 } // namespace
