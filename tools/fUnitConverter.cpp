@@ -27,6 +27,8 @@ void PrepareUnitGrid(TValueListEditor *Grid)
     Grid->SetTitles(QString(), QString());
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A unit is chosen with the arrow keys; Tab goes on to the next field.
+    Grid->setTabKeyNavigation(false);
     Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->setWordWrap(false);

@@ -6,6 +6,7 @@
 #include "shell/fUpravyKonstant.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
+#include "shell/uValueListEditor.h"
 #include "tests/support/AccessibleTree.h"
 #include "tests/support/ClippedTexts.h"
 #include "tests/support/Mnemonics.h"
@@ -18,6 +19,7 @@
 #include "tools/fUpravyVyrazu.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -26,6 +28,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -237,6 +240,41 @@ TEST_F(DarkTheme, EveryTextStandsOutFromWhatItIsDrawnOn)
             window->hide();
         }
     }
+}
+
+// A list or grid that only shows choices keeps no keyboard user inside:
+// Tab goes on to the next control.
+TEST_F(Accessibility, TabLeavesEveryGridThatCannotBeTypedInto)
+{
+    int checked = 0;
+    for (const auto &[name, window] : EveryWindow()) {
+        window->show();
+        QList<QAbstractItemView *> views;
+        for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
+            const auto *grid = qobject_cast<TValueListEditor *>(view);
+            if (view->isVisibleTo(window) && view->isEnabled() && (view->focusPolicy() & Qt::TabFocus)
+                && !(grid && (grid->KeysEditable || grid->ValuesEditable)))
+                views << view;
+        }
+        if (!views.isEmpty()) {
+            // Offscreen a window is not always made active at the first request.
+            for (int attempt = 0; attempt < 3 && !window->isActiveWindow(); ++attempt) {
+                window->activateWindow();
+                if (QTest::qWaitForWindowActive(window, 500))
+                    break;
+            }
+            ASSERT_TRUE(window->isActiveWindow()) << name.toStdString();
+        }
+        for (QAbstractItemView *view : views) {
+            view->setFocus();
+            QTest::keyClick(view, Qt::Key_Tab);
+            EXPECT_NE(QApplication::focusWidget(), view)
+                << name.toStdString() << " " << view->objectName().toStdString();
+            ++checked;
+        }
+        window->hide();
+    }
+    EXPECT_GE(checked, 10); // history, constants, prefixes, languages, units, libraries, ...
 }
 
 // The program started on a desktop with an 11-point font.
