@@ -21,6 +21,8 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -30,6 +32,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -82,6 +85,13 @@ protected:
     void SetUp() override
     {
         PreviousHandler = qInstallMessageHandler(&QuietProbes);
+        // The shipped libraries, read by the expression browser once a
+        // language file is loaded.
+        QDir().mkpath(Run.Dir.file(QStringLiteral("lib")));
+        for (const char *library : {"geometry.xml", "physics.xml"})
+            QFile::copy(qEnvironmentVariable("TANDOREL_SOURCE_DIR") + QStringLiteral("/data/lib/")
+                            + QLatin1String(library),
+                        Run.Dir.file(QStringLiteral("lib/") + QLatin1String(library)));
         // No language file in the program folder: the windows start with
         // their layouts' English texts.
         Run.Start(&RegisterToolWindowClasses);
@@ -98,6 +108,17 @@ protected:
         TProgramTranslator::FreeInstance();
         LanguageCode = QStringLiteral("e2");
         qInstallMessageHandler(PreviousHandler);
+    }
+
+    // Shows the expression browser's details of its first library, the
+    // panel that is hidden until a library is chosen; false without one.
+    static bool ShowLibraryDetails(QWidget *Window)
+    {
+        auto *tree = Window->findChild<QTreeWidget *>(QStringLiteral("stromVyrazovTrv"));
+        if (!tree || !tree->topLevelItemCount())
+            return false;
+        tree->setCurrentItem(tree->topLevelItem(0));
+        return Window->findChild<QWidget *>(QStringLiteral("kniznicaPnl"))->isVisibleTo(Window);
     }
 
     // The registered windows and the three dialogs the windows open.
@@ -144,6 +165,10 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasANameInBothLanguages)
             window->show();
             QApplication::processEvents();
             EXPECT_EQ(UnnamedControls(window), QStringList()) << Shown(language) << " " << name.toStdString();
+            if (language && name == QLatin1String("ExpressionBrowser")) {
+                ASSERT_TRUE(ShowLibraryDetails(window));
+                EXPECT_EQ(UnnamedControls(window), QStringList()) << language << " library details";
+            }
             window->hide();
         }
     }
@@ -163,6 +188,12 @@ TEST_F(Accessibility, EveryCaptionAndButtonHasAnAcceleratorOfItsOwnInBothLanguag
             const TMnemonicReport report = CheckMnemonics(window);
             EXPECT_EQ(report.Missing, QStringList()) << Shown(language) << " " << name.toStdString();
             EXPECT_EQ(report.Clashes, QStringList()) << Shown(language) << " " << name.toStdString();
+            if (language && name == QLatin1String("ExpressionBrowser")) {
+                ASSERT_TRUE(ShowLibraryDetails(window));
+                const TMnemonicReport details = CheckMnemonics(window);
+                EXPECT_EQ(details.Missing, QStringList()) << language << " library details";
+                EXPECT_EQ(details.Clashes, QStringList()) << language << " library details";
+            }
             window->hide();
         }
     }
