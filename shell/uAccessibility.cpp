@@ -122,7 +122,11 @@ public:
         : QObject(Window), Specified(Specified), SpecifiedMaximum(Window->maximumSize()), Resizable(Resizable)
     {
         Window->installEventFilter(this);
-        Fit();
+        // A window of fixed size has its size before it is placed; a
+        // resizable one needs its minimum only once it shows, when what its
+        // constructor hides is hidden.
+        if (!Resizable)
+            Fit();
     }
 
 protected:
