@@ -114,7 +114,6 @@ QImage DecodeJpegImage(const QByteArray &Data)
 ToProgrameFrm::ToProgrameFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::ToProgrameFrm)
 {
     ui->setupUi(this);
-    CloseOnEscape(this, ui->okBtn);
     SetFixedTextColour(ui->nadpisLbl, QColor(0, 128, 0));
     ui->verziaLbl->setText(ProgramVersionText);
     ui->datumVerzieLbl->setText(ProgramVersionDate);

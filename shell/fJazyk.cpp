@@ -21,7 +21,6 @@ constexpr int FileRole = Qt::UserRole;
 TjazykFrm::TjazykFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TjazykFrm)
 {
     ui->setupUi(this);
-    CloseOnEscape(this, ui->cancelBtn);
     KeepTextsWhole(this, minimumSize(), true);
     ConnectLinkLabel(ui->emailLbl, [this] { OpenMailtoLabel(ui->emailLbl); });
     ConnectLinkLabel(ui->webLbl, [this] { OpenUrlLabel(ui->webLbl); });

@@ -40,7 +40,6 @@ void CheckItem(QButtonGroup *Group, int Index)
 TsettingsFrm::TsettingsFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsettingsFrm)
 {
     ui->setupUi(this);
-    CloseOnEscape(this, ui->closeBtn);
     // The examples are grey, set apart from the choices they illustrate.
     for (QLabel *example :
          {ui->ordinaryNotationLbl, ui->exponentialNotationLbl, ui->mathematicalLbl, ui->elektrotechnicalLbl})

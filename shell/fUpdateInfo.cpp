@@ -1,7 +1,6 @@
 #include "shell/fUpdateInfo.h"
 #include "ui_fUpdateInfo.h"
 
-#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
@@ -12,7 +11,6 @@
 TUpdateInfoFrm::TUpdateInfoFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TUpdateInfoFrm)
 {
     ui->setupUi(this);
-    CloseOnEscape(this, ui->closeBtn);
     ui->yourVersionLbl->setText(ProgramVersionText);
     connect(ui->downloadBtn, &QPushButton::clicked, this, [this] { downloadBtnClick(); });
     connect(ui->whatsNewBtn, &QPushButton::clicked, this, [this] { whatsNewBtnClick(); });

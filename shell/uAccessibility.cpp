@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QScrollBar>
-#include <QShortcut>
 
 #include <cmath>
 
@@ -244,10 +243,4 @@ void InstallAccessibleInterfaces()
 void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable)
 {
     new TTextRoomKeeper(Window, Specified, Resizable);
-}
-
-void CloseOnEscape(QWidget *Dialog, QAbstractButton *Button)
-{
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), Dialog);
-    QObject::connect(escape, &QShortcut::activated, Button, &QAbstractButton::click);
 }

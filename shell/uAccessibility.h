@@ -17,7 +17,6 @@ void InstallAccessibleInterfaces();
 #include <QSize>
 #include <QString>
 
-class QAbstractButton;
 class QWidget;
 
 // Text without its mnemonic marks, as a screen reader is to read it: "&&"
@@ -57,6 +56,3 @@ void SetFixedTextColour(QWidget *Control, const QColor &Colour);
 // change. A window of fixed size (not Resizable) is held at that size; a
 // resizable one's maximum gives way where it is smaller.
 void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable);
-
-// A dialog closes on Escape as its Button (Close, Cancel, Ok) closes it.
-void CloseOnEscape(QWidget *Dialog, QAbstractButton *Button);

@@ -273,23 +273,6 @@ TEST_F(DarkTheme, EveryTextStandsOutFromWhatItIsDrawnOn)
     }
 }
 
-// The shell's dialogs close on Escape, as their close or cancel button.
-TEST_F(Accessibility, TheDialogsCloseOnEscape)
-{
-    for (const int id : {FormId::About, FormId::UpdateInfo, FormId::Language, FormId::Settings}) {
-        QWidget *dialog = TGUIManager::Instance()->GetForm(id);
-        dialog->show();
-        for (int attempt = 0; attempt < 3 && !dialog->isActiveWindow(); ++attempt) {
-            dialog->activateWindow();
-            if (QTest::qWaitForWindowActive(dialog, 500))
-                break;
-        }
-        ASSERT_TRUE(dialog->isActiveWindow()) << dialog->objectName().toStdString();
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog, Qt::Key_Escape);
-        EXPECT_FALSE(dialog->isVisible()) << dialog->objectName().toStdString();
-    }
-}
-
 // A list or grid that only shows choices keeps no keyboard user inside:
 // Tab goes on to the next control.
 TEST_F(Accessibility, TabLeavesEveryGridThatCannotBeTypedInto)
