@@ -175,6 +175,19 @@ QString WithoutMnemonic(const QString &Text)
     return plain;
 }
 
+// The name a control's key gave it last.
+constexpr char NameFromKey[] = "accessibleNameFromKey";
+
+void TranslateAccessibleName(QWidget *Control, const QString &Translated)
+{
+    const QVariant given = Control->property(NameFromKey);
+    if (given.isValid() && given.toString() != Control->accessibleName())
+        return;
+    const QString name = WithoutMnemonic(Translated);
+    Control->setProperty(NameFromKey, name);
+    Control->setAccessibleName(name);
+}
+
 void NameControlsByHints(QWidget *Window)
 {
     QObject *follower = Window->findChild<QObject *>(QLatin1String(FollowerName), Qt::FindDirectChildrenOnly);

@@ -26,8 +26,14 @@ QString WithoutMnemonic(const QString &Text);
 // The dynamic property of a control whose accessible name is translated: its
 // value is "Section/Key" of the language file, and the control's
 // accessibleName, set in its form, is the English default. Used where a
-// control shows neither a caption nor a hint and has no label.
+// control shows neither a caption nor a hint and has no label. A name the
+// control's window gives it otherwise is left alone (see TranslateAccessibleName).
 inline constexpr char AccessibleNameKey[] = "accessibleNameKey";
+
+// Sets Control's accessible name to Translated when the name it has is the
+// one its key gave it last (or its form's default); a name its window has
+// given it since then stays.
+void TranslateAccessibleName(QWidget *Control, const QString &Translated);
 
 // Gives every control of Window that shows no caption of words (none, or
 // only a glyph such as an arrow or "^"), has no label naming it and has no

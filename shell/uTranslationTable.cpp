@@ -153,8 +153,8 @@ void TTranslationTable::Translate() const
                 const QString key = control->property(AccessibleNameKey).toString();
                 const qsizetype slash = key.indexOf(u'/');
                 if (slash > 0)
-                    control->setAccessibleName(
-                        WithoutMnemonic(t->Translate(key.left(slash), key.mid(slash + 1), control->accessibleName())));
+                    TranslateAccessibleName(
+                        control, t->Translate(key.left(slash), key.mid(slash + 1), control->accessibleName()));
             }
         NameControlsByHints(window);
     }

@@ -12,10 +12,11 @@ TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this))
     m_down->setObjectName(QStringLiteral("Down"));
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
-    m_up->setAccessibleName(QStringLiteral("Increase"));
+    // Named until the window names them itself (after its own hint, say).
     m_up->setProperty(AccessibleNameKey, QStringLiteral("Common/Increase"));
-    m_down->setAccessibleName(QStringLiteral("Decrease"));
+    TranslateAccessibleName(m_up, QStringLiteral("Increase"));
     m_down->setProperty(AccessibleNameKey, QStringLiteral("Common/Decrease"));
+    TranslateAccessibleName(m_down, QStringLiteral("Decrease"));
     for (QToolButton *b : {m_up, m_down}) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRepeat(true);

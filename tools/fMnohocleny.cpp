@@ -195,7 +195,6 @@ void TmnohoclenyFrm::MarkEdit(QLineEdit *Edit)
 {
     QPalette palette = Edit->palette();
     palette.setColor(QPalette::Base, ErrorColour);
-    palette.setColor(QPalette::Text, Qt::black); // readable on the light red in a dark theme too
     Edit->setPalette(palette);
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/uAccessibility.h"
 #include "shell/uProgramTranslator.h"
+#include "shell/uUpDown.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QAccessible>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -171,6 +173,34 @@ TEST_F(TranslationTable, AnAcceleratorShowsOnlyWhereItCanBeUsed)
     EXPECT_EQ(caption->text(), QStringLiteral("Author"));
     EXPECT_EQ(field->text(), QStringLiteral("&Author"));
     EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Value"));
+}
+
+} // namespace
+
+namespace {
+
+// The up-down's arrows carry a translated name until their window names
+// them itself, as the main window does after its hints.
+TEST_F(TranslationTable, ATranslatedNameGivesWayToOneTheWindowGives)
+{
+    QWidget window;
+    auto *plain = new TUpDown(&window);
+    auto *named = new TUpDown(&window);
+    named->UpButton()->setAccessibleName(QStringLiteral("Number of decimal places +"));
+    TTranslationTable texts;
+    texts.Hint(plain, "Hints", "hntDec");
+    Load("sk.txt", "[Common]\nIncrease=&Zvýšiť\nDecrease=Znížiť\n");
+    texts.Translate();
+    EXPECT_EQ(plain->UpButton()->accessibleName(), QString::fromUtf8("Zvýšiť"));
+    EXPECT_EQ(plain->DownButton()->accessibleName(), QString::fromUtf8("Znížiť"));
+    EXPECT_EQ(named->UpButton()->accessibleName(), QStringLiteral("Number of decimal places +"));
+    EXPECT_EQ(named->DownButton()->accessibleName(), QString::fromUtf8("Znížiť"));
+    // Named after the translation: it stays so in the next language.
+    plain->DownButton()->setAccessibleName(QStringLiteral("Own"));
+    Load("en.txt", "[Common]\nIncrease=Increase\nDecrease=Decrease\n");
+    texts.Translate();
+    EXPECT_EQ(plain->UpButton()->accessibleName(), QStringLiteral("Increase"));
+    EXPECT_EQ(plain->DownButton()->accessibleName(), QStringLiteral("Own"));
 }
 
 } // namespace

@@ -249,8 +249,6 @@ protected:
         gui->FormAs<TderivacieFrm>(FormId::Derivatives)->ShowError(QStringLiteral("Server unavailable."));
         type(FormId::SeriesSum, "OdEdt", "");
         press(FormId::SeriesSum, "vypocetBtn");
-        type(FormId::Polynomials, "qEdt", "x+");
-        press(FormId::Polynomials, "scitanieBtn");
     }
 
     QPalette LightPalette;
