@@ -22,7 +22,7 @@ class TScrollAreaAccessible : public QAccessibleWidget
 public:
     explicit TScrollAreaAccessible(QWidget *Area) : QAccessibleWidget(Area, QAccessible::Client) {}
 
-    int childCount() const override { return Children().size(); }
+    int childCount() const override { return int(Children().size()); }
 
     QAccessibleInterface *child(int Index) const override
     {

@@ -1,6 +1,11 @@
 #pragma once
 // The program's part in what assistive technology (a screen reader) is told
 // about its windows, and in texts that stay readable in any colour theme.
+#include <QColor>
+#include <QSize>
+#include <QString>
+
+class QWidget;
 
 // Installs the program's accessible interfaces in front of Qt's own. Call it
 // once the application object exists (Qt installs its own then), before any
@@ -12,12 +17,6 @@
 // or gone since then moves that end (Qt 6.4's own interface then reads past
 // its list and the program dies).
 void InstallAccessibleInterfaces();
-
-#include <QColor>
-#include <QSize>
-#include <QString>
-
-class QWidget;
 
 // Text without its mnemonic marks, as a screen reader is to read it: "&&"
 // stands for "&", a single "&" goes.

@@ -8,6 +8,8 @@
 // A test that includes this links Qt6::GuiPrivate: Qt keeps the switch that
 // makes accessibility active in its platform layer, which a desktop's
 // assistive bus turns on and the offscreen platform never does.
+#include "tests/support/EveryPage.h"
+
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -18,7 +20,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QStringList>
-#include <QTabWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -180,14 +181,6 @@ inline QStringList UnnamedControls(QWidget *Window)
                 unnamed << entry;
         }
     };
-    collect();
-    for (QTabWidget *pages : Window->findChildren<QTabWidget *>()) {
-        const int shown = pages->currentIndex();
-        for (int i = 0; i < pages->count(); ++i) {
-            pages->setCurrentIndex(i);
-            collect();
-        }
-        pages->setCurrentIndex(shown);
-    }
+    OnEveryPage(Window, collect);
     return unnamed;
 }

@@ -6,6 +6,8 @@
 // one, and
 // no letter may serve twice among what is shown at the same time. Hidden
 // pages of a page control do not count against each other.
+#include "tests/support/EveryPage.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -88,14 +90,6 @@ inline TMnemonicReport CheckMnemonics(QWidget *Window)
             }
         }
     };
-    check();
-    for (QTabWidget *pages : Window->findChildren<QTabWidget *>()) {
-        const int shown = pages->currentIndex();
-        for (int i = 0; i < pages->count(); ++i) {
-            pages->setCurrentIndex(i);
-            check();
-        }
-        pages->setCurrentIndex(shown);
-    }
+    OnEveryPage(Window, check);
     return report;
 }

@@ -9,6 +9,7 @@
 #include "shell/uValueListEditor.h"
 #include "tests/support/AccessibleTree.h"
 #include "tests/support/ClippedTexts.h"
+#include "tests/support/EveryPage.h"
 #include "tests/support/Mnemonics.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
@@ -347,12 +348,9 @@ TEST_F(ElevenPoints, EveryCaptionOfTheShellWindowsAndDialogsFitsInBothLanguages)
             }
             ++index;
             window->show();
-            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << name.toStdString();
-            for (QTabWidget *pages : window->findChildren<QTabWidget *>())
-                for (int i = 0; i < pages->count(); ++i) {
-                    pages->setCurrentIndex(i);
-                    EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << name.toStdString() << " " << i;
-                }
+            OnEveryPage(window, [&, name = name, window = window] {
+                EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << name.toStdString();
+            });
             window->hide();
         }
     }
