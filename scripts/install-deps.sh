@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev

@@ -1,6 +1,7 @@
 #include "shell/fHistoria.h"
 #include "ui_fHistoria.h"
 
+#include "shell/uAccessibility.h"
 #include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 
@@ -29,6 +30,7 @@ ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
       History(Model ? Model : KMainProgram::Instance()->History()), ui(new Ui::ThistoriaFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     Texts.Caption(this, "HistoryForm", "Caption")
         .Text(ui->BtnPouzit, "Common", "Use")
         .Text(ui->BtnKopirovat, "Common", "Copy")

@@ -2,6 +2,7 @@
 #include "ui_fJazyk.h"
 
 #include "core/uProgramSettings.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
@@ -20,6 +21,7 @@ constexpr int FileRole = Qt::UserRole;
 TjazykFrm::TjazykFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TjazykFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     ConnectLinkLabel(ui->emailLbl, [this] { OpenMailtoLabel(ui->emailLbl); });
     ConnectLinkLabel(ui->webLbl, [this] { OpenUrlLabel(ui->webLbl); });
     ConnectLinkLabel(ui->translateLbl, [this] { OpenWikiPage(TranslationWikiPage); });

@@ -12,6 +12,7 @@
 #include "core/uProgramState.h"
 #include "platform/PascalString.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMagneticForm.h"
 #include "shell/uMainProgram.h"
@@ -127,43 +128,7 @@ bool IsContinuingOperator(QChar c)
     }
 }
 
-// WCAG's relative luminance and contrast ratio.
-qreal Luminance(const QColor &Colour)
-{
-    const auto channel = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    const QColor c = Colour.toRgb();
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
 } // namespace
-
-qreal ContrastRatio(const QColor &A, const QColor &B)
-{
-    const qreal a = Luminance(A), b = Luminance(B);
-    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
-}
-
-QColor ReadableOn(const QColor &Preferred, const QColor &Background)
-{
-    // The colour stays as long as it reads no worse than on the white it was
-    // chosen for; otherwise it is moved towards white or black, whichever
-    // stands further from the background, until it reads at 4.5:1.
-    if (Background == QColor(Qt::white))
-        return Preferred;
-    const qreal wanted = qMin<qreal>(4.5, ContrastRatio(Preferred, Qt::white));
-    if (ContrastRatio(Preferred, Background) >= wanted)
-        return Preferred;
-    const QColor end = ContrastRatio(Qt::white, Background) >= ContrastRatio(Qt::black, Background) ? QColor(Qt::white)
-                                                                                                    : QColor(Qt::black);
-    QColor moved = Preferred;
-    for (int step = 1; step <= 20 && ContrastRatio(moved, Background) < 4.5; ++step) {
-        const qreal t = step / 20.0;
-        moved = QColor::fromRgbF(float(Preferred.redF() + (end.redF() - Preferred.redF()) * t),
-                                 float(Preferred.greenF() + (end.greenF() - Preferred.greenF()) * t),
-                                 float(Preferred.blueF() + (end.blueF() - Preferred.blueF()) * t));
-    }
-    return moved;
-}
 
 namespace {
 
@@ -2034,10 +1999,10 @@ void TMainFrm::ApplyColours()
     // drawn grey.
     paint(ui->Shape1, {{QPalette::Window, base}});
     paint(ui->LabelPamat, {{QPalette::Window, base}, {QPalette::WindowText, text}});
-    paint(ui->LblChyba, {{QPalette::Window, base}, {QPalette::WindowText, ReadableOn(Qt::red, base)}});
+    paint(ui->LblChyba, {{QPalette::Window, base}, {QPalette::WindowText, ReadableColour(Qt::red, base)}});
     for (QWidget *field : {static_cast<QWidget *>(ui->vstupRdt), static_cast<QWidget *>(ui->vysledokEdt)})
         paint(field, {{QPalette::Base, base}, {QPalette::Text, text}});
     m_inputInk = text;
-    m_openBracketInk = ReadableOn(Qt::red, base);
-    ui->nahladImg->setPixmap(PreviewPixmap(ReadableOn(QColor(0, 0, 128), base), devicePixelRatioF()));
+    m_openBracketInk = ReadableColour(Qt::red, base);
+    ui->nahladImg->setPixmap(PreviewPixmap(ReadableColour(QColor(0, 0, 128), base), devicePixelRatioF()));
 }

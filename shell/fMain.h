@@ -222,12 +222,6 @@ private:
 // read from image files.
 void InstallMainWindowStyle();
 
-// WCAG's contrast ratio of two colours, 1 to 21.
-qreal ContrastRatio(const QColor &A, const QColor &B);
-// Preferred, or a colour near it that reads on Background at 4.5:1 where
-// Preferred reads worse there than on white.
-QColor ReadableOn(const QColor &Preferred, const QColor &Background);
-
 // The main window of the running program (set by the main block).
 extern TMainFrm *MainFrm;
 

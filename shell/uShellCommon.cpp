@@ -2,6 +2,7 @@
 
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uNetworkModule.h"
 
@@ -205,25 +206,14 @@ void OpenUrlLabel(QLabel *Label)
         OpenURL(Label->text());
 }
 
-namespace {
-void SetCaptionColour(QLabel *Label, const QColor &Colour)
-{
-    if (!Label)
-        return;
-    QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Colour);
-    Label->setPalette(palette);
-}
-} // namespace
-
 void LinkLabelEnter(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 255));
+    SetFixedTextColour(Label, QColor(0, 0, 255));
 }
 
 void LinkLabelLeave(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 128));
+    SetFixedTextColour(Label, QColor(0, 0, 128));
 }
 
 namespace {
@@ -494,6 +484,7 @@ TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplicatio
     // icon in task bars and window switchers).
     setDesktopFileName(QStringLiteral("org.tandorel.Tandorel"));
     setWindowIcon(ProgramIcon());
+    InstallAccessibleInterfaces();
 }
 
 namespace {

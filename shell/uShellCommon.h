@@ -80,7 +80,8 @@ bool IsBareEmailAddress(const QString &Text);
 // the caption as an address; both go through OpenURL and its checks.
 void OpenMailtoLabel(QLabel *Label);
 void OpenUrlLabel(QLabel *Label);
-// Caption colour blue while the mouse is over the label, navy otherwise.
+// Caption colour blue while the mouse is over the label, navy otherwise
+// (made lighter on a dark background, so that it stays readable).
 void LinkLabelEnter(QLabel *Label);
 void LinkLabelLeave(QLabel *Label);
 // Makes Label a link: navy and underlined, blue under the mouse, a pointing

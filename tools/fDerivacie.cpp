@@ -4,6 +4,7 @@
 #include "core/uCommon.h"
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
@@ -16,13 +17,14 @@
 
 namespace {
 
-// The preview glyph: a small fraction drawn as the preview draws formulas.
-QIcon PreviewGlyph()
+// The preview glyph: a small fraction drawn as the preview draws formulas,
+// in navy that stays readable on the button.
+QIcon PreviewGlyph(const QColor &Button)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(QColor(0, 0, 128));
+    p.setPen(ReadableColour(QColor(0, 0, 128), Button));
     QFont f = p.font();
     f.setPixelSize(7);
     p.setFont(f);
@@ -48,6 +50,7 @@ static_assert(std::size(Faults) == std::size(FaultKeys));
 TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TderivacieFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     // Minimise, system menu and help; no maximise, the height is fixed.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
@@ -55,7 +58,7 @@ TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     ui->stupenDerivacieUpd->Max = 10;
     ui->stupenDerivacieUpd->SetAssociate(ui->stupenDerivacieEdt);
     ui->stupenDerivacieUpd->SetPosition(1);
-    ui->nahladBtn->setIcon(PreviewGlyph());
+    ui->nahladBtn->setIcon(PreviewGlyph(ui->nahladBtn->palette().color(QPalette::Button)));
     HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
     HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
 
@@ -118,7 +121,7 @@ void TderivacieFrm::SetFunction(const QString &Expression)
 
 void TderivacieFrm::ShowResult(const QString &Text)
 {
-    SetTextColour(ui->vysledokEdt, palette().color(QPalette::WindowText));
+    UseNormalTextColour(ui->vysledokEdt);
     ui->vysledokEdt->setText(Text);
     // A derivative or message longer than the field: its start shows, and
     // the whole text is at hand under the mouse.

@@ -3,6 +3,7 @@
 
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 #include "tools/uToolControls.h"
 
@@ -47,6 +48,7 @@ QString PowerLead(const QString &Before)
 TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TprefixValuesFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     setWindowFlag(Qt::Tool);
     TValueListEditor *grid = ui->prefixValuesVle;
     grid->KeysEditable = false;

@@ -3,6 +3,7 @@
 
 #include "core/uCommon.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
@@ -156,6 +157,7 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
       Clipboard(std::make_unique<KNodeClipboard>()), Dta(GetPrehliadacVyrazovDta())
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     ui->kniznicaPnl->hide();
     ui->Splitter1->setStretchFactor(0, 2);
     ui->Splitter1->setStretchFactor(1, 3);

@@ -1,6 +1,7 @@
 #include "tools/uToolControls.h"
 
 #include "core/uCommon.h"
+#include "shell/uAccessibility.h"
 #include "shell/uShellCommon.h"
 
 #include <QHeaderView>
@@ -87,9 +88,12 @@ void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
 
 void SetTextColour(QLineEdit *Edit, const QColor &Colour)
 {
-    QPalette palette = Edit->palette();
-    palette.setColor(QPalette::Text, Colour);
-    Edit->setPalette(palette);
+    SetFixedTextColour(Edit, Colour);
+}
+
+void UseNormalTextColour(QLineEdit *Edit)
+{
+    Edit->setPalette(QPalette());
 }
 
 void UseCompactRows(QTableView *Grid)

@@ -27,8 +27,11 @@ void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> O
 // Enter (or the keypad's Enter) on Control calls OnEnter.
 void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter);
 
-// The text colour of Edit (red for a failure shown in a result field).
+// The text colour of Edit (red for a failure shown in a result field),
+// readable on the edit's background in any theme; UseNormalTextColour
+// returns to the theme's own text colour.
 void SetTextColour(QLineEdit *Edit, const QColor &Colour);
+void UseNormalTextColour(QLineEdit *Edit);
 // Rows of Grid as high as one line of its font, with a little margin.
 void UseCompactRows(QTableView *Grid);
 

@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: keys typed into the input
 // line, keypad keys clicked, and what the window then shows.
 #include "shell/fMain.h"
+#include "shell/uAccessibility.h"
 
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
@@ -714,28 +715,6 @@ TEST_F(MainWindow, FixedColoursReadInADarkThemeAndStayAsDesignedInTheLightOne)
     QCoreApplication::processEvents();
     EXPECT_EQ(areaColour(), QColor(Qt::white));
     EXPECT_EQ(FormatAt(4).foreground().color(), QColor(Qt::red));
-}
-
-TEST(ReadableColours, AColourIsKeptWhereItReadsAndMovedWhereItDoesNot)
-{
-    // clang-format off
-    const struct { QColor Preferred, Background; bool Kept; } cases[] = {
-        {Qt::red, Qt::white, true},                  // 4.0:1, as designed
-        {Qt::black, Qt::white, true},
-        {Qt::red, QColor(0x2a, 0x2a, 0x2a), false},
-        {QColor(0, 0, 128), QColor(0x2a, 0x2a, 0x2a), false},
-        {Qt::red, QColor(0xff, 0xa0, 0xa0), false},  // too light a base: darkened
-        {Qt::black, QColor(0x30, 0x30, 0x30), false}, // lightened
-    };
-    // clang-format on
-    for (const auto &c : cases) {
-        const QColor got = ReadableOn(c.Preferred, c.Background);
-        EXPECT_EQ(got == c.Preferred, c.Kept)
-            << c.Preferred.name().toStdString() << " on " << c.Background.name().toStdString();
-        if (!c.Kept) {
-            EXPECT_GE(ContrastRatio(got, c.Background), 4.5) << c.Preferred.name().toStdString();
-        }
-    }
 }
 
 TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)

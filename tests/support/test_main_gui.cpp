@@ -1,3 +1,4 @@
+#include "shell/uAccessibility.h"
 #include "shell/uNetworkModule.h"
 #include "shell/uShellCommon.h"
 #include "tests/support/TestWebHost.h"
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    InstallAccessibleInterfaces();
     SetMakerWebHost(TestWebHost());
     // The tests live one folder below the program and its modules.
     SetNetworkModuleFolder(qEnvironmentVariableIsEmpty("TANDOREL_BINARY_DIR")

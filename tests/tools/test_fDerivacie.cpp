@@ -89,12 +89,12 @@ protected:
 TEST_F(DerivativesWindow, ControlsAsLaidOut)
 {
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Function derivative"));
-    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Variable:"));
-    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Order:"));
+    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("&Variable:"));
+    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("&Order:"));
     EXPECT_TRUE(Child<QLabel>("stupenLbl")->alignment() & Qt::AlignRight);
-    EXPECT_EQ(Child<QLabel>("funkciaLbl")->text(), QStringLiteral("Function:"));
-    EXPECT_EQ(Child<QLabel>("derivaciaLbl")->text(), QStringLiteral("Derivative:"));
-    EXPECT_EQ(Child<QPushButton>("vypocetBtn")->text(), QStringLiteral("Calculate"));
+    EXPECT_EQ(Child<QLabel>("funkciaLbl")->text(), QStringLiteral("&Function:"));
+    EXPECT_EQ(Child<QLabel>("derivaciaLbl")->text(), QStringLiteral("&Derivative:"));
+    EXPECT_EQ(Child<QPushButton>("vypocetBtn")->text(), QStringLiteral("Ca&lculate"));
     EXPECT_TRUE(Child<QPushButton>("vypocetBtn")->font().bold());
     EXPECT_FALSE(Child<QToolButton>("nahladBtn")->icon().isNull());
     EXPECT_EQ(Child<QLineEdit>("funkciaEdt")->text(), QStringLiteral("0"));
@@ -363,8 +363,8 @@ TEST_F(DerivativesWindow, TextsComeFromTheLanguageFile)
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
     Window.TranslateTexts();
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Derivácia funkcie"));
-    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Premenná:"));
-    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Rád:"));
+    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("&Premenná:"));
+    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("&Rád:"));
     EXPECT_EQ(Window.ConnectionErrorText, QStringLiteral("Server je nedostupný. Skontrolujte pripojenie na internet."));
     Window.SetFunction(QStringLiteral("gamma(x)"));
     Child<QPushButton>("Button1")->click();
