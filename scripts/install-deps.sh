@@ -11,7 +11,7 @@ packages=(
   libjpeg-dev
   fonts-dejavu-core
   clang libclang-rt-dev
-  clang-format-14
+  clang-format-14 clang-tidy-14
   desktop-file-utils appstream libxml2-utils tidy
 )
 
