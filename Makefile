@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize bench fuzz format format-check clean
+.PHONY: deps configure build run test sanitize bench fuzz format format-check naming-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -51,6 +51,10 @@ format: deps
 
 format-check: deps
 	@scripts/check-format.sh
+
+# The naming rule of .clang-tidy over shell/ and tools/.
+naming-check: configure
+	@scripts/check-naming.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -4,6 +4,7 @@
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
 #include "shell/fUpravyKonstant.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
@@ -49,6 +50,7 @@ bool AskYesNo(QWidget *parent, const QString &Caption, const QString &Text)
 TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkonstantyFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     Texts.Caption(this, "ConstantForm", "Caption")
         .Column(ui->ListView1, ColId, "ConstantForm", "ID")
         .Column(ui->ListView1, ColDescription, "ConstantForm", "Description")
@@ -171,8 +173,8 @@ void TkonstantyFrm::UlozKonstanty()
 
 QString TkonstantyFrm::FileName() const
 {
-    // The language file names it; it may not lead out of the program folder.
-    return ProgramDirFile(ConstantFile, QStringLiteral("const.dat"));
+    // The language file names it; it may not lead out of the user's folder.
+    return UserDataDirFile(ConstantFile, QStringLiteral("const.dat"));
 }
 
 void TkonstantyFrm::TranslateTexts()

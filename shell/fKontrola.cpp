@@ -7,6 +7,7 @@
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
 #include "platform/IOUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 
 #include <QFile>
@@ -55,6 +56,7 @@ struct TCalculatorSnapshot
 TkontrolaFrm::TkontrolaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkontrolaFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     const QString expression = QString::fromUtf8("Výraz"), result = QString::fromUtf8("Výsledok");
     ui->vyrazyVle->SetTitles(expression, result);
     ui->nespravneVle->SetTitles(expression, result);

@@ -85,6 +85,9 @@ KTandorelForm *TGUIManager::GetForm(int Id)
     entry.Form = form;
     // A window freed by someone else must not stay behind as a dangling entry.
     QObject::connect(form, &QObject::destroyed, [this, Id] { Forms[Id].Form = nullptr; });
+    // Owned by the main window, so that it stays above it; the registry
+    // still frees it, before the main window goes.
+    form->SetOwner(dynamic_cast<QWidget *>(MainForm));
     if (entry.IsMagnetic) {
         form->SetMainForm(MainForm);
         form->PlaceBesideMainForm(entry.DockSide);
