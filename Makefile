@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize bench fuzz format format-check clean
+.PHONY: deps configure build run test sanitize bench fuzz format format-check naming-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -34,7 +34,7 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # Open-ended fuzzing with libFuzzer (clang); FUZZ_TIME seconds per harness,
-# 1 s at most per input. New inputs collect in $(FUZZ_BUILD)/corpus.
+# 1 s and 2 GB at most per input. New inputs collect in $(FUZZ_BUILD)/corpus.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 600
 fuzz: deps
@@ -42,7 +42,7 @@ fuzz: deps
 	@for h in fuzz/fuzz_*.cpp; do n=$$(basename $$h .cpp); \
 	  cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $$n -- --no-print-directory && \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$n && \
-	  $(FUZZ_BUILD)/fuzz/$$n -timeout=1 -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD)/corpus/$$n fuzz/corpus/$$n || exit 1; \
+	  $(FUZZ_BUILD)/fuzz/$$n -timeout=1 -rss_limit_mb=2048 -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD)/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
 # The tree's one code style (.clang-format), applied or checked.
@@ -51,6 +51,10 @@ format: deps
 
 format-check: deps
 	@scripts/check-format.sh
+
+# The naming rule of .clang-tidy over shell/ and tools/.
+naming-check: configure
+	@scripts/check-naming.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,9 +1,12 @@
 #pragma once
 // The main block of a benchmark that needs a Qt application object: TApp is
 // QCoreApplication, QGuiApplication or QApplication.
+#include "shell/uNetworkModule.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QtGlobal>
 
 template <class TApp>
@@ -14,6 +17,8 @@ int RunBenchmarks(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TApp app(argc, argv);
+    // The benchmarks live one folder below the program and its modules.
+    SetNetworkModuleFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -36,10 +36,9 @@ static void BM_FormatFloatFunctionResult(benchmark::State &state)
 }
 BENCHMARK(BM_FormatFloatFunctionResult);
 
-static void BM_IniReadString(benchmark::State &state)
+// A language file of 20 sections of 50 keys.
+static void WriteLanguageFile(const QString &name)
 {
-    QTemporaryDir dir;
-    const QString name = dir.path() + "/lang.txt";
     QFile f(name);
     f.open(QIODevice::WriteOnly);
     for (int s = 0; s < 20; ++s) {
@@ -47,8 +46,15 @@ static void BM_IniReadString(benchmark::State &state)
         for (int k = 0; k < 50; ++k)
             f.write("Key" + QByteArray::number(k) + "=Some translated text " + QByteArray::number(k) + "\r\n");
     }
-    f.close();
-    // Age the file so that its parsed form may be kept.
+}
+
+// One look-up in a file written long ago.
+static void BM_IniReadString(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/lang.txt";
+    WriteLanguageFile(name);
+    QFile f(name);
     f.open(QIODevice::ReadWrite);
     f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     f.close();
@@ -61,5 +67,38 @@ static void BM_IniReadString(benchmark::State &state)
     }
 }
 BENCHMARK(BM_IniReadString);
+
+// One look-up in a file written a moment ago, as a settings file is after
+// a save or a test's file: it must not be parsed for every look-up.
+static void BM_IniReadStringYoungFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/lang.txt";
+    WriteLanguageFile(name);
+    const TIniFile ini(name);
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            ini.ReadString(QStringLiteral("section7"), QStringLiteral("key%1").arg(i % 50), QString()));
+        ++i;
+    }
+}
+BENCHMARK(BM_IniReadStringYoungFile);
+
+// A window's 50 texts, read as one group.
+static void BM_IniWindowTexts(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/lang.txt";
+    WriteLanguageFile(name);
+    const TIniFile ini(name);
+    for (auto _ : state) {
+        const TIniReadGroup texts(ini);
+        for (int k = 0; k < 50; ++k)
+            benchmark::DoNotOptimize(
+                ini.ReadString(QStringLiteral("section7"), QStringLiteral("key%1").arg(k), QString()));
+    }
+}
+BENCHMARK(BM_IniWindowTexts);
 
 BENCHMARK_MAIN();

@@ -75,6 +75,7 @@ void KProgramSettings::Load(TIniFile *Ini)
 {
     if (!Ini)
         return;
+    const TIniReadGroup group(*Ini);
     Center = Ini->ReadBool(MainForm, QStringLiteral("Center"), Center);
     Top = Ini->ReadInteger(MainForm, QStringLiteral("Top"), Top);
     Left = Ini->ReadInteger(MainForm, QStringLiteral("Left"), Left);

@@ -78,6 +78,7 @@ void KProgramState::LoadFromFile(const QString &FileName)
     // The INI reader gives the default for a missing or unreadable file or
     // key, and every default is the field's current value.
     const TIniFile ini(FileName);
+    const TIniReadGroup group(ini);
     const auto read = [&](const char *key, quint8 current, int high, int low = 0) -> quint8 {
         const int v = ini.ReadInteger(Section, QString::fromLatin1(key), current);
         return (v >= low && v <= high) ? quint8(v) : current;

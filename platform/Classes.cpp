@@ -1,7 +1,8 @@
 #include "platform/Classes.h"
 
+#include "platform/IOUtils.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -144,10 +145,8 @@ void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-    // At most one byte more than allowed is read, also from a file whose
-    // size the system does not tell (a pipe, a device).
-    QByteArray bytes = f.read(maxSize + 1);
-    if (f.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!ReadFileAtMost(f, maxSize, bytes))
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
     if (bytes.size() > maxSize)
         throw EFileTooLarge(QStringLiteral("File \"%1\" is too large (%2 bytes, at most %3).")
@@ -161,8 +160,12 @@ void TStringList::LoadFromFile(const QString &fileName, qint64 maxSize)
 
 void TStringList::SaveToFile(const QString &fileName) const
 {
-    QSaveFile f(fileName);
-    const QByteArray bytes = EncodeUtf8Lossless(Text());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
+    // Loading takes one byte-order mark off; a first line that begins with
+    // one of its own keeps it behind another.
+    QByteArray bytes = EncodeUtf8Lossless(Text());
+    if (!m_lines.isEmpty() && m_lines.first().startsWith(QChar(0xFEFF)))
+        bytes.prepend("\xEF\xBB\xBF");
+    QString reason;
+    if (!TryWriteFileAtomically(fileName, bytes, reason))
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
 }

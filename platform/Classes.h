@@ -6,6 +6,9 @@
 // CRLF line ends, saving writes CRLF and replaces the file atomically. A
 // byte that is not valid UTF-8 is kept and written back as it was
 // (DecodeUtf8Lossless), so one stray byte changes no other character.
+// Loading drops a byte-order mark; saving writes one only before a first
+// line that begins with a byte-order mark of its own, so that a file saved
+// and loaded again has the same lines.
 #include "platform/SysUtils.h"
 
 #include <QString>

@@ -1,5 +1,6 @@
 #include "platform/IniFiles.h"
 
+#include "platform/IOUtils.h"
 #include "platform/SysUtils.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -21,20 +21,35 @@ namespace {
 constexpr qsizetype MaxValueLength = 2047;
 
 // What identifies one version of the file on disk: a replacement by rename
-// gives a new inode, an edit in place a new time or size.
+// gives a new inode, an edit in place a new size or new times.
 struct FileId
 {
     bool exists = false;
     dev_t dev = 0;
     ino_t ino = 0;
     off_t size = 0;
-    qint64 sec = 0;
-    qint64 nsec = 0;
+    qint64 modified = 0; // nanoseconds
+    qint64 changed = 0;
     bool operator==(const FileId &o) const
     {
-        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && sec == o.sec && nsec == o.nsec;
+        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && modified == o.modified
+               && changed == o.changed;
     }
 };
+
+qint64 Nanoseconds(const struct timespec &t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// The clock the file system takes its times from: a file changed at this
+// moment or later may change again without a new time.
+qint64 FileClockNow()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return Nanoseconds(ts);
+}
 
 FileId StatFile(const QString &name)
 {
@@ -45,8 +60,8 @@ FileId StatFile(const QString &name)
         id.dev = st.st_dev;
         id.ino = st.st_ino;
         id.size = st.st_size;
-        id.sec = st.st_mtim.tv_sec;
-        id.nsec = st.st_mtim.tv_nsec;
+        id.modified = Nanoseconds(st.st_mtim);
+        id.changed = Nanoseconds(st.st_ctim);
     }
     return id;
 }
@@ -91,6 +106,16 @@ QString OneLine(const QString &s)
         if (c == u'\r' || c == u'\n')
             c = u' ';
     return r;
+}
+
+// A value as it is written so that reading gives it back: one that reading
+// would change (blanks around it, or enclosing quotation marks of its own)
+// goes in one more pair of quotation marks, which reading takes off.
+QString Stored(const QString &value)
+{
+    const bool blanks = !value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool quoted = value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
+    return blanks || quoted ? u'"' + value + u'"' : value;
 }
 
 enum class LineKind {
@@ -302,24 +327,26 @@ struct TIniFile::Cache
     QMutex mutex;
     FileId id;
     bool loaded = false;
-    qint64 loadedAt = 0; // wall-clock seconds of the load
+    // File times are coarse (a few milliseconds): a version read in the
+    // tick it was written in could change again without a new time or
+    // size, so it is read once more.
+    bool trusted = false;
     std::shared_ptr<const Data> data;
     // Writes of a group, held until the group writes the file once.
     std::shared_ptr<Data> pending;
     bool grouped = false;
+    // Reads of a read group look at the file once.
+    int readGroups = 0;
+    bool checkedInGroup = false;
 
-    // File times are coarse (a few milliseconds), so a file changed in the
-    // same tick as it was read could keep its time and size: a version is
-    // trusted only when it was at least two seconds old when it was read.
-    bool valid(const FileId &now) const { return loaded && now == id && (!id.exists || loadedAt - id.sec >= 2); }
-    void set(const FileId &now, std::shared_ptr<const Data> d)
+    bool valid(const FileId &now) const { return loaded && trusted && now == id; }
+    // Before is the file clock taken before the file was looked at.
+    void set(const FileId &now, qint64 before, std::shared_ptr<const Data> d)
     {
         id = now;
         data = std::move(d);
         loaded = true;
-        struct timespec ts;
-        clock_gettime(CLOCK_REALTIME, &ts);
-        loadedAt = ts.tv_sec;
+        trusted = !now.exists || qMax(now.modified, now.changed) < before;
     }
 };
 
@@ -342,8 +369,8 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id, 
         return d;
     }
     // One byte more than allowed tells a file that grew (or a device).
-    const QByteArray all = f.read(maxSize + 1);
-    if (f.error() != QFileDevice::NoError) {
+    QByteArray all;
+    if (!ReadFileAtMost(f, maxSize, all)) {
         d->readable = false;
         return d;
     }
@@ -358,13 +385,9 @@ std::shared_ptr<TIniFile::Data> LoadData(const QString &name, const FileId &id, 
 
 void WriteData(const QString &name, const TIniFile::Data &d)
 {
-    const QString failure = QStringLiteral("Unable to write to %1").arg(name);
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly))
-        throw EIniFileException(failure);
-    const QByteArray bytes = d.bytes();
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw EIniFileException(failure);
+    QString reason;
+    if (!TryWriteFileAtomically(name, d.bytes(), reason))
+        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(name));
 }
 
 } // namespace
@@ -382,18 +405,22 @@ std::shared_ptr<const TIniFile::Data> TIniFile::data() const
     QMutexLocker lock(&m_cache->mutex);
     if (m_cache->pending)
         return m_cache->pending;
+    if (m_cache->readGroups > 0 && m_cache->checkedInGroup)
+        return m_cache->data;
+    const qint64 before = FileClockNow();
     const FileId id = StatFile(m_fileName);
     if (!m_cache->valid(id)) {
         try {
-            m_cache->set(id, LoadData(m_fileName, id, m_maxSize));
+            m_cache->set(id, before, LoadData(m_fileName, id, m_maxSize));
         } catch (...) {
             // Out of memory on an absurd file: it reads as empty.
             auto d = std::make_shared<Data>();
             d->exists = true;
             d->readable = false;
-            m_cache->set(id, d);
+            m_cache->set(id, before, d);
         }
     }
+    m_cache->checkedInGroup = m_cache->readGroups > 0;
     return m_cache->data;
 }
 
@@ -425,7 +452,22 @@ void TIniFile::modify(const std::function<bool(Data &)> &change)
     WriteData(m_fileName, *next);
     next->exists = true;
     next->readable = true;
-    m_cache->set(StatFile(m_fileName), next);
+    m_cache->set(StatFile(m_fileName), FileClockNow(), next);
+    m_cache->checkedInGroup = false;
+}
+
+void TIniFile::BeginReadGroup() const
+{
+    QMutexLocker lock(&m_cache->mutex);
+    if (m_cache->readGroups++ == 0)
+        m_cache->checkedInGroup = false;
+}
+
+void TIniFile::EndReadGroup() const
+{
+    QMutexLocker lock(&m_cache->mutex);
+    if (m_cache->readGroups > 0)
+        --m_cache->readGroups;
 }
 
 bool TIniFile::TooLarge() const
@@ -487,7 +529,7 @@ void TIniFile::WriteString(const QString &section, const QString &ident, const Q
 {
     const QString sec = OneLine(section);
     const QString key = OneLine(ident);
-    const QString val = OneLine(value);
+    const QString val = Stored(OneLine(value));
     modify([&](Data &d) {
         const int line = d.keyLine(sec, key);
         if (line >= 0) {

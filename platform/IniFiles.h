@@ -33,8 +33,11 @@ public:
     // The file exists and is above the size limit.
     bool TooLarge() const;
 
-    // Reads never throw and are safe from several threads at once; the file
-    // is parsed again only when it has changed on disk.
+    // Reads never throw and are safe from several threads at once. Each
+    // read looks at the file's identity on disk (device, inode, size,
+    // modification and change time) and parses the file again only when
+    // that has changed (or when the file was read in the very tick it was
+    // written in, which its times cannot tell apart).
     QString ReadString(const QString &section, const QString &ident, const QString &def) const;
     // The whole (trimmed, unquoted) value must be an integer: optional sign
     // and decimal digits within the 32-bit range, or "0x" / "$" followed by
@@ -48,11 +51,20 @@ public:
     // Raise EIniFileException ("Unable to write to %s") when the file cannot be
     // written, also when it exists but cannot be read (it is never replaced by
     // a file that lost its other lines). Line breaks in a value, key or
-    // section name become blanks, so a write can never add lines. Nothing is
-    // written when the file would not change.
+    // section name become blanks, so a write can never add lines. A value
+    // with blanks around it or enclosed in quotation marks is written in one
+    // more pair of them, so that every written value of up to 2047
+    // characters reads back as it was. Nothing is written when the file
+    // would not change.
     void WriteString(const QString &section, const QString &ident, const QString &value);
     void WriteInteger(const QString &section, const QString &ident, int value);
     void WriteBool(const QString &section, const QString &ident, bool value); // "1" / "0"
+
+    // Between the two, reads look at the file only once, at the first of
+    // them: for a group of reads such as the settings at start or a
+    // window's texts. Groups nest; writes still reach the file at once.
+    void BeginReadGroup() const;
+    void EndReadGroup() const;
 
     bool SectionExists(const QString &section) const;
     bool ValueExists(const QString &section, const QString &ident) const;
@@ -79,6 +91,19 @@ private:
     qint64 m_maxSize;
     struct Cache;
     std::unique_ptr<Cache> m_cache;
+};
+
+// A read group for the lifetime of the object (see BeginReadGroup).
+class TIniReadGroup
+{
+public:
+    explicit TIniReadGroup(const TIniFile &ini) : m_ini(ini) { m_ini.BeginReadGroup(); }
+    ~TIniReadGroup() { m_ini.EndReadGroup(); }
+    TIniReadGroup(const TIniReadGroup &) = delete;
+    TIniReadGroup &operator=(const TIniReadGroup &) = delete;
+
+private:
+    const TIniFile &m_ini;
 };
 
 // Runs a group of writes on FileName read once, and writes the result once

@@ -5,13 +5,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev
   fonts-dejavu-core
   clang libclang-rt-dev
-  clang-format-14
+  clang-format-14 clang-tidy-14
+  desktop-file-utils appstream libxml2-utils tidy
 )
 
 missing=()

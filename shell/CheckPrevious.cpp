@@ -1,13 +1,11 @@
 #include "shell/CheckPrevious.h"
 
+#include "shell/uNetworkModule.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
-#include <QThread>
 
 #include <memory>
 #include <vector>
@@ -19,7 +17,7 @@ namespace {
 
 QString PathOverride;
 std::unique_ptr<QLockFile> Slot;
-QLocalServer *Server = nullptr;
+std::unique_ptr<TLocalChannel> Server;
 std::function<void()> OnActivate;
 
 const QByteArray ActivateRequest("activate\n");
@@ -37,22 +35,11 @@ QString SlotFile(int index)
 
 void StartListening()
 {
-    const QString name = BaseName();
-    // A socket left by a copy that died, or by an earlier registered copy
-    // when more copies are allowed: the newest copy takes the name over.
-    QLocalServer::removeServer(name);
-    Server = new QLocalServer(QCoreApplication::instance());
-    Server->setSocketOptions(QLocalServer::UserAccessOption);
-    QObject::connect(Server, &QLocalServer::newConnection, Server, [] {
-        while (QLocalSocket *client = Server->nextPendingConnection()) {
-            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [client] {
-                if (client->readAll().contains(ActivateRequest) && OnActivate)
-                    OnActivate();
-            });
-        }
+    Server = TLocalChannel::Create();
+    Server->Listen(BaseName(), ActivateRequest, [] {
+        if (OnActivate)
+            OnActivate();
     });
-    Server->listen(name);
 }
 
 // Asks the registered copy to raise its window. It may just be starting up
@@ -60,22 +47,7 @@ void StartListening()
 // a short while.
 bool AskRunningCopy()
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 3000) {
-        QLocalSocket socket;
-        socket.connectToServer(BaseName());
-        if (socket.waitForConnected(500)) {
-            socket.write(ActivateRequest);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            if (socket.state() != QLocalSocket::UnconnectedState)
-                socket.waitForDisconnected(500);
-            return sent;
-        }
-        QThread::msleep(50);
-    }
-    return false;
+    return TLocalChannel::Create()->Send(BaseName(), ActivateRequest, 3000);
 }
 
 } // namespace
@@ -121,11 +93,7 @@ bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances)
 
 void ReleasePreviousInstance()
 {
-    if (Server) {
-        Server->close();
-        delete Server;
-        Server = nullptr;
-    }
+    Server.reset();
     if (Slot) {
         Slot->unlock();
         Slot.reset();

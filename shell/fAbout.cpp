@@ -1,6 +1,7 @@
 #include "shell/fAbout.h"
 #include "ui_fAbout.h"
 
+#include "shell/uAccessibility.h"
 #include "shell/uShellCommon.h"
 
 #include <QFile>
@@ -113,6 +114,7 @@ QImage DecodeJpegImage(const QByteArray &Data)
 ToProgrameFrm::ToProgrameFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::ToProgrameFrm)
 {
     ui->setupUi(this);
+    SetFixedTextColour(ui->nadpisLbl, QColor(0, 128, 0));
     ui->verziaLbl->setText(ProgramVersionText);
     ui->datumVerzieLbl->setText(ProgramVersionDate);
     ui->strankaLbl->setText(MakerWebAddress());

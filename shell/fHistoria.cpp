@@ -1,6 +1,7 @@
 #include "shell/fHistoria.h"
 #include "ui_fHistoria.h"
 
+#include "shell/uAccessibility.h"
 #include "shell/uHistoryModel.h"
 #include "shell/uMainProgram.h"
 
@@ -29,6 +30,7 @@ ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
       History(Model ? Model : KMainProgram::Instance()->History()), ui(new Ui::ThistoriaFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     Texts.Caption(this, "HistoryForm", "Caption")
         .Text(ui->BtnPouzit, "Common", "Use")
         .Text(ui->BtnKopirovat, "Common", "Copy")
@@ -82,6 +84,9 @@ void ThistoriaFrm::ShowSelection(int Index)
     QListView *list = ui->historyLb;
     if (Index < 0) {
         list->selectionModel()->clear();
+        // Through the view: a list that has been told "no line" does not
+        // choose its first line itself when it gets the focus.
+        list->setCurrentIndex(QModelIndex());
     } else {
         const QModelIndex at = History->index(Index);
         list->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);

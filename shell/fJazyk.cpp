@@ -2,6 +2,7 @@
 #include "ui_fJazyk.h"
 
 #include "core/uProgramSettings.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
@@ -20,6 +21,7 @@ constexpr int FileRole = Qt::UserRole;
 TjazykFrm::TjazykFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TjazykFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     ConnectLinkLabel(ui->emailLbl, [this] { OpenMailtoLabel(ui->emailLbl); });
     ConnectLinkLabel(ui->webLbl, [this] { OpenUrlLabel(ui->webLbl); });
     ConnectLinkLabel(ui->translateLbl, [this] { OpenWikiPage(TranslationWikiPage); });
@@ -76,7 +78,7 @@ void TjazykFrm::FillList()
     list->clear();
     for (QLabel *value : {ui->programLbl, ui->datumLbl, ui->authorLbl, ui->emailLbl, ui->webLbl})
         value->clear();
-    Files.ScanFolder(ProgramDir() + QStringLiteral("lang/"));
+    Files.ScanFolder(DataDir() + QStringLiteral("lang/"));
     // Sorted by language name; files of one name stay in file-name order.
     QList<const TTranslationFileInfo *> offered;
     for (int i = 0; i < Files.Count(); ++i)

@@ -4,6 +4,7 @@
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
 #include "shell/fUpravyKonstant.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
@@ -49,6 +50,7 @@ bool AskYesNo(QWidget *parent, const QString &Caption, const QString &Text)
 TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkonstantyFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     Texts.Caption(this, "ConstantForm", "Caption")
         .Column(ui->ListView1, ColId, "ConstantForm", "ID")
         .Column(ui->ListView1, ColDescription, "ConstantForm", "Description")
@@ -110,6 +112,20 @@ void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const
     item->setText(ColUnit, Unit);
 }
 
+TConstantLine ReadConstantLine(const QString &Line)
+{
+    const QStringList fields = Line.split(u'#');
+    TConstantLine constant{fields.value(ColId), fields.value(ColDescription), fields.value(ColValue),
+                           fields.value(ColUnit)};
+    NormalizeDecimalSeparators(constant.Value);
+    return constant;
+}
+
+QString ConstantLineText(const TConstantLine &Constant)
+{
+    return Constant.Id + u'#' + Constant.Description + u'#' + Constant.Value + u'#' + Constant.Unit;
+}
+
 void TkonstantyFrm::NacitajKonstanty()
 {
     ui->ListView1->clear();
@@ -125,10 +141,8 @@ void TkonstantyFrm::NacitajKonstanty()
             KMainProgram::Instance()->ReportFileTooLarge(fileName);
         }
         for (const QString &line : lines.Lines()) {
-            const QStringList fields = line.split(u'#');
-            QString value = fields.value(ColValue);
-            NormalizeDecimalSeparators(value);
-            AddItem(fields.value(ColId), fields.value(ColDescription), value, fields.value(ColUnit));
+            const TConstantLine constant = ReadConstantLine(line);
+            AddItem(constant.Id, constant.Description, constant.Value, constant.Unit);
         }
     }
     auto has = [this](const QString &Id) {
@@ -151,16 +165,16 @@ void TkonstantyFrm::UlozKonstanty()
     TStringList lines;
     for (int i = 0; i < Count(); ++i) {
         const QTreeWidgetItem *item = ui->ListView1->topLevelItem(i);
-        lines.Add(item->text(ColId) + u'#' + item->text(ColDescription) + u'#' + item->text(ColValue) + u'#'
-                  + item->text(ColUnit));
+        lines.Add(ConstantLineText(
+            {item->text(ColId), item->text(ColDescription), item->text(ColValue), item->text(ColUnit)}));
     }
     lines.SaveToFile(FileName());
 }
 
 QString TkonstantyFrm::FileName() const
 {
-    // The language file names it; it may not lead out of the program folder.
-    return ProgramDirFile(ConstantFile, QStringLiteral("const.dat"));
+    // The language file names it; it may not lead out of the user's folder.
+    return UserDataDirFile(ConstantFile, QStringLiteral("const.dat"));
 }
 
 void TkonstantyFrm::TranslateTexts()

@@ -22,6 +22,21 @@ class TkonstantyFrm;
 // Set by every change of the list (add, modify, remove); never reset.
 extern bool ConstantsChanged;
 
+// One line of "const.dat".
+struct TConstantLine
+{
+    QString Id;
+    QString Description;
+    QString Value;
+    QString Unit;
+};
+// The fields of a line split at "#": missing ones are empty, anything after
+// a fourth "#" is dropped, and "." and "," of the value become the current
+// decimal separator.
+TConstantLine ReadConstantLine(const QString &Line);
+// The line of a constant: its four fields joined by "#".
+QString ConstantLineText(const TConstantLine &Constant);
+
 class TkonstantyFrm : public KTandorelForm, public TConstantItems
 {
 public:

@@ -6,12 +6,13 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
+#include "platform/IOUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 
 namespace {
 
@@ -55,6 +56,7 @@ struct TCalculatorSnapshot
 TkontrolaFrm::TkontrolaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkontrolaFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     const QString expression = QString::fromUtf8("Výraz"), result = QString::fromUtf8("Výsledok");
     ui->vyrazyVle->SetTitles(expression, result);
     ui->nespravneVle->SetTitles(expression, result);
@@ -111,7 +113,7 @@ void TkontrolaFrm::TestListEdited()
         UpdateCount();
 }
 
-bool TkontrolaFrm::ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs)
+bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs)
 {
     Pairs.clear();
     QString list = Text.trimmed();
@@ -138,38 +140,67 @@ bool TkontrolaFrm::ParseVariableList(const QString &Text, QList<QPair<QString, Q
     return true;
 }
 
+TSelfTest ParseTest(const QString &Line)
+{
+    TSelfTest test;
+    const qsizetype eq = Line.indexOf(u'=');
+    test.Expression = eq < 0 ? Line : Line.left(eq);
+    test.Expected = eq < 0 ? QString() : Line.mid(eq + 1);
+    const qsizetype bracket = test.Expected.indexOf(u'[');
+    if (bracket >= 0) {
+        test.Assignments = test.Expected.mid(bracket);
+        test.Expected.truncate(bracket);
+        test.AssignmentsValid = ParseVariableList(test.Assignments.mid(1), test.Variables);
+        if (!test.AssignmentsValid)
+            test.Variables.clear();
+    }
+    return test;
+}
+
+QStringList ReadTestList(const QByteArray &Bytes)
+{
+    TStringList lines;
+    lines.SetText(DecodeUtf8Lossless(Bytes.startsWith("\xEF\xBB\xBF") ? Bytes.mid(3) : Bytes));
+    QStringList result = lines.Lines();
+    while (!result.isEmpty() && result.last().isEmpty())
+        result.removeLast();
+    return result;
+}
+
+QByteArray TestListBytes(const QStringList &Lines)
+{
+    // Reading takes one byte-order mark off: a first line that begins with
+    // one of its own keeps it behind another.
+    QByteArray bytes = !Lines.isEmpty() && Lines.first().startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" : "";
+    for (const QString &line : Lines)
+        bytes += EncodeUtf8Lossless(line) + "\r\n";
+    return bytes;
+}
+
 QStringList TkontrolaFrm::RunTests(const QStringList &Tests)
 {
     QStringList failures;
     const TCalculatorSnapshot before;
-    for (const QString &test : Tests) {
-        const qsizetype eq = test.indexOf(u'=');
-        const QString expression = eq < 0 ? test : test.left(eq);
-        if (expression.trimmed().isEmpty())
+    for (const QString &line : Tests) {
+        const TSelfTest test = ParseTest(line);
+        if (test.Expression.trimmed().isEmpty())
             continue;
-        QString expected = eq < 0 ? QString() : test.mid(eq + 1);
-
         before.Restore();
-        const qsizetype bracket = expected.indexOf(u'[');
-        if (bracket >= 0) {
-            QList<QPair<QString, QString>> pairs;
-            if (!ParseVariableList(expected.mid(bracket + 1), pairs)) {
-                failures << test + QStringLiteral("=Nespravne premenne : ") + expected.mid(bracket);
-                continue;
-            }
-            for (const auto &[name, value] : std::as_const(pairs))
-                TVariableManager::Instance()->SetValue(name, value);
-            expected.truncate(bracket);
+        if (!test.AssignmentsValid) {
+            failures << line + QStringLiteral("=Nespravne premenne : ") + test.Assignments;
+            continue;
         }
+        for (const auto &[name, value] : test.Variables)
+            TVariableManager::Instance()->SetValue(name, value);
 
         // The constants become known as for a calculation of the main window.
         TCalculationError ignored;
-        KMainProgram::Instance()->CheckConstants(expression, ignored);
-        const TCalculationOutcome outcome = CalculateExpression(expression);
+        KMainProgram::Instance()->CheckConstants(test.Expression, ignored);
+        const TCalculationOutcome outcome = CalculateExpression(test.Expression);
         if (!outcome.Ok())
-            failures << test + QStringLiteral("=Chyba : ") + QString::number(outcome.Error.ErrorCode);
-        else if (WithoutBlanks(outcome.DisplayText) != WithoutBlanks(expected))
-            failures << test + QStringLiteral("=Nespravny vysledok : ") + WithoutBlanks(outcome.DisplayText);
+            failures << line + QStringLiteral("=Chyba : ") + QString::number(outcome.Error.ErrorCode);
+        else if (WithoutBlanks(outcome.DisplayText) != WithoutBlanks(test.Expected))
+            failures << line + QStringLiteral("=Nespravny vysledok : ") + WithoutBlanks(outcome.DisplayText);
     }
     before.Restore();
     return failures;
@@ -193,13 +224,10 @@ bool TkontrolaFrm::LoadTests(const QString &FileName)
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxTestFileBytes)
         return false;
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    QStringList lines = text.split(u'\n');
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    ui->vyrazyVle->SetStrings(lines);
+    QByteArray bytes;
+    if (!ReadFileAtMost(file, MaxTestFileBytes, bytes) || bytes.size() > MaxTestFileBytes)
+        return false;
+    ui->vyrazyVle->SetStrings(ReadTestList(bytes));
     UpdateCount();
     return true;
 }
@@ -209,11 +237,8 @@ bool TkontrolaFrm::SaveTests(const QString &FileName)
     const QStringList lines = TestLines();
     if (lines.isEmpty())
         return false;
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
-    return file.commit();
+    QString reason;
+    return TryWriteFileAtomically(FileName, TestListBytes(lines), reason);
 }
 
 void TkontrolaFrm::nacitajBtnClick()

@@ -19,6 +19,34 @@ class TkontrolaFrm;
 }
 class TValueListEditor;
 
+// ------------------------------------------------------------- test lists
+
+// One test line taken apart.
+struct TSelfTest
+{
+    QString Expression; // before the first "="
+    QString Expected;   // after it, up to a "["
+    // From the "[" on, empty without one; its assignments are valid when
+    // ParseVariableList reads them.
+    QString Assignments;
+    bool AssignmentsValid = true;
+    QList<QPair<QString, QString>> Variables;
+};
+TSelfTest ParseTest(const QString &Line);
+
+// The assignments of the text after "[": pairs 'name=value;' and then "]"
+// (blanks around the parts allowed). False, with Pairs unusable, when
+// anything else stands there or a name is no variable name.
+bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs);
+
+// The lines of a test list file: UTF-8 without its byte-order mark, any
+// line ends, the empty lines at the end dropped. A byte that is not UTF-8
+// is kept (DecodeUtf8Lossless), so that saving writes it back.
+QStringList ReadTestList(const QByteArray &Bytes);
+// A test list file: every line followed by CR LF (behind a byte-order mark
+// when the first line begins with one, which reading would take off).
+QByteArray TestListBytes(const QStringList &Lines);
+
 class TkontrolaFrm : public KTandorelForm
 {
 public:
@@ -40,10 +68,6 @@ public:
     // went wrong: "Chyba : " + error code, "Nespravny vysledok : " + the
     // shown result, or "Nespravne premenne : " + the assignments.
     static QStringList RunTests(const QStringList &Tests);
-    // The assignments of the text after "[": pairs 'name=value;' and then
-    // "]" (blanks around the parts allowed). False, with Pairs unusable,
-    // when anything else stands there or a name is no variable name.
-    static bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs);
 
     TValueListEditor *vyrazyVle() const;
     TValueListEditor *nespravneVle() const;

@@ -11,6 +11,7 @@
 #include "core/uProgramSettings.h"
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMagneticForm.h"
 #include "shell/uMainProgram.h"
@@ -30,9 +31,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QRegularExpression>
+#include <QRawFont>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -42,6 +45,11 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
 
 TMainFrm *MainFrm = nullptr;
 bool BracketHighlightEnabled = false;
@@ -60,31 +68,83 @@ int AvailabilityMask()
     return system | set;
 }
 
-QTextCharFormat RegularFormat()
+// The change warning and the update sign are painted here rather than taken
+// from the icon theme: looking two icons up there cost the start of the
+// program more than building the whole keypad. Drawn for the screen's pixel
+// ratio, so that they stay sharp when the desktop is scaled, and from filled
+// shapes only: no outline has to be stroked, which would take the maths
+// library into memory at start for a few pixels.
+enum class TSign {
+    Warning,
+    Information
+};
+
+QPainterPath Circle(qreal X, qreal Y, qreal Diameter)
 {
-    QTextCharFormat f;
-    f.setFontWeight(QFont::Normal);
-    f.setForeground(QColor(Qt::black));
-    return f;
+    QPainterPath circle;
+    circle.addEllipse(QRectF(X, Y, Diameter, Diameter));
+    return circle;
 }
 
-QPixmap SignPixmap(QStyle::StandardPixmap which)
+QPixmap SignPixmap(TSign Sign, qreal Ratio)
 {
-    return QApplication::style()->standardIcon(which).pixmap(16, 16);
-}
-
-QPixmap PreviewPixmap()
-{
-    QPixmap pm(16, 16);
+    QPixmap pm(QSize(16, 16) * Ratio);
+    pm.setDevicePixelRatio(Ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(QColor(0, 0, 128));
-    QFont f = p.font();
-    f.setPixelSize(12);
-    f.setItalic(true);
-    p.setFont(f);
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("f"));
-    p.drawRect(0, 0, 15, 15);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    if (Sign == TSign::Warning) {
+        const QPointF outline[] = {{8, 0.3}, {16, 15}, {0, 15}};
+        const QPointF inside[] = {{8, 2.4}, {14.3, 14}, {1.7, 14}};
+        p.setBrush(QColor(0x8a, 0x62, 0x00));
+        p.drawPolygon(outline, 3);
+        p.setBrush(QColor(0xff, 0xc8, 0x1e));
+        p.drawPolygon(inside, 3);
+        p.setBrush(Qt::black);
+        p.drawRect(QRectF(7.1, 5.2, 1.8, 5.4));
+        p.drawPath(Circle(7, 11.4, 2));
+    } else {
+        p.setBrush(QColor(0x10, 0x3c, 0x8c));
+        p.drawPath(Circle(0, 0, 16));
+        p.setBrush(QColor(0x2a, 0x6c, 0xd4));
+        p.drawPath(Circle(1, 1, 14));
+        p.setBrush(Qt::white);
+        p.drawPath(Circle(7, 3, 2));
+        p.drawRect(QRectF(7.1, 6.4, 1.8, 6.6));
+    }
+    return pm;
+}
+
+// The preview image: an italic f in a frame, from filled shapes so that no
+// font has to be looked up for it.
+QPixmap PreviewPixmap(const QColor &Ink, qreal Ratio)
+{
+    QPixmap pm(QSize(16, 16) * Ratio);
+    pm.setDevicePixelRatio(Ratio);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Ink);
+    QPainterPath frame;
+    frame.addRect(QRectF(0, 0, 16, 16));
+    frame.addRect(QRectF(1, 1, 14, 14));
+    p.drawPath(frame);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The stem with its hook at the top and its tail at the bottom, as one
+    // outline, and the cross bar.
+    QPainterPath f;
+    f.moveTo(11.6, 3.3);
+    f.cubicTo(10.9, 1.9, 8.4, 2.0, 7.9, 4.2);
+    f.lineTo(6.3, 11.4);
+    f.cubicTo(6.0, 12.7, 5.1, 12.8, 4.6, 12.1);
+    f.lineTo(4.0, 12.9);
+    f.cubicTo(5.0, 14.1, 7.1, 13.9, 7.6, 11.7);
+    f.lineTo(9.2, 4.5);
+    f.cubicTo(9.5, 3.2, 10.4, 3.1, 10.9, 3.9);
+    f.closeSubpath();
+    p.drawPath(f);
+    p.drawRect(QRectF(5.7, 6.2, 4.8, 1.2));
     return pm;
 }
 
@@ -92,7 +152,48 @@ const char *const DigitKeys[] = {"BitBtn1",  "BitBtn2",  "BitBtn3",  "BitBtn4", 
                                  "BitBtn7",  "BitBtn8",  "BitBtn9",  "BitBtn10", "BitBtn39", "BitBtn38",
                                  "BitBtn40", "BitBtn41", "BitBtn42", "BitBtn43"};
 
+// The menu bar's overflow button would read its icon from an image file
+// when the bar is built, and reading it loads every image format plugin
+// there is; the style gives it a painted one instead.
+class TMainWindowStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap Which, const QStyleOption *Option, const QWidget *Widget) const override
+    {
+        if (Which != SP_ToolBarHorizontalExtensionButton && Which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(Which, Option, Widget);
+        const QColor ink = (Widget ? Widget->palette() : QApplication::palette()).color(QPalette::ButtonText);
+        QIcon icon;
+        for (const qreal ratio : {1.0, 2.0}) {
+            QPixmap pm(QSize(16, 16) * ratio);
+            pm.setDevicePixelRatio(ratio);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            if (Which == SP_ToolBarVerticalExtensionButton) {
+                p.rotate(90);
+                p.translate(0, -16);
+            }
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink);
+            for (const qreal x : {4.0, 8.5}) {
+                const QPointF chevron[] = {{x, 4}, {x + 1.5, 4}, {x + 5.5, 8}, {x + 1.5, 12}, {x, 12}, {x + 4, 8}};
+                p.drawPolygon(chevron, 6);
+            }
+            icon.addPixmap(pm);
+        }
+        return icon;
+    }
+};
+
 } // namespace
+
+void InstallMainWindowStyle()
+{
+    if (!dynamic_cast<TMainWindowStyle *>(QApplication::style()))
+        QApplication::setStyle(new TMainWindowStyle(QApplication::style()->name()));
+}
 
 // --------------------------------------------------------- hint translation
 
@@ -140,9 +241,8 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     input->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     input->setTabChangesFocus(true);
     input->document()->setDocumentMargin(2);
-    QFont inputFont = input->font();
-    inputFont.setPointSize(11);
-    input->setFont(inputFont);
+    ApplyDisplayFonts();
+    ApplyColours();
     input->setCurrentCharFormat(RegularFormat());
     input->installEventFilter(this);
     input->viewport()->installEventFilter(this);
@@ -151,33 +251,24 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     connect(input, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu1Popup);
 
     QLineEdit *result = ui->vysledokEdt;
-    QFont resultFont = result->font();
-    resultFont.setPointSize(12);
-    resultFont.setBold(true);
-    result->setFont(resultFont);
     result->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     result->setTextMargins(0, 0, 0, 0);
     result->setContextMenuPolicy(Qt::CustomContextMenu);
     result->installEventFilter(this);
     connect(result, &QWidget::customContextMenuRequested, this, &TMainFrm::PopupMenu2Popup);
 
-    QPalette errorPalette = ui->LblChyba->palette();
-    errorPalette.setColor(QPalette::WindowText, Qt::red);
-    ui->LblChyba->setPalette(errorPalette);
-    QPalette panel = ui->Shape1->palette();
-    panel.setColor(QPalette::Window, Qt::white);
-    ui->Shape1->setPalette(panel);
-    ui->warningImg->setPixmap(SignPixmap(QStyle::SP_MessageBoxWarning));
-    ui->nahladImg->setPixmap(PreviewPixmap());
+    ui->warningImg->setPixmap(SignPixmap(TSign::Warning, devicePixelRatioF()));
     ui->nahladImg->installEventFilter(this);
     ui->haldaLbl->installEventFilter(this);
 
     // Status bar: help text, hint text, and the place of the update sign.
     auto *panel0 = new QLabel(QStringLiteral(" F1 : Help"), this);
     panel0->setObjectName(QStringLiteral("StatusPanel0"));
-    panel0->setFixedWidth(90);
     auto *panel1 = new QLabel(this);
     panel1->setObjectName(QStringLiteral("StatusPanel1"));
+    m_hintPanel = panel1;
+    // A long hint is cut at the window's edge rather than widen the window.
+    panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *panel2 = new QWidget(this);
     panel2->setObjectName(QStringLiteral("StatusPanel2"));
     panel2->setFixedWidth(50);
@@ -187,7 +278,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
     ui->StatusBar1->setSizeGripEnabled(false);
     auto *updateSign = new QLabel(panel2);
     updateSign->setObjectName(QStringLiteral("updateInfoImg"));
-    updateSign->setPixmap(SignPixmap(QStyle::SP_MessageBoxInformation));
+    updateSign->setPixmap(SignPixmap(TSign::Information, devicePixelRatioF()));
     updateSign->setToolTip(QStringLiteral("New version of Tandorel is available. Click this icon for more info."));
     updateSign->setFixedSize(16, 16);
     updateSign->hide();
@@ -204,8 +295,13 @@ TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent), ui(new Ui::TMainFrm)
             w->installEventFilter(this);
     ui->centralwidget->setMouseTracking(true);
     ui->centralwidget->installEventFilter(this);
+    for (QWidget *control : HintNamedControls())
+        NameByHint(control);
+    ui->LabelDesM->setBuddy(ui->EditDesM);
+    m_hintPanel->hide();
 
     FormCreate();
+    m_built = true;
 }
 
 TMainFrm::~TMainFrm()
@@ -238,7 +334,7 @@ void TMainFrm::FormCreate()
     ui->UpDownDesM->Min = 0;
     ui->UpDownDesM->Max = 30;
     ui->UpDownDesM->SetPosition(6);
-    ui->centralwidget->setFixedSize(640, ui->BtnDms->geometry().bottom() + 1 + 9);
+    SetErrorText(QString());
     ui->sbRealne->setChecked(true);
     ui->sbDeg->setChecked(true);
     ui->sbDec->setChecked(true);
@@ -246,6 +342,7 @@ void TMainFrm::FormCreate()
     UpdateImaginaryUnitCaptions();
     UpdateBoldCaptions();
     UpdateButtonAvailability();
+    FitLayout();
 }
 
 void TMainFrm::ConnectKeys()
@@ -327,7 +424,7 @@ void TMainFrm::ConnectKeys()
         KMainProgram::Instance()->CloseBrackets();
         KMainProgram::Instance()->ShowSeriesSummation(GetInput());
     });
-    connect(ui->BtnVelkost, &QAbstractButton::clicked, this, &TMainFrm::BtnVelkostClick);
+    connect(ui->BtnVelkost, &QAbstractButton::toggled, this, &TMainFrm::BtnVelkostClick);
     connect(ui->testBtn, &QAbstractButton::clicked, this, [] { TGUIManager::Instance()->ShowForm(FormId::SelfTest); });
     connect(ui->Button1, &QAbstractButton::clicked, this, [this] {
         // Developer timing: 50000 evaluations of one expression.
@@ -359,9 +456,40 @@ void TMainFrm::ConnectModes()
     NumeralGroup->addButton(ui->sbOct, 1);
     NumeralGroup->addButton(ui->sbDec, 2);
     NumeralGroup->addButton(ui->sbHex, 3);
-    connect(NumberSetGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumberSetClick);
-    connect(AngleGroup, &QButtonGroup::idClicked, this, [this] { UpdateAngleUnit(); });
-    connect(NumeralGroup, &QButtonGroup::idClicked, this, &TMainFrm::NumeralSystemClick);
+    // A mode follows its buttons however one is pressed: a click, Space, an
+    // accessibility action that toggles the button, click() from code. The
+    // toggle of a button runs its group's handler when the button's mode is
+    // not the calculator's yet (restoring the state only sets the buttons);
+    // a click on the button already down runs it again, as a click always
+    // has; the click that made the toggle is not run twice.
+    const struct
+    {
+        QButtonGroup *Group;
+        std::function<int()> Current;
+        std::function<void(int)> Handler;
+    } groups[] = {
+        {NumberSetGroup, [] { return int(KProgramState::GetInstance(0)->NumberSet); },
+         [this](int id) { NumberSetClick(id); }},
+        {AngleGroup, [] { return int(KProgramState::GetInstance(0)->AngleMode); }, [this](int) { UpdateAngleUnit(); }},
+        {NumeralGroup, [] { return int(KProgramState::GetInstance(0)->NumeralSystem); },
+         [this](int id) { NumeralSystemClick(id); }},
+    };
+    for (const auto &g : groups) {
+        QButtonGroup *group = g.Group;
+        const auto handler = g.Handler;
+        const auto current = g.Current;
+        connect(group, &QButtonGroup::idToggled, this, [this, group, handler, current](int id, bool checked) {
+            if (!checked || id == current())
+                return;
+            handler(id);
+            m_justToggled = group->button(id);
+            QTimer::singleShot(0, this, [this] { m_justToggled = nullptr; });
+        });
+        connect(group, &QButtonGroup::idClicked, this, [this, group, handler](int id) {
+            if (std::exchange(m_justToggled, nullptr) != group->button(id))
+                handler(id);
+        });
+    }
     connect(ui->CheckBoxHyp, &QCheckBox::toggled, this, [](bool on) { KProgramState::GetInstance(0)->Hyp = on; });
     connect(ui->CheckBoxZlomky, &QCheckBox::toggled, this,
             [](bool on) { KProgramState::GetInstance(0)->Fractions = on; });
@@ -535,22 +663,6 @@ void TMainFrm::SetCaption(const QString &Text)
     setWindowTitle(Text);
 }
 
-namespace {
-
-// A translated function name may be longer than the key is wide; the key
-// then takes a smaller font rather than cut the name.
-void FitKeyCaption(QPushButton *Key)
-{
-    Key->setFont(QFont());
-    QFont font = Key->font();
-    const int room = Key->width() - Key->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, Key);
-    while (QFontMetrics(font).horizontalAdvance(Key->text()) > room && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    Key->setFont(font);
-}
-
-} // namespace
-
 void TMainFrm::TranslateTexts()
 {
     DecimalSeparatorChanged();
@@ -559,8 +671,7 @@ void TMainFrm::TranslateTexts()
     if (!t->IsLoaded())
         return;
     Texts.Translate();
-    for (QPushButton *key : {ui->BtnTG, ui->BtnCotg, ui->Btnarctg, ui->BtnArccotg})
-        FitKeyCaption(key);
+    FitLayout();
     auto tr = [t](const char *section, const char *key, const QString &current) {
         return t->Translate(QLatin1String(section), QLatin1String(key), current);
     };
@@ -763,23 +874,25 @@ void TMainFrm::InsertText(const QString &Text)
 
 void TMainFrm::ShowResult(const QString &Text)
 {
-    ui->LblChyba->clear();
+    SetErrorText(QString());
     QLineEdit *result = ui->vysledokEdt;
     if (!Text.isEmpty()) {
         const QString shown = QStringLiteral("  ") + Text;
+        ApplyResultFont();
         ui->Label3->setFont(result->font());
         ui->Label3->setText(shown);
-        // A few pixels for the edit's own inner margin.
-        const int width = qMin(ui->Label3->sizeHint().width() + 6, 353);
-        result->setGeometry(613 - width, result->y(), width, result->height());
+        // A few pixels for the edit's own inner margin. The layout keeps
+        // the field's right edge in place and the change warning just left
+        // of it.
+        result->setFixedWidth(qMin(ui->Label3->sizeHint().width() + 6, m_resultRoom));
         result->setText(shown);
         result->setCursorPosition(0);
         result->show();
+        ui->centralwidget->layout()->activate();
     } else {
         result->hide();
         result->clear();
     }
-    ui->warningImg->move(result->x() - 16, ui->warningImg->y());
     ui->warningImg->hide();
     QTextEdit *input = ui->vstupRdt;
     input->setFocus();
@@ -796,7 +909,7 @@ void TMainFrm::ShowError(const QString &Text, int Start, int End)
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
     ShowResult(QString());
-    ui->LblChyba->setText(Text);
+    SetErrorText(Text);
     input->setFocus();
     const int length = int(input->toPlainText().size());
     QTextCursor c = input->textCursor();
@@ -811,7 +924,7 @@ void TMainFrm::ShowError(const QString &Text, int Start, int End)
 
 void TMainFrm::ClearError()
 {
-    ui->LblChyba->clear();
+    SetErrorText(QString());
 }
 
 void TMainFrm::SetBackEnabled(bool Enabled)
@@ -856,7 +969,10 @@ void TMainFrm::vstupRdtChange()
         return;
     InputChanging = true;
     // One line only: whatever follows the first line break goes.
-    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n\u2029\u2028]")));
+    const auto lineBreak = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    });
+    const qsizetype cut = lineBreak == text.cend() ? -1 : qsizetype(lineBreak - text.cbegin());
     if (cut >= 0) {
         QTextCursor c(input->document());
         c.setPosition(int(cut));
@@ -910,13 +1026,13 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
     QTextCursor all(Edit->document());
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
-    auto mark = [Edit](int position, bool red) {
+    auto mark = [this, Edit](int position, bool red) {
         QTextCursor c(Edit->document());
         c.setPosition(position);
         c.setPosition(position + 1, QTextCursor::KeepAnchor);
         QTextCharFormat f;
         f.setFontWeight(QFont::Bold);
-        f.setForeground(red ? QColor(Qt::red) : QColor(Qt::black));
+        f.setForeground(red ? m_openBracketInk : m_inputInk);
         c.setCharFormat(f);
     };
     if (open >= 0)
@@ -1090,8 +1206,38 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
         if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
             && w->parentWidget() == ui->centralwidget)
             ZmenHint(w);
+        // A hint translated while it is shown (the language has just
+        // changed) is shown in the new language at once; a name taken from
+        // it follows it.
+        else if (event->type() == QEvent::ToolTipChange) {
+            if (w == m_hintShown)
+                ZmenHint(w);
+            if (HintNamedControls().contains(w))
+                NameByHint(w);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::changeEvent(QEvent *event)
+{
+    // A new desktop font or style gives the texts new widths.
+    if (m_built && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) {
+        m_fittedTexts.clear();
+        ApplyDisplayFonts();
+        FitLayout();
+    }
+    // A new theme: the result area and the expression's characters (which
+    // carry their colours) are drawn in its colours.
+    if (m_built && event->type() == QEvent::PaletteChange) {
+        ApplyColours();
+        QTextCursor all(ui->vstupRdt->document());
+        all.select(QTextCursor::Document);
+        all.setCharFormat(RegularFormat());
+        ui->vstupRdt->setCurrentCharFormat(RegularFormat());
+        ZvyrazniZatvorky(ui->vstupRdt);
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void TMainFrm::keyPressEvent(QKeyEvent *event)
@@ -1105,14 +1251,55 @@ void TMainFrm::keyPressEvent(QKeyEvent *event)
 
 void TMainFrm::ZmenHint(QWidget *Control)
 {
-    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
-        panel->setText(u' ' + Control->toolTip());
+    if (Control->toolTip().isEmpty()) {
+        ObnovHint();
+        return;
+    }
+    m_hintShown = Control;
+    m_hintPanel->setText(u' ' + Control->toolTip());
+    m_hintPanel->show();
 }
 
 void TMainFrm::ObnovHint()
 {
-    if (auto *panel = findChild<QLabel *>(QStringLiteral("StatusPanel1")))
-        panel->clear();
+    // An empty panel is hidden, so that assistive technology meets no
+    // nameless text.
+    m_hintShown = nullptr;
+    m_hintPanel->clear();
+    m_hintPanel->hide();
+}
+
+void TMainFrm::SetErrorText(const QString &Text)
+{
+    // Hidden while there is no message, for the same reason.
+    ui->LblChyba->setText(Text);
+    ui->LblChyba->setVisible(!Text.isEmpty());
+}
+
+QList<QWidget *> TMainFrm::HintNamedControls() const
+{
+    return {ui->vstupRdt,
+            ui->vysledokEdt,
+            ui->nahladImg,
+            ui->warningImg,
+            findChild<QWidget *>(QStringLiteral("updateInfoImg")),
+            ui->UpDownModulo,
+            ui->UpDownDesM};
+}
+
+void TMainFrm::NameByHint(QWidget *Control)
+{
+    // A control without a caption of its own is named by its hint, in the
+    // language the hint is in; the arrows of an up-down control by its hint
+    // and the way they step.
+    const QString hint = Control->toolTip();
+    if (auto *upDown = dynamic_cast<TUpDown *>(Control)) {
+        upDown->setAccessibleName(hint);
+        upDown->UpButton()->setAccessibleName(hint + QStringLiteral(" +"));
+        upDown->DownButton()->setAccessibleName(hint + QStringLiteral(" \u2212"));
+    } else {
+        Control->setAccessibleName(hint);
+    }
 }
 
 void TMainFrm::PopupMenu1Popup(const QPoint &pos)
@@ -1261,7 +1448,7 @@ void TMainFrm::BtnCClick()
     KProgramState::GetInstance(0)->LastExpression.clear();
     ui->vstupRdt->clear();
     ShowResult(QString());
-    ui->LblChyba->clear();
+    SetErrorText(QString());
     ui->vstupRdt->setFocus();
 }
 
@@ -1371,11 +1558,19 @@ bool TMainFrm::ShowsExponentialForm() const
 
 void TMainFrm::BtnVelkostClick()
 {
+    // Shrunk, the window ends 7 pixels below the C key's row, without the
+    // scientific rows and the status bar; whole, 9 pixels below the last
+    // scientific row.
     const bool shrink = ui->BtnVelkost->isChecked();
     ui->StatusBar1->setVisible(!shrink);
-    const int height = shrink ? ui->BtnC->geometry().bottom() + 1 + 7 : ui->BtnDms->geometry().bottom() + 1 + 9;
-    ui->centralwidget->setFixedSize(640, height);
-    adjustSize();
+    for (int i = 0; i < ui->ScientificLayout->count(); ++i)
+        if (QWidget *key = ui->ScientificLayout->itemAt(i)->widget())
+            key->setVisible(!shrink);
+    ui->ScientificGap->changeSize(0, shrink ? 0 : 12, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    QMargins margins = ui->MainLayout->contentsMargins();
+    margins.setBottom(shrink ? 7 : 9);
+    ui->MainLayout->setContentsMargins(margins);
+    FitWindow();
 }
 
 void TMainFrm::NahladVyrazuActExecute()
@@ -1463,4 +1658,287 @@ void TMainFrm::UpDownModuloChanging(int NewPosition, int Direction, bool &AllowC
     SetModulusCaption(QStringLiteral("Z (") + QString::number(position) + u')');
     KProgramState::GetInstance(0)->ModuloBase = quint8(position);
     ModulusChanging = false;
+}
+
+// ---------------------------------------------------------------- layout
+
+namespace {
+
+// Base made Points larger, whether it is sized in points or in pixels.
+QFont Enlarged(QFont Base, qreal Points)
+{
+    if (Base.pointSizeF() > 0)
+        Base.setPointSizeF(Base.pointSizeF() + Points);
+    else if (Base.pixelSize() > 0)
+        Base.setPixelSize(Base.pixelSize() + qRound(Points * 4 / 3));
+    return Base;
+}
+
+// Layouts cache their sizes, each for itself.
+void InvalidateLayouts(QLayout *Layout)
+{
+    for (int i = 0; i < Layout->count(); ++i)
+        if (QLayout *inner = Layout->itemAt(i)->layout())
+            InvalidateLayouts(inner);
+    Layout->invalidate();
+}
+
+// The room captions need, from the font's own glyph advances: no text
+// shaping and no search for fallback fonts, which only painting them needs
+// (kerning only brings glyphs closer, so a caption is painted no wider).
+// A caption that would fit even if every glyph were as wide as the font's
+// line is high, as no glyph of a text font is, is not measured at all.
+class TCaptionWidths
+{
+public:
+    explicit TCaptionWidths(const QFont &Font) : m_font(Font), m_metrics(Font), m_widestGlyph(m_metrics.height()) {}
+    // Width, or what Text needs with Padding beside it when that is more.
+    int Widen(int Width, const QString &Text, int Padding) const
+    {
+        if (Text.size() * m_widestGlyph + Padding <= Width)
+            return Width;
+        return qMax(Width, Measure(Text) + Padding);
+    }
+
+private:
+    int Measure(const QString &Text) const
+    {
+        if (!m_raw)
+            m_raw = QRawFont::fromFont(m_font, QFontDatabase::Latin);
+        if (!m_raw->isValid())
+            return m_metrics.horizontalAdvance(Text);
+        qreal width = 0;
+        for (const QPointF &advance : m_raw->advancesForGlyphIndexes(m_raw->glyphIndexesForString(Text)))
+            width += advance.x();
+        return qRound(width);
+    }
+
+    QFont m_font;
+    QFontMetrics m_metrics;
+    int m_widestGlyph;
+    mutable std::optional<QRawFont> m_raw;
+};
+
+// Every caption a mode button can show: the modulus button's grows with
+// the modulus, and the button down is bold, so the widest is measured up
+// front and the row never moves.
+int FitModeCaption(int Width, const QToolButton *Button, const TCaptionWidths &Bold, int Padding)
+{
+    Width = Bold.Widen(Width, Button->text(), Padding);
+    if (Button->objectName() == QLatin1String("sbModulo"))
+        Width = Bold.Widen(Width, QStringLiteral("Z (97)"), Padding);
+    return Width;
+}
+
+} // namespace
+
+void TMainFrm::ApplyDisplayFonts()
+{
+    // The expression and the result stand out from the keypad by a larger
+    // font, whatever size the desktop's font has. The result's font is only
+    // looked up when a result is first shown.
+    ui->vstupRdt->setFont(Enlarged(font(), 2));
+    if (ui->vysledokEdt->isVisible())
+        ApplyResultFont();
+}
+
+QFont TMainFrm::ResultFont() const
+{
+    QFont result = Enlarged(font(), 3);
+    result.setBold(true);
+    return result;
+}
+
+void TMainFrm::ApplyResultFont()
+{
+    QLineEdit *result = ui->vysledokEdt;
+    const QFont wanted = ResultFont();
+    if (result->font() == wanted)
+        return;
+    result->setFont(wanted);
+    // The panel was laid out for an estimate of this font's height.
+    if (result->sizeHint().height() > result->height()) {
+        result->setFixedHeight(result->sizeHint().height());
+        FitWindow();
+    }
+}
+
+QSize TMainFrm::DesignSize(QWidget *Control)
+{
+    // The form gives each control its designed size as its minimum; it is
+    // kept before the fitting below makes sizes fixed.
+    auto found = m_designSizes.constFind(Control);
+    if (found == m_designSizes.constEnd())
+        found = m_designSizes.insert(Control, Control->minimumSize());
+    return *found;
+}
+
+void TMainFrm::FitLayout()
+{
+    // Each control keeps its designed size unless its text needs more room
+    // (a larger desktop font, a longer translation), so that the window is
+    // exactly as designed at the usual font size and grows only as far as
+    // its texts ask. Everything is measured once from the captions' widths,
+    // and only again when a caption, the font or the style has changed.
+    QList<QWidget *> keys;
+    for (QGridLayout *grid : {ui->KeypadLayout, ui->ScientificLayout})
+        for (int i = 0; i < grid->count(); ++i)
+            if (QWidget *key = grid->itemAt(i)->widget())
+                keys << key;
+    auto *help = findChild<QLabel *>(QStringLiteral("StatusPanel0"));
+    QString texts = font().key() + help->text() + ui->LabelDesM->text();
+    for (QList<QWidget *> controls : {keys, QList<QWidget *>{ui->CheckBoxHyp, ui->CheckBoxZlomky}})
+        for (QWidget *control : controls)
+            texts += u'\n' + static_cast<QAbstractButton *>(control)->text();
+    if (texts == m_fittedTexts)
+        return;
+    m_fittedTexts = texts;
+
+    QStyle *style = this->style();
+    const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, ui->BtnC);
+    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, ui->BtnC);
+    const QFontMetrics metrics(font());
+    const TCaptionWidths widthOf(font());
+    QFont boldFont = font();
+    boldFont.setBold(true);
+    const TCaptionWidths bold(boldFont);
+    const int buttonTextHeight = metrics.height() + margin + 2 * frame;
+
+    // The mode row.
+    int rowHeight = qMax(DesignSize(ui->sbRealne).height(), buttonTextHeight);
+    for (QCheckBox *box : {ui->CheckBoxHyp, ui->CheckBoxZlomky})
+        rowHeight = qMax(rowHeight, box->sizeHint().height());
+    int rowWidth = 0;
+    for (int i = 0; i < ui->ModeLayout->count(); ++i) {
+        QLayoutItem *item = ui->ModeLayout->itemAt(i);
+        QWidget *control = item->widget();
+        if (!control) {
+            rowWidth += item->sizeHint().width();
+            continue;
+        }
+        int width = DesignSize(control).width();
+        if (auto *button = qobject_cast<QToolButton *>(control))
+            width = FitModeCaption(width, button, bold, 2 * frame + 2);
+        else if (auto *box = qobject_cast<QCheckBox *>(control))
+            width = qMax(width, box->sizeHint().width());
+        else if (auto *label = qobject_cast<QLabel *>(control))
+            width = widthOf.Widen(width, label->text(), 2);
+        else if (qobject_cast<QLineEdit *>(control))
+            width = widthOf.Widen(width, QStringLiteral("30"), 2 * frame + 6);
+        control->setFixedSize(width, rowHeight);
+        rowWidth += width;
+    }
+
+    // The keypad: one size for every key, wide enough for the widest
+    // caption and as wide as the mode row and the menu bar above it.
+    QSize key = DesignSize(ui->BtnC);
+    key.setHeight(qMax(key.height(), buttonTextHeight));
+    // Larger text wants more room beside it, as it does above and below.
+    const int padding = qMax(margin, metrics.height() / 2);
+    for (QWidget *k : std::as_const(keys))
+        key.setWidth(widthOf.Widen(key.width(), static_cast<QAbstractButton *>(k)->text(), padding));
+    const QMargins outer = ui->MainLayout->contentsMargins();
+    const int columns = 13;
+    const int gaps =
+        (columns - 1) * ui->KeypadLayout->horizontalSpacing() + ui->KeypadLayout->contentsMargins().right();
+    // As designed, the mode row ends 4 pixels short of the keypad's edge.
+    const int across = qMax(rowWidth + 4, menuBar()->sizeHint().width() - outer.left() - outer.right());
+    key.setWidth(qMax(key.width(), (across - gaps + columns - 1) / columns));
+    for (QWidget *k : std::as_const(keys))
+        k->setFixedSize(key);
+
+    // The display panel.
+    QTextEdit *input = ui->vstupRdt;
+    const int inputHeight = QFontMetrics(input->font()).lineSpacing() + 2 * input->frameWidth()
+                            + 2 * int(input->document()->documentMargin()) + 2;
+    input->setFixedHeight(qMax(DesignSize(input).height(), inputHeight));
+    ui->LblChyba->setMinimumWidth(DesignSize(ui->LblChyba).width());
+    ui->LblChyba->setFixedHeight(qMax(DesignSize(ui->LblChyba).height(), metrics.height()));
+    // A long message is cut at the panel's edge rather than widen the window;
+    // the label keeps its place while there is no message.
+    QSizePolicy errorPolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    errorPolicy.setRetainSizeWhenHidden(true);
+    ui->LblChyba->setSizePolicy(errorPolicy);
+    // Room for a number of 26 digits, as designed.
+    ui->LabelPamat->setFixedSize(widthOf.Widen(DesignSize(ui->LabelPamat).width(), QString(26, u'0'), 0),
+                                 qMax(DesignSize(ui->LabelPamat).height(), metrics.height()));
+    for (QWidget *image : {static_cast<QWidget *>(ui->nahladImg), static_cast<QWidget *>(ui->warningImg)})
+        image->setFixedSize(DesignSize(image));
+    // The result's font is not looked up before a result is shown: its
+    // height is estimated from the window's font, as large as the one is
+    // to the other, and a few pixels for the field's margins.
+    QLineEdit *result = ui->vysledokEdt;
+    const QFont resultFont = ResultFont();
+    const qreal scale = font().pointSizeF() > 0 ? resultFont.pointSizeF() / font().pointSizeF()
+                                                : qreal(resultFont.pixelSize()) / qMax(1, font().pixelSize());
+    int resultHeight = qMax(26, qCeil(metrics.height() * scale) + 4);
+    if (result->font() == resultFont)
+        resultHeight = qMax(resultHeight, result->sizeHint().height());
+    result->setFixedHeight(resultHeight);
+    // The hidden result and warning keep their place, so that the panel
+    // does not change as they come and go.
+    for (QWidget *control : {static_cast<QWidget *>(result), static_cast<QWidget *>(ui->warningImg)}) {
+        QSizePolicy policy = control->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        control->setSizePolicy(policy);
+    }
+
+    help->setFixedWidth(widthOf.Widen(90, help->text(), 8));
+
+    // The result field may be 353 pixels wide in the designed window, and
+    // what the window grows besides.
+    const int panelWidth = qMax(DesignSize(ui->Shape1).width(), columns * key.width() + gaps);
+    m_resultRoom = 353 + panelWidth - DesignSize(ui->Shape1).width();
+    if (result->width() > m_resultRoom)
+        result->setFixedWidth(m_resultRoom);
+    FitWindow();
+}
+
+void TMainFrm::FitWindow()
+{
+    // The window is as large as its layout needs and no larger: the keypad
+    // has nothing to gain from more room. The layouts' cached sizes are
+    // dropped first: the controls' new sizes reach them only later.
+    InvalidateLayouts(ui->centralwidget->layout());
+    ui->centralwidget->updateGeometry();
+    layout()->invalidate();
+    setFixedSize(minimumSizeHint());
+}
+
+// ---------------------------------------------------------------- colours
+
+QTextCharFormat TMainFrm::RegularFormat() const
+{
+    QTextCharFormat f;
+    f.setFontWeight(QFont::Normal);
+    f.setForeground(m_inputInk);
+    return f;
+}
+
+void TMainFrm::ApplyColours()
+{
+    // The result area is drawn as text on a base, in the theme's colours
+    // (white and black on the usual light palette), each fixed colour
+    // together with its background, so that it reads in a dark theme too.
+    // The red of an error and of an open bracket, and the preview's ink,
+    // are made readable on that base.
+    const QPalette theme = palette();
+    const QColor base = theme.color(QPalette::Active, QPalette::Base);
+    const QColor text = theme.color(QPalette::Active, QPalette::Text);
+    const auto paint = [](QWidget *Control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> Colours) {
+        QPalette p = Control->palette();
+        for (const auto &[role, colour] : Colours)
+            p.setColor(role, colour);
+        Control->setPalette(p);
+    };
+    // The area itself is disabled (it has no part in any mode) and would be
+    // drawn grey.
+    paint(ui->Shape1, {{QPalette::Window, base}});
+    paint(ui->LabelPamat, {{QPalette::Window, base}, {QPalette::WindowText, text}});
+    paint(ui->LblChyba, {{QPalette::Window, base}, {QPalette::WindowText, ReadableColour(Qt::red, base)}});
+    for (QWidget *field : {static_cast<QWidget *>(ui->vstupRdt), static_cast<QWidget *>(ui->vysledokEdt)})
+        paint(field, {{QPalette::Base, base}, {QPalette::Text, text}});
+    m_inputInk = text;
+    m_openBracketInk = ReadableColour(Qt::red, base);
+    ui->nahladImg->setPixmap(PreviewPixmap(ReadableColour(QColor(0, 0, 128), base), devicePixelRatioF()));
 }

@@ -8,9 +8,13 @@
 #include "shell/uTranslationTable.h"
 #include "shell/uUpDown.h"
 
+#include <QColor>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
+#include <QTextCharFormat>
 #include <QThread>
 
 #include <atomic>
@@ -29,6 +33,18 @@ class TMainFrm;
 }
 
 class TMainFrm;
+
+// A keypad key. The main window sizes every key for the widest caption, and
+// the key reports that size to the layout as its own: the layout thus never
+// has a key lay out its caption (with the fallback fonts that symbols such
+// as pi or a cube root ask for) before the window first paints.
+class TKeyButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSizeHint() const override { return minimumSize(); }
+};
 
 // Translates the hints of the main window's controls in a worker thread; the
 // controls are read and written only on the main thread.
@@ -128,6 +144,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -144,6 +161,10 @@ private:
     void PopupMenu2Popup(const QPoint &pos);
     void ZmenHint(QWidget *Control);
     void ObnovHint();
+    void SetErrorText(const QString &Text);
+    // The controls named by their hints, and the naming.
+    QList<QWidget *> HintNamedControls() const;
+    void NameByHint(QWidget *Control);
     void ConnectKeys();
     void ConnectModes();
     void ConnectMenus();
@@ -155,6 +176,18 @@ private:
     void SetModulusCaption(const QString &Text);
     // The highlight for a caret one position left or right of where it is.
     void HighlightAt(int Position);
+    // The colours of the result area and of the input's text, from the
+    // window's palette.
+    void ApplyColours();
+    QTextCharFormat RegularFormat() const;
+    // The fonts of the input and the result, from the window's font.
+    void ApplyDisplayFonts();
+    QFont ResultFont() const;
+    void ApplyResultFont();
+    // Sizes every control for its text and the window for its controls.
+    void FitLayout();
+    void FitWindow();
+    QSize DesignSize(QWidget *Control);
 
     Ui::TMainFrm *ui;
     QButtonGroup *NumberSetGroup;
@@ -167,7 +200,27 @@ private:
     // is not taken for an edit.
     QString m_lastPlainText;
     QList<QPointer<TVlaknoPrekladaniaHintov>> m_hintThreads;
+    QHash<QWidget *, QSize> m_designSizes;
+    // The input's text and the mark of a bracket left open.
+    QColor m_inputInk = Qt::black;
+    QColor m_openBracketInk = Qt::red;
+    // The status bar's hint panel and the control whose hint it shows.
+    QLabel *m_hintPanel = nullptr;
+    QPointer<QWidget> m_hintShown;
+    // The mode button whose toggle has just run its handler.
+    QPointer<QAbstractButton> m_justToggled;
+    // The font and captions the controls were last sized for.
+    QString m_fittedTexts;
+    // The widest the result field may be.
+    int m_resultRoom = 353;
+    // Every control exists (events during construction find some missing).
+    bool m_built = false;
 };
+
+// Before the first window is built: the application's style, with the few
+// icons the main window's controls ask of it at start painted rather than
+// read from image files.
+void InstallMainWindowStyle();
 
 // The main window of the running program (set by the main block).
 extern TMainFrm *MainFrm;

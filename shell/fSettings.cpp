@@ -3,6 +3,7 @@
 
 #include "core/uProgramSettings.h"
 #include "core/uProgramState.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 
@@ -39,6 +40,10 @@ void CheckItem(QButtonGroup *Group, int Index)
 TsettingsFrm::TsettingsFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsettingsFrm)
 {
     ui->setupUi(this);
+    // The examples are grey, set apart from the choices they illustrate.
+    for (QLabel *example :
+         {ui->ordinaryNotationLbl, ui->exponentialNotationLbl, ui->mathematicalLbl, ui->elektrotechnicalLbl})
+        SetFixedTextColour(example, QColor(0x60, 0x60, 0x60));
     InsertingGroup = Group(this, {ui->onlyOperatorRbt, ui->lastResultAndOperatorRbt, ui->expressionAndOperatorRbt});
     NotationGroup = Group(this, {ui->ordinaryNotationRbt, ui->exponentialNotationRbt});
     ComplexFormatGroup = Group(this, {ui->mathematicalRbt, ui->elektrotechnicalRbt});

@@ -4,6 +4,7 @@
 #include "core/uCommon.h"
 #include "core/uVariableManager.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 TVariablesFrm::TVariablesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TVariablesFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     ui->variablesVle->MapCalculatorKeys = true;
     // What was typed counts for the calculation it starts.
     ui->variablesVle->OnEnter = [this] { Button3Click(); };

@@ -1,17 +1,39 @@
 #include "shell/uDisk.h"
 
+#include "platform/IOUtils.h"
 #include "platform/IniFiles.h"
 #include "platform/SysUtils.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <optional>
+
+#ifndef TANDOREL_INSTALLED_DATA_DIR
+#define TANDOREL_INSTALLED_DATA_DIR "../share/tandorel"
+#endif
 
 namespace {
-QString &Folder()
+
+// The shipped files a new user gets a copy of are small (libraries,
+// constants); anything far larger is not one of them.
+constexpr qint64 MaxSeedFileSize = 64 * 1024 * 1024;
+
+QString &ExecutableOverride()
 {
     static QString folder;
     return folder;
+}
+
+std::optional<TFileFolders> &Decided()
+{
+    static std::optional<TFileFolders> folders;
+    return folders;
 }
 
 TIniFile *&Settings()
@@ -26,34 +48,159 @@ QString WithSlash(QString folder)
         folder += QLatin1Char('/');
     return folder;
 }
+
+QString ExecutableFolder()
+{
+    // Start-up may ask before the application object exists; the
+    // executable's own link tells the folder then.
+    return QCoreApplication::instance()
+               ? QCoreApplication::applicationDirPath()
+               : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+}
+
+bool HoldsLanguageFiles(const QString &Folder)
+{
+    return QFileInfo(Folder + QStringLiteral("lang")).isDir();
+}
+
+// Trying is the only sure answer: a read-only mount, a full disk or an
+// access rule all refuse what the permission bits allow (and root passes
+// every permission bit).
+bool CanWriteInto(const QString &Folder)
+{
+    QTemporaryFile probe(Folder + QStringLiteral(".tandorel-probe-XXXXXX"));
+    return probe.open();
+}
+
+// "tandorel" in one of the user's locations; the program folder when the
+// location is unknown (no home folder).
+QString UserFolder(QStandardPaths::StandardLocation Location, const QString &Fallback)
+{
+    const QString base = QStandardPaths::writableLocation(Location);
+    if (base.isEmpty())
+        return Fallback;
+    return WithSlash(QDir::cleanPath(base + QStringLiteral("/tandorel")));
+}
+
+// Copies one file through the program's one write path: a copy cut short by
+// a full disk would otherwise stay, and, being there, never be seeded again.
+void CopyFileIfMissing(const QString &Source, const QString &Target)
+{
+    if (QFileInfo::exists(Target))
+        return;
+    QFile in(Source);
+    QByteArray bytes;
+    QString error;
+    if (in.open(QIODevice::ReadOnly) && ReadFileAtMost(in, MaxSeedFileSize, bytes) && bytes.size() <= MaxSeedFileSize)
+        TryWriteFileAtomically(Target, bytes, error);
+}
+
+// Copies Source (a file, or a folder with everything below it) to Target,
+// leaving whatever Target already holds.
+void CopyMissing(const QString &Source, const QString &Target)
+{
+    const QFileInfo source(Source);
+    if (source.isFile()) {
+        CopyFileIfMissing(Source, Target);
+        return;
+    }
+    if (!source.isDir())
+        return;
+    QDir().mkpath(Target);
+    QDirIterator files(Source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString copy = Target + file.mid(Source.size());
+        QDir().mkpath(QFileInfo(copy).absolutePath());
+        CopyFileIfMissing(file, copy);
+    }
+}
+
+// The shipped defaults a new user starts with; the names are the language
+// files' defaults.
+void Seed(const QString &Data, const QString &UserData)
+{
+    CopyMissing(Data + QStringLiteral("lib"), UserData + QStringLiteral("lib"));
+    CopyMissing(Data + QStringLiteral("const.dat"), UserData + QStringLiteral("const.dat"));
+}
+
+QString FileBelow(const QString &Folder, const QString &Name, const QString &Default)
+{
+    const QString path = PathBelowFolder(Folder, Name);
+    return path.isEmpty() ? PathBelowFolder(Folder, Default) : path;
+}
 } // namespace
+
+TFileFolders DecideFileFolders(const QString &ExecutableFolder)
+{
+    TFileFolders folders;
+    folders.Program = WithSlash(ExecutableFolder);
+    folders.Data = folders.Program;
+    const QString installed = WithSlash(QDir::cleanPath(folders.Program + QStringLiteral(TANDOREL_INSTALLED_DATA_DIR)));
+    if (!HoldsLanguageFiles(folders.Program) && HoldsLanguageFiles(installed))
+        folders.Data = installed;
+
+    if (folders.Data == folders.Program && CanWriteInto(folders.Program)) {
+        folders.Config = folders.Program;
+        folders.UserData = folders.Program;
+        return folders;
+    }
+    folders.Config = UserFolder(QStandardPaths::GenericConfigLocation, folders.Program);
+    folders.UserData = UserFolder(QStandardPaths::GenericDataLocation, folders.Program);
+    // Installed into the user's own prefix (~/.local) the data folder is the
+    // user's data folder itself, and installing again would overwrite the
+    // user's copies of the shipped files.
+    const QString data = QFileInfo(folders.Data).canonicalFilePath();
+    if (!data.isEmpty() && QFileInfo(folders.UserData).canonicalFilePath() == data)
+        folders.UserData += QStringLiteral("user/");
+    QDir().mkpath(folders.Config);
+    if (!QFileInfo::exists(folders.UserData) && QDir().mkpath(folders.UserData))
+        Seed(folders.Data, folders.UserData);
+    return folders;
+}
+
+const TFileFolders &FileFolders()
+{
+    std::optional<TFileFolders> &folders = Decided();
+    if (!folders) {
+        const QString &chosen = ExecutableOverride();
+        folders = DecideFileFolders(chosen.isEmpty() ? ExecutableFolder() : chosen);
+    }
+    return *folders;
+}
 
 const QString &ProgramDir()
 {
-    QString &folder = Folder();
-    if (folder.isEmpty()) {
-        // Start-up may ask before the application object exists; the
-        // executable's own link tells the folder then.
-        const QString dir =
-            QCoreApplication::instance()
-                ? QCoreApplication::applicationDirPath()
-                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
-        folder = WithSlash(dir);
-    }
-    return folder;
+    return FileFolders().Program;
+}
+
+const QString &DataDir()
+{
+    return FileFolders().Data;
+}
+
+const QString &ConfigDir()
+{
+    return FileFolders().Config;
+}
+
+const QString &UserDataDir()
+{
+    return FileFolders().UserData;
 }
 
 void SetProgramDir(const QString &NewFolder)
 {
     FreeSettingsIniFile();
-    Folder() = NewFolder.isEmpty() ? QString() : WithSlash(NewFolder);
+    ExecutableOverride() = NewFolder.isEmpty() ? QString() : WithSlash(NewFolder);
+    Decided().reset();
 }
 
 TIniFile *SettingsIniFile()
 {
     TIniFile *&ini = Settings();
     if (!ini)
-        ini = new TIniFile(ProgramDir() + QStringLiteral("settings.ini"));
+        ini = new TIniFile(ConfigDir() + QStringLiteral("settings.ini"));
     return ini;
 }
 
@@ -66,14 +213,18 @@ void FreeSettingsIniFile()
 
 QString MakeRelativePath(const QString &Path)
 {
-    const QString &dir = ProgramDir();
+    const QString &dir = DataDir();
     if (Path.startsWith(dir, Qt::CaseSensitive))
         return Path.mid(dir.size());
     return Path;
 }
 
-QString ProgramDirFile(const QString &Name, const QString &Default)
+QString DataDirFile(const QString &Name, const QString &Default)
 {
-    const QString path = PathBelowFolder(ProgramDir(), Name);
-    return path.isEmpty() ? PathBelowFolder(ProgramDir(), Default) : path;
+    return FileBelow(DataDir(), Name, Default);
+}
+
+QString UserDataDirFile(const QString &Name, const QString &Default)
+{
+    return FileBelow(UserDataDir(), Name, Default);
 }

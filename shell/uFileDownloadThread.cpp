@@ -1,11 +1,9 @@
 #include "shell/uFileDownloadThread.h"
 
+#include "shell/uNetworkModule.h"
 #include "shell/uShellCommon.h"
 
 #include <QMetaObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
 
@@ -40,32 +38,11 @@ void TFileDownloadThread::Start()
         return;
     }
 
-    if (!Manager) {
-        Manager = new QNetworkAccessManager(this);
-        Manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    }
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
-    Reply = Manager->get(request);
-    Reply->setReadBufferSize(MaxBytes + 1);
-
-    QNetworkReply *reply = Reply;
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (announced.isValid() && announced.toLongLong() > MaxBytes)
-            Finish(false);
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        Data += reply->readAll();
-        if (Data.size() > MaxBytes)
-            Finish(false);
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        Data += reply->readAll();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        Finish(reply->error() == QNetworkReply::NoError && status >= 200 && status < 300 && Data.size() <= MaxBytes);
+    if (!Web)
+        Web = TWebGet::Create();
+    Web->Start(url, WebUserAgent(), MaxBytes, [this](const TWebGet::TAnswer &Answer) {
+        Data = Answer.Body;
+        Finish(Answer.Complete && Answer.Status >= 200 && Answer.Status < 300);
     });
 
     if (!Timer) {
@@ -80,14 +57,8 @@ void TFileDownloadThread::Abort()
 {
     if (Timer)
         Timer->stop();
-    if (Reply) {
-        QNetworkReply *reply = Reply;
-        Reply = nullptr;
-        // Cut loose first: abort() announces "finished" at once.
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
+    if (Web)
+        Web->Abort();
     Running = false;
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 // Fetches one small web resource into memory without blocking the interface
-// thread: the transfer runs inside Qt's network stack and OnDone is called on
-// the thread that owns the object once it has ended. Nothing is written to
-// disk.
+// thread: the transfer runs in the web module (TWebGet) and OnDone is called
+// on the thread that owns the object once it has ended. Nothing is written
+// to disk.
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
+class TWebGet;
 
 class TFileDownloadThread : public QObject
 {
@@ -47,8 +46,8 @@ public:
 private:
     void Finish(bool Ok);
 
-    QNetworkAccessManager *Manager = nullptr;
-    QPointer<QNetworkReply> Reply;
+    // Made with the first transfer: only then is the web module loaded.
+    std::unique_ptr<TWebGet> Web;
     QTimer *Timer = nullptr;
     bool Running = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/uGUIManager.h"
 
 #include "core/uProgramSettings.h"
+#include "shell/uProgramTranslator.h"
 
 namespace {
 TGUIManager *TheManager = nullptr;
@@ -84,13 +85,19 @@ KTandorelForm *TGUIManager::GetForm(int Id)
     entry.Form = form;
     // A window freed by someone else must not stay behind as a dangling entry.
     QObject::connect(form, &QObject::destroyed, [this, Id] { Forms[Id].Form = nullptr; });
+    // Owned by the main window, so that it stays above it; the registry
+    // still frees it, before the main window goes.
+    form->SetOwner(dynamic_cast<QWidget *>(MainForm));
     if (entry.IsMagnetic) {
         form->SetMainForm(MainForm);
         form->PlaceBesideMainForm(entry.DockSide);
         form->EnableMagnet();
     }
     form->SetStayOnTop(KProgramSettings::Instance()->OnTop);
-    form->TranslateTexts();
+    {
+        const TTranslationGroup texts;
+        form->TranslateTexts();
+    }
     return form;
 }
 
@@ -121,6 +128,7 @@ void TGUIManager::SetStayOnTop(bool Flag)
 
 void TGUIManager::TranslateAll()
 {
+    const TTranslationGroup texts;
     for (TFormEntry &entry : Forms)
         if (entry.Form)
             entry.Form->TranslateTexts();

@@ -11,11 +11,15 @@
 #include "shell/uTandorelForm.h"
 #include "shell/uTandorelMainForm.h"
 
+#include <QObject>
 #include <QtGlobal>
 
 // The window ids of the registry. Stored nowhere, but fixed: the order of
-// translation and of the stay-on-top switch follows them.
+// translation and of the stay-on-top switch follows them. Their names are
+// known at run time (QMetaEnum), so that every id can be gone through by
+// name.
 namespace FormId {
+Q_NAMESPACE
 enum TFormId : int {
     History = 0,
     Constants = 1,
@@ -38,6 +42,7 @@ enum TFormId : int {
     QuadraticEquation = 18,
     UnitConverter = 19,
 };
+Q_ENUM_NS(TFormId)
 } // namespace FormId
 
 // Makes a new, hidden, parentless window of one tool-window class.
@@ -77,7 +82,8 @@ public:
 
     bool IsFormCreated(int Id) const;
     // The window, created on first use; an id without a class raises
-    // Exception "Unspecified form class: %d".
+    // Exception "Unspecified form class: %d". A main window that is a widget
+    // owns the new window (TMagneticForm::SetOwner).
     KTandorelForm *GetForm(int Id);
     KTandorelForm *Form(int Id) { return GetForm(Id); }
     // The window cast to its own class (nullptr when it is of another class).

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -91,6 +92,15 @@ QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int
     return CentreOn(Main, Form);
 }
 
+QPoint BesidePlacement(const QRect &Main, const QSize &Form, const QRect &Available)
+{
+    const qint64 mainRight = qint64(Main.left()) + Main.width();
+    const qint64 roomLeft = qint64(Main.left()) - Available.left();
+    const qint64 roomRight = qint64(Available.left()) + Available.width() - mainRight;
+    const qint64 x = roomRight >= roomLeft ? mainRight : qint64(Main.left()) - Form.width();
+    return KeptOnScreen(QPoint(Clamped(x), Main.top()), Form, Available);
+}
+
 QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int Distance)
 {
     const qint64 L = Main.left(), T = Main.top();
@@ -168,24 +178,46 @@ int TMagneticForm::PrimaryScreenWidth() const
 
 void TMagneticForm::PlaceBesideMainForm(int Side)
 {
-    CentreOnShow = false;
+    Opening = TOpening::Kept;
     if (Side != DockCentred && (TryPlaceAtSide(Side) || TryPlaceAtSide(Side == DockLeft ? DockRight : DockLeft)))
         return;
-    CentreOnShow = true;
+    Opening = TOpening::Centred;
     if (MainForm)
         move(CentredOnMainForm());
+}
+
+void TMagneticForm::PlaceNextToMainForm()
+{
+    Opening = TOpening::Beside;
+}
+
+QRect TMagneticForm::MainFormScreenArea() const
+{
+    const QScreen *screen = QGuiApplication::screenAt(MainFrame().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 QPoint TMagneticForm::CentredOnMainForm() const
 {
     // A main window near a screen edge would push a taller or wider window
     // off the screen, its title bar out of reach.
-    const QRect main = MainFrame();
-    const QPoint centred = CentreOn(main, frameGeometry().size());
-    const QScreen *screen = QGuiApplication::screenAt(main.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? KeptOnScreen(centred, frameGeometry().size(), screen->availableGeometry()) : centred;
+    const QPoint centred = CentreOn(MainFrame(), frameGeometry().size());
+    const QRect area = MainFormScreenArea();
+    return area.isValid() ? KeptOnScreen(centred, frameGeometry().size(), area) : centred;
+}
+
+void TMagneticForm::SetOwner(QWidget *Owner)
+{
+    if (!Owner || Owner == parentWidget())
+        return;
+    // An X11 window manager keeps a window above another one only when it is
+    // transient for it, and Qt marks only its dialog and tool windows so.
+    Qt::WindowFlags flags = windowFlags();
+    if ((flags & Qt::WindowType_Mask) == Qt::Window)
+        flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
+    setParent(Owner, flags);
 }
 
 bool TMagneticForm::TryPlaceAtSide(int Side)
@@ -243,10 +275,24 @@ void TMagneticForm::SetModalResult(int Value)
 void TMagneticForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (CentreOnShow && MainForm && !event->spontaneous()) {
-        CentreOnShow = false;
+    if (Opening == TOpening::Kept || !MainForm || event->spontaneous())
+        return;
+    if (Opening == TOpening::Centred) {
         move(CentredOnMainForm());
+    } else if (const QRect area = MainFormScreenArea(); area.isValid()) {
+        move(BesidePlacement(MainFrame(), frameGeometry().size(), area));
     }
+    Opening = TOpening::Kept;
+}
+
+void TMagneticForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TMagneticForm::moveEvent(QMoveEvent *event)

@@ -62,6 +62,14 @@ QPoint KeptOnScreen(const QPoint &Pos, const QSize &Form, const QRect &Screen);
 // it when it is smaller). A position from a file may be any integer.
 bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens);
 
+// Where a window of outer size Form opens beside a main window with outer
+// frame Main on a screen whose free area is Available: against the main
+// window's side with more room (the right one when both have as much), its
+// top edge level with the main window's, kept within Available. Where the
+// window does not fit beside, it is moved onto Available and covers the main
+// window's edge on that side.
+QPoint BesidePlacement(const QRect &Main, const QSize &Form, const QRect &Available);
+
 // The snapped top-left corner for a window proposed at Pos with outer size
 // Form, against a main window with outer frame Main, within Distance pixels:
 // left edge to the main window's right edge, else right edge to its left
@@ -95,6 +103,15 @@ public:
     // Puts the window at Side of the main window when it fits; false (and
     // nothing moved) when it does not, or without a main window.
     bool TryPlaceAtSide(int Side);
+    // For a window that opens near the main window without a magnet: it is
+    // placed beside the main window (BesidePlacement) when it is shown, so
+    // that it uses the window's final size.
+    void PlaceNextToMainForm();
+
+    // The window belongs to Owner (the main window), as an owned window: the
+    // window manager keeps it above Owner and minimises it with Owner, and
+    // Owner stays usable while it is open. Null changes nothing.
+    void SetOwner(QWidget *Owner);
 
     // Stay-on-top style; a visible window stays visible across the change.
     void SetStayOnTop(bool Flag);
@@ -110,6 +127,10 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Escape closes the window, as it closes a dialog. A control that gives
+    // Escape a meaning of its own (an edit in place, an open list, a drag)
+    // takes the key first, and only the next one reaches the window.
+    void keyPressEvent(QKeyEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -117,11 +138,18 @@ protected:
 private:
     QRect MainFrame() const;
     QPoint CentredOnMainForm() const;
+    QRect MainFormScreenArea() const;
     int PrimaryScreenWidth() const;
 
     bool Magnetic = false;
     IMagneticSuperiorForm *MainForm = nullptr;
-    bool CentreOnShow = false;
+    // Where the window goes when it is next shown.
+    enum class TOpening : quint8 {
+        Kept,
+        Centred,
+        Beside
+    };
+    TOpening Opening = TOpening::Kept;
     bool Snapping = false;
     int ModalResult = mrNone;
     bool InModal = false;

@@ -457,8 +457,8 @@ void KMainProgram::ShowManual()
         OpenURL(MakerWebAddress(QStringLiteral("manual/?") + BuildQueryString(false)));
         return;
     }
-    // The language file names it; it may not lead out of the program folder.
-    const QString local = ProgramDirFile(ManualFile, QStringLiteral("manual/en/manual.html"));
+    // The language file names it; it may not lead out of the data folder.
+    const QString local = DataDirFile(ManualFile, QStringLiteral("manual/en/manual.html"));
     if (!local.isEmpty() && QFileInfo::exists(local))
         OpenURL(local);
     else

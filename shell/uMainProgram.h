@@ -41,7 +41,7 @@ public:
     QString InputError;                       // "Input error"
     QString IncorrectValue;                   // "Value entered incorrectly."
     QString msgCouldntFindManual;             // "Unable to find the manual file."
-    QString ManualFile;                       // below ProgramDir; "/manual/en/manual.html"
+    QString ManualFile;                       // below DataDir; "/manual/en/manual.html"
     QString msgFileTooLarge;                  // "The file "#1" is far larger ... left as it is."
 
     // ------------------------------------------------------- calculation road

@@ -85,7 +85,7 @@ void RaiseMainWindow()
 
 void KMainProgram::Start()
 {
-    const QString stateFile = ProgramDir() + StateFileName;
+    const QString stateFile = ConfigDir() + StateFileName;
     StateUnread = IsFile(stateFile) && TIniFile(stateFile).TooLarge();
     if (IsFile(stateFile) && !StateUnread) {
         KProgramState::GetInstance(1)->LoadFromFile(stateFile);
@@ -102,17 +102,17 @@ void KMainProgram::Start()
 
     KProgramSettings *settings = KProgramSettings::Instance();
     TProgramTranslator *translator = TProgramTranslator::Instance();
-    const QString languageFile = ProgramDir() + settings->LanguageFile;
+    const QString languageFile = DataDir() + settings->LanguageFile;
     QStringList refused;
     if (!settings->LanguageFile.isEmpty() && IsFile(languageFile)) {
         // A language file too large to read gives way to the default one;
         // the setting keeps naming it.
         if (!translator->LoadFile(languageFile)) {
             refused << translator->RefusedFile();
-            translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
+            translator->LoadDefault(DataDir() + QStringLiteral("lang/"));
         }
     } else {
-        translator->LoadDefault(ProgramDir() + QStringLiteral("lang/"));
+        translator->LoadDefault(DataDir() + QStringLiteral("lang/"));
         settings->LanguageFile = MakeRelativePath(translator->GetFileName());
     }
 
@@ -138,12 +138,12 @@ void KMainProgram::Start()
     };
     HistoryUnread = false;
     if (settings->SaveHistory) {
-        const QString file = ProgramDir() + HistoryFileName;
+        const QString file = UserDataDir() + HistoryFileName;
         HistoryUnread = !load(file, [&] { History()->LoadFromFile(file); });
     }
     VariablesUnread = false;
-    if (settings->SaveVariables && IsFile(ProgramDir() + VariablesFileName)) {
-        const QString file = ProgramDir() + VariablesFileName;
+    if (settings->SaveVariables && IsFile(UserDataDir() + VariablesFileName)) {
+        const QString file = UserDataDir() + VariablesFileName;
         VariablesUnread = !load(file, [&] { TVariableManager::Instance()->LoadFromFile(file); });
     }
 
@@ -182,6 +182,7 @@ void KMainProgram::UpdateInformerDone(QObject *Sender)
 
 void KMainProgram::LoadTexts()
 {
+    const TTranslationGroup texts;
     Texts.Translate();
     ApplyQtTranslation();
     if (!TProgramTranslator::Instance()->IsLoaded())
@@ -227,19 +228,19 @@ void KMainProgram::SaveAll()
     if (!SettingsUnread)
         SaveStep(failed, [&] { settings->Save(SettingsIniFile()); });
     if (settings->SaveHistory && !HistoryUnread)
-        SaveStep(failed, [&] { History()->SaveToFile(ProgramDir() + HistoryFileName); });
+        SaveStep(failed, [&] { History()->SaveToFile(UserDataDir() + HistoryFileName); });
     if (settings->SaveVariables && !VariablesUnread)
-        SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(ProgramDir() + VariablesFileName); });
+        SaveStep(failed, [&] { TVariableManager::Instance()->SaveToFile(UserDataDir() + VariablesFileName); });
     SaveStep(failed, [&] {
         if (StateUnread) {
             return;
         } else if (settings->RememberLastState) {
-            KProgramState::GetInstance(0)->SaveToFile(ProgramDir() + StateFileName);
+            KProgramState::GetInstance(0)->SaveToFile(ConfigDir() + StateFileName);
         } else if (gui->IsFormCreated(FormId::Settings)) {
             // The preferences window hands its start-up-state controls over.
             if (auto *editor = dynamic_cast<IStartupStateEditor *>(gui->Form(FormId::Settings)))
                 editor->StoreDefaultState();
-            KProgramState::GetInstance(1)->SaveToFile(ProgramDir() + StateFileName);
+            KProgramState::GetInstance(1)->SaveToFile(ConfigDir() + StateFileName);
         }
     });
 
@@ -387,6 +388,7 @@ int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
     // The main window stays hidden until KMainProgram::Start shows it; tool
     // windows never keep the program alive on their own.
     app.setQuitOnLastWindowClosed(true);
+    InstallMainWindowStyle();
     int result = 0;
     // A signal met during start-up (in a message box's loop) has closed the
     // window already.

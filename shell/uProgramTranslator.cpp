@@ -60,6 +60,8 @@ bool TProgramTranslator::LoadFile(const QString &FileName)
     }
     // A lookup on another thread finishes with the old file before it goes.
     QMutexLocker locker(&Lock);
+    for (int i = 0; i < TextGroups; ++i)
+        opened->BeginReadGroup();
     delete IniFile;
     IniFile = opened;
     return true;
@@ -78,6 +80,24 @@ void TProgramTranslator::LoadDefault(const QString &Folder)
     LoadFile(list.FileNameForIsoCode(TSystemLanguage::GetIsoCode()));
     if (!IsLoaded())
         LoadFile(list.FileNameForIsoCode(QStringLiteral("en")));
+}
+
+void TProgramTranslator::BeginTextGroup()
+{
+    QMutexLocker locker(&Lock);
+    ++TextGroups;
+    if (IniFile)
+        IniFile->BeginReadGroup();
+}
+
+void TProgramTranslator::EndTextGroup()
+{
+    QMutexLocker locker(&Lock);
+    if (TextGroups == 0)
+        return;
+    --TextGroups;
+    if (IniFile)
+        IniFile->EndReadGroup();
 }
 
 QString TProgramTranslator::Translate(const QString &Section, const QString &Key, const QString &Default) const

@@ -39,6 +39,10 @@ public:
     // Default when no file is open or the key is missing. A key present with
     // an empty value gives the empty text.
     QString Translate(const QString &Section, const QString &Key, const QString &Default) const;
+    // Between the two, lookups read the language file once (a window's
+    // texts); see TTranslationGroup. Groups nest and outlive a LoadFile.
+    void BeginTextGroup();
+    void EndTextGroup();
 
 protected:
     TProgramTranslator() = default;
@@ -48,4 +52,16 @@ private:
     mutable QMutex Lock;
     TIniFile *IniFile = nullptr;
     QString Refused;
+    int TextGroups = 0;
+};
+
+// A group of lookups (TProgramTranslator::BeginTextGroup) for the lifetime
+// of the object.
+class TTranslationGroup
+{
+public:
+    TTranslationGroup() { TProgramTranslator::Instance()->BeginTextGroup(); }
+    ~TTranslationGroup() { TProgramTranslator::Instance()->EndTextGroup(); }
+    TTranslationGroup(const TTranslationGroup &) = delete;
+    TTranslationGroup &operator=(const TTranslationGroup &) = delete;
 };

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTranslator>
 
 namespace {
@@ -51,8 +50,8 @@ void ApplyQtTranslation()
     QString code =
         t->IsLoaded() ? t->Translate(QStringLiteral("Info"), QStringLiteral("LanguageIsoCode"), QString()) : QString();
     code = code.left(2).toLower();
-    static const QRegularExpression letters(QStringLiteral("^[a-z]{2}$"));
-    if (!letters.match(code).hasMatch() || code == QLatin1String("en"))
+    const auto letter = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    if (code.size() != 2 || !letter(code.at(0)) || !letter(code.at(1)) || code == QLatin1String("en"))
         code.clear();
     if (Installed && code == InstalledCode)
         return;

@@ -2,7 +2,9 @@
 
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
+#include "shell/uNetworkModule.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -14,9 +16,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -27,6 +26,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <optional>
 
 // ------------------------------------------------------------ the maker's host
 
@@ -206,25 +206,14 @@ void OpenUrlLabel(QLabel *Label)
         OpenURL(Label->text());
 }
 
-namespace {
-void SetCaptionColour(QLabel *Label, const QColor &Colour)
-{
-    if (!Label)
-        return;
-    QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Colour);
-    Label->setPalette(palette);
-}
-} // namespace
-
 void LinkLabelEnter(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 255));
+    SetFixedTextColour(Label, QColor(0, 0, 255));
 }
 
 void LinkLabelLeave(QLabel *Label)
 {
-    SetCaptionColour(Label, QColor(0, 0, 128));
+    SetFixedTextColour(Label, QColor(0, 0, 128));
 }
 
 namespace {
@@ -310,9 +299,16 @@ bool IsMakerAddress(const QString &Address)
 }
 
 namespace {
-// The canonical path of an existing file or folder inside the program
-// folder (the folder itself included), empty otherwise. Links are followed
-// first, so a link cannot lead outside.
+bool IsInside(const QString &Canonical, const QString &Folder)
+{
+    const QString folder = QFileInfo(Folder).canonicalFilePath();
+    return !folder.isEmpty() && (Canonical == folder || Canonical.startsWith(folder + QLatin1Char('/')));
+}
+
+// The canonical path of an existing file or folder inside the data folder
+// (the manual) or the user's folder (the libraries), the folders themselves
+// included; empty otherwise. Links are followed first, so a link cannot lead
+// outside.
 QString ProgramFilePath(const QString &Path)
 {
     if (Path.isEmpty())
@@ -321,10 +317,7 @@ QString ProgramFilePath(const QString &Path)
     if (!file.isAbsolute() || !file.exists())
         return QString();
     const QString canonical = file.canonicalFilePath();
-    const QString folder = QFileInfo(ProgramDir()).canonicalFilePath();
-    if (canonical.isEmpty() || folder.isEmpty())
-        return QString();
-    if (canonical != folder && !canonical.startsWith(folder + QLatin1Char('/')))
+    if (canonical.isEmpty() || !(IsInside(canonical, DataDir()) || IsInside(canonical, UserDataDir())))
         return QString();
     // Documents and folders only: the desktop would run a program or a
     // launcher instead of showing it.
@@ -429,56 +422,23 @@ QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
         TimeoutMs = qMin(TimeoutMs, 2000);
 
     // Everything below is owned by this frame, so every way out frees it.
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-
-    QByteArray body;
-    bool tooLarge = false;
-    bool timedOut = false;
+    const std::unique_ptr<TWebGet> web = TWebGet::Create();
+    std::optional<TWebGet::TAnswer> answer;
     QEventLoop loop;
-    const auto take = [&] {
-        if (tooLarge)
-            return;
-        body += reply->readAll();
-        if (body.size() > MaxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    };
-    // Qt's own buffer stays small too; what waits in it is read on each signal.
-    reply->setReadBufferSize(64 * 1024);
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (announced.isValid() && announced.toLongLong() > MaxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
+    web->Start(url, WebUserAgent(), MaxBytes, [&](const TWebGet::TAnswer &Answer) {
+        answer = Answer;
         loop.quit();
     });
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(qMax(0, TimeoutMs));
-    if (!reply->isFinished())
-        loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     timer.stop();
-    if (!timedOut && !tooLarge)
-        take();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut || tooLarge || reply->error() != QNetworkReply::NoError || status >= 400)
+    web->Abort();
+    if (!answer || !answer->Complete || answer->Status >= 400)
         throw failure();
-    return body;
+    return answer->Body;
 }
 
 QString URLEncode(const QString &S)
@@ -510,7 +470,22 @@ std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage 
     QMessageBox::critical(nullptr, QCoreApplication::applicationName(), Text);
 };
 
-TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+TTandorelApplication::TTandorelApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The desktop matches the windows to the installed entry (its name and
+    // icon in task bars and window switchers).
+    setDesktopFileName(QStringLiteral("org.tandorel.Tandorel"));
+    setWindowIcon(ProgramIcon());
+    InstallAccessibleInterfaces();
+}
 
 namespace {
 void ShowEscaped(const QString &text)

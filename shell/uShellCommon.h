@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QDateTime>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 
@@ -25,6 +26,11 @@ class QWidget;
 inline constexpr int ProgramBuild = 26;
 inline const QString ProgramVersionText = QStringLiteral("1.10.0.26");
 inline const QString ProgramVersionDate = QStringLiteral("2018-07-11");
+// The user agent of every web request.
+inline QString WebUserAgent()
+{
+    return QStringLiteral("Tandorel/%1").arg(ProgramBuild);
+}
 
 // The maker's web host (name, or name:port). Tests point it at a server of
 // their own on 127.0.0.1; an empty Host restores the program's own.
@@ -74,7 +80,8 @@ bool IsBareEmailAddress(const QString &Text);
 // the caption as an address; both go through OpenURL and its checks.
 void OpenMailtoLabel(QLabel *Label);
 void OpenUrlLabel(QLabel *Label);
-// Caption colour blue while the mouse is over the label, navy otherwise.
+// Caption colour blue while the mouse is over the label, navy otherwise
+// (made lighter on a dark background, so that it stays readable).
 void LinkLabelEnter(QLabel *Label);
 void LinkLabelLeave(QLabel *Label);
 // Makes Label a link: navy and underlined, blue under the mouse, a pointing
@@ -103,8 +110,9 @@ bool IsMakerAddress(const QString &Address);
 void SetWindowStaysOnTop(QWidget *Window, bool OnTop);
 
 // Whether OpenURL would open Address: http, https and mailto addresses, and
-// existing files and folders inside the program folder (an absolute path,
-// "\\" or "/" separated, or a file: address); nothing else.
+// existing files and folders inside the program's data folder or the
+// user's folder of its files (an absolute path, "\\" or "/" separated, or a
+// file: address); nothing else.
 bool IsOpenableAddress(const QString &Address);
 // Opens Address in the user's browser, mail program or file viewer; an
 // address that IsOpenableAddress refuses is not opened. True when handed on.
@@ -134,8 +142,12 @@ QString URLEncode(const QString &S);
 
 // ------------------------------------------------------- the application
 
-// The program's application object: an exception that escapes an event
-// handler is shown in a message box (its text) instead of ending the program.
+// The program's icon in every size it ships in.
+QIcon ProgramIcon();
+
+// The program's application object: every window carries the program's
+// icon, and an exception that escapes an event handler is shown in a message
+// box (its text) instead of ending the program.
 class TTandorelApplication : public QApplication
 {
 public:

@@ -7,6 +7,7 @@ void TTranslationFileInfo::LoadFromFile(const QString &FileName)
     const QString info = QStringLiteral("Info");
     const QString author = QStringLiteral("Author");
     TIniFile ini(FileName, MaxLanguageFileSize);
+    const TIniReadGroup group(ini);
     LanguageIsoCode = ini.ReadString(info, QStringLiteral("LanguageIsoCode"), QStringLiteral("e1")).left(255);
     LanguageName = ini.ReadString(info, QStringLiteral("LanguageName"), QString());
     Program = ini.ReadString(info, QStringLiteral("Program"), QString());

@@ -1,7 +1,9 @@
 #include "shell/uTranslationTable.h"
 
+#include "shell/uAccessibility.h"
 #include "shell/uProgramTranslator.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -28,6 +30,7 @@ TTranslationTable &TTranslationTable::Entry(const char *Section, const char *Key
 
 TTranslationTable &TTranslationTable::Caption(QWidget *Window, const char *Section, const char *Key)
 {
+    NoteWindow(Window);
     QPointer<QWidget> w(Window);
     return Entry(
         Section, Key, [w] { return w ? w->windowTitle() : QString(); },
@@ -39,29 +42,36 @@ TTranslationTable &TTranslationTable::Caption(QWidget *Window, const char *Secti
 
 TTranslationTable &TTranslationTable::Text(QObject *Control, const char *Section, const char *Key)
 {
+    NoteWindow(Control);
     QPointer<QObject> c(Control);
     const char *property = TextProperty(Control);
     return Entry(
         Section, Key, [c, property] { return c ? c->property(property).toString() : QString(); },
         [c, property](const QString &S) {
-            if (c)
-                c->setProperty(property, S);
+            if (!c)
+                return;
+            // A label shows its accelerator only when it names a control it
+            // can hand the focus to; elsewhere the mark would show as "&".
+            const auto *label = qobject_cast<const QLabel *>(c);
+            c->setProperty(property, label && !label->buddy() ? WithoutMnemonic(S) : S);
         });
 }
 
 TTranslationTable &TTranslationTable::Hint(QObject *Control, const char *Section, const char *Key)
 {
+    NoteWindow(Control);
     QPointer<QObject> c(Control);
     return Entry(
         Section, Key, [c] { return c ? c->property("toolTip").toString() : QString(); },
         [c](const QString &S) {
             if (c)
-                c->setProperty("toolTip", S);
+                c->setProperty("toolTip", WithoutMnemonic(S));
         });
 }
 
 TTranslationTable &TTranslationTable::Column(QTableWidget *Grid, int Column, const char *Section, const char *Key)
 {
+    NoteWindow(Grid);
     QPointer<QTableWidget> g(Grid);
     return Entry(
         Section, Key,
@@ -73,25 +83,27 @@ TTranslationTable &TTranslationTable::Column(QTableWidget *Grid, int Column, con
             if (!g)
                 return;
             if (QTableWidgetItem *item = g->horizontalHeaderItem(Column))
-                item->setText(S);
+                item->setText(WithoutMnemonic(S));
             else
-                g->setHorizontalHeaderItem(Column, new QTableWidgetItem(S));
+                g->setHorizontalHeaderItem(Column, new QTableWidgetItem(WithoutMnemonic(S)));
         });
 }
 
 TTranslationTable &TTranslationTable::Column(QTreeWidget *List, int Column, const char *Section, const char *Key)
 {
+    NoteWindow(List);
     QPointer<QTreeWidget> l(List);
     return Entry(
         Section, Key, [l, Column] { return l ? l->headerItem()->text(Column) : QString(); },
         [l, Column](const QString &S) {
             if (l)
-                l->headerItem()->setText(Column, S);
+                l->headerItem()->setText(Column, WithoutMnemonic(S));
         });
 }
 
 TTranslationTable &TTranslationTable::Tab(QTabWidget *Pages, int Index, const char *Section, const char *Key)
 {
+    NoteWindow(Pages);
     QPointer<QTabWidget> p(Pages);
     return Entry(
         Section, Key, [p, Index] { return p ? p->tabText(Index) : QString(); },
@@ -110,6 +122,15 @@ TTranslationTable &TTranslationTable::Field(QString *Target, const char *Section
     return *this;
 }
 
+void TTranslationTable::NoteWindow(const QObject *Control)
+{
+    if (!Control || !Control->isWidgetType())
+        return;
+    QWidget *window = static_cast<const QWidget *>(Control)->window();
+    if (!Windows.contains(window))
+        Windows.append(window);
+}
+
 void TTranslationTable::SetDefaultTexts() const
 {
     for (const TItem &item : Items)
@@ -121,8 +142,20 @@ void TTranslationTable::Translate() const
 {
     SetDefaultTexts();
     const TProgramTranslator *t = TProgramTranslator::Instance();
-    if (!t->IsLoaded())
-        return;
-    for (const TItem &item : Items)
-        item.Set(t->Translate(item.Section, item.Key, item.Get()));
+    if (t->IsLoaded())
+        for (const TItem &item : Items)
+            item.Set(t->Translate(item.Section, item.Key, item.Get()));
+    for (QWidget *window : Windows) {
+        if (!window)
+            continue;
+        if (t->IsLoaded())
+            for (QWidget *control : window->findChildren<QWidget *>()) {
+                const QString key = control->property(AccessibleNameKey).toString();
+                const qsizetype slash = key.indexOf(u'/');
+                if (slash > 0)
+                    TranslateAccessibleName(
+                        control, t->Translate(key.left(slash), key.mid(slash + 1), control->accessibleName()));
+            }
+        NameControlsByHints(window);
+    }
 }

@@ -15,6 +15,7 @@
 //     ...
 //     void ThistoriaFrm::TranslateTexts() { Texts.Translate(); }
 #include <QList>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -32,9 +33,11 @@ public:
     TTranslationTable &Caption(QWidget *Window, const char *Section, const char *Key);
     // The visible text of a control: "title" of group boxes and menus,
     // "text" of buttons, labels, edits, actions and anything else with a
-    // text property.
+    // text property. A label without a buddy drops an accelerator mark.
     TTranslationTable &Text(QObject *Control, const char *Section, const char *Key);
     // The tool tip of a widget or action (what the program calls a hint).
+    // Hints and column titles show no keyboard accelerator: a word that is a
+    // button's caption elsewhere loses its "&" here.
     TTranslationTable &Hint(QObject *Control, const char *Section, const char *Key);
     // A column title of a grid or a list view.
     TTranslationTable &Column(QTableWidget *Grid, int Column, const char *Section, const char *Key);
@@ -50,7 +53,7 @@ public:
     // The fields back to their English defaults.
     void SetDefaultTexts() const;
     // SetDefaultTexts, then, while a language file is loaded, every entry
-    // translated from its current text.
+    // translated from its current text; then the accessible names.
     void Translate() const;
 
 private:
@@ -63,5 +66,9 @@ private:
         QString *Field = nullptr;
         QString Default;
     };
+    // The window of Control, whose accessible names this table keeps.
+    void NoteWindow(const QObject *Control);
+
     QList<TItem> Items;
+    QList<QPointer<QWidget>> Windows;
 };

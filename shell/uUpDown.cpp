@@ -1,5 +1,8 @@
 #include "shell/uUpDown.h"
 
+#include "shell/uAccessibility.h"
+
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -9,6 +12,11 @@ TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this))
     m_down->setObjectName(QStringLiteral("Down"));
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
+    // Named until the window names them itself (after its own hint, say).
+    m_up->setProperty(AccessibleNameKey, QStringLiteral("Common/Increase"));
+    TranslateAccessibleName(m_up, QStringLiteral("Increase"));
+    m_down->setProperty(AccessibleNameKey, QStringLiteral("Common/Decrease"));
+    TranslateAccessibleName(m_down, QStringLiteral("Decrease"));
     for (QToolButton *b : {m_up, m_down}) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRepeat(true);
@@ -41,8 +49,30 @@ void TUpDown::Step(int Direction)
 
 void TUpDown::SetAssociate(QLineEdit *Edit)
 {
+    if (m_associate)
+        m_associate->removeEventFilter(this);
     m_associate = Edit;
+    if (m_associate)
+        m_associate->installEventFilter(this);
     ShowInAssociate();
+}
+
+bool TUpDown::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_associate && event->type() == QEvent::KeyPress && isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Up) {
+                Step(+1);
+                return true;
+            }
+            if (key->key() == Qt::Key_Down) {
+                Step(-1);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TUpDown::ShowInAssociate()

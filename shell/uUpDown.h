@@ -1,7 +1,10 @@
 #pragma once
 // An up-down control: two arrow buttons stepping a position between Min and
 // Max, optionally shown in an associated edit (the edit shows the position
-// after every accepted step and after SetPosition).
+// after every accepted step and after SetPosition). The Up and Down keys in
+// the associated edit step as the arrows do, so the position can be set
+// from the keyboard. The arrows are named "Increase" and "Decrease" for
+// assistive technology (section Common of the language file).
 #include <QWidget>
 
 #include <functional>
@@ -41,6 +44,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void ShowInAssociate();

@@ -1,5 +1,6 @@
 #include "shell/uUpdateInformer.h"
 
+#include "platform/Classes.h"
 #include "shell/uFileDownloadThread.h"
 
 #include <QList>
@@ -48,12 +49,10 @@ bool TUpdateInformer::ParseAnswer(const QByteArray &Answer, TVersion &StableOut,
     QByteArray data = Answer;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
-    QList<QString> lines;
-    for (QByteArray line : data.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(QString::fromUtf8(line));
-    }
+    // Lines end with CR LF, CR or LF, as in every text file the program reads.
+    TStringList text;
+    text.SetText(QString::fromUtf8(data));
+    QList<QString> lines = text.Lines();
     // Blank lines at the end (a final line end, a trailing empty line) end
     // the answer; they are no development build.
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())

@@ -5,7 +5,7 @@
 //
 // The answer is text of up to four lines: stable build (a decimal integer),
 // stable version text, development build, development version text; line
-// ends LF or CRLF. It is parsed in memory.
+// ends CR LF, CR or LF. It is parsed in memory.
 //
 // States: idle, busy (a download runs), loaded (final: no further check is
 // made while the program runs). A failed check goes back to idle.

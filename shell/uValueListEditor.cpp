@@ -47,6 +47,13 @@ protected:
                 Owner->EditorEnter();
                 return true;
             }
+            // An editor with nothing typed into it has nothing to undo:
+            // Escape closes it and goes on to the window, which closes.
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !editor->isModified()) {
+                emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+                Editor = nullptr;
+                return false;
+            }
             if (Owner->MapCalculatorKeys && key->text().size() == 1) {
                 QChar c = key->text().at(0);
                 const QChar typed = c;

@@ -4,6 +4,7 @@
 #include "core/uCommon.h"
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
@@ -11,21 +12,20 @@
 #include "tools/uToolControls.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
+#include <QStringDecoder>
 #include <QUrl>
 
 namespace {
 
-// The preview glyph: a small fraction drawn as the preview draws formulas.
-QIcon PreviewGlyph()
+// The preview glyph: a small fraction drawn as the preview draws formulas,
+// in navy that stays readable on the button.
+QIcon PreviewGlyph(const QColor &Button)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(QColor(0, 0, 128));
+    p.setPen(ReadableColour(QColor(0, 0, 128), Button));
     QFont f = p.font();
     f.setPixelSize(7);
     p.setFont(f);
@@ -48,10 +48,10 @@ static_assert(std::size(Faults) == std::size(FaultKeys));
 
 } // namespace
 
-TderivacieFrm::TderivacieFrm(QWidget *parent)
-    : KTandorelForm(parent), ui(new Ui::TderivacieFrm), Network(new QNetworkAccessManager(this))
+TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TderivacieFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     // Minimise, system menu and help; no maximise, the height is fixed.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
@@ -59,7 +59,7 @@ TderivacieFrm::TderivacieFrm(QWidget *parent)
     ui->stupenDerivacieUpd->Max = 10;
     ui->stupenDerivacieUpd->SetAssociate(ui->stupenDerivacieEdt);
     ui->stupenDerivacieUpd->SetPosition(1);
-    ui->nahladBtn->setIcon(PreviewGlyph());
+    ui->nahladBtn->setIcon(PreviewGlyph(ui->nahladBtn->palette().color(QPalette::Button)));
     HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
     HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
 
@@ -122,9 +122,12 @@ void TderivacieFrm::SetFunction(const QString &Expression)
 
 void TderivacieFrm::ShowResult(const QString &Text)
 {
-    SetTextColour(ui->vysledokEdt, palette().color(QPalette::WindowText));
+    UseNormalTextColour(ui->vysledokEdt);
     ui->vysledokEdt->setText(Text);
+    // A derivative or message longer than the field: its start shows, and
+    // the whole text is at hand under the mouse.
     ui->vysledokEdt->setCursorPosition(0);
+    ui->vysledokEdt->setToolTip(Text);
     SetBusyCursor(false);
 }
 
@@ -179,72 +182,64 @@ void TderivacieFrm::vypocetBtnClick()
         + QStringLiteral("&variable=") + URLEncode(ui->premenneCmb->currentText()) + QStringLiteral("&order=")
         + URLEncode(ui->stupenDerivacieEdt->text()) + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
         + URLEncode(QString(DecimalSeparator));
-    QNetworkRequest request(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tandorel/%1").arg(ProgramBuild));
-
     SetBusyCursor(true);
-    ReplyBody.clear();
-    QNetworkReply *reply = Network->get(request);
-    Reply = reply;
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        if (reply != Reply)
-            return;
-        ReplyBody += reply->readAll();
-        if (ReplyBody.size() > MaxReplyBytes) {
-            AbortRequest();
-            ShowError(ConnectionErrorText);
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { RequestFinished(reply); });
+    if (!Web)
+        Web = TWebGet::Create();
+    Requesting = true;
+    Web->Start(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode), WebUserAgent(), MaxReplyBytes,
+               [this](const TWebGet::TAnswer &Answer) { RequestFinished(Answer); });
     Timeout.start(RequestTimeoutMs);
 }
 
 void TderivacieFrm::AbortRequest()
 {
     Timeout.stop();
-    QNetworkReply *reply = Reply;
-    if (!reply)
+    if (!Requesting)
         return;
-    Reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    Requesting = false;
+    Web->Abort();
     SetBusyCursor(false);
 }
 
 void TderivacieFrm::RequestTimedOut()
 {
-    if (!Reply)
+    if (!Requesting)
         return;
     AbortRequest();
     ShowError(ConnectionErrorText);
 }
 
-void TderivacieFrm::RequestFinished(QNetworkReply *Finished)
+void TderivacieFrm::RequestFinished(const TWebGet::TAnswer &Answer)
 {
-    Finished->deleteLater();
-    if (Finished != Reply)
-        return;
-    Reply = nullptr;
+    Requesting = false;
     Timeout.stop();
-    ReplyBody += Finished->readAll();
-    const int status = Finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // Only a successful answer of the service counts; an error page that
-    // happens to hold "OK:" somewhere is a failure like any other.
-    if (Finished->error() != QNetworkReply::NoError || status < 200 || status > 299
-        || ReplyBody.size() > MaxReplyBytes) {
+    // happens to hold "OK:" somewhere is a failure like any other, and so is
+    // an answer too large to be a derivative.
+    if (!Answer.Complete || Answer.Status < 200 || Answer.Status > 299) {
         ShowError(ConnectionErrorText);
         return;
     }
-    const QString derivative = ReplyBody.startsWith("OK:") ? QString::fromUtf8(ReplyBody.mid(3)).trimmed() : QString();
+    const QString derivative = DerivativeFromReply(Answer.Body);
     // The service's refusal: the expression has no derivative it can give.
     if (derivative.isEmpty())
         ShowError(QStringLiteral("---"));
     else
         ShowResult(derivative);
+}
+
+QString DerivativeFromReply(const QByteArray &Reply)
+{
+    if (!Reply.startsWith("OK:"))
+        return QString();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = QString(decoder(QByteArrayView(Reply).sliced(3))).trimmed();
+    if (decoder.hasError())
+        return QString();
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return QString();
+    return text;
 }
 
 void TderivacieFrm::nahladBtnClick()

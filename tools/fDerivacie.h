@@ -5,18 +5,25 @@
 // background through the event loop; one request at a time, and only the
 // reply to the latest one is ever shown. Two hidden buttons offer a local
 // route through the expression tree (first derivative, folding).
+#include "shell/uNetworkModule.h"
 #include "shell/uTandorelForm.h"
 #include "shell/uTranslationTable.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QTimer>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+#include <memory>
+
 namespace Ui {
 class TderivacieFrm;
 }
+
+// The derivative an answer of the differentiation service carries: the text
+// after the "OK:" it begins with, without blanks or line ends around it.
+// Empty (the service's refusal) when the answer does not begin with "OK:",
+// or when what follows is empty, no UTF-8, or holds a line break or another
+// control character: the result field and the preview take one line.
+QString DerivativeFromReply(const QByteArray &Reply);
 
 class TderivacieFrm : public KTandorelForm, public IDerivativeHandOver
 {
@@ -37,7 +44,7 @@ public:
     void SetBusyCursor(bool Busy);
 
     // Whether a request is running.
-    bool RequestRunning() const { return Reply != nullptr; }
+    bool RequestRunning() const { return Requesting; }
     // A silent service is given up after this long.
     int RequestTimeoutMs = 10000;
     // A reply larger than this is not a derivative.
@@ -57,15 +64,15 @@ private:
 
     // Drops the running request, if any; its reply will never be shown.
     void AbortRequest();
-    void RequestFinished(QNetworkReply *Finished);
+    void RequestFinished(const TWebGet::TAnswer &Answer);
     void RequestTimedOut();
     QString FaultText(const class EVyrazError &Error) const;
 
     Ui::TderivacieFrm *ui;
     TTranslationTable Texts;
-    QNetworkAccessManager *Network;
-    QNetworkReply *Reply = nullptr;
-    QByteArray ReplyBody;
+    // Made with the first request: only then is the web module loaded.
+    std::unique_ptr<TWebGet> Web;
+    bool Requesting = false;
     QTimer Timeout;
     // The tree's refusals, by fault.
     QString FaultTexts[8];

@@ -1,29 +1,68 @@
 #include "tools/fFunctionGraph.h"
 #include "ui_fFunctionGraph.h"
 
+#include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QWindow>
 
 namespace {
 
 // Frames of a drag: about sixty a second.
 constexpr int FrameMilliseconds = 16;
 
-// The picture is the window's client area less these margins.
-constexpr int PictureLeft = 52;
-constexpr int PictureTop = 30;
-constexpr int MarginRight = 774 - 52 - 715;
-constexpr int MarginBottom = 427 - 30 - 313;
+// The design's places, which hold at its own font: the strips start 9
+// pixels from the top, the vertical one 12 from the left and 40 wide, the
+// horizontal one at least 21 high; the picture keeps 7 pixels to the right
+// edge and 12 to the controls below it.
+constexpr int StripTop = 9;
+constexpr int VerticalStripLeft = 12;
+constexpr int VerticalStripWidth = 40;
+constexpr int HorizontalStripHeight = 21;
+constexpr int MarginRight = 7;
+constexpr int ControlsGap = 12;
+// The controls' rows: from 6 pixels in, 4 pixels between them.
+constexpr int ControlsLeft = 6;
+constexpr int ControlSpacing = 4;
+// The least picture the window keeps beside its controls.
+constexpr int SmallestPicture = 60;
+// The status bar's panels before the mouse has been over the picture.
+const char *const PanelTexts[3] = {"x =", "y =", "f(x) ="};
+
+// Buttons as the design draws them; a larger font makes them larger.
+constexpr QSize ButtonSize(26, 22);
+constexpr QSize ClearButtonSize(34, 30);
+
+// Boxes of Sizes in rows, left to right from 0, a new row where Width runs
+// out (a box wider than Width still has a row of its own). Places receives
+// each box's rectangle (top-aligned in its row); the height used is
+// returned.
+int FlowRows(const QList<QSize> &Sizes, int Width, QList<QRect> &Places)
+{
+    Places.clear();
+    int x = 0, rowTop = 0, rowHeight = 0;
+    for (const QSize &size : Sizes) {
+        if (x > 0 && x + size.width() > Width) {
+            rowTop += rowHeight + ControlSpacing;
+            x = rowHeight = 0;
+        }
+        Places.append(QRect(QPoint(x, rowTop), size));
+        x += size.width() + ControlSpacing;
+        rowHeight = qMax(rowHeight, size.height());
+    }
+    return rowTop + rowHeight;
+}
 
 // Two sheets, one over the other: the clipboard copy.
 QIcon CopyIcon()
@@ -82,10 +121,6 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     ui->setupUi(this);
     resize(774, 427);
 
-    QPalette face = ui->Shape1->palette();
-    face.setColor(QPalette::Window, palette().color(QPalette::Button));
-    ui->Shape1->setPalette(face);
-
     QStyle *style = this->style();
     ui->moveHomeBtn->setIcon(HomeIcon());
     ui->moveLeftBtn->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
@@ -102,10 +137,9 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     ui->movingPixelCountUpd->SetAssociate(ui->movingPixelCountEdt);
     ui->movingPixelCountUpd->SetPosition(40);
 
-    const char *const panelTexts[3] = {"x =", "y =", "f(x) ="};
     const int panelWidths[3] = {100, 100, 50};
     for (int i = 0; i < 3; ++i) {
-        Panels[i] = new QLabel(QString::fromLatin1(panelTexts[i]), ui->StatusBar1);
+        Panels[i] = new QLabel(QString::fromLatin1(PanelTexts[i]), ui->StatusBar1);
         Panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         Panels[i]->setMinimumWidth(panelWidths[i]);
         ui->StatusBar1->addWidget(Panels[i], i == 2 ? 1 : 0);
@@ -123,9 +157,10 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
 
     FGraph = std::make_unique<TFunctionGraph>(&ui->graphImg->Bitmap, ui->graphImg->width(), ui->graphImg->height(),
                                               &ui->verticalScaleImg->Bitmap, &ui->horizontalScaleImg->Bitmap);
-    FGraph->ScaleBackColor = palette().color(QPalette::Window);
-    FGraph->ScaleFont = font();
     FGraph->Beep = [] { QApplication::beep(); };
+    ApplyColours();
+    FGraph->ScaleFont = font();
+    FitControls();
     LayOut();
 
     Texts.Field(&CaptionPrefix, "FunctionGraph", "GraphOfFunction", QStringLiteral("Graph of function y = "))
@@ -160,6 +195,12 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     connect(ui->clearBtn, &QPushButton::clicked, this, [this] { clearBtnClick(); });
     connect(ui->copyToClipboardBtn, &QPushButton::clicked, this, [this] { copyToClipboardBtnClick(); });
     connect(ui->saveToFileBtn, &QPushButton::clicked, this, [this] { saveToFileBtnClick(); });
+
+    // Opens beside the calculator, on its screen.
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
+        SetMainForm(main);
+        PlaceNextToMainForm();
+    }
 
     ui->graphImg->installEventFilter(this);
     DragTimer.setSingleShot(true);
@@ -205,34 +246,113 @@ void TFunctionGraphFrm::ShowFunction(const QString &Expression)
     FGraph->AddFunction(Expression);
     ui->goniometricScaleChb->setChecked(FGraph->View.Goniometric);
     FGraph->Redraw();
-    RefreshImages();
+    Refresh();
+}
+
+void TFunctionGraphFrm::ApplyColours()
+{
+    // The frame behind the pictures in the button face; the strips' numbers
+    // in the window's text colour on its background, both from one palette.
+    QPalette face = ui->Shape1->palette();
+    face.setColor(QPalette::Window, palette().color(QPalette::Button));
+    ui->Shape1->setPalette(face);
+    FGraph->ScaleBackColor = palette().color(QPalette::Window);
+    FGraph->ScaleTextColor = palette().color(QPalette::WindowText);
+}
+
+void TFunctionGraphFrm::FitControls()
+{
+    const QFontMetrics metrics(font());
+    QStyle *style = this->style();
+    const int frame = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const int height = qMax(ButtonSize.height(), metrics.height() + frame + 4);
+    for (QGroupBox *group : {ui->scaleGpb, ui->gridGpb, ui->moveGpb, ui->exportGpb}) {
+        for (QPushButton *button : group->findChildren<QPushButton *>()) {
+            const int content =
+                button->text().isEmpty() ? button->iconSize().width() : metrics.horizontalAdvance(button->text());
+            const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            button->setFixedSize(qMax(ButtonSize.width(), content + margin + frame), height);
+        }
+    }
+    ui->movingPixelCountEdt->setFixedSize(qMax(36, metrics.horizontalAdvance(QStringLiteral("200")) + frame + 8),
+                                          height);
+    ui->movingPixelCountUpd->setFixedSize(17, height);
+    ui->clearBtn->setFixedSize(ClearButtonSize.expandedTo(QSize(ButtonSize.width(), height + 8)));
+    // The boxes' buttons stand 6 pixels in and 22 down, as designed, or
+    // just inside the frame and below the title where these take more.
+    for (QGroupBox *group : {ui->scaleGpb, ui->gridGpb, ui->moveGpb, ui->exportGpb}) {
+        const QMargins frame = group->contentsMargins();
+        group->layout()->setContentsMargins(qMax(0, 6 - frame.left()), qMax(0, 22 - frame.top()),
+                                            qMax(0, 5 - frame.right()), qMax(0, 8 - frame.bottom()));
+    }
 }
 
 // The pictures follow the window's size: the picture is anchored on all
-// sides, the strips along it, the controls to the bottom.
+// sides, the strips along it; the controls keep to the bottom, in as many
+// rows as the window's width needs, and the window is never made so small
+// that any of them is cut off.
 void TFunctionGraphFrm::LayOut()
 {
-    const int w = qMax(1, width() - PictureLeft - MarginRight);
-    const int h = qMax(1, height() - PictureTop - MarginBottom);
-    ui->Shape1->setGeometry(4, 4, w + 49, h + 27);
-    ui->horizontalScaleImg->setGeometry(PictureLeft - 4, 9, w + 4, 21);
-    ui->verticalScaleImg->setGeometry(12, PictureTop, 40, h);
-    ui->graphImg->setGeometry(PictureLeft, PictureTop, w, h);
-    ui->ovladaniePnl->move(ui->ovladaniePnl->x(), height() - 72);
-    ui->clearBtn->move(ui->clearBtn->x(), height() - 58);
-    ui->StatusBar1->setGeometry(0, height() - 19, width(), 19);
+    // The strips grow from their designed size where the font needs it: the
+    // numbers' height and the corner's "y \ x".
+    const QFontMetrics metrics(FGraph->ScaleFont);
+    const int stripHeight = qMax(HorizontalStripHeight, metrics.height() + 4);
+    const int stripWidth =
+        qMax(VerticalStripWidth,
+             ui->scaleDescriptionLbl->fontMetrics().horizontalAdvance(ui->scaleDescriptionLbl->text()) + 6);
+    const int pictureLeft = VerticalStripLeft + stripWidth;
+    const int pictureTop = StripTop + stripHeight;
+    const int statusHeight = ui->StatusBar1->sizeHint().height();
 
-    QImage &picture = ui->graphImg->Bitmap;
-    if (picture.size() != QSize(w, h))
-        picture = QImage(w, h, QImage::Format_RGB32);
-    QImage &vertical = ui->verticalScaleImg->Bitmap;
-    if (vertical.size() != QSize(40, h))
-        vertical = QImage(40, h, QImage::Format_RGB32);
-    QImage &horizontal = ui->horizontalScaleImg->Bitmap;
-    if (horizontal.size() != QSize(w + 4, 21))
-        horizontal = QImage(w + 4, 21, QImage::Format_RGB32);
+    QWidget *const controls[] = {ui->clearBtn, ui->scaleGpb, ui->gridGpb, ui->moveGpb, ui->exportGpb};
+    QList<QSize> sizes;
+    int widest = 0;
+    for (QWidget *control : controls) {
+        // A box is as large as the design has it, or as its contents need.
+        sizes.append(
+            control == ui->clearBtn
+                ? control->size()
+                : control->sizeHint().expandedTo(control->minimumSizeHint()).expandedTo(control->minimumSize()));
+        widest = qMax(widest, sizes.last().width());
+    }
+    QList<QRect> places;
+    const int controlsHeight = FlowRows(sizes, width() - ControlsLeft - MarginRight, places);
+    const int below = ControlsGap + controlsHeight + 1 + statusHeight;
+
+    const QSize least(qMax(320, ControlsLeft + widest + MarginRight), qMax(240, pictureTop + SmallestPicture + below));
+    if (minimumSize() != least)
+        setMinimumSize(least); // resizes the window when it is smaller
+    const int w = qMax(1, width() - pictureLeft - MarginRight);
+    const int h = qMax(1, height() - pictureTop - below);
+
+    ui->Shape1->setGeometry(4, 4, w + pictureLeft - 3, h + pictureTop - 3);
+    ui->scaleDescriptionLbl->setGeometry(10, StripTop + 2, stripWidth - 4, stripHeight - 5);
+    ui->horizontalScaleImg->setGeometry(pictureLeft - 4, StripTop, w + 4, stripHeight);
+    ui->verticalScaleImg->setGeometry(VerticalStripLeft, pictureTop, stripWidth, h);
+    ui->graphImg->setGeometry(pictureLeft, pictureTop, w, h);
+    const int controlsTop = pictureTop + h + ControlsGap;
+    ui->ovladaniePnl->setGeometry(0, controlsTop, width(), controlsHeight);
+    int firstRowHeight = ui->clearBtn->height() + 8;
+    for (const QRect &place : places)
+        if (place.top() == 0)
+            firstRowHeight = qMax(firstRowHeight, place.height());
+    for (int i = 0; i < int(std::size(controls)); ++i)
+        controls[i]->setGeometry(places[i].translated(ControlsLeft, controls[i] == ui->clearBtn ? controlsTop : 0));
+    // The clear button stands level with the boxes' buttons beside it.
+    ui->clearBtn->move(ui->clearBtn->x(), controlsTop + firstRowHeight - 8 - ui->clearBtn->height());
+    ui->StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+
+    const qreal ratio = devicePixelRatioF();
+    const auto fit = [ratio](QImage &Canvas, const QSize &Size) {
+        if (!IsGraphCanvas(Canvas, Size, ratio))
+            Canvas = NewGraphCanvas(Size, ratio);
+    };
+    fit(ui->graphImg->Bitmap, QSize(w, h));
+    fit(ui->verticalScaleImg->Bitmap, QSize(stripWidth, h));
+    fit(ui->horizontalScaleImg->Bitmap, QSize(w + 4, stripHeight));
+    FGraph->DevicePixelRatio = ratio;
     FGraph->Resize(w, h);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::resizeEvent(QResizeEvent *event)
@@ -242,60 +362,95 @@ void TFunctionGraphFrm::resizeEvent(QResizeEvent *event)
         LayOut();
 }
 
-void TFunctionGraphFrm::RefreshImages()
+void TFunctionGraphFrm::showEvent(QShowEvent *event)
+{
+    KTandorelForm::showEvent(event);
+    // On a screen of another device pixel ratio the pictures are drawn anew.
+    if (QWindow *window = windowHandle(); window && !ScreenWatch)
+        ScreenWatch = connect(window, &QWindow::screenChanged, this, [this] { LayOut(); });
+    if (!IsGraphCanvas(ui->graphImg->Bitmap, QSize(FGraph->View.Width, FGraph->View.Height), devicePixelRatioF()))
+        LayOut();
+}
+
+void TFunctionGraphFrm::changeEvent(QEvent *event)
+{
+    KTandorelForm::changeEvent(event);
+    if (!FGraph)
+        return;
+    if (event->type() == QEvent::PaletteChange) {
+        ApplyColours();
+        FGraph->Redraw();
+        Refresh();
+    } else if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        FGraph->ScaleFont = font();
+        FitControls();
+        LayOut();
+    }
+}
+
+void TFunctionGraphFrm::Refresh()
 {
     ui->graphImg->update();
     ui->verticalScaleImg->update();
     ui->horizontalScaleImg->update();
+    // What lies under the mouse changed with the view; while a drag pans
+    // the picture the panels wait for the mouse to be let go.
+    if (Dragging)
+        return;
+    if (MouseOnPicture)
+        ShowMousePosition(*MouseOnPicture);
+    else
+        for (int i = 0; i < 3; ++i)
+            Panels[i]->setText(QString::fromLatin1(PanelTexts[i]));
 }
 
 void TFunctionGraphFrm::zoomInBtnClick(bool Horizontal, bool Vertical)
 {
     FGraph->ZoomIn(Horizontal, Vertical);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::zoomOutBtnClick(bool Horizontal, bool Vertical)
 {
     FGraph->ZoomOut(Horizontal, Vertical);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::gridZoomInBtnClick(bool Horizontal, bool Vertical)
 {
     FGraph->GridZoomIn(Horizontal, Vertical);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::gridZoomOutBtnClick(bool Horizontal, bool Vertical)
 {
     FGraph->GridZoomOut(Horizontal, Vertical);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::goniometricScaleChbClick()
 {
     FGraph->SetGoniometric(ui->goniometricScaleChb->isChecked());
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::MoveBy(int Dx, int Dy)
 {
     FGraph->Move(Dx, Dy);
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::moveHomeBtnClick()
 {
     FGraph->MoveHome();
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::clearBtnClick()
 {
     FGraph->ClearFunctions();
     FGraph->Redraw();
-    RefreshImages();
+    Refresh();
 }
 
 void TFunctionGraphFrm::copyToClipboardBtnClick()
@@ -327,11 +482,14 @@ void TFunctionGraphFrm::graphImgMouseDown(const QPoint &At)
     LastMouseY = At.y();
     PendingDx = PendingDy = 0;
     LastDragFrame.invalidate();
+    Dragging = true;
+    MouseOnPicture = At;
 }
 
-void TFunctionGraphFrm::graphImgMouseMove(const QPoint &At, bool Dragging)
+void TFunctionGraphFrm::graphImgMouseMove(const QPoint &At, bool LeftButton)
 {
-    if (Dragging) {
+    MouseOnPicture = At;
+    if (LeftButton && Dragging) {
         PendingDx += At.x() - LastMouseX;
         PendingDy += At.y() - LastMouseY;
         LastMouseX = At.x();
@@ -342,6 +500,19 @@ void TFunctionGraphFrm::graphImgMouseMove(const QPoint &At, bool Dragging)
             DragTimer.start(int(FrameMilliseconds - LastDragFrame.elapsed()));
         return;
     }
+    ShowMousePosition(At);
+}
+
+void TFunctionGraphFrm::graphImgMouseUp(const QPoint &At)
+{
+    Dragging = false;
+    MouseOnPicture = At;
+    ApplyDrag(); // the last steps of the drag, not a frame later
+    Refresh();
+}
+
+void TFunctionGraphFrm::ShowMousePosition(const QPoint &At)
+{
     const Extended x = FGraph->XAtPixel(At.x());
     Panels[0]->setText(QStringLiteral(" x = ") + FormatFloat(QStringLiteral("0.###"), x));
     Panels[1]->setText(QStringLiteral(" y = ")
@@ -370,7 +541,7 @@ void TFunctionGraphFrm::ApplyDrag()
     const int dx = PendingDx, dy = PendingDy;
     PendingDx = PendingDy = 0;
     FGraph->Move(dx, dy);
-    RefreshImages();
+    Refresh();
 }
 
 bool TFunctionGraphFrm::eventFilter(QObject *watched, QEvent *event)
@@ -388,9 +559,15 @@ bool TFunctionGraphFrm::eventFilter(QObject *watched, QEvent *event)
             graphImgMouseMove(mouse->position().toPoint(), mouse->buttons() & Qt::LeftButton);
             break;
         }
-        case QEvent::MouseButtonRelease:
-            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                ApplyDrag(); // the last steps of the drag, not a frame later
+        case QEvent::MouseButtonRelease: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                graphImgMouseUp(mouse->position().toPoint());
+            break;
+        }
+        case QEvent::Leave:
+            if (!Dragging)
+                MouseOnPicture.reset();
             break;
         default:
             break;

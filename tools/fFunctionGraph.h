@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QLabel;
@@ -57,11 +58,19 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The strips' and the frame's colours from the palette.
+    void ApplyColours();
+    // The buttons' sizes for the font.
+    void FitControls();
     void LayOut();
-    void RefreshImages();
+    // The pictures repainted and the status bar brought up to date.
+    void Refresh();
+    void ShowMousePosition(const QPoint &At);
     void ShowCaption();
     int Step() const;
 
@@ -76,7 +85,8 @@ private:
     void copyToClipboardBtnClick();
     void saveToFileBtnClick();
     void graphImgMouseDown(const QPoint &At);
-    void graphImgMouseMove(const QPoint &At, bool Dragging);
+    void graphImgMouseMove(const QPoint &At, bool LeftButton);
+    void graphImgMouseUp(const QPoint &At);
     // Applies the drag steps gathered since the last frame.
     void ApplyDrag();
 
@@ -91,6 +101,11 @@ private:
 
     int LastMouseX = 0;
     int LastMouseY = 0;
+    // The left button went down on the picture and is still held.
+    bool Dragging = false;
+    // Where the mouse last was on the picture, while it is there.
+    std::optional<QPoint> MouseOnPicture;
+    QMetaObject::Connection ScreenWatch;
     // Dragging repaints at most once a frame: the steps in between are
     // summed up here and applied when the frame's time has passed.
     int PendingDx = 0;

@@ -4,11 +4,18 @@
 #include "core/uCommon.h"
 #include "shell/uShellCommon.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QThread>
+#include <QToolButton>
 
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -23,6 +30,107 @@ QString Filled(const QString &Text, const QString &Arg1, const QString &Arg2)
     if (s.contains(QStringLiteral("#2")))
         s.replace(QStringLiteral("#2"), Arg2);
     return s;
+}
+
+using TOutcome = TmnohoclenyFrm::TOutcome;
+using TMessage = QString TmnohoclenyFrm::*;
+
+// What the operations below read from the window when they start: the
+// worker thread never touches the window itself.
+struct TInputs
+{
+    QString P, Q;
+    QLineEdit *PEdit, *QEdit;
+};
+
+void Refuse(TOutcome &Outcome, TMessage Message, const QString &Arg1 = QString(), const QString &Arg2 = QString(),
+            QLineEdit *Mark = nullptr)
+{
+    Outcome.Message = Message;
+    Outcome.Arg1 = Arg1;
+    Outcome.Arg2 = Arg2;
+    Outcome.Mark = Mark;
+}
+
+// Runs Action; an arithmetic failure becomes its message (Name is the
+// polynomial a sixth letter belongs to, empty for both).
+void Guarded(TOutcome &Outcome, const QString &Name, const std::function<void()> &Action)
+{
+    const QString most = QString::number(PolynomVariableCount);
+    try {
+        Action();
+    } catch (const EPolynomStopped &) {
+        throw;
+    } catch (const EDivByZero &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+    } catch (const EZeroDivide &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+    } catch (const ETooManyVariables &) {
+        if (Name.isEmpty())
+            Refuse(Outcome, &TmnohoclenyFrm::errMaxVariablesTogether, most);
+        else
+            Refuse(Outcome, &TmnohoclenyFrm::errMaxVariables, Name, most);
+    } catch (const EMathError &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+    } catch (const EIntError &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+    } catch (const EPolynomTooLarge &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+    } catch (const std::bad_alloc &) {
+        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+    } catch (const Exception &e) {
+        Outcome.Failure = e.Message();
+    }
+}
+
+// Text in the notation; otherwise its message, and Edit marked.
+bool CheckNotation(TOutcome &Outcome, const QString &Text, QLineEdit *Edit, const QString &Name)
+{
+    if (TPolynom::CheckSyntax(Text))
+        return true;
+    Refuse(Outcome, &TmnohoclenyFrm::errIncorrectNotation, Name, QString(), Edit);
+    return false;
+}
+
+std::unique_ptr<TPolynom> Parsed(const QString &Text, const TPolynomVars &Vars)
+{
+    auto p = std::make_unique<TPolynom>();
+    p->Parse(Text, Vars, false, true);
+    return p;
+}
+
+// Both texts checked (letters together, notation) and parsed into NewP and
+// NewQ with one letter table; false after the refusal.
+bool ParseInputs(TOutcome &Outcome, const TInputs &In)
+{
+    if (TPolynom::LetterCount(In.P + In.Q) > PolynomVariableCount) {
+        Refuse(Outcome, &TmnohoclenyFrm::errMaxVariablesTogether, QString::number(PolynomVariableCount));
+        return false;
+    }
+    if (!CheckNotation(Outcome, In.P, In.PEdit, QStringLiteral("P")))
+        return false;
+    Outcome.NewP = Parsed(In.P, TPolynom::FreshVariables());
+    if (!CheckNotation(Outcome, In.Q, In.QEdit, QStringLiteral("Q")))
+        return false;
+    Outcome.NewQ = Parsed(In.Q, Outcome.NewP->Vars);
+    return true;
+}
+
+// "(P) op (Q) = result", then the remainder on a line of its own, so that
+// it is seen however long the line above is.
+void DrawResult(TOutcome &Outcome, const QString &Op, TPolynom *Remainder, const QString &Reminder)
+{
+    TPolynomImage &image = Outcome.Picture;
+    int x = 0;
+    Outcome.NewP->Draw(image, x, false, QStringLiteral("("));
+    Outcome.NewQ->Draw(image, x, false, QStringLiteral(") ") + Op + QStringLiteral(" ("));
+    Outcome.NewResult->Draw(image, x, false, QStringLiteral(") = "));
+    Outcome.ResultText = Outcome.NewResult->ToText();
+    Outcome.ResultEdit = TOutcome::Show;
+    if (Remainder && !Remainder->IsZero()) {
+        image.BreakLine(x);
+        Remainder->Draw(image, x, false, u' ' + Reminder + u' ');
+    }
 }
 
 } // namespace
@@ -47,6 +155,71 @@ void TPolynomView::paintEvent(QPaintEvent *event)
     Image.Paint(painter, event->rect(), palette().color(QPalette::ButtonText));
 }
 
+// ------------------------------------------------------------ result edit
+
+TResultEdit::TResultEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setReadOnly(true);
+}
+
+void TResultEdit::SetResult(const QString &Text)
+{
+    m_result = Text;
+    setText(Text.size() > ShownLength ? Text.left(ShownLength) + QChar(0x2026) : Text);
+    setCursorPosition(0);
+}
+
+QString TResultEdit::SelectedResult() const
+{
+    if (!hasSelectedText())
+        return QString();
+    const qsizetype start = selectionStart();
+    const qsizetype end = start + selectionLength();
+    if (m_result.size() > ShownLength && end > ShownLength)
+        return m_result.mid(start);
+    return m_result.mid(start, end - start);
+}
+
+void TResultEdit::CopySelection() const
+{
+    const QString text = SelectedResult();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void TResultEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Cutting from a read-only edit copies, as the program's other result
+    // fields do.
+    if (event == QKeySequence::Copy || event == QKeySequence::Cut) {
+        CopySelection();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TResultEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() != u"edit-copy")
+            continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, [this] { CopySelection(); });
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TResultEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (hasSelectedText() && clipboard->supportsSelection())
+        clipboard->setText(SelectedResult(), QClipboard::Selection);
+}
+
 // ------------------------------------------------------------- the window
 
 TmnohoclenyFrm::TmnohoclenyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TmnohoclenyFrm)
@@ -58,7 +231,7 @@ TmnohoclenyFrm::TmnohoclenyFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     ui->UpDown1->SetPosition(2);
     // A result may be far longer than an edit takes by default, and it
     // must be copied into P or Q whole.
-    for (QLineEdit *edit : {ui->pEdt, ui->qEdt, ui->vysEdt})
+    for (QLineEdit *edit : {ui->pEdt, ui->qEdt})
         edit->setMaxLength(std::numeric_limits<int>::max());
     ui->vysScb->viewport()->setBackgroundRole(QPalette::Button);
     ui->vysScbContents->setBackgroundRole(QPalette::Button);
@@ -105,19 +278,34 @@ TmnohoclenyFrm::TmnohoclenyFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     connect(ui->mocnina1Btn, &QPushButton::clicked, this, [this] { mocnina1BtnClick(ui->pEdt); });
     connect(ui->mocnina2Btn, &QPushButton::clicked, this, [this] { mocnina1BtnClick(ui->qEdt); });
     connect(ui->kopirovatVysledokDoPBtn, &QPushButton::clicked, this,
-            [this] { ui->pEdt->setText(ui->vysEdt->text()); });
+            [this] { ui->pEdt->setText(ui->vysEdt->Result()); });
     connect(ui->kopirovatVysledokDoQBtn, &QPushButton::clicked, this,
-            [this] { ui->qEdt->setText(ui->vysEdt->text()); });
+            [this] { ui->qEdt->setText(ui->vysEdt->Result()); });
     connect(ui->pEdt, &QLineEdit::textChanged, this, [this] { pEdtChange(ui->pEdt); });
     connect(ui->qEdt, &QLineEdit::textChanged, this, [this] { pEdtChange(ui->qEdt); });
     connect(ui->bodEdt, &QLineEdit::textChanged, this, [this] { ResetEditColour(ui->bodEdt); });
-    for (QLineEdit *edit : {ui->pEdt, ui->qEdt, ui->bodEdt, ui->exponentEdt, ui->vysEdt})
+    for (QLineEdit *edit : {ui->pEdt, ui->qEdt, ui->bodEdt, ui->exponentEdt})
         edit->installEventFilter(this);
-    ClearImage();
+    // A quick operation ends before the cursor would change; a long one
+    // shows that it is still at work.
+    m_busyCursor.setSingleShot(true);
+    m_busyCursor.setInterval(50);
+    connect(&m_busyCursor, &QTimer::timeout, this, [this] {
+        if (Busy())
+            setCursor(Qt::BusyCursor);
+    });
+    NameControls();
+    ui->vysImg->Image.Clear();
+    PictureChanged();
 }
 
 TmnohoclenyFrm::~TmnohoclenyFrm()
 {
+    StopJob();
+    for (QThread *thread : std::as_const(m_threads)) {
+        thread->wait();
+        delete thread;
+    }
     delete ui;
 }
 
@@ -129,6 +317,18 @@ const TPolynomImage &TmnohoclenyFrm::Picture() const
 void TmnohoclenyFrm::TranslateTexts()
 {
     Texts.Translate();
+    NameControls();
+}
+
+void TmnohoclenyFrm::NameControls()
+{
+    // The "^" buttons say what they do in their hint only.
+    for (QPushButton *button : {ui->mocnina1Btn, ui->mocnina2Btn})
+        button->setAccessibleName(button->toolTip());
+    for (QWidget *control : {static_cast<QWidget *>(ui->vysEdt), static_cast<QWidget *>(ui->vysImg)})
+        control->setAccessibleName(ui->vysGpb->title().trimmed());
+    ui->UpDown1->UpButton()->setAccessibleName(QStringLiteral("n + 1"));
+    ui->UpDown1->DownButton()->setAccessibleName(QStringLiteral("n - 1"));
 }
 
 bool TmnohoclenyFrm::eventFilter(QObject *watched, QEvent *event)
@@ -166,6 +366,93 @@ bool TmnohoclenyFrm::eventFilter(QObject *watched, QEvent *event)
     return KTandorelForm::eventFilter(watched, event);
 }
 
+void TmnohoclenyFrm::keyPressEvent(QKeyEvent *event)
+{
+    // Escape stops an operation the user started; with none running (a
+    // preview is no such operation) it closes the window as everywhere.
+    if (event->key() == Qt::Key_Escape && Busy() && !m_job->Preview) {
+        StopJob();
+        event->accept();
+        return;
+    }
+    KTandorelForm::keyPressEvent(event);
+}
+
+void TmnohoclenyFrm::hideEvent(QHideEvent *event)
+{
+    StopJob();
+    KTandorelForm::hideEvent(event);
+}
+
+// ------------------------------------------------------------------- jobs
+
+void TmnohoclenyFrm::Start(std::function<void(TOutcome &)> Work, bool preview)
+{
+    StopJob();
+    auto job = std::make_shared<TJob>();
+    job->Preview = preview;
+    m_job = job;
+    QThread *thread = QThread::create([job, Work = std::move(Work)] {
+        TPolynomStopScope scope(job->Stop);
+        try {
+            Work(job->Outcome);
+        } catch (const EPolynomStopped &) {
+            job->Outcome.Stopped = true;
+        }
+    });
+    m_threads.append(thread);
+    connect(thread, &QThread::finished, this, [this, thread, job] {
+        m_threads.removeOne(thread);
+        thread->wait();
+        delete thread;
+        Finished(job);
+    });
+    thread->start();
+    m_busyCursor.start();
+}
+
+void TmnohoclenyFrm::StopJob()
+{
+    if (m_job)
+        m_job->Stop = true;
+    m_job.reset();
+    m_busyCursor.stop();
+    unsetCursor();
+}
+
+void TmnohoclenyFrm::Finished(const std::shared_ptr<TJob> &Job)
+{
+    // A job that was stopped or overtaken by a newer one shows nothing.
+    if (Job != m_job)
+        return;
+    StopJob();
+    if (!Job->Outcome.Stopped)
+        Show(Job->Outcome);
+}
+
+void TmnohoclenyFrm::Show(TOutcome &Outcome)
+{
+    if (Outcome.NewP)
+        P.Swap(*Outcome.NewP);
+    if (Outcome.NewQ)
+        Q.Swap(*Outcome.NewQ);
+    if (Outcome.NewResult)
+        Result.Swap(*Outcome.NewResult);
+    if (Outcome.ResultEdit != TOutcome::Keep)
+        ui->vysEdt->setVisible(Outcome.ResultEdit == TOutcome::Show);
+    if (!Outcome.ResultText.isNull())
+        ui->vysEdt->SetResult(Outcome.ResultText);
+    if (Outcome.Message || !Outcome.Failure.isEmpty()) {
+        ShowError(Outcome.Message ? this->*Outcome.Message : Outcome.Failure, Outcome.Arg1, Outcome.Arg2);
+        if (Outcome.Mark)
+            MarkEdit(Outcome.Mark);
+        return;
+    }
+    ui->chybaLbl->hide();
+    ui->vysImg->Image = std::move(Outcome.Picture);
+    PictureChanged();
+}
+
 // ---------------------------------------------------------------- display
 
 void TmnohoclenyFrm::PictureChanged()
@@ -178,23 +465,18 @@ void TmnohoclenyFrm::PictureChanged()
         size = size.expandedTo(QSize(label.right() + 6, label.bottom() + 6));
     }
     ui->vysScbContents->resize(size);
-}
-
-void TmnohoclenyFrm::ClearImage()
-{
-    ui->vysImg->Image.Clear();
-    PictureChanged();
-}
-
-void TmnohoclenyFrm::RestoreResultEdit()
-{
-    ui->vysEdt->show();
+    // What the picture shows, for a screen reader; a long one is cut as the
+    // result edit cuts it.
+    const QString text = ui->vysImg->Image.PlainText(TResultEdit::ShownLength + 1);
+    ui->vysImg->setAccessibleDescription(
+        text.size() > TResultEdit::ShownLength ? text.left(TResultEdit::ShownLength) + QChar(0x2026) : text);
 }
 
 void TmnohoclenyFrm::MarkEdit(QLineEdit *Edit)
 {
     QPalette palette = Edit->palette();
     palette.setColor(QPalette::Base, ErrorColour);
+    palette.setColor(QPalette::Text, Qt::black);
     Edit->setPalette(palette);
 }
 
@@ -211,85 +493,18 @@ void TmnohoclenyFrm::ShowError(const QString &Text, const QString &Arg1, const Q
     PictureChanged();
 }
 
-void TmnohoclenyFrm::ShowResult(const QString &Op, TPolynom *Remainder)
-{
-    ui->chybaLbl->hide();
-    TPolynomImage &image = ui->vysImg->Image;
-    image.Clear();
-    RestoreResultEdit();
-    int x = 0;
-    P.Draw(image, x, false, QStringLiteral("("));
-    Q.Draw(image, x, false, QStringLiteral(") ") + Op + QStringLiteral(" ("));
-    Result.Draw(image, x, false, QStringLiteral(") = "));
-    ui->vysEdt->setText(Result.ToText());
-    ui->vysEdt->setCursorPosition(0);
-    if (Remainder && !Remainder->IsZero())
-        Remainder->Draw(image, x, false, u' ' + reminder + u' ');
-    PictureChanged();
-}
-
-void TmnohoclenyFrm::Guarded(const QString &Name, const std::function<void()> &Action)
-{
-    try {
-        Action();
-    } catch (const EDivByZero &) {
-        ShowError(errDivisionByZero);
-    } catch (const EZeroDivide &) {
-        ShowError(errDivisionByZero);
-    } catch (const ETooManyVariables &) {
-        if (Name.isEmpty())
-            ShowError(errMaxVariablesTogether, QString::number(PolynomVariableCount));
-        else
-            ShowError(errMaxVariables, Name, QString::number(PolynomVariableCount));
-    } catch (const EMathError &) {
-        ShowError(errValueTooHigh);
-    } catch (const EIntError &) {
-        ShowError(errValueTooHigh);
-    } catch (const EPolynomTooLarge &) {
-        ShowError(errValueTooHigh);
-    } catch (const std::bad_alloc &) {
-        ShowError(errValueTooHigh);
-    } catch (const Exception &e) {
-        ShowError(e.Message());
-    }
-}
-
 // ------------------------------------------------------------- operations
-
-bool TmnohoclenyFrm::CheckNotation(QLineEdit *Edit, const QString &Name)
-{
-    if (TPolynom::CheckSyntax(Edit->text()))
-        return true;
-    ShowError(errIncorrectNotation, Name);
-    MarkEdit(Edit);
-    return false;
-}
-
-bool TmnohoclenyFrm::ParseInputs(int Max)
-{
-    const QString p = ui->pEdt->text();
-    const QString q = ui->qEdt->text();
-    if (TPolynom::LetterCount(p + q) > Max) {
-        ShowError(errMaxVariablesTogether, QString::number(Max));
-        return false;
-    }
-    if (!CheckNotation(ui->pEdt, QStringLiteral("P")))
-        return false;
-    P.Parse(p, TPolynom::FreshVariables(), false, true);
-    if (!CheckNotation(ui->qEdt, QStringLiteral("Q")))
-        return false;
-    Q.Parse(q, P.Vars, false, true);
-    return true;
-}
 
 void TmnohoclenyFrm::AddOrSubtract(bool Negate, const QString &Op)
 {
-    Guarded(QString(), [&] {
-        if (!ParseInputs(PolynomVariableCount))
-            return;
-        Result.Parse(ui->pEdt->text(), TPolynom::FreshVariables(), false, true);
-        Result.Parse(ui->qEdt->text(), Result.Vars, Negate, false);
-        ShowResult(Op, nullptr);
+    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Negate, Op](TOutcome &Outcome) {
+        Guarded(Outcome, QString(), [&] {
+            if (!ParseInputs(Outcome, In))
+                return;
+            Outcome.NewResult = Parsed(In.P, TPolynom::FreshVariables());
+            Outcome.NewResult->Parse(In.Q, Outcome.NewResult->Vars, Negate, false);
+            DrawResult(Outcome, Op, nullptr, QString());
+        });
     });
 }
 
@@ -305,110 +520,121 @@ void TmnohoclenyFrm::odcitanieBtnClick()
 
 void TmnohoclenyFrm::nasobenieBtnClick()
 {
-    Guarded(QString(), [&] {
-        if (!ParseInputs(PolynomVariableCount))
-            return;
-        TPolynom::Multiply(P, Q, Result);
-        ShowResult(QStringLiteral("."), nullptr);
+    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}](TOutcome &Outcome) {
+        Guarded(Outcome, QString(), [&] {
+            if (!ParseInputs(Outcome, In))
+                return;
+            Outcome.NewResult = std::make_unique<TPolynom>();
+            TPolynom::Multiply(*Outcome.NewP, *Outcome.NewQ, *Outcome.NewResult);
+            DrawResult(Outcome, QStringLiteral("."), nullptr, QString());
+        });
     });
 }
 
 void TmnohoclenyFrm::delenieBtnClick()
 {
-    Guarded(QString(), [&] {
-        if (!ParseInputs(PolynomVariableCount))
-            return;
-        if (Q.IsZero()) {
-            ShowError(errDivisionByZero);
-            return;
-        }
-        // Q's letters first, so that its first letter is the one divided in.
-        TPolynom d, n, r;
-        d.Parse(ui->qEdt->text(), TPolynom::FreshVariables(), false, true);
-        n.Parse(ui->pEdt->text(), d.Vars, false, true);
-        TPolynom::Divide(n, d, r, Result);
-        ShowResult(QStringLiteral("/"), &r);
-    });
+    Start(
+        [In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Reminder = reminder](TOutcome &Outcome) {
+            Guarded(Outcome, QString(), [&] {
+                if (!ParseInputs(Outcome, In))
+                    return;
+                if (Outcome.NewQ->IsZero()) {
+                    Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+                    return;
+                }
+                // Q's letters first, so that its first letter is the one divided in.
+                const auto d = Parsed(In.Q, TPolynom::FreshVariables());
+                const auto n = Parsed(In.P, d->Vars);
+                TPolynom r;
+                Outcome.NewResult = std::make_unique<TPolynom>();
+                TPolynom::Divide(*n, *d, r, *Outcome.NewResult);
+                DrawResult(Outcome, QStringLiteral("/"), &r, Reminder);
+            });
+        });
 }
 
 void TmnohoclenyFrm::umocniPBtnClick()
 {
-    Guarded(QStringLiteral("P"), [&] {
-        const QString p = ui->pEdt->text();
-        if (TPolynom::LetterCount(p) > PolynomVariableCount) {
-            ShowError(errMaxVariables, QStringLiteral("P"), QString::number(PolynomVariableCount));
-            return;
-        }
-        if (!CheckNotation(ui->pEdt, QStringLiteral("P")))
-            return;
-        P.Parse(p, TPolynom::FreshVariables(), false, true);
-        RestoreResultEdit();
-        TPolynomImage &image = ui->vysImg->Image;
-        image.Clear();
-        int x = 0;
-        P.Draw(image, x, false, QStringLiteral("("));
-        image.DrawSuperscriptText(x, QStringLiteral(")^") + ui->exponentEdt->text());
-        P.Power(ui->UpDown1->Position());
-        P.Draw(image, x, false, QStringLiteral(" = "));
-        ui->chybaLbl->hide();
-        ui->vysEdt->setText(P.ToText());
-        ui->vysEdt->setCursorPosition(0);
-        PictureChanged();
+    Start([p = ui->pEdt->text(), pEdit = ui->pEdt, nText = ui->exponentEdt->text(),
+           n = ui->UpDown1->Position()](TOutcome &Outcome) {
+        Guarded(Outcome, QStringLiteral("P"), [&] {
+            if (TPolynom::LetterCount(p) > PolynomVariableCount) {
+                Refuse(Outcome, &TmnohoclenyFrm::errMaxVariables, QStringLiteral("P"),
+                       QString::number(PolynomVariableCount));
+                return;
+            }
+            if (!CheckNotation(Outcome, p, pEdit, QStringLiteral("P")))
+                return;
+            Outcome.NewP = Parsed(p, TPolynom::FreshVariables());
+            Outcome.ResultEdit = TOutcome::Show;
+            TPolynomImage &image = Outcome.Picture;
+            int x = 0;
+            Outcome.NewP->Draw(image, x, false, QStringLiteral("("));
+            image.DrawSuperscriptText(x, QStringLiteral(")^") + nText);
+            Outcome.NewP->Power(n);
+            Outcome.NewP->Draw(image, x, false, QStringLiteral(" = "));
+            Outcome.ResultText = Outcome.NewP->ToText();
+        });
     });
 }
 
 void TmnohoclenyFrm::hornerBtnClick()
 {
-    Guarded(QStringLiteral("Q"), [&] {
-        const QString q = ui->qEdt->text();
-        if (TPolynom::LetterCount(q) > 1) {
-            ShowError(errMax1Variable, QStringLiteral("Q"));
-            return;
-        }
-        if (!CheckNotation(ui->qEdt, QStringLiteral("Q")))
-            return;
-        Q.Parse(q, TPolynom::FreshVariables(), false, true);
-        Extended m;
-        if (!TryStrToFloat(ui->bodEdt->text(), m)) {
-            ShowError(IncorrectValue);
-            MarkEdit(ui->bodEdt);
-            return;
-        }
-        if (!Q.HasNoNegativeExponent()) {
-            ShowError(errNegativeIndexes, QStringLiteral("Q"));
-            return;
-        }
-        if (Q.MaxExponent() > 10) {
-            ShowError(errMaxDegreeForHornerScheme, QStringLiteral("Q"), QStringLiteral("10"));
-            return;
-        }
-        // The scheme takes the room of the result edit too.
-        ui->vysEdt->hide();
-        ui->chybaLbl->hide();
-        ui->vysImg->Image.Clear();
-        Q.DrawHornerScheme(ui->vysImg->Image, m);
-        PictureChanged();
+    Start([q = ui->qEdt->text(), qEdit = ui->qEdt, m = ui->bodEdt->text(), mEdit = ui->bodEdt](TOutcome &Outcome) {
+        Guarded(Outcome, QStringLiteral("Q"), [&] {
+            if (TPolynom::LetterCount(q) > 1) {
+                Refuse(Outcome, &TmnohoclenyFrm::errMax1Variable, QStringLiteral("Q"));
+                return;
+            }
+            if (!CheckNotation(Outcome, q, qEdit, QStringLiteral("Q")))
+                return;
+            Outcome.NewQ = Parsed(q, TPolynom::FreshVariables());
+            Extended point;
+            if (!TryStrToFloat(m, point)) {
+                Refuse(Outcome, &TmnohoclenyFrm::IncorrectValue, QString(), QString(), mEdit);
+                return;
+            }
+            if (!Outcome.NewQ->HasNoNegativeExponent()) {
+                Refuse(Outcome, &TmnohoclenyFrm::errNegativeIndexes, QStringLiteral("Q"));
+                return;
+            }
+            if (Outcome.NewQ->MaxExponent() > 10) {
+                Refuse(Outcome, &TmnohoclenyFrm::errMaxDegreeForHornerScheme, QStringLiteral("Q"),
+                       QStringLiteral("10"));
+                return;
+            }
+            // The scheme takes the room of the result edit too.
+            Outcome.ResultEdit = TOutcome::Hide;
+            Outcome.NewQ->DrawHornerScheme(Outcome.Picture, point);
+        });
     });
 }
 
 void TmnohoclenyFrm::pEdtChange(QLineEdit *Edit)
 {
     ResetEditColour(Edit);
-    RestoreResultEdit();
-    ClearImage();
     const QString text = Edit->text();
-    if (!TPolynom::CheckSyntax(text))
-        return;
-    const bool isP = Edit == ui->pEdt;
-    Guarded(isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
-        // A preview only: P and Q keep what the last operation parsed.
-        TPolynom preview;
-        preview.Parse(text, TPolynom::FreshVariables(), false, true);
-        int x = 0;
-        preview.Draw(ui->vysImg->Image, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
-        ui->chybaLbl->hide();
+    if (!TPolynom::CheckSyntax(text)) {
+        // Nothing to preview: what an operation still computes is void too.
+        StopJob();
+        ui->vysEdt->show();
+        ui->vysImg->Image.Clear();
         PictureChanged();
-    });
+        return;
+    }
+    const bool isP = Edit == ui->pEdt;
+    Start(
+        [text, isP](TOutcome &Outcome) {
+            Guarded(Outcome, isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
+                // A preview only: P and Q keep what the last operation parsed.
+                TPolynom preview;
+                preview.Parse(text, TPolynom::FreshVariables(), false, true);
+                int x = 0;
+                preview.Draw(Outcome.Picture, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
+                Outcome.ResultEdit = TOutcome::Show;
+            });
+        },
+        true);
 }
 
 void TmnohoclenyFrm::mocnina1BtnClick(QLineEdit *Edit)

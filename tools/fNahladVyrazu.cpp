@@ -1,6 +1,10 @@
 #include "tools/fNahladVyrazu.h"
 #include "ui_fNahladVyrazu.h"
 
+#include "shell/uAccessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -9,12 +13,23 @@ namespace {
 // Notes are smaller than the formula and grey, so they read as a remark.
 constexpr int NoteFontSize = 12;
 
+// A screen reader meets the drawing as a picture: named as the window, the
+// text it shows as its description.
+QAccessibleInterface *CanvasInterface(const QString &Class, QObject *Object)
+{
+    if (Class == QLatin1String("TExpressionCanvas") && Object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(Object), QAccessible::Graphic);
+    return nullptr;
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ canvas
 
 TExpressionCanvas::TExpressionCanvas(QWidget *parent) : QWidget(parent)
 {
+    static const bool described = (QAccessible::installFactory(&CanvasInterface), true);
+    Q_UNUSED(described);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(2 * Margin, 2 * Margin);
 }
@@ -23,6 +38,7 @@ void TExpressionCanvas::Show(const TGrafickyVyraz *Formula, const QString &Note)
 {
     Shown = Formula;
     NoteText = Formula ? QString() : Note;
+    setAccessibleDescription(Description + (NoteText.isEmpty() ? QString() : u'\n' + NoteText));
     QSize size(0, 0);
     if (Shown)
         size = QSize(Shown->Width(), Shown->Height());
@@ -50,6 +66,7 @@ void TExpressionCanvas::paintEvent(QPaintEvent *event)
 TnahladVyrazuFrm::TnahladVyrazuFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TnahladVyrazuFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     QPalette white = ui->ScrollBox1->palette();
     white.setColor(QPalette::Window, Qt::white);
     ui->ScrollBox1->setPalette(white);
@@ -93,6 +110,7 @@ void TnahladVyrazuFrm::SetExpression(const QString &Expr)
 void TnahladVyrazuFrm::Redraw()
 {
     ui->Image1->Show(nullptr, QString());
+    ui->Image1->Description = Text;
     Formula.reset();
     Fault.reset();
     if (!Text.isEmpty()) {

@@ -35,6 +35,10 @@ public:
     const QString &Note() const { return NoteText; }
     const TFontTextMetrics &Metrics() const { return TextMetrics; }
 
+    // What the drawing shows, in words (the text handed over); the note
+    // follows it when one is shown.
+    QString Description;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

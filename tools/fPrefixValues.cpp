@@ -3,6 +3,7 @@
 
 #include "core/uProgramState.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 #include "tools/uToolControls.h"
 
@@ -47,6 +48,7 @@ QString PowerLead(const QString &Before)
 TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TprefixValuesFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     setWindowFlag(Qt::Tool);
     TValueListEditor *grid = ui->prefixValuesVle;
     grid->KeysEditable = false;
@@ -75,8 +77,12 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
         QStringLiteral("Zepto (z)=e-21"),
         QStringLiteral("Yocto (y)=e-24"),
     });
+    // The columns share the grid's width, so that it has nothing to scroll
+    // sideways: a click on a value must not shift the names out of sight.
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setColumnWidth(0, 130);
+    grid->horizontalHeader()->setStretchLastSection(false);
+    grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     grid->OnEnter = [this] { UsePrefix(); };
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { UsePrefix(); });
     connect(ui->useBtn, &QPushButton::clicked, this, [this] { UsePrefix(); });

@@ -3,7 +3,9 @@
 
 #include "core/uCommon.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
+#include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uShellCommon.h"
 #include "tools/dPrehliadacVyrazov.h"
@@ -155,6 +157,7 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
       Clipboard(std::make_unique<KNodeClipboard>()), Dta(GetPrehliadacVyrazovDta())
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     ui->kniznicaPnl->hide();
     ui->Splitter1->setStretchFactor(0, 2);
     ui->Splitter1->setStretchFactor(1, 3);
@@ -225,6 +228,12 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
         ToolBar1->addWidget(button);
     }
 
+    // Opens beside the calculator, on its screen.
+    if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
+        SetMainForm(main);
+        PlaceNextToMainForm();
+    }
+
     Dta->Browser = this;
     connect(Dta->reloadMni, &QAction::triggered, this, [this] { AskReload(); });
     connect(Dta->saveMni, &QAction::triggered, this, [this] { SaveLibraries(); });
@@ -283,7 +292,7 @@ TLibraryTreeView *TPrehliadacVyrazovFrm::Tree() const
 
 QString TPrehliadacVyrazovFrm::LibraryFolder() const
 {
-    return LibraryFolderIn(ProgramDir(), LibraryPath);
+    return LibraryFolderIn(UserDataDir(), LibraryPath);
 }
 
 void TPrehliadacVyrazovFrm::TranslateTexts()

@@ -123,7 +123,7 @@ public:
     void EnableActions();
     void ShowSelection();
 
-    // ProgramDir + LibraryPath.
+    // UserDataDir + LibraryPath.
     QString LibraryFolder() const;
 
     TLibraryTreeView *Tree() const;

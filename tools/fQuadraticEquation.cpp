@@ -5,6 +5,7 @@
 #include "core/uProgramState.h"
 #include "core/uResultFormater.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uMainProgram.h"
 #include "tools/model/uQuadraticSolver.h"
 #include "tools/uToolControls.h"
@@ -12,7 +13,7 @@
 TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TQuadraticEquationFrm)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    KeepTextsWhole(this, size(), false);
     for (QLineEdit *edit : {ui->aEdt, ui->bEdt, ui->cEdt})
         HandleEditKeys(edit, TEditTyping::Number, [this] { calculateBtnClick(); });
     for (QLineEdit *edit : {ui->discriminantEdt, ui->x1Edt, ui->x2Edt})

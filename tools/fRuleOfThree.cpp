@@ -3,6 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "tools/uToolControls.h"
 
 #include <QPainter>
@@ -11,8 +12,9 @@
 
 namespace {
 
-// A vertical arrow the height of the two rows, pointing up or down.
-QPixmap Arrow(const QSize &Size, bool Up)
+// A vertical arrow the height of the two rows, pointing up or down, drawn
+// in the colour of the window's text.
+QPixmap Arrow(const QSize &Size, bool Up, const QColor &Colour)
 {
     const qreal ratio = 2;
     QPixmap pixmap(Size * ratio);
@@ -21,7 +23,7 @@ QPixmap Arrow(const QSize &Size, bool Up)
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal x = Size.width() / 2.0, head = 7, top = 2, bottom = Size.height() - 2;
-    p.setPen(QPen(Qt::black, 1.5));
+    p.setPen(QPen(Colour, 1.5));
     p.drawLine(QPointF(x, Up ? top + head : top), QPointF(x, Up ? bottom : bottom - head));
     QPainterPath tip;
     if (Up) {
@@ -34,7 +36,7 @@ QPixmap Arrow(const QSize &Size, bool Up)
         tip.lineTo(x + 4.5, bottom - head - 1);
     }
     tip.closeSubpath();
-    p.fillPath(tip, Qt::black);
+    p.fillPath(tip, Colour);
     return pixmap;
 }
 
@@ -43,10 +45,9 @@ QPixmap Arrow(const QSize &Size, bool Up)
 TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TRuleOfThreeFrm)
 {
     ui->setupUi(this);
-    setFixedSize(size());
-    ui->Image1->setPixmap(Arrow(ui->Image1->size(), true));
-    ui->Image2->setPixmap(Arrow(ui->Image2->size(), true));
-    ui->Image3->setPixmap(Arrow(ui->Image3->size(), false));
+    KeepTextsWhole(this, size(), false);
+    for (QLabel *arrow : {ui->Image1, ui->Image2, ui->Image3})
+        arrow->installEventFilter(this);
     ui->Image3->hide();
 
     for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3}) {
@@ -80,6 +81,15 @@ void TRuleOfThreeFrm::TranslateTexts()
     Texts.Translate();
     if (ShownMessage)
         ShowError(ShownMessage);
+}
+
+bool TRuleOfThreeFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The arrows span the two rows, however high the font makes them.
+    auto *arrow = qobject_cast<QLabel *>(watched);
+    if (arrow && (event->type() == QEvent::Resize || event->type() == QEvent::PaletteChange))
+        arrow->setPixmap(Arrow(arrow->size(), arrow != ui->Image3, arrow->palette().color(QPalette::WindowText)));
+    return KTandorelForm::eventFilter(watched, event);
 }
 
 void TRuleOfThreeFrm::RadioButton1Click()
@@ -125,7 +135,7 @@ void TRuleOfThreeFrm::Button1Click()
         return;
     }
     ShownMessage = nullptr;
-    SetTextColour(ui->resultEdt, Qt::black);
+    UseNormalTextColour(ui->resultEdt);
     ui->resultEdt->setText(TResultFormater::FormatResult(numerator / divisor));
     ui->resultEdt->setCursorPosition(0);
 }

@@ -27,6 +27,9 @@ public:
     QString ValueNotEntered; // "All values are not entered"
     QString InvalidInput;    // "Invalid input values"
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // Shows one of the two messages; it is shown anew in the new language
     // when the language changes.

@@ -19,8 +19,6 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     }
     TValueListEditor *grid = ui->hodnotyVle;
     grid->SetTitles(QStringLiteral("x"), QStringLiteral("y"));
-    // "Remove all" leaves no rows: the table is then empty, not one blank row.
-    grid->KeepOneRow = false;
     grid->MapCalculatorKeys = true;
     grid->PlusIsDigit = true;
     grid->OnEnter = [this] { vypocetBtnClick(); };
@@ -33,7 +31,12 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
     connect(ui->novyBtn, &QPushButton::clicked, this, [this] { novyBtnClick(); });
     connect(ui->zmazatBtn, &QPushButton::clicked, this, [this] { zmazatBtnClick(); });
-    connect(ui->zmazatVsetkoBtn, &QPushButton::clicked, this, [this] { ui->hodnotyVle->Clear(); });
+    connect(ui->zmazatVsetkoBtn, &QPushButton::clicked, this, [this] {
+        // The empty row left is ready for the first value, as after Add.
+        ui->hodnotyVle->Clear();
+        ui->hodnotyVle->setFocus();
+        ui->hodnotyVle->setCurrentCell(0, 0);
+    });
 
     Texts.Text(ui->vypocetBtn, "Common", "Calculate")
         .Caption(this, "Statistics", "Caption")
@@ -164,5 +167,8 @@ void TstatistikaFrm::zmazatBtnClick()
     TValueListEditor *grid = ui->hodnotyVle;
     if (grid->currentRow() >= 0)
         grid->removeRow(grid->currentRow());
+    // The last row gone, one empty row stays to type into.
+    if (grid->rowCount() == 0)
+        grid->Clear();
     grid->setFocus();
 }

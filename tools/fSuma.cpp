@@ -6,6 +6,7 @@
 #include "core/PrevodySustav.h"
 #include "core/uCommon.h"
 #include "core/uProgramState.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 
@@ -39,6 +40,8 @@ bool IsEnter(const QKeyEvent *Key)
 TsumaFrm::TsumaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsumaFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
+    SetFixedTextColour(ui->incorrectValueLbl, QColor(255, 0, 0));
     QFont sign = ui->Label1->font();
     sign.setPixelSize(67);
     ui->Label1->setFont(sign);
@@ -84,7 +87,9 @@ TsumaFrm::~TsumaFrm()
 
 void TsumaFrm::SetExpression(const QString &Text)
 {
+    // A long expression shows from its start; the whole of it in the tooltip.
     ui->expressionLbl->setText(Text);
+    ui->expressionLbl->setToolTip(Text);
 }
 
 void TsumaFrm::TranslateTexts()

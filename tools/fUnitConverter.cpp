@@ -3,6 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 #include "shell/uDisk.h"
 #include "shell/uMainProgram.h"
 #include "tools/model/uUnitConverter.h"
@@ -26,6 +27,8 @@ void PrepareUnitGrid(TValueListEditor *Grid)
     Grid->SetTitles(QString(), QString());
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A unit is chosen with the arrow keys; Tab goes on to the next field.
+    Grid->setTabKeyNavigation(false);
     Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->setWordWrap(false);
@@ -51,6 +54,8 @@ TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
     : KTandorelForm(parent), Converter(new KUnitConverter), ui(new Ui::TUnitConverterFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
+    SetFixedTextColour(ui->droppedUnitsLbl, QColor(0xA0, 0, 0));
     PrepareUnitGrid(ui->baseUnitVle);
     PrepareUnitGrid(ui->targetUnitVle);
     HandleEditKeys(ui->baseValueEdt, TEditTyping::Number);
@@ -139,7 +144,7 @@ void TUnitConverterFrm::LoadUnits()
     ui->baseUnitVle->Clear();
     ui->targetUnitVle->Clear();
     // The language file names it; it may not lead out of the program folder.
-    const QString file = ProgramDirFile(UnitFile, QStringLiteral("units/en/units.xml"));
+    const QString file = DataDirFile(UnitFile, QStringLiteral("units/en/units.xml"));
     const bool loaded = !file.isEmpty() && Converter->LoadFile(file);
     TStringList names;
     Converter->GetCategoryNames(names);

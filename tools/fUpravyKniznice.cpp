@@ -94,7 +94,7 @@ void TUpravyKnizniceFrm::TranslateTexts()
 
 QString TUpravyKnizniceFrm::LibraryFolder() const
 {
-    return LibraryFolderIn(ProgramDir(), LibraryPath);
+    return LibraryFolderIn(UserDataDir(), LibraryPath);
 }
 
 void TUpravyKnizniceFrm::Clear()

@@ -32,7 +32,7 @@ public:
 
     void TranslateTexts();
 
-    // ProgramDir + LibraryPath: where the save dialog starts, where a file
+    // UserDataDir + LibraryPath: where the save dialog starts, where a file
     // name typed without a folder goes, and where libraries load from.
     QString LibraryFolder() const;
 

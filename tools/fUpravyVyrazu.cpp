@@ -3,6 +3,7 @@
 
 #include "core/uCommon.h"
 #include "platform/Classes.h"
+#include "shell/uAccessibility.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -29,6 +30,7 @@ bool UpravyVyrazuFrmExists()
 TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent) : QDialog(parent, Qt::Tool), ui(new Ui::TUpravyVyrazuFrm)
 {
     ui->setupUi(this);
+    KeepTextsWhole(this, minimumSize(), true);
     TValueListEditor *grid = ui->premenneVle;
     grid->SetTitles(QStringLiteral("Name"), QStringLiteral("Description"));
 

@@ -3,6 +3,7 @@
 
 #include "core/uResultFormater.h"
 #include "platform/SysUtils.h"
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "tools/model/uCombinatorics.h"
 #include "tools/uToolControls.h"
@@ -10,7 +11,7 @@
 TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TkombinatorikaFrm)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    KeepTextsWhole(this, size(), false);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
@@ -56,7 +57,7 @@ void TkombinatorikaFrm::TranslateTexts()
 void TkombinatorikaFrm::ShowResultText(const QString &Text)
 {
     ShownMessage = nullptr;
-    SetTextColour(ui->EdtVysledok, Qt::black);
+    UseNormalTextColour(ui->EdtVysledok);
     ui->EdtVysledok->setText(Text);
     ui->EdtVysledok->setCursorPosition(0);
 }

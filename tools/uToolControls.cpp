@@ -1,11 +1,14 @@
 #include "tools/uToolControls.h"
 
 #include "core/uCommon.h"
+#include "shell/uAccessibility.h"
 #include "shell/uShellCommon.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QTableView>
 
 namespace {
@@ -85,9 +88,12 @@ void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
 
 void SetTextColour(QLineEdit *Edit, const QColor &Colour)
 {
-    QPalette palette = Edit->palette();
-    palette.setColor(QPalette::Text, Colour);
-    Edit->setPalette(palette);
+    SetFixedTextColour(Edit, Colour);
+}
+
+void UseNormalTextColour(QLineEdit *Edit)
+{
+    Edit->setPalette(QPalette());
 }
 
 void UseCompactRows(QTableView *Grid)
@@ -95,4 +101,21 @@ void UseCompactRows(QTableView *Grid)
     const int rowHeight = Grid->fontMetrics().height() + 6;
     Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
     Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
+
+QString TElidedLabel::ShownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void TElidedLabel::paintEvent(QPaintEvent *event)
+{
+    const QString shown = ShownText();
+    if (shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), int(QStyle::visualAlignment(layoutDirection(), alignment())),
+                          palette(), isEnabled(), shown, foregroundRole());
 }

@@ -2,7 +2,9 @@
 // Small pieces that the controls of the tool windows share: how edits and
 // buttons take their keys (Ctrl+A, C, V and X on every edit, a typing filter
 // on number edits, Enter starting the window's calculation), the red text of
-// a failure in a result field, and grid rows one line of text high.
+// a failure in a result field, grid rows one line of text high, and a label
+// that ends a text too long for it with an ellipsis.
+#include <QLabel>
 #include <QString>
 
 #include <functional>
@@ -25,7 +27,23 @@ void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> O
 // Enter (or the keypad's Enter) on Control calls OnEnter.
 void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter);
 
-// The text colour of Edit (red for a failure shown in a result field).
+// The text colour of Edit (red for a failure shown in a result field),
+// readable on the edit's background in any theme; UseNormalTextColour
+// returns to the theme's own text colour.
 void SetTextColour(QLineEdit *Edit, const QColor &Colour);
+void UseNormalTextColour(QLineEdit *Edit);
 // Rows of Grid as high as one line of its font, with a little margin.
 void UseCompactRows(QTableView *Grid);
+
+// A one-line label that shows a text wider than itself from its start, cut
+// with an ellipsis, instead of clipping it; text() keeps the whole text.
+class TElidedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    // The text as it is drawn at the label's present width.
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

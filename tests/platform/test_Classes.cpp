@@ -97,6 +97,13 @@ TEST(StringList, FilesAreUtf8WithCrLf)
     dir.write("empty.txt", "");
     loaded.LoadFromFile(dir.file("empty.txt"));
     EXPECT_EQ(loaded.Count(), 0);
+
+    // A first line that begins with a byte-order mark of its own keeps it.
+    dir.write("marks.txt", "\xEF\xBB\xBF\xEF\xBB\xBFx=5\r\n");
+    loaded.LoadFromFile(dir.file("marks.txt"));
+    EXPECT_EQ(loaded.Lines(), QStringList({QChar(0xFEFF) + QStringLiteral("x=5")}));
+    loaded.SaveToFile(dir.file("marks.txt"));
+    EXPECT_EQ(dir.read("marks.txt"), "\xEF\xBB\xBF\xEF\xBB\xBFx=5\r\n");
 }
 
 TEST(StringList, OneStrayByteChangesNoOtherCharacter)

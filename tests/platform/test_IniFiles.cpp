@@ -278,6 +278,60 @@ TEST(IniFile, SeesChangesMadeByOthers)
     EXPECT_EQ(reader.ReadInteger("A", "k", 0), 3);
 }
 
+// A read group looks at the file once: a change made by others in between
+// is seen after the group (nested groups end with the outer one), while
+// the group's own writes reach the file and its reads at once.
+TEST(IniFile, AReadGroupLooksAtTheFileOnce)
+{
+    TempProgramDir dir;
+    dir.write("a.ini", "[A]\nk=1\n");
+    TIniFile ini(dir.file("a.ini"));
+    {
+        const TIniReadGroup outer(ini);
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        dir.write("a.ini", "[A]\nk=2\n");
+        {
+            const TIniReadGroup inner(ini);
+            EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        }
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        ini.WriteInteger("A", "j", 5);
+        EXPECT_EQ(ini.ReadInteger("A", "j", 0), 5);
+        // The write read the file anew, so the change made meanwhile stays.
+        EXPECT_EQ(Bytes(dir, "a.ini"), "[A]\nk=2\nj=5\n");
+        dir.write("a.ini", "[A]\nk=3\nj=5\n");
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 2);
+    }
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 3);
+    ini.EndReadGroup(); // one end too many changes nothing
+    dir.write("a.ini", "[A]\nk=4\nj=5\n");
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 4);
+}
+
+// What reading takes off (blanks around a value, one pair of enclosing
+// quotation marks) is protected when writing, so every value reads back.
+TEST(IniFile, EveryWrittenValueReadsBack)
+{
+    TempProgramDir dir;
+    TIniFile ini(dir.file("a.ini"));
+    const struct
+    {
+        const char *Value, *Line;
+    } cases[] = {
+        {"plain", "k=plain"},     {" padded ", "k=\" padded \""},
+        {"\ttab", "k=\"\ttab\""}, {"\"quoted\"", "k=\"\"quoted\"\""},
+        {"\"", "k=\""},           {"\"\"", "k=\"\"\"\""},
+        {"\"open", "k=\"open"},   {"", "k="},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Value);
+        ini.WriteString("S", "k", c.Value);
+        EXPECT_EQ(ini.ReadString("S", "k", "default"), c.Value);
+        EXPECT_EQ(TIniFile(dir.file("a.ini")).ReadString("S", "k", "default"), c.Value);
+        EXPECT_EQ(Bytes(dir, "a.ini"), std::string("[S]\r\n") + c.Line + "\r\n");
+    }
+}
+
 TEST(IniFile, DeletesKeysAndSections)
 {
     TempProgramDir dir;

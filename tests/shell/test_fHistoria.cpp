@@ -173,3 +173,33 @@ TEST_F(HistoryWindow, SaveButtonWritesTheChosenFile)
     EXPECT_TRUE(proposed.endsWith("history.txt")) << proposed.toStdString();
     EXPECT_EQ(dir.read("saved.txt"), QByteArray("5^2 = 25\r\n"));
 }
+
+TEST(HistoryWindowOpening, AfterLoadingTheFileNoLineIsChosenUntilTheUserChoosesOne)
+{
+    FakeMainForm main;
+    TGUIManager::Instance()->SetMainForm(&main);
+    TempProgramDir dir;
+    dir.write("history.dat", "1+1 = 2\r\n2*3 = 6\r\n");
+    THistoryModel model;
+    model.LoadFromFile(dir.file("history.dat"));
+    ThistoriaFrm window(&model);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    QListView *list = window.historyLb();
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_FALSE(list->selectionModel()->hasSelection());
+    EXPECT_FALSE(list->currentIndex().isValid());
+    EXPECT_EQ(model.ItemIndex(), -1);
+    EXPECT_TRUE(window.findChild<QLineEdit *>("Edit1")->text().isEmpty());
+    for (const char *name : {"BtnPouzit", "BtnKopirovat", "BtnZmazat", "BtnUlozit"})
+        EXPECT_FALSE(window.findChild<QPushButton *>(name)->isEnabled()) << name;
+
+    // The keyboard chooses the first line, as a click would.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(model.ItemIndex(), 0);
+    EXPECT_EQ(window.findChild<QLineEdit *>("Edit1")->text(), "1+1 = 2");
+    EXPECT_TRUE(window.findChild<QPushButton *>("BtnPouzit")->isEnabled());
+    TGUIManager::Instance()->SetMainForm(nullptr);
+}

@@ -52,10 +52,52 @@ TEST(SelfTestVariables, OnlyWellFormedAssignmentsAreTaken)
     };
     for (const auto &c : cases) {
         TPairs pairs;
-        EXPECT_EQ(TkontrolaFrm::ParseVariableList(QString::fromLatin1(c.Text), pairs), c.Ok) << c.Text;
+        EXPECT_EQ(ParseVariableList(QString::fromLatin1(c.Text), pairs), c.Ok) << c.Text;
         if (c.Ok) {
             EXPECT_EQ(pairs, c.Pairs) << c.Text;
         }
+    }
+}
+
+// A list keeps every byte: a test written in another code page comes back
+// as it was; only the byte-order mark, the line ends and the empty lines at
+// the end are not kept.
+TEST(SelfTestList, ReadingAndWritingKeepsEveryByte)
+{
+    const QByteArray file = "\xEF\xBB\xBF"
+                            "1+1=2\r\n"
+                            "\n"
+                            "caf\xE9=1\r"
+                            "2*x=10[x=5;]\n"
+                            "\xC5\xA5=2\r\n\r\n\n";
+    const QStringList lines = ReadTestList(file);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines.at(1), "");
+    EXPECT_EQ(lines.at(4), QString::fromUtf8("\xC5\xA5=2"));
+    EXPECT_EQ(TestListBytes(lines), QByteArray("1+1=2\r\n\r\ncaf\xE9=1\r\n2*x=10[x=5;]\r\n\xC5\xA5=2\r\n"));
+    // A first line that begins with a mark of its own keeps it.
+    const QByteArray marked = "\xEF\xBB\xBF\xEF\xBB\xBF"
+                              "1=1\r\n";
+    EXPECT_EQ(TestListBytes(ReadTestList(marked)), marked);
+
+    const struct
+    {
+        const char *Line, *Expression, *Expected, *Assignments;
+        bool Valid;
+    } cases[] = {
+        {"2*x=10[x=5;]", "2*x", "10", "[x=5;]", true},
+        {"2*x=10[x=5]", "2*x", "10", "[x=5]", false},
+        {"1+2", "1+2", "", "", true},
+        {"a=b=c", "a", "b=c", "", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Line);
+        const TSelfTest test = ParseTest(QString::fromLatin1(c.Line));
+        EXPECT_EQ(test.Expression, c.Expression);
+        EXPECT_EQ(test.Expected, c.Expected);
+        EXPECT_EQ(test.Assignments, c.Assignments);
+        EXPECT_EQ(test.AssignmentsValid, c.Valid);
+        EXPECT_EQ(test.Variables.size(), c.Valid && *c.Assignments ? 1 : 0);
     }
 }
 

@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: keys typed into the input
 // line, keypad keys clicked, and what the window then shows.
 #include "shell/fMain.h"
+#include "shell/uAccessibility.h"
 
 #include "core/uCommon.h"
 #include "core/uProgramSettings.h"
@@ -16,6 +17,8 @@
 #include "tests/support/TempProgramDir.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -69,12 +72,24 @@ protected:
         c.setPosition(p);
         return c.charFormat();
     }
+    // Loads Text as the language file and lets the window take its texts,
+    // hints included.
+    void TranslateWith(const QByteArray &Text)
+    {
+        LanguageDir.write(QStringLiteral("sk.txt"), Text);
+        TProgramTranslator::Instance()->LoadFile(LanguageDir.file(QStringLiteral("sk.txt")));
+        Form->TranslateTexts();
+        if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
+            thread->wait();
+        QCoreApplication::processEvents();
+    }
     bool Bold(int p) const { return FormatAt(p).fontWeight() == QFont::Bold; }
     bool Red(int p) const { return FormatAt(p).foreground().color() == QColor(Qt::red); }
 
     std::unique_ptr<TMainWindowDriver> Driver;
     TMainFrm *Form = nullptr;
     QTextEdit *Input = nullptr;
+    TempProgramDir LanguageDir;
 };
 
 // ------------------------------------------------------------ input line
@@ -439,6 +454,86 @@ TEST_F(MainWindow, ModeButtonsSetTheStateAndBoldTheDownOne)
     EXPECT_EQ(Form->findChild<QLineEdit *>(QStringLiteral("EditDesM"))->text(), QStringLiteral("7"));
 }
 
+TEST_F(MainWindow, ModeButtonsChangeTheModeHoweverTheyArePressed)
+{
+    // clang-format off
+    const struct { const char *button, *other; quint8 KProgramState::*field; quint8 value; } cases[] = {
+        {"sbHex", "sbDec", &KProgramState::NumeralSystem, 3}, {"sbOct", "sbDec", &KProgramState::NumeralSystem, 1},
+        {"sbBin", "sbDec", &KProgramState::NumeralSystem, 0}, {"sbDec", "sbHex", &KProgramState::NumeralSystem, 2},
+        {"sbRad", "sbDeg", &KProgramState::AngleMode, 1},     {"sbGrad", "sbDeg", &KProgramState::AngleMode, 2},
+        {"sbDeg", "sbRad", &KProgramState::AngleMode, 0},     {"sbKomplexne", "sbRealne", &KProgramState::NumberSet, 1},
+        {"sbModulo", "sbRealne", &KProgramState::NumberSet, 2}, {"sbRealne", "sbModulo", &KProgramState::NumberSet, 0},
+    };
+    // clang-format on
+    KProgramState *state = KProgramState::GetInstance(0);
+    const auto press = [](QAbstractButton *button, const QString &how) {
+        if (how == QLatin1String("Space")) {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        } else if (how == QLatin1String("click()")) {
+            button->click();
+        } else {
+            QAccessible::queryAccessibleInterface(button)->actionInterface()->doAction(how);
+        }
+    };
+    for (const auto &c : cases) {
+        QAbstractButton *button = Key(c.button);
+        QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
+        ASSERT_TRUE(actions) << c.button;
+        QStringList ways = actions->actionNames();
+        ways.removeIf([](const QString &name) {
+            return name != QAccessibleActionInterface::pressAction()
+                   && name != QAccessibleActionInterface::toggleAction();
+        });
+        ASSERT_FALSE(ways.isEmpty()) << c.button;
+        ways << QStringLiteral("Space") << QStringLiteral("click()");
+        for (const QString &how : std::as_const(ways)) {
+            Click(c.other);
+            ASSERT_NE(state->*c.field, c.value) << c.button;
+            press(button, how);
+            // A press action may click after a moment, as a pressed key would.
+            for (int waited = 0; state->*c.field != c.value && waited < 1000; waited += 10)
+                QTest::qWait(10);
+            EXPECT_EQ(state->*c.field, c.value) << c.button << " " << how.toStdString();
+            EXPECT_TRUE(button->isChecked() && button->font().bold()) << c.button << " " << how.toStdString();
+            EXPECT_FALSE(Key(c.other)->isChecked() || Key(c.other)->font().bold())
+                << c.button << " " << how.toStdString();
+        }
+    }
+    // The keys follow too: the hexadecimal digits only in base 16.
+    QAccessible::queryAccessibleInterface(Key("sbHex"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(Key("BitBtn39")->isEnabled());
+}
+
+TEST_F(MainWindow, TheModeButtonAlreadyDownRunsItsHandlerOnceMore)
+{
+    // A click on the numeral system in use converts the input again, as
+    // every click on it does; restoring the state only sets the buttons.
+    Click("sbHex");
+    Click("BtnC");
+    Type(QStringLiteral("FF"));
+    KProgramState::GetInstance(0)->Ans = QStringLiteral("1F");
+    Form->RestoreState();
+    EXPECT_EQ(Display(), QString());
+    Click("sbHex");
+    EXPECT_EQ(Text(), QStringLiteral("FF"));
+    EXPECT_EQ(Display(), QStringLiteral("  1F"));
+}
+
+TEST_F(MainWindow, TheShrinkKeyFollowsItsToggle)
+{
+    QAccessible::queryAccessibleInterface(Key("BtnVelkost"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(Form->statusBar()->isVisible());
+    EXPECT_FALSE(Key("BtnSin")->isVisible());
+    Key("BtnVelkost")->toggle();
+    EXPECT_TRUE(Form->statusBar()->isVisible());
+    EXPECT_TRUE(Key("BtnSin")->isVisible());
+}
+
 // ------------------------------------------------- texts and settings
 
 TEST_F(MainWindow, WithoutLanguageFileOnlyTheDecimalKeyIsRecaptioned)
@@ -452,18 +547,12 @@ TEST_F(MainWindow, WithoutLanguageFileOnlyTheDecimalKeyIsRecaptioned)
 
 TEST_F(MainWindow, LanguageFileTranslatesCaptionsAndHints)
 {
-    TempProgramDir dir;
-    dir.write(QStringLiteral("sk.txt"), "[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
-                                        "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
-                                        "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
-                                        "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
-                                        "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
-    TProgramTranslator::Instance()->LoadFile(dir.file(QStringLiteral("sk.txt")));
+    TranslateWith("[MainMenu]\nTools=N\xc3\xa1stroje\nHistory=Hist\xc3\xb3ria...\n"
+                  "[MainWindow]\nHyperbolic=hyperb\nbtnTan=tg\nHelp=Pomoc\n"
+                  "[Common]\nPaste=Vlo\xc5\xbei\xc5\xa5\n"
+                  "[Hints]\nhntPi=Ludolfovo \xc4\x8d\xc3\xadslo\nhntChar=Vlo\xc5\xbe tento znak\n"
+                  "[Addresses]\nDocumentationPage=http://elsewhere.example.com/docs\n");
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-    Form->TranslateTexts();
-    if (TVlaknoPrekladaniaHintov *thread = Form->HintThread)
-        thread->wait();
-    QCoreApplication::processEvents();
 
     EXPECT_EQ(Form->menuBar()->actions().at(0)->text(), QString::fromUtf8("Nástroje"));
     EXPECT_EQ(Form->findChild<QAbstractButton *>(QStringLiteral("CheckBoxHyp"))->text(), QStringLiteral("hyperb"));
@@ -497,6 +586,135 @@ TEST_F(MainWindow, StatusBarShowsTheHintOfTheControlUnderTheMouse)
         EXPECT_EQ(panel->text(), u' ' + box->toolTip()) << name;
         QTest::mouseMove(Form->centralWidget(), QPoint(2, 200));
     }
+}
+
+TEST_F(MainWindow, TheHintShownIsTranslatedWithTheRest)
+{
+    // The mouse rests on a key while the language changes: its hint in the
+    // status bar follows without the mouse moving.
+    auto *panel = Form->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
+    QTest::mouseMove(Key("BtnMS"));
+    ASSERT_EQ(panel->text(), QStringLiteral(" Save result to memory"));
+    TranslateWith("[Hints]\nhntMS=Ulo\xc5\xbe v\xc3\xbdsledok do pam\xc3\xa4te\n");
+    EXPECT_EQ(panel->text(), QString::fromUtf8(" Ulož výsledok do pamäte"));
+    // Another control's hint changing leaves the panel alone.
+    Key("BtnMR")->setToolTip(QStringLiteral("elsewhere"));
+    EXPECT_EQ(panel->text(), QString::fromUtf8(" Ulož výsledok do pamäte"));
+    TProgramTranslator::FreeInstance();
+}
+
+// "class name: role" of every control of Window that a user can reach (shown
+// or focusable) and that has no accessible name; layout containers (the
+// central area, frames, the menu and status bars themselves) are no controls.
+QStringList NamelessControls(QWidget *Window)
+{
+    QStringList nameless;
+    for (QWidget *w : Window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(Window) && (w->focusPolicy() == Qt::NoFocus || !w->isEnabled()))
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        switch (a ? a->role() : QAccessible::NoRole) {
+        case QAccessible::Client:
+        case QAccessible::Border:
+        case QAccessible::Grouping:
+        case QAccessible::MenuBar:
+        case QAccessible::StatusBar:
+            continue;
+        default:
+            break;
+        }
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            nameless << w->objectName() + QStringLiteral(": ") + QString::number(a ? a->role() : -1);
+    }
+    return nameless;
+}
+
+TEST_F(MainWindow, EveryControlHasAnAccessibleName)
+{
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    // With every sign and text shown that can be.
+    Form->SetInput(QStringLiteral("2+3"));
+    Form->ShowResult(QStringLiteral("5"));
+    Type(QStringLiteral("1"));
+    ASSERT_TRUE(WarningShown());
+    Form->ShowUpdateAvailable();
+    QTest::mouseMove(Key("BtnMS"));
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    Form->ShowError(QStringLiteral("Bad"), 0, 0);
+    EXPECT_EQ(NamelessControls(Form), QStringList());
+    // The names taken from hints follow them into another language.
+    TranslateWith("[Hints]\nhntEnterExpressionHere=Sem zadajte v\xc3\xbd"
+                  "raz\n"
+                  "hntDec=Po\xc4\x8d"
+                  "et desatinn\xc3\xbd"
+                  "ch miest\n");
+    const auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    EXPECT_EQ(name(Input), QString::fromUtf8("Sem zadajte výraz"));
+    auto *decimals = Form->findChild<TUpDown *>(QStringLiteral("UpDownDesM"));
+    EXPECT_EQ(name(decimals->UpButton()), QString::fromUtf8("Počet desatinných miest +"));
+    EXPECT_EQ(name(Form->findChild<QWidget *>(QStringLiteral("EditDesM"))), QStringLiteral("Prec.:"));
+    TProgramTranslator::FreeInstance();
+}
+
+TEST_F(MainWindow, FixedColoursReadInADarkThemeAndStayAsDesignedInTheLightOne)
+{
+    auto *area = Form->findChild<QWidget *>(QStringLiteral("Shape1"));
+    auto *memory = Form->findChild<QLabel *>(QStringLiteral("LabelPamat"));
+    auto *error = Form->findChild<QLabel *>(QStringLiteral("LblChyba"));
+    auto *result = Form->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
+    auto *preview = Form->findChild<QLabel *>(QStringLiteral("nahladImg"));
+    const auto areaColour = [area] { return area->palette().color(QPalette::Window); };
+    // An open bracket at 4, ordinary text at 1; a result and an error.
+    const auto show = [&] {
+        Form->SetInput(QString());
+        Type(QStringLiteral("sin(2"));
+        Form->ShowResult(QStringLiteral("5"));
+        Form->ShowError(QStringLiteral("Bad"), 0, 0);
+        SetCaret(5);
+        QTest::keyClick(Input, Qt::Key_Left);
+        QTest::keyClick(Input, Qt::Key_Right);
+    };
+    // The ink of the preview image: its frame's top left pixel.
+    const auto ink = [preview] { return preview->pixmap().toImage().pixelColor(0, 0); };
+
+    const QPalette light = QApplication::palette();
+    show();
+    EXPECT_EQ(areaColour(), QColor(Qt::white));
+    EXPECT_EQ(FormatAt(1).foreground().color(), QColor(Qt::black));
+    EXPECT_EQ(FormatAt(4).foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(error->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(ink(), QColor(0, 0, 128));
+
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    show();
+    Form->ShowResult(QStringLiteral("5"));
+    const struct
+    {
+        const char *What;
+        QColor Text, Background;
+    } pairs[] = {
+        {"expression", FormatAt(1).foreground().color(), Input->palette().color(QPalette::Base)},
+        {"open bracket", FormatAt(4).foreground().color(), Input->palette().color(QPalette::Base)},
+        {"memory", memory->palette().color(QPalette::WindowText), areaColour()},
+        {"error", error->palette().color(QPalette::WindowText), areaColour()},
+        {"result", result->palette().color(QPalette::Text), result->palette().color(QPalette::Base)},
+        {"preview image", ink(), areaColour()},
+    };
+    for (const auto &p : pairs)
+        EXPECT_GE(ContrastRatio(p.Text, p.Background), 4.5) << p.What;
+    EXPECT_EQ(result->palette().color(QPalette::Base), areaColour());
+    EXPECT_EQ(Input->palette().color(QPalette::Base), areaColour());
+
+    QApplication::setPalette(light);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(areaColour(), QColor(Qt::white));
+    EXPECT_EQ(FormatAt(4).foreground().color(), QColor(Qt::red));
 }
 
 TEST_F(MainWindow, StatusBarPanelsLieInsideTheWindow)

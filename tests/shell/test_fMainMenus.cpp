@@ -16,12 +16,16 @@
 #include "tests/support/UrlCatcher.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <string_view>
 
 namespace {
 
@@ -101,10 +105,10 @@ TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
         ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
         KMainProgram::Instance()->LoadTexts();
         EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language;
-        // A key shrinks its font only for a name that needs it.
-        EXPECT_EQ(longestKey->font().pointSizeF() < MainFrm->font().pointSizeF(),
-                  longestKey->text() == QStringLiteral("arccotg"))
-            << language;
+        // Keys keep the window's font: a longer name widens the keypad, and
+        // back in English the window has its designed width again.
+        EXPECT_EQ(longestKey->font().pointSizeF(), MainFrm->font().pointSizeF()) << language;
+        EXPECT_EQ(MainFrm->centralWidget()->width() == 640, longestKey->text() == QStringLiteral("arccot")) << language;
         for (int id : {FormId::Settings, FormId::Language, FormId::About, FormId::UpdateInfo, FormId::SelfTest}) {
             QWidget *window = gui->GetForm(id);
             window->show();
@@ -113,6 +117,42 @@ TEST(ShellWindows, EveryCaptionFitsInBothLanguages)
         }
     }
     run.Exit();
+    TProgramTranslator::FreeInstance();
+    LanguageCode = QStringLiteral("e2");
+}
+
+TEST(ShellWindows, TheMainWindowsTextsFitAtLargerFonts)
+{
+    // At the usual font the window has its designed size; at larger ones it
+    // grows until every caption, the expression and the result fit, in
+    // either language.
+    const QFont usual = QApplication::font();
+    for (const qreal points : {usual.pointSizeF(), 11.0, 14.0}) {
+        QFont font = usual;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        TProgramRun run;
+        run.CopyLanguageFiles();
+        run.Start();
+        for (const char *language : {"English.txt", "Slovensky.txt"}) {
+            TProgramTranslator::Instance()->LoadFile(LanguageFile(language));
+            KMainProgram::Instance()->LoadTexts();
+            MainFrm->ShowResult(QStringLiteral("-1.234567E-89"));
+            EXPECT_EQ(ClippedTexts(MainFrm), QStringList()) << language << " " << points;
+            for (const char *name : {"vstupRdt", "vysledokEdt"}) {
+                auto *field = MainFrm->findChild<QWidget *>(QLatin1String(name));
+                EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height()) << name << " " << points;
+            }
+            auto *result = MainFrm->findChild<QLineEdit *>(QStringLiteral("vysledokEdt"));
+            EXPECT_GE(result->width(), result->fontMetrics().horizontalAdvance(result->text())) << points;
+            if (points == usual.pointSizeF() && language == std::string_view("English.txt"))
+                EXPECT_EQ(MainFrm->centralWidget()->size(), QSize(640, 333));
+            else
+                EXPECT_GE(MainFrm->centralWidget()->width(), 640) << language << " " << points;
+        }
+        run.Exit();
+    }
+    QApplication::setFont(usual);
     TProgramTranslator::FreeInstance();
     LanguageCode = QStringLiteral("e2");
 }

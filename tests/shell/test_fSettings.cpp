@@ -238,9 +238,9 @@ TEST(PreferencesTexts, FollowTheLanguage)
     auto *window = run.Window<TsettingsFrm>(FormId::Settings);
     EXPECT_EQ(window->windowTitle(), "Nastavenia");
     EXPECT_EQ(window->findChild<QTabWidget *>(QStringLiteral("settingsPgc"))->tabText(0),
-              QString::fromUtf8("Správanie"));
-    EXPECT_EQ(window->findChild<QRadioButton *>(QStringLiteral("commaRbt"))->text(), QString::fromUtf8("Čiarka"));
-    EXPECT_EQ(window->findChild<QPushButton *>(QStringLiteral("closeBtn"))->text(), QString::fromUtf8("Zavrieť"));
+              QString::fromUtf8("&Správanie"));
+    EXPECT_EQ(window->findChild<QRadioButton *>(QStringLiteral("commaRbt"))->text(), QString::fromUtf8("Čiar&ka"));
+    EXPECT_EQ(window->findChild<QPushButton *>(QStringLiteral("closeBtn"))->text(), QString::fromUtf8("Zav&rieť"));
 }
 
 // The window has a fixed size: after a language switch it fits the longest

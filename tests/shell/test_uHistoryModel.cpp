@@ -6,6 +6,7 @@
 #include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -115,6 +116,28 @@ TEST(HistoryModel, TheControllersHistoryEnablesTheBackKeyWhileALineIsSelected)
     h->Delete(0);
     EXPECT_FALSE(main.BackEnabled);
     TGUIManager::Instance()->SetMainForm(nullptr);
+}
+
+TEST(HistoryModel, KeepsTheItemModelContractThroughEveryChange)
+{
+    // The tester checks every signal and index the model gives a view while
+    // it is being changed; a broken contract fails the test.
+    THistoryModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (int i = 1; i <= 205; ++i) // past the limit: the oldest lines go
+        m.AddIntoHistory(QStringLiteral("%1 = %1").arg(i % 150));
+    m.AddIntoHistory(QStringLiteral("7 = 7")); // an equal line moves to the end
+    m.Delete(0);
+    m.Delete(m.Count() - 1);
+    m.SetItemIndex(3);
+    TempProgramDir dir;
+    dir.write("history.dat", "a = 1\r\nb = 2\r\n");
+    m.LoadFromFile(dir.file("history.dat"));
+    EXPECT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(m.data(m.index(1)).toString(), "b = 2");
+    while (m.Count() > 0)
+        m.Delete(0);
+    EXPECT_EQ(m.rowCount(), 0);
 }
 
 } // namespace

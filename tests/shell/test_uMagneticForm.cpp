@@ -90,6 +90,31 @@ TEST(MagneticArithmetic, ACentredWindowIsKeptOnTheScreen)
     EXPECT_EQ(KeptOnScreen(QPoint(hi, hi), QSize(hi, hi), screen), QPoint(0, 0));
 }
 
+TEST(MagneticArithmetic, BesidePlacementTakesTheSideWithMoreRoomAndStaysOnTheScreen)
+{
+    const QRect screen(0, 0, 1600, 1000);
+    const struct
+    {
+        QRect Main;
+        QSize Form;
+        QPoint Expected;
+    } cases[] = {
+        {QRect(100, 200, 640, 400), QSize(500, 300), QPoint(740, 200)},   // right has more room, and it fits
+        {QRect(900, 200, 640, 400), QSize(500, 300), QPoint(400, 200)},   // left has more room
+        {QRect(480, 308, 640, 383), QSize(776, 457), QPoint(824, 308)},   // fits nowhere: over the right edge only
+        {QRect(100, 800, 640, 150), QSize(500, 300), QPoint(740, 700)},   // moved up onto the screen
+        {QRect(480, 300, 640, 400), QSize(2000, 1200), QPoint(0, 0)},     // larger than the screen: its corner on it
+        {QRect(-3000, 100, 640, 400), QSize(300, 200), QPoint(0, 100)},   // a main window off the screen
+        {QRect(2000, 100, 640, 400), QSize(300, 200), QPoint(1300, 100)}, // ... on either side
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(BesidePlacement(c.Main, c.Form, screen), c.Expected) << c.Main.x() << "," << c.Main.y();
+    // Equal room: the right side; on a second screen its own area counts.
+    EXPECT_EQ(BesidePlacement(QRect(500, 0, 600, 300), QSize(400, 200), screen), QPoint(1100, 0));
+    EXPECT_EQ(BesidePlacement(QRect(1700, 50, 640, 400), QSize(300, 200), QRect(1600, 0, 1280, 1024)),
+              QPoint(2340, 50));
+}
+
 TEST(MagneticArithmetic, PlacementPrefersTheAskedSideThenTheOtherThenCentre)
 {
     bool centred = false;

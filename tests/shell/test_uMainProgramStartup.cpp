@@ -299,13 +299,16 @@ namespace {
 
 // The program's binary placed in a throw-away program folder, so that its
 // program folder (the executable's folder) is that folder.
+// The program with its network module beside it, as installed.
 QString PlaceProgram(const TempProgramDir &dir)
 {
-    const QString built = qEnvironmentVariable("TANDOREL_BINARY_DIR") + QStringLiteral("/tandorel");
-    const QString placed = dir.file("tandorel");
-    if (::link(QFile::encodeName(built).constData(), QFile::encodeName(placed).constData()) != 0)
-        QFile::copy(built, placed);
-    return placed;
+    for (const char *name : {"tandorel", "tandorel-network.so"}) {
+        const QString built = qEnvironmentVariable("TANDOREL_BINARY_DIR") + u'/' + QLatin1String(name);
+        const QString placed = dir.file(QLatin1String(name));
+        if (::link(QFile::encodeName(built).constData(), QFile::encodeName(placed).constData()) != 0)
+            QFile::copy(built, placed);
+    }
+    return dir.file("tandorel");
 }
 
 // Every file of the folder with its content and modification time.

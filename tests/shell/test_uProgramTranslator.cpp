@@ -95,6 +95,29 @@ TEST_F(Translator, MissingFileKeepsTheOpenOneAndASwitchKeepsTextsTheNewFileLacks
     EXPECT_EQ(save, QStringLiteral("Speichern"));
 }
 
+// A window's texts read the language file once; a file loaded during a
+// group joins it, and after the group a change of the file is seen.
+TEST_F(Translator, AGroupOfLookupsReadsTheFileOnce)
+{
+    const auto close = [this] { return T()->Translate(QStringLiteral("Common"), QStringLiteral("Close"), "Close"); };
+    Dir.write(QStringLiteral("lang/a.txt"), LanguageFile("sk", "Slovensky", "[Common]\nClose=one\n"));
+    Dir.write(QStringLiteral("lang/b.txt"), LanguageFile("de", "Deutsch", "[Common]\nClose=ein\n"));
+    T()->LoadFile(Dir.file(QStringLiteral("lang/a.txt")));
+    {
+        const TTranslationGroup texts;
+        EXPECT_EQ(close(), "one");
+        Dir.write(QStringLiteral("lang/a.txt"), LanguageFile("sk", "Slovensky", "[Common]\nClose=two\n"));
+        EXPECT_EQ(close(), "one");
+        T()->LoadFile(Dir.file(QStringLiteral("lang/b.txt")));
+        EXPECT_EQ(close(), "ein");
+        Dir.write(QStringLiteral("lang/b.txt"), LanguageFile("de", "Deutsch", "[Common]\nClose=zwei\n"));
+        EXPECT_EQ(close(), "ein");
+    }
+    EXPECT_EQ(close(), "zwei");
+    Dir.write(QStringLiteral("lang/b.txt"), LanguageFile("de", "Deutsch", "[Common]\nClose=drei\n"));
+    EXPECT_EQ(close(), "drei");
+}
+
 TEST_F(Translator, FolderScanIsInFileNameOrder)
 {
     Dir.write(QStringLiteral("lang/zulu.txt"), LanguageFile("sk", "Slovensky 2"));

@@ -6,6 +6,7 @@
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TestWebHost.h"
 #include "tests/support/UrlCatcher.h"
+#include "tests/support/UserHome.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -277,6 +278,33 @@ TEST(ShellCommon, OpensOnlyWebMailAndOwnFiles)
               QStringLiteral("http://127.0.0.1:8080/wiki/doku.php?id=tandorel:translation"));
     EXPECT_EQ(catcher.Opened[2].toString(), QStringLiteral("mailto:author@example.org"));
     SetMakerWebHost(TestWebHost());
+    SetProgramDir(QString());
+}
+
+TEST(ShellCommon, AnInstalledProgramOpensItsManualAndTheUsersLibrariesButNothingElseOfItsTree)
+{
+    UserHome user;
+    TempProgramDir tree;
+    tree.write(QStringLiteral("share/tandorel/lang/English.txt"), "[Info]\r\n");
+    tree.write(QStringLiteral("share/tandorel/manual/en/manual.html"), "<html></html>");
+    tree.write(QStringLiteral("share/tandorel/lib/geometry.xml"), "<library/>");
+    tree.write(QStringLiteral("share/other/readme.txt"), "x");
+    tree.write(QStringLiteral("bin/readme.txt"), "x");
+    SetProgramDir(tree.file(QStringLiteral("bin")));
+    const struct
+    {
+        QString Address;
+        bool Opens;
+    } cases[] = {
+        {tree.file(QStringLiteral("share/tandorel/manual/en/manual.html")), true},
+        {user.Data() + QStringLiteral("lib"), true},
+        {user.Data() + QStringLiteral("lib/geometry.xml"), true},
+        {tree.file(QStringLiteral("share/other/readme.txt")), false},
+        {tree.file(QStringLiteral("bin/readme.txt")), false},
+        {user.Home.file(QStringLiteral("config/tandorel")), false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsOpenableAddress(c.Address), c.Opens) << c.Address.toStdString();
     SetProgramDir(QString());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The whole program started in a throw-away program folder, as the main
-// block starts it (without the tool windows), and ended as the user ends it.
+// block starts it (the tool windows only when asked), and ended as the user
+// ends it.
 // Its web host is a local server's, and the update check at start is off
 // unless the settings written before Start ask for it.
 #include "shell/fMain.h"
@@ -45,11 +46,13 @@ public:
         for (const char *name : {"English.txt", "Slovensky.txt"})
             QFile::copy(source + QLatin1String(name), Dir.file(QStringLiteral("lang/") + QLatin1String(name)));
     }
-    void Start()
+    // RegisterTools, when given, registers the tool windows as the main
+    // block does.
+    void Start(TToolWindowRegistration RegisterTools = nullptr)
     {
         if (!Dir.exists(QStringLiteral("settings.ini")))
             WriteSettings("CheckUpdatesAtStart=0\r\n");
-        Started = ProgramStartUp();
+        Started = ProgramStartUp(RegisterTools);
         ASSERT_TRUE(Started);
     }
     // Closes the main window as the user does and runs the exit.

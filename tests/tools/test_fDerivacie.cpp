@@ -89,12 +89,12 @@ protected:
 TEST_F(DerivativesWindow, ControlsAsLaidOut)
 {
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Function derivative"));
-    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Variable:"));
-    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Order:"));
+    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("&Variable:"));
+    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("&Order:"));
     EXPECT_TRUE(Child<QLabel>("stupenLbl")->alignment() & Qt::AlignRight);
-    EXPECT_EQ(Child<QLabel>("funkciaLbl")->text(), QStringLiteral("Function:"));
-    EXPECT_EQ(Child<QLabel>("derivaciaLbl")->text(), QStringLiteral("Derivative:"));
-    EXPECT_EQ(Child<QPushButton>("vypocetBtn")->text(), QStringLiteral("Calculate"));
+    EXPECT_EQ(Child<QLabel>("funkciaLbl")->text(), QStringLiteral("&Function:"));
+    EXPECT_EQ(Child<QLabel>("derivaciaLbl")->text(), QStringLiteral("&Derivative:"));
+    EXPECT_EQ(Child<QPushButton>("vypocetBtn")->text(), QStringLiteral("Ca&lculate"));
     EXPECT_TRUE(Child<QPushButton>("vypocetBtn")->font().bold());
     EXPECT_FALSE(Child<QToolButton>("nahladBtn")->icon().isNull());
     EXPECT_EQ(Child<QLineEdit>("funkciaEdt")->text(), QStringLiteral("0"));
@@ -185,6 +185,11 @@ TEST_F(DerivativesWindow, OnlyASuccessfulAnswerOfTheServiceCounts)
         {R::Ok("---"), QStringLiteral("---"), true},
         {R::Ok("OK:"), QStringLiteral("---"), true},
         {R::Ok("<html>Error. OK:2*x</html>"), QStringLiteral("---"), true},
+        // One line of text or nothing: the field shows one line.
+        {R::Ok("OK:2*x\r\n<p>debug</p>"), QStringLiteral("---"), true},
+        {R::Ok("OK:2*x\tx"), QStringLiteral("---"), true},
+        {R::Ok("OK:2\xFF*x"), QStringLiteral("---"), true},
+        {R::Ok("OK: \xC3\xA9*x \n"), QString::fromUtf8("\xC3\xA9*x"), false},
         {R::With(404, "OK:2*x"), failed, true},
         {R::With(500, "OK:2*x"), failed, true},
         {R::Ok(QByteArray(TderivacieFrm::MaxReplyBytes + 10, 'x').prepend("OK:")), failed, true},
@@ -218,6 +223,16 @@ TEST_F(DerivativesWindow, NoServerAndASilentOneAreConnectionErrors)
     ASSERT_TRUE(WaitForAnswer());
     EXPECT_EQ(Result()->text(), QStringLiteral("Server unavailable. Check your internet connection."));
     EXPECT_TRUE(ShownAsError());
+
+    // In the narrowest window the message is longer than the field: its
+    // start shows and the whole of it is the field's tooltip.
+    Window.resize(Window.minimumWidth(), Window.height());
+    QCoreApplication::processEvents();
+    ASSERT_GT(Result()->fontMetrics().horizontalAdvance(Result()->text()), Result()->width());
+    EXPECT_EQ(Result()->cursorPosition(), 0);
+    EXPECT_EQ(Result()->toolTip(), Result()->text());
+    Window.ShowResult(QStringLiteral("2*x"));
+    EXPECT_EQ(Result()->toolTip(), QStringLiteral("2*x"));
 }
 
 TEST_F(DerivativesWindow, ANewerRequestOvertakesASlowOne)
@@ -353,8 +368,8 @@ TEST_F(DerivativesWindow, TextsComeFromTheLanguageFile)
     ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
     Window.TranslateTexts();
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Derivácia funkcie"));
-    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("Premenná:"));
-    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("Rád:"));
+    EXPECT_EQ(Child<QLabel>("premennaLbl")->text(), QStringLiteral("&Premenná:"));
+    EXPECT_EQ(Child<QLabel>("stupenLbl")->text(), QStringLiteral("&Rád:"));
     EXPECT_EQ(Window.ConnectionErrorText, QStringLiteral("Server je nedostupný. Skontrolujte pripojenie na internet."));
     Window.SetFunction(QStringLiteral("gamma(x)"));
     Child<QPushButton>("Button1")->click();

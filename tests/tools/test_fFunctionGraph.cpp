@@ -4,12 +4,15 @@
 #include "tools/fFunctionGraph.h"
 
 #include "core/Analyzator.h"
+#include "platform/SysUtils.h"
 #include "shell/uGUIManager.h"
 #include "shell/uProgramTranslator.h"
 #include "shell/uUpDown.h"
+#include "tests/support/ClippedTexts.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/MainWindowDriver.h"
 #include "tests/support/ModalHelper.h"
+#include "tests/support/QtPrint.h"
 #include "tests/support/TempProgramDir.h"
 #include "tools/uToolWindows.h"
 
@@ -19,6 +22,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -110,11 +114,70 @@ TEST_F(GraphWindow, DefaultLayoutAndControls)
     EXPECT_EQ(Graph()->View.ScaleX, 0.0125L);
     EXPECT_EQ(Graph()->View.ScaleY, 0.025L);
     // A resize keeps the picture anchored on all sides.
-    Window->resize(600, 400);
+    Window->resize(764, 400);
     QApplication::processEvents();
-    EXPECT_EQ(Picture->size(), QSize(541, 286));
-    EXPECT_EQ(Graph()->View.Width, 541);
+    EXPECT_EQ(Picture->size(), QSize(705, 286));
+    EXPECT_EQ(Graph()->View.Width, 705);
     EXPECT_EQ(Window->findChild<QWidget *>("ovladaniePnl")->y(), 400 - 72);
+}
+
+TEST_F(GraphWindow, EveryControlStaysReachableAtEverySizeTheWindowAllows)
+{
+    // The designed minimum is asked for; the window keeps what its controls need.
+    for (const QSize &asked : {QSize(320, 240), QSize(500, 300), QSize(740, 240), QSize(774, 427)}) {
+        Window->resize(asked);
+        QApplication::processEvents();
+        const QSize size = Window->size();
+        EXPECT_GE(size.width(), qMax(asked.width(), 320));
+        EXPECT_GE(size.height(), qMax(asked.height(), 240));
+        EXPECT_EQ(size.width(), qMax(asked.width(), Window->minimumWidth())) << "no wider than needed";
+        const QRect status = Window->findChild<QWidget *>("StatusBar1")->geometry();
+        const QRect picture = Picture->geometry();
+        EXPECT_GT(picture.height(), 0);
+        QList<QRect> taken = {picture, status};
+        for (const char *name : {"clearBtn", "scaleGpb", "gridGpb", "moveGpb", "exportGpb"}) {
+            auto *control = Window->findChild<QWidget *>(name);
+            const QRect at(control->mapTo(Window, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(Window->rect().contains(at)) << name << " at " << size.width() << "x" << size.height();
+            for (const QRect &other : taken)
+                EXPECT_FALSE(at.intersects(other)) << name << " at " << size.width() << "x" << size.height();
+            taken.append(at);
+            // Every button of a box lies inside it.
+            for (QWidget *child : control->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                EXPECT_TRUE(control->rect().contains(QRect(child->pos(), child->size()))) << name;
+        }
+    }
+}
+
+TEST(GraphWindowFonts, AtLargerDesktopFontsNoTextIsCutAndTheDesignStaysTheLeast)
+{
+    ResetEngineState();
+    const QFont desktop = QApplication::font();
+    for (const int points : {8, 11, 14}) {
+        QFont font = desktop;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        TFunctionGraphFrm window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.ShowFunction("sin(x)");
+        EXPECT_EQ(ClippedTexts(&window), QStringList()) << points << " pt";
+        // Never smaller than designed.
+        EXPECT_GE(window.minimumWidth(), 320);
+        EXPECT_GE(window.minimumHeight(), 240);
+        for (const char *name : {"zoomInBtn", "moveHomeBtn", "copyToClipboardBtn"}) {
+            const QSize size = window.findChild<QWidget *>(name)->size();
+            EXPECT_GE(size.width(), 26) << name;
+            EXPECT_GE(size.height(), 22) << name;
+        }
+        EXPECT_GE(window.findChild<QWidget *>("horizontalScaleImg")->height(), 21);
+        // The text fields show their whole text.
+        auto *step = window.findChild<QLineEdit *>("movingPixelCountEdt");
+        step->setText("200");
+        EXPECT_LE(step->fontMetrics().horizontalAdvance("200"), step->contentsRect().width() - 4) << points << " pt";
+        QApplication::setFont(desktop);
+    }
+    ResetEngineState();
 }
 
 TEST_F(GraphWindow, MouseReadOut)
@@ -143,6 +206,75 @@ TEST_F(GraphWindow, MouseReadOut)
     QTest::mouseMove(Picture, QPoint(400, 100));
     EXPECT_EQ(Window->StatusText(0), " x = 0");
     EXPECT_EQ(Window->StatusText(2), " f(x) = --");
+}
+
+// The panels read the point under the resting mouse after every change of
+// the view, not the point it showed before; with the mouse away from the
+// picture they are emptied.
+TEST_F(GraphWindow, TheStatusBarFollowsEveryChangeOfTheView)
+{
+    Window->ShowFunction("x^2");
+    const QPoint at(Picture->width() / 2 + 80, Picture->height() / 2);
+    QTest::mouseMove(Picture, at);
+    const auto expected = [&] {
+        const Extended x = Graph()->XAtPixel(at.x());
+        return QStringList{QStringLiteral(" x = ") + FormatFloat("0.###", x),
+                           QStringLiteral(" y = ")
+                               + FormatFloat("0.###", Graph()->YAtPixel(Picture->height() - at.y())),
+                           QStringLiteral(" f(x) = ") + FormatFloat("0.###", Graph()->ValueAt(x))};
+    };
+    const auto shown = [&] { return QStringList{Window->StatusText(0), Window->StatusText(1), Window->StatusText(2)}; };
+    EXPECT_EQ(shown(), expected());
+    const QStringList before = shown();
+    const char *const changes[] = {"zoomInBtn",     "zoomOutVerticaly", "moveRightBtn",        "moveUpDtn",
+                                   "gridZoomInBtn", "moveHomeBtn",      "zoomInHorizontalyBtn"};
+    for (const char *button : changes) {
+        QTest::mouseClick(Button(button), Qt::LeftButton);
+        EXPECT_EQ(shown(), expected()) << button;
+    }
+    EXPECT_NE(shown(), before);
+    // A new curve: f(x) is its value now, the first function being new.
+    QTest::mouseClick(Button("clearBtn"), Qt::LeftButton);
+    EXPECT_EQ(Window->StatusText(2), " f(x) = 0");
+    Window->ShowFunction("x+1");
+    EXPECT_EQ(shown(), expected());
+    // The mouse has left the picture: nothing stale stays.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Picture, &leave);
+    QTest::mouseClick(Button("zoomOutBtn"), Qt::LeftButton);
+    EXPECT_EQ(shown(), QStringList({"x =", "y =", "f(x) ="}));
+}
+
+// The strips take their colours from the window's palette, so a dark theme
+// reads light numbers on a dark strip; the picture keeps its own white.
+TEST_F(GraphWindow, ADarkPaletteGivesLightNumbersOnADarkStrip)
+{
+    Window->ShowFunction("x");
+    const QImage &strip = static_cast<TGraphImage *>(Window->findChild<QWidget *>("verticalScaleImg"))->Bitmap;
+    const auto strongest = [&](QRgb Back) {
+        int most = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                most = qMax(most, qAbs(qGray(strip.pixel(x, y)) - qGray(Back)));
+        return most;
+    };
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
+    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE));
+    const QPalette light = Window->palette();
+    for (const QPalette &palette : {dark, light}) {
+        Window->setPalette(palette);
+        QApplication::processEvents();
+        const QRgb back = palette.color(QPalette::Window).rgb();
+        EXPECT_EQ(Graph()->ScaleBackColor.rgb(), back);
+        EXPECT_EQ(Graph()->ScaleTextColor.rgb(), palette.color(QPalette::WindowText).rgb());
+        EXPECT_EQ(strip.pixel(strip.width() - 1, strip.height() - 1), back);
+        EXPECT_GT(strongest(back), 150) << "numbers that stand out";
+        const QImage &picture = static_cast<TGraphImage *>(Picture)->Bitmap;
+        EXPECT_EQ(picture.pixel(0, 0), qRgb(255, 255, 255));
+    }
 }
 
 TEST_F(GraphWindow, DraggingPansByTheMouseMovementOncePerFrame)

@@ -12,6 +12,7 @@
 #include "tests/support/QtPrint.h"
 #include "tools/uToolWindows.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -232,4 +233,26 @@ TEST(PreviewFromMainWindow, PreviewSignAndMenuHandTheInputOver)
     main.Form->findChild<QAction *>(QStringLiteral("NahladVyrazuAct"))->trigger();
     EXPECT_EQ(preview()->Expression(), QStringLiteral("0"));
     TGUIManager::FreeInstance();
+}
+
+TEST_F(PreviewWindow, AScreenReaderMeetsTheDrawingAsAPictureOfTheTextHandedOver)
+{
+    Hand(QStringLiteral("(a+b)/2"));
+    QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(Preview()->Canvas());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->role(), QAccessible::Graphic);
+    EXPECT_EQ(picture->text(QAccessible::Name), QStringLiteral("Expression preview"));
+    EXPECT_EQ(picture->text(QAccessible::Description), QStringLiteral("(a+b)/2"));
+
+    // A text that cannot be drawn: the note that is shown follows it.
+    Hand(QStringLiteral("a+"));
+    EXPECT_EQ(picture->text(QAccessible::Description), QStringLiteral("a+\nAn operand is missing."));
+
+    TProgramTranslator::Instance()->LoadFile(QString::fromLocal8Bit(qgetenv("TANDOREL_SOURCE_DIR"))
+                                             + QStringLiteral("/data/lang/Slovensky.txt"));
+    TGUIManager::Instance()->TranslateAll();
+    EXPECT_EQ(picture->text(QAccessible::Name), QStringLiteral("Náhľad výrazu"));
+    EXPECT_EQ(picture->text(QAccessible::Description), QStringLiteral("a+\nVo výraze chýba operand."));
+    Hand(QString());
+    EXPECT_EQ(picture->text(QAccessible::Description), QString());
 }

@@ -8,6 +8,7 @@
 #include "tests/support/ToolWindowFixture.h"
 
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -129,3 +130,23 @@ TEST(PrefixValuesInTheMainWindow, PowersGoToTheCaretAndCalculate)
 }
 
 } // namespace
+
+TEST_F(PrefixValuesWindow, TheNamesAlwaysStartAtTheLeft)
+{
+    QScrollBar *sideways = Grid()->horizontalScrollBar();
+    for (const int width : {400, 230, Window.minimumWidth()}) {
+        Window.resize(width, 400);
+        QCoreApplication::processEvents();
+        // A click on a value, and the keys that move through the rows.
+        const int row = width % 16;
+        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {},
+                          Grid()->visualItemRect(Grid()->item(row, 1)).center());
+        QTest::keyClick(Grid(), Qt::Key_Right);
+        QTest::keyClick(Grid(), Qt::Key_End);
+        QTest::keyClick(Grid(), Qt::Key_Down);
+        EXPECT_EQ(sideways->value(), 0) << width;
+        EXPECT_EQ(Grid()->visualItemRect(Grid()->item(0, 0)).left(), 0) << width;
+        // Both columns lie inside the grid.
+        EXPECT_LE(Grid()->columnViewportPosition(1) + Grid()->columnWidth(1), Grid()->viewport()->width()) << width;
+    }
+}

@@ -7,6 +7,7 @@
 #include "tests/support/QtPrint.h"
 #include "tests/support/ToolWindowFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,10 +123,23 @@ TEST_F(StatisticsWindow, WeightsEmptyTablesAndLargeProductsGiveMessages)
     EXPECT_EQ(Message, QStringLiteral("The weights must not add up to 0."));
     EXPECT_EQ(Out("strednaHodnotaEdt"), QString()); // nothing shown
 
+    // As in a fresh window, one empty row is left, and typed keys go into it.
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
     Click("zmazatVsetkoBtn");
-    EXPECT_EQ(Grid()->rowCount(), 0);
+    EXPECT_EQ(Grid()->Strings(), QStringList({"="}));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
     Calculate();
-    EXPECT_EQ(Message, QStringLiteral("Enter at least one value."));
+    EXPECT_EQ(Message, QString());
+    EXPECT_EQ(Out("sucetEdt"), QStringLiteral("8"));
+    Click("zmazatVsetkoBtn");
+    Calculate();
+    EXPECT_EQ(Message, QStringLiteral("Value entered incorrectly."));
+    EXPECT_EQ(Grid()->currentRow(), 0);
+    // So does removing the last row.
+    Grid()->setCurrentCell(0, 0);
+    Click("zmazatBtn");
+    EXPECT_EQ(Grid()->Strings(), QStringList({"="}));
 
     QStringList big;
     for (int i = 0; i < 20; ++i)

@@ -12,6 +12,7 @@
 #include "tests/support/MainWindowDriver.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/QtPrint.h"
+#include "tools/uToolControls.h"
 #include "tools/uToolWindows.h"
 
 #include <QApplication>
@@ -102,6 +103,25 @@ TEST_F(SeriesWindow, TheSeriesKeyHandsTheInputOver)
     Driver->Click("sumaBtn");
     EXPECT_EQ(Error(), QStringLiteral("You must enter an expression."));
     EXPECT_FALSE(SeriesVisible());
+}
+
+TEST_F(SeriesWindow, ALongExpressionReadsFromItsStartWithTheWholeInTheTooltip)
+{
+    const QString expr = QStringLiteral("1/n^2+sin(n)*cos(n)/(n+1)+sqrt(n)/(n^3+2*n+1)");
+    TsumaFrm *window = Open(expr);
+    auto *label = static_cast<TElidedLabel *>(Child<QLabel>("expressionLbl"));
+    EXPECT_EQ(label->text(), expr);
+    EXPECT_EQ(label->toolTip(), expr);
+    const QString shown = label->ShownText();
+    ASSERT_NE(shown, expr); // the window is narrower than the expression
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(expr.startsWith(shown.chopped(1))) << shown.toStdString();
+    EXPECT_GE(shown.size(), 5);
+    // Wide enough, the whole expression shows.
+    window->resize(window->width() + label->fontMetrics().horizontalAdvance(expr), window->height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->ShownText(), expr);
+    window->hide();
 }
 
 TEST_F(SeriesWindow, SumAndProductGoToTheDisplayAndTheAnswer)

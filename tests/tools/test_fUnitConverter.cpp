@@ -265,3 +265,27 @@ TEST_F(UnitConverterWindow, UnitsWithUnusableFactorsAreLeftOutWithANote)
 }
 
 } // namespace
+
+TEST_F(UnitConverterWindow, TabGoesFromGridToFieldRoundTheWindowAndShiftTabBack)
+{
+    Open();
+    Window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    Window->categoryLsb()->setFocus();
+    const QWidget *order[] = {Window->baseUnitVle(), Window->baseValueEdt(), Window->targetUnitVle(),
+                              Window->targetValueEdt(), Window->categoryLsb()};
+    for (const QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    for (int i = int(std::size(order)) - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << order[i]->objectName().toStdString();
+    }
+    // Within a grid the arrows choose the unit.
+    const int row = Window->targetUnitVle()->currentRow();
+    Window->targetUnitVle()->setFocus();
+    QTest::keyClick(Window->targetUnitVle(), Qt::Key_Down);
+    EXPECT_EQ(Window->targetUnitVle()->currentRow(), row + 1);
+    EXPECT_EQ(QApplication::focusWidget(), Window->targetUnitVle());
+}

@@ -49,13 +49,13 @@ protected:
 TEST_F(ExpressionDialog, EnglishCaptions)
 {
     EXPECT_EQ(Dialog.windowTitle(), "Add / modify expression");
-    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("nazovLbl"))->text(), "Name:");
-    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("vyrazLbl"))->text(), "Expression:");
-    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("popisLbl"))->text(), "Description:");
-    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("premenneLbl"))->text(), "Variables:");
+    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("nazovLbl"))->text(), "&Name:");
+    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("vyrazLbl"))->text(), "&Expression:");
+    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("popisLbl"))->text(), "&Description:");
+    EXPECT_EQ(Dialog.findChild<QLabel *>(QStringLiteral("premenneLbl"))->text(), "&Variables:");
     EXPECT_EQ(Grid()->horizontalHeaderItem(0)->text(), "Name");
     EXPECT_EQ(Grid()->horizontalHeaderItem(1)->text(), "Description");
-    EXPECT_EQ(Dialog.findChild<QPushButton *>(QStringLiteral("zrusitBtn"))->text(), "Cancel");
+    EXPECT_EQ(Dialog.findChild<QPushButton *>(QStringLiteral("zrusitBtn"))->text(), "&Cancel");
 }
 
 TEST_F(ExpressionDialog, LeavingTheExpressionAddsItsMissingVariables)

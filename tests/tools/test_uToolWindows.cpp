@@ -16,12 +16,15 @@
 #include "tools/fUnitConverter.h"
 #include "tools/kombinatorika.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -94,7 +97,7 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
 
     auto *combinatorics = Gui->GetForm(FormId::Combinatorics);
     EXPECT_EQ(combinatorics->findChild<QRadioButton *>(QStringLiteral("RadioButton1"))->text(),
-              QStringLiteral("Kombinačné číslo"));
+              QStringLiteral("Kombinačné &číslo"));
     auto *statistics = Gui->FormAs<TstatistikaFrm>(FormId::Statistics);
     EXPECT_EQ(statistics->findChild<QGroupBox *>(QStringLiteral("statistikaGpb"))->title(),
               QStringLiteral("Štatistika"));
@@ -106,7 +109,7 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     auto *quadratic = Gui->FormAs<TQuadraticEquationFrm>(FormId::QuadraticEquation);
     EXPECT_EQ(quadratic->NotAQuadraticEquationCaptionMsg, QStringLiteral("Nejde o kvadratickú rovnicu"));
     auto *units = Gui->FormAs<TUnitConverterFrm>(FormId::UnitConverter);
-    EXPECT_EQ(units->findChild<QLabel *>(QStringLiteral("baseUnitLbl"))->text(), QStringLiteral("Zadaná jednotka:"));
+    EXPECT_EQ(units->findChild<QLabel *>(QStringLiteral("baseUnitLbl"))->text(), QStringLiteral("&Zadaná jednotka:"));
     EXPECT_EQ(units->categoryLsb()->count(), 13);
     EXPECT_EQ(units->categoryLsb()->item(0)->text(), QString::fromUtf8("Dĺžka"));
 
@@ -118,22 +121,44 @@ TEST_F(ToolWindows, TextsComeFromTheLanguageFile)
     EXPECT_EQ(units->categoryLsb()->item(0)->text(), QStringLiteral("Length"));
 }
 
-TEST_F(ToolWindows, EveryCaptionFitsInBothLanguages)
+// At the layouts' font and at an 11-point desktop font. The graph and
+// polynomials windows are checked by their own tests.
+TEST_F(ToolWindows, EveryCaptionFitsInBothLanguagesAtAnyFontSize)
 {
-    const int ids[] = {FormId::PrefixValues, FormId::Combinatorics,     FormId::Statistics,
-                       FormId::RuleOfThree,  FormId::QuadraticEquation, FormId::UnitConverter};
-    for (const char *language : {"English.txt", "Slovensky.txt"}) {
-        TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
-                                                 + QStringLiteral("/data/lang/") + QLatin1String(language));
-        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
-        Gui->TranslateAll();
-        for (int id : ids) {
-            QWidget *window = Gui->GetForm(id);
-            window->show();
-            EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id;
-            window->hide();
+    const int ids[] = {FormId::ExpressionPreview, FormId::PrefixValues, FormId::ExpressionBrowser, FormId::SeriesSum,
+                       FormId::Combinatorics,     FormId::Statistics,   FormId::RuleOfThree,       FormId::Derivatives,
+                       FormId::QuadraticEquation, FormId::UnitConverter};
+    // The expression browser says so when the folder holds no library.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(20);
+    const QFont layoutFont = QApplication::font();
+    for (const int points : {0, 11}) {
+        TGUIManager::FreeInstance();
+        QFont font = layoutFont;
+        if (points)
+            font.setPointSize(points);
+        QApplication::setFont(font);
+        Gui = TGUIManager::Instance();
+        Gui->SetMainForm(&Main);
+        RegisterToolWindowClasses(Gui);
+        for (const char *language : {"English.txt", "Slovensky.txt"}) {
+            TProgramTranslator::Instance()->LoadFile(qEnvironmentVariable("TANDOREL_SOURCE_DIR")
+                                                     + QStringLiteral("/data/lang/") + QLatin1String(language));
+            ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+            Gui->TranslateAll();
+            for (int id : ids) {
+                QWidget *window = Gui->GetForm(id);
+                window->show();
+                EXPECT_EQ(ClippedTexts(window), QStringList()) << language << " " << id << " " << points << " pt";
+                window->hide();
+            }
         }
     }
+    QApplication::setFont(layoutFont);
 }
 
 } // namespace

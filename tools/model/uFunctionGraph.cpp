@@ -1,14 +1,16 @@
 #include "tools/model/uFunctionGraph.h"
 
 #include "core/Analyzator.h"
+#include "platform/IOUtils.h"
 #include "platform/SysUtils.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QSaveFile>
+#include <QtMath>
 
 #include <cmath>
 #include <numbers>
@@ -24,8 +26,9 @@ constexpr Extended SmallestScale = 1.1920928955E-8L;
 // The largest scale a zoom-out starts from.
 constexpr Extended LargestZoomOutScale = 1.0L;
 constexpr Extended Pi = std::numbers::pi_v<Extended>;
-// The numbers of the vertical strip end at this column.
-constexpr qint32 VerticalLabelRight = 34;
+// The numbers of the vertical strip end this many pixels left of its right
+// edge (at column 34 of the 40 pixels wide strip).
+constexpr qint32 VerticalLabelMargin = 6;
 // A number too wide for the strip is drawn in a font shrunk down to this
 // share of the strip's font at the least.
 constexpr qreal SmallestVerticalLabelScale = 0.7;
@@ -54,6 +57,15 @@ void ForEachGridLine(Extended Origin, Extended Scale, Extended Step, qint32 Firs
     }
 }
 
+// The first device pixel of pixel P on a canvas of Ratio device pixels per
+// pixel; pixel P covers FirstDevicePixel(P) .. FirstDevicePixel(P + 1) - 1.
+// Edges are rounded as the painter rounds those of a filled rectangle, so
+// that the axes and the grid's dots meet.
+qint32 FirstDevicePixel(qint32 P, qreal Ratio)
+{
+    return qint32(std::floor(P * Ratio + 0.5));
+}
+
 void DrawTextAt(QPainter &Canvas, qint32 Left, qint32 Top, const QString &Text)
 {
     Canvas.drawText(Left, Top + Canvas.fontMetrics().ascent(), Text);
@@ -65,6 +77,35 @@ bool CanPaint(const QImage *Canvas)
 }
 
 } // namespace
+
+namespace {
+
+qreal CanvasRatio(qreal Ratio)
+{
+    return Ratio > 0 ? Ratio : 1;
+}
+
+QSize DeviceSize(const QSize &Size, qreal Ratio)
+{
+    return QSize(qCeil(qMax(1, Size.width()) * Ratio), qCeil(qMax(1, Size.height()) * Ratio));
+}
+
+} // namespace
+
+QImage NewGraphCanvas(const QSize &Size, qreal Ratio)
+{
+    const qreal ratio = CanvasRatio(Ratio);
+    QImage canvas(DeviceSize(Size, ratio), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
+    return canvas;
+}
+
+bool IsGraphCanvas(const QImage &Canvas, const QSize &Size, qreal Ratio)
+{
+    const qreal ratio = CanvasRatio(Ratio);
+    return Canvas.size() == DeviceSize(Size, ratio) && Canvas.devicePixelRatio() == ratio
+           && Canvas.format() == QImage::Format_RGB32;
+}
 
 TFunctionGraph::TFunctionGraph(QImage *GraphCanvas, qint32 Width, qint32 Height, QImage *VerticalScaleCanvas,
                                QImage *HorizontalScaleCanvas)
@@ -331,10 +372,8 @@ void TFunctionGraph::DrawFunctions()
 
 void TFunctionGraph::Redraw()
 {
-    if (GraphCanvas
-        && (GraphCanvas->width() != View.Width || GraphCanvas->height() != View.Height
-            || GraphCanvas->format() != QImage::Format_RGB32))
-        *GraphCanvas = QImage(View.Width, View.Height, QImage::Format_RGB32);
+    if (GraphCanvas && !IsGraphCanvas(*GraphCanvas, QSize(View.Width, View.Height), DevicePixelRatio))
+        *GraphCanvas = NewGraphCanvas(QSize(View.Width, View.Height), DevicePixelRatio);
     const QRect picture(0, 0, View.Width, View.Height);
     DrawAxes(picture);
     DrawScales(picture);
@@ -375,25 +414,48 @@ void TFunctionGraph::DrawGrid()
         && image.format() != QImage::Format_ARGB32_Premultiplied)
         image.convertTo(QImage::Format_RGB32);
     image.fill(BackgroundColor);
-    const qint32 w = qMin(View.Width, qint32(image.width()));
-    const qint32 h = qMin(View.Height, qint32(image.height()));
+    const qreal ratio = image.devicePixelRatio();
+    const qint32 w = qMin(View.Width, qint32(image.width() / ratio));
+    const qint32 h = qMin(View.Height, qint32(image.height() / ratio));
     const QRgb dot = GridColor.rgb();
+    // A dot is one pixel, as many device pixels as the ratio gives it: the
+    // device columns (or rows) First .. Last - 1 of a pixel.
+    struct TSpan
+    {
+        qint32 First, Last;
+    };
+    // A whole ratio (1 or 2, as most screens have) needs no rounding.
+    const qint32 whole = qint32(ratio);
+    const auto span = [ratio, whole, integral = whole == ratio](qint32 P, qint32 Limit) {
+        if (integral)
+            return TSpan{qMin(P * whole, Limit), qMin(P * whole + whole, Limit)};
+        return TSpan{qMin(FirstDevicePixel(P, ratio), Limit), qMin(FirstDevicePixel(P + 1, ratio), Limit)};
+    };
+    QRgb *const bits = reinterpret_cast<QRgb *>(image.bits());
+    const qsizetype stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    const auto paintDot = [&](TSpan Columns, TSpan Rows) {
+        for (qint32 y = Rows.First; y < Rows.Last; ++y)
+            for (qint32 x = Columns.First; x < Columns.Last; ++x)
+                bits[y * stride + x] = dot;
+    };
+    const qint32 deviceWidth = image.width(), deviceHeight = image.height();
     // Dotted lines, one pixel on and one off; the dots keep their place on
     // the grid lines while the picture pans.
     const qint32 columnPhase = FirstGridLineX();
     const qint32 rowPhase = FirstGridLineY();
     ForEachGridLine(View.OriginX, View.ScaleX, View.GridStepX * View.XLabelUnit, 0, w - 1,
                     [&](qint32 column, Extended) {
+                        const TSpan columns = span(column, deviceWidth);
                         for (qint32 row = (rowPhase & 1) ? 1 : 0; row < h; row += 2)
-                            reinterpret_cast<QRgb *>(image.scanLine(row))[column] = dot;
+                            paintDot(columns, span(row, deviceHeight));
                     });
     ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, 0, View.Height - 1, [&](qint32 level, Extended) {
         const qint32 row = View.FlipY(level);
         if (row < 0 || row >= h)
             return;
-        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(row));
+        const TSpan rows = span(row, deviceHeight);
         for (qint32 column = (columnPhase & 1) ? 1 : 0; column < w; column += 2)
-            line[column] = dot;
+            paintDot(span(column, deviceWidth), rows);
     });
 }
 
@@ -402,14 +464,14 @@ void TFunctionGraph::DrawAxes(const QRect &R)
     DrawGrid();
     if (!CanPaint(GraphCanvas))
         return;
+    // Whole pixels, which cover the same device pixels as the grid's dots.
     QPainter canvas(GraphCanvas);
-    canvas.setPen(QPen(AxisColor, 0));
     const qint32 row = RowOfY(0);
     if (row >= R.top() && row <= R.bottom())
-        canvas.drawLine(R.left(), row, R.right(), row);
+        canvas.fillRect(QRect(R.left(), row, R.width(), 1), AxisColor);
     const qint32 column = ColumnOfX(0);
     if (column >= R.left() && column <= R.right())
-        canvas.drawLine(column, R.top(), column, R.bottom());
+        canvas.fillRect(QRect(column, R.top(), 1, R.height()), AxisColor);
 }
 
 void TFunctionGraph::DrawScales(const QRect &R)
@@ -463,10 +525,11 @@ void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) cons
     for (const TScaleLabel &label : Labels)
         best << label.Text;
     qint32 bestWidth = widest(best);
-    if (bestWidth <= VerticalLabelRight)
+    const qint32 right = VerticalLabelRight();
+    if (bestWidth <= right)
         return;
     const Extended half = View.GridStepY / 2;
-    for (int digits = 1; digits <= 15 && bestWidth > VerticalLabelRight; ++digits) {
+    for (int digits = 1; digits <= 15 && bestWidth > right; ++digits) {
         const QString exponentPattern = QStringLiteral("0.") + QString(digits - 1, u'#') + QStringLiteral("E-0");
         QStringList plain, exponent;
         bool close = true;
@@ -502,11 +565,12 @@ void TFunctionGraph::DrawHorizontalScale(const QRect &R)
     HorizontalScaleCanvas->fill(ScaleBackColor);
     QPainter canvas(HorizontalScaleCanvas);
     canvas.setFont(ScaleFont);
-    canvas.setPen(Qt::black);
+    canvas.setPen(ScaleTextColor);
     const QList<TScaleLabel> labels = HorizontalScaleLabels(R);
     const Extended every = HorizontalLabelStride(labels);
+    const qreal stripWidth = HorizontalScaleCanvas->deviceIndependentSize().width();
     for (const TScaleLabel &label : labels) {
-        if (std::fmod(label.Line, every) != 0)
+        if (std::fmod(label.Line, every) != 0 || !HorizontalLabelFits(label, stripWidth))
             continue;
         if (label.Pi)
             DrawScaleLabel(canvas, label.Pixel, 2, label.Text);
@@ -522,7 +586,7 @@ void TFunctionGraph::DrawVerticalScale(const QRect &R)
     VerticalScaleCanvas->fill(ScaleBackColor);
     QPainter canvas(VerticalScaleCanvas);
     canvas.setFont(ScaleFont);
-    canvas.setPen(Qt::black);
+    canvas.setPen(ScaleTextColor);
     QList<TScaleLabel> labels = VerticalScaleLabels(R);
     ShortenVerticalScaleLabels(labels);
     for (const TScaleLabel &label : labels)
@@ -539,6 +603,14 @@ Extended TFunctionGraph::HorizontalLabelStride(const QList<TScaleLabel> &Labels)
         widest = qMax(widest, ScaleLabelWidth(label));
     const Extended spacing = View.GridStepX * View.XLabelUnit / View.ScaleX;
     return std::max(Extended(1), std::ceil((widest + 4) / spacing));
+}
+
+bool TFunctionGraph::HorizontalLabelFits(const TScaleLabel &Label, qreal StripWidth) const
+{
+    const qint32 width = ScaleLabelWidth(Label);
+    const qint32 left = Label.Pi ? Label.Pixel - width / 2 : Label.Pixel;
+    // A smoothed glyph may reach a pixel beyond its advance.
+    return left >= 0 && left + width + 1 <= StripWidth;
 }
 
 qint32 TFunctionGraph::ScaleLabelWidth(const TScaleLabel &Label) const
@@ -570,18 +642,25 @@ void TFunctionGraph::DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row,
     Canvas.setFont(ScaleFont);
 }
 
+qint32 TFunctionGraph::VerticalLabelRight() const
+{
+    const qint32 strip = VerticalScaleCanvas ? qint32(VerticalScaleCanvas->deviceIndependentSize().width()) : 40;
+    return qMax(1, strip - VerticalLabelMargin);
+}
+
 void TFunctionGraph::DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text)
 {
     const QFont font = Canvas.font();
     const qint32 width = Canvas.fontMetrics().horizontalAdvance(Text);
-    if (width > VerticalLabelRight && width > 0) {
+    const qint32 right = VerticalLabelRight();
+    if (width > right && width > 0) {
         // Still too wide: a smaller font, so that the leading digits show.
         QFont smaller = font;
         smaller.setPointSizeF(QFontInfo(font).pointSizeF()
-                              * std::max(SmallestVerticalLabelScale, qreal(VerticalLabelRight) / width));
+                              * std::max(SmallestVerticalLabelScale, qreal(right) / width));
         Canvas.setFont(smaller);
     }
-    DrawTextAt(Canvas, VerticalLabelRight - Canvas.fontMetrics().horizontalAdvance(Text), Row, Text);
+    DrawTextAt(Canvas, right - Canvas.fontMetrics().horizontalAdvance(Text), Row, Text);
     Canvas.setFont(font);
 }
 
@@ -589,12 +668,17 @@ void TFunctionGraph::DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const 
 
 void TFunctionGraph::RenderExport(QImage &Bitmap) const
 {
-    const QSize vertical = VerticalScaleCanvas ? VerticalScaleCanvas->size() : QSize(0, 0);
-    const QSize horizontal = HorizontalScaleCanvas ? HorizontalScaleCanvas->size() : QSize(0, 0);
+    const auto logicalSize = [](const QImage *Canvas) {
+        return Canvas ? Canvas->deviceIndependentSize().toSize() : QSize(0, 0);
+    };
+    const QSize vertical = logicalSize(VerticalScaleCanvas);
+    const QSize horizontal = logicalSize(HorizontalScaleCanvas);
     Bitmap = QImage(vertical.width() + View.Width + 9, horizontal.height() + View.Height + 6, QImage::Format_RGB32);
     Bitmap.fill(ScaleBackColor);
     QPainter canvas(&Bitmap);
-    canvas.setPen(QPen(AxisColor, 0));
+    // Canvases drawn at a higher ratio come down to one pixel each, averaged.
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform);
+    canvas.setPen(QPen(ScaleTextColor, 0));
     canvas.drawRect(0, 0, Bitmap.width() - 1, Bitmap.height() - 1);
     if (CanPaint(HorizontalScaleCanvas))
         canvas.drawImage(vertical.width() + 4, 5, *HorizontalScaleCanvas);
@@ -602,7 +686,7 @@ void TFunctionGraph::RenderExport(QImage &Bitmap) const
         canvas.drawImage(8, horizontal.height() + 5, *VerticalScaleCanvas);
     if (CanPaint(GraphCanvas))
         canvas.drawImage(vertical.width() + 8, horizontal.height() + 5, *GraphCanvas);
-    canvas.setPen(Qt::black);
+    canvas.setPen(ScaleTextColor);
     canvas.setFont(QFont());
     DrawTextAt(canvas, 6, 7, QStringLiteral("y \\ x"));
 }
@@ -619,19 +703,11 @@ bool TFunctionGraph::SaveToFile(const QString &FileName, QString &Error) const
 {
     QImage bitmap;
     RenderExport(bitmap);
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Error = file.errorString();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !bitmap.save(&buffer, "BMP")) {
+        Error = QStringLiteral("The picture could not be written.");
         return false;
     }
-    if (!bitmap.save(&file, "BMP")) {
-        Error = file.errorString().isEmpty() ? QStringLiteral("The picture could not be written.") : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        Error = file.errorString();
-        return false;
-    }
-    return true;
+    return TryWriteFileAtomically(FileName, bytes, Error);
 }

@@ -38,6 +38,11 @@ struct TScaleLabel
 // modulo 5: red, green, blue, fuchsia, maroon.
 extern const QColor GraphPalette[5];
 
+// A canvas of Size pixels drawn at Ratio device pixels per pixel (a screen's
+// device pixel ratio), and whether Canvas is one.
+QImage NewGraphCanvas(const QSize &Size, qreal Ratio);
+bool IsGraphCanvas(const QImage &Canvas, const QSize &Size, qreal Ratio);
+
 class TFunctionGraph
 {
 public:
@@ -56,7 +61,13 @@ public:
     QColor BackgroundColor = QColor(255, 255, 255);
     QColor AxisColor = QColor(0, 0, 0);
     QColor GridColor = QColor(0x80, 0x80, 0x80);
-    QColor ScaleBackColor = QColor(0xF0, 0xF0, 0xF0); // the window sets its own face colour
+    // The scale strips' background and their numbers (and the export's frame
+    // and corner text) on it: the window sets both from its palette.
+    QColor ScaleBackColor = QColor(0xF0, 0xF0, 0xF0);
+    QColor ScaleTextColor = QColor(0, 0, 0);
+    // Device pixels per pixel of the canvases (the screen's ratio): the
+    // picture is redrawn at that many; every position stays in pixels.
+    qreal DevicePixelRatio = 1;
     // The font of the scale numbers (the window's font).
     QFont ScaleFont;
     // Sounded for a refused zoom, grid or move step.
@@ -128,18 +139,24 @@ public:
     // Of the horizontal numbers, those whose Line is a multiple of the
     // stride are written: 1 unless the grid lines stand too close for them.
     Extended HorizontalLabelStride(const QList<TScaleLabel> &Labels) const;
+    // Whether the number lies wholly on a strip StripWidth pixels wide; one
+    // cut at the strip's edge is left out.
+    bool HorizontalLabelFits(const TScaleLabel &Label, qreal StripWidth) const;
     // The width the horizontal strip's number takes.
     qint32 ScaleLabelWidth(const TScaleLabel &Label) const;
     // A multiple of pi on the horizontal strip (Text the multiple), centred
     // on Column, followed by a larger pi sign on the same baseline.
     void DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text);
-    // A number of the vertical strip, right-aligned at column 34 (in a
-    // smaller font when it is wider than that).
+    // The column the vertical strip's numbers end at: 34 on a strip 40
+    // pixels wide (and 6 left of the edge of a wider one).
+    qint32 VerticalLabelRight() const;
+    // A number of the vertical strip, right-aligned at VerticalLabelRight
+    // (in a smaller font when it is wider than that).
     void DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text);
 
     // ---- export
     // The three canvases framed as the window shows them, with the corner
-    // text "y \ x".
+    // text "y \ x", one bitmap pixel per pixel whatever the canvases' ratio.
     void RenderExport(QImage &Bitmap) const;
     void CopyToClipboard() const;
     // Writes the export as a bitmap (BMP) file, through a temporary file.

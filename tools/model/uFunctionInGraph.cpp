@@ -230,7 +230,12 @@ qint32 TFunctionInGraph::PixelY(const TGraphState &View, Extended Y) const
 void TFunctionInGraph::Draw(const TGraphState &View, QPainter &Canvas) const
 {
     const TVisibleBounds bounds(View);
-    Canvas.setPen(QPen(Color, 0));
+    // One pixel wide. At a device pixel ratio above 1 the line runs through
+    // the pixels' centres, so that it covers the device pixels of the very
+    // pixels it covers at ratio 1.
+    Canvas.setPen(QPen(Color, 1));
+    const qreal centre = Canvas.device()->devicePixelRatio() > 1 ? 0.5 : 0;
+    Canvas.translate(centre, centre);
     QPolygon run;
     const auto flush = [&] {
         if (run.size() >= 2)
@@ -247,4 +252,5 @@ void TFunctionInGraph::Draw(const TGraphState &View, QPainter &Canvas) const
             flush();
     }
     flush();
+    Canvas.translate(-centre, -centre);
 }

@@ -1,6 +1,7 @@
 #include "tools/model/uKniznica.h"
 
 #include "platform/Classes.h"
+#include "platform/IOUtils.h"
 
 #include <QByteArrayView>
 #include <QDomNamedNodeMap>
@@ -8,7 +9,6 @@
 #include <QDomProcessingInstruction>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -172,6 +172,45 @@ void WriteNode(QXmlStreamWriter &Writer, const QDomNode &Node)
     }
 }
 
+// A character that XML does not allow anywhere (control characters but
+// tab, line feed and carriage return, U+FFFE, U+FFFF, a lone surrogate) in
+// Text: its code, or -1 when there is none.
+int ForbiddenCharacter(QStringView Text)
+{
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const char16_t c = Text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < Text.size() && QChar::isLowSurrogate(Text.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        if ((c < 0x20 && c != 0x9 && c != 0xA && c != 0xD) || c == 0xFFFE || c == 0xFFFF || QChar::isSurrogate(c))
+            return c;
+    }
+    return -1;
+}
+
+// The first such character in a node's names, values and texts, or -1. The
+// document service takes some of them from a file, and the writer would
+// put them into a file that no longer reads back.
+int ForbiddenCharacter(const QDomNode &Node)
+{
+    int c = ForbiddenCharacter(Node.nodeName());
+    if (c < 0)
+        c = ForbiddenCharacter(Node.nodeValue());
+    const QDomNamedNodeMap attributes = Node.attributes();
+    for (int i = 0; c < 0 && i < attributes.count(); ++i)
+        c = ForbiddenCharacter(attributes.item(i));
+    for (QDomNode child = Node.firstChild(); c < 0 && !child.isNull(); child = child.nextSibling())
+        c = ForbiddenCharacter(child);
+    return c;
+}
+
+QString ForbiddenCharacterText(const char *Holder, int C)
+{
+    return QStringLiteral("the %1 holds a character that XML does not allow (U+%2)")
+        .arg(QLatin1String(Holder), QString::number(C, 16).toUpper().rightJustified(4, u'0'));
+}
+
 // The document as saved: UTF-8, indented by two blanks.
 QByteArray Serialize(const QDomDocument &Document)
 {
@@ -246,6 +285,12 @@ bool TKniznicaVyrazov::LoadFromFile(const QString &AFileName, QString *ErrorText
     if (Document.documentElement().tagName() != LibraryTag) {
         if (ErrorText)
             *ErrorText = QStringLiteral("the document element is not \"library\"");
+        return false;
+    }
+    if (const int c = ForbiddenCharacter(Document); c >= 0) {
+        Document = QDomDocument();
+        if (ErrorText)
+            *ErrorText = ForbiddenCharacterText("file", c);
         return false;
     }
     return true;
@@ -458,11 +503,15 @@ bool TKniznicaVyrazov::Save(QString *ErrorText)
         return true;
     }
 
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Serialize(Document)) < 0 || !file.commit()) {
+    if (const int c = ForbiddenCharacter(Document); c >= 0) {
         if (ErrorText)
-            *ErrorText = file.errorString();
-        file.cancelWriting();
+            *ErrorText = ForbiddenCharacterText("library", c);
+        return false;
+    }
+    QString reason;
+    if (!TryWriteFileAtomically(FileName, Serialize(Document), reason)) {
+        if (ErrorText)
+            *ErrorText = reason;
         return false;
     }
     Modified = false;

@@ -53,7 +53,8 @@ public:
     QString FileName; // full path of the library's file
 
     // Parses the file; true exactly when it is well-formed XML whose
-    // document element is "library". ErrorText tells why not (it may be
+    // document element is "library" and which holds no character that XML
+    // does not allow (a control character, also as a character reference). ErrorText tells why not (it may be
     // null). Modified is cleared either way; MarkedDeleted is left alone.
     bool LoadFromFile(const QString &AFileName, QString *ErrorText = nullptr);
     // An empty library with the header of Info (every attribute written,
@@ -96,8 +97,10 @@ public:
 
     // Only when Modified: deletes the file when marked deleted, otherwise
     // writes the document atomically (a temporary file renamed over the
-    // old one). Modified is cleared only on success; on failure false is
-    // returned with the reason in ErrorText and the library stays modified.
+    // old one); a document holding a character that XML does not allow is
+    // not written, since it would not read back. Modified is cleared only
+    // on success; on failure false is returned with the reason in
+    // ErrorText and the library stays modified.
     bool Save(QString *ErrorText = nullptr);
 
 private:

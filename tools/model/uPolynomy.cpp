@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <bitset>
@@ -23,6 +24,8 @@ constexpr int LargeHeight = 25;
 constexpr int SmallHeight = 13;
 constexpr int HornerHeight = 16;
 constexpr int HornerColumn = 60;
+// From one line of a polynomial picture to the next.
+constexpr int LineHeight = 30;
 // The Horner scheme is a tool for small degrees; beyond this the table would
 // only exhaust memory.
 constexpr qint32 MaxHornerDegree = 1000;
@@ -106,7 +109,105 @@ bool IsUnit(double C)
     return C == 1.0 || C == -1.0;
 }
 
+void LinkAtEnd(TClen *&First, TClen *&Last, TClen *Term)
+{
+    Term->Next = nullptr;
+    if (Last)
+        Last->Next = Term;
+    else
+        First = Term;
+    Last = Term;
+}
+
+// Whole numbers below 10^15 print as their digits.
+bool IsWhole(Extended Value)
+{
+    return Value == std::trunc(Value) && std::fabs(Value) < 1e15L;
+}
+
+// A short text built on the stack: the pieces of a term are made for every
+// term of a polynomial, and a QString would allocate each one.
+class TShortText
+{
+public:
+    TShortText &operator<<(QChar C)
+    {
+        m_text.append(C.unicode());
+        return *this;
+    }
+    TShortText &operator<<(QStringView Text)
+    {
+        for (QChar c : Text)
+            *this << c;
+        return *this;
+    }
+    TShortText &operator<<(qint64 Value)
+    {
+        char16_t digits[20];
+        int count = 0;
+        // Negated as unsigned, so that the lowest value has its digits too.
+        quint64 magnitude = Value < 0 ? 0 - quint64(Value) : quint64(Value);
+        do {
+            digits[count++] = char16_t(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (Value < 0)
+            *this << QChar(u'-');
+        while (count > 0)
+            *this << QChar(digits[--count]);
+        return *this;
+    }
+    // A coefficient as FormatPolynomNumber writes it.
+    void Number(Extended Value)
+    {
+        if (IsWhole(Value))
+            *this << qint64(Value);
+        else
+            *this << QStringView(FormatPolynomNumber(Value));
+    }
+    QStringView View() const { return QStringView(m_text.constData(), m_text.size()); }
+    bool IsEmpty() const { return m_text.isEmpty(); }
+
+private:
+    // Most pieces fit here; a coefficient of hundreds of digits moves to
+    // the heap.
+    QVarLengthArray<char16_t, 64> m_text;
+};
+
+thread_local const std::atomic<bool> *StopFlag = nullptr;
+thread_local int TermLimit = MaxPolynomTerms;
+thread_local qint64 ProductLimit = MaxTermProducts;
+
+// Called once per term or step of every loop that can run long.
+void CheckStop()
+{
+    if (StopFlag && StopFlag->load(std::memory_order_relaxed))
+        throw EPolynomStopped();
+}
+
 } // namespace
+
+TPolynomLimitScope::TPolynomLimitScope(int MaxTerms, qint64 MaxProducts) : m_terms(TermLimit), m_products(ProductLimit)
+{
+    TermLimit = MaxTerms;
+    ProductLimit = MaxProducts;
+}
+
+TPolynomLimitScope::~TPolynomLimitScope()
+{
+    TermLimit = m_terms;
+    ProductLimit = m_products;
+}
+
+TPolynomStopScope::TPolynomStopScope(const std::atomic<bool> &Flag) : m_previous(StopFlag)
+{
+    StopFlag = &Flag;
+}
+
+TPolynomStopScope::~TPolynomStopScope()
+{
+    StopFlag = m_previous;
+}
 
 // ------------------------------------------------------------ number text
 
@@ -122,7 +223,7 @@ QString FormatPolynomNumber(Extended Value)
 {
     if (!std::isfinite(Value))
         return FloatToStr(Value);
-    if (Value == std::trunc(Value) && std::fabs(Value) < 1e15L)
+    if (IsWhole(Value))
         return QString::number(qlonglong(Value));
     const TFloatRec r = FloatToDecimal(Value, 15);
     if (r.Digits.empty())
@@ -156,6 +257,9 @@ void TPolynomImage::Clear(int Width, int Height)
 {
     m_texts.clear();
     m_lines.clear();
+    m_ascending = true;
+    m_widest = 0;
+    m_lineTop = 0;
     m_width = Width;
     m_height = Height;
 }
@@ -177,21 +281,29 @@ void TPolynomImage::SetFontFamily(const QString &Family)
     m_widthCache.clear();
 }
 
-int TPolynomImage::TextWidth(const QString &Text, int PixelHeight, bool Bold) const
+const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView Text, int PixelHeight, bool Bold) const
 {
-    auto &cache = m_widthCache[PixelHeight * 2 + (Bold ? 1 : 0)];
+    TWidths &cache = m_widthCache[PixelHeight * 2 + (Bold ? 1 : 0)];
     const auto it = cache.find(Text);
     if (it != cache.end())
-        return it->second;
-    const int width = QFontMetrics(PieceFont(PixelHeight, Bold)).horizontalAdvance(Text);
-    cache.emplace(Text, width);
-    return width;
+        return *it;
+    const QString text = Text.toString();
+    const int width = QFontMetrics(PieceFont(PixelHeight, Bold)).horizontalAdvance(text);
+    return *cache.emplace(text, width).first;
 }
 
-int TPolynomImage::TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold)
+int TPolynomImage::TextWidth(QStringView Text, int PixelHeight, bool Bold) const
 {
-    const int width = TextWidth(Text, PixelHeight, Bold);
-    m_texts.append({X, Y, Text, PixelHeight, Bold});
+    return Measured(Text, PixelHeight, Bold).second;
+}
+
+int TPolynomImage::TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold)
+{
+    const auto &[text, width] = Measured(Text, PixelHeight, Bold);
+    if (!m_texts.isEmpty() && X < m_texts.last().X)
+        m_ascending = false;
+    m_widest = std::max(m_widest, width);
+    m_texts.append({X, Y, text, PixelHeight, Bold, width});
     // Widths beyond the int range cannot be shown anyway.
     const qint64 right = qint64(X) + width;
     if (right > m_width)
@@ -209,9 +321,16 @@ void TPolynomImage::DrawSuperscriptText(int &X, const QString &Text)
     const qsizetype caret = Text.indexOf(u'^');
     const QString base = caret < 0 ? Text : Text.left(caret);
     if (!base.isEmpty())
-        X += TextOut(X, 5, base, LargeHeight);
+        X += TextOut(X, m_lineTop + 5, base, LargeHeight);
     if (caret >= 0 && caret + 1 < Text.size())
-        X += TextOut(X, 5, Text.mid(caret + 1), SmallHeight);
+        X += TextOut(X, m_lineTop + 5, Text.mid(caret + 1), SmallHeight);
+}
+
+void TPolynomImage::BreakLine(int &X)
+{
+    m_lineTop += LineHeight;
+    m_height = std::max(m_height, m_lineTop + 35);
+    X = 5;
 }
 
 void TPolynomImage::SetSize(int Width, int Height)
@@ -220,15 +339,17 @@ void TPolynomImage::SetSize(int Width, int Height)
     m_height = Height;
 }
 
-QString TPolynomImage::PlainText() const
+QString TPolynomImage::PlainText(qsizetype Limit) const
 {
     QString s;
     for (const TTextPiece &piece : m_texts) {
+        if (Limit >= 0 && s.size() >= Limit)
+            return s.left(Limit);
         if (piece.PixelHeight == SmallHeight)
             s += u'^';
         s += piece.Text;
     }
-    return s;
+    return Limit >= 0 ? s.left(Limit) : s;
 }
 
 void TPolynomImage::Paint(QPainter &Painter, const QRect &Clip, const QColor &TextColour) const
@@ -237,20 +358,25 @@ void TPolynomImage::Paint(QPainter &Painter, const QRect &Clip, const QColor &Te
     Painter.setPen(TextColour);
     int fontKey = -1;
     int ascent = 0;
-    for (const TTextPiece &piece : m_texts) {
-        const int width = TextWidth(piece.Text, piece.PixelHeight, piece.Bold);
+    auto piece = m_texts.cbegin();
+    if (m_ascending)
+        piece = std::partition_point(piece, m_texts.cend(),
+                                     [&](const TTextPiece &Piece) { return qint64(Piece.X) + m_widest < Clip.left(); });
+    for (; piece != m_texts.cend(); ++piece) {
+        if (m_ascending && piece->X > Clip.right())
+            break;
         // A piece's box never exceeds twice its pixel height.
-        const QRect box(piece.X, piece.Y, width + 1, piece.PixelHeight * 2);
+        const QRect box(piece->X, piece->Y, piece->Width + 1, piece->PixelHeight * 2);
         if (!box.intersects(Clip))
             continue;
-        const int key = piece.PixelHeight * 2 + (piece.Bold ? 1 : 0);
+        const int key = piece->PixelHeight * 2 + (piece->Bold ? 1 : 0);
         if (key != fontKey) {
-            const QFont font = PieceFont(piece.PixelHeight, piece.Bold);
+            const QFont font = PieceFont(piece->PixelHeight, piece->Bold);
             Painter.setFont(font);
             ascent = QFontMetrics(font).ascent();
             fontKey = key;
         }
-        Painter.drawText(piece.X, piece.Y + ascent, piece.Text);
+        Painter.drawText(piece->X, piece->Y + ascent, piece->Text);
     }
     for (const TLinePiece &line : m_lines)
         Painter.drawLine(line.X1, line.Y1, line.X2, line.Y2);
@@ -365,64 +491,151 @@ void TClen::AppendText(QString &S, const TPolynomVars &Vars) const
 {
     if (Coefficient == 0)
         return;
+    TShortText text;
     if (Coefficient >= 0)
-        S += u'+';
+        text << QChar(u'+');
     if (Coefficient == -1.0)
-        S += u'-';
+        text << QChar(u'-');
     else if (Coefficient != 1.0)
-        S += FormatPolynomNumber(Coefficient);
+        text.Number(Coefficient);
     bool letter = false;
     for (int i = 0; i < PolynomVariableCount; ++i) {
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        S += Vars[i];
-        if (Exponents[i] != 1) {
-            S += u'^';
-            S += QString::number(Exponents[i]);
-        }
+        text << Vars[i];
+        if (Exponents[i] != 1)
+            text << QChar(u'^') << qint64(Exponents[i]);
     }
     if (!letter && IsUnit(Coefficient))
-        S += u'1';
+        text << QChar(u'1');
+    S += text.View();
 }
 
 void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, int &X) const
 {
     if (Coefficient == 0)
         return;
-    const auto piece = [&](const QString &Text, int Height) { X += Image.TextOut(X, 5, Text, Height) + 2; };
-    QString head;
+    const int y = Image.LineTop() + 5;
+    const auto piece = [&](QStringView Text, int Height) { X += Image.TextOut(X, y, Text, Height) + 2; };
+    TShortText head;
     if (Coefficient >= 0 && !IsFirst)
-        head += u'+';
+        head << QChar(u'+');
     if (Coefficient == -1.0)
-        head += u'-';
+        head << QChar(u'-');
     else if (Coefficient != 1.0)
-        head += FormatPolynomNumber(Coefficient);
-    if (!head.isEmpty())
-        piece(head, LargeHeight);
+        head.Number(Coefficient);
+    if (!head.IsEmpty())
+        piece(head.View(), LargeHeight);
     bool letter = false;
     for (int i = 0; i < PolynomVariableCount; ++i) {
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        piece(QString(Vars[i]), LargeHeight);
-        if (Exponents[i] != 1)
-            piece(QString::number(Exponents[i]), SmallHeight);
+        piece(QStringView(&Vars[i], 1), LargeHeight);
+        if (Exponents[i] != 1) {
+            TShortText exponent;
+            exponent << qint64(Exponents[i]);
+            piece(exponent.View(), SmallHeight);
+        }
     }
     if (!letter && IsUnit(Coefficient))
-        piece(QStringLiteral("1"), LargeHeight);
+        piece(u"1", LargeHeight);
 }
 
 // ------------------------------------------------------------- polynomial
 
-std::size_t TPolynom::TExponentsHash::operator()(const TExponents &E) const noexcept
+quint64 TPolynom::TIndex::Hash(const TExponents &Exponents)
 {
-    std::size_t h = 1469598103934665603ull;
-    for (qint32 e : E) {
-        h ^= std::size_t(quint32(e));
-        h *= 1099511628211ull;
+    // The five exponents in three words, each multiplied in so that every
+    // bit of every exponent reaches the high half, which the fold brings
+    // down to the bits the table's mask keeps.
+    const auto word = [&](int i) { return quint64(quint32(Exponents[i])) | quint64(quint32(Exponents[i + 1])) << 32; };
+    quint64 h = word(0) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ word(2)) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ quint32(Exponents[4])) * 0x165667B19E3779F9ull;
+    return h ^ h >> 32;
+}
+
+namespace {
+
+bool SameExponents(const TExponents &A, const TExponents &B)
+{
+    for (int i = 0; i < PolynomVariableCount; ++i)
+        if (A[i] != B[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+TClen *TPolynom::TIndex::Find(const TExponents &Exponents) const
+{
+    if (m_used == 0)
+        return nullptr;
+    const quint64 hash = Hash(Exponents);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
+        const TSlot &slot = m_slots[i];
+        if (!slot.Term || (slot.Hash == hash && SameExponents(slot.Term->Exponents, Exponents)))
+            return slot.Term;
     }
-    return h ^ (h >> 29);
+}
+
+void TPolynom::TIndex::Insert(TClen *Term)
+{
+    // At most half full, so that a search meets a free slot soon.
+    if (2 * (m_used + 1) > m_slots.size())
+        Resize(std::max<std::size_t>(16, m_slots.size() * 2));
+    const quint64 hash = Hash(Term->Exponents);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
+        TSlot &slot = m_slots[i];
+        if (!slot.Term) {
+            slot = {Term, hash};
+            ++m_used;
+            return;
+        }
+        if (slot.Hash == hash && SameExponents(slot.Term->Exponents, Term->Exponents))
+            return;
+    }
+}
+
+void TPolynom::TIndex::Reserve(std::size_t Count)
+{
+    std::size_t size = std::max<std::size_t>(16, m_slots.size());
+    while (size < 2 * Count)
+        size *= 2;
+    if (size > m_slots.size())
+        Resize(size);
+}
+
+void TPolynom::TIndex::Resize(std::size_t Size)
+{
+    std::vector<TSlot> old(Size, TSlot{nullptr, 0});
+    old.swap(m_slots);
+    const std::size_t mask = Size - 1;
+    for (const TSlot &slot : old) {
+        if (!slot.Term)
+            continue;
+        std::size_t i = std::size_t(slot.Hash) & mask;
+        while (m_slots[i].Term)
+            i = (i + 1) & mask;
+        m_slots[i] = slot;
+    }
+}
+
+void TPolynom::TIndex::Clear()
+{
+    if (m_used > 0)
+        std::fill(m_slots.begin(), m_slots.end(), TSlot{nullptr, 0});
+    m_used = 0;
+}
+
+void TPolynom::TIndex::Swap(TIndex &Other) noexcept
+{
+    m_slots.swap(Other.m_slots);
+    std::swap(m_used, Other.m_used);
 }
 
 TPolynom::TPolynom()
@@ -452,7 +665,7 @@ void TPolynom::Swap(TPolynom &Other) noexcept
     std::swap(Last, Other.Last);
     std::swap(Vars, Other.Vars);
     std::swap(m_count, Other.m_count);
-    m_index.swap(Other.m_index);
+    m_index.Swap(Other.m_index);
     std::swap(m_indexValid, Other.m_indexValid);
 }
 
@@ -466,7 +679,7 @@ void TPolynom::Clear()
     }
     First = Last = nullptr;
     m_count = 0;
-    m_index.clear();
+    m_index.Clear();
     m_indexValid = true;
 }
 
@@ -483,19 +696,14 @@ void TPolynom::Assign(const TPolynom &Source)
 
 void TPolynom::LinkTerm(TClen *Term)
 {
-    if (m_count >= MaxPolynomTerms) {
+    if (m_count >= TermLimit) {
         delete Term;
         throw EPolynomTooLarge();
     }
-    Term->Next = nullptr;
-    if (Last)
-        Last->Next = Term;
-    else
-        First = Term;
-    Last = Term;
+    LinkAtEnd(First, Last, Term);
     ++m_count;
     if (m_indexValid)
-        m_index.emplace(Term->Exponents, Term);
+        m_index.Insert(Term);
 }
 
 void TPolynom::Append(TClen *Term)
@@ -507,17 +715,16 @@ void TPolynom::EnsureIndex() const
 {
     if (m_indexValid)
         return;
-    m_index.clear();
+    m_index.Clear();
     for (TClen *term = First; term; term = term->Next)
-        m_index.emplace(term->Exponents, term);
+        m_index.Insert(term);
     m_indexValid = true;
 }
 
 TClen *TPolynom::FindOwn(const TExponents &Exponents) const
 {
     EnsureIndex();
-    const auto it = m_index.find(Exponents);
-    return it == m_index.end() ? nullptr : it->second;
+    return m_index.Find(Exponents);
 }
 
 void TPolynom::AddOwn(const TExponents &Exponents, double Coefficient)
@@ -607,6 +814,7 @@ void TPolynom::Parse(const QString &Text, const TPolynomVars &Vars, bool Negate,
     for (qsizetype i = 1; i <= n; ++i) {
         if (i < n && !(IsSign(s[i]) && s[i - 1] != u'^'))
             continue;
+        CheckStop();
         TClen term;
         term.Parse(s.mid(start, i - start), work.Vars);
         if (Negate)
@@ -706,7 +914,7 @@ void TPolynom::RemoveLeadingZeroTerms()
         Last = nullptr;
     if (removed) {
         m_indexValid = false;
-        m_index.clear();
+        m_index.Clear();
     }
 }
 
@@ -734,15 +942,17 @@ qint32 TPolynom::MaxExponent() const
 
 int TPolynom::IndexOfVariable(QChar Letter) const
 {
-    return SlotOf(Vars, Letter) + 1;
+    return SlotOf(Vars, Letter);
 }
 
 QString TPolynom::ToText() const
 {
     QString s;
     s.reserve(m_count * 8);
-    for (const TClen *term = First; term; term = term->Next)
+    for (const TClen *term = First; term; term = term->Next) {
+        CheckStop();
         term->AppendText(s, Vars);
+    }
     if (s.startsWith(u'+'))
         s.remove(0, 1);
     if (s.isEmpty())
@@ -752,9 +962,8 @@ QString TPolynom::ToText() const
 
 void TPolynom::SortByVariable(int Slot)
 {
-    if (Slot < 1 || Slot > PolynomVariableCount)
+    if (Slot < 0 || Slot >= PolynomVariableCount)
         throw ERangeError();
-    const int i = Slot - 1;
     std::vector<TClen *> terms;
     terms.reserve(std::size_t(m_count));
     for (TClen *term = First; term; term = term->Next)
@@ -762,16 +971,10 @@ void TPolynom::SortByVariable(int Slot)
     // Stable: like terms keep their order, so the index (the first term of
     // each monomial) stays right.
     std::stable_sort(terms.begin(), terms.end(),
-                     [i](const TClen *a, const TClen *b) { return a->Exponents[i] > b->Exponents[i]; });
+                     [Slot](const TClen *a, const TClen *b) { return a->Exponents[Slot] > b->Exponents[Slot]; });
     First = Last = nullptr;
-    for (TClen *term : terms) {
-        term->Next = nullptr;
-        if (Last)
-            Last->Next = term;
-        else
-            First = term;
-        Last = term;
-    }
+    for (TClen *term : terms)
+        LinkAtEnd(First, Last, term);
 }
 
 namespace {
@@ -804,7 +1007,7 @@ TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVari
 
 void TPolynom::Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R)
 {
-    qint64 budget = MaxTermProducts;
+    qint64 budget = ProductLimit;
     MultiplyWithin(A, B, R, budget);
 }
 
@@ -814,6 +1017,16 @@ void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R,
     if (Budget < 0)
         throw EPolynomTooLarge();
     TPolynom out;
+    // The product takes over R's index memory: a power's steps then fill
+    // memory they have used before instead of new pages.
+    if (&R != &A && &R != &B) {
+        out.m_index.Swap(R.m_index);
+        out.m_index.Clear();
+        R.m_indexValid = false;
+    }
+    // A product has no fewer monomials than its larger factor: room for
+    // them from the start.
+    out.m_index.Reserve(std::size_t(std::max(A.Count(), B.Count())));
     out.Vars = A.Vars;
     const auto map = MapUsedLetters(B, out.Vars);
     for (const TClen *a = A.First; a; a = a->Next) {
@@ -822,6 +1035,7 @@ void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R,
         for (const TClen *b = B.First; b; b = b->Next) {
             if (b->Coefficient == 0)
                 continue;
+            CheckStop();
             out.AddOwn(Mapped(b->Exponents, map, a->Exponents), Checked(a->Coefficient * b->Coefficient));
         }
     }
@@ -840,7 +1054,7 @@ void TPolynom::Power(int N)
     if (N == 1)
         return;
     // One budget for all the steps: the power as a whole must end soon.
-    qint64 budget = MaxTermProducts;
+    qint64 budget = ProductLimit;
     TPolynom a(*this);
     TPolynom b;
     for (int i = 2; i <= N; ++i) {
@@ -899,6 +1113,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
     quotient.Vars = remainder.Vars = table;
     qint64 work = 0;
     while (!rest.empty()) {
+        CheckStop();
         const auto it = rest.begin();
         const TExponents t = it->first;
         const double c = it->second;
@@ -921,7 +1136,7 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
             continue;
         }
         work += qint64(divisor.size());
-        if (work > MaxTermProducts)
+        if (work > ProductLimit)
             throw EPolynomTooLarge();
         TExponents q;
         for (int j = 0; j < PolynomVariableCount; ++j)
@@ -951,16 +1166,17 @@ void TPolynom::Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString
         X = 5;
     }
     if (!Prefix.isEmpty())
-        X += Image.TextOut(X, 5, Prefix, LargeHeight);
+        X += Image.TextOut(X, Image.LineTop() + 5, Prefix, LargeHeight);
     bool drawn = false;
     for (const TClen *term = First; term; term = term->Next) {
         if (term->Coefficient == 0)
             continue;
+        CheckStop();
         term->Draw(Image, Vars, !drawn, X);
         drawn = true;
     }
     if (!drawn)
-        X += Image.TextOut(X, 5, QStringLiteral("0"), LargeHeight) + 2;
+        X += Image.TextOut(X, Image.LineTop() + 5, QStringLiteral("0"), LargeHeight) + 2;
 }
 
 THornerScheme TPolynom::HornerScheme(Extended X0) const

@@ -6,8 +6,9 @@
 // raised to whole powers, possibly negative. Every polynomial has its own
 // letter table: slot i holds the letter whose exponent every term keeps in
 // Exponents[i]; '#' marks a free slot, and letters take the first free slot
-// in the order in which they are first met. Slots are numbered 1..5 where a
-// routine takes or returns a slot number, and indexed 0..4 in the arrays.
+// in the order in which they are first met. Slots are numbered 0..4, as the
+// arrays index them; the first slot, 0, holds the letter a division or a
+// Horner scheme works in.
 //
 // The notation: terms such as '5x^3-3x^2+6x', '3x^2y', "xx" (= x^2), 'x^-1',
 // '-y', numbers with the current decimal separator, blanks ignored. Powers of
@@ -17,8 +18,9 @@
 // it with CheckSyntax first), ETooManyVariables for a sixth letter,
 // EIntOverflow for an exponent beyond 32 bits, EOverflow for a coefficient
 // beyond the double range, EDivByZero for a division by the zero
-// polynomial, EPolynomTooLarge for a result too big to work with, and
-// ERangeError for a slot outside 1..5 or a power outside 0..255.
+// polynomial, EPolynomTooLarge for a result too big to work with,
+// ERangeError for a slot outside 0..4 or a power outside 0..255, and
+// EPolynomStopped when the thread's stop flag (TPolynomStopScope) is set.
 #include "core/uCommon.h"
 #include "platform/SysUtils.h"
 
@@ -28,6 +30,7 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +61,44 @@ public:
     EPolynomTooLarge() : Exception(QStringLiteral("The polynomial would be too large")) {}
 };
 
+class EPolynomStopped : public Exception
+{
+public:
+    EPolynomStopped() : Exception(QStringLiteral("The polynomial computation was stopped")) {}
+};
+
+// While one lives, this thread's polynomial work is refused with
+// EPolynomTooLarge at MaxTerms terms and MaxProducts term products in place
+// of MaxPolynomTerms and MaxTermProducts: a fuzzing run that must stay short
+// under the sanitizers meets the limits sooner.
+class TPolynomLimitScope
+{
+public:
+    TPolynomLimitScope(int MaxTerms, qint64 MaxProducts);
+    ~TPolynomLimitScope();
+    TPolynomLimitScope(const TPolynomLimitScope &) = delete;
+    TPolynomLimitScope &operator=(const TPolynomLimitScope &) = delete;
+
+private:
+    int m_terms;
+    qint64 m_products;
+};
+
+// While one lives, the long loops of this thread's polynomial work (parsing,
+// the operations, printing, drawing) throw EPolynomStopped soon after Flag
+// becomes true: a computation on a worker thread can be given up.
+class TPolynomStopScope
+{
+public:
+    explicit TPolynomStopScope(const std::atomic<bool> &Flag);
+    ~TPolynomStopScope();
+    TPolynomStopScope(const TPolynomStopScope &) = delete;
+    TPolynomStopScope &operator=(const TPolynomStopScope &) = delete;
+
+private:
+    const std::atomic<bool> *m_previous;
+};
+
 // The characters of the notation: blank, "+", "-", digits, "^", "a".."z" and
 // the decimal separator in force now.
 TCharSet PolynomCharSet();
@@ -82,6 +123,7 @@ public:
         QString Text;
         int PixelHeight;
         bool Bold;
+        int Width;
     };
     struct TLinePiece
     {
@@ -93,12 +135,18 @@ public:
     // An empty picture of Width x Height pixels.
     void Clear(int Width = 10, int Height = 35);
     // Writes Text at (X, Y) and widens the picture to hold it; returns its width.
-    int TextOut(int X, int Y, const QString &Text, int PixelHeight, bool Bold = false);
-    int TextWidth(const QString &Text, int PixelHeight, bool Bold = false) const;
+    int TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold = false);
+    int TextWidth(QStringView Text, int PixelHeight, bool Bold = false) const;
     void Line(int X1, int Y1, int X2, int Y2);
     // Text up to its first "^" written large and the rest small (raised),
     // both at the top of the line from X, which advances past them.
     void DrawSuperscriptText(int &X, const QString &Text);
+    // Where the line that polynomials are drawn on starts: the first line's
+    // texts stand at y = 5, each further line 30 pixels lower.
+    int LineTop() const { return m_lineTop; }
+    // Continues below the lines drawn so far, from the left margin (X = 5);
+    // the picture grows to hold the new line.
+    void BreakLine(int &X);
     void SetSize(int Width, int Height);
 
     int Width() const { return m_width; }
@@ -106,8 +154,9 @@ public:
     const QList<TTextPiece> &Texts() const { return m_texts; }
     const QList<TLinePiece> &Lines() const { return m_lines; }
     bool IsEmpty() const { return m_texts.isEmpty() && m_lines.isEmpty(); }
-    // The texts joined in drawing order (for reading what was drawn).
-    QString PlainText() const;
+    // The texts joined in drawing order (for reading what was drawn), at
+    // most the first Limit characters of them when Limit is not negative.
+    QString PlainText(qsizetype Limit = -1) const;
 
     // The family every piece is written in.
     void SetFontFamily(const QString &Family);
@@ -120,12 +169,30 @@ private:
     QString m_family;
     int m_width = 10;
     int m_height = 35;
+    int m_lineTop = 0;
     QList<TTextPiece> m_texts;
     QList<TLinePiece> m_lines;
+    // While every text starts at or right of the one before (as a drawn
+    // polynomial's do), painting finds the first text in view by halving.
+    bool m_ascending = true;
+    int m_widest = 0;
     // Widths measured so far, per font; the same coefficients and exponents
-    // recur thousands of times in a large polynomial.
-    mutable std::unordered_map<int, std::unordered_map<QString, int>> m_widthCache;
+    // recur thousands of times in a large polynomial, and their pieces share
+    // the text kept here.
+    struct TViewHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(QStringView Text) const noexcept { return qHash(Text); }
+    };
+    using TWidths = std::unordered_map<QString, int, TViewHash, std::equal_to<>>;
+    mutable std::unordered_map<int, TWidths> m_widthCache;
+    // The cached text and its width.
+    const TWidths::value_type &Measured(QStringView Text, int PixelHeight, bool Bold) const;
 };
+
+// A picture of a large polynomial holds hundreds of thousands of pieces: the
+// list may move them as plain memory when it grows.
+Q_DECLARE_TYPEINFO(TPolynomImage::TTextPiece, Q_RELOCATABLE_TYPE);
 
 // --------------------------------------------------------------- one term
 
@@ -227,24 +294,24 @@ public:
     void RemoveLeadingZeroTerms();
     // Every coefficient 0 (also for no terms at all).
     bool IsZero() const;
-    // No term with a nonzero coefficient has a negative exponent in slot 1.
+    // No term with a nonzero coefficient has a negative exponent in slot 0.
     bool HasNoNegativeExponent() const;
-    // The largest exponent in slot 1 of a term with a nonzero coefficient, at
+    // The largest exponent in slot 0 of a term with a nonzero coefficient, at
     // least 0.
     qint32 MaxExponent() const;
-    // Slot 1..5 of Letter, 0 when the table lacks it.
+    // The slot of Letter, -1 when the table lacks it.
     int IndexOfVariable(QChar Letter) const;
     int Count() const { return m_count; }
 
     // The terms in list order, one leading "+" dropped; "0" when nothing is
     // written.
     QString ToText() const;
-    // Stable sort by descending exponent of Slot (1..5).
+    // Stable sort by descending exponent of Slot (0..4).
     void SortByVariable(int Slot);
 
     // R := A * B.
     static void Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R);
-    // Long division of A by B in the letter of B's slot 1 (A's slot 1 when B
+    // Long division of A by B in the letter of B's slot 0 (A's slot 0 when B
     // has no letter): A = Q * B + R. A term that B's leading term cannot
     // divide goes to the remainder. B must not be zero.
     static void Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolynom &Q);
@@ -254,7 +321,7 @@ public:
     // Draws the polynomial continuing at X (with ClearFirst on a cleared
     // picture at X = 5), after the prefix written large.
     void Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString &Prefix);
-    // The scheme of the polynomial in the letter of slot 1 at X0; empty when
+    // The scheme of the polynomial in the letter of slot 0 at X0; empty when
     // no term is nonzero. A nonzero term with a negative exponent raises
     // ERangeError.
     THornerScheme HornerScheme(Extended X0) const;
@@ -267,11 +334,34 @@ public:
     TPolynomVars Vars;
 
 private:
-    struct TExponentsHash
+    // The first term of each monomial by its exponents (products and powers
+    // look a term up for every pair of terms): open addressing, each slot
+    // with its term's hash, so that neither a search nor a growth visits
+    // other terms than the one sought.
+    class TIndex
     {
-        std::size_t operator()(const TExponents &E) const noexcept;
+    public:
+        TClen *Find(const TExponents &Exponents) const;
+        // Keeps the term already there for the same exponents.
+        void Insert(TClen *Term);
+        // Empties the index; its memory stays for the next terms.
+        void Clear();
+        // Room for Count terms without growing.
+        void Reserve(std::size_t Count);
+        void Swap(TIndex &Other) noexcept;
+
+    private:
+        struct TSlot
+        {
+            TClen *Term;
+            quint64 Hash;
+        };
+        static quint64 Hash(const TExponents &Exponents);
+        void Resize(std::size_t Size);
+
+        std::vector<TSlot> m_slots;
+        std::size_t m_used = 0;
     };
-    using TIndex = std::unordered_map<TExponents, TClen *, TExponentsHash>;
 
     // Multiply, charging the term products to Budget.
     static void MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R, qint64 &Budget);

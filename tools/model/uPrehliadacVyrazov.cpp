@@ -154,11 +154,11 @@ QString CanonicalPath(const QString &Path)
     return QDir::cleanPath(info.absoluteFilePath());
 }
 
-QString LibraryFolderIn(const QString &ProgramDir, const QString &LibraryPath)
+QString LibraryFolderIn(const QString &Folder, const QString &LibraryPath)
 {
-    QString folder = PathBelowFolder(ProgramDir, LibraryPath);
+    QString folder = PathBelowFolder(Folder, LibraryPath);
     if (folder.isEmpty())
-        folder = QDir::cleanPath(ProgramDir) + QStringLiteral("/lib");
+        folder = QDir::cleanPath(Folder) + QStringLiteral("/lib");
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;

@@ -25,10 +25,11 @@ void SplitLines(const QString &Text, QStringList &Lines, QChar Separator);
 // Path as a canonical absolute path, also for a file not written yet (its
 // folder resolved); "" for an empty path.
 QString CanonicalPath(const QString &Path);
-// The library folder: ProgramDir + LibraryPath with a trailing "/". The
-// path ("\" or "/" separated) is taken inside the program folder; one that
-// is empty or leads out of it gives the default "lib/".
-QString LibraryFolderIn(const QString &ProgramDir, const QString &LibraryPath);
+// The library folder: Folder + LibraryPath with a trailing "/". The path
+// ("\" or "/" separated) is taken inside Folder (the user's folder of the
+// program's files); one that is empty or leads out of it gives the default
+// "lib/".
+QString LibraryFolderIn(const QString &Folder, const QString &LibraryPath);
 // The file a library dialog's file name stands for: a relative name lies in
 // Folder, and ".xml" is appended when the name lacks it, so that the file
 // loads at the next start.

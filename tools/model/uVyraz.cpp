@@ -87,7 +87,9 @@ bool CollectsVariable(const QString &Text, const QString &Variable)
 // "x mod 2" depends on x.
 bool NamesVariable(const QString &Text, const QString &Variable)
 {
-    if (Variable.isEmpty())
+    // Every name found stands in the text as written, so a text without
+    // the variable's letters needs no scan (a deep tree has many leaves).
+    if (Variable.isEmpty() || !Text.contains(Variable, Qt::CaseInsensitive))
         return false;
     if (CollectsVariable(Text, Variable))
         return true;
@@ -528,46 +530,29 @@ void TVyraz::AppendText(QString &Out) const
         Out += u')';
 }
 
-// -------------------------------------------------------------- dependence
-
-bool TVyraz::IsConstant(const QString &Variable) const
-{
-    return !DependsOn(Normalized(Variable));
-}
-
-bool TVyraz::DependsOn(const QString &Variable) const
-{
-    switch (m_kind) {
-    case K::Leaf:
-        return NamesVariable(m_text, Variable);
-    case K::Sum:
-    case K::Difference:
-    case K::Product:
-    case K::Quotient:
-    case K::Power:
-        return m_left->DependsOn(Variable) || m_right->DependsOn(Variable);
-    case K::Factorial:
-    case K::Percent:
-    case K::Group:
-        return m_left->DependsOn(Variable);
-    case K::Function:
-        return NamesVariable(m_text, Variable) || m_right->DependsOn(Variable);
-    default:
-        return false;
-    }
-}
-
-// -------------------------------------------------------------- derivative
+// ---------------------------------------------- dependence and derivative
 
 struct TVyraz::TDerivation
 {
     QString Variable; // normalized
     QHash<const TVyraz *, bool> Depends;
+    QHash<QString, bool> Names; // leaf and function texts that name the variable
+    QHash<const TVyraz *, qint64> Printed;
+    QHash<const TVyraz *, qint64> Least;
 
     void Check(const QString &Out) const
     {
         if (Out.size() > MaxResultLength)
             throw EVyrazError(TVyrazFault::ResultTooLong);
+    }
+    bool Named(const QString &Text)
+    {
+        const auto it = Names.constFind(Text);
+        if (it != Names.constEnd())
+            return it.value();
+        const bool named = NamesVariable(Text, Variable);
+        Names.insert(Text, named);
+        return named;
     }
 };
 
@@ -579,28 +564,25 @@ bool TVyraz::Depends(TDerivation &D) const
     bool depends = false;
     switch (m_kind) {
     case K::Leaf:
-        depends = NamesVariable(m_text, D.Variable);
+        depends = D.Named(m_text);
         break;
     case K::Sum:
     case K::Difference:
     case K::Product:
     case K::Quotient:
-    case K::Power: {
-        const bool left = m_left->Depends(D);
-        const bool right = m_right->Depends(D);
-        depends = left || right;
+    case K::Power:
+        // The other side is asked only when needed: the answer for a side
+        // not asked is found later if the derivative needs it.
+        depends = m_left->Depends(D) || m_right->Depends(D);
         break;
-    }
     case K::Factorial:
     case K::Percent:
     case K::Group:
         depends = m_left->Depends(D);
         break;
-    case K::Function: {
-        const bool argument = m_right->Depends(D);
-        depends = argument || NamesVariable(m_text, D.Variable);
+    case K::Function:
+        depends = D.Named(m_text) || m_right->Depends(D);
         break;
-    }
     default:
         break;
     }
@@ -608,10 +590,120 @@ bool TVyraz::Depends(TDerivation &D) const
     return depends;
 }
 
+bool TVyraz::IsConstant(const QString &Variable) const
+{
+    TDerivation d;
+    d.Variable = Normalized(Variable);
+    return !Depends(d);
+}
+
+// At most as long as the node's printed text: the text and operators
+// without the brackets that printing may add.
+qint64 TVyraz::PrintedLength(TDerivation &D) const
+{
+    const auto it = D.Printed.constFind(this);
+    if (it != D.Printed.constEnd())
+        return it.value();
+    qint64 length = 1;
+    switch (m_kind) {
+    case K::Leaf:
+        length = m_text.size();
+        break;
+    case K::Group:
+        length = m_left->PrintedLength(D) + 2;
+        break;
+    case K::Sum:
+    case K::Difference:
+    case K::Product:
+    case K::Quotient:
+    case K::Power:
+        length = m_left->PrintedLength(D) + 1 + m_right->PrintedLength(D);
+        break;
+    case K::Factorial:
+    case K::Percent:
+        length = m_left->PrintedLength(D) + 1;
+        break;
+    case K::Function:
+        length = m_text.size() + m_right->PrintedLength(D);
+        break;
+    default:
+        break;
+    }
+    D.Printed.insert(this, length);
+    return length;
+}
+
+// A length that the node's derivative, when it has one, reaches at least:
+// the printed operands and the derivatives that its rule always writes.
+// Rules left out count nothing, which keeps it a lower bound.
+qint64 TVyraz::LeastDerivativeLength(TDerivation &D) const
+{
+    if (!Depends(D))
+        return 1;
+    const auto it = D.Least.constFind(this);
+    if (it != D.Least.constEnd())
+        return it.value();
+    qint64 least = 0;
+    const auto printed = [&D](const TVyraz *Node) { return Node->PrintedLength(D); };
+    const auto derived = [&D](const TVyraz *Node) { return Node->LeastDerivativeLength(D); };
+    const TVyraz *l = m_left.get();
+    const TVyraz *r = m_right.get();
+    switch (m_kind) {
+    case K::Leaf:
+        least = 1;
+        break;
+    case K::Group:
+        least = derived(l);
+        break;
+    case K::Sum:
+    case K::Difference:
+        if (r->m_kind != K::Percent)
+            least = derived(l) + 1 + derived(r);
+        break;
+    case K::Product:
+        least = derived(l) + printed(r) + printed(l) + derived(r);
+        break;
+    case K::Quotient:
+        least = derived(l) + 2 * printed(r) + printed(l) + derived(r);
+        break;
+    case K::Power: {
+        const bool base = l->Depends(D);
+        const bool exponent = r->Depends(D);
+        if (base && exponent)
+            least = PrintedLength(D) + derived(r) + 2 * printed(l) + printed(r) + derived(l);
+        else if (exponent)
+            least = printed(r) + derived(r); // "$e^(" + the exponent, or the whole power
+        else
+            least = 2 * printed(r) + printed(l) + derived(l);
+        break;
+    }
+    case K::Function:
+        // A sign in front may take one "-" off the rule.
+        if (Normalized(m_text.startsWith(u'-') ? m_text.mid(1) : m_text).isEmpty())
+            least = derived(r) - 1;
+        else
+            // Every rule writes its argument; the chain adds its derivative.
+            least = printed(r) + (r->Depends(D) ? derived(r) : 0);
+        break;
+    case K::Percent:
+        least = derived(l);
+        break;
+    default:
+        break;
+    }
+    D.Least.insert(this, least);
+    return least;
+}
+
 QString TVyraz::Derivative(const QString &Variable) const
 {
     TDerivation d;
     d.Variable = Normalized(Variable);
+    // A derivative that could only come out too long is refused before it
+    // is written: in a tower such as x^x^...^x every level prints the
+    // levels above it again.
+    if (LeastDerivativeLength(d) > MaxResultLength)
+        throw EVyrazError(TVyrazFault::ResultTooLong);
     QString out;
     Derive(d, out);
     return out;
@@ -865,38 +957,64 @@ void TVyraz::DeriveFunction(TDerivation &D, QString &Out) const
 
 // ----------------------------------------------------------------- folding
 
-struct TVyraz::TFolded
+// What a node's folded text is made of: decided once per node from its
+// children's values, then the whole text is written in one pass. Building
+// each node's text from its children's texts would copy a deep tree's text
+// once per level.
+struct TVyraz::TFoldShape
 {
-    QString Text;
+    enum class TForm : quint8 {
+        Own,       // the node's own text (a leaf)
+        Number,    // a computed number
+        LeftOnly,  // the left child's text (a reduction such as x*1, or a group)
+        RightOnly, // the right child's text (1*x, 0+x)
+        Zero,
+        One,
+        Negated, // "-" and the right child's text (0-x)
+        Binary,  // left, operator, right
+        Postfix, // left and "!" or "%"
+        Call,    // name, "[", argument, "]"
+        Unknown, // "?"
+    };
+    TForm Form = TForm::Unknown;
+    bool Parenthesized = false;
     bool Numeric = false;
     Extended Value = 0;
+    QString Number;
 };
 
-TVyraz::TFolded TVyraz::Fold() const
+struct TVyraz::TFolding
 {
+    QHash<const TVyraz *, TFoldShape> Shapes;
+};
+
+TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
+{
+    using Form = TFoldShape::TForm;
     const quint8 pk = m_parentKind;
-    TFolded r;
+    TFoldShape r;
     switch (m_kind) {
     case K::Leaf:
-        r.Text = m_text;
+        r.Form = Form::Own;
         r.Numeric = TryStrToFloat(m_text, r.Value);
-        if (pk == K::Power || (pk == K::Factorial && (m_text.startsWith(u'-') || m_text.startsWith(u'+'))))
-            Parenthesize(r.Text);
-        return r;
+        r.Parenthesized =
+            pk == K::Power || (pk == K::Factorial && (m_text.startsWith(u'-') || m_text.startsWith(u'+')));
+        break;
     case K::Group: {
-        TFolded inner = m_left->Fold();
-        r = inner;
-        if (!inner.Numeric)
-            r.Text = u'(' + inner.Text + u')';
-        return r;
+        const TFoldShape inner = m_left->Fold(F);
+        r.Form = Form::LeftOnly;
+        r.Numeric = inner.Numeric;
+        r.Value = inner.Value;
+        r.Parenthesized = !inner.Numeric;
+        break;
     }
     case K::Sum:
     case K::Difference:
     case K::Product:
     case K::Quotient:
     case K::Power: {
-        const TFolded l = m_left->Fold();
-        const TFolded rr = m_right->Fold();
+        const TFoldShape l = m_left->Fold(F);
+        const TFoldShape rr = m_right->Fold(F);
         if (l.Numeric && rr.Numeric) {
             try {
                 switch (m_kind) {
@@ -916,73 +1034,130 @@ TVyraz::TFolded TVyraz::Fold() const
                     r.Value = FPower(l.Value, rr.Value);
                     break;
                 }
+                r.Form = Form::Number;
                 r.Numeric = true;
-                r.Text = FloatToStr(r.Value);
+                r.Number = FloatToStr(r.Value);
                 // A computed number keeps its brackets where a sign would
                 // otherwise bind differently: (-3)^x, (-3)!.
-                if (pk == K::Power || (pk == K::Factorial && r.Value < 0))
-                    Parenthesize(r.Text);
-                return r;
+                r.Parenthesized = pk == K::Power || (pk == K::Factorial && r.Value < 0);
+                break;
             } catch (const Exception &) {
                 // Not computable (1/0, (-8)^(1/3)): kept as written, without
                 // the reductions that assume a value exists.
+                r = TFoldShape();
             }
         }
         const bool numbers = l.Numeric && rr.Numeric;
-        auto is = [numbers](const TFolded &f, int value) { return !numbers && f.Numeric && f.Value == value; };
+        auto is = [numbers](const TFoldShape &f, int value) { return !numbers && f.Numeric && f.Value == value; };
         switch (m_kind) {
         case K::Sum:
-            r.Text = is(l, 0) ? rr.Text : is(rr, 0) ? l.Text : l.Text + u'+' + rr.Text;
-            if (!In(pk, {K::Sum, K::Function, K::Root}))
-                Parenthesize(r.Text);
+            r.Form = is(l, 0) ? Form::RightOnly : is(rr, 0) ? Form::LeftOnly : Form::Binary;
+            r.Parenthesized = !In(pk, {K::Sum, K::Function, K::Root});
             break;
         case K::Difference:
-            r.Text = is(l, 0) ? u'-' + rr.Text : is(rr, 0) ? l.Text : l.Text + u'-' + rr.Text;
-            if (!In(pk, {K::Sum, K::Function, K::Root}))
-                Parenthesize(r.Text);
+            r.Form = is(l, 0) ? Form::Negated : is(rr, 0) ? Form::LeftOnly : Form::Binary;
+            r.Parenthesized = !In(pk, {K::Sum, K::Function, K::Root});
             break;
         case K::Product:
-            r.Text = is(l, 1)                  ? rr.Text
-                     : is(rr, 1)               ? l.Text
-                     : (is(l, 0) || is(rr, 0)) ? QStringLiteral("0")
-                                               : l.Text + u'*' + rr.Text;
-            if (!In(pk, {K::Sum, K::Difference, K::Product, K::Function, K::Root}))
-                Parenthesize(r.Text);
+            r.Form = is(l, 1)                  ? Form::RightOnly
+                     : is(rr, 1)               ? Form::LeftOnly
+                     : (is(l, 0) || is(rr, 0)) ? Form::Zero
+                                               : Form::Binary;
+            r.Parenthesized = !In(pk, {K::Sum, K::Difference, K::Product, K::Function, K::Root});
             break;
         case K::Quotient:
-            r.Text = is(l, 0) ? QStringLiteral("0") : l.Text + u'/' + rr.Text;
-            if (!In(pk, {K::Sum, K::Difference, K::Product, K::Function, K::Root}))
-                Parenthesize(r.Text);
+            r.Form = is(l, 0) ? Form::Zero : Form::Binary;
+            r.Parenthesized = !In(pk, {K::Sum, K::Difference, K::Product, K::Function, K::Root});
             break;
         default:
-            r.Text = is(l, 0)                ? QStringLiteral("0")
-                     : is(l, 1) || is(rr, 0) ? QStringLiteral("1")
-                     : is(rr, 1)             ? l.Text
-                                             : l.Text + QStringLiteral("^(") + rr.Text + u')';
-            if (!In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root}))
-                Parenthesize(r.Text);
+            r.Form = is(l, 0)                ? Form::Zero
+                     : is(l, 1) || is(rr, 0) ? Form::One
+                     : is(rr, 1)             ? Form::LeftOnly
+                                             : Form::Binary;
+            r.Parenthesized = !In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root});
             break;
         }
-        return r;
+        break;
     }
     case K::Factorial:
-        r.Text = m_left->Fold().Text + u'!';
-        return r;
     case K::Percent:
-        r.Text = m_left->Fold().Text + u'%';
-        return r;
+        m_left->Fold(F);
+        r.Form = Form::Postfix;
+        break;
     case K::Function:
-        r.Text = m_text + u'[' + m_right->Fold().Text + u']';
-        if (!((pk >= K::Sum && pk <= K::Power) || pk == K::Root))
-            Parenthesize(r.Text);
-        return r;
+        m_right->Fold(F);
+        r.Form = Form::Call;
+        r.Parenthesized = !((pk >= K::Sum && pk <= K::Power) || pk == K::Root);
+        break;
     default:
-        r.Text = QStringLiteral("?");
-        return r;
+        break;
     }
+    F.Shapes.insert(this, r);
+    return r;
+}
+
+void TVyraz::WriteFolded(const TFolding &F, QString &Out) const
+{
+    using Form = TFoldShape::TForm;
+    const TFoldShape &s = *F.Shapes.constFind(this);
+    if (s.Parenthesized)
+        Out += u'(';
+    switch (s.Form) {
+    case Form::Own:
+        Out += m_text;
+        break;
+    case Form::Number:
+        Out += s.Number;
+        break;
+    case Form::LeftOnly:
+        m_left->WriteFolded(F, Out);
+        break;
+    case Form::RightOnly:
+        m_right->WriteFolded(F, Out);
+        break;
+    case Form::Zero:
+        Out += u'0';
+        break;
+    case Form::One:
+        Out += u'1';
+        break;
+    case Form::Negated:
+        Out += u'-';
+        m_right->WriteFolded(F, Out);
+        break;
+    case Form::Binary:
+        m_left->WriteFolded(F, Out);
+        if (m_kind == K::Power)
+            Out += QStringLiteral("^(");
+        else
+            Out += QStringView(u"+-*/").at(m_kind - K::Sum);
+        m_right->WriteFolded(F, Out);
+        if (m_kind == K::Power)
+            Out += u')';
+        break;
+    case Form::Postfix:
+        m_left->WriteFolded(F, Out);
+        Out += m_kind == K::Factorial ? u'!' : u'%';
+        break;
+    case Form::Call:
+        Out += m_text;
+        Out += u'[';
+        m_right->WriteFolded(F, Out);
+        Out += u']';
+        break;
+    case Form::Unknown:
+        Out += u'?';
+        break;
+    }
+    if (s.Parenthesized)
+        Out += u')';
 }
 
 QString TVyraz::EvaluateToText() const
 {
-    return Fold().Text;
+    TFolding folding;
+    Fold(folding);
+    QString out;
+    WriteFolded(folding, out);
+    return out;
 }

@@ -170,15 +170,18 @@ protected:
 private:
     friend class TVyrazParser;
     struct TDerivation;
-    struct TFolded;
+    struct TFoldShape;
+    struct TFolding;
 
     void AppendText(QString &Out) const;
-    bool DependsOn(const QString &Variable) const;
     bool Depends(TDerivation &D) const;
+    qint64 PrintedLength(TDerivation &D) const;
+    qint64 LeastDerivativeLength(TDerivation &D) const;
     void Derive(TDerivation &D, QString &Out) const;
     void DeriveFunction(TDerivation &D, QString &Out) const;
     void DerivePercentSum(TDerivation &D, QString &Out) const;
-    TFolded Fold() const;
+    TFoldShape Fold(TFolding &F) const;
+    void WriteFolded(const TFolding &F, QString &Out) const;
 
     quint8 m_kind = VyrazKind::Empty;
     quint8 m_parentKind = VyrazKind::Root;

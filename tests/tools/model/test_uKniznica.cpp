@@ -140,6 +140,48 @@ TEST(LibraryLoad, RefusesWhatIsNoLibrary)
     }
 }
 
+// Characters that XML does not allow would make a saved file unreadable:
+// a file holding one does not load, and a library given one is not saved.
+TEST(LibraryLoad, CharactersXmlDoesNotAllowAreRefused)
+{
+    TempProgramDir dir;
+    const struct
+    {
+        const char *Name;
+        QByteArray Xml;
+        bool OurReason; // the parser lets it through, the check does not
+    } cases[] = {
+        {"raw.xml", "<library name=\"a\x01b\"/>", false},
+        {"nul.xml", QByteArray("<library name=\"P\" v\x01\0\0\x08x=\"1\"/>", 30), true},
+        {"reference.xml", "<library name=\"x\"><desc>bell &#7;</desc></library>", false},
+        {"noncharacter.xml", "<library name=\"x\"><expr name=\"\xEF\xBF\xBE\" notation=\"1\"/></library>", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        dir.write(QString::fromUtf8(c.Name), c.Xml);
+        TKniznicaVyrazov lib;
+        QString why;
+        EXPECT_FALSE(lib.LoadFromFile(dir.file(QString::fromUtf8(c.Name)), &why));
+        EXPECT_FALSE(why.isEmpty());
+        if (c.OurReason) {
+            EXPECT_EQ(why, "the file holds a character that XML does not allow (U+0001)");
+        }
+        EXPECT_EQ(dir.read(QString::fromUtf8(c.Name)), c.Xml);
+    }
+    // Tabs, line ends and characters beyond the 16-bit range are allowed.
+    dir.write(QStringLiteral("fine.xml"), "<library name=\"a&#9;b&#10;\xF0\x9F\x98\x80\"/>");
+    TKniznicaVyrazov fine;
+    ASSERT_TRUE(fine.LoadFromFile(dir.file(QStringLiteral("fine.xml"))));
+
+    const QByteArray before = dir.read(QStringLiteral("fine.xml"));
+    fine.RenameNode(fine.GetDocumentElement(), QStringLiteral("bell \x07"));
+    QString why;
+    EXPECT_FALSE(fine.Save(&why));
+    EXPECT_EQ(why, "the library holds a character that XML does not allow (U+0007)");
+    EXPECT_TRUE(fine.Modified);
+    EXPECT_EQ(dir.read(QStringLiteral("fine.xml")), before);
+}
+
 TEST(LibraryLoad, DepthIsCountedWhateverTheMarkupAround)
 {
     auto nested = [](int levels, const QByteArray &open) {

@@ -403,6 +403,32 @@ TEST(VyrazDerivative, AnAbsurdlyLongResultIsRefused)
     }
 }
 
+// Every level of a tower x^x^...^x prints the levels above it again, so
+// its derivative grows with the square of the height: the highest tower
+// whose derivative fits the limit still gets it, one level more is refused.
+TEST(VyrazDerivative, TheHighestTowerBelowTheLimitIsDifferentiated)
+{
+    const auto tower = [](int Height) {
+        QString text = QStringLiteral("x");
+        for (int i = 1; i < Height; ++i)
+            text += QStringLiteral("^x");
+        return TVyraz::CreateFromText(text);
+    };
+    const QString fits = tower(417)->Derivative(QStringLiteral("x"));
+    EXPECT_LE(fits.size(), TVyraz::MaxResultLength);
+    EXPECT_GT(fits.size(), TVyraz::MaxResultLength - 1000);
+    EXPECT_TRUE(fits.startsWith(QStringLiteral("(x)^((x)^((x)^(")));
+    for (int height : {418, TVyraz::MaxTreeDepth - 10}) {
+        SCOPED_TRACE(height);
+        try {
+            tower(height)->Derivative(QStringLiteral("x"));
+            ADD_FAILURE() << "a derivative longer than the limit was given";
+        } catch (const EVyrazError &e) {
+            EXPECT_EQ(e.Fault(), TVyrazFault::ResultTooLong);
+        }
+    }
+}
+
 // The calculator's value of Expr with the user variables x (and y) set,
 // in radians.
 class VyrazNumeric : public ::testing::Test
@@ -550,6 +576,23 @@ TEST(VyrazFold, NumbersAreComputedTheRestKept)
         SCOPED_TRACE(QString::fromUtf16(c.Text).toStdString());
         EXPECT_EQ(TVyraz::CreateFromText(QString::fromUtf16(c.Text))->EvaluateToText(), QString::fromUtf16(c.Folded));
     }
+}
+
+// The deepest tower folds to the text its levels give, each inner power in
+// brackets: (x)^(((x)^(...))).
+TEST(VyrazFold, TheDeepestTowerFoldsWhole)
+{
+    const int height = TVyraz::MaxTreeDepth - 10;
+    QString text = QStringLiteral("x");
+    QString inner = QStringLiteral("(x)");
+    for (int i = 1; i < height; ++i) {
+        text += QStringLiteral("^x");
+        if (i < height - 1)
+            inner = QStringLiteral("((x)^(") + inner + QStringLiteral("))");
+    }
+    EXPECT_EQ(TVyraz::CreateFromText(text)->EvaluateToText(), QStringLiteral("(x)^(") + inner + u')');
+    // Numbers among the levels are still computed: 2^3^2 = 2^9.
+    EXPECT_EQ(TVyraz::CreateFromText(QStringLiteral("x^2^3^2"))->EvaluateToText(), QStringLiteral("(x)^((512))"));
 }
 
 TEST(VyrazFold, FollowsTheDecimalSeparator)

@@ -222,6 +222,148 @@ TEST_F(GraphPicture, VerticalNumbersFitTheStripWhenZoomedIn)
     }
 }
 
+// Deep in a horizontal zoom the numbers grow long; one that would run past
+// the strip's right edge (or, centred with its pi sign, past the left one)
+// is left out instead of being cut.
+TEST_F(GraphPicture, HorizontalNumbersAreNeverCutAtTheStripsEdges)
+{
+    Graph->ScaleBackColor = QColor(0xF0, 0xF0, 0xF0);
+    Graph->AddFunction("x");
+    const auto ink = [this](int Column) {
+        int n = 0;
+        for (int y = 0; y < Horizontal.height(); ++y)
+            n += Horizontal.pixel(Column, y) != qRgb(0xF0, 0xF0, 0xF0);
+        return n;
+    };
+    int written = 0;
+    for (bool goniometric : {false, true}) {
+        Graph->SetGoniometric(goniometric);
+        Graph->ResetView();
+        Graph->Redraw();
+        for (int zoom = 0; zoom < 22; ++zoom) {
+            SCOPED_TRACE(testing::Message() << zoom << " zoom-ins" << (goniometric ? ", multiples of pi" : ""));
+            Graph->ZoomIn(true, false);
+            // Pan so that every column of the strip sees a number's end at
+            // some point.
+            for (int pan = 0; pan < 8; ++pan) {
+                Graph->Move(13, 0);
+                EXPECT_EQ(ink(Horizontal.width() - 1), 0);
+                EXPECT_EQ(ink(0), 0);
+            }
+            for (int x = 0; x < Horizontal.width(); ++x)
+                written += ink(x) > 0;
+        }
+    }
+    EXPECT_GT(written, 1000) << "numbers are still written";
+}
+
+// Behind the numbers the strip's colour and in front of them the text
+// colour, as the window takes both from its palette: a dark palette reads
+// as well as the light one.
+TEST_F(GraphPicture, ScaleNumbersStandOutInEveryPalette)
+{
+    // WCAG contrast of two colours.
+    const auto contrast = [](QRgb A, QRgb B) {
+        const auto luminance = [](QRgb C) {
+            const auto channel = [](int V) {
+                const double c = V / 255.0;
+                return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(qRed(C)) + 0.7152 * channel(qGreen(C)) + 0.0722 * channel(qBlue(C));
+        };
+        const double a = luminance(A), b = luminance(B);
+        return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    };
+    const struct
+    {
+        QColor Back, Text;
+    } palettes[] = {
+        {QColor(0xF0, 0xF0, 0xF0), QColor(0, 0, 0)},          // light, the default
+        {QColor(0x2A, 0x2A, 0x2A), QColor(0xE8, 0xE8, 0xE8)}, // dark
+    };
+    for (const auto &p : palettes) {
+        SCOPED_TRACE(p.Back.name().toStdString());
+        Graph->ScaleBackColor = p.Back;
+        Graph->ScaleTextColor = p.Text;
+        Graph->AddFunction("x");
+        Graph->Redraw();
+        for (const QImage *strip : {&Horizontal, &Vertical}) {
+            EXPECT_EQ(strip->pixel(strip->width() - 1, strip->height() - 1), p.Back.rgb());
+            double best = 1;
+            for (int y = 0; y < strip->height(); ++y)
+                for (int x = 0; x < strip->width(); ++x)
+                    best = std::max(best, contrast(strip->pixel(x, y), p.Back.rgb()));
+            EXPECT_GE(best, 7.0) << "the numbers' strongest pixels";
+            EXPECT_GE(contrast(p.Text.rgb(), p.Back.rgb()), 7.0);
+        }
+        QImage bitmap;
+        Graph->RenderExport(bitmap);
+        EXPECT_EQ(bitmap.pixel(0, 0), p.Text.rgb()) << "the export's frame";
+        EXPECT_EQ(bitmap.pixel(2, 2), p.Back.rgb());
+    }
+}
+
+// On a screen of device pixel ratio 2 every pixel of the picture and the
+// strips is drawn as 2 x 2 device pixels; the export keeps one pixel each.
+TEST_F(GraphPicture, DrawnAtTheDevicePixelRatio)
+{
+    QImage sharpPicture = NewGraphCanvas(QSize(715, 313), 2);
+    QImage sharpVertical = NewGraphCanvas(QSize(40, 313), 2);
+    QImage sharpHorizontal = NewGraphCanvas(QSize(719, 21), 2);
+    TFunctionGraph sharp(&sharpPicture, 715, 313, &sharpVertical, &sharpHorizontal);
+    sharp.DevicePixelRatio = 2;
+    sharp.ScaleBackColor = Graph->ScaleBackColor = QColor(0xF0, 0xF0, 0xF0);
+    sharp.AddFunction("x");
+    Graph->AddFunction("x");
+    ASSERT_EQ(sharpPicture.devicePixelRatio(), 2);
+    ASSERT_EQ(sharpPicture.size(), QSize(1430, 626));
+    EXPECT_EQ(sharpPicture.deviceIndependentSize(), QSizeF(715, 313));
+
+    // Axes, grid dots and the curve at the same pixels, each two device
+    // pixels across.
+    const int c0 = OriginColumn(), r0 = OriginRow();
+    for (const QPoint &at : {QPoint(c0 + 200, r0), QPoint(c0, r0 + 100), QPoint(c0 + 40, r0 - 40)}) {
+        const QRgb colour = Picture.pixel(at);
+        for (int dx = 0; dx < 2; ++dx)
+            for (int dy = 0; dy < 2; ++dy)
+                EXPECT_EQ(sharpPicture.pixel(2 * at.x() + dx, 2 * at.y() + dy), colour) << at.x() << "," << at.y();
+    }
+    const QPoint dot(c0 - 120, r0 - 41 - (r0 - 41 + Graph->FirstGridLineY()) % 2);
+    EXPECT_EQ(Picture.pixel(dot), Grey);
+    EXPECT_EQ(sharpPicture.pixel(2 * dot.x() + 1, 2 * dot.y() + 1), Grey);
+    // The numbers in finer detail: more device pixels carry ink.
+    const auto inked = [](const QImage &Image) {
+        int n = 0;
+        for (int y = 0; y < Image.height(); ++y)
+            for (int x = 0; x < Image.width(); ++x)
+                n += qGray(Image.pixel(x, y)) < 128;
+        return n;
+    };
+    EXPECT_GT(inked(sharpVertical), 3 * inked(Vertical));
+
+    // A ratio of 1.5: pixels one and two device pixels across in turn.
+    QImage oddPicture = NewGraphCanvas(QSize(715, 313), 1.5);
+    TFunctionGraph odd(&oddPicture, 715, 313, nullptr, nullptr);
+    odd.DevicePixelRatio = 1.5;
+    odd.AddFunction("x");
+    ASSERT_EQ(oddPicture.size(), QSize(1073, 470));
+    const QPoint axis(c0 + 200, r0);
+    const int top = int(std::floor(axis.y() * 1.5 + 0.5)), bottom = int(std::floor((axis.y() + 1) * 1.5 + 0.5));
+    for (int y = top; y < bottom; ++y)
+        EXPECT_EQ(oddPicture.pixel(int(axis.x() * 1.5), y), Black) << y;
+    EXPECT_NE(oddPicture.pixel(int(axis.x() * 1.5), bottom), Black);
+    EXPECT_NE(oddPicture.pixel(int(axis.x() * 1.5), top - 1), Black);
+    const int dotColumn = int(std::floor(dot.x() * 1.5 + 0.5)), dotRow = int(std::floor(dot.y() * 1.5 + 0.5));
+    EXPECT_EQ(oddPicture.pixel(dotColumn, dotRow), Grey);
+
+    QImage bitmap;
+    sharp.RenderExport(bitmap);
+    EXPECT_EQ(bitmap.size(), QSize(764, 340));
+    EXPECT_EQ(bitmap.devicePixelRatio(), 1);
+    EXPECT_EQ(bitmap.pixel(48 + c0 + 50, 26 + r0 - 50), Red);
+    EXPECT_EQ(bitmap.pixel(48 + c0 + 200, 26 + r0), Black);
+}
+
 TEST_F(GraphPicture, PiSignFollowsTheGoniometricNumbers)
 {
     // Dark pixels of the strip around the label of x = 0.
