@@ -24,9 +24,7 @@ constexpr Extended Pi = std::numbers::pi_v<Extended>;
 // Letter case of expressions is ASCII only.
 QString LowerAscii(QString s)
 {
-    for (QChar &c : s)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
+    LowerAsciiInPlace(s);
     return s;
 }
 
@@ -61,11 +59,6 @@ quint32 LetterMask(QStringView s)
         if (c >= u'a' && c <= u'z')
             mask |= 1u << (c.unicode() - u'a');
     return mask;
-}
-
-quint32 LetterMask(const TReductionText &t)
-{
-    return LetterMask(t.Left()) | LetterMask(t.Right());
 }
 
 bool MayOccur(QStringView word, quint32 letters)
@@ -555,21 +548,22 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
 {
     if (!ExpressionValid)
         return;
-    bool signCleanUp = NeedsSignCleanUp(t.Text);
-    if (HasPair(t.Text, u'-', u'-')) {
+    // The passes whose operators the text lacks are left out.
+    TTextCensus census = CensusOf(t.Text);
+    if (census.MinusMinus) {
         RewriteWhole(t, [](QString &s) {
             while (HasPair(s, u'-', u'-'))
                 ReplaceOccurrence(s, QStringLiteral("--"), QStringLiteral("+"), false);
         });
-        signCleanUp = NeedsSignCleanUp(t.Text);
+        census = CensusOf(t.Text);
     }
+    bool signCleanUp = census.SignCleanUp;
     if (t.Text.IsEmpty())
         return;
 
-    // Functions: each takes the one token right after its name. Results
-    // bring no lower-case letter into the text, so a name with a letter the
-    // text lacks cannot occur in it.
-    const quint32 letters = LetterMask(t.Text);
+    // Functions: each takes the one token right after its name. A name with
+    // a letter the text lacks cannot occur in it.
+    const quint32 letters = census.Letters;
     for (int n = 0; n < names.Count() && letters != 0; ++n) {
         const QString &name = names[n];
         if (!MayOccur(name, letters) || (!t.Text.Left().contains(name) && !t.Text.Right().contains(name)))
@@ -613,7 +607,7 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
         }
     }
 
-    if (HasPair(t.Text, u'-', u'+') || HasPair(t.Text, u'-', u'-')) {
+    if (census.MinusPlus || census.MinusMinus) {
         RewriteWhole(t, [](QString &s) {
             ReplaceEachFromStart(s, u"-+", u"-");
             ReplaceEachFromStart(s, u"--", u"+");
@@ -626,28 +620,30 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
 
     // Percent: a + b% is a(1 + b/100), a - b% is a(1 - b/100), b% elsewhere
     // is b/100.
-    ReducePercent(
-        t,
-        [&t](QChar c, qsizetype i) {
-            return c == u',' || c == u'.' || IsAsciiDigit(c) || c == u'E' || c == u'e' || c == u'[' || c == u']'
-                   || ((c == u'+' || c == u'-') && IsInsideToken(t.Text, i));
-        },
-        rules,
-        [](QChar sign, const TRealOperand &operand, TRealResult &result) {
-            const Extended b = ReadOperand(operand);
-            Extended f = b / 100;
-            if (sign == u'+')
-                f = (b + 100) / 100;
-            else if (sign == u'-')
-                f = (100 - b) / 100;
-            SetNumberToken(result, f);
-            return true;
-        });
+    if (census.Has(u'%'))
+        ReducePercent(
+            t,
+            [&t](QChar c, qsizetype i) {
+                return c == u',' || c == u'.' || IsAsciiDigit(c) || c == u'E' || c == u'e' || c == u'[' || c == u']'
+                       || ((c == u'+' || c == u'-') && IsInsideToken(t.Text, i));
+            },
+            rules,
+            [](QChar sign, const TRealOperand &operand, TRealResult &result) {
+                const Extended b = ReadOperand(operand);
+                Extended f = b / 100;
+                if (sign == u'+')
+                    f = (b + 100) / 100;
+                else if (sign == u'-')
+                    f = (100 - b) / 100;
+                SetNumberToken(result, f);
+                return true;
+            });
 
     // Powers, right to left; one at the very start is none.
     TPassRules power = rules;
     power.First = 1;
-    if (!ReduceRightToLeft(
+    if (census.Has(u'^')
+        && !ReduceRightToLeft(
             t, [](QChar c, qsizetype) { return c == u'^'; }, power, ByCharacter(err, PowerOf)))
         return;
 
@@ -656,12 +652,13 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     postfix.First = 1;
     postfix.StopAtLead = true;
     postfix.Right = TRightOperand::None;
-    if (!ReduceLeftToRight(
+    if (census.Has(u'!')
+        && !ReduceLeftToRight(
             t, [](QChar c) { return c == u'!'; }, postfix, ByCharacter(err, ArithmeticOf)))
         return;
 
     // The operator words, when the text can hold them at all.
-    if (LetterMask(t.Text) != 0) {
+    if (letters != 0) {
         static const QStringView nad[] = {u"nad"};
         if (!ReduceWords(t, nad, rules, ByWord(err, WordOf, nad)))
             return;
@@ -681,7 +678,9 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
     TPassRules binary = rules;
     binary.First = 1;
     binary.SkipLast = true;
-    if (!ReduceLeftToRight(
+    // (A percent after a sign leaves a "*".)
+    if ((census.Has(u'*') || census.Has(u'/') || census.Has(u'%'))
+        && !ReduceLeftToRight(
             t, [](QChar c) { return c == u'*' || c == u'/'; }, binary, ByCharacter(err, ArithmeticOf)))
         return;
 
@@ -689,14 +688,16 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
         t.Text.AllToRight();
         t.Text.DropRight(1);
     }
-    if (HasPair(t.Text, u'-', u'-'))
+    if (census.MinusMinus && HasPair(t.Text, u'-', u'-'))
         RewriteWhole(t, [](QString &s) { ReplaceEachFromStart(s, u"--", u"+"); });
     if (t.Text.Size() > 0 && t.Text.At(0) == u'-') {
         t.Text.AllToRight();
         const Extended zero = 0;
         t.PushRight(u"[0]", &zero);
     }
-    signCleanUp = NeedsSignCleanUp(t.Text);
+    // Only the "+" that started the text may have been why it was due.
+    if (signCleanUp)
+        signCleanUp = NeedsSignCleanUp(t.Text);
 
     // Addition and subtraction, left to right; a sign inside a token is none.
     binary.OutsideTokens = true;

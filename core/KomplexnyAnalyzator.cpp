@@ -208,7 +208,7 @@ void EvaluateComplex(const QString &Expr, TCalculationError &Err, QString &Value
         BracketComplexLiterals(t);
         InsertImplicitMultiplication(t, TCharSet(u",.0123456789^e"),
                                      TCharSet::Digits() + TCharSet::Letters() - TCharSet(u"E"));
-        t = LowerCase(t);
+        LowerAsciiInPlace(t);
         ComplexFirstCall = false;
     }
     TComplexText text;

@@ -434,7 +434,7 @@ void EvaluateFraction(const QString &Expr, TCalculationError &Err, QString &Valu
         BracketNumbers(s);
         InsertImplicitMultiplication(s, TCharSet(u"+,-.0123456789"), TCharSet::Digits() + TCharSet::Letters());
         s.remove(u' ');
-        s = LowerCase(s);
+        LowerAsciiInPlace(s);
         FractionFirstCall = false;
     }
     const TCalculationError given = Err;

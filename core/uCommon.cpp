@@ -157,6 +157,19 @@ const TStringList &FunctionNames()
     return FunctionNameStorage();
 }
 
+void LowerAsciiInPlace(QString &S)
+{
+    const QChar *d = S.constData();
+    qsizetype i = 0;
+    while (i < S.size() && !(d[i] >= u'A' && d[i] <= u'Z'))
+        ++i;
+    if (i == S.size())
+        return;
+    for (QChar *w = S.data() + i, *end = S.data() + S.size(); w != end; ++w)
+        if (*w >= u'A' && *w <= u'Z')
+            *w = QChar(w->unicode() + 32);
+}
+
 // ----------------------------------------------------------- preprocessing
 
 void AdjustErrorPositions(const QString &Typed, TCalculationError &Err)
@@ -220,7 +233,7 @@ TSyntaxText::TSyntaxText(const QString &Typed, TCalculationError &Err, bool Lowe
     Err.ErrorEnd = 0;
     m_text.remove(u' ');
     if (LowerCase)
-        m_text = ::LowerCase(m_text);
+        LowerAsciiInPlace(m_text);
 }
 
 QChar TSyntaxText::At(qsizetype I) const
@@ -698,7 +711,7 @@ void SubstituteVariables(QString &S)
     TVariableManager *variables = TVariableManager::Instance();
     if (variables->Count() == 0)
         return;
-    S = LowerCase(S);
+    LowerAsciiInPlace(S);
     // The names in the order the passes take them: each pass takes the
     // first name of what is left of the text and then deletes it there.
     TNameWalk rest(S);
@@ -755,7 +768,7 @@ void CollectVariables(const QString &Expr, TStringList &Names, const QString &Ex
 
 void SubstituteConstants(QString &S)
 {
-    S = LowerCase(S);
+    LowerAsciiInPlace(S);
     if (!S.contains(u'$') || !ConstantItems)
         return;
     // The first constant of each name, in list order.
@@ -797,35 +810,40 @@ void SubstituteConstants(QString &S)
 
 void BracketNumbers(QString &S)
 {
-    const QString in = LowerCase(S);
+    QString in = S;
+    LowerAsciiInPlace(in);
     const qsizetype n = in.size();
-    QString out;
-    out.reserve(n + n / 2);
+    const QChar *d = in.constData();
+    // Each literal brings two brackets, and literals stand apart.
+    QString out(n + n + 2, Qt::Uninitialized);
+    QChar *w = out.data();
     qsizetype i = 0;
     while (i < n) {
-        const QChar c = in.at(i);
+        const QChar c = d[i];
         if (!(IsAsciiDigit(c) || c == u'.' || c == u',')) {
-            out += c;
+            *w++ = c;
             ++i;
             continue;
         }
         qsizetype end = i + 1;
         while (end < n) {
-            const QChar d = in.at(end);
-            if (IsAsciiDigit(d) || d == u'.' || d == u',' || IsE(d))
+            const QChar e = d[end];
+            if (IsAsciiDigit(e) || e == u'.' || e == u',' || IsE(e))
                 ++end;
-            else if ((d == u'+' || d == u'-') && IsE(in.at(end - 1)))
+            else if ((e == u'+' || e == u'-') && IsE(d[end - 1]))
                 ++end;
             else
                 break;
         }
-        out += u'[';
-        out.append(QStringView(in).mid(i, end - i));
-        out += u']';
+        *w++ = u'[';
+        for (qsizetype k = i; k < end; ++k)
+            *w++ = d[k];
+        *w++ = u']';
         i = end;
     }
+    out.truncate(w - out.constData());
     // A number that was already a token keeps one pair of brackets.
-    S = WithSingleBrackets(out);
+    S = in.contains(u'[') || in.contains(u']') ? WithSingleBrackets(out) : out;
 }
 
 QString WithSingleBrackets(const QString &S)

@@ -205,11 +205,21 @@ private:
     QString m_text;
 };
 
-// C is one of the characters of Set (never NUL).
+// C is one of the characters of Set (never NUL). Sets are a few characters
+// long: looked through here rather than by a call.
 inline bool IsCharIn(QChar C, QStringView Set)
 {
-    return !C.isNull() && Set.contains(C);
+    if (C.isNull())
+        return false;
+    for (const QChar s : Set)
+        if (s == C)
+            return true;
+    return false;
 }
+
+// Lower-cases the ASCII letters of S, as the platform's LowerCase does; a
+// text without capitals is left as it is, not copied.
+void LowerAsciiInPlace(QString &S);
 
 // Inserts "*" after "!", "%", ")" or "]" when a "(" or "[" follows, or a run
 // of RunSet characters (or a "$") that is not an operator word.

@@ -263,21 +263,37 @@ bool PlusGoes(QChar c, QChar p3, QChar p2, QChar p1, qsizetype i)
 
 } // namespace
 
+TTextCensus CensusOf(const TReductionText &text)
+{
+    TTextCensus census;
+    census.SignCleanUp = text.Size() > 0 && text.At(0) == u'+';
+    QChar p3, p2, p1;
+    qsizetype i = 0;
+    for (const QStringView part : {text.Left(), text.Right()})
+        for (const QChar c : part) {
+            const char16_t u = c.unicode();
+            if (u >= u'a' && u <= u'z') {
+                census.Letters |= 1u << (u - u'a');
+            } else if (u >= 32 && u < 96) {
+                census.Characters |= quint64(1) << (u - 32);
+                if (p1 == u'-') {
+                    census.MinusMinus = census.MinusMinus || u == u'-';
+                    census.MinusPlus = census.MinusPlus || u == u'+';
+                }
+                if (u == u'+' && PlusGoes(c, p3, p2, p1, i))
+                    census.SignCleanUp = true;
+            }
+            p3 = p2;
+            p2 = p1;
+            p1 = c;
+            ++i;
+        }
+    return census;
+}
+
 bool NeedsSignCleanUp(const TReductionText &text)
 {
-    const qsizetype n = text.Size();
-    if (n > 0 && text.At(0) == u'+')
-        return true;
-    QChar p3, p2, p1;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.At(i);
-        if (PlusGoes(c, p3, p2, p1, i))
-            return true;
-        p3 = p2;
-        p2 = p1;
-        p1 = c;
-    }
-    return false;
+    return CensusOf(text).SignCleanUp;
 }
 
 void CleanUpSigns(TReductionText &text)

@@ -262,6 +262,23 @@ void CleanUpSigns(QString &s, qsizetype *cursor);
 // Only the "+" signs that follow a sign or word (CollapseSigns).
 void DeleteGoingPluses(QString &s, qsizetype *cursor);
 
+// What a text holds, found in one scan: its lower-case letters (a bit each),
+// its characters from " " to "_" (the operators and brackets among them),
+// whether "--" or "-+" occur and whether the sign clean-up is due. Results
+// bring none of these into a text, so what a census does not find cannot
+// turn up later in the evaluation either.
+struct TTextCensus
+{
+    quint32 Letters = 0;
+    quint64 Characters = 0; // bit c - 32
+    bool MinusMinus = false;
+    bool MinusPlus = false;
+    bool SignCleanUp = false;
+
+    bool Has(char16_t c) const { return c >= 32 && c < 96 && (Characters & (quint64(1) << (c - 32))); }
+};
+TTextCensus CensusOf(const TReductionText &text);
+
 // False when position I of S lies outside every token: the nearest bracket
 // at or before it is a "]", or there is none.
 bool IsInsideToken(QStringView s, qsizetype i);

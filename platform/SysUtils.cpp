@@ -198,67 +198,7 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
 
 // ------------------------------------------------------------ text to float
 
-namespace {
-
-// A checked number text ("-", digits with at most one ".", "e" with an
-// optional sign and digits) with at most 19 significant digits and a power
-// of ten within the exactly held ones: one multiplication or division of
-// two exact long doubles, rounded once, which is the correctly rounded
-// value strtold gives. False for anything else.
-bool ExactDecimal(const std::string &a, Extended &value)
-{
-    size_t i = 0;
-    const bool negative = i < a.size() && a[i] == '-';
-    if (negative)
-        ++i;
-    quint64 w = 0;
-    int digits = 0;
-    int fraction = 0;
-    bool point = false;
-    for (; i < a.size() && a[i] != 'e'; ++i) {
-        const char c = a[i];
-        if (c == '.') {
-            point = true;
-            continue;
-        }
-        if (point)
-            ++fraction;
-        if (w == 0 && c == '0')
-            continue;
-        if (digits == 19)
-            return false;
-        w = w * 10 + quint64(c - '0');
-        ++digits;
-    }
-    int e = 0;
-    if (i < a.size()) {
-        ++i;
-        bool negativeExponent = false;
-        if (i < a.size() && (a[i] == '+' || a[i] == '-')) {
-            negativeExponent = a[i] == '-';
-            ++i;
-        }
-        for (; i < a.size(); ++i) {
-            e = e * 10 + (a[i] - '0');
-            if (e > 100000)
-                return false;
-        }
-        if (negativeExponent)
-            e = -e;
-    }
-    if (w == 0) {
-        value = negative ? -0.0L : 0.0L;
-        return true;
-    }
-    const int p = e - fraction;
-    if (p < -27 || p > 27)
-        return false;
-    const Extended r = p >= 0 ? Extended(w) * Pow10Exact[p] : Extended(w) / Pow10Exact[-p];
-    value = negative ? -r : r;
-    return true;
-}
-
-} // namespace
+namespace {} // namespace
 
 bool TryStrToFloat(QStringView s, Extended &value)
 {
@@ -269,22 +209,35 @@ bool TryStrToFloat(QStringView s, Extended &value)
     qsizetype end = len;
     while (end > i && s.at(end - 1) == u' ')
         --end;
-    std::string a;
-    a.reserve(size_t(end - i) + 4);
+    const qsizetype start = i;
+    bool negative = false;
     if (i < end && (s.at(i) == u'+' || s.at(i) == u'-')) {
-        if (s.at(i) == u'-')
-            a += '-';
+        negative = s.at(i) == u'-';
         ++i;
     }
+    // The number read as it stands (ExactDecimal's digits, fraction and
+    // power), while it is within what one exact operation gives.
+    quint64 w = 0;
+    int digits = 0;
+    int fraction = 0;
     int mantissaDigits = 0;
     bool separator = false;
+    bool exact = true;
     for (; i < end; ++i) {
         const QChar c = s.at(i);
         if (c >= u'0' && c <= u'9') {
-            a += char(c.unicode());
             ++mantissaDigits;
+            if (separator)
+                ++fraction;
+            if (w == 0 && c == u'0')
+                continue;
+            if (digits == 19) {
+                exact = false;
+                continue;
+            }
+            w = w * 10 + quint64(c.unicode() - u'0');
+            ++digits;
         } else if (c == DecimalSeparator && !separator) {
-            a += '.';
             separator = true;
         } else {
             break;
@@ -292,25 +245,50 @@ bool TryStrToFloat(QStringView s, Extended &value)
     }
     if (mantissaDigits == 0)
         return false;
+    int e = 0;
+    bool negativeExponent = false;
     if (i < end && (s.at(i) == u'e' || s.at(i) == u'E')) {
-        a += 'e';
         ++i;
         if (i < end && (s.at(i) == u'+' || s.at(i) == u'-')) {
-            a += char(s.at(i).unicode());
+            negativeExponent = s.at(i) == u'-';
             ++i;
         }
         int expDigits = 0;
         for (; i < end && s.at(i) >= u'0' && s.at(i) <= u'9'; ++i) {
-            a += char(s.at(i).unicode());
             ++expDigits;
+            if (exact) {
+                e = e * 10 + (s.at(i).unicode() - u'0');
+                exact = e <= 100000;
+            }
         }
         if (expDigits == 0)
             return false;
     }
     if (i != end)
         return false;
-    if (ExactDecimal(a, value))
-        return true;
+    if (exact) {
+        if (w == 0) {
+            value = negative ? -0.0L : 0.0L;
+            return true;
+        }
+        const int p = (negativeExponent ? -e : e) - fraction;
+        if (p >= -27 && p <= 27) {
+            const Extended r = p >= 0 ? Extended(w) * Pow10Exact[p] : Extended(w) / Pow10Exact[-p];
+            value = negative ? -r : r;
+            return true;
+        }
+    }
+    // Beyond one exact operation: the C library's correctly rounded reading
+    // of the same number in its own syntax.
+    std::string a;
+    a.reserve(size_t(end - start) + 4);
+    for (qsizetype k = start; k < end; ++k) {
+        const QChar c = s.at(k);
+        if (c == DecimalSeparator)
+            a += '.';
+        else if (c != u'+' || k != start)
+            a += char(c.unicode());
+    }
     char *stop = nullptr;
     errno = 0;
     const Extended v = strtold_l(a.c_str(), &stop, CLocale());
