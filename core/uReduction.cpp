@@ -68,7 +68,8 @@ void TReductionText::Assign(QStringView text)
     m_gapEnd = m_capacity;
     MakeRoom(text.size());
     m_gapEnd = m_capacity - text.size();
-    std::memcpy(m_chars + m_gapEnd, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    if (!text.isEmpty())
+        std::memcpy(m_chars + m_gapEnd, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     for (qsizetype i = m_gapEnd; i < m_capacity; ++i)
         m_slots[i] = -1;
 }
@@ -112,10 +113,14 @@ void TReductionText::MakeRoom(qsizetype extra)
     const qsizetype capacity = qMax<qsizetype>(2 * m_capacity, m_gapStart + right + extra + 64);
     char16_t *chars = new char16_t[size_t(capacity)];
     qint32 *slotBuffer = new qint32[size_t(capacity)];
-    std::memcpy(chars, m_chars, size_t(m_gapStart) * sizeof(char16_t));
-    std::memcpy(slotBuffer, m_slots, size_t(m_gapStart) * sizeof(qint32));
-    std::memcpy(chars + capacity - right, m_chars + m_gapEnd, size_t(right) * sizeof(char16_t));
-    std::memcpy(slotBuffer + capacity - right, m_slots + m_gapEnd, size_t(right) * sizeof(qint32));
+    // The first growth has no buffer to copy from, and memcpy may not be
+    // handed a null pointer even for no bytes.
+    if (m_chars) {
+        std::memcpy(chars, m_chars, size_t(m_gapStart) * sizeof(char16_t));
+        std::memcpy(slotBuffer, m_slots, size_t(m_gapStart) * sizeof(qint32));
+        std::memcpy(chars + capacity - right, m_chars + m_gapEnd, size_t(right) * sizeof(char16_t));
+        std::memcpy(slotBuffer + capacity - right, m_slots + m_gapEnd, size_t(right) * sizeof(qint32));
+    }
     delete[] m_chars;
     delete[] m_slots;
     m_chars = chars;
@@ -127,7 +132,8 @@ void TReductionText::MakeRoom(qsizetype extra)
 void TReductionText::PushLeft(QStringView text, qint32 slot)
 {
     MakeRoom(text.size());
-    std::memcpy(m_chars + m_gapStart, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    if (!text.isEmpty())
+        std::memcpy(m_chars + m_gapStart, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     for (qsizetype i = 0; i < text.size(); ++i)
         m_slots[m_gapStart + i] = i == 0 ? slot : -1;
     m_gapStart += text.size();
@@ -137,7 +143,8 @@ void TReductionText::PushRight(QStringView text, qint32 slot)
 {
     MakeRoom(text.size());
     m_gapEnd -= text.size();
-    std::memcpy(m_chars + m_gapEnd, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    if (!text.isEmpty())
+        std::memcpy(m_chars + m_gapEnd, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     for (qsizetype i = 0; i < text.size(); ++i)
         m_slots[m_gapEnd + i] = i == 0 ? slot : -1;
 }
