@@ -52,34 +52,34 @@ bool AskRunningCopy()
 
 } // namespace
 
-QString InstanceServerName(const QString &ExecutablePath)
+QString InstanceServerName(const QString &executablePath)
 {
-    QString name = ExecutablePath;
+    QString name = executablePath;
     name.remove(u'/');
     // Socket and lock names have length limits, so the path is hashed.
     const QByteArray hash = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
     return QStringLiteral("tandorel-") + QString::fromLatin1(hash);
 }
 
-void SetInstancePathForTests(const QString &Path)
+void SetInstancePathForTests(const QString &path)
 {
-    PathOverride = Path;
+    PathOverride = path;
 }
 
-bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances)
+bool CheckPreviousInstance(std::function<void()> activate, int maxInstances)
 {
     const QString path = PathOverride.isEmpty() ? QCoreApplication::applicationFilePath() : PathOverride;
     MappingName = path;
     MappingName.remove(u'/');
 
-    for (int i = 0; i < MaxInstances; ++i) {
+    for (int i = 0; i < maxInstances; ++i) {
         auto lock = std::make_unique<QLockFile>(SlotFile(i));
         // A lock whose owner no longer runs is stale and is taken over at once.
         lock->setStaleLockTime(0);
         if (lock->tryLock(0)) {
             Slot = std::move(lock);
             InstanceRegistered = true;
-            OnActivate = std::move(Activate);
+            OnActivate = std::move(activate);
             StartListening();
             return false;
         }

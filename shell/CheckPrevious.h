@@ -22,15 +22,15 @@ extern bool InstanceRegistered;
 // sent to, and returns False; Activate then runs (on the main thread) each
 // time a later start asks for the window. Writes no file of the program's
 // folder. Needs a running Q(Core)Application.
-bool CheckPreviousInstance(std::function<void()> Activate, int MaxInstances);
+bool CheckPreviousInstance(std::function<void()> activate, int maxInstances);
 
 // Gives this copy's place back (also done at process end by the system).
 void ReleasePreviousInstance();
 
 // The name of the local socket on which the copy started from ExecutablePath
 // listens (also the stem of its lock files in the temporary folder).
-QString InstanceServerName(const QString &ExecutablePath);
+QString InstanceServerName(const QString &executablePath);
 
 // For tests: the lock and socket names are made from this path instead of
 // the running executable's path (empty: the executable's path).
-void SetInstancePathForTests(const QString &Path);
+void SetInstancePathForTests(const QString &path);

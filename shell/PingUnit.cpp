@@ -114,7 +114,7 @@ quint32 ResolveHostIPv4(const QString &Host)
     return lookup->Address;
 }
 
-int IcmpEcho(quint32 Address, int TimeoutMs)
+int IcmpEcho(quint32 address, int timeoutMs)
 {
     // An unprivileged echo socket: the kernel fills in identifier and checksum.
     Socket s(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP));
@@ -124,11 +124,11 @@ int IcmpEcho(quint32 Address, int TimeoutMs)
     request.type = ICMP_ECHO;
     request.code = 0;
     request.un.echo.sequence = htons(1);
-    const sockaddr_in to = MakeAddress(Address, 0);
+    const sockaddr_in to = MakeAddress(address, 0);
     if (::sendto(s.Fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr *>(&to), sizeof to) < 0)
         return errno == EACCES || errno == EPERM ? -1 : 0;
 
-    QDeadlineTimer deadline(qMax(0, TimeoutMs));
+    QDeadlineTimer deadline(qMax(0, timeoutMs));
     while (!deadline.hasExpired()) {
         if (WaitFor(s.Fd, POLLIN, int(deadline.remainingTime())) <= 0)
             return 0;
@@ -140,19 +140,19 @@ int IcmpEcho(quint32 Address, int TimeoutMs)
     return 0;
 }
 
-bool TcpProbe(quint32 Address, quint16 Port, int TimeoutMs)
+bool TcpProbe(quint32 address, quint16 port, int timeoutMs)
 {
     Socket s(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (s.Fd < 0)
         return false;
-    const sockaddr_in to = MakeAddress(Address, Port);
+    const sockaddr_in to = MakeAddress(address, port);
     if (::connect(s.Fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0)
         return true;
     if (errno == ECONNREFUSED)
         return true;
     if (errno != EINPROGRESS)
         return false;
-    if (WaitFor(s.Fd, POLLOUT, TimeoutMs) <= 0)
+    if (WaitFor(s.Fd, POLLOUT, timeoutMs) <= 0)
         return false;
     int error = 0;
     socklen_t length = sizeof error;
@@ -161,12 +161,12 @@ bool TcpProbe(quint32 Address, quint16 Port, int TimeoutMs)
     return error == 0 || error == ECONNREFUSED;
 }
 
-bool Ping(const QString &Host)
+bool Ping(const QString &host)
 {
     QDeadlineTimer deadline(TotalBudgetMs);
     quint32 address = 0;
     try {
-        address = ResolveHostIPv4(Host);
+        address = ResolveHostIPv4(host);
     } catch (const Exception &) {
         // Without a name there is nothing to reach: an offline machine goes
         // on to its local files instead of stopping at an error.

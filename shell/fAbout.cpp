@@ -27,17 +27,17 @@ struct TJpegErrorManager
     std::jmp_buf Escape;
 };
 
-extern "C" void JpegErrorExit(j_common_ptr Info)
+extern "C" void JpegErrorExit(j_common_ptr info)
 {
-    std::longjmp(reinterpret_cast<TJpegErrorManager *>(Info->err)->Escape, 1);
+    std::longjmp(reinterpret_cast<TJpegErrorManager *>(info->err)->Escape, 1);
 }
 
 // Level -1 is a warning about corrupt data: the decoder would go on and fill
 // the rest with grey, which is no picture worth showing.
-extern "C" void JpegEmitMessage(j_common_ptr Info, int Level)
+extern "C" void JpegEmitMessage(j_common_ptr info, int level)
 {
-    if (Level < 0)
-        std::longjmp(reinterpret_cast<TJpegErrorManager *>(Info->err)->Escape, 1);
+    if (level < 0)
+        std::longjmp(reinterpret_cast<TJpegErrorManager *>(info->err)->Escape, 1);
 }
 
 extern "C" void JpegOutputMessage(j_common_ptr) {}
@@ -46,7 +46,7 @@ constexpr unsigned MaxSide = 4096;
 
 // The RGB pixels (malloc'ed, rows of Width * 3 bytes) or nullptr. Nothing with
 // a destructor lives in this frame, because an error leaves it by longjmp.
-unsigned char *DecodeRgb(const unsigned char *Data, unsigned long Size, unsigned *Width, unsigned *Height)
+unsigned char *DecodeRgb(const unsigned char *data, unsigned long size, unsigned *width, unsigned *height)
 {
     jpeg_decompress_struct info;
     TJpegErrorManager errors;
@@ -62,7 +62,7 @@ unsigned char *DecodeRgb(const unsigned char *Data, unsigned long Size, unsigned
         return nullptr;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, Data, Size);
+    jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -87,21 +87,21 @@ unsigned char *DecodeRgb(const unsigned char *Data, unsigned long Size, unsigned
         }
     }
     jpeg_finish_decompress(&info);
-    *Width = info.output_width;
-    *Height = info.output_height;
+    *width = info.output_width;
+    *height = info.output_height;
     jpeg_destroy_decompress(&info);
     return pixels;
 }
 
 } // namespace
 
-QImage DecodeJpegImage(const QByteArray &Data)
+QImage DecodeJpegImage(const QByteArray &data)
 {
-    if (Data.isEmpty())
+    if (data.isEmpty())
         return QImage();
     unsigned width = 0, height = 0;
-    unsigned char *pixels = DecodeRgb(reinterpret_cast<const unsigned char *>(Data.constData()),
-                                      static_cast<unsigned long>(Data.size()), &width, &height);
+    unsigned char *pixels = DecodeRgb(reinterpret_cast<const unsigned char *>(data.constData()),
+                                      static_cast<unsigned long>(data.size()), &width, &height);
     if (!pixels)
         return QImage();
     const QImage image = QImage(pixels, int(width), int(height), int(width) * 3, QImage::Format_RGB888).copy();
@@ -130,7 +130,7 @@ ToProgrameFrm::ToProgrameFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     QFile picture(QStringLiteral(":/images/about.jpg"));
     SetPicture(picture.open(QIODevice::ReadOnly) ? picture.readAll() : QByteArray());
 
-    Texts.Caption(this, "AboutForm", "Caption")
+    m_texts.Caption(this, "AboutForm", "Caption")
         .Text(ui->verziaTitulokLbl, "AboutForm", "Version")
         .Text(ui->datumVerzieTitulokLbl, "AboutForm", "DateOfVersion")
         .Text(ui->strankaTitulokLbl, "AboutForm", "Homepage")
@@ -144,12 +144,12 @@ ToProgrameFrm::~ToProgrameFrm()
 
 void ToProgrameFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
-void ToProgrameFrm::SetPicture(const QByteArray &Data)
+void ToProgrameFrm::SetPicture(const QByteArray &data)
 {
-    const QImage image = DecodeJpegImage(Data);
+    const QImage image = DecodeJpegImage(data);
     if (image.isNull())
         ui->obrazokImg->clear();
     else
@@ -160,9 +160,9 @@ void ToProgrameFrm::showEvent(QShowEvent *event)
 {
     KTandorelForm::showEvent(event);
     // Centred on the screen the first time it opens.
-    if (Placed || event->spontaneous())
+    if (m_placed || event->spontaneous())
         return;
-    Placed = true;
+    m_placed = true;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         const QSize size = frameGeometry().size();

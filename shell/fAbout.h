@@ -14,7 +14,7 @@ class ToProgrameFrm;
 // Decodes a JPEG picture with libjpeg. A damaged or truncated picture (any
 // error or corrupt-data warning of the decoder), or one of more than
 // 4096 x 4096 pixels, gives a null image; the program goes on.
-QImage DecodeJpegImage(const QByteArray &Data);
+QImage DecodeJpegImage(const QByteArray &data);
 
 class ToProgrameFrm : public KTandorelForm
 {
@@ -25,7 +25,7 @@ public:
     void TranslateTexts() override;
 
     // Shows Data (JPEG) as the picture; a damaged one shows none.
-    void SetPicture(const QByteArray &Data);
+    void SetPicture(const QByteArray &data);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -36,6 +36,6 @@ private:
     void donatePayPalSbtnClick();
 
     Ui::ToProgrameFrm *ui;
-    TTranslationTable Texts;
-    bool Placed = false;
+    TTranslationTable m_texts;
+    bool m_placed = false;
 };

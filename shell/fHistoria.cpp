@@ -15,23 +15,23 @@
 namespace {
 
 // "Text file|*.txt" -> "Text file (*.txt)", the form file dialogs take.
-QString DialogFilter(const QString &Filter)
+QString DialogFilter(const QString &filter)
 {
-    const int bar = int(Filter.indexOf(u'|'));
+    const int bar = int(filter.indexOf(u'|'));
     if (bar < 0)
-        return Filter;
-    return Filter.left(bar) + QStringLiteral(" (") + Filter.mid(bar + 1) + u')';
+        return filter;
+    return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + u')';
 }
 
 } // namespace
 
-ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
+ThistoriaFrm::ThistoriaFrm(THistoryModel *model, QWidget *parent)
     : KTandorelForm(parent), SaveDialogFilter(QStringLiteral("Text file|*.txt")),
-      History(Model ? Model : KMainProgram::Instance()->History()), ui(new Ui::ThistoriaFrm)
+      History(model ? model : KMainProgram::Instance()->History()), ui(new Ui::ThistoriaFrm)
 {
     ui->setupUi(this);
     KeepTextsWhole(this, minimumSize(), true);
-    Texts.Caption(this, "HistoryForm", "Caption")
+    m_texts.Caption(this, "HistoryForm", "Caption")
         .Text(ui->BtnPouzit, "Common", "Use")
         .Text(ui->BtnKopirovat, "Common", "Copy")
         .Text(ui->BtnZmazat, "Common", "Delete")
@@ -43,7 +43,7 @@ ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
         // the text it has.
         .Entry(
             "Common", "TextFile", [] { return QStringLiteral("Textový súbor"); },
-            [this](const QString &S) { SaveDialogFilter = S + QStringLiteral("|*.txt"); });
+            [this](const QString &s) { SaveDialogFilter = s + QStringLiteral("|*.txt"); });
     ui->historyLb->setModel(History);
     ui->historyLb->installEventFilter(this);
     ui->historyLb->viewport()->installEventFilter(this);
@@ -54,7 +54,7 @@ ThistoriaFrm::ThistoriaFrm(THistoryModel *Model, QWidget *parent)
     // selection changes cover the arrow keys.
     connect(ui->historyLb, &QListView::clicked, this, [this] { historyLbClick(); });
     connect(ui->historyLb->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (Following)
+        if (m_following)
             return;
         History->SetItemIndex(ui->historyLb->currentIndex().row());
         historyLbClick();
@@ -80,7 +80,7 @@ QListView *ThistoriaFrm::historyLb() const
 
 void ThistoriaFrm::ShowSelection(int Index)
 {
-    Following = true;
+    m_following = true;
     QListView *list = ui->historyLb;
     if (Index < 0) {
         list->selectionModel()->clear();
@@ -92,21 +92,21 @@ void ThistoriaFrm::ShowSelection(int Index)
         list->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
         list->scrollTo(at);
     }
-    Following = false;
+    m_following = false;
     PovolTlacitka(Index >= 0);
 }
 
-void ThistoriaFrm::PovolTlacitka(bool Enable)
+void ThistoriaFrm::PovolTlacitka(bool enable)
 {
-    ui->BtnPouzit->setEnabled(Enable);
-    ui->BtnKopirovat->setEnabled(Enable);
-    ui->BtnZmazat->setEnabled(Enable);
-    ui->BtnUlozit->setEnabled(Enable);
+    ui->BtnPouzit->setEnabled(enable);
+    ui->BtnKopirovat->setEnabled(enable);
+    ui->BtnZmazat->setEnabled(enable);
+    ui->BtnUlozit->setEnabled(enable);
 }
 
 void ThistoriaFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void ThistoriaFrm::historyLbClick()

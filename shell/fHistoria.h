@@ -19,11 +19,11 @@ class ThistoriaFrm : public KTandorelForm
 {
 public:
     // A view on Model; the registry's window shows the controller's history.
-    explicit ThistoriaFrm(THistoryModel *Model = nullptr, QWidget *parent = nullptr);
+    explicit ThistoriaFrm(THistoryModel *model = nullptr, QWidget *parent = nullptr);
     ~ThistoriaFrm() override;
 
     // Enables or disables Use, Copy, Delete and Save.
-    void PovolTlacitka(bool Enable);
+    void PovolTlacitka(bool enable);
 
     void TranslateTexts() override;
 
@@ -42,7 +42,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void ShowSelection(int Index);
+    void ShowSelection(int index);
     void historyLbClick();
     void BtnPouzitClick();
     void BtnKopirovatClick();
@@ -52,7 +52,7 @@ private:
 
     THistoryModel *History;
     Ui::ThistoriaFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     // The model's selection is being shown: no edit-line update.
-    bool Following = false;
+    bool m_following = false;
 };

@@ -30,7 +30,7 @@ TjazykFrm::TjazykFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::Tjazyk
     connect(ui->okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
     connect(ui->cancelBtn, &QPushButton::clicked, this, [this] { close(); });
 
-    Texts.Caption(this, "LanguageForm", "Caption")
+    m_texts.Caption(this, "LanguageForm", "Caption")
         .Text(ui->programTitleLbl, "LanguageForm", "Program")
         .Text(ui->dateOfFileTitleLbl, "LanguageForm", "dateoffile")
         .Text(ui->authorTitleLbl, "LanguageForm", "authoroftranslation")
@@ -61,7 +61,7 @@ QListWidget *TjazykFrm::languagesLsb() const
 
 void TjazykFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TjazykFrm::showEvent(QShowEvent *event)

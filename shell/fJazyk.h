@@ -41,5 +41,5 @@ private:
 
     Ui::TjazykFrm *ui;
     TTranslationFileList Files;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

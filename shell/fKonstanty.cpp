@@ -31,17 +31,17 @@ enum Column {
 const QString Pattern = QStringLiteral("0.###################");
 constexpr Extended Pi = 3.141592653589793238462643383279502884L;
 
-QString FirstReplaced(QString Text, const QString &With)
+QString FirstReplaced(QString text, const QString &with)
 {
-    const int at = int(Text.indexOf(QStringLiteral("#1")));
+    const int at = int(text.indexOf(QStringLiteral("#1")));
     if (at >= 0)
-        Text.replace(at, 2, With);
-    return Text;
+        text.replace(at, 2, with);
+    return text;
 }
 
-bool AskYesNo(QWidget *parent, const QString &Caption, const QString &Text)
+bool AskYesNo(QWidget *parent, const QString &caption, const QString &text)
 {
-    return QMessageBox::question(parent, Caption, Text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 
@@ -51,7 +51,7 @@ TkonstantyFrm::TkonstantyFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
 {
     ui->setupUi(this);
     KeepTextsWhole(this, minimumSize(), true);
-    Texts.Caption(this, "ConstantForm", "Caption")
+    m_texts.Caption(this, "ConstantForm", "Caption")
         .Column(ui->ListView1, ColId, "ConstantForm", "ID")
         .Column(ui->ListView1, ColDescription, "ConstantForm", "Description")
         .Column(ui->ListView1, ColValue, "Common", "Value")
@@ -91,45 +91,45 @@ int TkonstantyFrm::Count() const
     return ui->ListView1->topLevelItemCount();
 }
 
-QString TkonstantyFrm::Identifier(int Index) const
+QString TkonstantyFrm::Identifier(int index) const
 {
-    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Index);
+    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(index);
     return item ? item->text(ColId) : QString();
 }
 
-QString TkonstantyFrm::Value(int Index) const
+QString TkonstantyFrm::Value(int index) const
 {
-    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Index);
+    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(index);
     return item ? item->text(ColValue) : QString();
 }
 
-void TkonstantyFrm::AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit)
+void TkonstantyFrm::AddItem(const QString &id, const QString &description, const QString &value, const QString &unit)
 {
     auto *item = new QTreeWidgetItem(ui->ListView1);
-    item->setText(ColId, Id);
-    item->setText(ColDescription, Description);
-    item->setText(ColValue, Value);
-    item->setText(ColUnit, Unit);
+    item->setText(ColId, id);
+    item->setText(ColDescription, description);
+    item->setText(ColValue, value);
+    item->setText(ColUnit, unit);
 }
 
-TConstantLine ReadConstantLine(const QString &Line)
+TConstantLine ReadConstantLine(const QString &line)
 {
-    const QStringList fields = Line.split(u'#');
+    const QStringList fields = line.split(u'#');
     TConstantLine constant{fields.value(ColId), fields.value(ColDescription), fields.value(ColValue),
                            fields.value(ColUnit)};
     NormalizeDecimalSeparators(constant.Value);
     return constant;
 }
 
-QString ConstantLineText(const TConstantLine &Constant)
+QString ConstantLineText(const TConstantLine &constant)
 {
-    return Constant.Id + u'#' + Constant.Description + u'#' + Constant.Value + u'#' + Constant.Unit;
+    return constant.Id + u'#' + constant.Description + u'#' + constant.Value + u'#' + constant.Unit;
 }
 
 void TkonstantyFrm::NacitajKonstanty()
 {
     ui->ListView1->clear();
-    FileRefused = false;
+    m_fileRefused = false;
     const QString fileName = FileName();
     if (!fileName.isEmpty() && QFileInfo::exists(fileName)) {
         TStringList lines;
@@ -137,7 +137,7 @@ void TkonstantyFrm::NacitajKonstanty()
             lines.LoadFromFile(fileName);
         } catch (const EFileTooLarge &) {
             // Never written over by a list that lacks what it holds.
-            FileRefused = true;
+            m_fileRefused = true;
             KMainProgram::Instance()->ReportFileTooLarge(fileName);
         }
         for (const QString &line : lines.Lines()) {
@@ -145,9 +145,9 @@ void TkonstantyFrm::NacitajKonstanty()
             AddItem(constant.Id, constant.Description, constant.Value, constant.Unit);
         }
     }
-    auto has = [this](const QString &Id) {
+    auto has = [this](const QString &id) {
         for (int i = 0; i < Count(); ++i)
-            if (Identifier(i) == Id)
+            if (Identifier(i) == id)
                 return true;
         return false;
     };
@@ -160,7 +160,7 @@ void TkonstantyFrm::NacitajKonstanty()
 
 void TkonstantyFrm::UlozKonstanty()
 {
-    if (Count() == 0 || !ConstantsChanged || FileRefused || FileName().isEmpty())
+    if (Count() == 0 || !ConstantsChanged || m_fileRefused || FileName().isEmpty())
         return;
     TStringList lines;
     for (int i = 0; i < Count(); ++i) {
@@ -179,7 +179,7 @@ QString TkonstantyFrm::FileName() const
 
 void TkonstantyFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     if (!TProgramTranslator::Instance()->IsLoaded())
         return;
     NacitajKonstanty();

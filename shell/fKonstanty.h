@@ -33,9 +33,9 @@ struct TConstantLine
 // The fields of a line split at "#": missing ones are empty, anything after
 // a fourth "#" is dropped, and "." and "," of the value become the current
 // decimal separator.
-TConstantLine ReadConstantLine(const QString &Line);
+TConstantLine ReadConstantLine(const QString &line);
 // The line of a constant: its four fields joined by "#".
-QString ConstantLineText(const TConstantLine &Constant);
+QString ConstantLineText(const TConstantLine &constant);
 
 class TkonstantyFrm : public KTandorelForm, public TConstantItems
 {
@@ -57,8 +57,8 @@ public:
 
     // TConstantItems: the items' IDs and values in list order.
     int Count() const override;
-    QString Identifier(int Index) const override;
-    QString Value(int Index) const override;
+    QString Identifier(int index) const override;
+    QString Value(int index) const override;
 
     // The list view (columns ID, description, value, unit), for tests.
     QTreeWidget *ListView1() const;
@@ -79,13 +79,13 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void AddItem(const QString &Id, const QString &Description, const QString &Value, const QString &Unit);
+    void AddItem(const QString &id, const QString &description, const QString &value, const QString &unit);
     void BtnPouzitClick();
     void BtnNovaClick();
     void BtnOdstranitClick();
     void FitColumns();
 
     Ui::TkonstantyFrm *ui;
-    TTranslationTable Texts;
-    bool FileRefused = false; // the file was too large to read
+    TTranslationTable m_texts;
+    bool m_fileRefused = false; // the file was too large to read
 };

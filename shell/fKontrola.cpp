@@ -19,10 +19,10 @@ namespace {
 // A test list is text; a larger file is no test list.
 constexpr qint64 MaxTestFileBytes = 16 * 1024 * 1024;
 
-QString WithoutBlanks(QString S)
+QString WithoutBlanks(QString s)
 {
-    S.remove(u' ');
-    return S;
+    s.remove(u' ');
+    return s;
 }
 
 // What one run must leave as it found it.
@@ -103,20 +103,20 @@ QStringList TkontrolaFrm::TestLines() const
 
 void TkontrolaFrm::UpdateCount()
 {
-    CountedLines = TestLines();
-    ui->Label1->setText(QStringLiteral("Vsetky (%1):").arg(CountedLines.size()));
+    m_countedLines = TestLines();
+    ui->Label1->setText(QStringLiteral("Vsetky (%1):").arg(m_countedLines.size()));
 }
 
 void TkontrolaFrm::TestListEdited()
 {
-    if (TestLines() != CountedLines)
+    if (TestLines() != m_countedLines)
         UpdateCount();
 }
 
-bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs)
+bool ParseVariableList(const QString &text, QList<QPair<QString, QString>> &pairs)
 {
-    Pairs.clear();
-    QString list = Text.trimmed();
+    pairs.clear();
+    QString list = text.trimmed();
     if (!list.endsWith(u']'))
         return false;
     list.chop(1);
@@ -135,17 +135,17 @@ bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pair
         NextToken(name, token);
         if (value.isEmpty() || token != name || !IsVariableName(name))
             return false;
-        Pairs.append({name, value});
+        pairs.append({name, value});
     }
     return true;
 }
 
-TSelfTest ParseTest(const QString &Line)
+TSelfTest ParseTest(const QString &line)
 {
     TSelfTest test;
-    const qsizetype eq = Line.indexOf(u'=');
-    test.Expression = eq < 0 ? Line : Line.left(eq);
-    test.Expected = eq < 0 ? QString() : Line.mid(eq + 1);
+    const qsizetype eq = line.indexOf(u'=');
+    test.Expression = eq < 0 ? line : line.left(eq);
+    test.Expected = eq < 0 ? QString() : line.mid(eq + 1);
     const qsizetype bracket = test.Expected.indexOf(u'[');
     if (bracket >= 0) {
         test.Assignments = test.Expected.mid(bracket);
@@ -157,31 +157,31 @@ TSelfTest ParseTest(const QString &Line)
     return test;
 }
 
-QStringList ReadTestList(const QByteArray &Bytes)
+QStringList ReadTestList(const QByteArray &bytes)
 {
     TStringList lines;
-    lines.SetText(DecodeUtf8Lossless(Bytes.startsWith("\xEF\xBB\xBF") ? Bytes.mid(3) : Bytes));
+    lines.SetText(DecodeUtf8Lossless(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes));
     QStringList result = lines.Lines();
     while (!result.isEmpty() && result.last().isEmpty())
         result.removeLast();
     return result;
 }
 
-QByteArray TestListBytes(const QStringList &Lines)
+QByteArray TestListBytes(const QStringList &lines)
 {
     // Reading takes one byte-order mark off: a first line that begins with
     // one of its own keeps it behind another.
-    QByteArray bytes = !Lines.isEmpty() && Lines.first().startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" : "";
-    for (const QString &line : Lines)
+    QByteArray bytes = !lines.isEmpty() && lines.first().startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" : "";
+    for (const QString &line : lines)
         bytes += EncodeUtf8Lossless(line) + "\r\n";
     return bytes;
 }
 
-QStringList TkontrolaFrm::RunTests(const QStringList &Tests)
+QStringList TkontrolaFrm::RunTests(const QStringList &tests)
 {
     QStringList failures;
     const TCalculatorSnapshot before;
-    for (const QString &line : Tests) {
+    for (const QString &line : tests) {
         const TSelfTest test = ParseTest(line);
         if (test.Expression.trimmed().isEmpty())
             continue;
@@ -219,9 +219,9 @@ void TkontrolaFrm::kontrolaBtnClick()
     ui->Label2->setText(QStringLiteral("Nespravne (%1):").arg(failures.size()));
 }
 
-bool TkontrolaFrm::LoadTests(const QString &FileName)
+bool TkontrolaFrm::LoadTests(const QString &fileName)
 {
-    QFile file(FileName);
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxTestFileBytes)
         return false;
     QByteArray bytes;
@@ -232,13 +232,13 @@ bool TkontrolaFrm::LoadTests(const QString &FileName)
     return true;
 }
 
-bool TkontrolaFrm::SaveTests(const QString &FileName)
+bool TkontrolaFrm::SaveTests(const QString &fileName)
 {
     const QStringList lines = TestLines();
     if (lines.isEmpty())
         return false;
     QString reason;
-    return TryWriteFileAtomically(FileName, TestListBytes(lines), reason);
+    return TryWriteFileAtomically(fileName, TestListBytes(lines), reason);
 }
 
 void TkontrolaFrm::nacitajBtnClick()

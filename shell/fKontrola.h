@@ -32,20 +32,20 @@ struct TSelfTest
     bool AssignmentsValid = true;
     QList<QPair<QString, QString>> Variables;
 };
-TSelfTest ParseTest(const QString &Line);
+TSelfTest ParseTest(const QString &line);
 
 // The assignments of the text after "[": pairs 'name=value;' and then "]"
 // (blanks around the parts allowed). False, with Pairs unusable, when
 // anything else stands there or a name is no variable name.
-bool ParseVariableList(const QString &Text, QList<QPair<QString, QString>> &Pairs);
+bool ParseVariableList(const QString &text, QList<QPair<QString, QString>> &pairs);
 
 // The lines of a test list file: UTF-8 without its byte-order mark, any
 // line ends, the empty lines at the end dropped. A byte that is not UTF-8
 // is kept (DecodeUtf8Lossless), so that saving writes it back.
-QStringList ReadTestList(const QByteArray &Bytes);
+QStringList ReadTestList(const QByteArray &bytes);
 // A test list file: every line followed by CR LF (behind a byte-order mark
 // when the first line begins with one, which reading would take off).
-QByteArray TestListBytes(const QStringList &Lines);
+QByteArray TestListBytes(const QStringList &lines);
 
 class TkontrolaFrm : public KTandorelForm
 {
@@ -60,14 +60,14 @@ public:
     // does nothing.
     void kontrolaBtnClick();
     // Loads / saves the test list (one test per line, UTF-8).
-    bool LoadTests(const QString &FileName);
-    bool SaveTests(const QString &FileName);
+    bool LoadTests(const QString &fileName);
+    bool SaveTests(const QString &fileName);
 
     // The failure lines of Tests ('expression=expected' each; lines with an
     // empty expression are skipped), each the whole test line, "=" and what
     // went wrong: "Chyba : " + error code, "Nespravny vysledok : " + the
     // shown result, or "Nespravne premenne : " + the assignments.
-    static QStringList RunTests(const QStringList &Tests);
+    static QStringList RunTests(const QStringList &tests);
 
     TValueListEditor *vyrazyVle() const;
     TValueListEditor *nespravneVle() const;
@@ -82,5 +82,5 @@ private:
     Ui::TkontrolaFrm *ui;
     // The list as last counted: the grid also reports cells it merely
     // creates (when shown, for instance), which change no test.
-    QStringList CountedLines;
+    QStringList m_countedLines;
 };

@@ -79,22 +79,22 @@ enum class TSign {
     Information
 };
 
-QPainterPath Circle(qreal X, qreal Y, qreal Diameter)
+QPainterPath Circle(qreal x, qreal y, qreal diameter)
 {
     QPainterPath circle;
-    circle.addEllipse(QRectF(X, Y, Diameter, Diameter));
+    circle.addEllipse(QRectF(x, y, diameter, diameter));
     return circle;
 }
 
-QPixmap SignPixmap(TSign Sign, qreal Ratio)
+QPixmap SignPixmap(TSign sign, qreal ratio)
 {
-    QPixmap pm(QSize(16, 16) * Ratio);
-    pm.setDevicePixelRatio(Ratio);
+    QPixmap pm(QSize(16, 16) * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    if (Sign == TSign::Warning) {
+    if (sign == TSign::Warning) {
         const QPointF outline[] = {{8, 0.3}, {16, 15}, {0, 15}};
         const QPointF inside[] = {{8, 2.4}, {14.3, 14}, {1.7, 14}};
         p.setBrush(QColor(0x8a, 0x62, 0x00));
@@ -118,14 +118,14 @@ QPixmap SignPixmap(TSign Sign, qreal Ratio)
 
 // The preview image: an italic f in a frame, from filled shapes so that no
 // font has to be looked up for it.
-QPixmap PreviewPixmap(const QColor &Ink, qreal Ratio)
+QPixmap PreviewPixmap(const QColor &ink, qreal ratio)
 {
-    QPixmap pm(QSize(16, 16) * Ratio);
-    pm.setDevicePixelRatio(Ratio);
+    QPixmap pm(QSize(16, 16) * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setPen(Qt::NoPen);
-    p.setBrush(Ink);
+    p.setBrush(ink);
     QPainterPath frame;
     frame.addRect(QRectF(0, 0, 16, 16));
     frame.addRect(QRectF(1, 1, 14, 14));
@@ -159,11 +159,11 @@ class TMainWindowStyle : public QProxyStyle
 {
 public:
     using QProxyStyle::QProxyStyle;
-    QIcon standardIcon(StandardPixmap Which, const QStyleOption *Option, const QWidget *Widget) const override
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override
     {
-        if (Which != SP_ToolBarHorizontalExtensionButton && Which != SP_ToolBarVerticalExtensionButton)
-            return QProxyStyle::standardIcon(Which, Option, Widget);
-        const QColor ink = (Widget ? Widget->palette() : QApplication::palette()).color(QPalette::ButtonText);
+        if (which != SP_ToolBarHorizontalExtensionButton && which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(which, option, widget);
+        const QColor ink = (widget ? widget->palette() : QApplication::palette()).color(QPalette::ButtonText);
         QIcon icon;
         for (const qreal ratio : {1.0, 2.0}) {
             QPixmap pm(QSize(16, 16) * ratio);
@@ -171,7 +171,7 @@ public:
             pm.fill(Qt::transparent);
             QPainter p(&pm);
             p.setRenderHint(QPainter::Antialiasing);
-            if (Which == SP_ToolBarVerticalExtensionButton) {
+            if (which == SP_ToolBarVerticalExtensionButton) {
                 p.rotate(90);
                 p.translate(0, -16);
             }
@@ -197,8 +197,8 @@ void InstallMainWindowStyle()
 
 // --------------------------------------------------------- hint translation
 
-TVlaknoPrekladaniaHintov::TVlaknoPrekladaniaHintov(TMainFrm *Form, QList<THintItem> Items)
-    : m_form(Form), m_items(std::move(Items))
+TVlaknoPrekladaniaHintov::TVlaknoPrekladaniaHintov(TMainFrm *form, QList<THintItem> items)
+    : m_form(form), m_items(std::move(items))
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
@@ -213,18 +213,18 @@ void TVlaknoPrekladaniaHintov::run()
     }
 }
 
-void TVlaknoPrekladaniaHintov::TranslateHint(const THintItem &Item, const QString &Translated)
+void TVlaknoPrekladaniaHintov::TranslateHint(const THintItem &item, const QString &translated)
 {
     // The control is written on the main thread; a window or control that is
     // gone by then is left alone.
-    QPointer<QWidget> control = Item.Control;
+    QPointer<QWidget> control = item.Control;
     if (!m_form)
         return;
     QMetaObject::invokeMethod(
         m_form.data(),
-        [control, Translated] {
+        [control, translated] {
             if (control)
-                control->setToolTip(Translated);
+                control->setToolTip(translated);
         },
         Qt::QueuedConnection);
 }
@@ -443,19 +443,19 @@ void TMainFrm::ConnectKeys()
 
 void TMainFrm::ConnectModes()
 {
-    NumberSetGroup = new QButtonGroup(this);
-    NumberSetGroup->addButton(ui->sbRealne, 0);
-    NumberSetGroup->addButton(ui->sbKomplexne, 1);
-    NumberSetGroup->addButton(ui->sbModulo, 2);
-    AngleGroup = new QButtonGroup(this);
-    AngleGroup->addButton(ui->sbDeg, 0);
-    AngleGroup->addButton(ui->sbRad, 1);
-    AngleGroup->addButton(ui->sbGrad, 2);
-    NumeralGroup = new QButtonGroup(this);
-    NumeralGroup->addButton(ui->sbBin, 0);
-    NumeralGroup->addButton(ui->sbOct, 1);
-    NumeralGroup->addButton(ui->sbDec, 2);
-    NumeralGroup->addButton(ui->sbHex, 3);
+    m_numberSetGroup = new QButtonGroup(this);
+    m_numberSetGroup->addButton(ui->sbRealne, 0);
+    m_numberSetGroup->addButton(ui->sbKomplexne, 1);
+    m_numberSetGroup->addButton(ui->sbModulo, 2);
+    m_angleGroup = new QButtonGroup(this);
+    m_angleGroup->addButton(ui->sbDeg, 0);
+    m_angleGroup->addButton(ui->sbRad, 1);
+    m_angleGroup->addButton(ui->sbGrad, 2);
+    m_numeralGroup = new QButtonGroup(this);
+    m_numeralGroup->addButton(ui->sbBin, 0);
+    m_numeralGroup->addButton(ui->sbOct, 1);
+    m_numeralGroup->addButton(ui->sbDec, 2);
+    m_numeralGroup->addButton(ui->sbHex, 3);
     // A mode follows its buttons however one is pressed: a click, Space, an
     // accessibility action that toggles the button, click() from code. The
     // toggle of a button runs its group's handler when the button's mode is
@@ -468,10 +468,11 @@ void TMainFrm::ConnectModes()
         std::function<int()> Current;
         std::function<void(int)> Handler;
     } groups[] = {
-        {NumberSetGroup, [] { return int(KProgramState::GetInstance(0)->NumberSet); },
+        {m_numberSetGroup, [] { return int(KProgramState::GetInstance(0)->NumberSet); },
          [this](int id) { NumberSetClick(id); }},
-        {AngleGroup, [] { return int(KProgramState::GetInstance(0)->AngleMode); }, [this](int) { UpdateAngleUnit(); }},
-        {NumeralGroup, [] { return int(KProgramState::GetInstance(0)->NumeralSystem); },
+        {m_angleGroup, [] { return int(KProgramState::GetInstance(0)->AngleMode); },
+         [this](int) { UpdateAngleUnit(); }},
+        {m_numeralGroup, [] { return int(KProgramState::GetInstance(0)->NumeralSystem); },
          [this](int id) { NumeralSystemClick(id); }},
     };
     for (const auto &g : groups) {
@@ -497,8 +498,8 @@ void TMainFrm::ConnectModes()
         KProgramState::GetInstance(0)->Decimals = quint8(ui->UpDownDesM->Position());
         ui->EditDesM->setText(QString::number(ui->UpDownDesM->Position()));
     };
-    ui->UpDownModulo->OnChanging = [this](int NewPosition, int Direction, bool &AllowChange) {
-        UpDownModuloChanging(NewPosition, Direction, AllowChange);
+    ui->UpDownModulo->OnChanging = [this](int newPosition, int direction, bool &allowChange) {
+        UpDownModuloChanging(newPosition, direction, allowChange);
     };
 }
 
@@ -628,11 +629,11 @@ void TMainFrm::ApplySettings()
 void TMainFrm::RestoreState()
 {
     const KProgramState *state = KProgramState::GetInstance(0);
-    if (QAbstractButton *b = NumberSetGroup->button(state->NumberSet))
+    if (QAbstractButton *b = m_numberSetGroup->button(state->NumberSet))
         b->setChecked(true);
-    if (QAbstractButton *b = AngleGroup->button(state->AngleMode))
+    if (QAbstractButton *b = m_angleGroup->button(state->AngleMode))
         b->setChecked(true);
-    if (QAbstractButton *b = NumeralGroup->button(state->NumeralSystem))
+    if (QAbstractButton *b = m_numeralGroup->button(state->NumeralSystem))
         b->setChecked(true);
     const bool hyp = state->Hyp, fractions = state->Fractions;
     ui->CheckBoxHyp->setChecked(hyp);
@@ -658,9 +659,9 @@ void TMainFrm::Show()
     ui->vstupRdt->setFocus();
 }
 
-void TMainFrm::SetCaption(const QString &Text)
+void TMainFrm::SetCaption(const QString &text)
 {
-    setWindowTitle(Text);
+    setWindowTitle(text);
 }
 
 void TMainFrm::TranslateTexts()
@@ -670,7 +671,7 @@ void TMainFrm::TranslateTexts()
     TProgramTranslator *t = TProgramTranslator::Instance();
     if (!t->IsLoaded())
         return;
-    Texts.Translate();
+    m_texts.Translate();
     FitLayout();
     auto tr = [t](const char *section, const char *key, const QString &current) {
         return t->Translate(QLatin1String(section), QLatin1String(key), current);
@@ -700,7 +701,7 @@ void TMainFrm::ListTexts()
 {
     for (const auto &[menu, key] :
          {std::pair{ui->Tools1, "Tools"}, {ui->View1, "View"}, {ui->Preferences1, "Preferences"}, {ui->Help1, "Help"}})
-        Texts.Text(menu, "MainMenu", key);
+        m_texts.Text(menu, "MainMenu", key);
     const std::pair<QAction *, const char *> actions[] = {{ui->GrafFunkcieAct, "FunctionGraph"},
                                                           {ui->showUnitConverterAct, "UnitConverter"},
                                                           {ui->MnohoclenyAct, "Polynomials"},
@@ -726,9 +727,9 @@ void TMainFrm::ListTexts()
                                                           {ui->ZistitNovsiuVerziuAct, "CheckForUpdates"},
                                                           {ui->OProgrameAct, "About"}};
     for (const auto &[action, key] : actions)
-        Texts.Text(action, "MainMenu", key);
+        m_texts.Text(action, "MainMenu", key);
     // Keys and check boxes of the window.
-    Texts.Text(ui->CheckBoxHyp, "MainWindow", "Hyperbolic")
+    m_texts.Text(ui->CheckBoxHyp, "MainWindow", "Hyperbolic")
         .Text(ui->CheckBoxZlomky, "MainWindow", "Fractions")
         .Text(ui->LabelDesM, "MainWindow", "Decimals")
         .Text(ui->BtnSpat, "MainWindow", "Back")
@@ -738,7 +739,7 @@ void TMainFrm::ListTexts()
         .Text(ui->Btnarctg, "MainWindow", "btnArctan")
         .Text(ui->BtnArccotg, "MainWindow", "btnArccot");
     auto item = [](QMenu *menu, const char *name) { return menu->findChild<QAction *>(QLatin1String(name)); };
-    Texts.Text(item(PopupMenu2, "SaveToMemory1"), "MainWindow", "SaveToMemory");
+    m_texts.Text(item(PopupMenu2, "SaveToMemory1"), "MainWindow", "SaveToMemory");
     const struct
     {
         QMenu *Menu;
@@ -752,7 +753,7 @@ void TMainFrm::ListTexts()
                   {PopupMenu2, "Copy2", "Copy"},
                   {PopupMenu2, "SelectAll2", "SelectAll"}};
     for (const auto &entry : common)
-        Texts.Text(item(entry.Menu, entry.Name), "Common", entry.Key);
+        m_texts.Text(item(entry.Menu, entry.Name), "Common", entry.Key);
 }
 
 QList<TVlaknoPrekladaniaHintov::THintItem> TMainFrm::HintItems() const
@@ -845,9 +846,9 @@ QList<TVlaknoPrekladaniaHintov::THintItem> TMainFrm::HintItems() const
     return items;
 }
 
-void TMainFrm::SetInput(const QString &Text)
+void TMainFrm::SetInput(const QString &text)
 {
-    ui->vstupRdt->setPlainText(Text);
+    ui->vstupRdt->setPlainText(text);
     QTextCursor c = ui->vstupRdt->textCursor();
     c.movePosition(QTextCursor::End);
     ui->vstupRdt->setTextCursor(c);
@@ -865,19 +866,19 @@ QString TMainFrm::GetInput()
     return ui->vstupRdt->toPlainText();
 }
 
-void TMainFrm::InsertText(const QString &Text)
+void TMainFrm::InsertText(const QString &text)
 {
-    InsertIntoInput(Text, false, false);
+    InsertIntoInput(text, false, false);
     // Only tool windows insert this way; the typing goes on here.
     Show();
 }
 
-void TMainFrm::ShowResult(const QString &Text)
+void TMainFrm::ShowResult(const QString &text)
 {
     SetErrorText(QString());
     QLineEdit *result = ui->vysledokEdt;
-    if (!Text.isEmpty()) {
-        const QString shown = QStringLiteral("  ") + Text;
+    if (!text.isEmpty()) {
+        const QString shown = QStringLiteral("  ") + text;
         ApplyResultFont();
         ui->Label3->setFont(result->font());
         ui->Label3->setText(shown);
@@ -902,20 +903,20 @@ void TMainFrm::ShowResult(const QString &Text)
     input->setCurrentCharFormat(RegularFormat());
 }
 
-void TMainFrm::ShowError(const QString &Text, int Start, int End)
+void TMainFrm::ShowError(const QString &text, int start, int end)
 {
     QTextEdit *input = ui->vstupRdt;
     QTextCursor all(input->document());
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
     ShowResult(QString());
-    SetErrorText(Text);
+    SetErrorText(text);
     input->setFocus();
     const int length = int(input->toPlainText().size());
     QTextCursor c = input->textCursor();
-    if (End != 0) {
-        c.setPosition(qBound(0, Start, length));
-        c.setPosition(qBound(0, End, length), QTextCursor::KeepAnchor);
+    if (end != 0) {
+        c.setPosition(qBound(0, start, length));
+        c.setPosition(qBound(0, end, length), QTextCursor::KeepAnchor);
     } else {
         c.select(QTextCursor::Document);
     }
@@ -927,20 +928,20 @@ void TMainFrm::ClearError()
     SetErrorText(QString());
 }
 
-void TMainFrm::SetBackEnabled(bool Enabled)
+void TMainFrm::SetBackEnabled(bool enabled)
 {
-    ui->BtnSpat->setEnabled(Enabled);
+    ui->BtnSpat->setEnabled(enabled);
 }
 
-void TMainFrm::SetDecimals(int N)
+void TMainFrm::SetDecimals(int n)
 {
-    ui->UpDownDesM->SetPosition(N);
+    ui->UpDownDesM->SetPosition(n);
     ui->EditDesM->setText(QString::number(ui->UpDownDesM->Position()));
 }
 
-void TMainFrm::SetAlwaysOnTop(bool OnTop)
+void TMainFrm::SetAlwaysOnTop(bool onTop)
 {
-    SetWindowStaysOnTop(this, OnTop);
+    SetWindowStaysOnTop(this, onTop);
 }
 
 void TMainFrm::ShowUpdateAvailable()
@@ -990,12 +991,12 @@ void TMainFrm::vstupRdtChange()
     InputChanging = false;
 }
 
-void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
+void TMainFrm::ZvyrazniZatvorky(QTextEdit *edit)
 {
     if (!BracketHighlightEnabled || ShiftHeld)
         return;
-    const QString s = Edit->toPlainText();
-    const int p = Edit->textCursor().position();
+    const QString s = edit->toPlainText();
+    const int p = edit->textCursor().position();
     const int len = int(s.size());
     // Left: the nearest "(" before the caret that is not closed before it.
     int i = p, depth = 0;
@@ -1022,12 +1023,12 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
     const int close = depth == 1 ? i - 1 : -1;
 
     BracketHighlightEnabled = false;
-    Edit->setUpdatesEnabled(false);
-    QTextCursor all(Edit->document());
+    edit->setUpdatesEnabled(false);
+    QTextCursor all(edit->document());
     all.select(QTextCursor::Document);
     all.setCharFormat(RegularFormat());
-    auto mark = [this, Edit](int position, bool red) {
-        QTextCursor c(Edit->document());
+    auto mark = [this, edit](int position, bool red) {
+        QTextCursor c(edit->document());
         c.setPosition(position);
         c.setPosition(position + 1, QTextCursor::KeepAnchor);
         QTextCharFormat f;
@@ -1039,14 +1040,14 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *Edit)
         mark(open, close < 0);
     if (close >= 0 && open >= 0)
         mark(close, false);
-    QTextCursor caret = Edit->textCursor();
+    QTextCursor caret = edit->textCursor();
     caret.setPosition(p);
-    Edit->setTextCursor(caret);
-    Edit->setCurrentCharFormat(RegularFormat());
-    Edit->setUpdatesEnabled(true);
+    edit->setTextCursor(caret);
+    edit->setCurrentCharFormat(RegularFormat());
+    edit->setUpdatesEnabled(true);
     BracketHighlightEnabled = true;
-    Edit->setFocus();
-    Edit->viewport()->update();
+    edit->setFocus();
+    edit->viewport()->update();
 }
 
 void TMainFrm::HighlightAt(int Position)
@@ -1249,14 +1250,14 @@ void TMainFrm::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TMainFrm::ZmenHint(QWidget *Control)
+void TMainFrm::ZmenHint(QWidget *control)
 {
-    if (Control->toolTip().isEmpty()) {
+    if (control->toolTip().isEmpty()) {
         ObnovHint();
         return;
     }
-    m_hintShown = Control;
-    m_hintPanel->setText(u' ' + Control->toolTip());
+    m_hintShown = control;
+    m_hintPanel->setText(u' ' + control->toolTip());
     m_hintPanel->show();
 }
 
@@ -1269,11 +1270,11 @@ void TMainFrm::ObnovHint()
     m_hintPanel->hide();
 }
 
-void TMainFrm::SetErrorText(const QString &Text)
+void TMainFrm::SetErrorText(const QString &text)
 {
     // Hidden while there is no message, for the same reason.
-    ui->LblChyba->setText(Text);
-    ui->LblChyba->setVisible(!Text.isEmpty());
+    ui->LblChyba->setText(text);
+    ui->LblChyba->setVisible(!text.isEmpty());
 }
 
 QList<QWidget *> TMainFrm::HintNamedControls() const
@@ -1287,18 +1288,18 @@ QList<QWidget *> TMainFrm::HintNamedControls() const
             ui->UpDownDesM};
 }
 
-void TMainFrm::NameByHint(QWidget *Control)
+void TMainFrm::NameByHint(QWidget *control)
 {
     // A control without a caption of its own is named by its hint, in the
     // language the hint is in; the arrows of an up-down control by its hint
     // and the way they step.
-    const QString hint = Control->toolTip();
-    if (auto *upDown = dynamic_cast<TUpDown *>(Control)) {
+    const QString hint = control->toolTip();
+    if (auto *upDown = dynamic_cast<TUpDown *>(control)) {
         upDown->setAccessibleName(hint);
         upDown->UpButton()->setAccessibleName(hint + QStringLiteral(" +"));
         upDown->DownButton()->setAccessibleName(hint + QStringLiteral(" \u2212"));
     } else {
-        Control->setAccessibleName(hint);
+        control->setAccessibleName(hint);
     }
 }
 
@@ -1342,28 +1343,28 @@ void TMainFrm::FormClose()
 
 // ---------------------------------------------------------------- keypad
 
-void TMainFrm::InsertIntoInput(const QString &Text, bool CanContinue, bool IsPrefix)
+void TMainFrm::InsertIntoInput(const QString &text, bool canContinue, bool isPrefix)
 {
     QTextEdit *input = ui->vstupRdt;
     KProgramState *state = KProgramState::GetInstance(0);
     const quint8 mode = KProgramSettings::Instance()->InsertAfterCalculation;
     const bool ctrl = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-    if (state->JustCalculated && !Text.isEmpty() && !ctrl && mode != 0 && CanContinue) {
-        const qsizetype firstOpen = Text.indexOf(u'(');
-        const bool opensCall = firstOpen >= 0 && firstOpen == Text.size() - 1;
+    if (state->JustCalculated && !text.isEmpty() && !ctrl && mode != 0 && canContinue) {
+        const qsizetype firstOpen = text.indexOf(u'(');
+        const bool opensCall = firstOpen >= 0 && firstOpen == text.size() - 1;
         QString s;
         if (mode == 1) {
             s = state->Ans;
             const bool negative = s.startsWith(u'-');
             s.remove(u' ');
-            if ((IsPrefix && negative && !opensCall) || Text.contains(u'^'))
+            if ((isPrefix && negative && !opensCall) || text.contains(u'^'))
                 s = u'(' + s + u')';
         } else {
             s = input->toPlainText();
             if (!opensCall)
                 s = u'(' + s + u')';
         }
-        input->setPlainText(IsPrefix ? Text + s : s + Text);
+        input->setPlainText(isPrefix ? text + s : s + text);
         QTextCursor c = input->textCursor();
         c.movePosition(QTextCursor::End);
         input->setTextCursor(c);
@@ -1372,7 +1373,7 @@ void TMainFrm::InsertIntoInput(const QString &Text, bool CanContinue, bool IsPre
     }
     input->setUpdatesEnabled(false);
     QTextCursor c = input->textCursor();
-    c.insertText(Text, RegularFormat());
+    c.insertText(text, RegularFormat());
     input->setTextCursor(c);
     input->setUpdatesEnabled(true);
     input->setFocus();
@@ -1381,9 +1382,9 @@ void TMainFrm::InsertIntoInput(const QString &Text, bool CanContinue, bool IsPre
     input->ensureCursorVisible();
 }
 
-void TMainFrm::BtnSinClick(QAbstractButton *Key)
+void TMainFrm::BtnSinClick(QAbstractButton *key)
 {
-    QString text = Key->text() + (KProgramState::GetInstance(0)->Hyp ? QStringLiteral("h(") : QStringLiteral("("));
+    QString text = key->text() + (KProgramState::GetInstance(0)->Hyp ? QStringLiteral("h(") : QStringLiteral("("));
     if (text == QStringLiteral("cotanh("))
         text = QStringLiteral("coth(");
     InsertIntoInput(text, true, true);
@@ -1580,18 +1581,18 @@ void TMainFrm::NahladVyrazuActExecute()
 
 // ----------------------------------------------------------------- modes
 
-void TMainFrm::NumberSetClick(int NumberSet)
+void TMainFrm::NumberSetClick(int numberSet)
 {
-    KProgramState::GetInstance(0)->NumberSet = quint8(NumberSet);
+    KProgramState::GetInstance(0)->NumberSet = quint8(numberSet);
     setUpdatesEnabled(false);
     UpdateBoldCaptions();
     UpdateButtonAvailability();
     setUpdatesEnabled(true);
 }
 
-void TMainFrm::NumeralSystemClick(int System)
+void TMainFrm::NumeralSystemClick(int system)
 {
-    KMainProgram::Instance()->ChangeBase(System);
+    KMainProgram::Instance()->ChangeBase(system);
     setUpdatesEnabled(false);
     UpdateBoldCaptions();
     UpdateButtonAvailability();
@@ -1600,13 +1601,13 @@ void TMainFrm::NumeralSystemClick(int System)
 
 void TMainFrm::UpdateAngleUnit()
 {
-    KProgramState::GetInstance(0)->AngleMode = quint8(qMax(0, AngleGroup->checkedId()));
+    KProgramState::GetInstance(0)->AngleMode = quint8(qMax(0, m_angleGroup->checkedId()));
     UpdateBoldCaptions();
 }
 
 void TMainFrm::UpdateBoldCaptions()
 {
-    for (QButtonGroup *group : {NumberSetGroup, AngleGroup, NumeralGroup}) {
+    for (QButtonGroup *group : {m_numberSetGroup, m_angleGroup, m_numeralGroup}) {
         for (QAbstractButton *b : group->buttons()) {
             QFont f = b->font();
             f.setBold(b->isChecked());
@@ -1615,9 +1616,9 @@ void TMainFrm::UpdateBoldCaptions()
     }
 }
 
-void TMainFrm::SetModulusCaption(const QString &Text)
+void TMainFrm::SetModulusCaption(const QString &text)
 {
-    ui->sbModulo->setText(Text);
+    ui->sbModulo->setText(text);
 }
 
 void TMainFrm::UpdateButtonAvailability()
@@ -1632,24 +1633,24 @@ void TMainFrm::UpdateButtonAvailability()
     }
 }
 
-void TMainFrm::UpDownModuloChanging(int NewPosition, int Direction, bool &AllowChange)
+void TMainFrm::UpDownModuloChanging(int newPosition, int direction, bool &allowChange)
 {
     if (ModulusChanging)
         return;
-    AllowChange = false;
+    allowChange = false;
     ModulusChanging = true;
     if (Primes->Dirty)
         Primes->Generate(97);
     int position = ui->UpDownModulo->Position();
-    if (Direction > 0) {
+    if (direction > 0) {
         // The chain runs from the largest prime down: the last one not below
         // the requested value is the smallest such prime.
         for (const TPrvocislaNode *n = Primes->Head; n; n = n->Next)
-            if (n->Value >= NewPosition)
+            if (n->Value >= newPosition)
                 position = n->Value;
     } else {
         for (const TPrvocislaNode *n = Primes->Head; n; n = n->Next)
-            if (n->Value <= NewPosition) {
+            if (n->Value <= newPosition) {
                 position = n->Value;
                 break;
             }
@@ -1665,13 +1666,13 @@ void TMainFrm::UpDownModuloChanging(int NewPosition, int Direction, bool &AllowC
 namespace {
 
 // Base made Points larger, whether it is sized in points or in pixels.
-QFont Enlarged(QFont Base, qreal Points)
+QFont Enlarged(QFont base, qreal points)
 {
-    if (Base.pointSizeF() > 0)
-        Base.setPointSizeF(Base.pointSizeF() + Points);
-    else if (Base.pixelSize() > 0)
-        Base.setPixelSize(Base.pixelSize() + qRound(Points * 4 / 3));
-    return Base;
+    if (base.pointSizeF() > 0)
+        base.setPointSizeF(base.pointSizeF() + points);
+    else if (base.pixelSize() > 0)
+        base.setPixelSize(base.pixelSize() + qRound(points * 4 / 3));
+    return base;
 }
 
 // Layouts cache their sizes, each for itself.
@@ -1691,24 +1692,24 @@ void InvalidateLayouts(QLayout *Layout)
 class TCaptionWidths
 {
 public:
-    explicit TCaptionWidths(const QFont &Font) : m_font(Font), m_metrics(Font), m_widestGlyph(m_metrics.height()) {}
+    explicit TCaptionWidths(const QFont &font) : m_font(font), m_metrics(font), m_widestGlyph(m_metrics.height()) {}
     // Width, or what Text needs with Padding beside it when that is more.
-    int Widen(int Width, const QString &Text, int Padding) const
+    int Widen(int width, const QString &text, int padding) const
     {
-        if (Text.size() * m_widestGlyph + Padding <= Width)
-            return Width;
-        return qMax(Width, Measure(Text) + Padding);
+        if (text.size() * m_widestGlyph + padding <= width)
+            return width;
+        return qMax(width, Measure(text) + padding);
     }
 
 private:
-    int Measure(const QString &Text) const
+    int Measure(const QString &text) const
     {
         if (!m_raw)
             m_raw = QRawFont::fromFont(m_font, QFontDatabase::Latin);
         if (!m_raw->isValid())
-            return m_metrics.horizontalAdvance(Text);
+            return m_metrics.horizontalAdvance(text);
         qreal width = 0;
-        for (const QPointF &advance : m_raw->advancesForGlyphIndexes(m_raw->glyphIndexesForString(Text)))
+        for (const QPointF &advance : m_raw->advancesForGlyphIndexes(m_raw->glyphIndexesForString(text)))
             width += advance.x();
         return qRound(width);
     }
@@ -1722,12 +1723,12 @@ private:
 // Every caption a mode button can show: the modulus button's grows with
 // the modulus, and the button down is bold, so the widest is measured up
 // front and the row never moves.
-int FitModeCaption(int Width, const QToolButton *Button, const TCaptionWidths &Bold, int Padding)
+int FitModeCaption(int width, const QToolButton *button, const TCaptionWidths &bold, int padding)
 {
-    Width = Bold.Widen(Width, Button->text(), Padding);
-    if (Button->objectName() == QLatin1String("sbModulo"))
-        Width = Bold.Widen(Width, QStringLiteral("Z (97)"), Padding);
-    return Width;
+    width = bold.Widen(width, button->text(), padding);
+    if (button->objectName() == QLatin1String("sbModulo"))
+        width = bold.Widen(width, QStringLiteral("Z (97)"), padding);
+    return width;
 }
 
 } // namespace
@@ -1763,13 +1764,13 @@ void TMainFrm::ApplyResultFont()
     }
 }
 
-QSize TMainFrm::DesignSize(QWidget *Control)
+QSize TMainFrm::DesignSize(QWidget *control)
 {
     // The form gives each control its designed size as its minimum; it is
     // kept before the fitting below makes sizes fixed.
-    auto found = m_designSizes.constFind(Control);
+    auto found = m_designSizes.constFind(control);
     if (found == m_designSizes.constEnd())
-        found = m_designSizes.insert(Control, Control->minimumSize());
+        found = m_designSizes.insert(control, control->minimumSize());
     return *found;
 }
 
@@ -1925,11 +1926,11 @@ void TMainFrm::ApplyColours()
     const QPalette theme = palette();
     const QColor base = theme.color(QPalette::Active, QPalette::Base);
     const QColor text = theme.color(QPalette::Active, QPalette::Text);
-    const auto paint = [](QWidget *Control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> Colours) {
-        QPalette p = Control->palette();
-        for (const auto &[role, colour] : Colours)
+    const auto paint = [](QWidget *control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colours) {
+        QPalette p = control->palette();
+        for (const auto &[role, colour] : colours)
             p.setColor(role, colour);
-        Control->setPalette(p);
+        control->setPalette(p);
     };
     // The area itself is disabled (it has no part in any mode) and would be
     // drawn grey.

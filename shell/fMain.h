@@ -57,7 +57,7 @@ public:
         QString Key;
         QString Hint; // the English hint, read on the main thread
     };
-    TVlaknoPrekladaniaHintov(TMainFrm *Form, QList<THintItem> Items);
+    TVlaknoPrekladaniaHintov(TMainFrm *form, QList<THintItem> items);
     void Stop() { m_stop = true; }
 
 protected:
@@ -65,7 +65,7 @@ protected:
 
 private:
     // Writes a translated hint back, on the main thread.
-    void TranslateHint(const THintItem &Item, const QString &Translated);
+    void TranslateHint(const THintItem &item, const QString &translated);
 
     QPointer<TMainFrm> m_form;
     QList<THintItem> m_items;
@@ -88,18 +88,18 @@ public:
     void ApplySettings() override;
     void RestoreState() override;
     void Show() override;
-    void SetCaption(const QString &Text) override;
+    void SetCaption(const QString &text) override;
     void TranslateTexts() override;
-    void SetInput(const QString &Text) override;
+    void SetInput(const QString &text) override;
     QString GetInput() override;
     QString GetInputBeforeCaret() override;
-    void InsertText(const QString &Text) override;
-    void ShowResult(const QString &Text) override;
-    void ShowError(const QString &Text, int Start, int End) override;
+    void InsertText(const QString &text) override;
+    void ShowResult(const QString &text) override;
+    void ShowError(const QString &text, int start, int end) override;
     void ClearError() override;
-    void SetBackEnabled(bool Enabled) override;
-    void SetDecimals(int N) override;
-    void SetAlwaysOnTop(bool OnTop) override;
+    void SetBackEnabled(bool enabled) override;
+    void SetDecimals(int n) override;
+    void SetAlwaysOnTop(bool onTop) override;
     void ShowUpdateAvailable() override;
 
     // ------------------------------------------------------------ keypad
@@ -107,10 +107,10 @@ public:
     // selection, or continuing the last calculation (CanContinue) as the
     // setting InsertAfterCalculation asks; IsPrefix puts Text before the
     // continued part (functions, "1/").
-    void InsertIntoInput(const QString &Text, bool CanContinue, bool IsPrefix);
+    void InsertIntoInput(const QString &text, bool canContinue, bool isPrefix);
     // Bold marks the innermost bracket pair around the caret; an open
     // bracket without partner is bold red.
-    void ZvyrazniZatvorky(QTextEdit *Edit);
+    void ZvyrazniZatvorky(QTextEdit *edit);
     // Enables exactly the controls whose availability mask fits the number
     // set and numeral system.
     void UpdateButtonAvailability();
@@ -137,10 +137,10 @@ public:
     void BtnAEClick();
     void BtnSpatClick();
     void BtnRanClick();
-    void BtnSinClick(QAbstractButton *Key);
+    void BtnSinClick(QAbstractButton *key);
     void BtnVelkostClick();
     void NahladVyrazuActExecute();
-    void UpDownModuloChanging(int NewPosition, int Direction, bool &AllowChange);
+    void UpDownModuloChanging(int newPosition, int direction, bool &allowChange);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -159,23 +159,23 @@ private:
     void vstupRdtMouseUp();
     void PopupMenu1Popup(const QPoint &pos);
     void PopupMenu2Popup(const QPoint &pos);
-    void ZmenHint(QWidget *Control);
+    void ZmenHint(QWidget *control);
     void ObnovHint();
-    void SetErrorText(const QString &Text);
+    void SetErrorText(const QString &text);
     // The controls named by their hints, and the naming.
     QList<QWidget *> HintNamedControls() const;
-    void NameByHint(QWidget *Control);
+    void NameByHint(QWidget *control);
     void ConnectKeys();
     void ConnectModes();
     void ConnectMenus();
     // The menus', keys' and popup items' texts into Texts.
     void ListTexts();
-    void NumberSetClick(int NumberSet);
-    void NumeralSystemClick(int System);
+    void NumberSetClick(int numberSet);
+    void NumeralSystemClick(int system);
     void UpdateBoldCaptions();
-    void SetModulusCaption(const QString &Text);
+    void SetModulusCaption(const QString &text);
     // The highlight for a caret one position left or right of where it is.
-    void HighlightAt(int Position);
+    void HighlightAt(int position);
     // The colours of the result area and of the input's text, from the
     // window's palette.
     void ApplyColours();
@@ -187,15 +187,15 @@ private:
     // Sizes every control for its text and the window for its controls.
     void FitLayout();
     void FitWindow();
-    QSize DesignSize(QWidget *Control);
+    QSize DesignSize(QWidget *control);
 
     Ui::TMainFrm *ui;
-    QButtonGroup *NumberSetGroup;
-    QButtonGroup *AngleGroup;
-    QButtonGroup *NumeralGroup;
+    QButtonGroup *m_numberSetGroup;
+    QButtonGroup *m_angleGroup;
+    QButtonGroup *m_numeralGroup;
     QMenu *PopupMenu1;
     QMenu *PopupMenu2;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     // The input's text as last seen, so that a change of formatting alone
     // is not taken for an edit.
     QString m_lastPlainText;

@@ -13,26 +13,26 @@
 
 namespace {
 
-QButtonGroup *Group(QObject *Owner, std::initializer_list<QAbstractButton *> Items)
+QButtonGroup *Group(QObject *owner, std::initializer_list<QAbstractButton *> items)
 {
-    auto *group = new QButtonGroup(Owner);
+    auto *group = new QButtonGroup(owner);
     int id = 0;
-    for (QAbstractButton *b : Items)
+    for (QAbstractButton *b : items)
         group->addButton(b, id++);
     return group;
 }
 
 // Checks item Index of a radio group; an index outside it leaves none checked.
-void CheckItem(QButtonGroup *Group, int Index)
+void CheckItem(QButtonGroup *group, int index)
 {
-    if (QAbstractButton *b = Group->button(Index)) {
+    if (QAbstractButton *b = group->button(index)) {
         b->setChecked(true);
         return;
     }
-    Group->setExclusive(false);
-    for (QAbstractButton *b : Group->buttons())
+    group->setExclusive(false);
+    for (QAbstractButton *b : group->buttons())
         b->setChecked(false);
-    Group->setExclusive(true);
+    group->setExclusive(true);
 }
 
 } // namespace
@@ -44,13 +44,13 @@ TsettingsFrm::TsettingsFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::
     for (QLabel *example :
          {ui->ordinaryNotationLbl, ui->exponentialNotationLbl, ui->mathematicalLbl, ui->elektrotechnicalLbl})
         SetFixedTextColour(example, QColor(0x60, 0x60, 0x60));
-    InsertingGroup = Group(this, {ui->onlyOperatorRbt, ui->lastResultAndOperatorRbt, ui->expressionAndOperatorRbt});
-    NotationGroup = Group(this, {ui->ordinaryNotationRbt, ui->exponentialNotationRbt});
-    ComplexFormatGroup = Group(this, {ui->mathematicalRbt, ui->elektrotechnicalRbt});
-    SeparatorGroup = Group(this, {ui->systemDefaultRbt, ui->dotRbt, ui->commaRbt});
-    NumberSetGroup = Group(this, {ui->realNumbersRbt, ui->complexNumbersRbt, ui->moduloNumbersRbt});
-    AngleModeGroup = Group(this, {ui->degRbt, ui->radRbt, ui->gradRbt});
-    NumberSystemGroup = Group(this, {ui->binaryRbt, ui->octalRbt, ui->decimalRbt, ui->hexadecimalRbt});
+    m_insertingGroup = Group(this, {ui->onlyOperatorRbt, ui->lastResultAndOperatorRbt, ui->expressionAndOperatorRbt});
+    m_notationGroup = Group(this, {ui->ordinaryNotationRbt, ui->exponentialNotationRbt});
+    m_complexFormatGroup = Group(this, {ui->mathematicalRbt, ui->elektrotechnicalRbt});
+    m_separatorGroup = Group(this, {ui->systemDefaultRbt, ui->dotRbt, ui->commaRbt});
+    m_numberSetGroup = Group(this, {ui->realNumbersRbt, ui->complexNumbersRbt, ui->moduloNumbersRbt});
+    m_angleModeGroup = Group(this, {ui->degRbt, ui->radRbt, ui->gradRbt});
+    m_numberSystemGroup = Group(this, {ui->binaryRbt, ui->octalRbt, ui->decimalRbt, ui->hexadecimalRbt});
     ui->decUd->Min = 0;
     ui->decUd->Max = 30;
     ui->decUd->SetAssociate(ui->decEdt);
@@ -75,8 +75,8 @@ TsettingsFrm::~TsettingsFrm()
 
 void TsettingsFrm::ConnectSettings()
 {
-    const auto tick = [this](QAbstractButton *Box, auto Write) {
-        connect(Box, &QAbstractButton::toggled, this, Write);
+    const auto tick = [this](QAbstractButton *box, auto write) {
+        connect(box, &QAbstractButton::toggled, this, write);
     };
     tick(ui->checkUpdatesAtStartChb, [](bool on) { KProgramSettings::Instance()->CheckUpdatesAtStart = on; });
     tick(ui->copyResultToClipboardChb, [](bool on) { KProgramSettings::Instance()->CopyResultToClipboard = on; });
@@ -91,28 +91,28 @@ void TsettingsFrm::ConnectSettings()
         UpdateDefaultStateEnabled(on);
     });
 
-    const auto chosen = [this](QButtonGroup *Group, auto Write) {
-        connect(Group, &QButtonGroup::idToggled, this, [Write](int id, bool on) {
+    const auto chosen = [this](QButtonGroup *group, auto write) {
+        connect(group, &QButtonGroup::idToggled, this, [write](int id, bool on) {
             if (on)
-                Write(id);
+                write(id);
         });
     };
-    chosen(InsertingGroup, [](int id) { KProgramSettings::Instance()->InsertAfterCalculation = quint8(id); });
-    chosen(NotationGroup, [](int id) { KProgramSettings::Instance()->ScientificNotation = id == 1; });
-    chosen(ComplexFormatGroup, [this](int id) { ComplexNumberFormatClick(id); });
-    chosen(SeparatorGroup, [this](int id) { DecimalSeparatorClick(id); });
+    chosen(m_insertingGroup, [](int id) { KProgramSettings::Instance()->InsertAfterCalculation = quint8(id); });
+    chosen(m_notationGroup, [](int id) { KProgramSettings::Instance()->ScientificNotation = id == 1; });
+    chosen(m_complexFormatGroup, [this](int id) { ComplexNumberFormatClick(id); });
+    chosen(m_separatorGroup, [this](int id) { DecimalSeparatorClick(id); });
 }
 
-void TsettingsFrm::DecimalSeparatorClick(int Mode)
+void TsettingsFrm::DecimalSeparatorClick(int mode)
 {
-    KProgramSettings::Instance()->SetDecimalSeparator(quint8(Mode));
+    KProgramSettings::Instance()->SetDecimalSeparator(quint8(mode));
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
         main->DecimalSeparatorChanged();
 }
 
-void TsettingsFrm::ComplexNumberFormatClick(int Format)
+void TsettingsFrm::ComplexNumberFormatClick(int format)
 {
-    KProgramSettings::Instance()->ComplexNumberFormat = quint8(Format);
+    KProgramSettings::Instance()->ComplexNumberFormat = quint8(format);
     KMainProgram::Instance()->ApplyImaginaryUnit();
 }
 
@@ -130,10 +130,10 @@ void TsettingsFrm::LoadControls()
                                         ui->saveMemoryValueChb,
                                         ui->saveMainWindowPosChk,
                                         ui->rememberLastStateChk,
-                                        InsertingGroup,
-                                        NotationGroup,
-                                        ComplexFormatGroup,
-                                        SeparatorGroup};
+                                        m_insertingGroup,
+                                        m_notationGroup,
+                                        m_complexFormatGroup,
+                                        m_separatorGroup};
         for (QObject *o : quiet)
             o->blockSignals(true);
         ui->checkUpdatesAtStartChb->setChecked(s->CheckUpdatesAtStart);
@@ -144,10 +144,10 @@ void TsettingsFrm::LoadControls()
         ui->saveVariablesChb->setChecked(s->SaveVariables);
         ui->saveMemoryValueChb->setChecked(s->SaveMemoryData);
         ui->saveMainWindowPosChk->setChecked(!s->Center);
-        CheckItem(InsertingGroup, s->InsertAfterCalculation);
-        CheckItem(SeparatorGroup, s->DecimalSeparator);
-        CheckItem(NotationGroup, s->ScientificNotation ? 1 : 0);
-        CheckItem(ComplexFormatGroup, s->ComplexNumberFormat != 0 ? 1 : 0);
+        CheckItem(m_insertingGroup, s->InsertAfterCalculation);
+        CheckItem(m_separatorGroup, s->DecimalSeparator);
+        CheckItem(m_notationGroup, s->ScientificNotation ? 1 : 0);
+        CheckItem(m_complexFormatGroup, s->ComplexNumberFormat != 0 ? 1 : 0);
         ui->rememberLastStateChk->setChecked(s->RememberLastState);
         for (QObject *o : quiet)
             o->blockSignals(false);
@@ -157,9 +157,9 @@ void TsettingsFrm::LoadControls()
     KMainProgram::Instance()->ApplyImaginaryUnit();
     UpdateDefaultStateEnabled(s->RememberLastState);
 
-    CheckItem(NumberSetGroup, start->NumberSet);
-    CheckItem(AngleModeGroup, start->AngleMode);
-    CheckItem(NumberSystemGroup, start->NumeralSystem);
+    CheckItem(m_numberSetGroup, start->NumberSet);
+    CheckItem(m_angleModeGroup, start->AngleMode);
+    CheckItem(m_numberSystemGroup, start->NumeralSystem);
     ui->hypChk->setChecked(start->Hyp);
     ui->fractionsChk->setChecked(start->Fractions);
     ui->decUd->SetPosition(start->Decimals);
@@ -169,23 +169,23 @@ void TsettingsFrm::StoreDefaultState()
 {
     KProgramState *start = KProgramState::GetInstance(1);
     // A group without a checked item leaves its field as it was.
-    if (NumberSetGroup->checkedId() >= 0)
-        start->NumberSet = quint8(NumberSetGroup->checkedId());
-    if (AngleModeGroup->checkedId() >= 0)
-        start->AngleMode = quint8(AngleModeGroup->checkedId());
-    if (NumberSystemGroup->checkedId() >= 0)
-        start->NumeralSystem = quint8(NumberSystemGroup->checkedId());
+    if (m_numberSetGroup->checkedId() >= 0)
+        start->NumberSet = quint8(m_numberSetGroup->checkedId());
+    if (m_angleModeGroup->checkedId() >= 0)
+        start->AngleMode = quint8(m_angleModeGroup->checkedId());
+    if (m_numberSystemGroup->checkedId() >= 0)
+        start->NumeralSystem = quint8(m_numberSystemGroup->checkedId());
     start->Hyp = ui->hypChk->isChecked();
     start->Fractions = ui->fractionsChk->isChecked();
     start->Decimals = quint8(ui->decUd->Position());
 }
 
-void TsettingsFrm::UpdateDefaultStateEnabled(bool RememberLast)
+void TsettingsFrm::UpdateDefaultStateEnabled(bool rememberLast)
 {
     for (QWidget *w :
          std::initializer_list<QWidget *>{ui->numberSetRg, ui->angleModeRg, ui->numberSystemRg, ui->otherGb, ui->hypChk,
                                           ui->fractionsChk, ui->decLbl, ui->decEdt, ui->decUd})
-        w->setEnabled(!RememberLast);
+        w->setEnabled(!rememberLast);
 }
 
 void TsettingsFrm::showEvent(QShowEvent *event)
@@ -206,7 +206,7 @@ void TsettingsFrm::hideEvent(QHideEvent *event)
 
 void TsettingsFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     FitToTexts();
 }
 
@@ -226,55 +226,55 @@ void TsettingsFrm::FitToTexts()
 
 void TsettingsFrm::ListTexts()
 {
-    const char *S = "SettingForm";
-    Texts.Caption(this, S, "Caption")
-        .Tab(ui->settingsPgc, 0, S, "Behaviour")
-        .Tab(ui->settingsPgc, 1, S, "NumberFormat")
-        .Tab(ui->settingsPgc, 2, S, "DefaultState")
-        .Text(ui->restoreDefaultsBtn, S, "RestoreDefaults")
+    const char *s = "SettingForm";
+    m_texts.Caption(this, s, "Caption")
+        .Tab(ui->settingsPgc, 0, s, "Behaviour")
+        .Tab(ui->settingsPgc, 1, s, "NumberFormat")
+        .Tab(ui->settingsPgc, 2, s, "DefaultState")
+        .Text(ui->restoreDefaultsBtn, s, "RestoreDefaults")
         .Text(ui->closeBtn, "Common", "Close")
-        .Text(ui->generalGb, S, "General")
-        .Text(ui->copyResultToClipboardChb, S, "CopyResultToClipboard")
-        .Text(ui->checkUpdatesAtStartChb, S, "CheckUpdatesAtStart")
-        .Text(ui->allowOnlyOneInstanceChb, S, "AllowOnlyOneInstance")
-        .Text(ui->closeParenthesesChb, S, "AutomaticallyCloseParentheses")
-        .Text(ui->rememberGb, S, "RememberAtNextStart")
-        .Text(ui->saveMainWindowPosChk, S, "MainWindowPosition")
-        .Text(ui->saveHistoryChb, S, "History")
-        .Text(ui->saveVariablesChb, S, "Variables")
-        .Text(ui->saveMemoryValueChb, S, "MemoryValue")
-        .Text(ui->insertingAfterCalculationGpb, S, "InsertingAfterCalculation")
-        .Text(ui->onlyOperatorRbt, S, "OnlyOperator")
-        .Text(ui->lastResultAndOperatorRbt, S, "LastResultAndOperator")
-        .Text(ui->expressionAndOperatorRbt, S, "ExpressionAndOperator")
-        .Text(ui->decimalSeparatorRgp, S, "DecimalSeparator")
-        .Text(ui->systemDefaultRbt, S, "SystemDefault")
-        .Text(ui->dotRbt, S, "Dot")
-        .Text(ui->commaRbt, S, "Comma")
-        .Text(ui->resultNotationGpb, S, "ResultNotation")
-        .Text(ui->ordinaryNotationRbt, S, "Ordinary")
-        .Text(ui->ordinaryNotationLbl, S, "OrdinaryExample")
-        .Text(ui->exponentialNotationRbt, S, "Exponential")
-        .Text(ui->exponentialNotationLbl, S, "ExponentialExample")
-        .Text(ui->complexNumberFormatGpb, S, "ComplexNumberFormat")
-        .Text(ui->mathematicalRbt, S, "Mathematical")
-        .Text(ui->elektrotechnicalRbt, S, "Electrotechnical")
-        .Text(ui->rememberLastStateChk, S, "RememberLastState")
-        .Text(ui->numberSetRg, S, "NumberSet")
-        .Text(ui->realNumbersRbt, S, "RealNumbers")
-        .Text(ui->complexNumbersRbt, S, "ComplexNumbers")
-        .Text(ui->moduloNumbersRbt, S, "ModuloNumbers")
-        .Text(ui->angleModeRg, S, "AngleMode")
-        .Text(ui->degRbt, S, "Deg")
-        .Text(ui->radRbt, S, "Rad")
-        .Text(ui->gradRbt, S, "Grad")
-        .Text(ui->numberSystemRg, S, "NumeralSystem")
-        .Text(ui->binaryRbt, S, "Binary")
-        .Text(ui->octalRbt, S, "Octal")
-        .Text(ui->decimalRbt, S, "Decimal")
-        .Text(ui->hexadecimalRbt, S, "Hexadecimal")
-        .Text(ui->otherGb, S, "Other")
-        .Text(ui->hypChk, S, "Hyp")
-        .Text(ui->fractionsChk, S, "Fractions")
-        .Text(ui->decLbl, S, "NumberOfDecimalPlaces");
+        .Text(ui->generalGb, s, "General")
+        .Text(ui->copyResultToClipboardChb, s, "CopyResultToClipboard")
+        .Text(ui->checkUpdatesAtStartChb, s, "CheckUpdatesAtStart")
+        .Text(ui->allowOnlyOneInstanceChb, s, "AllowOnlyOneInstance")
+        .Text(ui->closeParenthesesChb, s, "AutomaticallyCloseParentheses")
+        .Text(ui->rememberGb, s, "RememberAtNextStart")
+        .Text(ui->saveMainWindowPosChk, s, "MainWindowPosition")
+        .Text(ui->saveHistoryChb, s, "History")
+        .Text(ui->saveVariablesChb, s, "Variables")
+        .Text(ui->saveMemoryValueChb, s, "MemoryValue")
+        .Text(ui->insertingAfterCalculationGpb, s, "InsertingAfterCalculation")
+        .Text(ui->onlyOperatorRbt, s, "OnlyOperator")
+        .Text(ui->lastResultAndOperatorRbt, s, "LastResultAndOperator")
+        .Text(ui->expressionAndOperatorRbt, s, "ExpressionAndOperator")
+        .Text(ui->decimalSeparatorRgp, s, "DecimalSeparator")
+        .Text(ui->systemDefaultRbt, s, "SystemDefault")
+        .Text(ui->dotRbt, s, "Dot")
+        .Text(ui->commaRbt, s, "Comma")
+        .Text(ui->resultNotationGpb, s, "ResultNotation")
+        .Text(ui->ordinaryNotationRbt, s, "Ordinary")
+        .Text(ui->ordinaryNotationLbl, s, "OrdinaryExample")
+        .Text(ui->exponentialNotationRbt, s, "Exponential")
+        .Text(ui->exponentialNotationLbl, s, "ExponentialExample")
+        .Text(ui->complexNumberFormatGpb, s, "ComplexNumberFormat")
+        .Text(ui->mathematicalRbt, s, "Mathematical")
+        .Text(ui->elektrotechnicalRbt, s, "Electrotechnical")
+        .Text(ui->rememberLastStateChk, s, "RememberLastState")
+        .Text(ui->numberSetRg, s, "NumberSet")
+        .Text(ui->realNumbersRbt, s, "RealNumbers")
+        .Text(ui->complexNumbersRbt, s, "ComplexNumbers")
+        .Text(ui->moduloNumbersRbt, s, "ModuloNumbers")
+        .Text(ui->angleModeRg, s, "AngleMode")
+        .Text(ui->degRbt, s, "Deg")
+        .Text(ui->radRbt, s, "Rad")
+        .Text(ui->gradRbt, s, "Grad")
+        .Text(ui->numberSystemRg, s, "NumeralSystem")
+        .Text(ui->binaryRbt, s, "Binary")
+        .Text(ui->octalRbt, s, "Octal")
+        .Text(ui->decimalRbt, s, "Decimal")
+        .Text(ui->hexadecimalRbt, s, "Hexadecimal")
+        .Text(ui->otherGb, s, "Other")
+        .Text(ui->hypChk, s, "Hyp")
+        .Text(ui->fractionsChk, s, "Fractions")
+        .Text(ui->decLbl, s, "NumberOfDecimalPlaces");
 }

@@ -26,7 +26,7 @@ public:
     // The start-up page's controls into state instance 1.
     void StoreDefaultState() override;
     // RememberLast greys the start-up page, all but its own check box.
-    void UpdateDefaultStateEnabled(bool RememberLast);
+    void UpdateDefaultStateEnabled(bool rememberLast);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -37,16 +37,16 @@ private:
     void ListTexts();
     // Sizes the window for the texts it now has, on every page.
     void FitToTexts();
-    void DecimalSeparatorClick(int Mode);
-    void ComplexNumberFormatClick(int Format);
+    void DecimalSeparatorClick(int mode);
+    void ComplexNumberFormatClick(int format);
 
     Ui::TsettingsFrm *ui;
-    QButtonGroup *InsertingGroup;
-    QButtonGroup *NotationGroup;
-    QButtonGroup *ComplexFormatGroup;
-    QButtonGroup *SeparatorGroup;
-    QButtonGroup *NumberSetGroup;
-    QButtonGroup *AngleModeGroup;
-    QButtonGroup *NumberSystemGroup;
-    TTranslationTable Texts;
+    QButtonGroup *m_insertingGroup;
+    QButtonGroup *m_notationGroup;
+    QButtonGroup *m_complexFormatGroup;
+    QButtonGroup *m_separatorGroup;
+    QButtonGroup *m_numberSetGroup;
+    QButtonGroup *m_angleModeGroup;
+    QButtonGroup *m_numberSystemGroup;
+    TTranslationTable m_texts;
 };

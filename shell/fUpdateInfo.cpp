@@ -16,7 +16,7 @@ TUpdateInfoFrm::TUpdateInfoFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     connect(ui->whatsNewBtn, &QPushButton::clicked, this, [this] { whatsNewBtnClick(); });
     connect(ui->closeBtn, &QPushButton::clicked, this, [this] { close(); });
 
-    Texts.Caption(this, "UpdateInfoForm", "Caption")
+    m_texts.Caption(this, "UpdateInfoForm", "Caption")
         .Text(ui->yourVersionCaptionLbl, "UpdateInfoForm", "YourVersion")
         .Text(ui->latestStableVersionCaptionLbl, "UpdateInfoForm", "LatestStableVersion")
         .Text(ui->latestDeveloperVersionCaptionLbl, "UpdateInfoForm", "LatestDevelopmentVersion")
@@ -45,7 +45,7 @@ TUpdateInfoFrm::~TUpdateInfoFrm()
 
 void TUpdateInfoFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TUpdateInfoFrm::showEvent(QShowEvent *event)
@@ -56,9 +56,9 @@ void TUpdateInfoFrm::showEvent(QShowEvent *event)
     // From now on every answer reaches the window, whoever asked for it;
     // the status-bar sign keeps listening as well.
     TUpdateInformer *informer = TUpdateInformer::Instance();
-    disconnect(Listening);
-    Listening =
-        connect(informer, &TUpdateInformer::Info, this, [this](TUpdateInformer *Sender) { InformerDone(Sender); });
+    disconnect(m_listening);
+    m_listening =
+        connect(informer, &TUpdateInformer::Info, this, [this](TUpdateInformer *sender) { InformerDone(sender); });
     if (informer->IsLoaded()) {
         ShowResult(informer);
         return;
@@ -68,24 +68,24 @@ void TUpdateInfoFrm::showEvent(QShowEvent *event)
     KMainProgram::Instance()->CheckForUpdate(false);
 }
 
-void TUpdateInfoFrm::InformerDone(TUpdateInformer *Informer)
+void TUpdateInfoFrm::InformerDone(TUpdateInformer *informer)
 {
-    if (!Informer->IsLoaded())
+    if (!informer->IsLoaded())
         ui->statusLbl->setText(msgCouldntGetInfo);
     else
-        ShowResult(Informer);
+        ShowResult(informer);
 }
 
-void TUpdateInfoFrm::ShowResult(TUpdateInformer *Informer)
+void TUpdateInfoFrm::ShowResult(TUpdateInformer *informer)
 {
-    if (Informer->StableIsNewer())
+    if (informer->StableIsNewer())
         ui->statusLbl->setText(msgNewStableVersion);
-    else if (Informer->DevelopmentIsNewer())
+    else if (informer->DevelopmentIsNewer())
         ui->statusLbl->setText(msgNewDevelopmentVersion);
     else
         ui->statusLbl->setText(msgNoNewVersion);
-    ui->latestStableVersionLbl->setText(Informer->GetStableInfo().Version);
-    ui->latestDeveloperVersionLbl->setText(Informer->GetDevelopmentInfo().Version);
+    ui->latestStableVersionLbl->setText(informer->GetStableInfo().Version);
+    ui->latestDeveloperVersionLbl->setText(informer->GetDevelopmentInfo().Version);
 }
 
 void TUpdateInfoFrm::downloadBtnClick()

@@ -30,12 +30,12 @@ protected:
 
 private:
     // The informer has answered (loaded or not).
-    void InformerDone(TUpdateInformer *Informer);
-    void ShowResult(TUpdateInformer *Informer);
+    void InformerDone(TUpdateInformer *informer);
+    void ShowResult(TUpdateInformer *informer);
     void downloadBtnClick();
     void whatsNewBtnClick();
 
     Ui::TUpdateInfoFrm *ui;
-    TTranslationTable Texts;
-    QMetaObject::Connection Listening;
+    TTranslationTable m_texts;
+    QMetaObject::Connection m_listening;
 };

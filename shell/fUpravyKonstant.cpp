@@ -12,9 +12,9 @@ namespace {
 
 TuprKonstFrm *TheDialog = nullptr;
 
-void Warn(QWidget *parent, const QString &Title, const QString &Text)
+void Warn(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -43,7 +43,7 @@ void TuprKonstFrm::FreeInstance()
 TuprKonstFrm::TuprKonstFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TuprKonstFrm)
 {
     ui->setupUi(this);
-    Texts.Caption(this, "ConstantForm", "AddModifyAConstant")
+    m_texts.Caption(this, "ConstantForm", "AddModifyAConstant")
         .Text(ui->Label1, "ConstantForm", "ID")
         .Text(ui->Label2, "ConstantForm", "Description")
         .Text(ui->Label3, "Common", "Value")
@@ -61,10 +61,10 @@ TuprKonstFrm::TuprKonstFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TuprKo
     connect(ui->Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
     // "#" separates the fields of the constants file; pasting cannot bring one in.
     for (QLineEdit *edit : {ui->Edit3, ui->Edit4})
-        connect(edit, &QLineEdit::textEdited, this, [edit](const QString &Text) {
-            if (Text.contains(u'#')) {
+        connect(edit, &QLineEdit::textEdited, this, [edit](const QString &text) {
+            if (text.contains(u'#')) {
                 const int caret = edit->cursorPosition();
-                QString clean = Text;
+                QString clean = text;
                 clean.remove(u'#');
                 edit->setText(clean);
                 edit->setCursorPosition(qMin(caret, int(clean.size())));
@@ -98,7 +98,7 @@ QLineEdit *TuprKonstFrm::Edit4() const
 
 void TuprKonstFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TuprKonstFrm::okBtnClick()
@@ -132,24 +132,24 @@ void TuprKonstFrm::Edit1Change()
     }
 }
 
-bool TuprKonstFrm::Edit1KeyPress(QChar Key)
+bool TuprKonstFrm::Edit1KeyPress(QChar key)
 {
-    return Key == u'\b' || Key == u'\t' || (Key >= u'0' && Key <= u'9') || (Key >= u'a' && Key <= u'z');
+    return key == u'\b' || key == u'\t' || (key >= u'0' && key <= u'9') || (key >= u'a' && key <= u'z');
 }
 
-bool TuprKonstFrm::Edit2KeyPress(QChar &Key)
+bool TuprKonstFrm::Edit2KeyPress(QChar &key)
 {
-    MapKeyboardChar(Key, true);
-    Key = Key.toUpper();
+    MapKeyboardChar(key, true);
+    key = key.toUpper();
     const QString text = ui->Edit2->text();
     const int caret = ui->Edit2->cursorPosition();
-    if (Key == u'\b' || Key == u'\t' || Key == u'.' || (Key >= u'0' && Key <= u'9'))
+    if (key == u'\b' || key == u'\t' || key == u'.' || (key >= u'0' && key <= u'9'))
         return true;
-    if (Key == u',')
+    if (key == u',')
         return !text.contains(u',');
-    if (Key == u'E')
+    if (key == u'E')
         return !text.contains(u'E');
-    if (Key == u'-') {
+    if (key == u'-') {
         if (caret == 0)
             return !text.startsWith(u'-');
         if (text.at(caret - 1) == u'E')

@@ -38,9 +38,9 @@ private:
 
     void okBtnClick();
     void Edit1Change();
-    bool Edit1KeyPress(QChar Key);
-    bool Edit2KeyPress(QChar &Key);
+    bool Edit1KeyPress(QChar key);
+    bool Edit2KeyPress(QChar &key);
 
     Ui::TuprKonstFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

@@ -16,7 +16,7 @@ TVariablesFrm::TVariablesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     ui->variablesVle->MapCalculatorKeys = true;
     // What was typed counts for the calculation it starts.
     ui->variablesVle->OnEnter = [this] { Button3Click(); };
-    Texts.Caption(this, "VariableForm", "Caption")
+    m_texts.Caption(this, "VariableForm", "Caption")
         .Column(ui->variablesVle, 0, "Common", "Name")
         .Column(ui->variablesVle, 1, "Common", "Value")
         .Text(ui->Button3, "Common", "Calculate")
@@ -27,7 +27,7 @@ TVariablesFrm::TVariablesFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     connect(ui->refreshBtn, &QToolButton::clicked, this, [this] { refreshBtnClick(); });
     connect(ui->clearAllBtn, &QToolButton::clicked, this, [this] { clearAllBtnClick(); });
     connect(ui->Button2, &QPushButton::clicked, this, [this] { close(); });
-    FocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         if (GridHasFocus(old) && !GridHasFocus(now))
             StoreToManager();
     });
@@ -38,7 +38,7 @@ TVariablesFrm::~TVariablesFrm()
 {
     // Focus moves while the window's children are destroyed; the watch
     // must not read the controls any more.
-    disconnect(FocusWatch);
+    disconnect(m_focusWatch);
     delete ui;
 }
 
@@ -47,23 +47,23 @@ TValueListEditor *TVariablesFrm::variablesVle() const
     return ui->variablesVle;
 }
 
-bool TVariablesFrm::GridHasFocus(QWidget *Widget) const
+bool TVariablesFrm::GridHasFocus(QWidget *widget) const
 {
-    return Widget && (Widget == ui->variablesVle || ui->variablesVle->isAncestorOf(Widget));
+    return widget && (widget == ui->variablesVle || ui->variablesVle->isAncestorOf(widget));
 }
 
 void TVariablesFrm::FillFromManager()
 {
-    Filling = true;
+    m_filling = true;
     TStringList lines;
     TVariableManager::Instance()->CopyTo(lines);
     ui->variablesVle->SetStrings(lines.Lines());
-    Filling = false;
+    m_filling = false;
 }
 
 void TVariablesFrm::StoreToManager()
 {
-    if (Filling)
+    if (m_filling)
         return;
     ui->variablesVle->CommitEditor();
     TStringList lines;
@@ -83,7 +83,7 @@ void TVariablesFrm::StoreToManager()
 
 void TVariablesFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TVariablesFrm::Button3Click()

@@ -35,10 +35,10 @@ private:
     void Button3Click();
     void refreshBtnClick();
     void clearAllBtnClick();
-    bool GridHasFocus(QWidget *Widget) const;
+    bool GridHasFocus(QWidget *widget) const;
 
     Ui::TVariablesFrm *ui;
-    TTranslationTable Texts;
-    QMetaObject::Connection FocusWatch;
-    bool Filling = false;
+    TTranslationTable m_texts;
+    QMetaObject::Connection m_focusWatch;
+    bool m_filling = false;
 };

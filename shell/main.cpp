@@ -2,7 +2,7 @@
 
 // Defined by the tools library, which is built on top of the shell and
 // joins it only here, in the executable.
-void RegisterToolWindowClasses(TGUIManager *Gui);
+void RegisterToolWindowClasses(TGUIManager *gui);
 
 int main(int argc, char **argv)
 {

@@ -20,23 +20,23 @@ namespace {
 class TScrollAreaAccessible : public QAccessibleWidget
 {
 public:
-    explicit TScrollAreaAccessible(QWidget *Area) : QAccessibleWidget(Area, QAccessible::Client) {}
+    explicit TScrollAreaAccessible(QWidget *area) : QAccessibleWidget(area, QAccessible::Client) {}
 
     int childCount() const override { return int(Children().size()); }
 
-    QAccessibleInterface *child(int Index) const override
+    QAccessibleInterface *child(int index) const override
     {
         const QWidgetList children = Children();
-        if (Index < 0 || Index >= children.size())
+        if (index < 0 || index >= children.size())
             return nullptr;
-        return QAccessible::queryAccessibleInterface(children.at(Index));
+        return QAccessible::queryAccessibleInterface(children.at(index));
     }
 
-    int indexOfChild(const QAccessibleInterface *Child) const override
+    int indexOfChild(const QAccessibleInterface *child) const override
     {
-        if (!Child || !Child->object() || !Child->object()->isWidgetType())
+        if (!child || !child->object() || !child->object()->isWidgetType())
             return -1;
-        return int(Children().indexOf(static_cast<QWidget *>(Child->object())));
+        return int(Children().indexOf(static_cast<QWidget *>(child->object())));
     }
 
 private:
@@ -58,20 +58,20 @@ private:
 // Asked for each class of an object, the most derived first: a class with
 // an interface of Qt's own (a list, a table, a text edit) never reaches the
 // scroll area's name.
-QAccessibleInterface *ProgramInterfaces(const QString &Class, QObject *Object)
+QAccessibleInterface *ProgramInterfaces(const QString &Class, QObject *object)
 {
     if ((Class == QLatin1String("QScrollArea") || Class == QLatin1String("QAbstractScrollArea"))
-        && qobject_cast<QAbstractScrollArea *>(Object))
-        return new TScrollAreaAccessible(static_cast<QWidget *>(Object));
+        && qobject_cast<QAbstractScrollArea *>(object))
+        return new TScrollAreaAccessible(static_cast<QWidget *>(object));
     return nullptr;
 }
 
 // Marks a name that was taken from the hint, so that it may follow the hint.
 constexpr char NamedByHint[] = "accessibleNameFromHint";
 
-bool ShowsWords(const QWidget *Control)
+bool ShowsWords(const QWidget *control)
 {
-    const auto *button = qobject_cast<const QAbstractButton *>(Control);
+    const auto *button = qobject_cast<const QAbstractButton *>(control);
     if (!button)
         return false;
     for (const QChar c : button->text())
@@ -81,12 +81,12 @@ bool ShowsWords(const QWidget *Control)
 }
 
 // Qt names a control by a label only when the label is its sibling.
-bool HasLabel(const QWidget *Control)
+bool HasLabel(const QWidget *control)
 {
-    if (!Control->parentWidget())
+    if (!control->parentWidget())
         return false;
-    for (const QLabel *label : Control->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (label->buddy() == Control)
+    for (const QLabel *label : control->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == control)
             return true;
     return false;
 }
@@ -98,13 +98,13 @@ constexpr char FollowerName[] = "hintNameFollower";
 class THintFollower : public QObject
 {
 public:
-    explicit THintFollower(QObject *Window) : QObject(Window) { setObjectName(QLatin1String(FollowerName)); }
+    explicit THintFollower(QObject *window) : QObject(window) { setObjectName(QLatin1String(FollowerName)); }
 
 protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (Event->type() == QEvent::ToolTipChange && Watched->property(NamedByHint).toBool()) {
-            auto *control = static_cast<QWidget *>(Watched);
+        if (event->type() == QEvent::ToolTipChange && watched->property(NamedByHint).toBool()) {
+            auto *control = static_cast<QWidget *>(watched);
             control->setAccessibleName(control->toolTip());
         }
         return false;
@@ -117,21 +117,21 @@ protected:
 class TTextRoomKeeper : public QObject
 {
 public:
-    TTextRoomKeeper(QWidget *Window, const QSize &Specified, bool Resizable)
-        : QObject(Window), Specified(Specified), SpecifiedMaximum(Window->maximumSize()), Resizable(Resizable)
+    TTextRoomKeeper(QWidget *window, const QSize &specified, bool resizable)
+        : QObject(window), m_specified(specified), m_specifiedMaximum(window->maximumSize()), m_resizable(resizable)
     {
-        Window->installEventFilter(this);
+        window->installEventFilter(this);
         // A window of fixed size has its size before it is placed; a
         // resizable one needs its minimum only once it shows, when what its
         // constructor hides is hidden.
-        if (!Resizable)
+        if (!resizable)
             Fit();
     }
 
 protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (Watched == parent() && (Event->type() == QEvent::LayoutRequest || Event->type() == QEvent::Show))
+        if (watched == parent() && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
             Fit();
         return false;
     }
@@ -140,10 +140,10 @@ private:
     void Fit()
     {
         auto *window = static_cast<QWidget *>(parent());
-        const QSize size = Specified.expandedTo(window->minimumSizeHint());
-        if (Resizable) {
+        const QSize size = m_specified.expandedTo(window->minimumSizeHint());
+        if (m_resizable) {
             // A side the window holds fixed (a maximum) gives way to its texts.
-            const QSize maximum = SpecifiedMaximum.expandedTo(size);
+            const QSize maximum = m_specifiedMaximum.expandedTo(size);
             if (window->minimumSize() != size || window->maximumSize() != maximum) {
                 window->setMaximumSize(maximum);
                 window->setMinimumSize(size);
@@ -153,24 +153,24 @@ private:
         }
     }
 
-    QSize Specified;
-    QSize SpecifiedMaximum;
-    bool Resizable;
+    QSize m_specified;
+    QSize m_specifiedMaximum;
+    bool m_resizable;
 };
 
 } // namespace
 
-QString WithoutMnemonic(const QString &Text)
+QString WithoutMnemonic(const QString &text)
 {
     QString plain;
-    plain.reserve(Text.size());
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        if (Text.at(i) == u'&') {
-            if (i + 1 == Text.size())
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&') {
+            if (i + 1 == text.size())
                 break;
             ++i;
         }
-        plain += Text.at(i);
+        plain += text.at(i);
     }
     return plain;
 }
@@ -178,27 +178,27 @@ QString WithoutMnemonic(const QString &Text)
 // The name a control's key gave it last.
 constexpr char NameFromKey[] = "accessibleNameFromKey";
 
-void TranslateAccessibleName(QWidget *Control, const QString &Translated)
+void TranslateAccessibleName(QWidget *control, const QString &translated)
 {
-    const QVariant given = Control->property(NameFromKey);
-    if (given.isValid() && given.toString() != Control->accessibleName())
+    const QVariant given = control->property(NameFromKey);
+    if (given.isValid() && given.toString() != control->accessibleName())
         return;
-    const QString name = WithoutMnemonic(Translated);
-    Control->setProperty(NameFromKey, name);
-    Control->setAccessibleName(name);
+    const QString name = WithoutMnemonic(translated);
+    control->setProperty(NameFromKey, name);
+    control->setAccessibleName(name);
 }
 
-void NameControlsByHints(QWidget *Window)
+void NameControlsByHints(QWidget *window)
 {
-    QObject *follower = Window->findChild<QObject *>(QLatin1String(FollowerName), Qt::FindDirectChildrenOnly);
-    for (QWidget *control : Window->findChildren<QWidget *>()) {
+    QObject *follower = window->findChild<QObject *>(QLatin1String(FollowerName), Qt::FindDirectChildrenOnly);
+    for (QWidget *control : window->findChildren<QWidget *>()) {
         const bool named = control->property(NamedByHint).toBool();
         if (control->toolTip().isEmpty() || control->property(AccessibleNameKey).isValid()
             || (!named && !control->accessibleName().isEmpty()) || ShowsWords(control) || HasLabel(control))
             continue;
         if (!named) {
             if (!follower)
-                follower = new THintFollower(Window);
+                follower = new THintFollower(window);
             control->setProperty(NamedByHint, true);
             control->installEventFilter(follower);
         }
@@ -208,40 +208,40 @@ void NameControlsByHints(QWidget *Window)
 
 double ContrastRatio(const QColor &A, const QColor &B)
 {
-    const auto luminance = [](const QColor &C) {
-        const auto channel = [](double V) { return V <= 0.04045 ? V / 12.92 : std::pow((V + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(C.redF()) + 0.7152 * channel(C.greenF()) + 0.0722 * channel(C.blueF());
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
     };
     const double a = luminance(A), b = luminance(B);
     return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
 }
 
-QColor ReadableColour(const QColor &Wanted, const QColor &Background)
+QColor ReadableColour(const QColor &wanted, const QColor &background)
 {
-    constexpr double Readable = 4.5;
-    const bool lightBackground = ContrastRatio(Background, Qt::black) >= ContrastRatio(Background, Qt::white);
-    if (lightBackground || ContrastRatio(Wanted, Background) >= Readable)
-        return Wanted;
-    const QColor hsl = Wanted.toHsl();
+    constexpr double readable = 4.5;
+    const bool lightBackground = ContrastRatio(background, Qt::black) >= ContrastRatio(background, Qt::white);
+    if (lightBackground || ContrastRatio(wanted, background) >= readable)
+        return wanted;
+    const QColor hsl = wanted.toHsl();
     for (int lightness = hsl.lightness(); lightness <= 255; lightness += 5) {
         const QColor lighter = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness);
-        if (ContrastRatio(lighter, Background) >= Readable)
+        if (ContrastRatio(lighter, background) >= readable)
             return lighter;
     }
     return QColor(Qt::white);
 }
 
-void SetFixedTextColour(QWidget *Control, const QColor &Colour)
+void SetFixedTextColour(QWidget *control, const QColor &colour)
 {
-    if (!Control)
+    if (!control)
         return;
-    const bool onBase = qobject_cast<QLineEdit *>(Control) || qobject_cast<QAbstractSpinBox *>(Control)
-                        || qobject_cast<QAbstractScrollArea *>(Control);
-    const QPalette::ColorRole text = onBase ? QPalette::Text : Control->foregroundRole();
-    const QPalette::ColorRole background = onBase ? QPalette::Base : Control->backgroundRole();
-    QPalette palette = Control->palette();
-    palette.setColor(text, ReadableColour(Colour, palette.color(background)));
-    Control->setPalette(palette);
+    const bool onBase = qobject_cast<QLineEdit *>(control) || qobject_cast<QAbstractSpinBox *>(control)
+                        || qobject_cast<QAbstractScrollArea *>(control);
+    const QPalette::ColorRole text = onBase ? QPalette::Text : control->foregroundRole();
+    const QPalette::ColorRole background = onBase ? QPalette::Base : control->backgroundRole();
+    QPalette palette = control->palette();
+    palette.setColor(text, ReadableColour(colour, palette.color(background)));
+    control->setPalette(palette);
 }
 
 void InstallAccessibleInterfaces()
@@ -253,7 +253,7 @@ void InstallAccessibleInterfaces()
     QAccessible::installFactory(&ProgramInterfaces);
 }
 
-void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable)
+void KeepTextsWhole(QWidget *window, const QSize &specified, bool resizable)
 {
-    new TTextRoomKeeper(Window, Specified, Resizable);
+    new TTextRoomKeeper(window, specified, resizable);
 }

@@ -20,7 +20,7 @@ void InstallAccessibleInterfaces();
 
 // Text without its mnemonic marks, as a screen reader is to read it: "&&"
 // stands for "&", a single "&" goes.
-QString WithoutMnemonic(const QString &Text);
+QString WithoutMnemonic(const QString &text);
 
 // The dynamic property of a control whose accessible name is translated: its
 // value is "Section/Key" of the language file, and the control's
@@ -32,32 +32,32 @@ inline constexpr char AccessibleNameKey[] = "accessibleNameKey";
 // Sets Control's accessible name to Translated when the name it has is the
 // one its key gave it last (or its form's default); a name its window has
 // given it since then stays.
-void TranslateAccessibleName(QWidget *Control, const QString &Translated);
+void TranslateAccessibleName(QWidget *control, const QString &translated);
 
 // Gives every control of Window that shows no caption of words (none, or
 // only a glyph such as an arrow or "^"), has no label naming it and has no
 // translated name its hint as accessible name, and keeps that name
 // following the hint whenever the hint changes. A name the control was
 // given otherwise is left alone. Safe to call again.
-void NameControlsByHints(QWidget *Window);
+void NameControlsByHints(QWidget *window);
 
 // The contrast ratio of two colours by their relative luminance, from 1
 // (none) to 21 (black on white).
-double ContrastRatio(const QColor &A, const QColor &B);
+double ContrastRatio(const QColor &a, const QColor &b);
 
 // A text colour the program fixes, shown on Background: on a light
 // background Wanted itself (the colours the windows were made with); on a
 // dark one (a dark theme) the same hue made lighter until the text stands
 // out at 4.5:1 at least.
-QColor ReadableColour(const QColor &Wanted, const QColor &Background);
+QColor ReadableColour(const QColor &wanted, const QColor &background);
 
 // Control's text in Colour, made readable against the background it is
 // drawn on: the base of an edit, the window behind a label or a button.
-void SetFixedTextColour(QWidget *Control, const QColor &Colour);
+void SetFixedTextColour(QWidget *control, const QColor &colour);
 
 // A window laid out by its layout keeps its texts whole at any font size
 // and in any language: its minimum size is Specified (the size its layout
 // gives), or more where its texts need more room, and follows whenever they
 // change. A window of fixed size (not Resizable) is held at that size; a
 // resizable one's maximum gives way where it is smaller.
-void KeepTextsWhole(QWidget *Window, const QSize &Specified, bool Resizable);
+void KeepTextsWhole(QWidget *window, const QSize &specified, bool resizable);

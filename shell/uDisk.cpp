@@ -58,59 +58,59 @@ QString ExecutableFolder()
                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
 }
 
-bool HoldsLanguageFiles(const QString &Folder)
+bool HoldsLanguageFiles(const QString &folder)
 {
-    return QFileInfo(Folder + QStringLiteral("lang")).isDir();
+    return QFileInfo(folder + QStringLiteral("lang")).isDir();
 }
 
 // Trying is the only sure answer: a read-only mount, a full disk or an
 // access rule all refuse what the permission bits allow (and root passes
 // every permission bit).
-bool CanWriteInto(const QString &Folder)
+bool CanWriteInto(const QString &folder)
 {
-    QTemporaryFile probe(Folder + QStringLiteral(".tandorel-probe-XXXXXX"));
+    QTemporaryFile probe(folder + QStringLiteral(".tandorel-probe-XXXXXX"));
     return probe.open();
 }
 
 // "tandorel" in one of the user's locations; the program folder when the
 // location is unknown (no home folder).
-QString UserFolder(QStandardPaths::StandardLocation Location, const QString &Fallback)
+QString UserFolder(QStandardPaths::StandardLocation location, const QString &fallback)
 {
-    const QString base = QStandardPaths::writableLocation(Location);
+    const QString base = QStandardPaths::writableLocation(location);
     if (base.isEmpty())
-        return Fallback;
+        return fallback;
     return WithSlash(QDir::cleanPath(base + QStringLiteral("/tandorel")));
 }
 
 // Copies one file through the program's one write path: a copy cut short by
 // a full disk would otherwise stay, and, being there, never be seeded again.
-void CopyFileIfMissing(const QString &Source, const QString &Target)
+void CopyFileIfMissing(const QString &source, const QString &target)
 {
-    if (QFileInfo::exists(Target))
+    if (QFileInfo::exists(target))
         return;
-    QFile in(Source);
+    QFile in(source);
     QByteArray bytes;
     QString error;
     if (in.open(QIODevice::ReadOnly) && ReadFileAtMost(in, MaxSeedFileSize, bytes) && bytes.size() <= MaxSeedFileSize)
-        TryWriteFileAtomically(Target, bytes, error);
+        TryWriteFileAtomically(target, bytes, error);
 }
 
 // Copies Source (a file, or a folder with everything below it) to Target,
 // leaving whatever Target already holds.
-void CopyMissing(const QString &Source, const QString &Target)
+void CopyMissing(const QString &Source, const QString &target)
 {
     const QFileInfo source(Source);
     if (source.isFile()) {
-        CopyFileIfMissing(Source, Target);
+        CopyFileIfMissing(Source, target);
         return;
     }
     if (!source.isDir())
         return;
-    QDir().mkpath(Target);
+    QDir().mkpath(target);
     QDirIterator files(Source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString file = files.next();
-        const QString copy = Target + file.mid(Source.size());
+        const QString copy = target + file.mid(Source.size());
         QDir().mkpath(QFileInfo(copy).absolutePath());
         CopyFileIfMissing(file, copy);
     }
@@ -118,23 +118,23 @@ void CopyMissing(const QString &Source, const QString &Target)
 
 // The shipped defaults a new user starts with; the names are the language
 // files' defaults.
-void Seed(const QString &Data, const QString &UserData)
+void Seed(const QString &data, const QString &userData)
 {
-    CopyMissing(Data + QStringLiteral("lib"), UserData + QStringLiteral("lib"));
-    CopyMissing(Data + QStringLiteral("const.dat"), UserData + QStringLiteral("const.dat"));
+    CopyMissing(data + QStringLiteral("lib"), userData + QStringLiteral("lib"));
+    CopyMissing(data + QStringLiteral("const.dat"), userData + QStringLiteral("const.dat"));
 }
 
-QString FileBelow(const QString &Folder, const QString &Name, const QString &Default)
+QString FileBelow(const QString &folder, const QString &name, const QString &Default)
 {
-    const QString path = PathBelowFolder(Folder, Name);
-    return path.isEmpty() ? PathBelowFolder(Folder, Default) : path;
+    const QString path = PathBelowFolder(folder, name);
+    return path.isEmpty() ? PathBelowFolder(folder, Default) : path;
 }
 } // namespace
 
-TFileFolders DecideFileFolders(const QString &ExecutableFolder)
+TFileFolders DecideFileFolders(const QString &executableFolder)
 {
     TFileFolders folders;
-    folders.Program = WithSlash(ExecutableFolder);
+    folders.Program = WithSlash(executableFolder);
     folders.Data = folders.Program;
     const QString installed = WithSlash(QDir::cleanPath(folders.Program + QStringLiteral(TANDOREL_INSTALLED_DATA_DIR)));
     if (!HoldsLanguageFiles(folders.Program) && HoldsLanguageFiles(installed))
@@ -189,10 +189,10 @@ const QString &UserDataDir()
     return FileFolders().UserData;
 }
 
-void SetProgramDir(const QString &NewFolder)
+void SetProgramDir(const QString &newFolder)
 {
     FreeSettingsIniFile();
-    ExecutableOverride() = NewFolder.isEmpty() ? QString() : WithSlash(NewFolder);
+    ExecutableOverride() = newFolder.isEmpty() ? QString() : WithSlash(newFolder);
     Decided().reset();
 }
 
@@ -211,20 +211,20 @@ void FreeSettingsIniFile()
     ini = nullptr;
 }
 
-QString MakeRelativePath(const QString &Path)
+QString MakeRelativePath(const QString &path)
 {
     const QString &dir = DataDir();
-    if (Path.startsWith(dir, Qt::CaseSensitive))
-        return Path.mid(dir.size());
-    return Path;
+    if (path.startsWith(dir, Qt::CaseSensitive))
+        return path.mid(dir.size());
+    return path;
 }
 
-QString DataDirFile(const QString &Name, const QString &Default)
+QString DataDirFile(const QString &name, const QString &Default)
 {
-    return FileBelow(DataDir(), Name, Default);
+    return FileBelow(DataDir(), name, Default);
 }
 
-QString UserDataDirFile(const QString &Name, const QString &Default)
+QString UserDataDirFile(const QString &name, const QString &Default)
 {
-    return FileBelow(UserDataDir(), Name, Default);
+    return FileBelow(UserDataDir(), name, Default);
 }

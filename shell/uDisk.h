@@ -35,7 +35,7 @@ struct TFileFolders
 //   install into ~/.local). A UserData folder made here is seeded with the
 //   shipped libraries and constants, so this happens once and never over the
 //   user's own files.
-TFileFolders DecideFileFolders(const QString &ExecutableFolder);
+TFileFolders DecideFileFolders(const QString &executableFolder);
 
 // The folders decided for this program on first use (also before the
 // application object exists).
@@ -50,7 +50,7 @@ const QString &UserDataDir();
 // "/" is added when missing) and drops the settings file object, so that the
 // next SettingsIniFile opens the new folder's file. An empty Folder returns
 // to the executable's folder. For tests, which work in a throw-away folder.
-void SetProgramDir(const QString &Folder);
+void SetProgramDir(const QString &folder);
 
 // The INI file object on ConfigDir() + "settings.ini", created on first use;
 // owned here, freed by FreeSettingsIniFile (and at SetProgramDir).
@@ -62,10 +62,10 @@ void FreeSettingsIniFile();
 // Folder (also after following links); otherwise Folder + Default. "\"
 // separates folders as "/" does, and leading separators are dropped. A
 // trailing "/" of Name (a folder) is kept.
-QString DataDirFile(const QString &Name, const QString &Default);
-QString UserDataDirFile(const QString &Name, const QString &Default);
+QString DataDirFile(const QString &name, const QString &Default);
+QString UserDataDirFile(const QString &name, const QString &Default);
 
 // Path without the DataDir prefix when it begins with it (letter case
 // counts); otherwise Path unchanged. Language files are named so in the
 // settings.
-QString MakeRelativePath(const QString &Path);
+QString MakeRelativePath(const QString &path);

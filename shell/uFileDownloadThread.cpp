@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QUrl>
 
-TFileDownloadThread::TFileDownloadThread(const QString &URL, QObject *parent) : QObject(parent), URL(URL) {}
+TFileDownloadThread::TFileDownloadThread(const QString &url, QObject *parent) : QObject(parent), URL(url) {}
 
 TFileDownloadThread::~TFileDownloadThread()
 {
@@ -16,9 +16,9 @@ TFileDownloadThread::~TFileDownloadThread()
 
 void TFileDownloadThread::Start()
 {
-    if (Running)
+    if (m_running)
         return;
-    Running = true;
+    m_running = true;
     Success = false;
     Data.clear();
 
@@ -31,46 +31,46 @@ void TFileDownloadThread::Start()
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (Running)
+                if (m_running)
                     Finish(false);
             },
             Qt::QueuedConnection);
         return;
     }
 
-    if (!Web)
-        Web = TWebGet::Create();
-    Web->Start(url, WebUserAgent(), MaxBytes, [this](const TWebGet::TAnswer &Answer) {
-        Data = Answer.Body;
-        Finish(Answer.Complete && Answer.Status >= 200 && Answer.Status < 300);
+    if (!m_web)
+        m_web = TWebGet::Create();
+    m_web->Start(url, WebUserAgent(), MaxBytes, [this](const TWebGet::TAnswer &answer) {
+        Data = answer.Body;
+        Finish(answer.Complete && answer.Status >= 200 && answer.Status < 300);
     });
 
-    if (!Timer) {
-        Timer = new QTimer(this);
-        Timer->setSingleShot(true);
-        connect(Timer, &QTimer::timeout, this, [this] { Finish(false); });
+    if (!m_timer) {
+        m_timer = new QTimer(this);
+        m_timer->setSingleShot(true);
+        connect(m_timer, &QTimer::timeout, this, [this] { Finish(false); });
     }
-    Timer->start(qMax(0, TimeoutMs));
+    m_timer->start(qMax(0, TimeoutMs));
 }
 
 void TFileDownloadThread::Abort()
 {
-    if (Timer)
-        Timer->stop();
-    if (Web)
-        Web->Abort();
-    Running = false;
+    if (m_timer)
+        m_timer->stop();
+    if (m_web)
+        m_web->Abort();
+    m_running = false;
 }
 
-void TFileDownloadThread::Finish(bool Ok)
+void TFileDownloadThread::Finish(bool ok)
 {
-    if (!Running)
+    if (!m_running)
         return;
     Abort();
-    Success = Ok;
-    if (!Ok)
+    Success = ok;
+    if (!ok)
         Data.clear();
     // A copy: the handler may free this object or replace OnDone.
     if (const auto done = OnDone)
-        done(this, Ok);
+        done(this, ok);
 }

@@ -17,7 +17,7 @@ class TFileDownloadThread : public QObject
 {
 public:
     // Created idle; Start begins the transfer.
-    explicit TFileDownloadThread(const QString &URL, QObject *parent = nullptr);
+    explicit TFileDownloadThread(const QString &url, QObject *parent = nullptr);
     // A transfer still running is aborted; OnDone is not called any more.
     ~TFileDownloadThread() override;
 
@@ -34,20 +34,20 @@ public:
     QByteArray Data;
 
     // Called once per Start, on the owning thread, never from inside Start.
-    std::function<void(TFileDownloadThread *Sender, bool Success)> OnDone;
+    std::function<void(TFileDownloadThread *sender, bool success)> OnDone;
 
     // Begins the transfer (an http or https URL; any other address fails).
     // A second Start while one runs does nothing.
     void Start();
     // Ends a running transfer now, without calling OnDone.
     void Abort();
-    bool IsRunning() const { return Running; }
+    bool IsRunning() const { return m_running; }
 
 private:
-    void Finish(bool Ok);
+    void Finish(bool ok);
 
     // Made with the first transfer: only then is the web module loaded.
-    std::unique_ptr<TWebGet> Web;
-    QTimer *Timer = nullptr;
-    bool Running = false;
+    std::unique_ptr<TWebGet> m_web;
+    QTimer *m_timer = nullptr;
+    bool m_running = false;
 };

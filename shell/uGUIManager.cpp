@@ -36,55 +36,55 @@ TGUIManager::~TGUIManager()
         TheManager = nullptr;
 }
 
-void TGUIManager::CheckId(int Id)
+void TGUIManager::CheckId(int id)
 {
-    if (Id < 0 || Id >= FormCount)
+    if (id < 0 || id >= FormCount)
         throw ERangeError();
 }
 
-void TGUIManager::RegisterFormClass(int Id, TFormClass FormClass)
+void TGUIManager::RegisterFormClass(int id, TFormClass formClass)
 {
-    CheckId(Id);
-    Forms[Id].FormClass = FormClass;
+    CheckId(id);
+    Forms[id].FormClass = formClass;
 }
 
-void TGUIManager::RegisterMagneticFormClass(int Id, TFormClass FormClass, quint8 DockSide)
+void TGUIManager::RegisterMagneticFormClass(int id, TFormClass formClass, quint8 dockSide)
 {
-    CheckId(Id);
-    Forms[Id].FormClass = FormClass;
-    Forms[Id].IsMagnetic = true;
-    Forms[Id].DockSide = DockSide;
+    CheckId(id);
+    Forms[id].FormClass = formClass;
+    Forms[id].IsMagnetic = true;
+    Forms[id].DockSide = dockSide;
 }
 
-void TGUIManager::SetMainForm(ITandorelMainForm *Value)
+void TGUIManager::SetMainForm(ITandorelMainForm *value)
 {
-    MainForm = Value;
+    MainForm = value;
 }
 
-bool TGUIManager::IsFormCreated(int Id) const
+bool TGUIManager::IsFormCreated(int id) const
 {
-    CheckId(Id);
-    return Forms[Id].Form != nullptr;
+    CheckId(id);
+    return Forms[id].Form != nullptr;
 }
 
-const TFormEntry &TGUIManager::Entry(int Id) const
+const TFormEntry &TGUIManager::Entry(int id) const
 {
-    CheckId(Id);
-    return Forms[Id];
+    CheckId(id);
+    return Forms[id];
 }
 
-KTandorelForm *TGUIManager::GetForm(int Id)
+KTandorelForm *TGUIManager::GetForm(int id)
 {
-    CheckId(Id);
-    TFormEntry &entry = Forms[Id];
+    CheckId(id);
+    TFormEntry &entry = Forms[id];
     if (entry.Form)
         return entry.Form;
     if (!entry.FormClass)
-        throw Exception(QStringLiteral("Unspecified form class: %1").arg(Id));
+        throw Exception(QStringLiteral("Unspecified form class: %1").arg(id));
     KTandorelForm *form = entry.FormClass();
     entry.Form = form;
     // A window freed by someone else must not stay behind as a dangling entry.
-    QObject::connect(form, &QObject::destroyed, [this, Id] { Forms[Id].Form = nullptr; });
+    QObject::connect(form, &QObject::destroyed, [this, id] { Forms[id].Form = nullptr; });
     // Owned by the main window, so that it stays above it; the registry
     // still frees it, before the main window goes.
     form->SetOwner(dynamic_cast<QWidget *>(MainForm));
@@ -101,9 +101,9 @@ KTandorelForm *TGUIManager::GetForm(int Id)
     return form;
 }
 
-void TGUIManager::ShowForm(int Id)
+void TGUIManager::ShowForm(int id)
 {
-    KTandorelForm *form = GetForm(Id);
+    KTandorelForm *form = GetForm(id);
     if (form->isMinimized())
         form->showNormal();
     else
@@ -112,18 +112,18 @@ void TGUIManager::ShowForm(int Id)
     form->activateWindow();
 }
 
-int TGUIManager::ShowFormModal(int Id)
+int TGUIManager::ShowFormModal(int id)
 {
-    return GetForm(Id)->ShowModal();
+    return GetForm(id)->ShowModal();
 }
 
-void TGUIManager::SetStayOnTop(bool Flag)
+void TGUIManager::SetStayOnTop(bool flag)
 {
     if (MainForm)
-        MainForm->SetAlwaysOnTop(Flag);
+        MainForm->SetAlwaysOnTop(flag);
     for (TFormEntry &entry : Forms)
         if (entry.Form)
-            entry.Form->SetStayOnTop(Flag);
+            entry.Form->SetStayOnTop(flag);
 }
 
 void TGUIManager::TranslateAll()

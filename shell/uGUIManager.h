@@ -74,44 +74,44 @@ public:
     static void FreeInstance();
 
     // Every operation that takes an id raises ERangeError for one outside 0..19.
-    void RegisterFormClass(int Id, TFormClass FormClass);
-    void RegisterMagneticFormClass(int Id, TFormClass FormClass, quint8 DockSide);
+    void RegisterFormClass(int id, TFormClass formClass);
+    void RegisterMagneticFormClass(int id, TFormClass formClass, quint8 dockSide);
 
-    void SetMainForm(ITandorelMainForm *MainForm);
+    void SetMainForm(ITandorelMainForm *mainForm);
     ITandorelMainForm *GetMainForm() const { return MainForm; }
 
-    bool IsFormCreated(int Id) const;
+    bool IsFormCreated(int id) const;
     // The window, created on first use; an id without a class raises
     // Exception "Unspecified form class: %d". A main window that is a widget
     // owns the new window (TMagneticForm::SetOwner).
-    KTandorelForm *GetForm(int Id);
-    KTandorelForm *Form(int Id) { return GetForm(Id); }
+    KTandorelForm *GetForm(int id);
+    KTandorelForm *Form(int id) { return GetForm(id); }
     // The window cast to its own class (nullptr when it is of another class).
     template <class T>
-    T *FormAs(int Id)
+    T *FormAs(int id)
     {
-        return dynamic_cast<T *>(GetForm(Id));
+        return dynamic_cast<T *>(GetForm(id));
     }
 
     // GetForm, then shows the window and brings it to the front.
-    void ShowForm(int Id);
+    void ShowForm(int id);
     // GetForm, then shows it modally and returns its modal result.
-    int ShowFormModal(int Id);
+    int ShowFormModal(int id);
 
     // The main window's SetAlwaysOnTop, then every created tool window.
-    void SetStayOnTop(bool Flag);
+    void SetStayOnTop(bool flag);
     // TranslateTexts of every created tool window, ids 0 to 19 in order.
     void TranslateAll();
 
     // The entry of an id (for inspection).
-    const TFormEntry &Entry(int Id) const;
+    const TFormEntry &Entry(int id) const;
 
 protected:
     TGUIManager();
     ~TGUIManager() override; // frees the created windows
 
 private:
-    static void CheckId(int Id);
+    static void CheckId(int id);
 
     ITandorelMainForm *MainForm = nullptr;
     TFormEntry Forms[FormCount];

@@ -21,83 +21,83 @@ QVariant THistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= Count() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return Items.at(index.row());
+    return m_items.at(index.row());
 }
 
-void THistoryModel::SetItemIndex(int Index)
+void THistoryModel::SetItemIndex(int index)
 {
-    if ((Index >= 0 && Index < Count() ? Index : -1) != Selected)
-        Announce(Index);
+    if ((index >= 0 && index < Count() ? index : -1) != m_selected)
+        Announce(index);
 }
 
-void THistoryModel::Announce(int Index)
+void THistoryModel::Announce(int index)
 {
-    Selected = Index >= 0 && Index < Count() ? Index : -1;
-    emit ItemIndexChanged(Selected);
+    m_selected = index >= 0 && index < Count() ? index : -1;
+    emit ItemIndexChanged(m_selected);
 }
 
-void THistoryModel::AddIntoHistory(const QString &Line)
+void THistoryModel::AddIntoHistory(const QString &line)
 {
     for (int i = 0; i < Count(); ++i) {
-        if (Items.at(i).compare(Line, Qt::CaseInsensitive) == 0) {
+        if (m_items.at(i).compare(line, Qt::CaseInsensitive) == 0) {
             beginRemoveRows({}, i, i);
-            Items.removeAt(i);
+            m_items.removeAt(i);
             endRemoveRows();
             break;
         }
     }
     if (Count() == MaxHistoryCount) {
         beginRemoveRows({}, 0, 0);
-        Items.removeFirst();
+        m_items.removeFirst();
         endRemoveRows();
     }
     beginInsertRows({}, Count(), Count());
-    Items.append(Line);
+    m_items.append(line);
     endInsertRows();
     // Lines moved under the selection: it is announced afresh.
     Announce(Count() - 1);
 }
 
-void THistoryModel::Delete(int Index)
+void THistoryModel::Delete(int index)
 {
-    if (Index < 0 || Index >= Count())
+    if (index < 0 || index >= Count())
         return;
-    beginRemoveRows({}, Index, Index);
-    Items.removeAt(Index);
+    beginRemoveRows({}, index, index);
+    m_items.removeAt(index);
     endRemoveRows();
-    Announce(qMin(Index, Count() - 1));
+    Announce(qMin(index, Count() - 1));
 }
 
-void THistoryModel::SaveToFile(const QString &FileName) const
+void THistoryModel::SaveToFile(const QString &fileName) const
 {
     TStringList lines;
-    for (const QString &line : Items)
+    for (const QString &line : m_items)
         lines.Add(line);
-    lines.SaveToFile(FileName);
+    lines.SaveToFile(fileName);
 }
 
-void THistoryModel::LoadFromFile(const QString &FileName)
+void THistoryModel::LoadFromFile(const QString &fileName)
 {
-    if (!QFileInfo::exists(FileName))
+    if (!QFileInfo::exists(fileName))
         return;
     TStringList lines;
-    lines.LoadFromFile(FileName);
+    lines.LoadFromFile(fileName);
     beginResetModel();
-    Items = lines.Lines();
+    m_items = lines.Lines();
     endResetModel();
     Announce(-1);
 }
 
-QString THistoryModel::ExpressionOf(const QString &Line)
+QString THistoryModel::ExpressionOf(const QString &line)
 {
-    const qsizetype sep = Line.indexOf(Separator);
-    return sep < 0 ? Line : Line.left(sep);
+    const qsizetype sep = line.indexOf(Separator);
+    return sep < 0 ? line : line.left(sep);
 }
 
-QString THistoryModel::ResultOf(const QString &Line)
+QString THistoryModel::ResultOf(const QString &line)
 {
-    QString result = Line;
-    const qsizetype sep = Line.indexOf(Separator);
+    QString result = line;
+    const qsizetype sep = line.indexOf(Separator);
     if (sep >= 0)
         result.remove(0, sep + Separator.size());
     const qsizetype bracket = result.indexOf(u'[');

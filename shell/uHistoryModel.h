@@ -23,45 +23,45 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    int Count() const { return int(Items.size()); }
-    QString Lines(int Index) const { return Items.value(Index); }
+    int Count() const { return int(m_items.size()); }
+    QString Lines(int index) const { return m_items.value(index); }
 
     // Appends Line: an equal line (letter case ignored) is removed first;
     // when exactly MaxHistoryCount lines are then held the oldest goes.
     // The new line becomes the selected one.
-    void AddIntoHistory(const QString &Line);
+    void AddIntoHistory(const QString &line);
     // Removes one line; the line that moves into its place (else the new
     // last line) is selected, none when the history is empty.
-    void Delete(int Index);
+    void Delete(int index);
 
     // -1 when no line is selected.
-    int ItemIndex() const { return Selected; }
+    int ItemIndex() const { return m_selected; }
     // An index outside the lines clears the selection.
-    void SetItemIndex(int Index);
+    void SetItemIndex(int index);
 
     // Writes every line to FileName (UTF-8, CR LF, replaced atomically).
     // Raises EFCreateError when the file cannot be written.
-    void SaveToFile(const QString &FileName) const;
+    void SaveToFile(const QString &fileName) const;
     // When FileName exists its lines replace the history (all of them, no
     // cut to MaxHistoryCount); no line is selected afterwards. A missing
     // file changes nothing. Raises EFOpenError when it exists but cannot
     // be read.
-    void LoadFromFile(const QString &FileName);
+    void LoadFromFile(const QString &fileName);
 
     // A line split for reuse: the expression before the first " = " and the
     // result after it, without the " [variables]" tail. A line without
     // " = " is both.
-    static QString ExpressionOf(const QString &Line);
-    static QString ResultOf(const QString &Line);
+    static QString ExpressionOf(const QString &line);
+    static QString ResultOf(const QString &line);
 
 signals:
     // The selection changed (by a new line, a deletion, a load, the Back
     // key or the window).
-    void ItemIndexChanged(int Index);
+    void ItemIndexChanged(int index);
 
 private:
-    void Announce(int Index);
+    void Announce(int index);
 
-    QStringList Items;
-    int Selected = -1;
+    QStringList m_items;
+    int m_selected = -1;
 };

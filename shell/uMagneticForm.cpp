@@ -29,19 +29,19 @@ int Clamped(qint64 v)
 
 } // namespace
 
-bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int ScreenWidth, QPoint &Pos)
+bool MagneticTryPlaceAtSide(int side, const QRect &main, int formWidth, int screenWidth, QPoint &pos)
 {
-    const qint64 L = Main.left(), T = Main.top(), W = Main.width();
-    if (Side == DockLeft) {
-        if (L > FormWidth) {
-            Pos = QPoint(Clamped(L - FormWidth), Clamped(T));
+    const qint64 l = main.left(), t = main.top(), w = main.width();
+    if (side == DockLeft) {
+        if (l > formWidth) {
+            pos = QPoint(Clamped(l - formWidth), Clamped(t));
             return true;
         }
         return false;
     }
-    if (Side == DockRight) {
-        if (L + W < qint64(ScreenWidth) - FormWidth) {
-            Pos = QPoint(Clamped(L + W), Clamped(T));
+    if (side == DockRight) {
+        if (l + w < qint64(screenWidth) - formWidth) {
+            pos = QPoint(Clamped(l + w), Clamped(t));
             return true;
         }
         return false;
@@ -49,28 +49,28 @@ bool MagneticTryPlaceAtSide(int Side, const QRect &Main, int FormWidth, int Scre
     return false;
 }
 
-QPoint CentreOn(const QRect &Main, const QSize &Form)
+QPoint CentreOn(const QRect &main, const QSize &form)
 {
-    return QPoint(Clamped(Main.left() + (qint64(Main.width()) - Form.width()) / 2),
-                  Clamped(Main.top() + (qint64(Main.height()) - Form.height()) / 2));
+    return QPoint(Clamped(main.left() + (qint64(main.width()) - form.width()) / 2),
+                  Clamped(main.top() + (qint64(main.height()) - form.height()) / 2));
 }
 
-QPoint KeptOnScreen(const QPoint &Pos, const QSize &Form, const QRect &Screen)
+QPoint KeptOnScreen(const QPoint &pos, const QSize &form, const QRect &screen)
 {
-    const auto along = [](qint64 At, qint64 Size, qint64 Start, qint64 Length) {
-        return Clamped(qMax(Start, qMin(At, Start + Length - Size)));
+    const auto along = [](qint64 at, qint64 size, qint64 start, qint64 length) {
+        return Clamped(qMax(start, qMin(at, start + length - size)));
     };
-    return QPoint(along(Pos.x(), Form.width(), Screen.left(), Screen.width()),
-                  along(Pos.y(), Form.height(), Screen.top(), Screen.height()));
+    return QPoint(along(pos.x(), form.width(), screen.left(), screen.width()),
+                  along(pos.y(), form.height(), screen.top(), screen.height()));
 }
 
-bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Screens)
+bool OnSomeScreen(const QPoint &pos, const QSize &form, const QList<QRect> &screens)
 {
     // Far beyond every screen, and no overflow when the corner is added up.
-    constexpr int Far = 1 << 24;
-    const QRect window(qBound(-Far, Pos.x(), Far), qBound(-Far, Pos.y(), Far), qBound(1, Form.width(), Far),
-                       qBound(1, Form.height(), Far));
-    for (const QRect &screen : Screens) {
+    constexpr int far = 1 << 24;
+    const QRect window(qBound(-far, pos.x(), far), qBound(-far, pos.y(), far), qBound(1, form.width(), far),
+                       qBound(1, form.height(), far));
+    for (const QRect &screen : screens) {
         const QRect seen = screen.intersected(window);
         if (seen.width() >= qMin(40, window.width()) && seen.height() >= qMin(20, window.height()))
             return true;
@@ -78,44 +78,44 @@ bool OnSomeScreen(const QPoint &Pos, const QSize &Form, const QList<QRect> &Scre
     return false;
 }
 
-QPoint MagneticPlacement(int DockSide, const QRect &Main, const QSize &Form, int ScreenWidth, bool &Centred)
+QPoint MagneticPlacement(int dockSide, const QRect &main, const QSize &form, int screenWidth, bool &centred)
 {
     QPoint pos;
-    Centred = false;
-    if (DockSide == DockLeft || DockSide == DockRight) {
-        if (MagneticTryPlaceAtSide(DockSide, Main, Form.width(), ScreenWidth, pos))
+    centred = false;
+    if (dockSide == DockLeft || dockSide == DockRight) {
+        if (MagneticTryPlaceAtSide(dockSide, main, form.width(), screenWidth, pos))
             return pos;
-        if (MagneticTryPlaceAtSide(1 - DockSide, Main, Form.width(), ScreenWidth, pos))
+        if (MagneticTryPlaceAtSide(1 - dockSide, main, form.width(), screenWidth, pos))
             return pos;
     }
-    Centred = true;
-    return CentreOn(Main, Form);
+    centred = true;
+    return CentreOn(main, form);
 }
 
-QPoint BesidePlacement(const QRect &Main, const QSize &Form, const QRect &Available)
+QPoint BesidePlacement(const QRect &main, const QSize &form, const QRect &available)
 {
-    const qint64 mainRight = qint64(Main.left()) + Main.width();
-    const qint64 roomLeft = qint64(Main.left()) - Available.left();
-    const qint64 roomRight = qint64(Available.left()) + Available.width() - mainRight;
-    const qint64 x = roomRight >= roomLeft ? mainRight : qint64(Main.left()) - Form.width();
-    return KeptOnScreen(QPoint(Clamped(x), Main.top()), Form, Available);
+    const qint64 mainRight = qint64(main.left()) + main.width();
+    const qint64 roomLeft = qint64(main.left()) - available.left();
+    const qint64 roomRight = qint64(available.left()) + available.width() - mainRight;
+    const qint64 x = roomRight >= roomLeft ? mainRight : qint64(main.left()) - form.width();
+    return KeptOnScreen(QPoint(Clamped(x), main.top()), form, available);
 }
 
-QPoint MagneticSnap(const QPoint &Pos, const QSize &Form, const QRect &Main, int Distance)
+QPoint MagneticSnap(const QPoint &pos, const QSize &form, const QRect &main, int distance)
 {
-    const qint64 L = Main.left(), T = Main.top();
-    const qint64 R = L + Main.width(), B = T + Main.height();
-    const qint64 D = Distance;
-    qint64 x = Pos.x(), y = Pos.y();
-    const qint64 cx = Form.width(), cy = Form.height();
-    if (R - D <= x && x <= R + D)
-        x = R;
-    else if (L - D <= x + cx && x + cx <= L + D)
-        x = L - cx;
-    if (B - D <= y && y <= B + D)
-        y = B;
-    else if (T - D <= y + cy && y + cy <= T + D)
-        y = T - cy;
+    const qint64 l = main.left(), t = main.top();
+    const qint64 r = l + main.width(), b = t + main.height();
+    const qint64 d = distance;
+    qint64 x = pos.x(), y = pos.y();
+    const qint64 cx = form.width(), cy = form.height();
+    if (r - d <= x && x <= r + d)
+        x = r;
+    else if (l - d <= x + cx && x + cx <= l + d)
+        x = l - cx;
+    if (b - d <= y && y <= b + d)
+        y = b;
+    else if (t - d <= y + cy && y + cy <= t + d)
+        y = t - cy;
     return QPoint(Clamped(x), Clamped(y));
 }
 
@@ -136,13 +136,13 @@ TMagneticForm::TMagneticForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
 TMagneticForm::~TMagneticForm()
 {
-    if (ModalLoop)
-        ModalLoop->quit();
+    if (m_modalLoop)
+        m_modalLoop->quit();
 }
 
-void TMagneticForm::SetMainForm(IMagneticSuperiorForm *Value)
+void TMagneticForm::SetMainForm(IMagneticSuperiorForm *value)
 {
-    MainForm = Value;
+    MainForm = value;
 }
 
 void TMagneticForm::EnableMagnet()
@@ -150,9 +150,9 @@ void TMagneticForm::EnableMagnet()
     Magnetic = true;
 }
 
-void TMagneticForm::SetSnapDistance(int Value)
+void TMagneticForm::SetSnapDistance(int value)
 {
-    SnapDistance = Value;
+    SnapDistance = value;
 }
 
 int TMagneticForm::GetSnapDistance()
@@ -165,9 +165,9 @@ QRect TMagneticForm::MainFrame() const
     if (!MainForm)
         return QRect();
     // Far beyond every screen, and no overflow when the corner is added up.
-    constexpr int Far = 1 << 24;
-    return QRect(qBound(-Far, MainForm->GetLeft(), Far), qBound(-Far, MainForm->GetTop(), Far),
-                 qBound(0, MainForm->GetWidth(), Far), qBound(0, MainForm->GetHeight(), Far));
+    constexpr int far = 1 << 24;
+    return QRect(qBound(-far, MainForm->GetLeft(), far), qBound(-far, MainForm->GetTop(), far),
+                 qBound(0, MainForm->GetWidth(), far), qBound(0, MainForm->GetHeight(), far));
 }
 
 int TMagneticForm::PrimaryScreenWidth() const
@@ -176,19 +176,19 @@ int TMagneticForm::PrimaryScreenWidth() const
     return screen ? screen->geometry().width() : 0;
 }
 
-void TMagneticForm::PlaceBesideMainForm(int Side)
+void TMagneticForm::PlaceBesideMainForm(int side)
 {
-    Opening = TOpening::Kept;
-    if (Side != DockCentred && (TryPlaceAtSide(Side) || TryPlaceAtSide(Side == DockLeft ? DockRight : DockLeft)))
+    m_opening = TOpening::Kept;
+    if (side != DockCentred && (TryPlaceAtSide(side) || TryPlaceAtSide(side == DockLeft ? DockRight : DockLeft)))
         return;
-    Opening = TOpening::Centred;
+    m_opening = TOpening::Centred;
     if (MainForm)
         move(CentredOnMainForm());
 }
 
 void TMagneticForm::PlaceNextToMainForm()
 {
-    Opening = TOpening::Beside;
+    m_opening = TOpening::Beside;
 }
 
 QRect TMagneticForm::MainFormScreenArea() const
@@ -208,32 +208,32 @@ QPoint TMagneticForm::CentredOnMainForm() const
     return area.isValid() ? KeptOnScreen(centred, frameGeometry().size(), area) : centred;
 }
 
-void TMagneticForm::SetOwner(QWidget *Owner)
+void TMagneticForm::SetOwner(QWidget *owner)
 {
-    if (!Owner || Owner == parentWidget())
+    if (!owner || owner == parentWidget())
         return;
     // An X11 window manager keeps a window above another one only when it is
     // transient for it, and Qt marks only its dialog and tool windows so.
     Qt::WindowFlags flags = windowFlags();
     if ((flags & Qt::WindowType_Mask) == Qt::Window)
         flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
-    setParent(Owner, flags);
+    setParent(owner, flags);
 }
 
-bool TMagneticForm::TryPlaceAtSide(int Side)
+bool TMagneticForm::TryPlaceAtSide(int side)
 {
     if (!MainForm)
         return false;
     QPoint pos;
-    if (!MagneticTryPlaceAtSide(Side, MainFrame(), frameGeometry().width(), PrimaryScreenWidth(), pos))
+    if (!MagneticTryPlaceAtSide(side, MainFrame(), frameGeometry().width(), PrimaryScreenWidth(), pos))
         return false;
     move(pos);
     return true;
 }
 
-void TMagneticForm::SetStayOnTop(bool Flag)
+void TMagneticForm::SetStayOnTop(bool flag)
 {
-    SetWindowStaysOnTop(this, Flag);
+    SetWindowStaysOnTop(this, flag);
 }
 
 bool TMagneticForm::StaysOnTop() const
@@ -243,46 +243,46 @@ bool TMagneticForm::StaysOnTop() const
 
 int TMagneticForm::ShowModal()
 {
-    if (InModal)
+    if (m_inModal)
         return mrNone;
     if (isVisible())
         hide();
-    ModalResult = mrNone;
+    m_modalResult = mrNone;
     setWindowModality(Qt::ApplicationModal);
-    InModal = true;
+    m_inModal = true;
     QEventLoop loop;
-    ModalLoop = &loop;
+    m_modalLoop = &loop;
     show();
     raise();
     activateWindow();
     if (isVisible())
         loop.exec(QEventLoop::DialogExec);
-    ModalLoop = nullptr;
-    InModal = false;
+    m_modalLoop = nullptr;
+    m_inModal = false;
     setWindowModality(Qt::NonModal);
-    if (ModalResult == mrNone)
-        ModalResult = mrCancel;
-    return ModalResult;
+    if (m_modalResult == mrNone)
+        m_modalResult = mrCancel;
+    return m_modalResult;
 }
 
-void TMagneticForm::SetModalResult(int Value)
+void TMagneticForm::SetModalResult(int value)
 {
-    ModalResult = Value;
-    if (Value != mrNone && InModal)
+    m_modalResult = value;
+    if (value != mrNone && m_inModal)
         hide();
 }
 
 void TMagneticForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (Opening == TOpening::Kept || !MainForm || event->spontaneous())
+    if (m_opening == TOpening::Kept || !MainForm || event->spontaneous())
         return;
-    if (Opening == TOpening::Centred) {
+    if (m_opening == TOpening::Centred) {
         move(CentredOnMainForm());
     } else if (const QRect area = MainFormScreenArea(); area.isValid()) {
         move(BesidePlacement(MainFrame(), frameGeometry().size(), area));
     }
-    Opening = TOpening::Kept;
+    m_opening = TOpening::Kept;
 }
 
 void TMagneticForm::keyPressEvent(QKeyEvent *event)
@@ -298,27 +298,27 @@ void TMagneticForm::keyPressEvent(QKeyEvent *event)
 void TMagneticForm::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (!Magnetic || !MainForm || Snapping || !PositionsAreOurs())
+    if (!Magnetic || !MainForm || m_snapping || !PositionsAreOurs())
         return;
     // The move has already happened here; a snap moves the window once more.
     const QPoint snapped = MagneticSnap(pos(), frameGeometry().size(), MainFrame(), SnapDistance);
     if (snapped != pos()) {
-        Snapping = true;
+        m_snapping = true;
         move(snapped);
-        Snapping = false;
+        m_snapping = false;
     }
 }
 
 void TMagneticForm::closeEvent(QCloseEvent *event)
 {
-    if (InModal && ModalResult == mrNone)
-        ModalResult = mrCancel;
+    if (m_inModal && m_modalResult == mrNone)
+        m_modalResult = mrCancel;
     event->accept();
 }
 
 void TMagneticForm::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    if (ModalLoop && !isVisible())
-        ModalLoop->quit();
+    if (m_modalLoop && !isVisible())
+        m_modalLoop->quit();
 }

@@ -30,20 +30,20 @@ ITandorelMainForm *MainForm()
     return TGUIManager::Instance()->GetMainForm();
 }
 
-bool IsRegistered(int Id)
+bool IsRegistered(int id)
 {
-    return TGUIManager::Instance()->Entry(Id).FormClass != nullptr;
+    return TGUIManager::Instance()->Entry(id).FormClass != nullptr;
 }
 
 // The window of a hand-over through its interface, so that the controller
 // needs none of the tool-window classes. A registered window without the
 // interface is a programming fault and must not pass unnoticed.
 template <class THandOver>
-THandOver *HandOverTarget(int Id)
+THandOver *HandOverTarget(int id)
 {
-    auto *target = dynamic_cast<THandOver *>(TGUIManager::Instance()->GetForm(Id));
+    auto *target = dynamic_cast<THandOver *>(TGUIManager::Instance()->GetForm(id));
     if (!target)
-        throw Exception(QStringLiteral("Window %1 does not take the hand-over").arg(Id));
+        throw Exception(QStringLiteral("Window %1 does not take the hand-over").arg(id));
     return target;
 }
 
@@ -62,9 +62,9 @@ void KMainProgram::DestroyInstance()
     TheMainProgram = nullptr;
 }
 
-KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), HistoryModel(new THistoryModel())
+KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), m_historyModel(new THistoryModel())
 {
-    Texts.Field(&msgError, "Messages", "msgError", QStringLiteral("Error"))
+    m_texts.Field(&msgError, "Messages", "msgError", QStringLiteral("Error"))
         .Field(&msgCouldntSaveSettings, "Messages", "msgCouldntSaveSettings",
                QStringLiteral("Unable to save program settings."))
         .Field(&msgRestoreDefaultSettingsCaption, "Messages", "msgRestoreDefaultSettingsCaption",
@@ -80,24 +80,24 @@ KMainProgram::KMainProgram() : Evaluator(new TExpressionEvaluator()), HistoryMod
                QStringLiteral("The file \"#1\" is far larger than any file of the program. It was not read "
                               "and is left as it is."));
     // The Back key can recall a line while one is selected.
-    QObject::connect(HistoryModel, &THistoryModel::ItemIndexChanged, HistoryModel,
-                     [this](int Index) { SetBackEnabled(Index >= 0); });
+    QObject::connect(m_historyModel, &THistoryModel::ItemIndexChanged, m_historyModel,
+                     [this](int index) { SetBackEnabled(index >= 0); });
 }
 
 KMainProgram::~KMainProgram()
 {
-    delete HistoryModel;
+    delete m_historyModel;
     delete Evaluator;
 }
 
 void KMainProgram::SetDefaultTexts()
 {
-    Texts.SetDefaultTexts();
+    m_texts.SetDefaultTexts();
 }
 
 // ------------------------------------------------------------ calculation
 
-void KMainProgram::EnsureConstantItems(const QString &Expr)
+void KMainProgram::EnsureConstantItems(const QString &expr)
 {
     // The list set here is the constants window itself; should that window
     // be gone (a new registry), the stale reference is dropped.
@@ -105,7 +105,7 @@ void KMainProgram::EnsureConstantItems(const QString &Expr)
     static const TConstantItems *fromWindow = nullptr;
     if (ConstantItems && ConstantItems == fromWindow && !window)
         ConstantItems = fromWindow = nullptr;
-    if (ConstantItems || !Expr.contains(u'$') || !IsRegistered(FormId::Constants))
+    if (ConstantItems || !expr.contains(u'$') || !IsRegistered(FormId::Constants))
         return;
     KTandorelForm *form = TGUIManager::Instance()->GetForm(FormId::Constants);
     window = form;
@@ -113,15 +113,15 @@ void KMainProgram::EnsureConstantItems(const QString &Expr)
     ConstantItems = fromWindow;
 }
 
-void KMainProgram::Calculate(const QString &Input)
+void KMainProgram::Calculate(const QString &input)
 {
     LastError = TCalculationError();
     try {
-        EnsureConstantItems(Input);
+        EnsureConstantItems(input);
     } catch (const Exception &) {
         // Without the constants window every "$" name stays unknown.
     }
-    const TCalculationOutcome outcome = CalculateExpression(Input);
+    const TCalculationOutcome outcome = CalculateExpression(input);
     LastError = outcome.Error;
     if (!outcome.Ok()) {
         ReportError(LastError);
@@ -166,17 +166,17 @@ void KMainProgram::CloseBrackets()
         form->SetInput(s);
 }
 
-void KMainProgram::CheckConstants(const QString &Expr, TCalculationError &Err)
+void KMainProgram::CheckConstants(const QString &expr, TCalculationError &err)
 {
     try {
-        EnsureConstantItems(Expr);
+        EnsureConstantItems(expr);
     } catch (const Exception &) {}
-    ::CheckConstants(Expr, Err);
+    ::CheckConstants(expr, err);
 }
 
-void KMainProgram::RegisterVariables(const QString &Expr, const QString &Exempt)
+void KMainProgram::RegisterVariables(const QString &expr, const QString &exempt)
 {
-    ::RegisterVariables(Expr, Exempt);
+    ::RegisterVariables(expr, exempt);
 }
 
 void KMainProgram::RegisterInputVariables()
@@ -185,37 +185,37 @@ void KMainProgram::RegisterInputVariables()
         RegisterVariables(form->GetInput(), QString());
 }
 
-void KMainProgram::CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt)
+void KMainProgram::CheckVariableValues(const QString &expr, TCalculationError &err, const QString &exempt)
 {
-    ::CheckVariableValues(Expr, Err, Exempt);
+    ::CheckVariableValues(expr, err, exempt);
 }
 
-void KMainProgram::CleanResultText(QString &S)
+void KMainProgram::CleanResultText(QString &s)
 {
-    ::CleanResultText(S);
+    ::CleanResultText(s);
 }
 
-QString KMainProgram::GetVariableValuesText(const QString &Expr)
+QString KMainProgram::GetVariableValuesText(const QString &expr)
 {
-    return ::GetVariableValuesText(Expr);
+    return ::GetVariableValuesText(expr);
 }
 
-void KMainProgram::AddToHistory(const QString &Line)
+void KMainProgram::AddToHistory(const QString &line)
 {
-    HistoryModel->AddIntoHistory(Line);
+    m_historyModel->AddIntoHistory(line);
 }
 
-void KMainProgram::UseHistoryLine(const QString &Line)
+void KMainProgram::UseHistoryLine(const QString &line)
 {
-    const QString expression = THistoryModel::ExpressionOf(Line);
+    const QString expression = THistoryModel::ExpressionOf(line);
     KProgramState::GetInstance(0)->LastExpression = expression;
     SetExpression(expression, false);
-    ShowResult(THistoryModel::ResultOf(Line));
+    ShowResult(THistoryModel::ResultOf(line));
 }
 
 // ---------------------------------------------------------- error reports
 
-QString KMainProgram::DefaultErrorMessage(int Code)
+QString KMainProgram::DefaultErrorMessage(int code)
 {
     static const char *const texts[34] = {
         "Incorrect expression notation.",
@@ -253,49 +253,49 @@ QString KMainProgram::DefaultErrorMessage(int Code)
         "You must enter a function.",
         "You must enter an expression.",
     };
-    if (Code < 1 || Code > 34)
+    if (code < 1 || code > 34)
         return QString();
-    return QString::fromUtf8(texts[Code - 1]);
+    return QString::fromUtf8(texts[code - 1]);
 }
 
-QString KMainProgram::ErrorMessage(const TCalculationError &Err)
+QString KMainProgram::ErrorMessage(const TCalculationError &err)
 {
     QString message = TProgramTranslator::Instance()->Translate(QStringLiteral("ErrorMessages"),
-                                                                QStringLiteral("err") + QString::number(Err.ErrorCode),
-                                                                DefaultErrorMessage(Err.ErrorCode));
+                                                                QStringLiteral("err") + QString::number(err.ErrorCode),
+                                                                DefaultErrorMessage(err.ErrorCode));
     if (message.contains(QStringLiteral("#1")))
-        ReplaceAll(message, QStringLiteral("#1"), Err.ErrorText);
+        ReplaceAll(message, QStringLiteral("#1"), err.ErrorText);
     if (message.contains(QStringLiteral("#2")))
-        ReplaceAll(message, QStringLiteral("#2"), Err.ErrorName);
+        ReplaceAll(message, QStringLiteral("#2"), err.ErrorName);
     return message;
 }
 
-void KMainProgram::ReportError(TCalculationError Err)
+void KMainProgram::ReportError(TCalculationError err)
 {
     if (ITandorelMainForm *form = MainForm())
-        form->ShowError(ErrorMessage(Err), Err.ErrorStart, Err.ErrorEnd);
+        form->ShowError(ErrorMessage(err), err.ErrorStart, err.ErrorEnd);
 }
 
-void KMainProgram::GetLastError(TCalculationError &Err) const
+void KMainProgram::GetLastError(TCalculationError &err) const
 {
-    Err = LastError;
+    err = LastError;
 }
 
 // ---------------------------------------------------- main window services
 
-void KMainProgram::ShowResult(const QString &Text)
+void KMainProgram::ShowResult(const QString &text)
 {
     if (ITandorelMainForm *form = MainForm())
-        form->ShowResult(Text);
+        form->ShowResult(text);
 }
 
-void KMainProgram::ChangeBase(int NewNumeralSystem)
+void KMainProgram::ChangeBase(int newNumeralSystem)
 {
     ITandorelMainForm *form = MainForm();
     KProgramState *state = KProgramState::GetInstance(0);
     TCalculationError err;
     const quint8 oldRadix = quint8(state->GetRadix());
-    state->NumeralSystem = quint8(NewNumeralSystem);
+    state->NumeralSystem = quint8(newNumeralSystem);
     const quint8 newRadix = quint8(state->GetRadix());
     // More places than the state can hold (only from an edited state file)
     // are capped rather than left to end the base change half-way.
@@ -330,15 +330,15 @@ void KMainProgram::ChangeBase(int NewNumeralSystem)
         ReportError(err);
 }
 
-bool KMainProgram::CheckHandOver(QString &Text, int EmptyCode, bool CheckVariables)
+bool KMainProgram::CheckHandOver(QString &text, int emptyCode, bool checkVariables)
 {
     if (ITandorelMainForm *form = MainForm())
         form->ClearError();
     try {
-        if (Text.contains(u'$'))
-            EnsureConstantItems(Text);
+        if (text.contains(u'$'))
+            EnsureConstantItems(text);
     } catch (const Exception &) {}
-    const THandOverCheck check = CheckHandOverExpression(Text, EmptyCode, CheckVariables);
+    const THandOverCheck check = CheckHandOverExpression(text, emptyCode, checkVariables);
     if (check.Ok())
         return true;
     ReportError(check.Error);
@@ -347,50 +347,50 @@ bool KMainProgram::CheckHandOver(QString &Text, int EmptyCode, bool CheckVariabl
     return false;
 }
 
-void KMainProgram::ShowFunctionGraph(const QString &Expr)
+void KMainProgram::ShowFunctionGraph(const QString &expr)
 {
-    QString text = Expr;
+    QString text = expr;
     if (!CheckHandOver(text, 33, true) || !IsRegistered(FormId::FunctionGraph))
         return;
     HandOverTarget<IFunctionGraphHandOver>(FormId::FunctionGraph)->ShowFunction(text);
     TGUIManager::Instance()->ShowForm(FormId::FunctionGraph);
 }
 
-void KMainProgram::ShowDerivative(const QString &Expr)
+void KMainProgram::ShowDerivative(const QString &expr)
 {
-    QString text = Expr;
+    QString text = expr;
     if (!CheckHandOver(text, 33, false) || !IsRegistered(FormId::Derivatives))
         return;
     HandOverTarget<IDerivativeHandOver>(FormId::Derivatives)->SetFunction(text);
     TGUIManager::Instance()->ShowForm(FormId::Derivatives);
 }
 
-void KMainProgram::ShowSeriesSummation(const QString &Expr)
+void KMainProgram::ShowSeriesSummation(const QString &expr)
 {
-    QString text = Expr;
+    QString text = expr;
     if (!CheckHandOver(text, 34, false) || !IsRegistered(FormId::SeriesSum))
         return;
     HandOverTarget<ISeriesHandOver>(FormId::SeriesSum)->SetExpression(text);
     TGUIManager::Instance()->ShowForm(FormId::SeriesSum);
 }
 
-void KMainProgram::ShowExpressionPreview(const QString &Text)
+void KMainProgram::ShowExpressionPreview(const QString &text)
 {
     if (!IsRegistered(FormId::ExpressionPreview))
         return;
     auto *preview = HandOverTarget<IExpressionPreviewHandOver>(FormId::ExpressionPreview);
-    preview->SetExpression(Text);
+    preview->SetExpression(text);
     preview->Redraw();
     TGUIManager::Instance()->ShowForm(FormId::ExpressionPreview);
 }
 
-void KMainProgram::SetExpression(const QString &Text, bool RegisterVars)
+void KMainProgram::SetExpression(const QString &Text, bool registerVars)
 {
     QString text = Text;
     const qsizetype eq = text.indexOf(u'=');
     if (eq >= 0)
         text.remove(0, eq + 1);
-    if (RegisterVars) {
+    if (registerVars) {
         RegisterVariables(text, QString());
         if (IsRegistered(FormId::Variables))
             TGUIManager::Instance()->ShowForm(FormId::Variables);
@@ -399,10 +399,10 @@ void KMainProgram::SetExpression(const QString &Text, bool RegisterVars)
         form->SetInput(text);
 }
 
-void KMainProgram::InsertIntoInput(const QString &Text)
+void KMainProgram::InsertIntoInput(const QString &text)
 {
     if (ITandorelMainForm *form = MainForm())
-        form->InsertText(Text);
+        form->InsertText(text);
 }
 
 QString KMainProgram::GetInputBeforeCaret()
@@ -411,25 +411,25 @@ QString KMainProgram::GetInputBeforeCaret()
     return form ? form->GetInputBeforeCaret() : QString();
 }
 
-void KMainProgram::SetBackEnabled(bool Enabled)
+void KMainProgram::SetBackEnabled(bool enabled)
 {
     if (ITandorelMainForm *form = MainForm())
-        form->SetBackEnabled(Enabled);
+        form->SetBackEnabled(enabled);
 }
 
 void KMainProgram::RecallLastHistoryEntry()
 {
-    if (HistoryModel->Count() == 0)
+    if (m_historyModel->Count() == 0)
         return;
-    const int index = HistoryModel->ItemIndex();
-    HistoryModel->SetItemIndex(index <= 0 ? HistoryModel->Count() - 1 : index - 1);
-    UseHistoryLine(HistoryModel->Lines(HistoryModel->ItemIndex()));
+    const int index = m_historyModel->ItemIndex();
+    m_historyModel->SetItemIndex(index <= 0 ? m_historyModel->Count() - 1 : index - 1);
+    UseHistoryLine(m_historyModel->Lines(m_historyModel->ItemIndex()));
 }
 
-void KMainProgram::SetAlwaysOnTop(bool OnTop)
+void KMainProgram::SetAlwaysOnTop(bool onTop)
 {
-    TGUIManager::Instance()->SetStayOnTop(OnTop);
-    KProgramSettings::Instance()->OnTop = OnTop;
+    TGUIManager::Instance()->SetStayOnTop(onTop);
+    KProgramSettings::Instance()->OnTop = onTop;
 }
 
 void KMainProgram::RestoreDefaultSettings()
@@ -465,16 +465,16 @@ void KMainProgram::ShowManual()
         ShowMessage(msgError, msgCouldntFindManual);
 }
 
-void KMainProgram::ReportFileTooLarge(const QString &FileName)
+void KMainProgram::ReportFileTooLarge(const QString &fileName)
 {
     QString text = msgFileTooLarge;
-    text.replace(QStringLiteral("#1"), QDir::toNativeSeparators(FileName));
+    text.replace(QStringLiteral("#1"), QDir::toNativeSeparators(fileName));
     ShowMessage(msgError, text);
 }
 
-int KMainProgram::ShowMessage(const QString &Caption, const QString &Text)
+int KMainProgram::ShowMessage(const QString &caption, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, Caption, Text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
     return box.exec();
 }
 

@@ -47,7 +47,7 @@ public:
     // ------------------------------------------------------- calculation road
     // The whole calculation of Input (the main window's text as typed): error
     // display on failure; display, Ans, history and clipboard on success.
-    void Calculate(const QString &Input);
+    void Calculate(const QString &input);
     // CloseBrackets, then Calculate of the main window's input.
     void CalculateInput();
     // With the setting CloseParentheses on, appends the missing ")" to the
@@ -55,68 +55,68 @@ public:
     void CloseBrackets();
     // Every "$" name of Expr must be a known constant (code 19, with the
     // span of the name in Expr as typed, blanks included).
-    void CheckConstants(const QString &Expr, TCalculationError &Err);
+    void CheckConstants(const QString &expr, TCalculationError &err);
     // Every variable of Expr (but Exempt) becomes known, empty when new.
-    void RegisterVariables(const QString &Expr, const QString &Exempt);
+    void RegisterVariables(const QString &expr, const QString &exempt);
     // RegisterVariables of the main window's input, no exempt name.
     void RegisterInputVariables();
     // Every variable of Expr (but Exempt) must have a value that suits the
     // number set (codes 15, 31, 17, no faulty part).
-    void CheckVariableValues(const QString &Expr, TCalculationError &Err, const QString &Exempt);
+    void CheckVariableValues(const QString &expr, TCalculationError &err, const QString &exempt);
     // Blanks, the first "[" and the first "]" removed; "" becomes "0".
-    void CleanResultText(QString &S);
+    void CleanResultText(QString &s);
     // "name=value;" for every variable of Expr, in collected order.
-    QString GetVariableValuesText(const QString &Expr);
+    QString GetVariableValuesText(const QString &expr);
     // The history of the calculations (the history window shows it).
-    THistoryModel *History() const { return HistoryModel; }
+    THistoryModel *History() const { return m_historyModel; }
     // Appends one line to the history.
-    void AddToHistory(const QString &Line);
+    void AddToHistory(const QString &line);
     // A history line used again: its expression becomes LastExpression and
     // the input, its result (without the variables) the display.
-    void UseHistoryLine(const QString &Line);
+    void UseHistoryLine(const QString &line);
 
     // ------------------------------------------------------ error reporting
     // The translated message of Err's code with "#1"/"#2" filled, shown in the
     // main window's error label with the faulty part selected.
-    void ReportError(TCalculationError Err);
+    void ReportError(TCalculationError err);
     // The English message of an error code, "" outside 1..34.
-    static QString DefaultErrorMessage(int Code);
+    static QString DefaultErrorMessage(int code);
     // The message ReportError shows for Err (translated, "#1"/"#2" filled).
-    static QString ErrorMessage(const TCalculationError &Err);
-    void GetLastError(TCalculationError &Err) const;
+    static QString ErrorMessage(const TCalculationError &err);
+    void GetLastError(TCalculationError &err) const;
 
     // -------------------------------------------------- main window services
-    void ShowResult(const QString &Text);
+    void ShowResult(const QString &text);
     // NewNumeralSystem: 0 binary, 1 octal, 2 decimal, 3 hexadecimal. The
     // answer is converted even when the input cannot be (code 26 shown).
-    void ChangeBase(int NewNumeralSystem);
+    void ChangeBase(int newNumeralSystem);
     // The hand-overs reach their windows through the registry and the
     // interfaces of shell/uTandorelForm.h (graph IFunctionGraphHandOver,
     // derivatives IDerivativeHandOver, series ISeriesHandOver, preview
     // IExpressionPreviewHandOver). An id without a class is skipped.
-    void ShowFunctionGraph(const QString &Expr);
-    void ShowDerivative(const QString &Expr);
-    void ShowSeriesSummation(const QString &Expr);
-    void ShowExpressionPreview(const QString &Text);
+    void ShowFunctionGraph(const QString &expr);
+    void ShowDerivative(const QString &expr);
+    void ShowSeriesSummation(const QString &expr);
+    void ShowExpressionPreview(const QString &text);
     // Text after its first "=" (the whole text when it holds none) becomes
     // the input; RegisterVars also registers its variables and opens the
     // variables window.
-    void SetExpression(const QString &Text, bool RegisterVars);
-    void InsertIntoInput(const QString &Text);
+    void SetExpression(const QString &text, bool registerVars);
+    void InsertIntoInput(const QString &text);
     // The main input's text before the caret (empty without a main window).
     QString GetInputBeforeCaret();
-    void SetBackEnabled(bool Enabled);
+    void SetBackEnabled(bool enabled);
     // Back key: the history selection moves one line up (wrapping to the
     // last line) and that entry is used.
     void RecallLastHistoryEntry();
-    void SetAlwaysOnTop(bool OnTop);
+    void SetAlwaysOnTop(bool onTop);
     void RestoreDefaultSettings();
     void ShowManual();
     // A message box with the exclamation icon and an OK button.
-    int ShowMessage(const QString &Caption, const QString &Text);
+    int ShowMessage(const QString &caption, const QString &text);
     // msgFileTooLarge with "#1" the file, in a message box: a file far larger
     // than any real one was refused unread and will not be written over.
-    void ReportFileTooLarge(const QString &FileName);
+    void ReportFileTooLarge(const QString &fileName);
     void ShowInputError();
     void SetDefaultTexts();
 
@@ -137,13 +137,13 @@ public:
     // ImaginaryUnit, ImaginaryUnitFirst and ImaginaryUnitChar from the
     // complex number format setting; re-captions the complex keys.
     void ApplyImaginaryUnit();
-    void CheckForUpdate(bool Automatic);
-    void UpdateInformerDone(QObject *Sender);
+    void CheckForUpdate(bool automatic);
+    void UpdateInformerDone(QObject *sender);
 
     // The three checked hand-overs share this road: returns false (after
     // reporting the error) when Text may not be handed over; on success Text
     // holds the checked text with decimal numbers.
-    bool CheckHandOver(QString &Text, int EmptyCode, bool CheckVariables);
+    bool CheckHandOver(QString &text, int emptyCode, bool checkVariables);
 
 private:
     KMainProgram();
@@ -151,9 +151,9 @@ private:
     KMainProgram(const KMainProgram &) = delete;
     KMainProgram &operator=(const KMainProgram &) = delete;
 
-    THistoryModel *HistoryModel; // owned
-    TTranslationTable Texts;
+    THistoryModel *m_historyModel; // owned
+    TTranslationTable m_texts;
 
     // Sets ConstantItems from the constants window on first use.
-    void EnsureConstantItems(const QString &Expr);
+    void EnsureConstantItems(const QString &expr);
 };

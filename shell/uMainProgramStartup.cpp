@@ -53,19 +53,19 @@ bool VariablesUnread = false;
 bool SettingsUnread = false;
 bool StateUnread = false;
 
-bool IsFile(const QString &Path)
+bool IsFile(const QString &path)
 {
-    return QFileInfo(Path).isFile();
+    return QFileInfo(path).isFile();
 }
 
 // Runs one step of the exit saves; a failure is remembered and the next
 // step still runs.
-void SaveStep(bool &Failed, const std::function<void()> &Step)
+void SaveStep(bool &failed, const std::function<void()> &step)
 {
     try {
-        Step();
+        step();
     } catch (const std::exception &) {
-        Failed = true;
+        failed = true;
     }
 }
 
@@ -125,12 +125,12 @@ void KMainProgram::Start()
     for (const QString &file : refused)
         ReportFileTooLarge(file);
 
-    const auto load = [this](const QString &File, const std::function<void()> &Read) {
+    const auto load = [this](const QString &file, const std::function<void()> &read) {
         try {
-            Read();
+            read();
             return true;
         } catch (const EFileTooLarge &) {
-            ReportFileTooLarge(File);
+            ReportFileTooLarge(file);
         } catch (const Exception &e) {
             ShowMessage(msgError, e.Message());
         }
@@ -157,23 +157,23 @@ void KMainProgram::Start()
     static QMetaObject::Connection listening;
     QObject::disconnect(listening);
     listening = QObject::connect(informer, &TUpdateInformer::Info, informer,
-                                 [](TUpdateInformer *Sender) { KMainProgram::Instance()->UpdateInformerDone(Sender); });
+                                 [](TUpdateInformer *sender) { KMainProgram::Instance()->UpdateInformerDone(sender); });
     if (settings->CheckUpdatesAtStart)
         CheckForUpdate(true);
 }
 
-void KMainProgram::CheckForUpdate(bool Automatic)
+void KMainProgram::CheckForUpdate(bool automatic)
 {
     TUpdateInformer *informer = TUpdateInformer::Instance();
     informer->CurrentBuild = ProgramBuild;
     informer->BaseURL = MakerWebAddress(QStringLiteral("updateinfo.php"));
     informer->ExtraQuery = BuildQueryString(true);
-    informer->Check(Automatic);
+    informer->Check(automatic);
 }
 
-void KMainProgram::UpdateInformerDone(QObject *Sender)
+void KMainProgram::UpdateInformerDone(QObject *sender)
 {
-    auto *informer = qobject_cast<TUpdateInformer *>(Sender);
+    auto *informer = qobject_cast<TUpdateInformer *>(sender);
     if (!informer || !informer->IsLoaded() || !informer->StableIsNewer())
         return;
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm())
@@ -183,7 +183,7 @@ void KMainProgram::UpdateInformerDone(QObject *Sender)
 void KMainProgram::LoadTexts()
 {
     const TTranslationGroup texts;
-    Texts.Translate();
+    m_texts.Translate();
     ApplyQtTranslation();
     if (!TProgramTranslator::Instance()->IsLoaded())
         return;
@@ -250,7 +250,7 @@ void KMainProgram::SaveAll()
 
 // ------------------------------------------------------------- main block
 
-void RegisterToolWindows(TToolWindowRegistration RegisterTools)
+void RegisterToolWindows(TToolWindowRegistration registerTools)
 {
     TGUIManager *gui = TGUIManager::Instance();
     gui->RegisterMagneticFormClass(FormId::History, &CreateForm<ThistoriaFrm>, DockCentred);
@@ -264,11 +264,11 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools)
     gui->RegisterFormClass(FormId::About, &CreateForm<ToProgrameFrm>);
     gui->RegisterFormClass(FormId::UpdateInfo, &CreateForm<TUpdateInfoFrm>);
     gui->RegisterFormClass(FormId::SelfTest, &CreateForm<TkontrolaFrm>);
-    if (RegisterTools)
-        RegisterTools(gui);
+    if (registerTools)
+        registerTools(gui);
 }
 
-bool ProgramStartUp(TToolWindowRegistration RegisterTools)
+bool ProgramStartUp(TToolWindowRegistration registerTools)
 {
     KProgramSettings *settings = KProgramSettings::Instance();
     // Far larger than any settings file: the defaults stay, and the file is
@@ -283,7 +283,7 @@ bool ProgramStartUp(TToolWindowRegistration RegisterTools)
 
     MainFrm = new TMainFrm();
     TGUIManager::Instance()->SetMainForm(MainFrm);
-    RegisterToolWindows(RegisterTools);
+    RegisterToolWindows(registerTools);
     KMainProgram::Instance()->Start();
     return true;
 }
@@ -360,11 +360,11 @@ void EndAsIfClosed()
     QCoreApplication::quit();
 }
 
-void EndOnSignals(QObject *Owner)
+void EndOnSignals(QObject *owner)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, EndSignalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(EndSignalPipe[0], QSocketNotifier::Read, Owner);
+    auto *notifier = new QSocketNotifier(EndSignalPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
         char buffer[16];
         while (::read(EndSignalPipe[0], buffer, sizeof buffer) > 0) {}
@@ -381,7 +381,7 @@ void EndOnSignals(QObject *Owner)
 
 } // namespace
 
-int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
+int RunProgram(int &argc, char **argv, TToolWindowRegistration registerTools)
 {
     TTandorelApplication app(argc, argv);
     EndOnSignals(&app);
@@ -392,7 +392,7 @@ int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools)
     int result = 0;
     // A signal met during start-up (in a message box's loop) has closed the
     // window already.
-    if (ProgramStartUp(RegisterTools) && MainFrm && MainFrm->isVisible())
+    if (ProgramStartUp(registerTools) && MainFrm && MainFrm->isVisible())
         result = app.exec();
     ProgramShutDown();
     return result;

@@ -19,7 +19,7 @@ using TToolWindowRegistration = void (*)(TGUIManager *);
 // Registers the shell's window classes with the window registry under their
 // ids (FormId::History, FormId::Constants, FormId::Variables, ...), then
 // lets RegisterTools (when given) register the tool windows.
-void RegisterToolWindows(TToolWindowRegistration RegisterTools);
+void RegisterToolWindows(TToolWindowRegistration registerTools);
 
 // Everything before the message loop: the settings are loaded; with
 // AllowOnlyOneInstance set and another copy running, that copy is asked to
@@ -27,7 +27,7 @@ void RegisterToolWindows(TToolWindowRegistration RegisterTools);
 // will be written). Otherwise the main window is created hidden, handed to the
 // registry, the tool windows are registered and KMainProgram::Start shows the
 // calculator; true is returned. Needs the application object.
-bool ProgramStartUp(TToolWindowRegistration RegisterTools = nullptr);
+bool ProgramStartUp(TToolWindowRegistration registerTools = nullptr);
 
 // Everything after the message loop: KMainProgram::SaveAll, then worker
 // threads are stopped before the windows and single objects they use are
@@ -36,4 +36,4 @@ bool ProgramStartUp(TToolWindowRegistration RegisterTools = nullptr);
 void ProgramShutDown();
 
 // The whole program: application object, start-up, message loop, shut-down.
-int RunProgram(int &argc, char **argv, TToolWindowRegistration RegisterTools);
+int RunProgram(int &argc, char **argv, TToolWindowRegistration registerTools);

@@ -33,7 +33,7 @@ QString ModulePath()
 
 // A factory of the module; nullptr when the module cannot be loaded.
 template <class T>
-T *Made(const char *Factory)
+T *Made(const char *factory)
 {
     QFunctionPointer function = nullptr;
     {
@@ -46,7 +46,7 @@ T *Made(const char *Factory)
                 qWarning("The network module could not be loaded: %s", qPrintable(Module->errorString()));
         }
         if (Module->isLoaded())
-            function = Module->resolve(Factory);
+            function = Module->resolve(factory);
     }
     return function ? reinterpret_cast<T *(*)()>(function)() : nullptr;
 }
@@ -56,15 +56,15 @@ T *Made(const char *Factory)
 class TUnreachableWeb final : public TWebGet
 {
 public:
-    void Start(const QUrl &, const QString &, qint64, TDone Done) override
+    void Start(const QUrl &, const QString &, qint64, TDone done) override
     {
         Abort();
         m_context = std::make_unique<QObject>();
         QMetaObject::invokeMethod(
             m_context.get(),
-            [this, Done] {
+            [this, done] {
                 m_context.release()->deleteLater();
-                Done(TAnswer());
+                done(TAnswer());
             },
             Qt::QueuedConnection);
     }
@@ -97,10 +97,10 @@ std::unique_ptr<TLocalChannel> TLocalChannel::Create()
     return std::make_unique<TClosedChannel>();
 }
 
-void SetNetworkModuleFolder(const QString &Folder)
+void SetNetworkModuleFolder(const QString &folder)
 {
     const QMutexLocker locker(&ModuleLock);
-    ModuleFolder = Folder;
+    ModuleFolder = folder;
     // A module not found before is looked for again in the new place.
     if (Module && !Module->isLoaded()) {
         delete Module;

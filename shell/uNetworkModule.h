@@ -25,7 +25,7 @@ public:
         int Status = 0;
         QByteArray Body;
     };
-    using TDone = std::function<void(const TAnswer &Answer)>;
+    using TDone = std::function<void(const TAnswer &answer)>;
 
     virtual ~TWebGet() = default;
 
@@ -35,7 +35,7 @@ public:
     // the transfer incomplete. Done is called once, on the thread that made
     // this object, never from inside Start; it may start the next transfer.
     // A new Start abandons a transfer still running.
-    virtual void Start(const QUrl &Url, const QString &UserAgent, qint64 MaxBytes, TDone Done) = 0;
+    virtual void Start(const QUrl &url, const QString &userAgent, qint64 maxBytes, TDone done) = 0;
     // Ends a running transfer without calling Done.
     virtual void Abort() = 0;
 
@@ -52,10 +52,10 @@ public:
     // Listens on Name, for this user only, taking the name over from a
     // listener that is gone; every connection that sends Request runs
     // OnRequest on this thread. False when it cannot listen.
-    virtual bool Listen(const QString &Name, const QByteArray &Request, std::function<void()> OnRequest) = 0;
+    virtual bool Listen(const QString &name, const QByteArray &request, std::function<void()> onRequest) = 0;
     // Sends Request to the listener on Name, trying again while none
     // listens yet, for up to TimeoutMs; true when it was sent.
-    virtual bool Send(const QString &Name, const QByteArray &Request, int TimeoutMs) = 0;
+    virtual bool Send(const QString &name, const QByteArray &request, int timeoutMs) = 0;
 
     // Without the module it can neither listen nor send.
     static std::unique_ptr<TLocalChannel> Create();
@@ -63,7 +63,7 @@ public:
 
 // The folder the network module is loaded from: the program's own unless
 // set (tests point it at the build folder). An empty Folder restores that.
-void SetNetworkModuleFolder(const QString &Folder);
+void SetNetworkModuleFolder(const QString &folder);
 
 // The module's exports:
 //   extern "C" TWebGet *TandorelCreateWebGet();

@@ -36,31 +36,31 @@ TProgramTranslator::~TProgramTranslator()
 
 bool TProgramTranslator::IsLoaded() const
 {
-    QMutexLocker locker(&Lock);
+    QMutexLocker locker(&m_lock);
     return IniFile != nullptr;
 }
 
 QString TProgramTranslator::GetFileName() const
 {
-    QMutexLocker locker(&Lock);
+    QMutexLocker locker(&m_lock);
     return IniFile ? IniFile->FileName() : QString();
 }
 
-bool TProgramTranslator::LoadFile(const QString &FileName)
+bool TProgramTranslator::LoadFile(const QString &fileName)
 {
-    const QFileInfo file(FileName);
-    if (FileName.isEmpty() || !file.isFile())
+    const QFileInfo file(fileName);
+    if (fileName.isEmpty() || !file.isFile())
         return false;
     auto *opened = new TIniFile(file.absoluteFilePath(), MaxLanguageFileSize);
     if (opened->TooLarge()) {
         delete opened;
-        QMutexLocker locker(&Lock);
-        Refused = file.absoluteFilePath();
+        QMutexLocker locker(&m_lock);
+        m_refused = file.absoluteFilePath();
         return false;
     }
     // A lookup on another thread finishes with the old file before it goes.
-    QMutexLocker locker(&Lock);
-    for (int i = 0; i < TextGroups; ++i)
+    QMutexLocker locker(&m_lock);
+    for (int i = 0; i < m_textGroups; ++i)
         opened->BeginReadGroup();
     delete IniFile;
     IniFile = opened;
@@ -69,14 +69,14 @@ bool TProgramTranslator::LoadFile(const QString &FileName)
 
 QString TProgramTranslator::RefusedFile() const
 {
-    QMutexLocker locker(&Lock);
-    return Refused;
+    QMutexLocker locker(&m_lock);
+    return m_refused;
 }
 
-void TProgramTranslator::LoadDefault(const QString &Folder)
+void TProgramTranslator::LoadDefault(const QString &folder)
 {
     TTranslationFileList list;
-    list.ScanFolder(Folder);
+    list.ScanFolder(folder);
     LoadFile(list.FileNameForIsoCode(TSystemLanguage::GetIsoCode()));
     if (!IsLoaded())
         LoadFile(list.FileNameForIsoCode(QStringLiteral("en")));
@@ -84,26 +84,26 @@ void TProgramTranslator::LoadDefault(const QString &Folder)
 
 void TProgramTranslator::BeginTextGroup()
 {
-    QMutexLocker locker(&Lock);
-    ++TextGroups;
+    QMutexLocker locker(&m_lock);
+    ++m_textGroups;
     if (IniFile)
         IniFile->BeginReadGroup();
 }
 
 void TProgramTranslator::EndTextGroup()
 {
-    QMutexLocker locker(&Lock);
-    if (TextGroups == 0)
+    QMutexLocker locker(&m_lock);
+    if (m_textGroups == 0)
         return;
-    --TextGroups;
+    --m_textGroups;
     if (IniFile)
         IniFile->EndReadGroup();
 }
 
-QString TProgramTranslator::Translate(const QString &Section, const QString &Key, const QString &Default) const
+QString TProgramTranslator::Translate(const QString &section, const QString &key, const QString &Default) const
 {
-    QMutexLocker locker(&Lock);
+    QMutexLocker locker(&m_lock);
     if (!IniFile)
         return Default;
-    return IniFile->ReadString(Section, Key, Default);
+    return IniFile->ReadString(section, key, Default);
 }

@@ -29,16 +29,16 @@ public:
     // Opens FileName when it exists (closing the file open before); when it
     // does not exist, or is far larger than any language file
     // (MaxLanguageFileSize), nothing changes. False then.
-    bool LoadFile(const QString &FileName);
+    bool LoadFile(const QString &fileName);
     // The file LoadFile refused last for its size, "" when none.
     QString RefusedFile() const;
     // Opens the file of the system language found in Folder, else the
     // English one; else nothing changes.
-    void LoadDefault(const QString &Folder);
+    void LoadDefault(const QString &folder);
     // The value of Key in Section (names match ignoring letter case), or
     // Default when no file is open or the key is missing. A key present with
     // an empty value gives the empty text.
-    QString Translate(const QString &Section, const QString &Key, const QString &Default) const;
+    QString Translate(const QString &section, const QString &key, const QString &Default) const;
     // Between the two, lookups read the language file once (a window's
     // texts); see TTranslationGroup. Groups nest and outlive a LoadFile.
     void BeginTextGroup();
@@ -49,10 +49,10 @@ protected:
     ~TProgramTranslator() override;
 
 private:
-    mutable QMutex Lock;
+    mutable QMutex m_lock;
     TIniFile *IniFile = nullptr;
-    QString Refused;
-    int TextGroups = 0;
+    QString m_refused;
+    int m_textGroups = 0;
 };
 
 // A group of lookups (TProgramTranslator::BeginTextGroup) for the lifetime

@@ -17,23 +17,23 @@ class TQtTranslator : public QTranslator
 public:
     using QTranslator::QTranslator;
 
-    bool Load(const QString &Code)
+    bool Load(const QString &code)
     {
-        return Catalogue.load(QStringLiteral("qt_") + Code, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        return m_catalogue.load(QStringLiteral("qt_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     }
 
     QString translate(const char *context, const char *sourceText, const char *disambiguation, int n) const override
     {
-        QString text = Catalogue.translate(context, sourceText, disambiguation, n);
+        QString text = m_catalogue.translate(context, sourceText, disambiguation, n);
         if (text.isEmpty() && qstrcmp(context, "QPlatformTheme") == 0)
-            text = Catalogue.translate("QDialogButtonBox", sourceText, disambiguation, n);
+            text = m_catalogue.translate("QDialogButtonBox", sourceText, disambiguation, n);
         return text;
     }
 
-    bool isEmpty() const override { return Catalogue.isEmpty(); }
+    bool isEmpty() const override { return m_catalogue.isEmpty(); }
 
 private:
-    QTranslator Catalogue;
+    QTranslator m_catalogue;
 };
 
 QPointer<TQtTranslator> Installed;

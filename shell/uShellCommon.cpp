@@ -45,9 +45,9 @@ QString MakerWebHost()
     return WebHostOverride().isEmpty() ? OwnWebHost : WebHostOverride();
 }
 
-void SetMakerWebHost(const QString &Host)
+void SetMakerWebHost(const QString &host)
 {
-    WebHostOverride() = Host;
+    WebHostOverride() = host;
 }
 
 QString MakerServerName()
@@ -65,9 +65,9 @@ QString MakerDomainName()
     return name;
 }
 
-QString MakerWebAddress(const QString &Path)
+QString MakerWebAddress(const QString &path)
 {
-    return QStringLiteral("http://") + MakerWebHost() + QLatin1Char('/') + Path;
+    return QStringLiteral("http://") + MakerWebHost() + QLatin1Char('/') + path;
 }
 
 QString MakerWikiAddress()
@@ -77,12 +77,12 @@ QString MakerWikiAddress()
 
 // --------------------------------------------------------------- keyboard
 
-bool IsKeyDown(int VirtualKey)
+bool IsKeyDown(int virtualKey)
 {
-    if (VirtualKey < 0 || VirtualKey > 255)
+    if (virtualKey < 0 || virtualKey > 255)
         throw ERangeError();
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
-    switch (VirtualKey) {
+    switch (virtualKey) {
     case VK_SHIFT:
         return held.testFlag(Qt::ShiftModifier);
     case VK_CONTROL:
@@ -99,52 +99,52 @@ bool IsShiftDown()
     return IsKeyDown(VK_SHIFT);
 }
 
-void NumericEditFilter(const QString &Text, int CaretPos, QChar &Key)
+void NumericEditFilter(const QString &text, int caretPos, QChar &key)
 {
     const QChar backspace(8), tab(9), minus(u'-'), exponent(u'E');
-    MapKeyboardChar(Key, true);
-    Key = Key.toUpper();
+    MapKeyboardChar(key, true);
+    key = key.toUpper();
 
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!(Key == backspace || Key == tab || Key == minus || digit || Key == exponent || Key == DecimalSeparator))
-        Key = QChar(0);
-    if (Key == DecimalSeparator && Text.contains(DecimalSeparator))
-        Key = QChar(0);
-    if (Key == exponent && Text.contains(exponent, Qt::CaseInsensitive))
-        Key = QChar(0);
-    if (Key == minus && CaretPos >= 1) {
+    const bool digit = key >= QLatin1Char('0') && key <= QLatin1Char('9');
+    if (!(key == backspace || key == tab || key == minus || digit || key == exponent || key == DecimalSeparator))
+        key = QChar(0);
+    if (key == DecimalSeparator && text.contains(DecimalSeparator))
+        key = QChar(0);
+    if (key == exponent && text.contains(exponent, Qt::CaseInsensitive))
+        key = QChar(0);
+    if (key == minus && caretPos >= 1) {
         // A minus inside the number is only the exponent's sign.
-        const int firstE = Text.indexOf(exponent, 0, Qt::CaseInsensitive);
-        const bool afterExponent = firstE >= 0 && firstE == CaretPos - 1;
-        const bool minusFollows = CaretPos < Text.size() && Text.at(CaretPos) == minus;
+        const int firstE = text.indexOf(exponent, 0, Qt::CaseInsensitive);
+        const bool afterExponent = firstE >= 0 && firstE == caretPos - 1;
+        const bool minusFollows = caretPos < text.size() && text.at(caretPos) == minus;
         if (!afterExponent || minusFollows)
-            Key = QChar(0);
+            key = QChar(0);
     }
-    if (CaretPos == 0 && Text.startsWith(minus))
-        Key = QChar(0);
+    if (caretPos == 0 && text.startsWith(minus))
+        key = QChar(0);
 }
 
-void NumericEditKeyPress(QLineEdit *Edit, QChar &Key)
+void NumericEditKeyPress(QLineEdit *edit, QChar &key)
 {
-    if (!Edit) {
-        Key = QChar(0);
+    if (!edit) {
+        key = QChar(0);
         return;
     }
     // A typed key replaces the selection, so it is judged against the text
     // without it: a selected "-3" can be typed over with a digit, a selected
     // separator or exponent with another one.
-    QString text = Edit->text();
-    int caret = Edit->cursorPosition();
-    if (Edit->hasSelectedText()) {
-        caret = Edit->selectionStart();
-        text.remove(caret, Edit->selectedText().size());
+    QString text = edit->text();
+    int caret = edit->cursorPosition();
+    if (edit->hasSelectedText()) {
+        caret = edit->selectionStart();
+        text.remove(caret, edit->selectedText().size());
     }
-    NumericEditFilter(text, caret, Key);
+    NumericEditFilter(text, caret, key);
 }
 
-void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
+void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers shift)
 {
-    if (!Edit || !Shift.testFlag(Qt::ControlModifier))
+    if (!Edit || !shift.testFlag(Qt::ControlModifier))
         return;
     if (Key != Qt::Key_A && Key != Qt::Key_C && Key != Qt::Key_V && Key != Qt::Key_X)
         return;
@@ -186,41 +186,41 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers Shift)
 
 // ------------------------------------------------------------- link labels
 
-bool IsBareEmailAddress(const QString &Text)
+bool IsBareEmailAddress(const QString &text)
 {
     static const QRegularExpression address(QStringLiteral(
         "^[A-Za-z0-9._+-]+@[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?)+$"));
-    return address.match(Text).hasMatch();
+    return address.match(text).hasMatch();
 }
 
-void OpenMailtoLabel(QLabel *Label)
+void OpenMailtoLabel(QLabel *label)
 {
     // Only an address: a "?" would add headers or a body to the new mail.
-    if (Label && IsBareEmailAddress(Label->text()))
-        OpenURL(QStringLiteral("mailto:") + Label->text());
+    if (label && IsBareEmailAddress(label->text()))
+        OpenURL(QStringLiteral("mailto:") + label->text());
 }
 
-void OpenUrlLabel(QLabel *Label)
+void OpenUrlLabel(QLabel *label)
 {
-    if (Label)
-        OpenURL(Label->text());
+    if (label)
+        OpenURL(label->text());
 }
 
-void LinkLabelEnter(QLabel *Label)
+void LinkLabelEnter(QLabel *label)
 {
-    SetFixedTextColour(Label, QColor(0, 0, 255));
+    SetFixedTextColour(label, QColor(0, 0, 255));
 }
 
-void LinkLabelLeave(QLabel *Label)
+void LinkLabelLeave(QLabel *label)
 {
-    SetFixedTextColour(Label, QColor(0, 0, 128));
+    SetFixedTextColour(label, QColor(0, 0, 128));
 }
 
 namespace {
 class TLinkLabelFilter : public QObject
 {
 public:
-    TLinkLabelFilter(QLabel *Label, std::function<void()> OnClick) : QObject(Label), OnClick(std::move(OnClick)) {}
+    TLinkLabelFilter(QLabel *label, std::function<void()> onClick) : QObject(label), OnClick(std::move(onClick)) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -252,16 +252,16 @@ private:
 };
 } // namespace
 
-void ConnectLinkLabel(QLabel *Label, std::function<void()> OnClick)
+void ConnectLinkLabel(QLabel *label, std::function<void()> onClick)
 {
-    if (!Label)
+    if (!label)
         return;
-    QFont font = Label->font();
+    QFont font = label->font();
     font.setUnderline(true);
-    Label->setFont(font);
-    Label->setCursor(Qt::PointingHandCursor);
-    LinkLabelLeave(Label);
-    Label->installEventFilter(new TLinkLabelFilter(Label, std::move(OnClick)));
+    label->setFont(font);
+    label->setCursor(Qt::PointingHandCursor);
+    LinkLabelLeave(label);
+    label->installEventFilter(new TLinkLabelFilter(label, std::move(onClick)));
 }
 
 // ---------------------------------------------------------------- web
@@ -271,25 +271,25 @@ QDateTime UtcNow()
     return QDateTime::currentDateTimeUtc();
 }
 
-bool IsQueryLanguageCode(const QString &Code)
+bool IsQueryLanguageCode(const QString &code)
 {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{2}$"));
-    return Code == QLatin1String("e2") || letters.match(Code).hasMatch();
+    return code == QLatin1String("e2") || letters.match(code).hasMatch();
 }
 
-QString BuildQueryString(bool WithUid)
+QString BuildQueryString(bool withUid)
 {
     QString query = QStringLiteral("build=") + QString::number(ProgramBuild);
     if (IsQueryLanguageCode(LanguageCode))
         query += QStringLiteral("&language=") + LanguageCode;
-    if (WithUid)
+    if (withUid)
         query += QStringLiteral("&uid=") + URLEncode(KProgramSettings::Instance()->UID);
     return query;
 }
 
-bool IsMakerAddress(const QString &Address)
+bool IsMakerAddress(const QString &address)
 {
-    const QUrl url(Address.trimmed(), QUrl::StrictMode);
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return false;
@@ -299,21 +299,21 @@ bool IsMakerAddress(const QString &Address)
 }
 
 namespace {
-bool IsInside(const QString &Canonical, const QString &Folder)
+bool IsInside(const QString &canonical, const QString &Folder)
 {
     const QString folder = QFileInfo(Folder).canonicalFilePath();
-    return !folder.isEmpty() && (Canonical == folder || Canonical.startsWith(folder + QLatin1Char('/')));
+    return !folder.isEmpty() && (canonical == folder || canonical.startsWith(folder + QLatin1Char('/')));
 }
 
 // The canonical path of an existing file or folder inside the data folder
 // (the manual) or the user's folder (the libraries), the folders themselves
 // included; empty otherwise. Links are followed first, so a link cannot lead
 // outside.
-QString ProgramFilePath(const QString &Path)
+QString ProgramFilePath(const QString &path)
 {
-    if (Path.isEmpty())
+    if (path.isEmpty())
         return QString();
-    const QFileInfo file(QDir::cleanPath(Path));
+    const QFileInfo file(QDir::cleanPath(path));
     if (!file.isAbsolute() || !file.exists())
         return QString();
     const QString canonical = file.canonicalFilePath();
@@ -329,9 +329,9 @@ QString ProgramFilePath(const QString &Path)
 }
 
 // The address to hand to the desktop, invalid when refused.
-QUrl OpenableUrl(const QString &Address)
+QUrl OpenableUrl(const QString &address)
 {
-    const QString text = Address.trimmed();
+    const QString text = address.trimmed();
     if (text.isEmpty())
         return QUrl();
     if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('\\'))) {
@@ -356,36 +356,36 @@ QUrl OpenableUrl(const QString &Address)
 }
 } // namespace
 
-void SetWindowStaysOnTop(QWidget *Window, bool OnTop)
+void SetWindowStaysOnTop(QWidget *window, bool onTop)
 {
-    if (!Window || Window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == OnTop)
+    if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
         return;
-    Qt::WindowFlags flags = Window->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, OnTop);
-    if (QWindow *native = Window->windowHandle(); native && Window->isVisible()) {
-        Window->overrideWindowFlags(flags);
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (QWindow *native = window->windowHandle(); native && window->isVisible()) {
+        window->overrideWindowFlags(flags);
         native->setFlags(flags);
     } else {
-        Window->setWindowFlags(flags);
+        window->setWindowFlags(flags);
     }
 }
 
-bool IsOpenableAddress(const QString &Address)
+bool IsOpenableAddress(const QString &address)
 {
-    return OpenableUrl(Address).isValid();
+    return OpenableUrl(address).isValid();
 }
 
-bool OpenURL(const QString &Address)
+bool OpenURL(const QString &address)
 {
-    const QUrl url = OpenableUrl(Address);
+    const QUrl url = OpenableUrl(address);
     if (!url.isValid())
         return false;
     return QDesktopServices::openUrl(url);
 }
 
-bool OpenWikiPage(const QString &PageId)
+bool OpenWikiPage(const QString &pageId)
 {
-    return OpenURL(MakerWikiAddress() + QStringLiteral("/doku.php?id=") + PageId);
+    return OpenURL(MakerWikiAddress() + QStringLiteral("/doku.php?id=") + pageId);
 }
 
 namespace {
@@ -398,17 +398,17 @@ int CheckedSpan(int from, int to)
 }
 } // namespace
 
-int RectWidth(const QRect &R)
+int RectWidth(const QRect &r)
 {
-    return CheckedSpan(R.left(), R.right());
+    return CheckedSpan(r.left(), r.right());
 }
 
-int RectHeight(const QRect &R)
+int RectHeight(const QRect &r)
 {
-    return CheckedSpan(R.top(), R.bottom());
+    return CheckedSpan(r.top(), r.bottom());
 }
 
-QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
+QByteArray DownloadToString(const QString &URL, int timeoutMs, qint64 maxBytes)
 {
     const auto failure = [&URL] { return Exception(QStringLiteral("Cannot open URL %1").arg(URL)); };
     const QUrl url(URL, QUrl::StrictMode);
@@ -419,20 +419,20 @@ QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
     const QCoreApplication *app = QCoreApplication::instance();
     const bool interfaceThread = app && QThread::currentThread() == app->thread();
     if (interfaceThread)
-        TimeoutMs = qMin(TimeoutMs, 2000);
+        timeoutMs = qMin(timeoutMs, 2000);
 
     // Everything below is owned by this frame, so every way out frees it.
     const std::unique_ptr<TWebGet> web = TWebGet::Create();
     std::optional<TWebGet::TAnswer> answer;
     QEventLoop loop;
-    web->Start(url, WebUserAgent(), MaxBytes, [&](const TWebGet::TAnswer &Answer) {
+    web->Start(url, WebUserAgent(), maxBytes, [&](const TWebGet::TAnswer &Answer) {
         answer = Answer;
         loop.quit();
     });
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(qMax(0, TimeoutMs));
+    timer.start(qMax(0, timeoutMs));
     loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     timer.stop();
     web->Abort();
@@ -441,11 +441,11 @@ QByteArray DownloadToString(const QString &URL, int TimeoutMs, qint64 MaxBytes)
     return answer->Body;
 }
 
-QString URLEncode(const QString &S)
+QString URLEncode(const QString &s)
 {
     static const char hex[] = "0123456789ABCDEF";
-    const int zero = S.indexOf(QChar(0));
-    const QByteArray bytes = (zero < 0 ? S : S.left(zero)).toUtf8();
+    const int zero = s.indexOf(QChar(0));
+    const QByteArray bytes = (zero < 0 ? s : s.left(zero)).toUtf8();
     QString result;
     result.reserve(bytes.size() * 3);
     for (const char c : bytes) {
@@ -466,8 +466,8 @@ QString URLEncode(const QString &S)
 
 // ------------------------------------------------------- the application
 
-std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage = [](const QString &Text) {
-    QMessageBox::critical(nullptr, QCoreApplication::applicationName(), Text);
+std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage = [](const QString &text) {
+    QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
 };
 
 QIcon ProgramIcon()
@@ -530,7 +530,7 @@ bool TTandorelApplication::notify(QObject *receiver, QEvent *event)
     return Guarded([&] { return QApplication::notify(receiver, event); });
 }
 
-bool TTandorelApplication::GuardedDelivery(const std::function<bool()> &Deliver)
+bool TTandorelApplication::GuardedDelivery(const std::function<bool()> &deliver)
 {
-    return Guarded([&] { return Deliver(); });
+    return Guarded([&] { return deliver(); });
 }

@@ -19,7 +19,7 @@ QString TSystemLanguage::GetIsoCode()
     return name.section(QLatin1Char('_'), 0, 0).left(2);
 }
 
-void TSystemLanguage::OverrideIsoCode(const QString &Code)
+void TSystemLanguage::OverrideIsoCode(const QString &code)
 {
-    Override() = Code;
+    Override() = code;
 }

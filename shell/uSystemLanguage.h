@@ -9,5 +9,5 @@ public:
     static QString GetIsoCode();
     // Makes GetIsoCode answer Code instead of asking the system; an empty
     // Code asks the system again. For tests.
-    static void OverrideIsoCode(const QString &Code);
+    static void OverrideIsoCode(const QString &code);
 };

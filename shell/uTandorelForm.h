@@ -28,7 +28,7 @@ class IFunctionGraphHandOver
 {
 public:
     virtual ~IFunctionGraphHandOver() = default;
-    virtual void ShowFunction(const QString &Expr) = 0;
+    virtual void ShowFunction(const QString &expr) = 0;
 };
 
 // Derivatives: Expr becomes the function to differentiate.
@@ -36,7 +36,7 @@ class IDerivativeHandOver
 {
 public:
     virtual ~IDerivativeHandOver() = default;
-    virtual void SetFunction(const QString &Expr) = 0;
+    virtual void SetFunction(const QString &expr) = 0;
 };
 
 // Series sum and product: Expr becomes the expression of the series.
@@ -44,7 +44,7 @@ class ISeriesHandOver
 {
 public:
     virtual ~ISeriesHandOver() = default;
-    virtual void SetExpression(const QString &Expr) = 0;
+    virtual void SetExpression(const QString &expr) = 0;
 };
 
 // Expression preview: Text as typed (unchecked), then drawn.
@@ -52,7 +52,7 @@ class IExpressionPreviewHandOver
 {
 public:
     virtual ~IExpressionPreviewHandOver() = default;
-    virtual void SetExpression(const QString &Text) = 0;
+    virtual void SetExpression(const QString &text) = 0;
     virtual void Redraw() = 0;
 };
 
@@ -78,5 +78,5 @@ public:
     // running (the user cancelled, or saving failed). When the session ends
     // from outside (CanAsk false) nobody can answer: the changes are saved
     // without a question and the program ends whatever the outcome.
-    virtual bool OfferUnsavedChanges(bool CanAsk) = 0;
+    virtual bool OfferUnsavedChanges(bool canAsk) = 0;
 };

@@ -33,29 +33,29 @@ public:
     // Shows the main window.
     virtual void Show() = 0;
     // Window caption := Text.
-    virtual void SetCaption(const QString &Text) = 0;
+    virtual void SetCaption(const QString &text) = 0;
     // Menu, key and popup texts and the hints, from the loaded language.
     virtual void TranslateTexts() = 0;
     // Input line := Text, then the window is shown.
-    virtual void SetInput(const QString &Text) = 0;
+    virtual void SetInput(const QString &text) = 0;
     // The input line's text.
     virtual QString GetInput() = 0;
     // Inserts Text at the caret as a keypad key would (no continuation of a
     // finished calculation, no bracket added).
-    virtual void InsertText(const QString &Text) = 0;
+    virtual void InsertText(const QString &text) = 0;
     // Shows a result (clears the error label; an empty Text hides the result).
-    virtual void ShowResult(const QString &Text) = 0;
+    virtual void ShowResult(const QString &text) = 0;
     // Shows an error message and selects characters Start+1 .. End of the
     // input (counted from 1); End = 0 selects the whole input.
-    virtual void ShowError(const QString &Text, int Start, int End) = 0;
+    virtual void ShowError(const QString &text, int start, int end) = 0;
     // Empties the error label.
     virtual void ClearError() = 0;
     // Enables or disables the Back key.
-    virtual void SetBackEnabled(bool Enabled) = 0;
+    virtual void SetBackEnabled(bool enabled) = 0;
     // The decimals field shows N.
-    virtual void SetDecimals(int N) = 0;
+    virtual void SetDecimals(int n) = 0;
     // The main window stays on top of other windows exactly when OnTop.
-    virtual void SetAlwaysOnTop(bool OnTop) = 0;
+    virtual void SetAlwaysOnTop(bool onTop) = 0;
     // Shows the "new version available" sign in the status bar.
     virtual void ShowUpdateAvailable() = 0;
     // The input line's text before the caret (before the selection, which

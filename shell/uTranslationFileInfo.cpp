@@ -2,16 +2,16 @@
 
 #include "platform/IniFiles.h"
 
-void TTranslationFileInfo::LoadFromFile(const QString &FileName)
+void TTranslationFileInfo::LoadFromFile(const QString &fileName)
 {
     const QString info = QStringLiteral("Info");
     const QString author = QStringLiteral("Author");
-    TIniFile ini(FileName, MaxLanguageFileSize);
+    TIniFile ini(fileName, MaxLanguageFileSize);
     const TIniReadGroup group(ini);
     LanguageIsoCode = ini.ReadString(info, QStringLiteral("LanguageIsoCode"), QStringLiteral("e1")).left(255);
     LanguageName = ini.ReadString(info, QStringLiteral("LanguageName"), QString());
     Program = ini.ReadString(info, QStringLiteral("Program"), QString());
-    this->FileName = FileName;
+    this->FileName = fileName;
     FileVersion = ini.ReadString(info, QStringLiteral("FileVersion"), QString());
     FileDate = ini.ReadString(info, QStringLiteral("FileDate"), QString());
     Encoding = ini.ReadString(info, QStringLiteral("Encoding"), QString());

@@ -10,7 +10,7 @@ public:
     // Reads the header of FileName; missing keys keep the defaults ("e1" for
     // the code, empty texts otherwise). A file that cannot be read gives the
     // defaults with FileName set.
-    void LoadFromFile(const QString &FileName);
+    void LoadFromFile(const QString &fileName);
     // A file without a language code is not offered as a language.
     bool HasLanguage() const { return LanguageIsoCode != QLatin1String("e1"); }
 

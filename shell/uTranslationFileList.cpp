@@ -27,34 +27,34 @@ void TTranslationFileList::ScanFolder(const QString &Folder)
     }
 }
 
-QString TTranslationFileList::FileNameForIsoCode(const QString &Code)
+QString TTranslationFileList::FileNameForIsoCode(const QString &code)
 {
     TListIterator<TTranslationFileInfo> it(&List);
     while (it.HasNext()) {
         TTranslationFileInfo *info = it.Next();
-        if (info->LanguageIsoCode == Code)
+        if (info->LanguageIsoCode == code)
             return info->FileName;
     }
     return QString();
 }
 
-void TTranslationFileList::FillLanguageNames(QStringList &Strings)
+void TTranslationFileList::FillLanguageNames(QStringList &strings)
 {
-    Strings.clear();
+    strings.clear();
     TListIterator<TTranslationFileInfo> it(&List);
     while (it.HasNext()) {
         TTranslationFileInfo *info = it.Next();
         if (info->HasLanguage())
-            Strings.append(info->LanguageName);
+            strings.append(info->LanguageName);
     }
 }
 
-TTranslationFileInfo *TTranslationFileList::FindByLanguageName(const QString &Name)
+TTranslationFileInfo *TTranslationFileList::FindByLanguageName(const QString &name)
 {
     TListIterator<TTranslationFileInfo> it(&List);
     while (it.HasNext()) {
         TTranslationFileInfo *info = it.Next();
-        if (info->LanguageName == Name)
+        if (info->LanguageName == name)
             return info;
     }
     return nullptr;

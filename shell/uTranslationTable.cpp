@@ -14,126 +14,127 @@
 namespace {
 
 // Group boxes and menus show a title; the rest a text.
-const char *TextProperty(const QObject *Control)
+const char *TextProperty(const QObject *control)
 {
-    return Control->metaObject()->indexOfProperty("title") >= 0 ? "title" : "text";
+    return control->metaObject()->indexOfProperty("title") >= 0 ? "title" : "text";
 }
 
 } // namespace
 
-TTranslationTable &TTranslationTable::Entry(const char *Section, const char *Key, std::function<QString()> Get,
-                                            std::function<void(const QString &)> Set)
+TTranslationTable &TTranslationTable::Entry(const char *section, const char *key, std::function<QString()> get,
+                                            std::function<void(const QString &)> set)
 {
-    Items.append({QString::fromLatin1(Section), QString::fromLatin1(Key), std::move(Get), std::move(Set), nullptr, {}});
+    m_items.append(
+        {QString::fromLatin1(section), QString::fromLatin1(key), std::move(get), std::move(set), nullptr, {}});
     return *this;
 }
 
-TTranslationTable &TTranslationTable::Caption(QWidget *Window, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Caption(QWidget *window, const char *section, const char *key)
 {
-    NoteWindow(Window);
-    QPointer<QWidget> w(Window);
+    NoteWindow(window);
+    QPointer<QWidget> w(window);
     return Entry(
-        Section, Key, [w] { return w ? w->windowTitle() : QString(); },
-        [w](const QString &S) {
+        section, key, [w] { return w ? w->windowTitle() : QString(); },
+        [w](const QString &s) {
             if (w)
-                w->setWindowTitle(S);
+                w->setWindowTitle(s);
         });
 }
 
-TTranslationTable &TTranslationTable::Text(QObject *Control, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Text(QObject *control, const char *section, const char *key)
 {
-    NoteWindow(Control);
-    QPointer<QObject> c(Control);
-    const char *property = TextProperty(Control);
+    NoteWindow(control);
+    QPointer<QObject> c(control);
+    const char *property = TextProperty(control);
     return Entry(
-        Section, Key, [c, property] { return c ? c->property(property).toString() : QString(); },
-        [c, property](const QString &S) {
+        section, key, [c, property] { return c ? c->property(property).toString() : QString(); },
+        [c, property](const QString &s) {
             if (!c)
                 return;
             // A label shows its accelerator only when it names a control it
             // can hand the focus to; elsewhere the mark would show as "&".
             const auto *label = qobject_cast<const QLabel *>(c);
-            c->setProperty(property, label && !label->buddy() ? WithoutMnemonic(S) : S);
+            c->setProperty(property, label && !label->buddy() ? WithoutMnemonic(s) : s);
         });
 }
 
-TTranslationTable &TTranslationTable::Hint(QObject *Control, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Hint(QObject *control, const char *section, const char *key)
 {
-    NoteWindow(Control);
-    QPointer<QObject> c(Control);
+    NoteWindow(control);
+    QPointer<QObject> c(control);
     return Entry(
-        Section, Key, [c] { return c ? c->property("toolTip").toString() : QString(); },
-        [c](const QString &S) {
+        section, key, [c] { return c ? c->property("toolTip").toString() : QString(); },
+        [c](const QString &s) {
             if (c)
-                c->setProperty("toolTip", WithoutMnemonic(S));
+                c->setProperty("toolTip", WithoutMnemonic(s));
         });
 }
 
-TTranslationTable &TTranslationTable::Column(QTableWidget *Grid, int Column, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Column(QTableWidget *grid, int column, const char *section, const char *key)
 {
-    NoteWindow(Grid);
-    QPointer<QTableWidget> g(Grid);
+    NoteWindow(grid);
+    QPointer<QTableWidget> g(grid);
     return Entry(
-        Section, Key,
-        [g, Column] {
-            const QTableWidgetItem *item = g ? g->horizontalHeaderItem(Column) : nullptr;
+        section, key,
+        [g, column] {
+            const QTableWidgetItem *item = g ? g->horizontalHeaderItem(column) : nullptr;
             return item ? item->text() : QString();
         },
-        [g, Column](const QString &S) {
+        [g, column](const QString &s) {
             if (!g)
                 return;
-            if (QTableWidgetItem *item = g->horizontalHeaderItem(Column))
-                item->setText(WithoutMnemonic(S));
+            if (QTableWidgetItem *item = g->horizontalHeaderItem(column))
+                item->setText(WithoutMnemonic(s));
             else
-                g->setHorizontalHeaderItem(Column, new QTableWidgetItem(WithoutMnemonic(S)));
+                g->setHorizontalHeaderItem(column, new QTableWidgetItem(WithoutMnemonic(s)));
         });
 }
 
-TTranslationTable &TTranslationTable::Column(QTreeWidget *List, int Column, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Column(QTreeWidget *list, int column, const char *section, const char *key)
 {
-    NoteWindow(List);
-    QPointer<QTreeWidget> l(List);
+    NoteWindow(list);
+    QPointer<QTreeWidget> l(list);
     return Entry(
-        Section, Key, [l, Column] { return l ? l->headerItem()->text(Column) : QString(); },
-        [l, Column](const QString &S) {
+        section, key, [l, column] { return l ? l->headerItem()->text(column) : QString(); },
+        [l, column](const QString &s) {
             if (l)
-                l->headerItem()->setText(Column, WithoutMnemonic(S));
+                l->headerItem()->setText(column, WithoutMnemonic(s));
         });
 }
 
-TTranslationTable &TTranslationTable::Tab(QTabWidget *Pages, int Index, const char *Section, const char *Key)
+TTranslationTable &TTranslationTable::Tab(QTabWidget *pages, int index, const char *section, const char *key)
 {
-    NoteWindow(Pages);
-    QPointer<QTabWidget> p(Pages);
+    NoteWindow(pages);
+    QPointer<QTabWidget> p(pages);
     return Entry(
-        Section, Key, [p, Index] { return p ? p->tabText(Index) : QString(); },
-        [p, Index](const QString &S) {
+        section, key, [p, index] { return p ? p->tabText(index) : QString(); },
+        [p, index](const QString &s) {
             if (p)
-                p->setTabText(Index, S);
+                p->setTabText(index, s);
         });
 }
 
-TTranslationTable &TTranslationTable::Field(QString *Target, const char *Section, const char *Key,
+TTranslationTable &TTranslationTable::Field(QString *target, const char *section, const char *key,
                                             const QString &Default)
 {
-    *Target = Default;
-    Items.append({QString::fromLatin1(Section), QString::fromLatin1(Key), [Target] { return *Target; },
-                  [Target](const QString &S) { *Target = S; }, Target, Default});
+    *target = Default;
+    m_items.append({QString::fromLatin1(section), QString::fromLatin1(key), [target] { return *target; },
+                    [target](const QString &s) { *target = s; }, target, Default});
     return *this;
 }
 
-void TTranslationTable::NoteWindow(const QObject *Control)
+void TTranslationTable::NoteWindow(const QObject *control)
 {
-    if (!Control || !Control->isWidgetType())
+    if (!control || !control->isWidgetType())
         return;
-    QWidget *window = static_cast<const QWidget *>(Control)->window();
-    if (!Windows.contains(window))
-        Windows.append(window);
+    QWidget *window = static_cast<const QWidget *>(control)->window();
+    if (!m_windows.contains(window))
+        m_windows.append(window);
 }
 
 void TTranslationTable::SetDefaultTexts() const
 {
-    for (const TItem &item : Items)
+    for (const TItem &item : m_items)
         if (item.Field)
             *item.Field = item.Default;
 }
@@ -143,9 +144,9 @@ void TTranslationTable::Translate() const
     SetDefaultTexts();
     const TProgramTranslator *t = TProgramTranslator::Instance();
     if (t->IsLoaded())
-        for (const TItem &item : Items)
+        for (const TItem &item : m_items)
             item.Set(t->Translate(item.Section, item.Key, item.Get()));
-    for (QWidget *window : Windows) {
+    for (QWidget *window : m_windows) {
         if (!window)
             continue;
         if (t->IsLoaded())

@@ -30,25 +30,25 @@ class TTranslationTable
 {
 public:
     // The window title of Window.
-    TTranslationTable &Caption(QWidget *Window, const char *Section, const char *Key);
+    TTranslationTable &Caption(QWidget *window, const char *section, const char *key);
     // The visible text of a control: "title" of group boxes and menus,
     // "text" of buttons, labels, edits, actions and anything else with a
     // text property. A label without a buddy drops an accelerator mark.
-    TTranslationTable &Text(QObject *Control, const char *Section, const char *Key);
+    TTranslationTable &Text(QObject *control, const char *section, const char *key);
     // The tool tip of a widget or action (what the program calls a hint).
     // Hints and column titles show no keyboard accelerator: a word that is a
     // button's caption elsewhere loses its "&" here.
-    TTranslationTable &Hint(QObject *Control, const char *Section, const char *Key);
+    TTranslationTable &Hint(QObject *control, const char *section, const char *key);
     // A column title of a grid or a list view.
-    TTranslationTable &Column(QTableWidget *Grid, int Column, const char *Section, const char *Key);
-    TTranslationTable &Column(QTreeWidget *List, int Column, const char *Section, const char *Key);
+    TTranslationTable &Column(QTableWidget *grid, int column, const char *section, const char *key);
+    TTranslationTable &Column(QTreeWidget *list, int column, const char *section, const char *key);
     // The caption of one page of a page control.
-    TTranslationTable &Tab(QTabWidget *Pages, int Index, const char *Section, const char *Key);
+    TTranslationTable &Tab(QTabWidget *pages, int index, const char *section, const char *key);
     // A text kept in a field; Default is its English text.
-    TTranslationTable &Field(QString *Target, const char *Section, const char *Key, const QString &Default);
+    TTranslationTable &Field(QString *target, const char *section, const char *key, const QString &Default);
     // Anything else that has a text: Get reads it, Set writes it.
-    TTranslationTable &Entry(const char *Section, const char *Key, std::function<QString()> Get,
-                             std::function<void(const QString &)> Set);
+    TTranslationTable &Entry(const char *section, const char *key, std::function<QString()> get,
+                             std::function<void(const QString &)> set);
 
     // The fields back to their English defaults.
     void SetDefaultTexts() const;
@@ -67,8 +67,8 @@ private:
         QString Default;
     };
     // The window of Control, whose accessible names this table keeps.
-    void NoteWindow(const QObject *Control);
+    void NoteWindow(const QObject *control);
 
-    QList<TItem> Items;
-    QList<QPointer<QWidget>> Windows;
+    QList<TItem> m_items;
+    QList<QPointer<QWidget>> m_windows;
 };

@@ -25,33 +25,33 @@ TUpDown::TUpDown(QWidget *parent) : QWidget(parent), m_up(new QToolButton(this))
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-void TUpDown::SetPosition(int Value)
+void TUpDown::SetPosition(int value)
 {
-    m_position = qBound(Min, Value, Max);
+    m_position = qBound(Min, value, Max);
     ShowInAssociate();
 }
 
-void TUpDown::Step(int Direction)
+void TUpDown::Step(int direction)
 {
-    const int requested = m_position + Direction * Increment;
+    const int requested = m_position + direction * Increment;
     if (requested < Min || requested > Max)
         return;
     bool allow = true;
     if (OnChanging)
-        OnChanging(requested, Direction, allow);
+        OnChanging(requested, direction, allow);
     if (!allow)
         return;
     m_position = requested;
     ShowInAssociate();
     if (OnClick)
-        OnClick(Direction);
+        OnClick(direction);
 }
 
-void TUpDown::SetAssociate(QLineEdit *Edit)
+void TUpDown::SetAssociate(QLineEdit *edit)
 {
     if (m_associate)
         m_associate->removeEventFilter(this);
-    m_associate = Edit;
+    m_associate = edit;
     if (m_associate)
         m_associate->installEventFilter(this);
     ShowInAssociate();

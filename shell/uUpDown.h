@@ -23,15 +23,15 @@ public:
 
     int Position() const { return m_position; }
     // Clamped to Min..Max; no OnChanging or OnClick.
-    void SetPosition(int Value);
+    void SetPosition(int value);
     // Direction +1 (up) or -1 (down); what the arrow buttons do. A step
     // beyond Min or Max does nothing.
-    void Step(int Direction);
+    void Step(int direction);
 
     // The edit that shows the position (nullptr: none). The edit's own
     // typing is not read back here: its window decides what a typed text
     // means.
-    void SetAssociate(QLineEdit *Edit);
+    void SetAssociate(QLineEdit *edit);
     QLineEdit *Associate() const { return m_associate; }
 
     QToolButton *UpButton() const { return m_up; }
@@ -39,8 +39,8 @@ public:
 
     // OnChanging may refuse the step (AllowChange := false) and set the
     // position itself; OnClick follows an accepted step.
-    std::function<void(int NewPosition, int Direction, bool &AllowChange)> OnChanging;
-    std::function<void(int Direction)> OnClick;
+    std::function<void(int newPosition, int direction, bool &allowChange)> OnChanging;
+    std::function<void(int direction)> OnClick;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

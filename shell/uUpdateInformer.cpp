@@ -11,16 +11,16 @@ TUpdateInformer *TheInformer = nullptr;
 
 // A build number: the line's first word, a decimal integer with an optional
 // sign; what follows it on the line is ignored.
-bool ReadBuild(const QString &Line, int &Build)
+bool ReadBuild(const QString &line, int &build)
 {
     static const QRegularExpression word(QStringLiteral("^\\s*([+-]?[0-9]+)(\\s|$)"));
-    const QRegularExpressionMatch m = word.match(Line);
+    const QRegularExpressionMatch m = word.match(line);
     if (!m.hasMatch())
         return false;
     bool ok = false;
     const int value = m.captured(1).toInt(&ok);
     if (ok)
-        Build = value;
+        build = value;
     return ok;
 }
 } // namespace
@@ -44,9 +44,9 @@ TUpdateInformer::~TUpdateInformer()
     Thread = nullptr;
 }
 
-bool TUpdateInformer::ParseAnswer(const QByteArray &Answer, TVersion &StableOut, TVersion &DevelopmentOut)
+bool TUpdateInformer::ParseAnswer(const QByteArray &answer, TVersion &stableOut, TVersion &developmentOut)
 {
-    QByteArray data = Answer;
+    QByteArray data = answer;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
     // Lines end with CR LF, CR or LF, as in every text file the program reads.
@@ -68,17 +68,17 @@ bool TUpdateInformer::ParseAnswer(const QByteArray &Answer, TVersion &StableOut,
         return false;
     if (lines.size() > 3)
         development.Version = lines.at(3);
-    StableOut = stable;
-    DevelopmentOut = development;
+    stableOut = stable;
+    developmentOut = development;
     return true;
 }
 
-void TUpdateInformer::Check(bool Automatic)
+void TUpdateInformer::Check(bool automatic)
 {
     if (Loaded || Busy)
         return;
     Busy = true;
-    QString url = BaseURL + (Automatic ? QStringLiteral("?auto=1") : QStringLiteral("?auto=0"));
+    QString url = BaseURL + (automatic ? QStringLiteral("?auto=1") : QStringLiteral("?auto=0"));
     if (!ExtraQuery.isEmpty())
         url += QLatin1Char('&') + ExtraQuery;
     if (Thread) {
@@ -89,13 +89,13 @@ void TUpdateInformer::Check(bool Automatic)
     }
     Thread = new TFileDownloadThread(url, this);
     Thread->TimeoutMs = TimeoutMs;
-    Thread->OnDone = [this](TFileDownloadThread *, bool Success) { DownloadDone(Success); };
+    Thread->OnDone = [this](TFileDownloadThread *, bool success) { DownloadDone(success); };
     Thread->Start();
 }
 
-void TUpdateInformer::DownloadDone(bool Success)
+void TUpdateInformer::DownloadDone(bool success)
 {
-    if (Success)
+    if (success)
         Loaded = ParseAnswer(Thread->Data, Stable, Development);
     Busy = false;
     emit Info(this);

@@ -40,7 +40,7 @@ public:
     // Nothing when loaded or busy. Otherwise downloads
     // BaseURL + "?auto=1" (Automatic) or "?auto=0", + "&" + ExtraQuery;
     // Info follows once the download has ended.
-    void Check(bool Automatic);
+    void Check(bool automatic);
 
     bool IsBusy() const { return Busy; }
     bool IsLoaded() const { return Loaded; }
@@ -55,16 +55,16 @@ public:
     // a second line gives the stable version, a third the development build
     // (which must then be a number), a fourth the development version.
     // Stable and Development are changed only on success.
-    static bool ParseAnswer(const QByteArray &Answer, TVersion &Stable, TVersion &Development);
+    static bool ParseAnswer(const QByteArray &answer, TVersion &stable, TVersion &development);
 
 signals:
     // A check has ended, loaded or not.
-    void Info(TUpdateInformer *Sender);
+    void Info(TUpdateInformer *sender);
 
 private:
     TUpdateInformer() = default;
     ~TUpdateInformer() override;
-    void DownloadDone(bool Success);
+    void DownloadDone(bool success);
 
     TFileDownloadThread *Thread = nullptr;
     bool Busy = false;

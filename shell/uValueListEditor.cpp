@@ -12,26 +12,26 @@
 class TValueListCellDelegate : public QStyledItemDelegate
 {
 public:
-    explicit TValueListCellDelegate(TValueListEditor *Owner) : QStyledItemDelegate(Owner), Owner(Owner) {}
+    explicit TValueListCellDelegate(TValueListEditor *owner) : QStyledItemDelegate(owner), m_owner(owner) {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        Editor = editor;
+        m_editor = editor;
         return editor;
     }
 
     void destroyEditor(QWidget *editor, const QModelIndex &index) const override
     {
-        if (Editor == editor)
-            Editor = nullptr;
+        if (m_editor == editor)
+            m_editor = nullptr;
         QStyledItemDelegate::destroyEditor(editor, index);
     }
 
     void CommitOpenEditor()
     {
-        if (Editor)
-            emit commitData(Editor);
+        if (m_editor)
+            emit commitData(m_editor);
     }
 
 protected:
@@ -43,21 +43,21 @@ protected:
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 emit commitData(editor);
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                Editor = nullptr;
-                Owner->EditorEnter();
+                m_editor = nullptr;
+                m_owner->EditorEnter();
                 return true;
             }
             // An editor with nothing typed into it has nothing to undo:
             // Escape closes it and goes on to the window, which closes.
             if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !editor->isModified()) {
                 emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-                Editor = nullptr;
+                m_editor = nullptr;
                 return false;
             }
-            if (Owner->MapCalculatorKeys && key->text().size() == 1) {
+            if (m_owner->MapCalculatorKeys && key->text().size() == 1) {
                 QChar c = key->text().at(0);
                 const QChar typed = c;
-                MapKeyboardChar(c, Owner->PlusIsDigit);
+                MapKeyboardChar(c, m_owner->PlusIsDigit);
                 if (c != typed) {
                     editor->insert(QString(c));
                     return true;
@@ -68,8 +68,8 @@ protected:
     }
 
 private:
-    TValueListEditor *Owner;
-    mutable QPointer<QWidget> Editor;
+    TValueListEditor *m_owner;
+    mutable QPointer<QWidget> m_editor;
 };
 
 TValueListEditor::TValueListEditor(QWidget *parent) : QTableWidget(0, 2, parent)
@@ -83,19 +83,19 @@ TValueListEditor::TValueListEditor(QWidget *parent) : QTableWidget(0, 2, parent)
     EnsureOneRow();
 }
 
-void TValueListEditor::SetTitles(const QString &KeyTitle, const QString &ValueTitle)
+void TValueListEditor::SetTitles(const QString &keyTitle, const QString &valueTitle)
 {
-    setHorizontalHeaderLabels({KeyTitle, ValueTitle});
-    horizontalHeader()->setVisible(!KeyTitle.isEmpty() || !ValueTitle.isEmpty());
+    setHorizontalHeaderLabels({keyTitle, valueTitle});
+    horizontalHeader()->setVisible(!keyTitle.isEmpty() || !valueTitle.isEmpty());
 }
 
-void TValueListEditor::PrepareRow(int Row)
+void TValueListEditor::PrepareRow(int row)
 {
     for (int column = 0; column < 2; ++column) {
-        QTableWidgetItem *cell = item(Row, column);
+        QTableWidgetItem *cell = item(row, column);
         if (!cell) {
             cell = new QTableWidgetItem();
-            setItem(Row, column, cell);
+            setItem(row, column, cell);
         }
         const bool editable = column == 0 ? KeysEditable : ValuesEditable;
         cell->setFlags(editable ? cell->flags() | Qt::ItemIsEditable : cell->flags() & ~Qt::ItemIsEditable);
@@ -110,12 +110,12 @@ void TValueListEditor::EnsureOneRow()
     }
 }
 
-void TValueListEditor::SetStrings(const QStringList &Lines)
+void TValueListEditor::SetStrings(const QStringList &lines)
 {
     clearContents();
-    setRowCount(int(Lines.size()));
+    setRowCount(int(lines.size()));
     for (int row = 0; row < rowCount(); ++row) {
-        const QString &line = Lines.at(row);
+        const QString &line = lines.at(row);
         const qsizetype eq = line.indexOf(u'=');
         PrepareRow(row);
         item(row, 0)->setText(eq < 0 ? line : line.left(eq));
@@ -132,31 +132,31 @@ QStringList TValueListEditor::Strings() const
     return lines;
 }
 
-QString TValueListEditor::Key(int Row) const
+QString TValueListEditor::Key(int row) const
 {
-    const QTableWidgetItem *cell = item(Row, 0);
+    const QTableWidgetItem *cell = item(row, 0);
     return cell ? cell->text() : QString();
 }
 
-QString TValueListEditor::Value(int Row) const
+QString TValueListEditor::Value(int row) const
 {
-    const QTableWidgetItem *cell = item(Row, 1);
+    const QTableWidgetItem *cell = item(row, 1);
     return cell ? cell->text() : QString();
 }
 
-void TValueListEditor::SetKey(int Row, const QString &Key)
+void TValueListEditor::SetKey(int row, const QString &key)
 {
-    PrepareRow(Row);
-    item(Row, 0)->setText(Key);
+    PrepareRow(row);
+    item(row, 0)->setText(key);
 }
 
-void TValueListEditor::SetValue(int Row, const QString &Value)
+void TValueListEditor::SetValue(int row, const QString &value)
 {
-    PrepareRow(Row);
-    item(Row, 1)->setText(Value);
+    PrepareRow(row);
+    item(row, 1)->setText(value);
 }
 
-int TValueListEditor::AppendRow(const QString &Key, const QString &Value)
+int TValueListEditor::AppendRow(const QString &key, const QString &value)
 {
     // The one empty row kept for typing is taken first.
     int row = rowCount();
@@ -165,15 +165,15 @@ int TValueListEditor::AppendRow(const QString &Key, const QString &Value)
     else
         setRowCount(row + 1);
     PrepareRow(row);
-    item(row, 0)->setText(Key);
-    item(row, 1)->setText(Value);
+    item(row, 0)->setText(key);
+    item(row, 1)->setText(value);
     return row;
 }
 
-int TValueListEditor::FindRow(const QString &Key) const
+int TValueListEditor::FindRow(const QString &key) const
 {
     for (int row = 0; row < rowCount(); ++row)
-        if (this->Key(row) == Key)
+        if (this->Key(row) == key)
             return row;
     return -1;
 }
@@ -190,11 +190,11 @@ void TValueListEditor::CommitEditor()
     static_cast<TValueListCellDelegate *>(itemDelegate())->CommitOpenEditor();
 }
 
-void TValueListEditor::InsertEmptyRow(int Row)
+void TValueListEditor::InsertEmptyRow(int row)
 {
-    insertRow(Row);
-    PrepareRow(Row);
-    setCurrentCell(Row, 0);
+    insertRow(row);
+    PrepareRow(row);
+    setCurrentCell(row, 0);
 }
 
 void TValueListEditor::EditorEnter()

@@ -21,7 +21,7 @@ public:
     explicit TValueListEditor(QWidget *parent = nullptr);
 
     // Column titles; an empty pair hides the title row.
-    void SetTitles(const QString &KeyTitle, const QString &ValueTitle);
+    void SetTitles(const QString &keyTitle, const QString &valueTitle);
 
     bool KeysEditable = true;
     bool ValuesEditable = true;
@@ -38,18 +38,18 @@ public:
     std::function<void()> OnEnter;
 
     // Rows as 'name=value' lines (a name without "=" gives an empty value).
-    void SetStrings(const QStringList &Lines);
+    void SetStrings(const QStringList &lines);
     // Every row as 'name=value', empty rows included.
     QStringList Strings() const;
 
-    QString Key(int Row) const;
-    QString Value(int Row) const;
-    void SetKey(int Row, const QString &Key);
-    void SetValue(int Row, const QString &Value);
+    QString Key(int row) const;
+    QString Value(int row) const;
+    void SetKey(int row, const QString &key);
+    void SetValue(int row, const QString &value);
     // Appends a row; returns its index.
-    int AppendRow(const QString &Key, const QString &Value);
+    int AppendRow(const QString &key, const QString &value);
     // The row of Key (exact), -1 when none.
-    int FindRow(const QString &Key) const;
+    int FindRow(const QString &key) const;
     // All rows removed; with KeepOneRow one empty row stays.
     void Clear();
 
@@ -61,8 +61,8 @@ protected:
 
 private:
     friend class TValueListCellDelegate;
-    void InsertEmptyRow(int Row);
-    void PrepareRow(int Row);
+    void InsertEmptyRow(int row);
+    void PrepareRow(int row);
     void EnsureOneRow();
     void EditorEnter();
 };

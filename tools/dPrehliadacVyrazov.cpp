@@ -11,15 +11,15 @@ namespace {
 
 TPrehliadacVyrazovDta *TheModule = nullptr;
 
-QIcon ThemeIcon(const char *Name, QStyle::StandardPixmap Fallback)
+QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(Name), QApplication::style()->standardIcon(Fallback));
+    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
 }
 
-QAction *MenuItem(QMenu *Menu, const char *Name, const QString &Caption, const QIcon &Icon = QIcon())
+QAction *MenuItem(QMenu *menu, const char *name, const QString &caption, const QIcon &icon = QIcon())
 {
-    QAction *action = Menu->addAction(Icon, Caption);
-    action->setObjectName(QString::fromLatin1(Name));
+    QAction *action = menu->addAction(icon, caption);
+    action->setObjectName(QString::fromLatin1(name));
     return action;
 }
 
@@ -71,7 +71,7 @@ TPrehliadacVyrazovDta::TPrehliadacVyrazovDta() : stromVyrazovPmn(new QMenu())
     odstranitMni = MenuItem(m, "odstranitMni", QStringLiteral("Delete"), ImageList1[ImageDelete]);
     upravitMni = MenuItem(m, "upravitMni", QStringLiteral("Modify"), ImageList1[ImageModify]);
 
-    Texts.Text(reloadMni, "Common", "Reload")
+    m_texts.Text(reloadMni, "Common", "Reload")
         .Text(saveMni, "Common", "Save")
         .Text(openLibraryDirectoryMni, "ExpressionBrowser", "OpenLibraryDirectory")
         .Text(novaKniznicaMni, "ExpressionBrowser", "NewLibrary")
@@ -87,9 +87,9 @@ TPrehliadacVyrazovDta::~TPrehliadacVyrazovDta()
     delete stromVyrazovPmn;
 }
 
-QIcon TPrehliadacVyrazovDta::KindImage(int Kind) const
+QIcon TPrehliadacVyrazovDta::KindImage(int kind) const
 {
-    switch (Kind) {
+    switch (kind) {
     case NodeLibrary:
         return ImageList1[ImageLibrary];
     case NodeCategory:
@@ -103,5 +103,5 @@ QIcon TPrehliadacVyrazovDta::KindImage(int Kind) const
 
 void TPrehliadacVyrazovDta::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }

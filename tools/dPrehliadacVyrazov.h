@@ -49,12 +49,12 @@ public:
     TPrehliadacVyrazovFrm *Browser = nullptr;
 
     // The image of an element kind (NodeKind of uKniznica.h).
-    QIcon KindImage(int Kind) const;
+    QIcon KindImage(int kind) const;
 
     void TranslateTexts();
 
 private:
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };
 
 TPrehliadacVyrazovDta *GetPrehliadacVyrazovDta();

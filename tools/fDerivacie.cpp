@@ -20,12 +20,12 @@ namespace {
 
 // The preview glyph: a small fraction drawn as the preview draws formulas,
 // in navy that stays readable on the button.
-QIcon PreviewGlyph(const QColor &Button)
+QIcon PreviewGlyph(const QColor &button)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setPen(ReadableColour(QColor(0, 0, 128), Button));
+    p.setPen(ReadableColour(QColor(0, 0, 128), button));
     QFont f = p.font();
     f.setPixelSize(7);
     p.setFont(f);
@@ -63,7 +63,7 @@ TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
     HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
 
-    Texts.Caption(this, "Derivatives", "Caption")
+    m_texts.Caption(this, "Derivatives", "Caption")
         .Text(ui->premennaLbl, "Derivatives", "Variable")
         .Text(ui->stupenLbl, "Derivatives", "Order")
         .Text(ui->funkciaLbl, "Derivatives", "Function")
@@ -72,16 +72,16 @@ TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
         .Field(&ConnectionErrorText, "Derivatives", "ConnectionError",
                QStringLiteral("Server unavailable. Check your internet connection."));
     for (size_t i = 0; i < std::size(Faults); ++i)
-        Texts.Field(&FaultTexts[i], "Derivatives", FaultKeys[i], EVyrazError::DefaultMessage(Faults[i]));
-    Texts.SetDefaultTexts();
+        m_texts.Field(&m_faultTexts[i], "Derivatives", FaultKeys[i], EVyrazError::DefaultMessage(Faults[i]));
+    m_texts.SetDefaultTexts();
 
     if (ITandorelMainForm *main = TGUIManager::Instance()->GetMainForm()) {
         SetMainForm(main);
         PlaceBesideMainForm(DockCentred);
     }
 
-    Timeout.setSingleShot(true);
-    connect(&Timeout, &QTimer::timeout, this, [this] { RequestTimedOut(); });
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, [this] { RequestTimedOut(); });
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
     connect(ui->nahladBtn, &QToolButton::clicked, this, [this] { nahladBtnClick(); });
     connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -101,15 +101,15 @@ TderivacieFrm::~TderivacieFrm()
 
 void TderivacieFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
-void TderivacieFrm::SetFunction(const QString &Expression)
+void TderivacieFrm::SetFunction(const QString &expression)
 {
     AbortRequest();
-    ui->funkciaEdt->setText(Expression);
+    ui->funkciaEdt->setText(expression);
     TStringList names;
-    CollectVariables(Expression, names, QString());
+    CollectVariables(expression, names, QString());
     {
         const QSignalBlocker quiet(ui->premenneCmb);
         ui->premenneCmb->clear();
@@ -120,24 +120,24 @@ void TderivacieFrm::SetFunction(const QString &Expression)
     ShowResult(QString());
 }
 
-void TderivacieFrm::ShowResult(const QString &Text)
+void TderivacieFrm::ShowResult(const QString &text)
 {
     UseNormalTextColour(ui->vysledokEdt);
-    ui->vysledokEdt->setText(Text);
+    ui->vysledokEdt->setText(text);
     // A derivative or message longer than the field: its start shows, and
     // the whole text is at hand under the mouse.
     ui->vysledokEdt->setCursorPosition(0);
-    ui->vysledokEdt->setToolTip(Text);
+    ui->vysledokEdt->setToolTip(text);
     SetBusyCursor(false);
 }
 
-void TderivacieFrm::ShowError(const QString &Text)
+void TderivacieFrm::ShowError(const QString &text)
 {
-    ShowResult(Text);
+    ShowResult(text);
     SetTextColour(ui->vysledokEdt, QColor(255, 0, 0));
 }
 
-void TderivacieFrm::SetBusyCursor(bool Busy)
+void TderivacieFrm::SetBusyCursor(bool busy)
 {
     QWidget *const widgets[] = {this,
                                 ui->premennaLbl,
@@ -152,7 +152,7 @@ void TderivacieFrm::SetBusyCursor(bool Busy)
                                 ui->vypocetBtn,
                                 ui->nahladBtn};
     for (QWidget *w : widgets) {
-        if (Busy)
+        if (busy)
             w->setCursor(Qt::WaitCursor);
         else
             w->unsetCursor();
@@ -183,44 +183,44 @@ void TderivacieFrm::vypocetBtnClick()
         + URLEncode(ui->stupenDerivacieEdt->text()) + QStringLiteral("&groupingSeparator=%20&decimalSeparator=")
         + URLEncode(QString(DecimalSeparator));
     SetBusyCursor(true);
-    if (!Web)
-        Web = TWebGet::Create();
-    Requesting = true;
-    Web->Start(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode), WebUserAgent(), MaxReplyBytes,
-               [this](const TWebGet::TAnswer &Answer) { RequestFinished(Answer); });
-    Timeout.start(RequestTimeoutMs);
+    if (!m_web)
+        m_web = TWebGet::Create();
+    m_requesting = true;
+    m_web->Start(QUrl::fromEncoded(address.toLatin1(), QUrl::StrictMode), WebUserAgent(), MaxReplyBytes,
+                 [this](const TWebGet::TAnswer &answer) { RequestFinished(answer); });
+    m_timeout.start(RequestTimeoutMs);
 }
 
 void TderivacieFrm::AbortRequest()
 {
-    Timeout.stop();
-    if (!Requesting)
+    m_timeout.stop();
+    if (!m_requesting)
         return;
-    Requesting = false;
-    Web->Abort();
+    m_requesting = false;
+    m_web->Abort();
     SetBusyCursor(false);
 }
 
 void TderivacieFrm::RequestTimedOut()
 {
-    if (!Requesting)
+    if (!m_requesting)
         return;
     AbortRequest();
     ShowError(ConnectionErrorText);
 }
 
-void TderivacieFrm::RequestFinished(const TWebGet::TAnswer &Answer)
+void TderivacieFrm::RequestFinished(const TWebGet::TAnswer &answer)
 {
-    Requesting = false;
-    Timeout.stop();
+    m_requesting = false;
+    m_timeout.stop();
     // Only a successful answer of the service counts; an error page that
     // happens to hold "OK:" somewhere is a failure like any other, and so is
     // an answer too large to be a derivative.
-    if (!Answer.Complete || Answer.Status < 200 || Answer.Status > 299) {
+    if (!answer.Complete || answer.Status < 200 || answer.Status > 299) {
         ShowError(ConnectionErrorText);
         return;
     }
-    const QString derivative = DerivativeFromReply(Answer.Body);
+    const QString derivative = DerivativeFromReply(answer.Body);
     // The service's refusal: the expression has no derivative it can give.
     if (derivative.isEmpty())
         ShowError(QStringLiteral("---"));
@@ -228,12 +228,12 @@ void TderivacieFrm::RequestFinished(const TWebGet::TAnswer &Answer)
         ShowResult(derivative);
 }
 
-QString DerivativeFromReply(const QByteArray &Reply)
+QString DerivativeFromReply(const QByteArray &reply)
 {
-    if (!Reply.startsWith("OK:"))
+    if (!reply.startsWith("OK:"))
         return QString();
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = QString(decoder(QByteArrayView(Reply).sliced(3))).trimmed();
+    const QString text = QString(decoder(QByteArrayView(reply).sliced(3))).trimmed();
     if (decoder.hasError())
         return QString();
     for (const QChar c : text)
@@ -249,12 +249,12 @@ void TderivacieFrm::nahladBtnClick()
 
 // ------------------------------------------------------------- local route
 
-QString TderivacieFrm::FaultText(const EVyrazError &Error) const
+QString TderivacieFrm::FaultText(const EVyrazError &error) const
 {
     for (size_t i = 0; i < std::size(Faults); ++i)
-        if (Faults[i] == Error.Fault())
-            return QString(FaultTexts[i]).replace(QStringLiteral("#1"), Error.Detail());
-    return Error.Message();
+        if (Faults[i] == error.Fault())
+            return QString(m_faultTexts[i]).replace(QStringLiteral("#1"), error.Detail());
+    return error.Message();
 }
 
 void TderivacieFrm::Button1Click()

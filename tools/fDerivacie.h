@@ -23,7 +23,7 @@ class TderivacieFrm;
 // Empty (the service's refusal) when the answer does not begin with "OK:",
 // or when what follows is empty, no UTF-8, or holds a line break or another
 // control character: the result field and the preview take one line.
-QString DerivativeFromReply(const QByteArray &Reply);
+QString DerivativeFromReply(const QByteArray &reply);
 
 class TderivacieFrm : public KTandorelForm, public IDerivativeHandOver
 {
@@ -34,17 +34,17 @@ public:
     // The hand-over: Expression becomes the function, its variables fill the
     // list ("x" selected when present, else the first), and a running
     // request and the old derivative are dropped.
-    void SetFunction(const QString &Expression) override;
+    void SetFunction(const QString &expression) override;
     void TranslateTexts() override;
 
     // The derivative (normal colour) or an error (red) in the result box;
     // both end the busy cursor.
-    void ShowResult(const QString &Text);
-    void ShowError(const QString &Text);
-    void SetBusyCursor(bool Busy);
+    void ShowResult(const QString &text);
+    void ShowError(const QString &text);
+    void SetBusyCursor(bool busy);
 
     // Whether a request is running.
-    bool RequestRunning() const { return Requesting; }
+    bool RequestRunning() const { return m_requesting; }
     // A silent service is given up after this long.
     int RequestTimeoutMs = 10000;
     // A reply larger than this is not a derivative.
@@ -64,16 +64,16 @@ private:
 
     // Drops the running request, if any; its reply will never be shown.
     void AbortRequest();
-    void RequestFinished(const TWebGet::TAnswer &Answer);
+    void RequestFinished(const TWebGet::TAnswer &answer);
     void RequestTimedOut();
-    QString FaultText(const class EVyrazError &Error) const;
+    QString FaultText(const class EVyrazError &error) const;
 
     Ui::TderivacieFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     // Made with the first request: only then is the web module loaded.
-    std::unique_ptr<TWebGet> Web;
-    bool Requesting = false;
-    QTimer Timeout;
+    std::unique_ptr<TWebGet> m_web;
+    bool m_requesting = false;
+    QTimer m_timeout;
     // The tree's refusals, by fault.
-    QString FaultTexts[8];
+    QString m_faultTexts[8];
 };

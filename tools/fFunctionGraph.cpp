@@ -48,16 +48,16 @@ constexpr QSize ClearButtonSize(34, 30);
 // out (a box wider than Width still has a row of its own). Places receives
 // each box's rectangle (top-aligned in its row); the height used is
 // returned.
-int FlowRows(const QList<QSize> &Sizes, int Width, QList<QRect> &Places)
+int FlowRows(const QList<QSize> &sizes, int Width, QList<QRect> &places)
 {
-    Places.clear();
+    places.clear();
     int x = 0, rowTop = 0, rowHeight = 0;
-    for (const QSize &size : Sizes) {
+    for (const QSize &size : sizes) {
         if (x > 0 && x + size.width() > Width) {
             rowTop += rowHeight + ControlSpacing;
             x = rowHeight = 0;
         }
-        Places.append(QRect(QPoint(x, rowTop), size));
+        places.append(QRect(QPoint(x, rowTop), size));
         x += size.width() + ControlSpacing;
         rowHeight = qMax(rowHeight, size.height());
     }
@@ -116,7 +116,7 @@ void TGraphImage::paintEvent(QPaintEvent *)
 
 TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     : KTandorelForm(parent), CaptionPrefix(QStringLiteral("Graph of function y = ")), ui(new Ui::TFunctionGraphFrm),
-      ExportFailedText(QStringLiteral("Unable to save the picture to #1."))
+      m_exportFailedText(QStringLiteral("Unable to save the picture to #1."))
 {
     ui->setupUi(this);
     resize(774, 427);
@@ -139,10 +139,10 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
 
     const int panelWidths[3] = {100, 100, 50};
     for (int i = 0; i < 3; ++i) {
-        Panels[i] = new QLabel(QString::fromLatin1(PanelTexts[i]), ui->StatusBar1);
-        Panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        Panels[i]->setMinimumWidth(panelWidths[i]);
-        ui->StatusBar1->addWidget(Panels[i], i == 2 ? 1 : 0);
+        m_panels[i] = new QLabel(QString::fromLatin1(PanelTexts[i]), ui->StatusBar1);
+        m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_panels[i]->setMinimumWidth(panelWidths[i]);
+        ui->StatusBar1->addWidget(m_panels[i], i == 2 ? 1 : 0);
     }
 
     SaveDialog1 = new QFileDialog(this);
@@ -155,16 +155,17 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     // The program's own dialog, as its other windows use.
     SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
 
-    FGraph = std::make_unique<TFunctionGraph>(&ui->graphImg->Bitmap, ui->graphImg->width(), ui->graphImg->height(),
-                                              &ui->verticalScaleImg->Bitmap, &ui->horizontalScaleImg->Bitmap);
-    FGraph->Beep = [] { QApplication::beep(); };
+    m_fGraph = std::make_unique<TFunctionGraph>(&ui->graphImg->Bitmap, ui->graphImg->width(), ui->graphImg->height(),
+                                                &ui->verticalScaleImg->Bitmap, &ui->horizontalScaleImg->Bitmap);
+    m_fGraph->Beep = [] { QApplication::beep(); };
     ApplyColours();
-    FGraph->ScaleFont = font();
+    m_fGraph->ScaleFont = font();
     FitControls();
     LayOut();
 
-    Texts.Field(&CaptionPrefix, "FunctionGraph", "GraphOfFunction", QStringLiteral("Graph of function y = "))
-        .Field(&ExportFailedText, "FunctionGraph", "ExportFailed", QStringLiteral("Unable to save the picture to #1."))
+    m_texts.Field(&CaptionPrefix, "FunctionGraph", "GraphOfFunction", QStringLiteral("Graph of function y = "))
+        .Field(&m_exportFailedText, "FunctionGraph", "ExportFailed",
+               QStringLiteral("Unable to save the picture to #1."))
         .Text(ui->moveGpb, "FunctionGraph", "Move")
         .Text(ui->scaleGpb, "FunctionGraph", "Scale")
         .Text(ui->gridGpb, "FunctionGraph", "Grid")
@@ -203,20 +204,20 @@ TFunctionGraphFrm::TFunctionGraphFrm(QWidget *parent)
     }
 
     ui->graphImg->installEventFilter(this);
-    DragTimer.setSingleShot(true);
-    connect(&DragTimer, &QTimer::timeout, this, [this] { ApplyDrag(); });
+    m_dragTimer.setSingleShot(true);
+    connect(&m_dragTimer, &QTimer::timeout, this, [this] { ApplyDrag(); });
 }
 
 TFunctionGraphFrm::~TFunctionGraphFrm()
 {
     // The graph paints into the pictures: it goes first.
-    FGraph.reset();
+    m_fGraph.reset();
     delete ui;
 }
 
-QString TFunctionGraphFrm::StatusText(int Panel) const
+QString TFunctionGraphFrm::StatusText(int panel) const
 {
-    return Panel >= 0 && Panel < 3 ? Panels[Panel]->text() : QString();
+    return panel >= 0 && panel < 3 ? m_panels[panel]->text() : QString();
 }
 
 int TFunctionGraphFrm::Step() const
@@ -226,26 +227,26 @@ int TFunctionGraphFrm::Step() const
 
 void TFunctionGraphFrm::ShowCaption()
 {
-    setWindowTitle(CaptionPrefix + u' ' + CaptionExpression);
+    setWindowTitle(CaptionPrefix + u' ' + m_captionExpression);
 }
 
 void TFunctionGraphFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     if (TProgramTranslator::Instance()->IsLoaded())
         ShowCaption();
 }
 
-void TFunctionGraphFrm::ShowFunction(const QString &Expression)
+void TFunctionGraphFrm::ShowFunction(const QString &expression)
 {
-    if (FGraph->FunctionCount() == 0) {
-        CaptionExpression = Expression;
+    if (m_fGraph->FunctionCount() == 0) {
+        m_captionExpression = expression;
         ShowCaption();
     }
-    FGraph->ResetView();
-    FGraph->AddFunction(Expression);
-    ui->goniometricScaleChb->setChecked(FGraph->View.Goniometric);
-    FGraph->Redraw();
+    m_fGraph->ResetView();
+    m_fGraph->AddFunction(expression);
+    ui->goniometricScaleChb->setChecked(m_fGraph->View.Goniometric);
+    m_fGraph->Redraw();
     Refresh();
 }
 
@@ -256,8 +257,8 @@ void TFunctionGraphFrm::ApplyColours()
     QPalette face = ui->Shape1->palette();
     face.setColor(QPalette::Window, palette().color(QPalette::Button));
     ui->Shape1->setPalette(face);
-    FGraph->ScaleBackColor = palette().color(QPalette::Window);
-    FGraph->ScaleTextColor = palette().color(QPalette::WindowText);
+    m_fGraph->ScaleBackColor = palette().color(QPalette::Window);
+    m_fGraph->ScaleTextColor = palette().color(QPalette::WindowText);
 }
 
 void TFunctionGraphFrm::FitControls()
@@ -295,7 +296,7 @@ void TFunctionGraphFrm::LayOut()
 {
     // The strips grow from their designed size where the font needs it: the
     // numbers' height and the corner's "y \ x".
-    const QFontMetrics metrics(FGraph->ScaleFont);
+    const QFontMetrics metrics(m_fGraph->ScaleFont);
     const int stripHeight = qMax(HorizontalStripHeight, metrics.height() + 4);
     const int stripWidth =
         qMax(VerticalStripWidth,
@@ -343,22 +344,22 @@ void TFunctionGraphFrm::LayOut()
     ui->StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
 
     const qreal ratio = devicePixelRatioF();
-    const auto fit = [ratio](QImage &Canvas, const QSize &Size) {
-        if (!IsGraphCanvas(Canvas, Size, ratio))
-            Canvas = NewGraphCanvas(Size, ratio);
+    const auto fit = [ratio](QImage &canvas, const QSize &size) {
+        if (!IsGraphCanvas(canvas, size, ratio))
+            canvas = NewGraphCanvas(size, ratio);
     };
     fit(ui->graphImg->Bitmap, QSize(w, h));
     fit(ui->verticalScaleImg->Bitmap, QSize(stripWidth, h));
     fit(ui->horizontalScaleImg->Bitmap, QSize(w + 4, stripHeight));
-    FGraph->DevicePixelRatio = ratio;
-    FGraph->Resize(w, h);
+    m_fGraph->DevicePixelRatio = ratio;
+    m_fGraph->Resize(w, h);
     Refresh();
 }
 
 void TFunctionGraphFrm::resizeEvent(QResizeEvent *event)
 {
     KTandorelForm::resizeEvent(event);
-    if (FGraph)
+    if (m_fGraph)
         LayOut();
 }
 
@@ -366,23 +367,23 @@ void TFunctionGraphFrm::showEvent(QShowEvent *event)
 {
     KTandorelForm::showEvent(event);
     // On a screen of another device pixel ratio the pictures are drawn anew.
-    if (QWindow *window = windowHandle(); window && !ScreenWatch)
-        ScreenWatch = connect(window, &QWindow::screenChanged, this, [this] { LayOut(); });
-    if (!IsGraphCanvas(ui->graphImg->Bitmap, QSize(FGraph->View.Width, FGraph->View.Height), devicePixelRatioF()))
+    if (QWindow *window = windowHandle(); window && !m_screenWatch)
+        m_screenWatch = connect(window, &QWindow::screenChanged, this, [this] { LayOut(); });
+    if (!IsGraphCanvas(ui->graphImg->Bitmap, QSize(m_fGraph->View.Width, m_fGraph->View.Height), devicePixelRatioF()))
         LayOut();
 }
 
 void TFunctionGraphFrm::changeEvent(QEvent *event)
 {
     KTandorelForm::changeEvent(event);
-    if (!FGraph)
+    if (!m_fGraph)
         return;
     if (event->type() == QEvent::PaletteChange) {
         ApplyColours();
-        FGraph->Redraw();
+        m_fGraph->Redraw();
         Refresh();
     } else if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        FGraph->ScaleFont = font();
+        m_fGraph->ScaleFont = font();
         FitControls();
         LayOut();
     }
@@ -395,67 +396,67 @@ void TFunctionGraphFrm::Refresh()
     ui->horizontalScaleImg->update();
     // What lies under the mouse changed with the view; while a drag pans
     // the picture the panels wait for the mouse to be let go.
-    if (Dragging)
+    if (m_dragging)
         return;
-    if (MouseOnPicture)
-        ShowMousePosition(*MouseOnPicture);
+    if (m_mouseOnPicture)
+        ShowMousePosition(*m_mouseOnPicture);
     else
         for (int i = 0; i < 3; ++i)
-            Panels[i]->setText(QString::fromLatin1(PanelTexts[i]));
+            m_panels[i]->setText(QString::fromLatin1(PanelTexts[i]));
 }
 
-void TFunctionGraphFrm::zoomInBtnClick(bool Horizontal, bool Vertical)
+void TFunctionGraphFrm::zoomInBtnClick(bool horizontal, bool vertical)
 {
-    FGraph->ZoomIn(Horizontal, Vertical);
+    m_fGraph->ZoomIn(horizontal, vertical);
     Refresh();
 }
 
-void TFunctionGraphFrm::zoomOutBtnClick(bool Horizontal, bool Vertical)
+void TFunctionGraphFrm::zoomOutBtnClick(bool horizontal, bool vertical)
 {
-    FGraph->ZoomOut(Horizontal, Vertical);
+    m_fGraph->ZoomOut(horizontal, vertical);
     Refresh();
 }
 
-void TFunctionGraphFrm::gridZoomInBtnClick(bool Horizontal, bool Vertical)
+void TFunctionGraphFrm::gridZoomInBtnClick(bool horizontal, bool vertical)
 {
-    FGraph->GridZoomIn(Horizontal, Vertical);
+    m_fGraph->GridZoomIn(horizontal, vertical);
     Refresh();
 }
 
-void TFunctionGraphFrm::gridZoomOutBtnClick(bool Horizontal, bool Vertical)
+void TFunctionGraphFrm::gridZoomOutBtnClick(bool horizontal, bool vertical)
 {
-    FGraph->GridZoomOut(Horizontal, Vertical);
+    m_fGraph->GridZoomOut(horizontal, vertical);
     Refresh();
 }
 
 void TFunctionGraphFrm::goniometricScaleChbClick()
 {
-    FGraph->SetGoniometric(ui->goniometricScaleChb->isChecked());
+    m_fGraph->SetGoniometric(ui->goniometricScaleChb->isChecked());
     Refresh();
 }
 
-void TFunctionGraphFrm::MoveBy(int Dx, int Dy)
+void TFunctionGraphFrm::MoveBy(int dx, int dy)
 {
-    FGraph->Move(Dx, Dy);
+    m_fGraph->Move(dx, dy);
     Refresh();
 }
 
 void TFunctionGraphFrm::moveHomeBtnClick()
 {
-    FGraph->MoveHome();
+    m_fGraph->MoveHome();
     Refresh();
 }
 
 void TFunctionGraphFrm::clearBtnClick()
 {
-    FGraph->ClearFunctions();
-    FGraph->Redraw();
+    m_fGraph->ClearFunctions();
+    m_fGraph->Redraw();
     Refresh();
 }
 
 void TFunctionGraphFrm::copyToClipboardBtnClick()
 {
-    FGraph->CopyToClipboard();
+    m_fGraph->CopyToClipboard();
 }
 
 void TFunctionGraphFrm::saveToFileBtnClick()
@@ -464,9 +465,9 @@ void TFunctionGraphFrm::saveToFileBtnClick()
         return;
     const QString file = SaveDialog1->selectedFiles().constFirst();
     QString reason;
-    if (FGraph->SaveToFile(file, reason))
+    if (m_fGraph->SaveToFile(file, reason))
         return;
-    QString text = ExportFailedText;
+    QString text = m_exportFailedText;
     text.replace(QStringLiteral("#1"), file);
     if (!reason.isEmpty())
         text += QStringLiteral("\r\n") + reason;
@@ -476,71 +477,71 @@ void TFunctionGraphFrm::saveToFileBtnClick()
                                           text);
 }
 
-void TFunctionGraphFrm::graphImgMouseDown(const QPoint &At)
+void TFunctionGraphFrm::graphImgMouseDown(const QPoint &at)
 {
-    LastMouseX = At.x();
-    LastMouseY = At.y();
-    PendingDx = PendingDy = 0;
-    LastDragFrame.invalidate();
-    Dragging = true;
-    MouseOnPicture = At;
+    LastMouseX = at.x();
+    LastMouseY = at.y();
+    m_pendingDx = m_pendingDy = 0;
+    m_lastDragFrame.invalidate();
+    m_dragging = true;
+    m_mouseOnPicture = at;
 }
 
-void TFunctionGraphFrm::graphImgMouseMove(const QPoint &At, bool LeftButton)
+void TFunctionGraphFrm::graphImgMouseMove(const QPoint &at, bool leftButton)
 {
-    MouseOnPicture = At;
-    if (LeftButton && Dragging) {
-        PendingDx += At.x() - LastMouseX;
-        PendingDy += At.y() - LastMouseY;
-        LastMouseX = At.x();
-        LastMouseY = At.y();
-        if (!LastDragFrame.isValid() || LastDragFrame.elapsed() >= FrameMilliseconds)
+    m_mouseOnPicture = at;
+    if (leftButton && m_dragging) {
+        m_pendingDx += at.x() - LastMouseX;
+        m_pendingDy += at.y() - LastMouseY;
+        LastMouseX = at.x();
+        LastMouseY = at.y();
+        if (!m_lastDragFrame.isValid() || m_lastDragFrame.elapsed() >= FrameMilliseconds)
             ApplyDrag();
-        else if (!DragTimer.isActive())
-            DragTimer.start(int(FrameMilliseconds - LastDragFrame.elapsed()));
+        else if (!m_dragTimer.isActive())
+            m_dragTimer.start(int(FrameMilliseconds - m_lastDragFrame.elapsed()));
         return;
     }
-    ShowMousePosition(At);
+    ShowMousePosition(at);
 }
 
-void TFunctionGraphFrm::graphImgMouseUp(const QPoint &At)
+void TFunctionGraphFrm::graphImgMouseUp(const QPoint &at)
 {
-    Dragging = false;
-    MouseOnPicture = At;
+    m_dragging = false;
+    m_mouseOnPicture = at;
     ApplyDrag(); // the last steps of the drag, not a frame later
     Refresh();
 }
 
-void TFunctionGraphFrm::ShowMousePosition(const QPoint &At)
+void TFunctionGraphFrm::ShowMousePosition(const QPoint &at)
 {
-    const Extended x = FGraph->XAtPixel(At.x());
-    Panels[0]->setText(QStringLiteral(" x = ") + FormatFloat(QStringLiteral("0.###"), x));
-    Panels[1]->setText(QStringLiteral(" y = ")
-                       + FormatFloat(QStringLiteral("0.###"), FGraph->YAtPixel(ui->graphImg->height() - At.y())));
+    const Extended x = m_fGraph->XAtPixel(at.x());
+    m_panels[0]->setText(QStringLiteral(" x = ") + FormatFloat(QStringLiteral("0.###"), x));
+    m_panels[1]->setText(QStringLiteral(" y = ")
+                         + FormatFloat(QStringLiteral("0.###"), m_fGraph->YAtPixel(ui->graphImg->height() - at.y())));
     // Where the first function has no value the panel says so, rather than
     // showing a 0 that the curve does not have.
     QString value = QStringLiteral("--");
     try {
         Extended y = 0;
-        if (FGraph->FunctionCount() == 0)
+        if (m_fGraph->FunctionCount() == 0)
             value = FormatFloat(QStringLiteral("0.###"), 0);
-        else if (FGraph->TryValueAt(x, y))
+        else if (m_fGraph->TryValueAt(x, y))
             value = FormatFloat(QStringLiteral("0.###"), y);
     } catch (...) {
         value = QStringLiteral("--");
     }
-    Panels[2]->setText(QStringLiteral(" f(x) = ") + value);
+    m_panels[2]->setText(QStringLiteral(" f(x) = ") + value);
 }
 
 void TFunctionGraphFrm::ApplyDrag()
 {
-    DragTimer.stop();
-    LastDragFrame.start();
-    if (PendingDx == 0 && PendingDy == 0)
+    m_dragTimer.stop();
+    m_lastDragFrame.start();
+    if (m_pendingDx == 0 && m_pendingDy == 0)
         return;
-    const int dx = PendingDx, dy = PendingDy;
-    PendingDx = PendingDy = 0;
-    FGraph->Move(dx, dy);
+    const int dx = m_pendingDx, dy = m_pendingDy;
+    m_pendingDx = m_pendingDy = 0;
+    m_fGraph->Move(dx, dy);
     Refresh();
 }
 
@@ -566,8 +567,8 @@ bool TFunctionGraphFrm::eventFilter(QObject *watched, QEvent *event)
             break;
         }
         case QEvent::Leave:
-            if (!Dragging)
-                MouseOnPicture.reset();
+            if (!m_dragging)
+                m_mouseOnPicture.reset();
             break;
         default:
             break;

@@ -44,12 +44,12 @@ public:
     // Plots Expression as one more curve (the view is reset first); the
     // caption names the first expression since the window was created or
     // cleared.
-    void ShowFunction(const QString &Expression) override;
+    void ShowFunction(const QString &expression) override;
     void TranslateTexts() override;
 
-    TFunctionGraph *Graph() const { return FGraph.get(); }
+    TFunctionGraph *Graph() const { return m_fGraph.get(); }
     // The status bar's panels: 0 x, 1 y, 2 f(x).
-    QString StatusText(int Panel) const;
+    QString StatusText(int panel) const;
     // The dialog that chooses the export file.
     QFileDialog *SaveDialog() const { return SaveDialog1; }
 
@@ -70,46 +70,46 @@ private:
     void LayOut();
     // The pictures repainted and the status bar brought up to date.
     void Refresh();
-    void ShowMousePosition(const QPoint &At);
+    void ShowMousePosition(const QPoint &at);
     void ShowCaption();
     int Step() const;
 
-    void zoomInBtnClick(bool Horizontal, bool Vertical);
-    void zoomOutBtnClick(bool Horizontal, bool Vertical);
-    void gridZoomInBtnClick(bool Horizontal, bool Vertical);
-    void gridZoomOutBtnClick(bool Horizontal, bool Vertical);
+    void zoomInBtnClick(bool horizontal, bool vertical);
+    void zoomOutBtnClick(bool horizontal, bool vertical);
+    void gridZoomInBtnClick(bool horizontal, bool vertical);
+    void gridZoomOutBtnClick(bool horizontal, bool vertical);
     void goniometricScaleChbClick();
-    void MoveBy(int Dx, int Dy);
+    void MoveBy(int dx, int dy);
     void moveHomeBtnClick();
     void clearBtnClick();
     void copyToClipboardBtnClick();
     void saveToFileBtnClick();
-    void graphImgMouseDown(const QPoint &At);
-    void graphImgMouseMove(const QPoint &At, bool LeftButton);
-    void graphImgMouseUp(const QPoint &At);
+    void graphImgMouseDown(const QPoint &at);
+    void graphImgMouseMove(const QPoint &at, bool leftButton);
+    void graphImgMouseUp(const QPoint &at);
     // Applies the drag steps gathered since the last frame.
     void ApplyDrag();
 
     Ui::TFunctionGraphFrm *ui;
-    std::unique_ptr<TFunctionGraph> FGraph;
-    TTranslationTable Texts;
-    QLabel *Panels[3] = {nullptr, nullptr, nullptr};
+    std::unique_ptr<TFunctionGraph> m_fGraph;
+    TTranslationTable m_texts;
+    QLabel *m_panels[3] = {nullptr, nullptr, nullptr};
     QFileDialog *SaveDialog1 = nullptr;
     // The expression the caption names ("x" before the first one).
-    QString CaptionExpression = QStringLiteral("x");
-    QString ExportFailedText;
+    QString m_captionExpression = QStringLiteral("x");
+    QString m_exportFailedText;
 
     int LastMouseX = 0;
     int LastMouseY = 0;
     // The left button went down on the picture and is still held.
-    bool Dragging = false;
+    bool m_dragging = false;
     // Where the mouse last was on the picture, while it is there.
-    std::optional<QPoint> MouseOnPicture;
-    QMetaObject::Connection ScreenWatch;
+    std::optional<QPoint> m_mouseOnPicture;
+    QMetaObject::Connection m_screenWatch;
     // Dragging repaints at most once a frame: the steps in between are
     // summed up here and applied when the frame's time has passed.
-    int PendingDx = 0;
-    int PendingDy = 0;
-    QElapsedTimer LastDragFrame;
-    QTimer DragTimer;
+    int m_pendingDx = 0;
+    int m_pendingDy = 0;
+    QElapsedTimer m_lastDragFrame;
+    QTimer m_dragTimer;
 };

@@ -22,13 +22,13 @@ namespace {
 // Light red, the colour of an edit whose text was refused.
 const QColor ErrorColour(0xFF, 0x66, 0x66);
 
-QString Filled(const QString &Text, const QString &Arg1, const QString &Arg2)
+QString Filled(const QString &text, const QString &arg1, const QString &arg2)
 {
-    QString s = Text;
+    QString s = text;
     if (s.contains(QStringLiteral("#1")))
-        s.replace(QStringLiteral("#1"), Arg1);
+        s.replace(QStringLiteral("#1"), arg1);
     if (s.contains(QStringLiteral("#2")))
-        s.replace(QStringLiteral("#2"), Arg2);
+        s.replace(QStringLiteral("#2"), arg2);
     return s;
 }
 
@@ -43,93 +43,93 @@ struct TInputs
     QLineEdit *PEdit, *QEdit;
 };
 
-void Refuse(TOutcome &Outcome, TMessage Message, const QString &Arg1 = QString(), const QString &Arg2 = QString(),
-            QLineEdit *Mark = nullptr)
+void Refuse(TOutcome &outcome, TMessage message, const QString &arg1 = QString(), const QString &arg2 = QString(),
+            QLineEdit *mark = nullptr)
 {
-    Outcome.Message = Message;
-    Outcome.Arg1 = Arg1;
-    Outcome.Arg2 = Arg2;
-    Outcome.Mark = Mark;
+    outcome.Message = message;
+    outcome.Arg1 = arg1;
+    outcome.Arg2 = arg2;
+    outcome.Mark = mark;
 }
 
 // Runs Action; an arithmetic failure becomes its message (Name is the
 // polynomial a sixth letter belongs to, empty for both).
-void Guarded(TOutcome &Outcome, const QString &Name, const std::function<void()> &Action)
+void Guarded(TOutcome &outcome, const QString &name, const std::function<void()> &action)
 {
     const QString most = QString::number(PolynomVariableCount);
     try {
-        Action();
+        action();
     } catch (const EPolynomStopped &) {
         throw;
     } catch (const EDivByZero &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+        Refuse(outcome, &TmnohoclenyFrm::errDivisionByZero);
     } catch (const EZeroDivide &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+        Refuse(outcome, &TmnohoclenyFrm::errDivisionByZero);
     } catch (const ETooManyVariables &) {
-        if (Name.isEmpty())
-            Refuse(Outcome, &TmnohoclenyFrm::errMaxVariablesTogether, most);
+        if (name.isEmpty())
+            Refuse(outcome, &TmnohoclenyFrm::errMaxVariablesTogether, most);
         else
-            Refuse(Outcome, &TmnohoclenyFrm::errMaxVariables, Name, most);
+            Refuse(outcome, &TmnohoclenyFrm::errMaxVariables, name, most);
     } catch (const EMathError &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+        Refuse(outcome, &TmnohoclenyFrm::errValueTooHigh);
     } catch (const EIntError &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+        Refuse(outcome, &TmnohoclenyFrm::errValueTooHigh);
     } catch (const EPolynomTooLarge &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+        Refuse(outcome, &TmnohoclenyFrm::errValueTooHigh);
     } catch (const std::bad_alloc &) {
-        Refuse(Outcome, &TmnohoclenyFrm::errValueTooHigh);
+        Refuse(outcome, &TmnohoclenyFrm::errValueTooHigh);
     } catch (const Exception &e) {
-        Outcome.Failure = e.Message();
+        outcome.Failure = e.Message();
     }
 }
 
 // Text in the notation; otherwise its message, and Edit marked.
-bool CheckNotation(TOutcome &Outcome, const QString &Text, QLineEdit *Edit, const QString &Name)
+bool CheckNotation(TOutcome &outcome, const QString &text, QLineEdit *edit, const QString &name)
 {
-    if (TPolynom::CheckSyntax(Text))
+    if (TPolynom::CheckSyntax(text))
         return true;
-    Refuse(Outcome, &TmnohoclenyFrm::errIncorrectNotation, Name, QString(), Edit);
+    Refuse(outcome, &TmnohoclenyFrm::errIncorrectNotation, name, QString(), edit);
     return false;
 }
 
-std::unique_ptr<TPolynom> Parsed(const QString &Text, const TPolynomVars &Vars)
+std::unique_ptr<TPolynom> Parsed(const QString &text, const TPolynomVars &vars)
 {
     auto p = std::make_unique<TPolynom>();
-    p->Parse(Text, Vars, false, true);
+    p->Parse(text, vars, false, true);
     return p;
 }
 
 // Both texts checked (letters together, notation) and parsed into NewP and
 // NewQ with one letter table; false after the refusal.
-bool ParseInputs(TOutcome &Outcome, const TInputs &In)
+bool ParseInputs(TOutcome &outcome, const TInputs &in)
 {
-    if (TPolynom::LetterCount(In.P + In.Q) > PolynomVariableCount) {
-        Refuse(Outcome, &TmnohoclenyFrm::errMaxVariablesTogether, QString::number(PolynomVariableCount));
+    if (TPolynom::LetterCount(in.P + in.Q) > PolynomVariableCount) {
+        Refuse(outcome, &TmnohoclenyFrm::errMaxVariablesTogether, QString::number(PolynomVariableCount));
         return false;
     }
-    if (!CheckNotation(Outcome, In.P, In.PEdit, QStringLiteral("P")))
+    if (!CheckNotation(outcome, in.P, in.PEdit, QStringLiteral("P")))
         return false;
-    Outcome.NewP = Parsed(In.P, TPolynom::FreshVariables());
-    if (!CheckNotation(Outcome, In.Q, In.QEdit, QStringLiteral("Q")))
+    outcome.NewP = Parsed(in.P, TPolynom::FreshVariables());
+    if (!CheckNotation(outcome, in.Q, in.QEdit, QStringLiteral("Q")))
         return false;
-    Outcome.NewQ = Parsed(In.Q, Outcome.NewP->Vars);
+    outcome.NewQ = Parsed(in.Q, outcome.NewP->Vars);
     return true;
 }
 
 // "(P) op (Q) = result", then the remainder on a line of its own, so that
 // it is seen however long the line above is.
-void DrawResult(TOutcome &Outcome, const QString &Op, TPolynom *Remainder, const QString &Reminder)
+void DrawResult(TOutcome &outcome, const QString &op, TPolynom *remainder, const QString &reminder)
 {
-    TPolynomImage &image = Outcome.Picture;
+    TPolynomImage &image = outcome.Picture;
     int x = 0;
-    Outcome.NewP->Draw(image, x, false, QStringLiteral("("));
-    Outcome.NewQ->Draw(image, x, false, QStringLiteral(") ") + Op + QStringLiteral(" ("));
-    Outcome.NewResult->Draw(image, x, false, QStringLiteral(") = "));
-    Outcome.ResultText = Outcome.NewResult->ToText();
-    Outcome.ResultEdit = TOutcome::Show;
-    if (Remainder && !Remainder->IsZero()) {
+    outcome.NewP->Draw(image, x, false, QStringLiteral("("));
+    outcome.NewQ->Draw(image, x, false, QStringLiteral(") ") + op + QStringLiteral(" ("));
+    outcome.NewResult->Draw(image, x, false, QStringLiteral(") = "));
+    outcome.ResultText = outcome.NewResult->ToText();
+    outcome.ResultEdit = TOutcome::Show;
+    if (remainder && !remainder->IsZero()) {
         image.BreakLine(x);
-        Remainder->Draw(image, x, false, u' ' + Reminder + u' ');
+        remainder->Draw(image, x, false, u' ' + reminder + u' ');
     }
 }
 
@@ -162,10 +162,10 @@ TResultEdit::TResultEdit(QWidget *parent) : QLineEdit(parent)
     setReadOnly(true);
 }
 
-void TResultEdit::SetResult(const QString &Text)
+void TResultEdit::SetResult(const QString &text)
 {
-    m_result = Text;
-    setText(Text.size() > ShownLength ? Text.left(ShownLength) + QChar(0x2026) : Text);
+    m_result = text;
+    setText(text.size() > ShownLength ? text.left(ShownLength) + QChar(0x2026) : text);
     setCursorPosition(0);
 }
 
@@ -237,7 +237,7 @@ TmnohoclenyFrm::TmnohoclenyFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
     ui->vysScbContents->setBackgroundRole(QPalette::Button);
     ui->vysScbContents->setAutoFillBackground(true);
 
-    Texts.Caption(this, "Polynomials", "Caption")
+    m_texts.Caption(this, "Polynomials", "Caption")
         .Text(ui->kopirovatVysledokDoPBtn, "Polynomials", "CopyResult")
         .Text(ui->kopirovatVysledokDoQBtn, "Polynomials", "CopyResult")
         .Text(ui->vysGpb, "Polynomials", "Result")
@@ -266,7 +266,7 @@ TmnohoclenyFrm::TmnohoclenyFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
         .Field(&errNegativeIndexes, "Polynomials", "errNegativeIndexes",
                QStringLiteral("To perform the Horner scheme, polynomial #1 can not contain negative indexes."))
         .Field(&reminder, "Polynomials", "reminder", QStringLiteral("reminder:"));
-    Texts.SetDefaultTexts();
+    m_texts.SetDefaultTexts();
 
     connect(ui->scitanieBtn, &QPushButton::clicked, this, [this] { scitanieBtnClick(); });
     connect(ui->odcitanieBtn, &QPushButton::clicked, this, [this] { odcitanieBtnClick(); });
@@ -316,7 +316,7 @@ const TPolynomImage &TmnohoclenyFrm::Picture() const
 
 void TmnohoclenyFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     NameControls();
 }
 
@@ -386,16 +386,16 @@ void TmnohoclenyFrm::hideEvent(QHideEvent *event)
 
 // ------------------------------------------------------------------- jobs
 
-void TmnohoclenyFrm::Start(std::function<void(TOutcome &)> Work, bool preview)
+void TmnohoclenyFrm::Start(std::function<void(TOutcome &)> work, bool preview)
 {
     StopJob();
     auto job = std::make_shared<TJob>();
     job->Preview = preview;
     m_job = job;
-    QThread *thread = QThread::create([job, Work = std::move(Work)] {
+    QThread *thread = QThread::create([job, work = std::move(work)] {
         TPolynomStopScope scope(job->Stop);
         try {
-            Work(job->Outcome);
+            work(job->Outcome);
         } catch (const EPolynomStopped &) {
             job->Outcome.Stopped = true;
         }
@@ -420,36 +420,36 @@ void TmnohoclenyFrm::StopJob()
     unsetCursor();
 }
 
-void TmnohoclenyFrm::Finished(const std::shared_ptr<TJob> &Job)
+void TmnohoclenyFrm::Finished(const std::shared_ptr<TJob> &job)
 {
     // A job that was stopped or overtaken by a newer one shows nothing.
-    if (Job != m_job)
+    if (job != m_job)
         return;
     StopJob();
-    if (!Job->Outcome.Stopped)
-        Show(Job->Outcome);
+    if (!job->Outcome.Stopped)
+        Show(job->Outcome);
 }
 
-void TmnohoclenyFrm::Show(TOutcome &Outcome)
+void TmnohoclenyFrm::Show(TOutcome &outcome)
 {
-    if (Outcome.NewP)
-        P.Swap(*Outcome.NewP);
-    if (Outcome.NewQ)
-        Q.Swap(*Outcome.NewQ);
-    if (Outcome.NewResult)
-        Result.Swap(*Outcome.NewResult);
-    if (Outcome.ResultEdit != TOutcome::Keep)
-        ui->vysEdt->setVisible(Outcome.ResultEdit == TOutcome::Show);
-    if (!Outcome.ResultText.isNull())
-        ui->vysEdt->SetResult(Outcome.ResultText);
-    if (Outcome.Message || !Outcome.Failure.isEmpty()) {
-        ShowError(Outcome.Message ? this->*Outcome.Message : Outcome.Failure, Outcome.Arg1, Outcome.Arg2);
-        if (Outcome.Mark)
-            MarkEdit(Outcome.Mark);
+    if (outcome.NewP)
+        P.Swap(*outcome.NewP);
+    if (outcome.NewQ)
+        Q.Swap(*outcome.NewQ);
+    if (outcome.NewResult)
+        Result.Swap(*outcome.NewResult);
+    if (outcome.ResultEdit != TOutcome::Keep)
+        ui->vysEdt->setVisible(outcome.ResultEdit == TOutcome::Show);
+    if (!outcome.ResultText.isNull())
+        ui->vysEdt->SetResult(outcome.ResultText);
+    if (outcome.Message || !outcome.Failure.isEmpty()) {
+        ShowError(outcome.Message ? this->*outcome.Message : outcome.Failure, outcome.Arg1, outcome.Arg2);
+        if (outcome.Mark)
+            MarkEdit(outcome.Mark);
         return;
     }
     ui->chybaLbl->hide();
-    ui->vysImg->Image = std::move(Outcome.Picture);
+    ui->vysImg->Image = std::move(outcome.Picture);
     PictureChanged();
 }
 
@@ -472,23 +472,23 @@ void TmnohoclenyFrm::PictureChanged()
         text.size() > TResultEdit::ShownLength ? text.left(TResultEdit::ShownLength) + QChar(0x2026) : text);
 }
 
-void TmnohoclenyFrm::MarkEdit(QLineEdit *Edit)
+void TmnohoclenyFrm::MarkEdit(QLineEdit *edit)
 {
-    QPalette palette = Edit->palette();
+    QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, ErrorColour);
     palette.setColor(QPalette::Text, Qt::black);
-    Edit->setPalette(palette);
+    edit->setPalette(palette);
 }
 
-void TmnohoclenyFrm::ResetEditColour(QLineEdit *Edit)
+void TmnohoclenyFrm::ResetEditColour(QLineEdit *edit)
 {
-    Edit->setPalette(QPalette());
+    edit->setPalette(QPalette());
 }
 
-void TmnohoclenyFrm::ShowError(const QString &Text, const QString &Arg1, const QString &Arg2)
+void TmnohoclenyFrm::ShowError(const QString &text, const QString &arg1, const QString &arg2)
 {
     ui->vysImg->Image.Clear();
-    ui->chybaLbl->setText(Filled(Text, Arg1, Arg2));
+    ui->chybaLbl->setText(Filled(text, arg1, arg2));
     ui->chybaLbl->show();
     PictureChanged();
 }
@@ -497,13 +497,13 @@ void TmnohoclenyFrm::ShowError(const QString &Text, const QString &Arg1, const Q
 
 void TmnohoclenyFrm::AddOrSubtract(bool Negate, const QString &Op)
 {
-    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Negate, Op](TOutcome &Outcome) {
-        Guarded(Outcome, QString(), [&] {
-            if (!ParseInputs(Outcome, In))
+    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Negate, Op](TOutcome &outcome) {
+        Guarded(outcome, QString(), [&] {
+            if (!ParseInputs(outcome, In))
                 return;
-            Outcome.NewResult = Parsed(In.P, TPolynom::FreshVariables());
-            Outcome.NewResult->Parse(In.Q, Outcome.NewResult->Vars, Negate, false);
-            DrawResult(Outcome, Op, nullptr, QString());
+            outcome.NewResult = Parsed(In.P, TPolynom::FreshVariables());
+            outcome.NewResult->Parse(In.Q, outcome.NewResult->Vars, Negate, false);
+            DrawResult(outcome, Op, nullptr, QString());
         });
     });
 }
@@ -520,13 +520,13 @@ void TmnohoclenyFrm::odcitanieBtnClick()
 
 void TmnohoclenyFrm::nasobenieBtnClick()
 {
-    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}](TOutcome &Outcome) {
-        Guarded(Outcome, QString(), [&] {
-            if (!ParseInputs(Outcome, In))
+    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}](TOutcome &outcome) {
+        Guarded(outcome, QString(), [&] {
+            if (!ParseInputs(outcome, In))
                 return;
-            Outcome.NewResult = std::make_unique<TPolynom>();
-            TPolynom::Multiply(*Outcome.NewP, *Outcome.NewQ, *Outcome.NewResult);
-            DrawResult(Outcome, QStringLiteral("."), nullptr, QString());
+            outcome.NewResult = std::make_unique<TPolynom>();
+            TPolynom::Multiply(*outcome.NewP, *outcome.NewQ, *outcome.NewResult);
+            DrawResult(outcome, QStringLiteral("."), nullptr, QString());
         });
     });
 }
@@ -534,21 +534,21 @@ void TmnohoclenyFrm::nasobenieBtnClick()
 void TmnohoclenyFrm::delenieBtnClick()
 {
     Start(
-        [In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Reminder = reminder](TOutcome &Outcome) {
-            Guarded(Outcome, QString(), [&] {
-                if (!ParseInputs(Outcome, In))
+        [In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Reminder = reminder](TOutcome &outcome) {
+            Guarded(outcome, QString(), [&] {
+                if (!ParseInputs(outcome, In))
                     return;
-                if (Outcome.NewQ->IsZero()) {
-                    Refuse(Outcome, &TmnohoclenyFrm::errDivisionByZero);
+                if (outcome.NewQ->IsZero()) {
+                    Refuse(outcome, &TmnohoclenyFrm::errDivisionByZero);
                     return;
                 }
                 // Q's letters first, so that its first letter is the one divided in.
                 const auto d = Parsed(In.Q, TPolynom::FreshVariables());
                 const auto n = Parsed(In.P, d->Vars);
                 TPolynom r;
-                Outcome.NewResult = std::make_unique<TPolynom>();
-                TPolynom::Divide(*n, *d, r, *Outcome.NewResult);
-                DrawResult(Outcome, QStringLiteral("/"), &r, Reminder);
+                outcome.NewResult = std::make_unique<TPolynom>();
+                TPolynom::Divide(*n, *d, r, *outcome.NewResult);
+                DrawResult(outcome, QStringLiteral("/"), &r, Reminder);
             });
         });
 }
@@ -556,64 +556,64 @@ void TmnohoclenyFrm::delenieBtnClick()
 void TmnohoclenyFrm::umocniPBtnClick()
 {
     Start([p = ui->pEdt->text(), pEdit = ui->pEdt, nText = ui->exponentEdt->text(),
-           n = ui->UpDown1->Position()](TOutcome &Outcome) {
-        Guarded(Outcome, QStringLiteral("P"), [&] {
+           n = ui->UpDown1->Position()](TOutcome &outcome) {
+        Guarded(outcome, QStringLiteral("P"), [&] {
             if (TPolynom::LetterCount(p) > PolynomVariableCount) {
-                Refuse(Outcome, &TmnohoclenyFrm::errMaxVariables, QStringLiteral("P"),
+                Refuse(outcome, &TmnohoclenyFrm::errMaxVariables, QStringLiteral("P"),
                        QString::number(PolynomVariableCount));
                 return;
             }
-            if (!CheckNotation(Outcome, p, pEdit, QStringLiteral("P")))
+            if (!CheckNotation(outcome, p, pEdit, QStringLiteral("P")))
                 return;
-            Outcome.NewP = Parsed(p, TPolynom::FreshVariables());
-            Outcome.ResultEdit = TOutcome::Show;
-            TPolynomImage &image = Outcome.Picture;
+            outcome.NewP = Parsed(p, TPolynom::FreshVariables());
+            outcome.ResultEdit = TOutcome::Show;
+            TPolynomImage &image = outcome.Picture;
             int x = 0;
-            Outcome.NewP->Draw(image, x, false, QStringLiteral("("));
+            outcome.NewP->Draw(image, x, false, QStringLiteral("("));
             image.DrawSuperscriptText(x, QStringLiteral(")^") + nText);
-            Outcome.NewP->Power(n);
-            Outcome.NewP->Draw(image, x, false, QStringLiteral(" = "));
-            Outcome.ResultText = Outcome.NewP->ToText();
+            outcome.NewP->Power(n);
+            outcome.NewP->Draw(image, x, false, QStringLiteral(" = "));
+            outcome.ResultText = outcome.NewP->ToText();
         });
     });
 }
 
 void TmnohoclenyFrm::hornerBtnClick()
 {
-    Start([q = ui->qEdt->text(), qEdit = ui->qEdt, m = ui->bodEdt->text(), mEdit = ui->bodEdt](TOutcome &Outcome) {
-        Guarded(Outcome, QStringLiteral("Q"), [&] {
+    Start([q = ui->qEdt->text(), qEdit = ui->qEdt, m = ui->bodEdt->text(), mEdit = ui->bodEdt](TOutcome &outcome) {
+        Guarded(outcome, QStringLiteral("Q"), [&] {
             if (TPolynom::LetterCount(q) > 1) {
-                Refuse(Outcome, &TmnohoclenyFrm::errMax1Variable, QStringLiteral("Q"));
+                Refuse(outcome, &TmnohoclenyFrm::errMax1Variable, QStringLiteral("Q"));
                 return;
             }
-            if (!CheckNotation(Outcome, q, qEdit, QStringLiteral("Q")))
+            if (!CheckNotation(outcome, q, qEdit, QStringLiteral("Q")))
                 return;
-            Outcome.NewQ = Parsed(q, TPolynom::FreshVariables());
+            outcome.NewQ = Parsed(q, TPolynom::FreshVariables());
             Extended point;
             if (!TryStrToFloat(m, point)) {
-                Refuse(Outcome, &TmnohoclenyFrm::IncorrectValue, QString(), QString(), mEdit);
+                Refuse(outcome, &TmnohoclenyFrm::IncorrectValue, QString(), QString(), mEdit);
                 return;
             }
-            if (!Outcome.NewQ->HasNoNegativeExponent()) {
-                Refuse(Outcome, &TmnohoclenyFrm::errNegativeIndexes, QStringLiteral("Q"));
+            if (!outcome.NewQ->HasNoNegativeExponent()) {
+                Refuse(outcome, &TmnohoclenyFrm::errNegativeIndexes, QStringLiteral("Q"));
                 return;
             }
-            if (Outcome.NewQ->MaxExponent() > 10) {
-                Refuse(Outcome, &TmnohoclenyFrm::errMaxDegreeForHornerScheme, QStringLiteral("Q"),
+            if (outcome.NewQ->MaxExponent() > 10) {
+                Refuse(outcome, &TmnohoclenyFrm::errMaxDegreeForHornerScheme, QStringLiteral("Q"),
                        QStringLiteral("10"));
                 return;
             }
             // The scheme takes the room of the result edit too.
-            Outcome.ResultEdit = TOutcome::Hide;
-            Outcome.NewQ->DrawHornerScheme(Outcome.Picture, point);
+            outcome.ResultEdit = TOutcome::Hide;
+            outcome.NewQ->DrawHornerScheme(outcome.Picture, point);
         });
     });
 }
 
-void TmnohoclenyFrm::pEdtChange(QLineEdit *Edit)
+void TmnohoclenyFrm::pEdtChange(QLineEdit *edit)
 {
-    ResetEditColour(Edit);
-    const QString text = Edit->text();
+    ResetEditColour(edit);
+    const QString text = edit->text();
     if (!TPolynom::CheckSyntax(text)) {
         // Nothing to preview: what an operation still computes is void too.
         StopJob();
@@ -622,25 +622,25 @@ void TmnohoclenyFrm::pEdtChange(QLineEdit *Edit)
         PictureChanged();
         return;
     }
-    const bool isP = Edit == ui->pEdt;
+    const bool isP = edit == ui->pEdt;
     Start(
-        [text, isP](TOutcome &Outcome) {
-            Guarded(Outcome, isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
+        [text, isP](TOutcome &outcome) {
+            Guarded(outcome, isP ? QStringLiteral("P") : QStringLiteral("Q"), [&] {
                 // A preview only: P and Q keep what the last operation parsed.
                 TPolynom preview;
                 preview.Parse(text, TPolynom::FreshVariables(), false, true);
                 int x = 0;
-                preview.Draw(Outcome.Picture, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
-                Outcome.ResultEdit = TOutcome::Show;
+                preview.Draw(outcome.Picture, x, false, isP ? QStringLiteral("P = ") : QStringLiteral("Q = "));
+                outcome.ResultEdit = TOutcome::Show;
             });
         },
         true);
 }
 
-void TmnohoclenyFrm::mocnina1BtnClick(QLineEdit *Edit)
+void TmnohoclenyFrm::mocnina1BtnClick(QLineEdit *edit)
 {
-    Edit->insert(QStringLiteral("^"));
-    Edit->setFocus();
+    edit->insert(QStringLiteral("^"));
+    edit->setFocus();
 }
 
 void TmnohoclenyFrm::vymenaBtnClick()

@@ -56,7 +56,7 @@ public:
 
     explicit TResultEdit(QWidget *parent = nullptr);
 
-    void SetResult(const QString &Text);
+    void SetResult(const QString &text);
     const QString &Result() const { return m_result; }
     // The part of the result that the selection covers.
     QString SelectedResult() const;
@@ -145,28 +145,28 @@ private:
     void delenieBtnClick();
     void umocniPBtnClick();
     void hornerBtnClick();
-    void pEdtChange(QLineEdit *Edit);
-    void mocnina1BtnClick(QLineEdit *Edit);
+    void pEdtChange(QLineEdit *edit);
+    void mocnina1BtnClick(QLineEdit *edit);
     void vymenaBtnClick();
 
     // The sum (Negate false) or the difference.
-    void AddOrSubtract(bool Negate, const QString &Op);
+    void AddOrSubtract(bool negate, const QString &op);
     // Runs Work on a worker thread after stopping the job before it; its
     // outcome is shown when it ends, unless a newer job came first.
-    void Start(std::function<void(TOutcome &)> Work, bool preview = false);
+    void Start(std::function<void(TOutcome &)> work, bool preview = false);
     void StopJob();
-    void Finished(const std::shared_ptr<TJob> &Job);
-    void Show(TOutcome &Outcome);
+    void Finished(const std::shared_ptr<TJob> &job);
+    void Show(TOutcome &outcome);
 
-    void ShowError(const QString &Text, const QString &Arg1 = QString(), const QString &Arg2 = QString());
+    void ShowError(const QString &text, const QString &arg1 = QString(), const QString &arg2 = QString());
     void PictureChanged();
-    void MarkEdit(QLineEdit *Edit);
-    void ResetEditColour(QLineEdit *Edit);
+    void MarkEdit(QLineEdit *edit);
+    void ResetEditColour(QLineEdit *edit);
     // Names for the controls whose captions do not say what they do.
     void NameControls();
 
     Ui::TmnohoclenyFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     TPolynom P;
     TPolynom Q;
     TPolynom Result;

@@ -15,10 +15,10 @@ constexpr int NoteFontSize = 12;
 
 // A screen reader meets the drawing as a picture: named as the window, the
 // text it shows as its description.
-QAccessibleInterface *CanvasInterface(const QString &Class, QObject *Object)
+QAccessibleInterface *CanvasInterface(const QString &Class, QObject *object)
 {
-    if (Class == QLatin1String("TExpressionCanvas") && Object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(Object), QAccessible::Graphic);
+    if (Class == QLatin1String("TExpressionCanvas") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
     return nullptr;
 }
 
@@ -34,16 +34,17 @@ TExpressionCanvas::TExpressionCanvas(QWidget *parent) : QWidget(parent)
     setFixedSize(2 * Margin, 2 * Margin);
 }
 
-void TExpressionCanvas::Show(const TGrafickyVyraz *Formula, const QString &Note)
+void TExpressionCanvas::Show(const TGrafickyVyraz *formula, const QString &note)
 {
-    Shown = Formula;
-    NoteText = Formula ? QString() : Note;
-    setAccessibleDescription(Description + (NoteText.isEmpty() ? QString() : u'\n' + NoteText));
+    m_shown = formula;
+    m_noteText = formula ? QString() : note;
+    setAccessibleDescription(Description + (m_noteText.isEmpty() ? QString() : u'\n' + m_noteText));
     QSize size(0, 0);
-    if (Shown)
-        size = QSize(Shown->Width(), Shown->Height());
-    else if (!NoteText.isEmpty())
-        size = QSize(TextMetrics.TextWidth(NoteText, NoteFontSize), TextMetrics.TextHeight(NoteText, NoteFontSize));
+    if (m_shown)
+        size = QSize(m_shown->Width(), m_shown->Height());
+    else if (!m_noteText.isEmpty())
+        size = QSize(m_textMetrics.TextWidth(m_noteText, NoteFontSize),
+                     m_textMetrics.TextHeight(m_noteText, NoteFontSize));
     setFixedSize(size + QSize(2 * Margin, 2 * Margin));
     update();
 }
@@ -52,12 +53,12 @@ void TExpressionCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
-    if (Shown) {
-        Shown->Draw(painter, TextMetrics, event->rect());
-    } else if (!NoteText.isEmpty()) {
+    if (m_shown) {
+        m_shown->Draw(painter, m_textMetrics, event->rect());
+    } else if (!m_noteText.isEmpty()) {
         painter.setPen(QColor(80, 80, 80));
-        painter.setFont(TextMetrics.Font(NoteFontSize));
-        painter.drawText(QPoint(Margin, Margin + painter.fontMetrics().ascent()), NoteText);
+        painter.setFont(m_textMetrics.Font(NoteFontSize));
+        painter.drawText(QPoint(Margin, Margin + painter.fontMetrics().ascent()), m_noteText);
     }
 }
 
@@ -73,21 +74,22 @@ TnahladVyrazuFrm::TnahladVyrazuFrm(QWidget *parent) : KTandorelForm(parent), ui(
     ui->ScrollBox1->setBackgroundRole(QPalette::Window);
     ui->ScrollBox1->viewport()->setAutoFillBackground(true);
 
-    Texts.Caption(this, "ExpressionPreviewForm", "Caption")
-        .Field(&NoteEmptyOperand, "ExpressionPreviewForm", "NoteEmptyOperand", QStringLiteral("An operand is missing."))
-        .Field(&NoteUnclosedBracket, "ExpressionPreviewForm", "NoteUnclosedBracket",
+    m_texts.Caption(this, "ExpressionPreviewForm", "Caption")
+        .Field(&m_noteEmptyOperand, "ExpressionPreviewForm", "NoteEmptyOperand",
+               QStringLiteral("An operand is missing."))
+        .Field(&m_noteUnclosedBracket, "ExpressionPreviewForm", "NoteUnclosedBracket",
                QStringLiteral("A bracket is not closed."))
-        .Field(&NoteUnopenedBracket, "ExpressionPreviewForm", "NoteUnopenedBracket",
+        .Field(&m_noteUnopenedBracket, "ExpressionPreviewForm", "NoteUnopenedBracket",
                QStringLiteral("A closing bracket has no opening bracket."))
-        .Field(&NoteMissingOperator, "ExpressionPreviewForm", "NoteMissingOperator",
+        .Field(&m_noteMissingOperator, "ExpressionPreviewForm", "NoteMissingOperator",
                QStringLiteral("An operator is missing between two operands."))
-        .Field(&NoteTooLong, "ExpressionPreviewForm", "NoteTooLong",
+        .Field(&m_noteTooLong, "ExpressionPreviewForm", "NoteTooLong",
                QStringLiteral("The expression is too long to draw."))
-        .Field(&NoteTooDeep, "ExpressionPreviewForm", "NoteTooDeep",
+        .Field(&m_noteTooDeep, "ExpressionPreviewForm", "NoteTooDeep",
                QStringLiteral("The expression is nested too deeply to draw."))
-        .Field(&NoteCannotDraw, "ExpressionPreviewForm", "NoteCannotDraw",
+        .Field(&m_noteCannotDraw, "ExpressionPreviewForm", "NoteCannotDraw",
                QStringLiteral("The expression cannot be drawn."));
-    Texts.SetDefaultTexts();
+    m_texts.SetDefaultTexts();
 }
 
 TnahladVyrazuFrm::~TnahladVyrazuFrm()
@@ -102,52 +104,52 @@ TExpressionCanvas *TnahladVyrazuFrm::Canvas() const
     return ui->Image1;
 }
 
-void TnahladVyrazuFrm::SetExpression(const QString &Expr)
+void TnahladVyrazuFrm::SetExpression(const QString &expr)
 {
-    Text = Expr;
+    Text = expr;
 }
 
 void TnahladVyrazuFrm::Redraw()
 {
     ui->Image1->Show(nullptr, QString());
     ui->Image1->Description = Text;
-    Formula.reset();
-    Fault.reset();
+    m_formula.reset();
+    m_fault.reset();
     if (!Text.isEmpty()) {
         try {
             auto formula = TGrafickyVyraz::Create(Text, TExpressionCanvas::Margin, TExpressionCanvas::Margin, 16);
             formula->Measure(ui->Image1->Metrics());
-            Formula = std::move(formula);
+            m_formula = std::move(formula);
         } catch (const EVyrazError &e) {
-            Fault = e.Fault();
+            m_fault = e.Fault();
         }
     }
-    ui->Image1->Show(Formula.get(), Fault ? NoteFor(*Fault) : QString());
+    ui->Image1->Show(m_formula.get(), m_fault ? NoteFor(*m_fault) : QString());
 }
 
-QString TnahladVyrazuFrm::NoteFor(TVyrazFault Kind) const
+QString TnahladVyrazuFrm::NoteFor(TVyrazFault kind) const
 {
-    switch (Kind) {
+    switch (kind) {
     case TVyrazFault::EmptyOperand:
-        return NoteEmptyOperand;
+        return m_noteEmptyOperand;
     case TVyrazFault::UnmatchedOpening:
-        return NoteUnclosedBracket;
+        return m_noteUnclosedBracket;
     case TVyrazFault::UnmatchedClosing:
-        return NoteUnopenedBracket;
+        return m_noteUnopenedBracket;
     case TVyrazFault::MissingOperator:
-        return NoteMissingOperator;
+        return m_noteMissingOperator;
     case TVyrazFault::TooLong:
-        return NoteTooLong;
+        return m_noteTooLong;
     case TVyrazFault::TooDeep:
-        return NoteTooDeep;
+        return m_noteTooDeep;
     default:
-        return NoteCannotDraw;
+        return m_noteCannotDraw;
     }
 }
 
 void TnahladVyrazuFrm::TranslateTexts()
 {
-    Texts.Translate();
-    if (Fault)
-        ui->Image1->Show(nullptr, NoteFor(*Fault));
+    m_texts.Translate();
+    if (m_fault)
+        ui->Image1->Show(nullptr, NoteFor(*m_fault));
 }

@@ -30,10 +30,10 @@ public:
 
     // Shows Formula (measured with Metrics(); not owned, nullptr for none),
     // else Note, else nothing.
-    void Show(const TGrafickyVyraz *Formula, const QString &Note);
-    const TGrafickyVyraz *Formula() const { return Shown; }
-    const QString &Note() const { return NoteText; }
-    const TFontTextMetrics &Metrics() const { return TextMetrics; }
+    void Show(const TGrafickyVyraz *formula, const QString &note);
+    const TGrafickyVyraz *Formula() const { return m_shown; }
+    const QString &Note() const { return m_noteText; }
+    const TFontTextMetrics &Metrics() const { return m_textMetrics; }
 
     // What the drawing shows, in words (the text handed over); the note
     // follows it when one is shown.
@@ -43,9 +43,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    TFontTextMetrics TextMetrics;
-    const TGrafickyVyraz *Shown = nullptr;
-    QString NoteText;
+    TFontTextMetrics m_textMetrics;
+    const TGrafickyVyraz *m_shown = nullptr;
+    QString m_noteText;
 };
 
 class TnahladVyrazuFrm : public KTandorelForm, public IExpressionPreviewHandOver
@@ -57,30 +57,30 @@ public:
     ~TnahladVyrazuFrm() override;
 
     // Stores the text to preview.
-    void SetExpression(const QString &Text) override;
+    void SetExpression(const QString &text) override;
     // Lays the stored text out afresh and shows it.
     void Redraw() override;
     void TranslateTexts() override;
 
     QString Expression() const { return Text; }
-    const TGrafickyVyraz *Tree() const { return Formula.get(); }
+    const TGrafickyVyraz *Tree() const { return m_formula.get(); }
     TExpressionCanvas *Canvas() const;
 
 private:
-    QString NoteFor(TVyrazFault Fault) const;
+    QString NoteFor(TVyrazFault fault) const;
 
     Ui::TnahladVyrazuFrm *ui;
-    TTranslationTable Texts;
-    std::unique_ptr<TGrafickyVyraz> Formula;
+    TTranslationTable m_texts;
+    std::unique_ptr<TGrafickyVyraz> m_formula;
     QString Text;
     // Why the stored text could not be drawn, while its note is shown.
-    std::optional<TVyrazFault> Fault;
+    std::optional<TVyrazFault> m_fault;
 
-    QString NoteEmptyOperand;
-    QString NoteUnclosedBracket;
-    QString NoteUnopenedBracket;
-    QString NoteMissingOperator;
-    QString NoteTooLong;
-    QString NoteTooDeep;
-    QString NoteCannotDraw;
+    QString m_noteEmptyOperand;
+    QString m_noteUnclosedBracket;
+    QString m_noteUnopenedBracket;
+    QString m_noteMissingOperator;
+    QString m_noteTooLong;
+    QString m_noteTooDeep;
+    QString m_noteCannotDraw;
 };

@@ -13,32 +13,32 @@
 
 namespace {
 
-bool IsDigit(QChar C)
+bool IsDigit(QChar c)
 {
-    return C >= u'0' && C <= u'9';
+    return c >= u'0' && c <= u'9';
 }
 
-bool IsMantissaChar(QChar C)
+bool IsMantissaChar(QChar c)
 {
-    return IsDigit(C) || C == DecimalSeparator;
+    return IsDigit(c) || c == DecimalSeparator;
 }
 
 // What the power of ten needs in front of it at the caret: nothing after the
 // digits of a number ("25" gives 25e3), a multiplication by 1 after a number
 // that already has its power of ten ("1e6" gives 1e6*1e-6, not a second
 // exponent), and a 1 where no number stands ("" or "3*" gives 1e3).
-QString PowerLead(const QString &Before)
+QString PowerLead(const QString &before)
 {
-    qsizetype start = Before.size();
-    while (start > 0 && IsMantissaChar(Before.at(start - 1)))
+    qsizetype start = before.size();
+    while (start > 0 && IsMantissaChar(before.at(start - 1)))
         --start;
-    const QString run = Before.mid(start);
+    const QString run = before.mid(start);
     if (!std::any_of(run.cbegin(), run.cend(), IsDigit))
         return QStringLiteral("1");
     qsizetype e = start;
-    if (e > 0 && (Before.at(e - 1) == u'-' || Before.at(e - 1) == u'+'))
+    if (e > 0 && (before.at(e - 1) == u'-' || before.at(e - 1) == u'+'))
         --e;
-    if (e >= 2 && Before.at(e - 1).toLower() == u'e' && IsMantissaChar(Before.at(e - 2)))
+    if (e >= 2 && before.at(e - 1).toLower() == u'e' && IsMantissaChar(before.at(e - 2)))
         return QStringLiteral("*1");
     return QString();
 }
@@ -88,7 +88,7 @@ TprefixValuesFrm::TprefixValuesFrm(QWidget *parent) : KTandorelForm(parent), ui(
     connect(ui->useBtn, &QPushButton::clicked, this, [this] { UsePrefix(); });
     connect(ui->closeBtn, &QPushButton::clicked, this, [this] { close(); });
 
-    Texts.Caption(this, "PrefixValueForm", "Caption")
+    m_texts.Caption(this, "PrefixValueForm", "Caption")
         .Column(grid, 0, "PrefixValueForm", "Prefix")
         .Column(grid, 1, "Common", "Value")
         .Text(ui->useBtn, "Common", "Use")
@@ -112,7 +112,7 @@ QPushButton *TprefixValuesFrm::useBtn() const
 
 void TprefixValuesFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TprefixValuesFrm::UpdateUseEnabled()

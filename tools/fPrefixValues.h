@@ -39,5 +39,5 @@ protected:
 
 private:
     Ui::TprefixValuesFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

@@ -35,9 +35,9 @@ namespace {
 // Only this program's own drags carry it.
 const QString NodeMimeType = QStringLiteral("application/x-tandorel-library-node");
 
-TXMLNodeItem *AsNodeItem(QTreeWidgetItem *Item)
+TXMLNodeItem *AsNodeItem(QTreeWidgetItem *item)
 {
-    return dynamic_cast<TXMLNodeItem *>(Item);
+    return dynamic_cast<TXMLNodeItem *>(item);
 }
 
 } // namespace
@@ -56,36 +56,36 @@ TLibraryTreeView::TLibraryTreeView(QWidget *parent) : QTreeWidget(parent)
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
-void TLibraryTreeView::BeginDrag(TXMLNodeItem *Item)
+void TLibraryTreeView::BeginDrag(TXMLNodeItem *item)
 {
-    Dragged = Item ? QPersistentModelIndex(indexFromItem(Item)) : QPersistentModelIndex();
+    m_dragged = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
 }
 
 void TLibraryTreeView::EndDrag()
 {
-    Dragged = QPersistentModelIndex();
+    m_dragged = QPersistentModelIndex();
 }
 
 TXMLNodeItem *TLibraryTreeView::DraggedItem() const
 {
-    return Dragged.isValid() ? AsNodeItem(itemFromIndex(Dragged)) : nullptr;
+    return m_dragged.isValid() ? AsNodeItem(itemFromIndex(m_dragged)) : nullptr;
 }
 
-TXMLNodeItem *TLibraryTreeView::ItemAt(const QPoint &Pos) const
+TXMLNodeItem *TLibraryTreeView::ItemAt(const QPoint &pos) const
 {
-    return AsNodeItem(itemAt(Pos));
+    return AsNodeItem(itemAt(pos));
 }
 
 void TLibraryTreeView::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
-    Pressed = index;
+    m_pressed = index;
     QTreeWidget::mousePressEvent(event);
 }
 
 void TLibraryTreeView::startDrag(Qt::DropActions)
 {
-    TXMLNodeItem *item = Pressed.isValid() ? AsNodeItem(itemFromIndex(Pressed)) : nullptr;
+    TXMLNodeItem *item = m_pressed.isValid() ? AsNodeItem(itemFromIndex(m_pressed)) : nullptr;
     if (!item)
         return;
     // The move is carried out by the drop itself; the view must not remove
@@ -154,7 +154,7 @@ void TLibraryTreeView::dropEvent(QDropEvent *event)
 
 TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     : KTandorelForm(parent), ui(new Ui::TPrehliadacVyrazovFrm), Viewer(std::make_unique<KExpressionViewer>()),
-      Clipboard(std::make_unique<KNodeClipboard>()), Dta(GetPrehliadacVyrazovDta())
+      Clipboard(std::make_unique<KNodeClipboard>()), m_dta(GetPrehliadacVyrazovDta())
 {
     ui->setupUi(this);
     KeepTextsWhole(this, minimumSize(), true);
@@ -170,7 +170,7 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->SetTitles(QStringLiteral("Name"), QStringLiteral("Description"));
 
-    Texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
+    m_texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
         .Field(&SaveChangesCaption, "ExpressionBrowser", "SaveChangesCaption", QStringLiteral("Save changes"))
         .Field(&SaveChanges, "ExpressionBrowser", "SaveChanges",
                QStringLiteral("Some libraries have been modified: #1 Save changes?"))
@@ -209,17 +209,17 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
         // Its default is the caption that the variables' label has then.
         .Entry(
             "ExpressionBrowser", "VariableDescritpion", [this] { return ui->premenneLbl->text(); },
-            [grid](const QString &S) { grid->setHorizontalHeaderItem(1, new QTableWidgetItem(S)); });
-    Texts.SetDefaultTexts();
+            [grid](const QString &s) { grid->setHorizontalHeaderItem(1, new QTableWidgetItem(s)); });
+    m_texts.SetDefaultTexts();
 
     // The hidden tool bar carries the menu's actions, as the menu does.
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->hide();
     const std::pair<const char *, QAction *> buttons[] = {
-        {"newLibraryTBtn", Dta->novaKniznicaMni}, {"newCategoryTbtn", Dta->novaKategoriaMni},
-        {"newExpressionTBtn", Dta->novyVyrazMni}, {"modifyTBtn", Dta->upravitMni},
-        {"deleteTbtn", Dta->odstranitMni},
+        {"newLibraryTBtn", m_dta->novaKniznicaMni}, {"newCategoryTbtn", m_dta->novaKategoriaMni},
+        {"newExpressionTBtn", m_dta->novyVyrazMni}, {"modifyTBtn", m_dta->upravitMni},
+        {"deleteTbtn", m_dta->odstranitMni},
     };
     for (const auto &[name, action] : buttons) {
         auto *button = new QToolButton(ToolBar1);
@@ -234,16 +234,16 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
         PlaceNextToMainForm();
     }
 
-    Dta->Browser = this;
-    connect(Dta->reloadMni, &QAction::triggered, this, [this] { AskReload(); });
-    connect(Dta->saveMni, &QAction::triggered, this, [this] { SaveLibraries(); });
-    connect(Dta->openLibraryDirectoryMni, &QAction::triggered, this, [this] { OpenLibraryDirectory(); });
-    connect(Dta->novaKniznicaMni, &QAction::triggered, this, [this] { NewLibrary(); });
-    connect(Dta->novaKategoriaMni, &QAction::triggered, this, [this] { NewCategory(); });
-    connect(Dta->novyVyrazMni, &QAction::triggered, this, [this] { NewExpression(); });
-    connect(Dta->premenovatMni, &QAction::triggered, this, [this] { Rename(); });
-    connect(Dta->odstranitMni, &QAction::triggered, this, [this] { DeleteSelected(); });
-    connect(Dta->upravitMni, &QAction::triggered, this, [this] { Modify(); });
+    m_dta->Browser = this;
+    connect(m_dta->reloadMni, &QAction::triggered, this, [this] { AskReload(); });
+    connect(m_dta->saveMni, &QAction::triggered, this, [this] { SaveLibraries(); });
+    connect(m_dta->openLibraryDirectoryMni, &QAction::triggered, this, [this] { OpenLibraryDirectory(); });
+    connect(m_dta->novaKniznicaMni, &QAction::triggered, this, [this] { NewLibrary(); });
+    connect(m_dta->novaKategoriaMni, &QAction::triggered, this, [this] { NewCategory(); });
+    connect(m_dta->novyVyrazMni, &QAction::triggered, this, [this] { NewExpression(); });
+    connect(m_dta->premenovatMni, &QAction::triggered, this, [this] { Rename(); });
+    connect(m_dta->odstranitMni, &QAction::triggered, this, [this] { DeleteSelected(); });
+    connect(m_dta->upravitMni, &QAction::triggered, this, [this] { Modify(); });
 
     TLibraryTreeView *tree = ui->stromVyrazovTrv;
     tree->CanDropOn = [this](TXMLNodeItem *d, TXMLNodeItem *t, bool shift) { return CanDropOn(d, t, shift); };
@@ -257,8 +257,8 @@ TPrehliadacVyrazovFrm::TPrehliadacVyrazovFrm(QWidget *parent)
     });
     connect(tree, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) { stromVyrazovPmnPopup(pos); });
     connect(tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
-        if (RenamingItem)
-            stromVyrazovTrvEdited(RenamingItem);
+        if (m_renamingItem)
+            stromVyrazovTrvEdited(m_renamingItem);
     });
 
     connect(ui->pouzitBtn, &QPushButton::clicked, this, [this] { UseSelected(); });
@@ -280,7 +280,7 @@ TPrehliadacVyrazovFrm::~TPrehliadacVyrazovFrm()
 {
     // Items first: they refer to the libraries.
     ui->stromVyrazovTrv->clear();
-    if (Dta->Browser == this)
+    if (m_dta->Browser == this)
         FreePrehliadacVyrazovDta();
     delete ui;
 }
@@ -297,9 +297,9 @@ QString TPrehliadacVyrazovFrm::LibraryFolder() const
 
 void TPrehliadacVyrazovFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     if (PrehliadacVyrazovDtaExists())
-        Dta->TranslateTexts();
+        m_dta->TranslateTexts();
     if (UpravyKnizniceFrmExists())
         GetUpravyKnizniceFrm(this)->TranslateTexts();
     if (UpravyVyrazuFrmExists())
@@ -312,34 +312,34 @@ void TPrehliadacVyrazovFrm::TranslateTexts()
 
 // ------------------------------------------------------------- the tree
 
-QString TPrehliadacVyrazovFrm::LibraryCaption(const TKniznicaVyrazov *Library) const
+QString TPrehliadacVyrazovFrm::LibraryCaption(const TKniznicaVyrazov *library) const
 {
     TLibraryInfo info;
-    Library->ReadLibraryInfo(info);
+    library->ReadLibraryInfo(info);
     // A library without a name still needs a node to hold its contents.
     if (info.Name.isEmpty())
-        return QFileInfo(Library->FileName).completeBaseName();
+        return QFileInfo(library->FileName).completeBaseName();
     return info.Name;
 }
 
-TXMLNodeItem *TPrehliadacVyrazovFrm::MakeItem(const QDomElement &Node, TKniznicaVyrazov *Library) const
+TXMLNodeItem *TPrehliadacVyrazovFrm::MakeItem(const QDomElement &node, TKniznicaVyrazov *library) const
 {
-    auto *item = new TXMLNodeItem({Node, Library});
-    const int kind = NodeKind(Node);
-    item->setText(0, kind == NodeLibrary ? LibraryCaption(Library) : Node.attribute(QStringLiteral("name")));
-    item->setIcon(0, Dta->KindImage(kind));
+    auto *item = new TXMLNodeItem({node, library});
+    const int kind = NodeKind(node);
+    item->setText(0, kind == NodeLibrary ? LibraryCaption(library) : node.attribute(QStringLiteral("name")));
+    item->setIcon(0, m_dta->KindImage(kind));
     return item;
 }
 
-TXMLNodeItem *TPrehliadacVyrazovFrm::BuildSubtree(const QDomElement &Node, TKniznicaVyrazov *Library) const
+TXMLNodeItem *TPrehliadacVyrazovFrm::BuildSubtree(const QDomElement &node, TKniznicaVyrazov *library) const
 {
-    TXMLNodeItem *root = MakeItem(Node, Library);
+    TXMLNodeItem *root = MakeItem(node, library);
     // The shown ancestors of the element being visited, innermost last.
-    std::vector<std::pair<QDomElement, TXMLNodeItem *>> path{{Node, root}};
-    ForEachShownElement(Node, [&](const QDomElement &element, const QDomElement &shownParent) {
+    std::vector<std::pair<QDomElement, TXMLNodeItem *>> path{{node, root}};
+    ForEachShownElement(node, [&](const QDomElement &element, const QDomElement &shownParent) {
         while (path.size() > 1 && path.back().first != shownParent)
             path.pop_back();
-        TXMLNodeItem *item = MakeItem(element, Library);
+        TXMLNodeItem *item = MakeItem(element, library);
         path.back().second->addChild(item);
         path.emplace_back(element, item);
     });
@@ -370,7 +370,7 @@ TXMLNodeItem *TPrehliadacVyrazovFrm::BuildSubtree(const QDomElement &Node, TKniz
 void TPrehliadacVyrazovFrm::BuildTree()
 {
     TLibraryTreeView *tree = ui->stromVyrazovTrv;
-    RenamingItem = nullptr;
+    m_renamingItem = nullptr;
     tree->clear();
     QList<QTreeWidgetItem *> libraries;
     for (int i = 0; i < Viewer->Count(); ++i) {
@@ -381,23 +381,23 @@ void TPrehliadacVyrazovFrm::BuildTree()
     tree->addTopLevelItems(libraries);
 }
 
-void TPrehliadacVyrazovFrm::InsertSorted(QTreeWidgetItem *Parent, QTreeWidgetItem *Item)
+void TPrehliadacVyrazovFrm::InsertSorted(QTreeWidgetItem *parent, QTreeWidgetItem *item)
 {
-    const QDomElement node = static_cast<TXMLNodeItem *>(Item)->Ref.Node;
+    const QDomElement node = static_cast<TXMLNodeItem *>(item)->Ref.Node;
     int index = 0;
-    for (; index < Parent->childCount(); ++index) {
-        auto *sibling = AsNodeItem(Parent->child(index));
+    for (; index < parent->childCount(); ++index) {
+        auto *sibling = AsNodeItem(parent->child(index));
         if (sibling && ShownOrderLess(node, sibling->Ref.Node))
             break;
     }
-    Parent->insertChild(index, Item);
+    parent->insertChild(index, item);
 }
 
-TXMLNodeItem *TPrehliadacVyrazovFrm::FindItem(const QDomElement &Node) const
+TXMLNodeItem *TPrehliadacVyrazovFrm::FindItem(const QDomElement &node) const
 {
     QTreeWidgetItemIterator it(ui->stromVyrazovTrv);
     for (; *it; ++it)
-        if (auto *item = AsNodeItem(*it); item && item->Ref.Node == Node)
+        if (auto *item = AsNodeItem(*it); item && item->Ref.Node == node)
             return item;
     return nullptr;
 }
@@ -407,17 +407,17 @@ TXMLNodeItem *TPrehliadacVyrazovFrm::SelectedItem() const
     return AsNodeItem(ui->stromVyrazovTrv->currentItem());
 }
 
-void TPrehliadacVyrazovFrm::Select(QTreeWidgetItem *Item)
+void TPrehliadacVyrazovFrm::Select(QTreeWidgetItem *item)
 {
     TLibraryTreeView *tree = ui->stromVyrazovTrv;
-    if (!Item) {
+    if (!item) {
         tree->setCurrentItem(nullptr);
         tree->clearSelection();
         stromVyrazovTrvChange(nullptr);
         return;
     }
-    tree->setCurrentItem(Item);
-    tree->scrollToItem(Item);
+    tree->setCurrentItem(item);
+    tree->scrollToItem(item);
 }
 
 // ------------------------------------------------------ loading and saving
@@ -455,13 +455,13 @@ void TPrehliadacVyrazovFrm::AskReload()
     Reload();
 }
 
-bool TPrehliadacVyrazovFrm::SaveLibraries(bool Report)
+bool TPrehliadacVyrazovFrm::SaveLibraries(bool report)
 {
     const QList<TSaveFailure> failures = Viewer->SaveAll();
     EnableActions();
     if (failures.isEmpty())
         return true;
-    if (!Report)
+    if (!report)
         return false;
     QString text = SaveError + u'\n';
     for (const TSaveFailure &f : failures)
@@ -477,11 +477,11 @@ int TPrehliadacVyrazovFrm::AskSaveChanges()
     return box.exec();
 }
 
-bool TPrehliadacVyrazovFrm::OfferUnsavedChanges(bool CanAsk)
+bool TPrehliadacVyrazovFrm::OfferUnsavedChanges(bool canAsk)
 {
     if (!Viewer->IsModified())
         return true;
-    if (!CanAsk) {
+    if (!canAsk) {
         SaveLibraries(false);
         return true;
     }
@@ -532,9 +532,9 @@ void TPrehliadacVyrazovFrm::ClearDetails()
     ui->pouzitBtn->setEnabled(false);
 }
 
-void TPrehliadacVyrazovFrm::stromVyrazovTrvChange(QTreeWidgetItem *Current)
+void TPrehliadacVyrazovFrm::stromVyrazovTrvChange(QTreeWidgetItem *current)
 {
-    if (auto *item = AsNodeItem(Current)) {
+    if (auto *item = AsNodeItem(current)) {
         SelectedNode = item->Ref.Node;
         SelectedLibrary = item->Ref.Library;
         ShowSelection();
@@ -590,11 +590,11 @@ void TPrehliadacVyrazovFrm::ShowSelection()
     }
 }
 
-void TPrehliadacVyrazovFrm::ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description,
-                                                   TStringList &Variables) const
+void TPrehliadacVyrazovFrm::ReadSelectedExpression(QString &name, QString &notation, QStringList &Description,
+                                                   TStringList &variables) const
 {
     QString description;
-    SelectedLibrary->ReadExpressionNode(SelectedNode, Name, Notation, description, Variables);
+    SelectedLibrary->ReadExpressionNode(SelectedNode, name, notation, description, variables);
     SplitLines(description, Description, u'|');
 }
 
@@ -602,21 +602,21 @@ void TPrehliadacVyrazovFrm::EnableActions()
 {
     const int kind = SelectedNode.isNull() ? -1 : NodeKind(SelectedNode);
     const bool container = kind == NodeLibrary || kind == NodeCategory;
-    Dta->novaKategoriaMni->setEnabled(container);
-    Dta->novyVyrazMni->setEnabled(container);
-    Dta->premenovatMni->setEnabled(container);
-    Dta->odstranitMni->setEnabled(kind >= 0);
-    Dta->upravitMni->setEnabled(kind == NodeLibrary || kind == NodeExpression);
-    Dta->saveMni->setEnabled(Viewer->IsModified());
-    Dta->reloadMni->setEnabled(true);
-    Dta->novaKniznicaMni->setEnabled(true);
-    Dta->openLibraryDirectoryMni->setEnabled(true);
+    m_dta->novaKategoriaMni->setEnabled(container);
+    m_dta->novyVyrazMni->setEnabled(container);
+    m_dta->premenovatMni->setEnabled(container);
+    m_dta->odstranitMni->setEnabled(kind >= 0);
+    m_dta->upravitMni->setEnabled(kind == NodeLibrary || kind == NodeExpression);
+    m_dta->saveMni->setEnabled(Viewer->IsModified());
+    m_dta->reloadMni->setEnabled(true);
+    m_dta->novaKniznicaMni->setEnabled(true);
+    m_dta->openLibraryDirectoryMni->setEnabled(true);
 }
 
-void TPrehliadacVyrazovFrm::stromVyrazovPmnPopup(const QPoint &Pos)
+void TPrehliadacVyrazovFrm::stromVyrazovPmnPopup(const QPoint &pos)
 {
     EnableActions();
-    Dta->stromVyrazovPmn->popup(ui->stromVyrazovTrv->viewport()->mapToGlobal(Pos));
+    m_dta->stromVyrazovPmn->popup(ui->stromVyrazovTrv->viewport()->mapToGlobal(pos));
 }
 
 void TPrehliadacVyrazovFrm::UseSelected()
@@ -635,7 +635,7 @@ void TPrehliadacVyrazovFrm::NewLibrary()
 {
     TUpravyKnizniceFrm *dialog = GetUpravyKnizniceFrm(this);
     dialog->Clear();
-    dialog->FileNameInUse = [this](const QString &FileName) { return Viewer->FindByFileName(FileName) != nullptr; };
+    dialog->FileNameInUse = [this](const QString &fileName) { return Viewer->FindByFileName(fileName) != nullptr; };
     if (dialog->exec() != QDialog::Accepted)
         return;
     TKniznicaVyrazov *library = Viewer->AddLibrary(dialog->GetLibraryInfo());
@@ -675,14 +675,14 @@ void TPrehliadacVyrazovFrm::Rename()
     TXMLNodeItem *item = SelectedItem();
     if (!item)
         return;
-    RenamingItem = item;
+    m_renamingItem = item;
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     ui->stromVyrazovTrv->editItem(item, 0);
 }
 
 void TPrehliadacVyrazovFrm::stromVyrazovTrvEdited(QTreeWidgetItem *Item)
 {
-    RenamingItem = nullptr;
+    m_renamingItem = nullptr;
     Item->setFlags(Item->flags() & ~Qt::ItemIsEditable);
     auto *item = AsNodeItem(Item);
     if (!item)
@@ -713,8 +713,8 @@ void TPrehliadacVyrazovFrm::Modify()
         SelectedLibrary->ReadLibraryInfo(info);
         dialog->SetLibraryInfo(info);
         TKniznicaVyrazov *library = SelectedLibrary;
-        dialog->FileNameInUse = [this, library](const QString &FileName) {
-            return Viewer->FindByFileName(FileName, library) != nullptr;
+        dialog->FileNameInUse = [this, library](const QString &fileName) {
+            return Viewer->FindByFileName(fileName, library) != nullptr;
         };
         if (dialog->exec() != QDialog::Accepted)
             return;
@@ -757,8 +757,8 @@ void TPrehliadacVyrazovFrm::DeleteSelected()
         SelectedLibrary->MarkDeleted(true);
     else
         SelectedLibrary->RemoveNode(SelectedNode);
-    if (item == RenamingItem)
-        RenamingItem = nullptr;
+    if (item == m_renamingItem)
+        m_renamingItem = nullptr;
     delete item;
     Select(nullptr);
 }
@@ -795,32 +795,32 @@ void TPrehliadacVyrazovFrm::PasteNode()
     EnableActions();
 }
 
-bool TPrehliadacVyrazovFrm::CanDropOn(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift) const
+bool TPrehliadacVyrazovFrm::CanDropOn(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift) const
 {
-    return Dragged && Target && CanDrop(Dragged->Ref.Node, Target->Ref.Node, Shift);
+    return dragged && target && CanDrop(dragged->Ref.Node, target->Ref.Node, shift);
 }
 
-void TPrehliadacVyrazovFrm::DropOnItem(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift)
+void TPrehliadacVyrazovFrm::DropOnItem(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift)
 {
-    if (!CanDropOn(Dragged, Target, Shift))
+    if (!CanDropOn(dragged, target, shift))
         return;
-    TKniznicaVyrazov *destination = Target->Ref.Library;
-    const QDomElement moved = DropNode(Dragged->Ref.Library, Dragged->Ref.Node, destination, Target->Ref.Node, Shift);
+    TKniznicaVyrazov *destination = target->Ref.Library;
+    const QDomElement moved = DropNode(dragged->Ref.Library, dragged->Ref.Node, destination, target->Ref.Node, shift);
     if (moved.isNull())
         return;
     // Into the target, or beside it (into the element that holds it).
-    QTreeWidgetItem *parent = moved.parentNode() == Target->Ref.Node ? Target : Target->parent();
-    delete Dragged;
+    QTreeWidgetItem *parent = moved.parentNode() == target->Ref.Node ? target : target->parent();
+    delete dragged;
     // The moved node is selected, so that what is shown and what the
     // actions work on are one node.
     ShowNewChild(parent, moved);
 }
 
-void TPrehliadacVyrazovFrm::ShowNewChild(QTreeWidgetItem *Parent, const QDomElement &Node)
+void TPrehliadacVyrazovFrm::ShowNewChild(QTreeWidgetItem *parent, const QDomElement &node)
 {
-    TXMLNodeItem *item = BuildSubtree(Node, static_cast<TXMLNodeItem *>(Parent)->Ref.Library);
-    InsertSorted(Parent, item);
-    Parent->setExpanded(true);
+    TXMLNodeItem *item = BuildSubtree(node, static_cast<TXMLNodeItem *>(parent)->Ref.Library);
+    InsertSorted(parent, item);
+    parent->setExpanded(true);
     Select(item);
     EnableActions();
 }

@@ -38,7 +38,7 @@ struct TXMLNodeReference
 class TXMLNodeItem : public QTreeWidgetItem
 {
 public:
-    explicit TXMLNodeItem(const TXMLNodeReference &Reference) : Ref(Reference) {}
+    explicit TXMLNodeItem(const TXMLNodeReference &reference) : Ref(reference) {}
     TXMLNodeReference Ref;
 };
 
@@ -51,11 +51,11 @@ public:
     explicit TLibraryTreeView(QWidget *parent = nullptr);
 
     // Whether Dragged may be dropped onto Target (Shift: before it).
-    std::function<bool(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift)> CanDropOn;
-    std::function<void(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift)> DropOn;
+    std::function<bool(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift)> CanDropOn;
+    std::function<void(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift)> DropOn;
 
     // The node being dragged, set for the time of a drag.
-    void BeginDrag(TXMLNodeItem *Item);
+    void BeginDrag(TXMLNodeItem *item);
     void EndDrag();
     TXMLNodeItem *DraggedItem() const;
 
@@ -68,10 +68,10 @@ protected:
 
 private:
     bool Accepts(QDropEvent *event) const;
-    TXMLNodeItem *ItemAt(const QPoint &Pos) const;
+    TXMLNodeItem *ItemAt(const QPoint &pos) const;
 
-    QPersistentModelIndex Pressed;
-    QPersistentModelIndex Dragged;
+    QPersistentModelIndex m_pressed;
+    QPersistentModelIndex m_dragged;
 };
 
 class TPrehliadacVyrazovFrm : public KTandorelForm, public IUnsavedChangesOwner
@@ -86,7 +86,7 @@ public:
     // Asks (Yes/No/Cancel) when libraries are modified; Yes saves them.
     // False when the program should keep running (Cancel, or a failed save).
     // Without CanAsk they are saved, failures unreported, and true returned.
-    bool OfferUnsavedChanges(bool CanAsk) override;
+    bool OfferUnsavedChanges(bool canAsk) override;
 
     // --------------------------------------------------------- the actions
     // Loads every library of the folder and rebuilds the tree; files that
@@ -96,7 +96,7 @@ public:
     void AskReload();
     // Saves every modified library; a library that fails stays modified and
     // is reported (unless Report is false). True when all were saved.
-    bool SaveLibraries(bool Report = true);
+    bool SaveLibraries(bool report = true);
     void OpenLibraryDirectory();
     void NewLibrary();
     void NewCategory();
@@ -116,8 +116,8 @@ public:
     // registered and the variables window shown.
     void UseSelected();
     // The drop rules of the tree and the move itself.
-    bool CanDropOn(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift) const;
-    void DropOnItem(TXMLNodeItem *Dragged, TXMLNodeItem *Target, bool Shift);
+    bool CanDropOn(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift) const;
+    void DropOnItem(TXMLNodeItem *dragged, TXMLNodeItem *target, bool shift);
 
     // Actions and menu items enabled for the selection.
     void EnableActions();
@@ -129,7 +129,7 @@ public:
     TLibraryTreeView *Tree() const;
     KExpressionViewer *GetViewer() const { return Viewer.get(); }
     // The item that shows Node, nullptr when none.
-    TXMLNodeItem *FindItem(const QDomElement &Node) const;
+    TXMLNodeItem *FindItem(const QDomElement &node) const;
 
     QDomElement SelectedNode;
     TKniznicaVyrazov *SelectedLibrary = nullptr;
@@ -154,36 +154,36 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void stromVyrazovTrvChange(QTreeWidgetItem *Current);
-    void stromVyrazovTrvEdited(QTreeWidgetItem *Item);
-    void stromVyrazovPmnPopup(const QPoint &Pos);
+    void stromVyrazovTrvChange(QTreeWidgetItem *current);
+    void stromVyrazovTrvEdited(QTreeWidgetItem *item);
+    void stromVyrazovPmnPopup(const QPoint &pos);
     // The question of closing and of the program's end.
     int AskSaveChanges();
     // Text with "#1" replaced by the list of modified libraries.
-    QString WithModifiedList(const QString &Text) const;
+    QString WithModifiedList(const QString &text) const;
 
     void BuildTree();
-    TXMLNodeItem *MakeItem(const QDomElement &Node, TKniznicaVyrazov *Library) const;
+    TXMLNodeItem *MakeItem(const QDomElement &node, TKniznicaVyrazov *library) const;
     // The item of Node with every shown element below it.
-    TXMLNodeItem *BuildSubtree(const QDomElement &Node, TKniznicaVyrazov *Library) const;
+    TXMLNodeItem *BuildSubtree(const QDomElement &node, TKniznicaVyrazov *library) const;
     // The tree shows Node, just added to the element of Parent, in its place
     // and selected.
-    void ShowNewChild(QTreeWidgetItem *Parent, const QDomElement &Node);
+    void ShowNewChild(QTreeWidgetItem *parent, const QDomElement &node);
     // Puts Item among Parent's children where the tree's order has it.
-    void InsertSorted(QTreeWidgetItem *Parent, QTreeWidgetItem *Item);
+    void InsertSorted(QTreeWidgetItem *parent, QTreeWidgetItem *item);
     TXMLNodeItem *SelectedItem() const;
-    void Select(QTreeWidgetItem *Item);
-    QString LibraryCaption(const TKniznicaVyrazov *Library) const;
+    void Select(QTreeWidgetItem *item);
+    QString LibraryCaption(const TKniznicaVyrazov *library) const;
     void ClearDetails();
     // The selected expression, its description as lines.
-    void ReadSelectedExpression(QString &Name, QString &Notation, QStringList &Description,
-                                TStringList &Variables) const;
+    void ReadSelectedExpression(QString &name, QString &notation, QStringList &description,
+                                TStringList &variables) const;
 
     Ui::TPrehliadacVyrazovFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     std::unique_ptr<KExpressionViewer> Viewer;
     std::unique_ptr<KNodeClipboard> Clipboard;
-    TPrehliadacVyrazovDta *Dta;
+    TPrehliadacVyrazovDta *m_dta;
     QToolBar *ToolBar1;
-    QTreeWidgetItem *RenamingItem = nullptr;
+    QTreeWidgetItem *m_renamingItem = nullptr;
 };

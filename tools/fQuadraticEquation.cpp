@@ -20,7 +20,7 @@ TQuadraticEquationFrm::TQuadraticEquationFrm(QWidget *parent) : KTandorelForm(pa
         HandleEditKeys(edit, TEditTyping::Any);
     connect(ui->calculateBtn, &QPushButton::clicked, this, [this] { calculateBtnClick(); });
 
-    Texts.Caption(this, "QuadraticEquation", "Caption")
+    m_texts.Caption(this, "QuadraticEquation", "Caption")
         .Field(&NotAQuadraticEquationMsg, "QuadraticEquation", "NotAQuadraticEquationMsg",
                QStringLiteral("It is not a quadratic equation if a = 0."))
         .Field(&NotAQuadraticEquationCaptionMsg, "QuadraticEquation", "NotAQuadraticEquationCaptionMsg",
@@ -35,7 +35,7 @@ TQuadraticEquationFrm::~TQuadraticEquationFrm()
 
 void TQuadraticEquationFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TQuadraticEquationFrm::calculateBtnClick()

@@ -27,5 +27,5 @@ public:
 
 private:
     Ui::TQuadraticEquationFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

@@ -14,19 +14,19 @@ namespace {
 
 // A vertical arrow the height of the two rows, pointing up or down, drawn
 // in the colour of the window's text.
-QPixmap Arrow(const QSize &Size, bool Up, const QColor &Colour)
+QPixmap Arrow(const QSize &size, bool up, const QColor &colour)
 {
     const qreal ratio = 2;
-    QPixmap pixmap(Size * ratio);
+    QPixmap pixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal x = Size.width() / 2.0, head = 7, top = 2, bottom = Size.height() - 2;
-    p.setPen(QPen(Colour, 1.5));
-    p.drawLine(QPointF(x, Up ? top + head : top), QPointF(x, Up ? bottom : bottom - head));
+    const qreal x = size.width() / 2.0, head = 7, top = 2, bottom = size.height() - 2;
+    p.setPen(QPen(colour, 1.5));
+    p.drawLine(QPointF(x, up ? top + head : top), QPointF(x, up ? bottom : bottom - head));
     QPainterPath tip;
-    if (Up) {
+    if (up) {
         tip.moveTo(x, top);
         tip.lineTo(x - 4.5, top + head + 1);
         tip.lineTo(x + 4.5, top + head + 1);
@@ -36,7 +36,7 @@ QPixmap Arrow(const QSize &Size, bool Up, const QColor &Colour)
         tip.lineTo(x + 4.5, bottom - head - 1);
     }
     tip.closeSubpath();
-    p.fillPath(tip, Colour);
+    p.fillPath(tip, colour);
     return pixmap;
 }
 
@@ -53,7 +53,7 @@ TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(ne
     for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3}) {
         HandleEditKeys(edit, TEditTyping::Number, [this] { Button1Click(); });
         connect(edit, &QLineEdit::textChanged, this, [this] {
-            ShownMessage = nullptr;
+            m_shownMessage = nullptr;
             ui->resultEdt->clear();
         });
     }
@@ -63,7 +63,7 @@ TRuleOfThreeFrm::TRuleOfThreeFrm(QWidget *parent) : KTandorelForm(parent), ui(ne
     connect(ui->RadioButton1, &QRadioButton::toggled, this, [this] { RadioButton1Click(); });
     connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
-    Texts.Caption(this, "RuleOfThree", "Caption")
+    m_texts.Caption(this, "RuleOfThree", "Caption")
         .Text(ui->RadioButton1, "RuleOfThree", "DirectProportion")
         .Text(ui->RadioButton2, "RuleOfThree", "InverseProportion")
         .Field(&ValueNotEntered, "RuleOfThree", "ValueNotEntered", QStringLiteral("All values are not entered"))
@@ -78,9 +78,9 @@ TRuleOfThreeFrm::~TRuleOfThreeFrm()
 
 void TRuleOfThreeFrm::TranslateTexts()
 {
-    Texts.Translate();
-    if (ShownMessage)
-        ShowError(ShownMessage);
+    m_texts.Translate();
+    if (m_shownMessage)
+        ShowError(m_shownMessage);
 }
 
 bool TRuleOfThreeFrm::eventFilter(QObject *watched, QEvent *event)
@@ -99,10 +99,10 @@ void TRuleOfThreeFrm::RadioButton1Click()
     ui->Image3->setVisible(!direct);
 }
 
-void TRuleOfThreeFrm::ShowError(const QString *Text)
+void TRuleOfThreeFrm::ShowError(const QString *text)
 {
-    ShownMessage = Text;
-    ui->resultEdt->setText(*Text);
+    m_shownMessage = text;
+    ui->resultEdt->setText(*text);
     ui->resultEdt->setCursorPosition(0);
 }
 
@@ -134,7 +134,7 @@ void TRuleOfThreeFrm::Button1Click()
         ShowError(&InvalidInput);
         return;
     }
-    ShownMessage = nullptr;
+    m_shownMessage = nullptr;
     UseNormalTextColour(ui->resultEdt);
     ui->resultEdt->setText(TResultFormater::FormatResult(numerator / divisor));
     ui->resultEdt->setCursorPosition(0);

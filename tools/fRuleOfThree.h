@@ -33,11 +33,11 @@ protected:
 private:
     // Shows one of the two messages; it is shown anew in the new language
     // when the language changes.
-    void ShowError(const QString *Text);
+    void ShowError(const QString *text);
     void RadioButton1Click();
 
-    const QString *ShownMessage = nullptr;
+    const QString *m_shownMessage = nullptr;
 
     Ui::TRuleOfThreeFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

@@ -38,7 +38,7 @@ TstatistikaFrm::TstatistikaFrm(QWidget *parent) : KTandorelForm(parent), ui(new 
         ui->hodnotyVle->setCurrentCell(0, 0);
     });
 
-    Texts.Text(ui->vypocetBtn, "Common", "Calculate")
+    m_texts.Text(ui->vypocetBtn, "Common", "Calculate")
         .Caption(this, "Statistics", "Caption")
         .Text(ui->Label1, "Statistics", "Count")
         .Text(ui->Label2, "Statistics", "Sum")
@@ -69,38 +69,38 @@ TValueListEditor *TstatistikaFrm::hodnotyVle() const
     return ui->hodnotyVle;
 }
 
-QLineEdit *TstatistikaFrm::ResultEdit(const char *Name) const
+QLineEdit *TstatistikaFrm::ResultEdit(const char *name) const
 {
-    return ui->statistikaGpb->findChild<QLineEdit *>(QLatin1String(Name));
+    return ui->statistikaGpb->findChild<QLineEdit *>(QLatin1String(name));
 }
 
 void TstatistikaFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     if (TProgramTranslator::Instance()->IsLoaded())
         ui->statistikaGpb->setTitle(windowTitle());
-    if (ProductOutOfRangeShown)
+    if (m_productOutOfRangeShown)
         ui->sucinEdt->setText(ProductOutOfRange);
 }
 
-void TstatistikaFrm::FailOnCell(int Row, int Column, const QString &Message)
+void TstatistikaFrm::FailOnCell(int row, int column, const QString &message)
 {
     TValueListEditor *grid = ui->hodnotyVle;
-    if (Row >= 0)
-        grid->setCurrentCell(Row, Column);
+    if (row >= 0)
+        grid->setCurrentCell(row, column);
     KMainProgram *program = KMainProgram::Instance();
-    if (Message.isEmpty())
+    if (message.isEmpty())
         program->ShowInputError();
     else
-        program->ShowMessage(program->InputError, Message);
+        program->ShowMessage(program->InputError, message);
     grid->setFocus();
 }
 
-bool TstatistikaFrm::ReadValues(std::vector<TWeightedValue> &Values)
+bool TstatistikaFrm::ReadValues(std::vector<TWeightedValue> &values)
 {
     TValueListEditor *grid = ui->hodnotyVle;
     grid->CommitEditor();
-    Values.clear();
+    values.clear();
     for (int row = 0; row < grid->rowCount(); ++row) {
         TWeightedValue v;
         if (!TryStrToDouble(grid->Key(row), v.X)) {
@@ -114,7 +114,7 @@ bool TstatistikaFrm::ReadValues(std::vector<TWeightedValue> &Values)
             FailOnCell(row, 1, QString());
             return false;
         }
-        Values.push_back(v);
+        values.push_back(v);
     }
     return true;
 }
@@ -139,14 +139,14 @@ void TstatistikaFrm::vypocetBtnClick()
     case TStatisticsError::None:
         break;
     }
-    const auto show = [](QLineEdit *Edit, const QString &Text) {
-        Edit->setText(Text);
-        Edit->setCursorPosition(0);
+    const auto show = [](QLineEdit *edit, const QString &text) {
+        edit->setText(text);
+        edit->setCursorPosition(0);
     };
     show(ui->pocetEdt, IntToStr(r.Count));
     show(ui->sucetEdt, TResultFormater::FormatResult(r.Sum));
     show(ui->sucinEdt, r.ProductInRange ? TResultFormater::FormatResult(r.Product) : ProductOutOfRange);
-    ProductOutOfRangeShown = !r.ProductInRange;
+    m_productOutOfRangeShown = !r.ProductInRange;
     show(ui->APriemerEdt, TResultFormater::FormatResult(r.Mean));
     show(ui->strednaHodnotaEdt, TResultFormater::FormatResult(r.ExpectedValue));
     show(ui->rozptylEdt, TResultFormater::FormatResult(r.Dispersion));

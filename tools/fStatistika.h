@@ -33,18 +33,18 @@ public:
     QString ProductOutOfRange; // "out of range"
 
     TValueListEditor *hodnotyVle() const;
-    QLineEdit *ResultEdit(const char *Name) const;
+    QLineEdit *ResultEdit(const char *name) const;
 
 private:
     // The table's rows into Values; false after showing the input error of
     // the first cell that is no number (that cell selected).
-    bool ReadValues(std::vector<TWeightedValue> &Values);
-    void FailOnCell(int Row, int Column, const QString &Message);
+    bool ReadValues(std::vector<TWeightedValue> &values);
+    void FailOnCell(int row, int column, const QString &message);
     void novyBtnClick();
     void zmazatBtnClick();
 
     Ui::TstatistikaFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     // The product field holds ProductOutOfRange (shown anew in a new language).
-    bool ProductOutOfRangeShown = false;
+    bool m_productOutOfRangeShown = false;
 };

@@ -49,7 +49,7 @@ TsumaFrm::TsumaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsumaFrm
     ui->RadioButton1->setText(SumSign);
     ui->RadioButton2->setText(ProductSign);
 
-    Texts.Caption(this, "Sum", "Caption")
+    m_texts.Caption(this, "Sum", "Caption")
         .Text(ui->vypocetBtn, "Common", "Calculate")
         .Text(ui->incorrectValueLbl, "Common", "IncorrectValue")
         .Field(&DifficultCalculationCaption, "Sum", "DifficultCalculationCaption",
@@ -59,15 +59,15 @@ TsumaFrm::TsumaFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui::TsumaFrm
                               "minutes) to perform. Do it anyway?"))
         .Field(&TooDifficultCalculation, "Sum", "TooDifficultCalculation",
                QStringLiteral("The entered calculation would take too long to process."));
-    Texts.SetDefaultTexts();
+    m_texts.SetDefaultTexts();
 
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
-    connect(ui->RadioButton1, &QRadioButton::toggled, this, [this](bool On) {
-        if (On)
+    connect(ui->RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
             RadioButton1Click();
     });
-    connect(ui->RadioButton2, &QRadioButton::toggled, this, [this](bool On) {
-        if (On)
+    connect(ui->RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
             RadioButton2Click();
     });
     for (QWidget *w :
@@ -85,16 +85,16 @@ TsumaFrm::~TsumaFrm()
     delete ui;
 }
 
-void TsumaFrm::SetExpression(const QString &Text)
+void TsumaFrm::SetExpression(const QString &text)
 {
     // A long expression shows from its start; the whole of it in the tooltip.
-    ui->expressionLbl->setText(Text);
-    ui->expressionLbl->setToolTip(Text);
+    ui->expressionLbl->setText(text);
+    ui->expressionLbl->setToolTip(text);
 }
 
 void TsumaFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TsumaFrm::RadioButton1Click()
@@ -137,13 +137,13 @@ bool TsumaFrm::eventFilter(QObject *watched, QEvent *event)
     return KTandorelForm::eventFilter(watched, event);
 }
 
-void TsumaFrm::ShowIncorrectValue(QLineEdit *Edit)
+void TsumaFrm::ShowIncorrectValue(QLineEdit *edit)
 {
-    Edit->setFocus();
+    edit->setFocus();
     ui->incorrectValueLbl->show();
 }
 
-void TsumaFrm::SendResult(Extended Value)
+void TsumaFrm::SendResult(Extended value)
 {
     KProgramState *state = KProgramState::GetInstance(0);
     const quint8 radix = quint8(state->GetRadix());
@@ -153,11 +153,11 @@ void TsumaFrm::SendResult(Extended Value)
         // A real value is a complex one; the answer keeps the complex form
         // the complex evaluator reads.
         TComplex z;
-        z.Re = Value;
+        z.Re = value;
         ComplexToDisplayString(z, state->Decimals, radix, display, false);
         answer = u'(' + display + u')';
     } else {
-        display = FormatNumber(state->Decimals, radix, false, Value);
+        display = FormatNumber(state->Decimals, radix, false, value);
         answer = display;
     }
     state->Ans = answer;

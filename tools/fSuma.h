@@ -19,7 +19,7 @@ public:
     ~TsumaFrm() override;
 
     // The expression handed over by the controller (checked, decimal).
-    void SetExpression(const QString &Text) override;
+    void SetExpression(const QString &text) override;
     void TranslateTexts() override;
 
     // Runs the calculation as the Calculate button does.
@@ -35,14 +35,14 @@ protected:
 
 private:
     // Refuses a bound or name: the red label and the focus on Edit.
-    void ShowIncorrectValue(QLineEdit *Edit);
+    void ShowIncorrectValue(QLineEdit *edit);
     // The result in the main window's display and answer, written for the
     // calculator's number set and numeral system.
-    void SendResult(Extended Value);
+    void SendResult(Extended value);
     void RadioButton1Click();
     void RadioButton2Click();
 
     Ui::TsumaFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
     TCyklickeVypocty Calc;
 };

@@ -17,35 +17,35 @@
 
 namespace {
 
-void PrepareUnitGrid(TValueListEditor *Grid)
+void PrepareUnitGrid(TValueListEditor *grid)
 {
-    Grid->KeysEditable = false;
-    Grid->ValuesEditable = false;
-    Grid->CanAddRows = false;
-    Grid->CanDeleteRows = false;
-    Grid->KeepOneRow = false;
-    Grid->SetTitles(QString(), QString());
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->KeysEditable = false;
+    grid->ValuesEditable = false;
+    grid->CanAddRows = false;
+    grid->CanDeleteRows = false;
+    grid->KeepOneRow = false;
+    grid->SetTitles(QString(), QString());
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     // A unit is chosen with the arrow keys; Tab goes on to the next field.
-    Grid->setTabKeyNavigation(false);
-    Grid->horizontalHeader()->setStretchLastSection(true);
-    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid->setWordWrap(false);
-    UseCompactRows(Grid);
-    Grid->Clear();
+    grid->setTabKeyNavigation(false);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setWordWrap(false);
+    UseCompactRows(grid);
+    grid->Clear();
 }
 
 // Room the abbreviation column of Grid needs for its widest text, with the
 // vertical scroll bar counted whether it is shown yet or not.
-int AbbreviationRoom(const TValueListEditor *Grid)
+int AbbreviationRoom(const TValueListEditor *grid)
 {
-    const QStyle *style = Grid->style();
+    const QStyle *style = grid->style();
     int widest = 0;
-    for (int row = 0; row < Grid->rowCount(); ++row)
-        widest = qMax(widest, Grid->fontMetrics().horizontalAdvance(Grid->Value(row)));
-    return widest + 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid) + 1)
-           + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid) + 2 * Grid->frameWidth();
+    for (int row = 0; row < grid->rowCount(); ++row)
+        widest = qMax(widest, grid->fontMetrics().horizontalAdvance(grid->Value(row)));
+    return widest + 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1)
+           + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid) + 2 * grid->frameWidth();
 }
 
 } // namespace
@@ -75,7 +75,7 @@ TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
     ui->baseUnitVle->installEventFilter(this);
     ui->targetUnitVle->installEventFilter(this);
 
-    Texts.Caption(this, "UnitConverter", "Caption")
+    m_texts.Caption(this, "UnitConverter", "Caption")
         .Text(ui->categoryLbl, "UnitConverter", "Category")
         .Text(ui->baseValueLbl, "UnitConverter", "BaseValue")
         .Text(ui->targetValueLbl, "UnitConverter", "TargetValue")
@@ -88,10 +88,10 @@ TUnitConverterFrm::TUnitConverterFrm(QWidget *parent)
                QStringLiteral("Left out, their factor is not a finite non-zero number:"))
         .Field(&UnitFile, "Addresses", "UnitFile", QStringLiteral("units/en/units.xml"));
 
-    connect(ui->categoryLsb, &QListWidget::currentRowChanged, this, [this](int Row) {
-        if (Filling || Row < 0)
+    connect(ui->categoryLsb, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_filling || row < 0)
             return;
-        SelectCategory(Row);
+        SelectCategory(row);
         Recompute();
     });
     for (TValueListEditor *grid : {ui->baseUnitVle, ui->targetUnitVle})
@@ -132,7 +132,7 @@ QLabel *TUnitConverterFrm::droppedUnitsLbl() const
 
 void TUnitConverterFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     // A language file written elsewhere may separate folders with "\".
     UnitFile.replace(u'\\', u'/');
     LoadUnits();
@@ -140,7 +140,7 @@ void TUnitConverterFrm::TranslateTexts()
 
 void TUnitConverterFrm::LoadUnits()
 {
-    Filling = true;
+    m_filling = true;
     ui->baseUnitVle->Clear();
     ui->targetUnitVle->Clear();
     // The language file names it; it may not lead out of the program folder.
@@ -150,7 +150,7 @@ void TUnitConverterFrm::LoadUnits()
     Converter->GetCategoryNames(names);
     ui->categoryLsb->clear();
     ui->categoryLsb->addItems(names.Lines());
-    Filling = false;
+    m_filling = false;
 
     QStringList dropped;
     for (const TDroppedUnit &unit : Converter->DroppedUnits)
@@ -160,9 +160,9 @@ void TUnitConverterFrm::LoadUnits()
 
     if (loaded) {
         if (names.Count() > 0) {
-            Filling = true;
+            m_filling = true;
             ui->categoryLsb->setCurrentRow(0);
-            Filling = false;
+            m_filling = false;
             SelectCategory(0);
         }
         Recompute();
@@ -172,10 +172,10 @@ void TUnitConverterFrm::LoadUnits()
     }
 }
 
-void TUnitConverterFrm::SelectCategory(int Index)
+void TUnitConverterFrm::SelectCategory(int index)
 {
-    Filling = true;
-    Converter->SelectCategory(Index);
+    m_filling = true;
+    Converter->SelectCategory(index);
     TStringList names;
     Converter->GetUnitNames(names);
     const int row = Converter->DefaultUnitIndex();
@@ -185,12 +185,12 @@ void TUnitConverterFrm::SelectCategory(int Index)
             grid->setCurrentCell(row, 0);
     }
     unitPnlResize();
-    Filling = false;
+    m_filling = false;
 }
 
 void TUnitConverterFrm::Recompute()
 {
-    if (Filling)
+    if (m_filling)
         return;
     Extended value = 0;
     const bool unitsShown =
@@ -201,11 +201,11 @@ void TUnitConverterFrm::Recompute()
         Recalculate(value);
 }
 
-void TUnitConverterFrm::Recalculate(Extended Value)
+void TUnitConverterFrm::Recalculate(Extended value)
 {
     Converter->SetBaseUnit(ui->baseUnitVle->currentRow());
     Converter->SetTargetUnit(ui->targetUnitVle->currentRow());
-    const Extended result = Converter->Convert(Value);
+    const Extended result = Converter->Convert(value);
     // A value near the end of the range may leave it in another unit.
     if (std::isfinite(result))
         ui->targetValueEdt->setText(TResultFormater::FormatResult(result));

@@ -53,14 +53,14 @@ private:
     // a message and leaves the lists empty.
     void LoadUnits();
     // The category's units into both grids, each on the default unit.
-    void SelectCategory(int Index);
+    void SelectCategory(int index);
     // The base value converted into the target field (empty when the value
     // or the result is no number, or no units are shown).
     void Recompute();
-    void Recalculate(Extended Value);
+    void Recalculate(Extended value);
     void unitPnlResize();
 
     Ui::TUnitConverterFrm *ui;
-    TTranslationTable Texts;
-    bool Filling = false;
+    TTranslationTable m_texts;
+    bool m_filling = false;
 };

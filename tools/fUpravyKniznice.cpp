@@ -20,10 +20,10 @@ const QString DefaultFilter = QStringLiteral("Tandorel expression library (xml)"
 
 } // namespace
 
-TUpravyKnizniceFrm *GetUpravyKnizniceFrm(QWidget *Owner)
+TUpravyKnizniceFrm *GetUpravyKnizniceFrm(QWidget *owner)
 {
     if (!TheDialog)
-        TheDialog = new TUpravyKnizniceFrm(Owner);
+        TheDialog = new TUpravyKnizniceFrm(owner);
     return TheDialog;
 }
 
@@ -43,7 +43,7 @@ TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
     // The platform's own dialog would run outside the program's event loop.
     SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
 
-    Texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
+    m_texts.Field(&LibraryPath, "Addresses", "LibraryPath", QStringLiteral("lib/"))
         .Field(&NoLibraryNameErr, "ExpressionBrowser", "NoLibraryNameErr",
                QStringLiteral("You must enter a valid library name."))
         .Field(&NoFileNameErr, "ExpressionBrowser", "NoFileNameErr",
@@ -68,7 +68,7 @@ TUpravyKnizniceFrm::TUpravyKnizniceFrm(QWidget *parent)
         // The filter's translation starts from its English text.
         .Entry(
             "ExpressionBrowser", "TandorelLibrary", [] { return DefaultFilter; },
-            [this](const QString &S) { SaveDialog1->setNameFilter(S + QStringLiteral(" (*.xml)")); });
+            [this](const QString &s) { SaveDialog1->setNameFilter(s + QStringLiteral(" (*.xml)")); });
 
     for (QLineEdit *edit :
          {ui->nazovEdt, ui->menoSuboruEdt, ui->verziaEdt, ui->autorEdt, ui->autorWebEdt, ui->autorMailEdt})
@@ -88,7 +88,7 @@ TUpravyKnizniceFrm::~TUpravyKnizniceFrm()
 
 void TUpravyKnizniceFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
     SaveDialog1->selectFile(NewFileName);
 }
 
@@ -110,16 +110,16 @@ void TUpravyKnizniceFrm::Clear()
     ui->okBtn->setEnabled(true);
 }
 
-void TUpravyKnizniceFrm::SetLibraryInfo(const TLibraryInfo &Info)
+void TUpravyKnizniceFrm::SetLibraryInfo(const TLibraryInfo &info)
 {
-    ui->nazovEdt->setText(Info.Name);
-    ui->menoSuboruEdt->setText(Info.FileName);
-    ui->verziaEdt->setText(Info.Version);
-    ui->autorEdt->setText(Info.Author);
-    ui->autorWebEdt->setText(Info.AuthorWeb);
-    ui->autorMailEdt->setText(Info.AuthorEmail);
+    ui->nazovEdt->setText(info.Name);
+    ui->menoSuboruEdt->setText(info.FileName);
+    ui->verziaEdt->setText(info.Version);
+    ui->autorEdt->setText(info.Author);
+    ui->autorWebEdt->setText(info.AuthorWeb);
+    ui->autorMailEdt->setText(info.AuthorEmail);
     QStringList lines;
-    SplitLines(Info.Description, lines, u'|');
+    SplitLines(info.Description, lines, u'|');
     ui->popisMmo->setPlainText(lines.join(u'\n'));
     ui->okBtn->setEnabled(false); // nothing changed yet
 }
@@ -152,9 +152,9 @@ void TUpravyKnizniceFrm::nazovEdtChange()
 
 void TUpravyKnizniceFrm::okBtnClick()
 {
-    auto refuse = [this](const QString &Text, QWidget *Focus) {
-        QMessageBox::warning(this, windowTitle(), Text, QMessageBox::Ok);
-        Focus->setFocus();
+    auto refuse = [this](const QString &text, QWidget *focus) {
+        QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
+        focus->setFocus();
     };
     if (ui->nazovEdt->text().trimmed().isEmpty())
         return refuse(NoLibraryNameErr, ui->nazovEdt);

@@ -26,7 +26,7 @@ public:
     void Clear();
     // The fields of Info, the description split into lines; OK is disabled
     // until something changes.
-    void SetLibraryInfo(const TLibraryInfo &Info);
+    void SetLibraryInfo(const TLibraryInfo &info);
     // The fields as a header, dated today in the system's short format.
     TLibraryInfo GetLibraryInfo() const;
 
@@ -37,7 +37,7 @@ public:
     QString LibraryFolder() const;
 
     // Set by the browser: true when another loaded library has this file.
-    std::function<bool(const QString &FileName)> FileNameInUse;
+    std::function<bool(const QString &fileName)> FileNameInUse;
 
     // Texts kept in fields.
     QString LibraryPath;
@@ -59,11 +59,11 @@ private:
     void vyberSuborBtnClick();
 
     Ui::TUpravyKnizniceFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };
 
 // The one dialog, created on first use as a child of Owner (it goes with
 // it); later calls return the same dialog.
-TUpravyKnizniceFrm *GetUpravyKnizniceFrm(QWidget *Owner);
+TUpravyKnizniceFrm *GetUpravyKnizniceFrm(QWidget *owner);
 // True once the dialog exists (and has not gone with its owner).
 bool UpravyKnizniceFrmExists();

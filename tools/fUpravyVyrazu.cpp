@@ -15,10 +15,10 @@ namespace {
 QPointer<TUpravyVyrazuFrm> TheDialog;
 } // namespace
 
-TUpravyVyrazuFrm *GetUpravyVyrazuFrm(QWidget *Owner)
+TUpravyVyrazuFrm *GetUpravyVyrazuFrm(QWidget *owner)
 {
     if (!TheDialog)
-        TheDialog = new TUpravyVyrazuFrm(Owner);
+        TheDialog = new TUpravyVyrazuFrm(owner);
     return TheDialog;
 }
 
@@ -34,7 +34,7 @@ TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent) : QDialog(parent, Qt::Tool),
     TValueListEditor *grid = ui->premenneVle;
     grid->SetTitles(QStringLiteral("Name"), QStringLiteral("Description"));
 
-    Texts
+    m_texts
         .Field(&NoExpressionNameErr, "ExpressionBrowser", "NoExpressionNameErr",
                QStringLiteral("You must enter the expression name."))
         .Field(&NoExpressionErr, "ExpressionBrowser", "NoExpressionErr",
@@ -48,7 +48,7 @@ TUpravyVyrazuFrm::TUpravyVyrazuFrm(QWidget *parent) : QDialog(parent, Qt::Tool),
         // Its default is the caption that the variables' label has then.
         .Entry(
             "ExpressionBrowser", "VariableDescritpion", [this] { return ui->premenneLbl->text(); },
-            [grid](const QString &S) { grid->setHorizontalHeaderItem(1, new QTableWidgetItem(S)); })
+            [grid](const QString &s) { grid->setHorizontalHeaderItem(1, new QTableWidgetItem(s)); })
         .Text(ui->okBtn, "Common", "Ok")
         .Text(ui->zrusitBtn, "Common", "Cancel");
 
@@ -70,7 +70,7 @@ TUpravyVyrazuFrm::~TUpravyVyrazuFrm()
 
 void TUpravyVyrazuFrm::TranslateTexts()
 {
-    Texts.Translate();
+    m_texts.Translate();
 }
 
 void TUpravyVyrazuFrm::Clear()
@@ -81,13 +81,13 @@ void TUpravyVyrazuFrm::Clear()
     ui->premenneVle->Clear();
 }
 
-void TUpravyVyrazuFrm::SetExpression(const QString &Name, const QString &Notation, const QStringList &Description,
-                                     const QStringList &Variables)
+void TUpravyVyrazuFrm::SetExpression(const QString &name, const QString &notation, const QStringList &description,
+                                     const QStringList &variables)
 {
-    ui->nazovCmb->setEditText(Name);
-    ui->vyrazEdt->setText(Notation);
-    ui->PopisMmo->setPlainText(Description.join(u'\n'));
-    ui->premenneVle->SetStrings(Variables);
+    ui->nazovCmb->setEditText(name);
+    ui->vyrazEdt->setText(notation);
+    ui->PopisMmo->setPlainText(description.join(u'\n'));
+    ui->premenneVle->SetStrings(variables);
 }
 
 QString TUpravyVyrazuFrm::Name() const

@@ -22,8 +22,8 @@ public:
     void Clear();
     // The fields of an expression: its description as lines, its variables
     // as 'name=description' lines.
-    void SetExpression(const QString &Name, const QString &Notation, const QStringList &Description,
-                       const QStringList &Variables);
+    void SetExpression(const QString &name, const QString &notation, const QStringList &description,
+                       const QStringList &variables);
 
     // What the browser reads after OK.
     QString Name() const;
@@ -52,10 +52,10 @@ private:
     void okBtnClick();
 
     Ui::TUpravyVyrazuFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };
 
 // The one dialog, created on first use as a child of Owner (it goes with
 // it); later calls return the same dialog.
-TUpravyVyrazuFrm *GetUpravyVyrazuFrm(QWidget *Owner);
+TUpravyVyrazuFrm *GetUpravyVyrazuFrm(QWidget *owner);
 bool UpravyVyrazuFrmExists();

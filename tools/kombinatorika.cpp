@@ -27,7 +27,7 @@ TkombinatorikaFrm::TkombinatorikaFrm(QWidget *parent) : KTandorelForm(parent), u
     connect(ui->vypocetBtn, &QPushButton::clicked, this, [this] { vypocetBtnClick(); });
     connect(ui->closeBtn, &QPushButton::clicked, this, [this] { close(); });
 
-    Texts.Caption(this, "Combinatorics", "Caption")
+    m_texts.Caption(this, "Combinatorics", "Caption")
         .Text(ui->vypocetBtn, "Common", "Calculate")
         .Text(ui->closeBtn, "Common", "Close")
         .Text(ui->Label25, "Combinatorics", "Result")
@@ -49,24 +49,24 @@ TkombinatorikaFrm::~TkombinatorikaFrm()
 
 void TkombinatorikaFrm::TranslateTexts()
 {
-    Texts.Translate();
-    if (ShownMessage)
-        ShowMessage(ShownMessage);
+    m_texts.Translate();
+    if (m_shownMessage)
+        ShowMessage(m_shownMessage);
 }
 
-void TkombinatorikaFrm::ShowResultText(const QString &Text)
+void TkombinatorikaFrm::ShowResultText(const QString &text)
 {
-    ShownMessage = nullptr;
+    m_shownMessage = nullptr;
     UseNormalTextColour(ui->EdtVysledok);
-    ui->EdtVysledok->setText(Text);
+    ui->EdtVysledok->setText(text);
     ui->EdtVysledok->setCursorPosition(0);
 }
 
-void TkombinatorikaFrm::ShowMessage(const QString *Message)
+void TkombinatorikaFrm::ShowMessage(const QString *message)
 {
-    ShownMessage = Message;
+    m_shownMessage = message;
     SetTextColour(ui->EdtVysledok, Qt::red);
-    ui->EdtVysledok->setText(*Message);
+    ui->EdtVysledok->setText(*message);
     ui->EdtVysledok->setCursorPosition(0);
 }
 

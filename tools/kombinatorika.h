@@ -29,11 +29,11 @@ public:
 private:
     // A result in black, or one of the three messages in red; a message is
     // shown anew in the new language when the language changes.
-    void ShowResultText(const QString &Text);
-    void ShowMessage(const QString *Message);
+    void ShowResultText(const QString &text);
+    void ShowMessage(const QString *message);
 
-    const QString *ShownMessage = nullptr;
+    const QString *m_shownMessage = nullptr;
 
     Ui::TkombinatorikaFrm *ui;
-    TTranslationTable Texts;
+    TTranslationTable m_texts;
 };

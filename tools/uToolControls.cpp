@@ -21,25 +21,25 @@ bool IsEnter(const QKeyEvent *Key)
 class TEditKeyFilter : public QObject
 {
 public:
-    TEditKeyFilter(QWidget *Control, TEditTyping Typing, std::function<void()> OnEnter)
-        : QObject(Control), Typing(Typing), OnEnter(std::move(OnEnter))
+    TEditKeyFilter(QWidget *control, TEditTyping typing, std::function<void()> onEnter)
+        : QObject(control), m_typing(typing), OnEnter(std::move(onEnter))
     {
-        Control->installEventFilter(this);
+        control->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (Event->type() != QEvent::KeyPress)
+        if (event->type() != QEvent::KeyPress)
             return false;
-        auto *key = static_cast<QKeyEvent *>(Event);
+        auto *key = static_cast<QKeyEvent *>(event);
         if (IsEnter(key)) {
             if (!OnEnter)
                 return false;
             OnEnter();
             return true;
         }
-        auto *edit = qobject_cast<QLineEdit *>(Watched);
+        auto *edit = qobject_cast<QLineEdit *>(watched);
         if (!edit)
             return false;
         int code = key->key();
@@ -48,12 +48,12 @@ protected:
             return true;
         // Control characters (Backspace, Tab, Ctrl combinations) and keys
         // without text (arrows, Delete) keep their usual meaning.
-        if (Typing == TEditTyping::Any || key->text().size() != 1 || key->text().at(0).unicode() < 32
+        if (m_typing == TEditTyping::Any || key->text().size() != 1 || key->text().at(0).unicode() < 32
             || key->text().at(0).unicode() == 127)
             return false;
         const QChar typed = key->text().at(0);
         QChar c = typed;
-        if (Typing == TEditTyping::Number) {
+        if (m_typing == TEditTyping::Number) {
             NumericEditKeyPress(edit, c);
         } else {
             MapKeyboardChar(c, true);
@@ -70,37 +70,37 @@ protected:
     }
 
 private:
-    TEditTyping Typing;
+    TEditTyping m_typing;
     std::function<void()> OnEnter;
 };
 
 } // namespace
 
-void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> OnEnter)
+void HandleEditKeys(QLineEdit *edit, TEditTyping typing, std::function<void()> onEnter)
 {
-    new TEditKeyFilter(Edit, Typing, std::move(OnEnter));
+    new TEditKeyFilter(edit, typing, std::move(onEnter));
 }
 
-void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter)
+void HandleEnterKey(QWidget *control, std::function<void()> onEnter)
 {
-    new TEditKeyFilter(Control, TEditTyping::Any, std::move(OnEnter));
+    new TEditKeyFilter(control, TEditTyping::Any, std::move(onEnter));
 }
 
-void SetTextColour(QLineEdit *Edit, const QColor &Colour)
+void SetTextColour(QLineEdit *edit, const QColor &colour)
 {
-    SetFixedTextColour(Edit, Colour);
+    SetFixedTextColour(edit, colour);
 }
 
-void UseNormalTextColour(QLineEdit *Edit)
+void UseNormalTextColour(QLineEdit *edit)
 {
-    Edit->setPalette(QPalette());
+    edit->setPalette(QPalette());
 }
 
-void UseCompactRows(QTableView *Grid)
+void UseCompactRows(QTableView *grid)
 {
-    const int rowHeight = Grid->fontMetrics().height() + 6;
-    Grid->verticalHeader()->setMinimumSectionSize(rowHeight);
-    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    const int rowHeight = grid->fontMetrics().height() + 6;
+    grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 
 QString TElidedLabel::ShownText() const

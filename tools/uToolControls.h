@@ -23,17 +23,17 @@ enum class TEditTyping {
 // Installs the handling on Edit: EditShortcutKeyDown for Ctrl+A/C/V/X,
 // printable characters through Typing (a refused key is dropped, a mapped
 // one typed as its mapping), and Enter calling OnEnter when it is set.
-void HandleEditKeys(QLineEdit *Edit, TEditTyping Typing, std::function<void()> OnEnter = {});
+void HandleEditKeys(QLineEdit *edit, TEditTyping typing, std::function<void()> onEnter = {});
 // Enter (or the keypad's Enter) on Control calls OnEnter.
-void HandleEnterKey(QWidget *Control, std::function<void()> OnEnter);
+void HandleEnterKey(QWidget *control, std::function<void()> onEnter);
 
 // The text colour of Edit (red for a failure shown in a result field),
 // readable on the edit's background in any theme; UseNormalTextColour
 // returns to the theme's own text colour.
-void SetTextColour(QLineEdit *Edit, const QColor &Colour);
-void UseNormalTextColour(QLineEdit *Edit);
+void SetTextColour(QLineEdit *edit, const QColor &colour);
+void UseNormalTextColour(QLineEdit *edit);
 // Rows of Grid as high as one line of its font, with a little margin.
-void UseCompactRows(QTableView *Grid);
+void UseCompactRows(QTableView *grid);
 
 // A one-line label that shows a text wider than itself from its start, cut
 // with an ellipsis, instead of clipping it; text() keeps the whole text.

@@ -14,22 +14,22 @@
 #include "tools/fUnitConverter.h"
 #include "tools/kombinatorika.h"
 
-void RegisterToolWindowClasses(TGUIManager *Gui)
+void RegisterToolWindowClasses(TGUIManager *gui)
 {
     // Each tool window adds its line here, in the registration table's
     // order: preview, SI prefixes, expression browser, series, polynomials,
     // combinatorics, statistics, graph, rule of three, derivatives,
     // quadratic equation, unit converter.
-    Gui->RegisterMagneticFormClass(FormId::ExpressionPreview, &CreateForm<TnahladVyrazuFrm>, DockLeft);
-    Gui->RegisterMagneticFormClass(FormId::PrefixValues, &CreateForm<TprefixValuesFrm>, DockCentred);
-    Gui->RegisterFormClass(FormId::ExpressionBrowser, &CreateForm<TPrehliadacVyrazovFrm>);
-    Gui->RegisterFormClass(FormId::SeriesSum, &CreateForm<TsumaFrm>);
-    Gui->RegisterFormClass(FormId::Polynomials, &CreateForm<TmnohoclenyFrm>);
-    Gui->RegisterFormClass(FormId::Combinatorics, &CreateForm<TkombinatorikaFrm>);
-    Gui->RegisterFormClass(FormId::Statistics, &CreateForm<TstatistikaFrm>);
-    Gui->RegisterFormClass(FormId::FunctionGraph, &CreateForm<TFunctionGraphFrm>);
-    Gui->RegisterFormClass(FormId::RuleOfThree, &CreateForm<TRuleOfThreeFrm>);
-    Gui->RegisterFormClass(FormId::Derivatives, &CreateForm<TderivacieFrm>);
-    Gui->RegisterFormClass(FormId::QuadraticEquation, &CreateForm<TQuadraticEquationFrm>);
-    Gui->RegisterFormClass(FormId::UnitConverter, &CreateForm<TUnitConverterFrm>);
+    gui->RegisterMagneticFormClass(FormId::ExpressionPreview, &CreateForm<TnahladVyrazuFrm>, DockLeft);
+    gui->RegisterMagneticFormClass(FormId::PrefixValues, &CreateForm<TprefixValuesFrm>, DockCentred);
+    gui->RegisterFormClass(FormId::ExpressionBrowser, &CreateForm<TPrehliadacVyrazovFrm>);
+    gui->RegisterFormClass(FormId::SeriesSum, &CreateForm<TsumaFrm>);
+    gui->RegisterFormClass(FormId::Polynomials, &CreateForm<TmnohoclenyFrm>);
+    gui->RegisterFormClass(FormId::Combinatorics, &CreateForm<TkombinatorikaFrm>);
+    gui->RegisterFormClass(FormId::Statistics, &CreateForm<TstatistikaFrm>);
+    gui->RegisterFormClass(FormId::FunctionGraph, &CreateForm<TFunctionGraphFrm>);
+    gui->RegisterFormClass(FormId::RuleOfThree, &CreateForm<TRuleOfThreeFrm>);
+    gui->RegisterFormClass(FormId::Derivatives, &CreateForm<TderivacieFrm>);
+    gui->RegisterFormClass(FormId::QuadraticEquation, &CreateForm<TQuadraticEquationFrm>);
+    gui->RegisterFormClass(FormId::UnitConverter, &CreateForm<TUnitConverterFrm>);
 }

@@ -6,4 +6,4 @@ class TGUIManager;
 
 // Registers every tool-window class of this library under its window id,
 // in the order of the registration table.
-void RegisterToolWindowClasses(TGUIManager *Gui);
+void RegisterToolWindowClasses(TGUIManager *gui);

@@ -23,22 +23,22 @@ class TNetworkGet final : public TWebGet
 public:
     ~TNetworkGet() override { Abort(); }
 
-    void Start(const QUrl &Url, const QString &UserAgent, qint64 MaxBytes, TDone Done) override
+    void Start(const QUrl &url, const QString &userAgent, qint64 maxBytes, TDone done) override
     {
         Abort();
-        m_done = std::move(Done);
-        m_maxBytes = MaxBytes;
+        m_done = std::move(done);
+        m_maxBytes = maxBytes;
         m_body.clear();
-        QNetworkRequest request(Url);
+        QNetworkRequest request(url);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
         request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-        request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent);
+        request.setHeader(QNetworkRequest::UserAgentHeader, userAgent);
         QNetworkReply *reply = m_manager.get(request);
         m_reply = reply;
         // Qt's own buffer stays small too; what waits in it is taken on each
         // signal.
-        reply->setReadBufferSize(qMin<qint64>(MaxBytes + 1, 64 * 1024));
+        reply->setReadBufferSize(qMin<qint64>(maxBytes + 1, 64 * 1024));
         QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_manager, [this, reply] {
             const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
             if (announced.isValid() && announced.toLongLong() > m_maxBytes)
@@ -84,11 +84,11 @@ private:
             Finish(false);
     }
 
-    void Finish(bool Ok)
+    void Finish(bool ok)
     {
         TAnswer answer;
         answer.Status = m_reply ? m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;
-        answer.Complete = Ok && m_body.size() <= m_maxBytes;
+        answer.Complete = ok && m_body.size() <= m_maxBytes;
         if (answer.Complete)
             answer.Body = std::move(m_body);
         m_body.clear();
@@ -114,35 +114,35 @@ public:
             m_server->close();
     }
 
-    bool Listen(const QString &Name, const QByteArray &Request, std::function<void()> OnRequest) override
+    bool Listen(const QString &name, const QByteArray &request, std::function<void()> onRequest) override
     {
         // A socket left by a copy that died, or by an earlier listener when
         // more copies are allowed: the newest takes the name over.
-        QLocalServer::removeServer(Name);
+        QLocalServer::removeServer(name);
         m_server = std::make_unique<QLocalServer>();
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         QLocalServer *server = m_server.get();
-        QObject::connect(server, &QLocalServer::newConnection, server, [server, Request, OnRequest] {
+        QObject::connect(server, &QLocalServer::newConnection, server, [server, request, onRequest] {
             while (QLocalSocket *client = server->nextPendingConnection()) {
                 QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-                QObject::connect(client, &QLocalSocket::readyRead, client, [client, Request, OnRequest] {
-                    if (client->readAll().contains(Request) && OnRequest)
-                        OnRequest();
+                QObject::connect(client, &QLocalSocket::readyRead, client, [client, request, onRequest] {
+                    if (client->readAll().contains(request) && onRequest)
+                        onRequest();
                 });
             }
         });
-        return server->listen(Name);
+        return server->listen(name);
     }
 
-    bool Send(const QString &Name, const QByteArray &Request, int TimeoutMs) override
+    bool Send(const QString &name, const QByteArray &request, int timeoutMs) override
     {
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < TimeoutMs) {
+        while (clock.elapsed() < timeoutMs) {
             QLocalSocket socket;
-            socket.connectToServer(Name);
+            socket.connectToServer(name);
             if (socket.waitForConnected(500)) {
-                socket.write(Request);
+                socket.write(request);
                 const bool sent = socket.waitForBytesWritten(1000);
                 socket.disconnectFromServer();
                 if (socket.state() != QLocalSocket::UnconnectedState)

@@ -9,9 +9,9 @@ using u128 = unsigned __int128;
 
 constexpr int WordMax = 65535;
 
-bool InWord(int V)
+bool InWord(int v)
 {
-    return V >= 0 && V <= WordMax;
+    return v >= 0 && v <= WordMax;
 }
 
 // A running product: exact while it fits in 128 bits, then 80-bit floating
@@ -19,93 +19,93 @@ bool InWord(int V)
 class TProduct
 {
 public:
-    void Multiply(quint32 Factor)
+    void Multiply(quint32 factor)
     {
-        if (Exact) {
-            if (Factor == 0 || Value <= ~u128(0) / Factor) {
-                Value *= Factor;
+        if (m_exact) {
+            if (factor == 0 || Value <= ~u128(0) / factor) {
+                Value *= factor;
                 return;
             }
-            Exact = false;
-            Approx = Extended(Value);
+            m_exact = false;
+            m_approx = Extended(Value);
         }
-        Approx *= Factor;
+        m_approx *= factor;
     }
     // Value * Numerator / Denominator where the exact result is known to be
     // a whole number (a binomial step).
-    void MultiplyDivide(quint32 Numerator, quint32 Denominator)
+    void MultiplyDivide(quint32 numerator, quint32 denominator)
     {
-        if (Exact) {
-            const u128 g = std::gcd(quint64(Value % Denominator), quint64(Denominator));
+        if (m_exact) {
+            const u128 g = std::gcd(quint64(Value % denominator), quint64(denominator));
             const u128 reduced = Value / g;
-            const u128 factor = Numerator / (Denominator / g); // divides: gcd(reduced, Denominator / g) = 1
+            const u128 factor = numerator / (denominator / g); // divides: gcd(reduced, Denominator / g) = 1
             if (factor == 0 || reduced <= ~u128(0) / factor) {
                 Value = reduced * factor;
                 return;
             }
-            Exact = false;
-            Approx = Extended(Value);
+            m_exact = false;
+            m_approx = Extended(Value);
         }
-        Approx = Approx * Numerator / Denominator;
+        m_approx = m_approx * numerator / denominator;
     }
-    bool Finish(Extended &Result) const
+    bool Finish(Extended &result) const
     {
-        const Extended v = Exact ? Extended(Value) : Approx;
+        const Extended v = m_exact ? Extended(Value) : m_approx;
         if (!std::isfinite(v))
             return false;
-        Result = v;
+        result = v;
         return true;
     }
 
 private:
-    bool Exact = true;
+    bool m_exact = true;
     u128 Value = 1;
-    Extended Approx = 1;
+    Extended m_approx = 1;
 };
 
 // N (N - 1) ... (N - Count + 1); 1 for Count 0.
-bool Falling(int N, int Count, Extended &Result)
+bool Falling(int n, int count, Extended &result)
 {
     TProduct p;
-    for (int i = 0; i < Count; ++i)
-        p.Multiply(quint32(N - i));
-    return p.Finish(Result);
+    for (int i = 0; i < count; ++i)
+        p.Multiply(quint32(n - i));
+    return p.Finish(result);
 }
 
-bool Binomial(int N, int K, Extended &Result)
+bool Binomial(int n, int K, Extended &result)
 {
-    if (!InWord(N) || !InWord(K) || K > N)
+    if (!InWord(n) || !InWord(K) || K > n)
         return false;
-    const int k = qMin(K, N - K);
+    const int k = qMin(K, n - K);
     TProduct p;
     for (int i = 1; i <= k; ++i)
-        p.MultiplyDivide(quint32(N - k + i), quint32(i));
-    return p.Finish(Result);
+        p.MultiplyDivide(quint32(n - k + i), quint32(i));
+    return p.Finish(result);
 }
 
 } // namespace
 
-bool CombinatoricsValue(TCombinatoricsKind Kind, int N, int K, Extended &Result)
+bool CombinatoricsValue(TCombinatoricsKind kind, int n, int k, Extended &result)
 {
-    if (!InWord(N) || !InWord(K))
+    if (!InWord(n) || !InWord(k))
         return false;
-    switch (Kind) {
+    switch (kind) {
     case TCombinatoricsKind::CombinatorialNumber:
     case TCombinatoricsKind::CombinationWithoutRepetition:
-        return Binomial(N, K, Result);
+        return Binomial(n, k, result);
     case TCombinatoricsKind::VariationWithoutRepetition:
-        return K <= N && Falling(N, K, Result);
+        return k <= n && Falling(n, k, result);
     case TCombinatoricsKind::VariationWithRepetition: {
         TProduct p;
-        for (int i = 0; i < K; ++i)
-            p.Multiply(quint32(N));
-        return p.Finish(Result);
+        for (int i = 0; i < k; ++i)
+            p.Multiply(quint32(n));
+        return p.Finish(result);
     }
     case TCombinatoricsKind::CombinationWithRepetition:
         // C(n + k - 1, k) with (n + k - 1) - k = n - 1 as the other factorial.
-        return N >= 1 && Binomial(N + K - 1, K, Result);
+        return n >= 1 && Binomial(n + k - 1, k, result);
     case TCombinatoricsKind::PermutationWithoutRepetition:
-        return Falling(N, N, Result);
+        return Falling(n, n, result);
     }
     return false;
 }

@@ -19,4 +19,4 @@ enum class TCombinatoricsKind {
 // argument outside 0..65535, k > n where n - k is needed, n + k - 1 or
 // n - 1 below 0 for the combination with repetition) or when it exceeds the
 // 80-bit range; Result is then unchanged.
-bool CombinatoricsValue(TCombinatoricsKind Kind, int N, int K, Extended &Result);
+bool CombinatoricsValue(TCombinatoricsKind kind, int n, int k, Extended &result);

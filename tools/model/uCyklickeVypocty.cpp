@@ -3,33 +3,33 @@
 #include "core/Analyzator.h"
 #include "platform/FloatMath.h"
 
-void TCyklickeVypocty::SetExpression(const QString &Text)
+void TCyklickeVypocty::SetExpression(const QString &text)
 {
-    Expression = Text.isEmpty() ? QStringLiteral("0") : Text;
+    Expression = text.isEmpty() ? QStringLiteral("0") : text;
     PrepareExpression(Expression, VariableName);
 }
 
-void TCyklickeVypocty::SetVariableName(const QString &Name)
+void TCyklickeVypocty::SetVariableName(const QString &name)
 {
-    VariableName = Name;
+    VariableName = name;
 }
 
-void TCyklickeVypocty::Calculate(qint64 From, qint64 To, QString &ResultText, bool IsProduct, TCalculationError &Err)
+void TCyklickeVypocty::Calculate(qint64 from, qint64 to, QString &resultText, bool isProduct, TCalculationError &err)
 {
-    Err = TCalculationError();
+    err = TCalculationError();
     const bool preprocessed = RealPreprocessed;
-    Extended acc = IsProduct ? 1 : 0;
-    for (qint64 i = From; i <= To && Err.ErrorCode == 0; ++i) {
+    Extended acc = isProduct ? 1 : 0;
+    for (qint64 i = from; i <= to && err.ErrorCode == 0; ++i) {
         Extended value;
-        if (EvaluatePreparedAt(Expression, VariableName, Extended(i), value, Err) != 0)
+        if (EvaluatePreparedAt(Expression, VariableName, Extended(i), value, err) != 0)
             break;
         try {
-            acc = IsProduct ? FMul(acc, value) : FAdd(acc, value);
+            acc = isProduct ? FMul(acc, value) : FAdd(acc, value);
         } catch (...) {
-            ClassifyCurrentException(Err);
+            ClassifyCurrentException(err);
         }
     }
     RealPreprocessed = preprocessed;
     Result = acc;
-    ResultText = FormatFloat(QStringLiteral("0.##############################E-0"), acc);
+    resultText = FormatFloat(QStringLiteral("0.##############################E-0"), acc);
 }

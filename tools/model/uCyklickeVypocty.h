@@ -18,8 +18,8 @@ public:
 
     // Prepares Text ("0" when empty) with the user variables' values of this
     // moment; set the variable's name first.
-    void SetExpression(const QString &Text);
-    void SetVariableName(const QString &Name);
+    void SetExpression(const QString &text);
+    void SetVariableName(const QString &name);
 
     // Sums (or multiplies) the terms for the variable from From to To; with
     // From above To no term runs (a sum gives 0, a product 1). The first
@@ -27,6 +27,6 @@ public:
     // running sum or product is code 20). ResultText is the value reached, in
     // the exponent form "0.##############################E-0", also after an
     // error; Result the same as a number.
-    void Calculate(qint64 From, qint64 To, QString &ResultText, bool IsProduct, TCalculationError &Err);
+    void Calculate(qint64 from, qint64 to, QString &resultText, bool isProduct, TCalculationError &err);
     Extended Result = 0;
 };

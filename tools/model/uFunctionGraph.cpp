@@ -38,22 +38,22 @@ constexpr qreal SmallestVerticalLabelScale = 0.7;
 // order. Lines closer than 2 pixels are not drawn at all: the grid would be
 // a grey area.
 template <class F>
-void ForEachGridLine(Extended Origin, Extended Scale, Extended Step, qint32 First, qint32 Last, F Visit)
+void ForEachGridLine(Extended origin, Extended scale, Extended step, qint32 first, qint32 last, F visit)
 {
-    if (!(Step > 0) || !(Scale > 0) || Step / Scale < 2 || Last < First)
+    if (!(step > 0) || !(scale > 0) || step / scale < 2 || last < first)
         return;
-    const Extended k0 = std::ceil(((Extended(First) - 0.5L) * Scale - Origin) / Step);
+    const Extended k0 = std::ceil(((Extended(first) - 0.5L) * scale - origin) / step);
     if (!std::isfinite(k0))
         return;
-    const qint64 most = qint64((Extended(Last) - First + 1) * Scale / Step) + 2;
+    const qint64 most = qint64((Extended(last) - first + 1) * scale / step) + 2;
     for (qint64 i = 0; i <= most; ++i) {
         const Extended k = k0 + Extended(i);
-        const qint32 pixel = ClampPixel((k * Step + Origin) / Scale);
-        if (pixel < First)
+        const qint32 pixel = ClampPixel((k * step + origin) / scale);
+        if (pixel < first)
             continue;
-        if (pixel > Last)
+        if (pixel > last)
             break;
-        Visit(pixel, k);
+        visit(pixel, k);
     }
 }
 
@@ -61,60 +61,60 @@ void ForEachGridLine(Extended Origin, Extended Scale, Extended Step, qint32 Firs
 // pixel; pixel P covers FirstDevicePixel(P) .. FirstDevicePixel(P + 1) - 1.
 // Edges are rounded as the painter rounds those of a filled rectangle, so
 // that the axes and the grid's dots meet.
-qint32 FirstDevicePixel(qint32 P, qreal Ratio)
+qint32 FirstDevicePixel(qint32 p, qreal ratio)
 {
-    return qint32(std::floor(P * Ratio + 0.5));
+    return qint32(std::floor(p * ratio + 0.5));
 }
 
-void DrawTextAt(QPainter &Canvas, qint32 Left, qint32 Top, const QString &Text)
+void DrawTextAt(QPainter &canvas, qint32 left, qint32 top, const QString &text)
 {
-    Canvas.drawText(Left, Top + Canvas.fontMetrics().ascent(), Text);
+    canvas.drawText(left, top + canvas.fontMetrics().ascent(), text);
 }
 
-bool CanPaint(const QImage *Canvas)
+bool CanPaint(const QImage *canvas)
 {
-    return Canvas && !Canvas->isNull();
+    return canvas && !canvas->isNull();
 }
 
 } // namespace
 
 namespace {
 
-qreal CanvasRatio(qreal Ratio)
+qreal CanvasRatio(qreal ratio)
 {
-    return Ratio > 0 ? Ratio : 1;
+    return ratio > 0 ? ratio : 1;
 }
 
-QSize DeviceSize(const QSize &Size, qreal Ratio)
+QSize DeviceSize(const QSize &size, qreal ratio)
 {
-    return QSize(qCeil(qMax(1, Size.width()) * Ratio), qCeil(qMax(1, Size.height()) * Ratio));
+    return QSize(qCeil(qMax(1, size.width()) * ratio), qCeil(qMax(1, size.height()) * ratio));
 }
 
 } // namespace
 
-QImage NewGraphCanvas(const QSize &Size, qreal Ratio)
+QImage NewGraphCanvas(const QSize &size, qreal Ratio)
 {
     const qreal ratio = CanvasRatio(Ratio);
-    QImage canvas(DeviceSize(Size, ratio), QImage::Format_RGB32);
+    QImage canvas(DeviceSize(size, ratio), QImage::Format_RGB32);
     canvas.setDevicePixelRatio(ratio);
     return canvas;
 }
 
-bool IsGraphCanvas(const QImage &Canvas, const QSize &Size, qreal Ratio)
+bool IsGraphCanvas(const QImage &canvas, const QSize &Size, qreal Ratio)
 {
     const qreal ratio = CanvasRatio(Ratio);
-    return Canvas.size() == DeviceSize(Size, ratio) && Canvas.devicePixelRatio() == ratio
-           && Canvas.format() == QImage::Format_RGB32;
+    return canvas.size() == DeviceSize(Size, ratio) && canvas.devicePixelRatio() == ratio
+           && canvas.format() == QImage::Format_RGB32;
 }
 
-TFunctionGraph::TFunctionGraph(QImage *GraphCanvas, qint32 Width, qint32 Height, QImage *VerticalScaleCanvas,
-                               QImage *HorizontalScaleCanvas)
-    : GraphCanvas(GraphCanvas), VerticalScaleCanvas(VerticalScaleCanvas), HorizontalScaleCanvas(HorizontalScaleCanvas),
+TFunctionGraph::TFunctionGraph(QImage *graphCanvas, qint32 width, qint32 height, QImage *verticalScaleCanvas,
+                               QImage *horizontalScaleCanvas)
+    : GraphCanvas(graphCanvas), VerticalScaleCanvas(verticalScaleCanvas), HorizontalScaleCanvas(horizontalScaleCanvas),
       Evaluator(&EvaluatePreparedAt)
 {
     Functions.OwnsData = true;
-    View.Width = qMax(1, Width);
-    View.Height = qMax(1, Height);
+    View.Width = qMax(1, width);
+    View.Height = qMax(1, height);
     View.ScaleX = View.ScaleY = DefaultScale;
     View.GridStepX = View.GridStepY = View.XLabelUnit = 1;
     View.OriginX = View.Width * View.ScaleX / 2;
@@ -129,18 +129,18 @@ void TFunctionGraph::DoBeep()
 
 // ----------------------------------------------------------------- functions
 
-void TFunctionGraph::SetLabelling(bool Goniometric)
+void TFunctionGraph::SetLabelling(bool goniometric)
 {
-    View.Goniometric = Goniometric;
-    View.XLabelUnit = Goniometric ? Pi : Extended(1);
-    View.GridStepX = Goniometric ? Extended(0.5) : Extended(1);
+    View.Goniometric = goniometric;
+    View.XLabelUnit = goniometric ? Pi : Extended(1);
+    View.GridStepX = goniometric ? Extended(0.5) : Extended(1);
 }
 
-void TFunctionGraph::AddFunction(const QString &Text)
+void TFunctionGraph::AddFunction(const QString &text)
 {
     auto *function = new TFunctionInGraph();
     function->Evaluator = Evaluator;
-    function->SetExpression(Text);
+    function->SetExpression(text);
     function->NormalizeExpression(u'x');
     function->Color = GraphPalette[Functions.Count() % 5];
     if (ContainsExpression(function)) {
@@ -157,26 +157,26 @@ void TFunctionGraph::ClearFunctions()
     Functions.Clear();
 }
 
-bool TFunctionGraph::ContainsExpression(const TFunctionInGraph *Function)
+bool TFunctionGraph::ContainsExpression(const TFunctionInGraph *function)
 {
     TListIterator<TFunctionInGraph> it(&Functions);
     while (it.HasNext()) {
-        if (it.Next()->Expression == Function->Expression)
+        if (it.Next()->Expression == function->Expression)
             return true;
     }
     return false;
 }
 
-bool TFunctionGraph::TryValueAt(Extended X, Extended &Y)
+bool TFunctionGraph::TryValueAt(Extended x, Extended &y)
 {
     const TFunctionInGraph *first = Functions.GetItem(0);
-    return first && first->ValueAt(X, Y);
+    return first && first->ValueAt(x, y);
 }
 
-Extended TFunctionGraph::ValueAt(Extended X)
+Extended TFunctionGraph::ValueAt(Extended x)
 {
     Extended y = 0;
-    return TryValueAt(X, y) ? y : Extended(0);
+    return TryValueAt(x, y) ? y : Extended(0);
 }
 
 // ---------------------------------------------------------------------- view
@@ -193,14 +193,14 @@ void TFunctionGraph::ResetView()
     View.OriginY = View.Height * View.ScaleY / 2;
 }
 
-void TFunctionGraph::SetOriginX(Extended X)
+void TFunctionGraph::SetOriginX(Extended x)
 {
-    View.OriginX = View.Width * View.ScaleX / 2 - X;
+    View.OriginX = View.Width * View.ScaleX / 2 - x;
 }
 
-void TFunctionGraph::SetOriginY(Extended Y)
+void TFunctionGraph::SetOriginY(Extended y)
 {
-    View.OriginY = View.Height * View.ScaleY / 2 - Y;
+    View.OriginY = View.Height * View.ScaleY / 2 - y;
 }
 
 void TFunctionGraph::MoveHome()
@@ -211,40 +211,40 @@ void TFunctionGraph::MoveHome()
     Redraw();
 }
 
-void TFunctionGraph::ZoomIn(bool Horizontal, bool Vertical)
+void TFunctionGraph::ZoomIn(bool horizontal, bool vertical)
 {
-    const auto zoomAxis = [this](Extended &Scale, Extended &Origin, Extended &GridStep, qint32 Size) {
-        if (Scale <= SmallestScale) {
+    const auto zoomAxis = [this](Extended &scale, Extended &origin, Extended &gridStep, qint32 size) {
+        if (scale <= SmallestScale) {
             DoBeep();
             return;
         }
-        Scale /= 2;
-        Origin -= Size * Scale / 2;
-        if (GridStep / Scale > 160)
-            GridStep /= 2;
+        scale /= 2;
+        origin -= size * scale / 2;
+        if (gridStep / scale > 160)
+            gridStep /= 2;
     };
-    if (Horizontal)
+    if (horizontal)
         zoomAxis(View.ScaleX, View.OriginX, View.GridStepX, View.Width);
-    if (Vertical)
+    if (vertical)
         zoomAxis(View.ScaleY, View.OriginY, View.GridStepY, View.Height);
     Redraw();
 }
 
-void TFunctionGraph::ZoomOut(bool Horizontal, bool Vertical)
+void TFunctionGraph::ZoomOut(bool horizontal, bool vertical)
 {
     bool changed = false;
-    const auto zoomAxis = [&changed](Extended &Scale, Extended &Origin, Extended &GridStep, qint32 Size) {
-        if (Scale > LargestZoomOutScale)
+    const auto zoomAxis = [&changed](Extended &scale, Extended &origin, Extended &gridStep, qint32 size) {
+        if (scale > LargestZoomOutScale)
             return;
-        Origin += Size * Scale / 2;
-        Scale *= 2;
-        if (GridStep / Scale < 20)
-            GridStep *= 2;
+        origin += size * scale / 2;
+        scale *= 2;
+        if (gridStep / scale < 20)
+            gridStep *= 2;
         changed = true;
     };
-    if (Horizontal)
+    if (horizontal)
         zoomAxis(View.ScaleX, View.OriginX, View.GridStepX, View.Width);
-    if (Vertical)
+    if (vertical)
         zoomAxis(View.ScaleY, View.OriginY, View.GridStepY, View.Height);
     if (changed)
         Redraw();
@@ -252,18 +252,18 @@ void TFunctionGraph::ZoomOut(bool Horizontal, bool Vertical)
         DoBeep();
 }
 
-void TFunctionGraph::GridZoomIn(bool Horizontal, bool Vertical)
+void TFunctionGraph::GridZoomIn(bool horizontal, bool vertical)
 {
     bool changed = false;
-    const auto refine = [&changed](Extended &GridStep, Extended Scale) {
-        if (GridStep / 2 / Scale >= 20) {
-            GridStep /= 2;
+    const auto refine = [&changed](Extended &gridStep, Extended scale) {
+        if (gridStep / 2 / scale >= 20) {
+            gridStep /= 2;
             changed = true;
         }
     };
-    if (Horizontal)
+    if (horizontal)
         refine(View.GridStepX, View.ScaleX);
-    if (Vertical)
+    if (vertical)
         refine(View.GridStepY, View.ScaleY);
     if (changed)
         Redraw();
@@ -271,18 +271,18 @@ void TFunctionGraph::GridZoomIn(bool Horizontal, bool Vertical)
         DoBeep();
 }
 
-void TFunctionGraph::GridZoomOut(bool Horizontal, bool Vertical)
+void TFunctionGraph::GridZoomOut(bool horizontal, bool vertical)
 {
     bool changed = false;
-    const auto coarsen = [&changed](Extended &GridStep, Extended Scale, qint32 Size) {
-        if (Size >= GridStep / Scale) {
-            GridStep *= 2;
+    const auto coarsen = [&changed](Extended &gridStep, Extended scale, qint32 size) {
+        if (size >= gridStep / scale) {
+            gridStep *= 2;
             changed = true;
         }
     };
-    if (Horizontal)
+    if (horizontal)
         coarsen(View.GridStepX, View.ScaleX, View.Width);
-    if (Vertical)
+    if (vertical)
         coarsen(View.GridStepY, View.ScaleY, View.Height);
     if (changed)
         Redraw();
@@ -290,12 +290,12 @@ void TFunctionGraph::GridZoomOut(bool Horizontal, bool Vertical)
         DoBeep();
 }
 
-void TFunctionGraph::SetGoniometric(bool On)
+void TFunctionGraph::SetGoniometric(bool on)
 {
-    if (On == View.Goniometric)
+    if (on == View.Goniometric)
         return;
-    View.Goniometric = On;
-    if (On) {
+    View.Goniometric = on;
+    if (on) {
         View.XLabelUnit = Pi;
         View.GridStepX /= 2;
     } else {
@@ -305,21 +305,21 @@ void TFunctionGraph::SetGoniometric(bool On)
     Redraw();
 }
 
-void TFunctionGraph::Resize(qint32 NewWidth, qint32 NewHeight)
+void TFunctionGraph::Resize(qint32 newWidth, qint32 newHeight)
 {
-    NewWidth = qMax(1, NewWidth);
-    NewHeight = qMax(1, NewHeight);
-    View.OriginX += (NewWidth - View.Width) * View.ScaleX / 2;
-    View.OriginY += (NewHeight - View.Height) * View.ScaleY / 2;
-    View.Width = NewWidth;
-    View.Height = NewHeight;
+    newWidth = qMax(1, newWidth);
+    newHeight = qMax(1, newHeight);
+    View.OriginX += (newWidth - View.Width) * View.ScaleX / 2;
+    View.OriginY += (newHeight - View.Height) * View.ScaleY / 2;
+    View.Width = newWidth;
+    View.Height = newHeight;
     Redraw();
 }
 
-bool TFunctionGraph::Move(qint32 Dx, qint32 Dy)
+bool TFunctionGraph::Move(qint32 dx, qint32 dy)
 {
-    const Extended wx = Dx * View.ScaleX;
-    const Extended wy = Dy * View.ScaleY;
+    const Extended wx = dx * View.ScaleX;
+    const Extended wy = dy * View.ScaleY;
     const bool xMoved = wx != 0 && std::isfinite(View.OriginX + wx);
     const bool yMoved = wy != 0 && std::isfinite(View.OriginY - wy);
     if (!xMoved && !yMoved) {
@@ -338,12 +338,12 @@ bool TFunctionGraph::Move(qint32 Dx, qint32 Dy)
     if (yMoved)
         DrawVerticalScale(picture);
     if (xMoved) {
-        if (qAbs(qint64(Dx)) >= View.Width)
+        if (qAbs(qint64(dx)) >= View.Width)
             ComputeAll(0, View.Width, true); // nothing kept is in view any more
-        else if (Dx > 0)
-            ComputeAll(0, Dx, false);
+        else if (dx > 0)
+            ComputeAll(0, dx, false);
         else
-            ComputeAll(View.Width + Dx, View.Width, false);
+            ComputeAll(View.Width + dx, View.Width, false);
     }
     DrawFunctions();
     return true;
@@ -351,11 +351,11 @@ bool TFunctionGraph::Move(qint32 Dx, qint32 Dy)
 
 // ------------------------------------------------------ sampling and curves
 
-void TFunctionGraph::ComputeAll(qint32 PxFrom, qint32 PxTo, bool ClearCache)
+void TFunctionGraph::ComputeAll(qint32 pxFrom, qint32 pxTo, bool clearCache)
 {
     TListIterator<TFunctionInGraph> it(&Functions);
     while (it.HasNext())
-        it.Next()->ComputeValues(View, PxFrom, PxTo, ClearCache);
+        it.Next()->ComputeValues(View, pxFrom, pxTo, clearCache);
 }
 
 void TFunctionGraph::DrawFunctions()
@@ -381,14 +381,14 @@ void TFunctionGraph::Redraw()
     DrawFunctions();
 }
 
-qint32 TFunctionGraph::ColumnOfX(Extended X) const
+qint32 TFunctionGraph::ColumnOfX(Extended x) const
 {
-    return ClampPixel(View.ColumnOf(X));
+    return ClampPixel(View.ColumnOf(x));
 }
 
-qint32 TFunctionGraph::RowOfY(Extended Y) const
+qint32 TFunctionGraph::RowOfY(Extended y) const
 {
-    return View.FlipY(ClampPixel(View.LevelOf(Y)));
+    return View.FlipY(ClampPixel(View.LevelOf(y)));
 }
 
 qint32 TFunctionGraph::FirstGridLineX() const
@@ -426,16 +426,16 @@ void TFunctionGraph::DrawGrid()
     };
     // A whole ratio (1 or 2, as most screens have) needs no rounding.
     const qint32 whole = qint32(ratio);
-    const auto span = [ratio, whole, integral = whole == ratio](qint32 P, qint32 Limit) {
+    const auto span = [ratio, whole, integral = whole == ratio](qint32 p, qint32 limit) {
         if (integral)
-            return TSpan{qMin(P * whole, Limit), qMin(P * whole + whole, Limit)};
-        return TSpan{qMin(FirstDevicePixel(P, ratio), Limit), qMin(FirstDevicePixel(P + 1, ratio), Limit)};
+            return TSpan{qMin(p * whole, limit), qMin(p * whole + whole, limit)};
+        return TSpan{qMin(FirstDevicePixel(p, ratio), limit), qMin(FirstDevicePixel(p + 1, ratio), limit)};
     };
     QRgb *const bits = reinterpret_cast<QRgb *>(image.bits());
     const qsizetype stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    const auto paintDot = [&](TSpan Columns, TSpan Rows) {
-        for (qint32 y = Rows.First; y < Rows.Last; ++y)
-            for (qint32 x = Columns.First; x < Columns.Last; ++x)
+    const auto paintDot = [&](TSpan columns, TSpan rows) {
+        for (qint32 y = rows.First; y < rows.Last; ++y)
+            for (qint32 x = columns.First; x < columns.Last; ++x)
                 bits[y * stride + x] = dot;
     };
     const qint32 deviceWidth = image.width(), deviceHeight = image.height();
@@ -459,7 +459,7 @@ void TFunctionGraph::DrawGrid()
     });
 }
 
-void TFunctionGraph::DrawAxes(const QRect &R)
+void TFunctionGraph::DrawAxes(const QRect &r)
 {
     DrawGrid();
     if (!CanPaint(GraphCanvas))
@@ -467,24 +467,24 @@ void TFunctionGraph::DrawAxes(const QRect &R)
     // Whole pixels, which cover the same device pixels as the grid's dots.
     QPainter canvas(GraphCanvas);
     const qint32 row = RowOfY(0);
-    if (row >= R.top() && row <= R.bottom())
-        canvas.fillRect(QRect(R.left(), row, R.width(), 1), AxisColor);
+    if (row >= r.top() && row <= r.bottom())
+        canvas.fillRect(QRect(r.left(), row, r.width(), 1), AxisColor);
     const qint32 column = ColumnOfX(0);
-    if (column >= R.left() && column <= R.right())
-        canvas.fillRect(QRect(column, R.top(), 1, R.height()), AxisColor);
+    if (column >= r.left() && column <= r.right())
+        canvas.fillRect(QRect(column, r.top(), 1, r.height()), AxisColor);
 }
 
-void TFunctionGraph::DrawScales(const QRect &R)
+void TFunctionGraph::DrawScales(const QRect &r)
 {
-    DrawVerticalScale(R);
-    DrawHorizontalScale(R);
+    DrawVerticalScale(r);
+    DrawHorizontalScale(r);
 }
 
-QList<TScaleLabel> TFunctionGraph::HorizontalScaleLabels(const QRect &R) const
+QList<TScaleLabel> TFunctionGraph::HorizontalScaleLabels(const QRect &r) const
 {
     QList<TScaleLabel> labels;
     const Extended step = View.GridStepX * View.XLabelUnit;
-    ForEachGridLine(View.OriginX, View.ScaleX, step, R.left(), R.right(), [&](qint32 column, Extended k) {
+    ForEachGridLine(View.OriginX, View.ScaleX, step, r.left(), r.right(), [&](qint32 column, Extended k) {
         // From the line's index, so that the line at 0 reads exactly "0".
         if (View.Goniometric)
             labels.append({column, FormatFloat(QStringLiteral("0.######"), k * View.GridStepX), true, k});
@@ -494,11 +494,11 @@ QList<TScaleLabel> TFunctionGraph::HorizontalScaleLabels(const QRect &R) const
     return labels;
 }
 
-QList<TScaleLabel> TFunctionGraph::VerticalScaleLabels(const QRect &R) const
+QList<TScaleLabel> TFunctionGraph::VerticalScaleLabels(const QRect &r) const
 {
     QList<TScaleLabel> labels;
     // Rows R.Top..R.Bottom are the levels Height-1-R.Bottom .. Height-1-R.Top.
-    ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, View.FlipY(R.bottom()), View.FlipY(R.top()),
+    ForEachGridLine(View.OriginY, View.ScaleY, View.GridStepY, View.FlipY(r.bottom()), View.FlipY(r.top()),
                     [&](qint32 level, Extended k) {
                         labels.append({View.FlipY(level), FloatToStr(k * View.GridStepY), false, k});
                     });
@@ -512,17 +512,17 @@ QList<TScaleLabel> TFunctionGraph::VerticalScaleLabels(const QRect &R) const
 // significant digits that keep each within half a grid step of its line, so
 // that neighbours never read alike, plainly or with an exponent, whichever
 // is narrower.
-void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) const
+void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &labels) const
 {
     const QFontMetrics metrics(ScaleFont);
-    const auto widest = [&metrics](const QStringList &Texts) {
+    const auto widest = [&metrics](const QStringList &texts) {
         qint32 w = 0;
-        for (const QString &text : Texts)
+        for (const QString &text : texts)
             w = qMax(w, qint32(metrics.horizontalAdvance(text)));
         return w;
     };
     QStringList best;
-    for (const TScaleLabel &label : Labels)
+    for (const TScaleLabel &label : labels)
         best << label.Text;
     qint32 bestWidth = widest(best);
     const qint32 right = VerticalLabelRight();
@@ -533,7 +533,7 @@ void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) cons
         const QString exponentPattern = QStringLiteral("0.") + QString(digits - 1, u'#') + QStringLiteral("E-0");
         QStringList plain, exponent;
         bool close = true;
-        for (const TScaleLabel &label : Labels) {
+        for (const TScaleLabel &label : labels) {
             const Extended value = label.Line * View.GridStepY;
             const QString text = label.Line == 0 ? QStringLiteral("0") : FloatToStrGeneral(value, digits);
             Extended back = 0;
@@ -554,11 +554,11 @@ void TFunctionGraph::ShortenVerticalScaleLabels(QList<TScaleLabel> &Labels) cons
             }
         }
     }
-    for (qsizetype i = 0; i < Labels.size(); ++i)
-        Labels[i].Text = best[i];
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        labels[i].Text = best[i];
 }
 
-void TFunctionGraph::DrawHorizontalScale(const QRect &R)
+void TFunctionGraph::DrawHorizontalScale(const QRect &r)
 {
     if (!CanPaint(HorizontalScaleCanvas))
         return;
@@ -566,7 +566,7 @@ void TFunctionGraph::DrawHorizontalScale(const QRect &R)
     QPainter canvas(HorizontalScaleCanvas);
     canvas.setFont(ScaleFont);
     canvas.setPen(ScaleTextColor);
-    const QList<TScaleLabel> labels = HorizontalScaleLabels(R);
+    const QList<TScaleLabel> labels = HorizontalScaleLabels(r);
     const Extended every = HorizontalLabelStride(labels);
     const qreal stripWidth = HorizontalScaleCanvas->deviceIndependentSize().width();
     for (const TScaleLabel &label : labels) {
@@ -579,7 +579,7 @@ void TFunctionGraph::DrawHorizontalScale(const QRect &R)
     }
 }
 
-void TFunctionGraph::DrawVerticalScale(const QRect &R)
+void TFunctionGraph::DrawVerticalScale(const QRect &r)
 {
     if (!CanPaint(VerticalScaleCanvas))
         return;
@@ -587,59 +587,59 @@ void TFunctionGraph::DrawVerticalScale(const QRect &R)
     QPainter canvas(VerticalScaleCanvas);
     canvas.setFont(ScaleFont);
     canvas.setPen(ScaleTextColor);
-    QList<TScaleLabel> labels = VerticalScaleLabels(R);
+    QList<TScaleLabel> labels = VerticalScaleLabels(r);
     ShortenVerticalScaleLabels(labels);
     for (const TScaleLabel &label : labels)
         DrawVerticalScaleLabel(canvas, label.Pixel - 6, label.Text);
 }
 
-Extended TFunctionGraph::HorizontalLabelStride(const QList<TScaleLabel> &Labels) const
+Extended TFunctionGraph::HorizontalLabelStride(const QList<TScaleLabel> &labels) const
 {
     // Grid lines 20 pixels apart leave too little room for numbers such as
     // "-72" or "-2.5" and a pi sign: then only every n-th line is numbered,
     // the line at 0 always among them.
     qint32 widest = 0;
-    for (const TScaleLabel &label : Labels)
+    for (const TScaleLabel &label : labels)
         widest = qMax(widest, ScaleLabelWidth(label));
     const Extended spacing = View.GridStepX * View.XLabelUnit / View.ScaleX;
     return std::max(Extended(1), std::ceil((widest + 4) / spacing));
 }
 
-bool TFunctionGraph::HorizontalLabelFits(const TScaleLabel &Label, qreal StripWidth) const
+bool TFunctionGraph::HorizontalLabelFits(const TScaleLabel &label, qreal stripWidth) const
 {
-    const qint32 width = ScaleLabelWidth(Label);
-    const qint32 left = Label.Pi ? Label.Pixel - width / 2 : Label.Pixel;
+    const qint32 width = ScaleLabelWidth(label);
+    const qint32 left = label.Pi ? label.Pixel - width / 2 : label.Pixel;
     // A smoothed glyph may reach a pixel beyond its advance.
-    return left >= 0 && left + width + 1 <= StripWidth;
+    return left >= 0 && left + width + 1 <= stripWidth;
 }
 
-qint32 TFunctionGraph::ScaleLabelWidth(const TScaleLabel &Label) const
+qint32 TFunctionGraph::ScaleLabelWidth(const TScaleLabel &label) const
 {
-    const qint32 w = QFontMetrics(ScaleFont).horizontalAdvance(Label.Text);
-    if (!Label.Pi)
+    const qint32 w = QFontMetrics(ScaleFont).horizontalAdvance(label.Text);
+    if (!label.Pi)
         return w;
     QFont piFont = ScaleFont;
     piFont.setPointSize(12);
     return w + 3 + QFontMetrics(piFont).horizontalAdvance(QString(QChar(0x03C0)));
 }
 
-void TFunctionGraph::DrawScaleLabel(QPainter &Canvas, qint32 Column, qint32 Row, const QString &Text)
+void TFunctionGraph::DrawScaleLabel(QPainter &canvas, qint32 column, qint32 row, const QString &text)
 {
-    static const QString PiSign(QChar(0x03C0));
+    static const QString piSign(QChar(0x03C0));
     QFont piFont = ScaleFont;
     piFont.setPointSize(12);
     const QFontMetrics numberMetrics(ScaleFont);
     const QFontMetrics piMetrics(piFont);
-    const qint32 w = numberMetrics.horizontalAdvance(Text);
-    const qint32 p = piMetrics.horizontalAdvance(PiSign);
-    const qint32 left = Column - (w + p + 3) / 2;
+    const qint32 w = numberMetrics.horizontalAdvance(text);
+    const qint32 p = piMetrics.horizontalAdvance(piSign);
+    const qint32 left = column - (w + p + 3) / 2;
     // The larger pi sign stands on the number's baseline.
-    const qint32 baseline = Row + numberMetrics.ascent();
-    Canvas.setFont(ScaleFont);
-    Canvas.drawText(left, baseline, Text);
-    Canvas.setFont(piFont);
-    Canvas.drawText(left + w + 3, baseline, PiSign);
-    Canvas.setFont(ScaleFont);
+    const qint32 baseline = row + numberMetrics.ascent();
+    canvas.setFont(ScaleFont);
+    canvas.drawText(left, baseline, text);
+    canvas.setFont(piFont);
+    canvas.drawText(left + w + 3, baseline, piSign);
+    canvas.setFont(ScaleFont);
 }
 
 qint32 TFunctionGraph::VerticalLabelRight() const
@@ -648,38 +648,38 @@ qint32 TFunctionGraph::VerticalLabelRight() const
     return qMax(1, strip - VerticalLabelMargin);
 }
 
-void TFunctionGraph::DrawVerticalScaleLabel(QPainter &Canvas, qint32 Row, const QString &Text)
+void TFunctionGraph::DrawVerticalScaleLabel(QPainter &canvas, qint32 row, const QString &text)
 {
-    const QFont font = Canvas.font();
-    const qint32 width = Canvas.fontMetrics().horizontalAdvance(Text);
+    const QFont font = canvas.font();
+    const qint32 width = canvas.fontMetrics().horizontalAdvance(text);
     const qint32 right = VerticalLabelRight();
     if (width > right && width > 0) {
         // Still too wide: a smaller font, so that the leading digits show.
         QFont smaller = font;
         smaller.setPointSizeF(QFontInfo(font).pointSizeF()
                               * std::max(SmallestVerticalLabelScale, qreal(right) / width));
-        Canvas.setFont(smaller);
+        canvas.setFont(smaller);
     }
-    DrawTextAt(Canvas, right - Canvas.fontMetrics().horizontalAdvance(Text), Row, Text);
-    Canvas.setFont(font);
+    DrawTextAt(canvas, right - canvas.fontMetrics().horizontalAdvance(text), row, text);
+    canvas.setFont(font);
 }
 
 // --------------------------------------------------------------------- export
 
-void TFunctionGraph::RenderExport(QImage &Bitmap) const
+void TFunctionGraph::RenderExport(QImage &bitmap) const
 {
-    const auto logicalSize = [](const QImage *Canvas) {
-        return Canvas ? Canvas->deviceIndependentSize().toSize() : QSize(0, 0);
+    const auto logicalSize = [](const QImage *canvas) {
+        return canvas ? canvas->deviceIndependentSize().toSize() : QSize(0, 0);
     };
     const QSize vertical = logicalSize(VerticalScaleCanvas);
     const QSize horizontal = logicalSize(HorizontalScaleCanvas);
-    Bitmap = QImage(vertical.width() + View.Width + 9, horizontal.height() + View.Height + 6, QImage::Format_RGB32);
-    Bitmap.fill(ScaleBackColor);
-    QPainter canvas(&Bitmap);
+    bitmap = QImage(vertical.width() + View.Width + 9, horizontal.height() + View.Height + 6, QImage::Format_RGB32);
+    bitmap.fill(ScaleBackColor);
+    QPainter canvas(&bitmap);
     // Canvases drawn at a higher ratio come down to one pixel each, averaged.
     canvas.setRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setPen(QPen(ScaleTextColor, 0));
-    canvas.drawRect(0, 0, Bitmap.width() - 1, Bitmap.height() - 1);
+    canvas.drawRect(0, 0, bitmap.width() - 1, bitmap.height() - 1);
     if (CanPaint(HorizontalScaleCanvas))
         canvas.drawImage(vertical.width() + 4, 5, *HorizontalScaleCanvas);
     if (CanPaint(VerticalScaleCanvas))
@@ -699,15 +699,15 @@ void TFunctionGraph::CopyToClipboard() const
         clipboard->setImage(bitmap);
 }
 
-bool TFunctionGraph::SaveToFile(const QString &FileName, QString &Error) const
+bool TFunctionGraph::SaveToFile(const QString &fileName, QString &error) const
 {
     QImage bitmap;
     RenderExport(bitmap);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !bitmap.save(&buffer, "BMP")) {
-        Error = QStringLiteral("The picture could not be written.");
+        error = QStringLiteral("The picture could not be written.");
         return false;
     }
-    return TryWriteFileAtomically(FileName, bytes, Error);
+    return TryWriteFileAtomically(fileName, bytes, error);
 }

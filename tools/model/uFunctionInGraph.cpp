@@ -26,59 +26,62 @@ constexpr qint32 BandBelow = 32700;
 class TRadiansWhileSampling
 {
 public:
-    TRadiansWhileSampling() : State(KProgramState::GetInstance(0)), Saved(State->AngleMode) { State->AngleMode = 1; }
-    ~TRadiansWhileSampling() { State->AngleMode = Saved; }
+    TRadiansWhileSampling() : m_state(KProgramState::GetInstance(0)), m_saved(m_state->AngleMode)
+    {
+        m_state->AngleMode = 1;
+    }
+    ~TRadiansWhileSampling() { m_state->AngleMode = m_saved; }
     TRadiansWhileSampling(const TRadiansWhileSampling &) = delete;
     TRadiansWhileSampling &operator=(const TRadiansWhileSampling &) = delete;
 
 private:
-    KProgramState *State;
-    quint8 Saved;
+    KProgramState *m_state;
+    quint8 m_saved;
 };
 
-bool IsTrigonometricName(const QString &Name)
+bool IsTrigonometricName(const QString &name)
 {
-    static const char16_t *const Parts[] = {u"sin", u"cos", u"tan", u"tg", u"cot", u"sec", u"csc"};
-    if (FunctionNames().IndexOf(Name) < 0)
+    static const char16_t *const parts[] = {u"sin", u"cos", u"tan", u"tg", u"cot", u"sec", u"csc"};
+    if (FunctionNames().IndexOf(name) < 0)
         return false;
-    return std::any_of(std::begin(Parts), std::end(Parts),
-                       [&](const char16_t *P) { return Name.contains(QStringView(P)); });
+    return std::any_of(std::begin(parts), std::end(parts),
+                       [&](const char16_t *p) { return name.contains(QStringView(p)); });
 }
 
-bool IsAsciiLetterChar(QChar C)
+bool IsAsciiLetterChar(QChar c)
 {
-    return (C >= u'a' && C <= u'z') || (C >= u'A' && C <= u'Z');
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-bool IsAsciiDigitChar(QChar C)
+bool IsAsciiDigitChar(QChar c)
 {
-    return C >= u'0' && C <= u'9';
+    return c >= u'0' && c <= u'9';
 }
 
 struct TVisibleBounds
 {
     Extended XMin, XMax, YLow, YHigh;
 
-    explicit TVisibleBounds(const TGraphState &View)
-        : XMin(View.XAtPixel(-SampleSpacing)), XMax(View.XAtPixel(View.Width + SampleSpacing)),
-          YLow(View.YAtPixel(Extended(View.Height) - BandBelow)),
-          YHigh(View.YAtPixel(Extended(View.Height) + BandAbove))
+    explicit TVisibleBounds(const TGraphState &view)
+        : XMin(view.XAtPixel(-SampleSpacing)), XMax(view.XAtPixel(view.Width + SampleSpacing)),
+          YLow(view.YAtPixel(Extended(view.Height) - BandBelow)),
+          YHigh(view.YAtPixel(Extended(view.Height) + BandAbove))
     {}
 
-    bool Contains(const TFunctionValue &V) const
+    bool Contains(const TFunctionValue &v) const
     {
-        return V.Defined && XMin < V.X && V.X < XMax && YLow < V.Y && V.Y < YHigh;
+        return v.Defined && XMin < v.X && v.X < XMax && YLow < v.Y && v.Y < YHigh;
     }
 };
 
 } // namespace
 
-bool IsTrigonometricExpression(const QString &Text)
+bool IsTrigonometricExpression(const QString &text)
 {
-    const qsizetype n = Text.size();
+    const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
-        const QChar c = Text.at(i);
+        const QChar c = text.at(i);
         if (!IsAsciiLetterChar(c) && c != u'$') {
             ++i;
             continue;
@@ -86,11 +89,11 @@ bool IsTrigonometricExpression(const QString &Text)
         // A name: "$" or a letter, then letters and digits.
         const qsizetype start = i;
         ++i;
-        while (i < n && (IsAsciiLetterChar(Text.at(i)) || IsAsciiDigitChar(Text.at(i))))
+        while (i < n && (IsAsciiLetterChar(text.at(i)) || IsAsciiDigitChar(text.at(i))))
             ++i;
         if (c == u'$')
             continue; // a user constant
-        QString name = Text.mid(start, i - start).toLower();
+        QString name = text.mid(start, i - start).toLower();
         // "sin30" is the sine of 30, as the evaluator reads it.
         qsizetype end = name.size();
         while (end > 0 && IsAsciiDigitChar(name.at(end - 1)))
@@ -104,33 +107,33 @@ bool IsTrigonometricExpression(const QString &Text)
 
 TFunctionInGraph::TFunctionInGraph() : Evaluator(&EvaluatePreparedAt) {}
 
-void TFunctionInGraph::SetExpression(const QString &Text)
+void TFunctionInGraph::SetExpression(const QString &text)
 {
-    Expression = Text;
-    Goniometric = IsTrigonometricExpression(Text);
+    Expression = text;
+    Goniometric = IsTrigonometricExpression(text);
 }
 
-void TFunctionInGraph::NormalizeExpression(QChar Var)
+void TFunctionInGraph::NormalizeExpression(QChar var)
 {
-    Variable = QString(Var);
+    Variable = QString(var);
     PrepareExpression(Expression, Variable);
 }
 
-bool TFunctionInGraph::ValueAt(Extended X, Extended &Y) const
+bool TFunctionInGraph::ValueAt(Extended x, Extended &y) const
 {
     TRadiansWhileSampling radians;
     Extended value = 0;
-    if (Evaluator(Expression, Variable, X, value) != 0)
+    if (Evaluator(Expression, Variable, x, value) != 0)
         return false;
-    Y = value;
+    y = value;
     return true;
 }
 
-TFunctionValue TFunctionInGraph::Sample(Extended X) const
+TFunctionValue TFunctionInGraph::Sample(Extended x) const
 {
     Extended y = 0;
-    const bool defined = Evaluator(Expression, Variable, X, y) == 0;
-    return TFunctionValue{X, defined ? y : 0, defined};
+    const bool defined = Evaluator(Expression, Variable, x, y) == 0;
+    return TFunctionValue{x, defined ? y : 0, defined};
 }
 
 bool TFunctionInGraph::NeedsExactMultiples() const
@@ -138,13 +141,13 @@ bool TFunctionInGraph::NeedsExactMultiples() const
     return Goniometric || Expression.contains(u'/');
 }
 
-void TFunctionInGraph::ComputeValues(const TGraphState &View, qint32 PxFrom, qint32 PxTo, bool ClearCache)
+void TFunctionInGraph::ComputeValues(const TGraphState &view, qint32 pxFrom, qint32 pxTo, bool clearCache)
 {
     TRadiansWhileSampling radians;
-    if (ClearCache)
+    if (clearCache)
         Values.Clear();
     else
-        Values.KeepRange(View.XAtPixel(-Extended(View.Width)), View.XAtPixel(2 * Extended(View.Width)));
+        Values.KeepRange(view.XAtPixel(-Extended(view.Width)), view.XAtPixel(2 * Extended(view.Width)));
 
     // The range the kept samples cover (every 5 pixels and every exact
     // multiple within it are known); with none kept, an empty range. A
@@ -153,93 +156,93 @@ void TFunctionInGraph::ComputeValues(const TGraphState &View, qint32 PxFrom, qin
     // stored x by rounding only.
     Extended a, b;
     if (Values.IsEmpty()) {
-        a = View.XAtPixel(Extended(PxTo) + 10);
-        b = View.XAtPixel(Extended(PxFrom) - 10);
+        a = view.XAtPixel(Extended(pxTo) + 10);
+        b = view.XAtPixel(Extended(pxFrom) - 10);
     } else {
-        const Extended slack = View.ScaleX / 1024;
+        const Extended slack = view.ScaleX / 1024;
         a = Values.FirstX() - slack;
         b = Values.LastX() + slack;
     }
 
     // First pass: every 5 pixels, skipping what the kept range covers.
-    qint32 px = PxFrom;
-    Extended x = View.XAtPixel(px);
+    qint32 px = pxFrom;
+    Extended x = view.XAtPixel(px);
     if (x >= a) {
-        while (x <= b && px <= PxTo) {
+        while (x <= b && px <= pxTo) {
             px += SampleSpacing;
-            x = View.XAtPixel(px);
+            x = view.XAtPixel(px);
         }
     }
     // New samples are gathered and merged into the stored ones at the end.
     std::vector<TFunctionValue> added;
-    while (px <= PxTo && (x < a || x > b)) {
+    while (px <= pxTo && (x < a || x > b)) {
         added.push_back(Sample(x));
         px += SampleSpacing;
-        x = View.XAtPixel(px);
+        x = view.XAtPixel(px);
     }
     const size_t firstPass = added.size();
 
     // Second pass: every exact multiple of the step inside the columns.
     if (NeedsExactMultiples())
-        AddExactMultiples(View, PxFrom, PxTo, added, firstPass);
+        AddExactMultiples(view, pxFrom, pxTo, added, firstPass);
     Values.Merge(std::move(added));
 }
 
-void TFunctionInGraph::AddExactMultiples(const TGraphState &View, qint32 PxFrom, qint32 PxTo,
-                                         std::vector<TFunctionValue> &Added, size_t FirstPass) const
+void TFunctionInGraph::AddExactMultiples(const TGraphState &view, qint32 pxFrom, qint32 pxTo,
+                                         std::vector<TFunctionValue> &added, size_t firstPass) const
 {
-    const Extended step = View.Goniometric ? std::numbers::pi_v<Extended> / 2 : Extended(1);
-    const Extended kFrom = std::ceil(View.XAtPixel(PxFrom) / step);
-    const Extended kTo = std::floor(View.XAtPixel(PxTo) / step);
+    const Extended step = view.Goniometric ? std::numbers::pi_v<Extended> / 2 : Extended(1);
+    const Extended kFrom = std::ceil(view.XAtPixel(pxFrom) / step);
+    const Extended kTo = std::floor(view.XAtPixel(pxTo) / step);
     if (!std::isfinite(kFrom) || !std::isfinite(kTo) || kTo < kFrom)
         return;
     // At most two multiples fall on a pixel (the largest scale is 2 units
     // per pixel, the smallest step 1); the cap only guards against a view
     // whose numbers have lost all precision.
-    const Extended cap = 4 * (Extended(PxTo) - PxFrom + 1) + 4;
+    const Extended cap = 4 * (Extended(pxTo) - pxFrom + 1) + 4;
     const qint64 count = qint64(std::min(kTo - kFrom + 1, cap));
     // The first pass's samples are in ascending X (and stay in place: the
     // room for the multiples is reserved).
-    Added.reserve(FirstPass + size_t(count));
-    const auto firstBegin = Added.begin(), firstEnd = Added.begin() + qsizetype(FirstPass);
+    added.reserve(firstPass + size_t(count));
+    const auto firstBegin = added.begin(), firstEnd = added.begin() + qsizetype(firstPass);
     for (qint64 i = 0; i < count; ++i) {
         const Extended multiple = (kFrom + Extended(i)) * step;
         const auto at = std::lower_bound(firstBegin, firstEnd, multiple,
-                                         [](const TFunctionValue &V, Extended X) { return V.X < X; });
+                                         [](const TFunctionValue &v, Extended x) { return v.X < x; });
         if (Values.Contains(multiple) || (at != firstEnd && at->X == multiple))
             continue;
-        Added.push_back(Sample(multiple));
+        added.push_back(Sample(multiple));
     }
 }
 
-bool TFunctionInGraph::IsVisible(const TGraphState &View, const TFunctionValue &V) const
+bool TFunctionInGraph::IsVisible(const TGraphState &view, const TFunctionValue &v) const
 {
-    return TVisibleBounds(View).Contains(V);
+    return TVisibleBounds(view).Contains(v);
 }
 
-qint32 TFunctionInGraph::PixelX(const TGraphState &View, Extended X) const
+qint32 TFunctionInGraph::PixelX(const TGraphState &view, Extended x) const
 {
-    return ClampPixel(View.ColumnOf(X));
+    return ClampPixel(view.ColumnOf(x));
 }
 
-qint32 TFunctionInGraph::PixelY(const TGraphState &View, Extended Y) const
+qint32 TFunctionInGraph::PixelY(const TGraphState &view, Extended y) const
 {
-    return View.FlipY(ClampPixel(View.LevelOf(Y)));
+    return view.FlipY(ClampPixel(view.LevelOf(y)));
 }
 
-void TFunctionInGraph::Draw(const TGraphState &View, QPainter &Canvas) const
+void TFunctionInGraph::Draw(const TGraphState &view, QPainter &canvas) const
 {
-    const TVisibleBounds bounds(View);
+    const TVisibleBounds bounds(view);
     // One pixel wide. At a device pixel ratio above 1 the line runs through
     // the pixels' centres, so that it covers the device pixels of the very
     // pixels it covers at ratio 1.
-    Canvas.setPen(QPen(Color, 1));
-    const qreal centre = Canvas.device()->devicePixelRatio() > 1 ? 0.5 : 0;
-    Canvas.translate(centre, centre);
+    canvas.setPen(QPen(Color, 1));
+    const qreal centre = canvas.device()->devicePixelRatio() > 1 ? 0.5 : 0;
+    canvas.translate(centre, centre);
     QPolygon run;
     const auto flush = [&] {
         if (run.size() >= 2)
-            Canvas.drawPolyline(run);
+            canvas.drawPolyline(run);
         run.clear();
     };
     for (int i = Values.LowerBound(bounds.XMin); i < Values.Count(); ++i) {
@@ -247,10 +250,10 @@ void TFunctionInGraph::Draw(const TGraphState &View, QPainter &Canvas) const
         if (v.X >= bounds.XMax)
             break;
         if (bounds.Contains(v))
-            run.append(QPoint(PixelX(View, v.X), PixelY(View, v.Y)));
+            run.append(QPoint(PixelX(view, v.X), PixelY(view, v.Y)));
         else
             flush();
     }
     flush();
-    Canvas.translate(-centre, -centre);
+    canvas.translate(-centre, -centre);
 }

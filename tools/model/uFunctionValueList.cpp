@@ -6,69 +6,69 @@
 
 namespace {
 
-bool XBelow(const TFunctionValue &V, Extended X)
+bool XBelow(const TFunctionValue &v, Extended x)
 {
-    return V.X < X;
+    return v.X < x;
 }
 
 } // namespace
 
-bool TFunctionValueList::Add(bool Defined, Extended X, Extended Y)
+bool TFunctionValueList::Add(bool defined, Extended x, Extended y)
 {
-    if (std::isnan(X))
+    if (std::isnan(x))
         return false;
-    const TFunctionValue value{X, Y, Defined};
+    const TFunctionValue value{x, y, defined};
     // Samples mostly arrive at either end (a pan exposes one side).
-    if (Items.empty() || X > Items.back().X) {
-        Items.push_back(value);
+    if (m_items.empty() || x > m_items.back().X) {
+        m_items.push_back(value);
         return true;
     }
-    const auto at = std::lower_bound(Items.begin(), Items.end(), X, XBelow);
-    if (at != Items.end() && at->X == X)
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), x, XBelow);
+    if (at != m_items.end() && at->X == x)
         return false;
-    Items.insert(at, value);
+    m_items.insert(at, value);
     return true;
 }
 
-void TFunctionValueList::Merge(std::vector<TFunctionValue> Batch)
+void TFunctionValueList::Merge(std::vector<TFunctionValue> batch)
 {
-    std::erase_if(Batch, [](const TFunctionValue &V) { return std::isnan(V.X); });
-    if (Batch.empty())
+    std::erase_if(batch, [](const TFunctionValue &v) { return std::isnan(v.X); });
+    if (batch.empty())
         return;
-    const auto byX = [](const TFunctionValue &A, const TFunctionValue &B) { return A.X < B.X; };
-    std::stable_sort(Batch.begin(), Batch.end(), byX);
-    if (Items.empty() || Batch.front().X > Items.back().X) {
-        Items.reserve(Items.size() + Batch.size());
-        for (const TFunctionValue &v : Batch)
-            if (Items.empty() || v.X > Items.back().X)
-                Items.push_back(v);
+    const auto byX = [](const TFunctionValue &a, const TFunctionValue &b) { return a.X < b.X; };
+    std::stable_sort(batch.begin(), batch.end(), byX);
+    if (m_items.empty() || batch.front().X > m_items.back().X) {
+        m_items.reserve(m_items.size() + batch.size());
+        for (const TFunctionValue &v : batch)
+            if (m_items.empty() || v.X > m_items.back().X)
+                m_items.push_back(v);
         return;
     }
     std::vector<TFunctionValue> merged;
-    merged.reserve(Items.size() + Batch.size());
+    merged.reserve(m_items.size() + batch.size());
     // Stored samples first on equal X, so that a stored sample is kept.
-    std::merge(Items.begin(), Items.end(), Batch.begin(), Batch.end(), std::back_inserter(merged), byX);
+    std::merge(m_items.begin(), m_items.end(), batch.begin(), batch.end(), std::back_inserter(merged), byX);
     merged.erase(std::unique(merged.begin(), merged.end(),
-                             [](const TFunctionValue &A, const TFunctionValue &B) { return A.X == B.X; }),
+                             [](const TFunctionValue &a, const TFunctionValue &b) { return a.X == b.X; }),
                  merged.end());
-    Items = std::move(merged);
+    m_items = std::move(merged);
 }
 
-bool TFunctionValueList::Contains(Extended X) const
+bool TFunctionValueList::Contains(Extended x) const
 {
-    const auto at = std::lower_bound(Items.begin(), Items.end(), X, XBelow);
-    return at != Items.end() && at->X == X;
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), x, XBelow);
+    return at != m_items.end() && at->X == x;
 }
 
-int TFunctionValueList::LowerBound(Extended X) const
+int TFunctionValueList::LowerBound(Extended x) const
 {
-    return int(std::lower_bound(Items.begin(), Items.end(), X, XBelow) - Items.begin());
+    return int(std::lower_bound(m_items.begin(), m_items.end(), x, XBelow) - m_items.begin());
 }
 
-void TFunctionValueList::KeepRange(Extended From, Extended To)
+void TFunctionValueList::KeepRange(Extended from, Extended to)
 {
-    const auto last =
-        std::upper_bound(Items.begin(), Items.end(), To, [](Extended X, const TFunctionValue &V) { return X < V.X; });
-    Items.erase(last, Items.end());
-    Items.erase(Items.begin(), std::lower_bound(Items.begin(), Items.end(), From, XBelow));
+    const auto last = std::upper_bound(m_items.begin(), m_items.end(), to,
+                                       [](Extended x, const TFunctionValue &v) { return x < v.X; });
+    m_items.erase(last, m_items.end());
+    m_items.erase(m_items.begin(), std::lower_bound(m_items.begin(), m_items.end(), from, XBelow));
 }

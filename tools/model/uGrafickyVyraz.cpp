@@ -14,16 +14,16 @@ namespace {
 
 // Sizes are summed in 64 bits and refused beyond MaxExtent, so that no
 // formula wraps a coordinate around.
-int Store(qint64 Value)
+int Store(qint64 value)
 {
-    if (Value > TGrafickyVyraz::MaxExtent || Value < -TGrafickyVyraz::MaxExtent)
+    if (value > TGrafickyVyraz::MaxExtent || value < -TGrafickyVyraz::MaxExtent)
         throw EVyrazError(TVyrazFault::TooLong);
-    return int(Value);
+    return int(value);
 }
 
-QString SignOf(quint8 Kind)
+QString SignOf(quint8 kind)
 {
-    switch (Kind) {
+    switch (kind) {
     case K::Sum:
         return QStringLiteral("+");
     case K::Difference:
@@ -41,9 +41,9 @@ QString SignOf(quint8 Kind)
 }
 
 // Lines and arcs one pixel wide, on pixel centres so that they stay sharp.
-QPointF Centre(qint64 X, qint64 Y)
+QPointF Centre(qint64 x, qint64 y)
 {
-    return QPointF(double(X) + 0.5, double(Y) + 0.5);
+    return QPointF(double(x) + 0.5, double(y) + 0.5);
 }
 
 } // namespace
@@ -52,7 +52,7 @@ QPointF Centre(qint64 X, qint64 Y)
 
 TFontTextMetrics::TFontTextMetrics() : TFontTextMetrics(SansFont()) {}
 
-TFontTextMetrics::TFontTextMetrics(const QFont &Base) : Base(Base) {}
+TFontTextMetrics::TFontTextMetrics(const QFont &base) : m_base(base) {}
 
 QFont TFontTextMetrics::SansFont()
 {
@@ -61,34 +61,34 @@ QFont TFontTextMetrics::SansFont()
     return font;
 }
 
-int TFontTextMetrics::PixelSize(int FontSize)
+int TFontTextMetrics::PixelSize(int fontSize)
 {
-    return (std::max(FontSize, 1) * 96 + 36) / 72;
+    return (std::max(fontSize, 1) * 96 + 36) / 72;
 }
 
-QFont TFontTextMetrics::Font(int FontSize) const
+QFont TFontTextMetrics::Font(int fontSize) const
 {
-    QFont font = Base;
-    font.setPixelSize(PixelSize(FontSize));
+    QFont font = m_base;
+    font.setPixelSize(PixelSize(fontSize));
     return font;
 }
 
-const QFontMetrics &TFontTextMetrics::MetricsAt(int FontSize) const
+const QFontMetrics &TFontTextMetrics::MetricsAt(int fontSize) const
 {
-    auto it = Cache.find(FontSize);
-    if (it == Cache.end())
-        it = Cache.emplace(FontSize, QFontMetrics(Font(FontSize))).first;
+    auto it = m_cache.find(fontSize);
+    if (it == m_cache.end())
+        it = m_cache.emplace(fontSize, QFontMetrics(Font(fontSize))).first;
     return it->second;
 }
 
-int TFontTextMetrics::TextWidth(const QString &Text, int FontSize) const
+int TFontTextMetrics::TextWidth(const QString &text, int fontSize) const
 {
-    return MetricsAt(FontSize).horizontalAdvance(Text);
+    return MetricsAt(fontSize).horizontalAdvance(text);
 }
 
-int TFontTextMetrics::TextHeight(const QString &, int FontSize) const
+int TFontTextMetrics::TextHeight(const QString &, int fontSize) const
 {
-    return MetricsAt(FontSize).height();
+    return MetricsAt(fontSize).height();
 }
 
 // -------------------------------------------------------------------- tree
@@ -102,19 +102,19 @@ std::unique_ptr<TVyraz> TGrafickyVyraz::NewNode() const
     return std::make_unique<TGrafickyVyraz>();
 }
 
-std::unique_ptr<TGrafickyVyraz> TGrafickyVyraz::Create(const QString &Text, int X, int Y, int FontSize)
+std::unique_ptr<TGrafickyVyraz> TGrafickyVyraz::Create(const QString &text, int x, int y, int fontSize)
 {
     auto root = std::make_unique<TGrafickyVyraz>();
-    root->m_x = X;
-    root->m_y = Y;
-    root->Parse(Text, K::Root, true);
-    root->Prepare(std::clamp(FontSize, MinFontSize, 127));
+    root->m_x = x;
+    root->m_y = y;
+    root->Parse(text, K::Root, true);
+    root->Prepare(std::clamp(fontSize, MinFontSize, 127));
     return root;
 }
 
-void TGrafickyVyraz::Prepare(int FontSize)
+void TGrafickyVyraz::Prepare(int fontSize)
 {
-    m_fontSize = FontSize;
+    m_fontSize = fontSize;
     m_parent = nullptr;
     m_bare = false;
     QList<TGrafickyVyraz *> pending{this};
@@ -142,10 +142,10 @@ const TGrafickyVyraz *TGrafickyVyraz::Content() const
     return m_bare && Left() ? Left() : this;
 }
 
-bool TGrafickyVyraz::IsTextLeaf(const char *S) const
+bool TGrafickyVyraz::IsTextLeaf(const char *s) const
 {
     const TGrafickyVyraz *content = Content();
-    return content->Kind() == K::Leaf && content->Text() == QLatin1String(S);
+    return content->Kind() == K::Leaf && content->Text() == QLatin1String(s);
 }
 
 bool TGrafickyVyraz::IsRootForm() const
@@ -164,13 +164,13 @@ const TGrafickyVyraz *TGrafickyVyraz::RootIndex() const
     return IsRootForm() ? Right()->Left()->Right() : nullptr;
 }
 
-void TGrafickyVyraz::MoveBy(int DX, int DY)
+void TGrafickyVyraz::MoveBy(int dx, int dy)
 {
     QList<TGrafickyVyraz *> pending{this};
     while (!pending.isEmpty()) {
         TGrafickyVyraz *node = pending.takeLast();
-        node->m_x += DX;
-        node->m_y += DY;
+        node->m_x += dx;
+        node->m_y += dy;
         for (TGrafickyVyraz *child : {node->MutableLeftNode(), node->MutableRightNode()})
             if (child)
                 pending.append(child);
@@ -179,7 +179,7 @@ void TGrafickyVyraz::MoveBy(int DX, int DY)
 
 // --------------------------------------------------------------- measuring
 
-void TGrafickyVyraz::Measure(const TTextMetrics &Metrics)
+void TGrafickyVyraz::Measure(const TTextMetrics &metrics)
 {
     // Parents come before their children in this order; measuring it
     // backwards measures every child before its parent.
@@ -193,7 +193,7 @@ void TGrafickyVyraz::Measure(const TTextMetrics &Metrics)
                 pending.append(child);
     }
     for (qsizetype i = order.size() - 1; i >= 0; --i)
-        order[i]->MeasureNode(Metrics);
+        order[i]->MeasureNode(metrics);
     // Offsets inside the parents become positions, parents first.
     for (qsizetype i = 1; i < order.size(); ++i) {
         TGrafickyVyraz *node = order[i];
@@ -203,7 +203,7 @@ void TGrafickyVyraz::Measure(const TTextMetrics &Metrics)
 }
 
 // While measuring, a child's X and Y are its offset inside this node.
-void TGrafickyVyraz::MeasureNode(const TTextMetrics &Metrics)
+void TGrafickyVyraz::MeasureNode(const TTextMetrics &metrics)
 {
     TGrafickyVyraz *left = MutableLeftNode();
     TGrafickyVyraz *right = MutableRightNode();
@@ -214,8 +214,8 @@ void TGrafickyVyraz::MeasureNode(const TTextMetrics &Metrics)
 
     switch (Kind()) {
     case K::Leaf:
-        m_width = Store(Metrics.TextWidth(Text(), m_fontSize));
-        m_height = Store(Metrics.TextHeight(Text(), m_fontSize));
+        m_width = Store(metrics.TextWidth(Text(), m_fontSize));
+        m_height = Store(metrics.TextHeight(Text(), m_fontSize));
         break;
     case K::Group:
         if (m_bare) {
@@ -231,7 +231,7 @@ void TGrafickyVyraz::MeasureNode(const TTextMetrics &Metrics)
         m_textY = left->m_textY;
         break;
     case K::Function: {
-        const qint64 name = qint64(Metrics.TextWidth(Text(), m_fontSize)) + 2;
+        const qint64 name = qint64(metrics.TextWidth(Text(), m_fontSize)) + 2;
         right->m_x = Store(name);
         m_width = Store(right->m_width + name);
         m_height = right->m_height;
@@ -245,20 +245,20 @@ void TGrafickyVyraz::MeasureNode(const TTextMetrics &Metrics)
         left->m_x = (m_width - left->m_width) / 2;
         right->m_x = (m_width - right->m_width) / 2;
         // A sign beside a fraction stands on its bar.
-        m_textY = Store(qint64(left->m_height) + 2 - Metrics.TextHeight(QStringLiteral("-"), m_fontSize) / 2);
+        m_textY = Store(qint64(left->m_height) + 2 - metrics.TextHeight(QStringLiteral("-"), m_fontSize) / 2);
         break;
     }
     case K::Sum:
     case K::Difference:
     case K::Product:
-        MeasureOperator(Metrics);
+        MeasureOperator(metrics);
         break;
     case K::Power:
         MeasurePower();
         break;
     case K::Factorial:
     case K::Percent: {
-        const qint64 gap = qint64(Metrics.TextWidth(SignOf(Kind()), m_fontSize)) + 2;
+        const qint64 gap = qint64(metrics.TextWidth(SignOf(Kind()), m_fontSize)) + 2;
         m_width = Store(left->m_width + gap);
         m_height = left->m_height;
         m_textY = left->m_textY;
@@ -270,11 +270,11 @@ void TGrafickyVyraz::MeasureNode(const TTextMetrics &Metrics)
     }
 }
 
-void TGrafickyVyraz::MeasureOperator(const TTextMetrics &Metrics)
+void TGrafickyVyraz::MeasureOperator(const TTextMetrics &metrics)
 {
     TGrafickyVyraz *left = MutableLeftNode();
     TGrafickyVyraz *right = MutableRightNode();
-    const qint64 gap = qint64(Metrics.TextWidth(SignOf(Kind()), m_fontSize)) + 10;
+    const qint64 gap = qint64(metrics.TextWidth(SignOf(Kind()), m_fontSize)) + 10;
     right->m_x = Store(left->m_width + gap);
     m_width = Store(left->m_width + gap + right->m_width);
     // The operand whose sign line lies higher moves down to the other's.
@@ -296,8 +296,8 @@ void TGrafickyVyraz::MeasurePower()
 
     // The exponent at the base's upper right, the base lowered so that the
     // exponent stands on its upper half.
-    auto raise = [base](const TGrafickyVyraz *Raised) -> qint64 {
-        return Raised->m_height >= base->m_height / 2 ? Raised->m_height - base->m_height / 2 : Raised->m_height / 2;
+    auto raise = [base](const TGrafickyVyraz *raised) -> qint64 {
+        return raised->m_height >= base->m_height / 2 ? raised->m_height - base->m_height / 2 : raised->m_height / 2;
     };
 
     if (!IsRootForm()) {
@@ -361,31 +361,31 @@ void TGrafickyVyraz::MeasurePower()
 
 // ----------------------------------------------------------------- drawing
 
-void TGrafickyVyraz::Draw(QPainter &Painter, const TTextMetrics &Metrics, const QRect &Clip) const
+void TGrafickyVyraz::Draw(QPainter &painter, const TTextMetrics &metrics, const QRect &clip) const
 {
-    Painter.save();
-    Painter.setRenderHint(QPainter::Antialiasing, true);
-    Painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
     QPen pen(Qt::black, 1);
     pen.setCapStyle(Qt::FlatCap);
-    Painter.setPen(pen);
-    Painter.setBrush(Qt::NoBrush);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
     int fontSize = -1;
 
     QList<const TGrafickyVyraz *> pending{this};
     while (!pending.isEmpty()) {
         const TGrafickyVyraz *node = pending.takeLast();
-        if (Clip.isValid()) {
+        if (clip.isValid()) {
             // Brackets and signs reach a little beyond a box.
             const int margin = 4 + node->m_height / 8;
-            if (!node->Box().adjusted(-margin, -margin, margin, margin).intersects(Clip))
+            if (!node->Box().adjusted(-margin, -margin, margin, margin).intersects(clip))
                 continue;
         }
         if (node->m_fontSize != fontSize) {
             fontSize = node->m_fontSize;
-            Painter.setFont(Metrics.Font(fontSize));
+            painter.setFont(metrics.Font(fontSize));
         }
-        node->DrawNode(Painter, Metrics);
+        node->DrawNode(painter, metrics);
 
         if (node->IsRootForm()) {
             pending.append(node->Left());
@@ -400,14 +400,14 @@ void TGrafickyVyraz::Draw(QPainter &Painter, const TTextMetrics &Metrics, const 
             if (child)
                 pending.append(child);
     }
-    Painter.restore();
+    painter.restore();
 }
 
-void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) const
+void TGrafickyVyraz::DrawNode(QPainter &painter, const TTextMetrics &metrics) const
 {
     // Text is placed by its top-left corner.
-    auto textOut = [&Painter](int X, int Y, const QString &S) {
-        Painter.drawText(QPoint(X, Y + Painter.fontMetrics().ascent()), S);
+    auto textOut = [&painter](int x, int y, const QString &s) {
+        painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), s);
     };
 
     switch (Kind()) {
@@ -416,7 +416,7 @@ void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) co
         break;
     case K::Group:
         if (!m_bare)
-            DrawBrackets(Painter, Left()->m_x - 2, Left()->m_y, Left()->m_width + 2, Left()->m_height);
+            DrawBrackets(painter, Left()->m_x - 2, Left()->m_y, Left()->m_width + 2, Left()->m_height);
         break;
     case K::Function:
         textOut(m_x, m_y + m_textY, Text());
@@ -425,8 +425,8 @@ void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) co
     case K::Difference:
     case K::Product: {
         const QString sign = SignOf(Kind());
-        const int width = Metrics.TextWidth(sign, m_fontSize);
-        const int height = Metrics.TextHeight(sign, m_fontSize);
+        const int width = metrics.TextWidth(sign, m_fontSize);
+        const int height = metrics.TextHeight(sign, m_fontSize);
         // Centred in the gap between the operands.
         const int x = int((qint64(m_x) + Left()->m_width + Right()->m_x) / 2) - width / 2;
         int y = m_y + m_textY;
@@ -438,7 +438,7 @@ void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) co
         break;
     }
     case K::Quotient:
-        Painter.fillRect(QRect(m_x, m_y + Left()->m_height + 2, m_width, 1), Painter.pen().color());
+        painter.fillRect(QRect(m_x, m_y + Left()->m_height + 2, m_width, 1), painter.pen().color());
         break;
     case K::Power:
         if (IsRootForm() && !RootIndex()->IsTextLeaf("1")) {
@@ -448,7 +448,7 @@ void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) co
             const int contentHeight = m_y + m_height - signTop - 2;
             const int lead = std::max(showIndex ? index->m_width : 0, contentHeight / 5);
             const int strokeEnd = lead + contentHeight * 2 / 5;
-            DrawRootSign(Painter, m_x, signTop, contentHeight, m_width - strokeEnd - 2, showIndex ? index->m_width : 0);
+            DrawRootSign(painter, m_x, signTop, contentHeight, m_width - strokeEnd - 2, showIndex ? index->m_width : 0);
         }
         break;
     case K::Factorial:
@@ -460,31 +460,31 @@ void TGrafickyVyraz::DrawNode(QPainter &Painter, const TTextMetrics &Metrics) co
     }
 }
 
-void TGrafickyVyraz::DrawRootSign(QPainter &Painter, int X, int Y, int H, int W, int IndexWidth)
+void TGrafickyVyraz::DrawRootSign(QPainter &painter, int x, int y, int h, int w, int indexWidth)
 {
-    const qint64 lead = std::max(IndexWidth, H / 5);
-    const qint64 strokeEnd = X + lead + qint64(H) * 2 / 5;
-    const QPointF stroke[] = {Centre(X, Y + H / 2), Centre(X + lead, Y + H / 2), Centre(X + lead + H / 5, Y + H),
-                              Centre(strokeEnd, Y)};
-    Painter.drawPolyline(stroke, 4);
-    Painter.fillRect(QRect(int(strokeEnd), Y, W + 2, 1), Painter.pen().color());
+    const qint64 lead = std::max(indexWidth, h / 5);
+    const qint64 strokeEnd = x + lead + qint64(h) * 2 / 5;
+    const QPointF stroke[] = {Centre(x, y + h / 2), Centre(x + lead, y + h / 2), Centre(x + lead + h / 5, y + h),
+                              Centre(strokeEnd, y)};
+    painter.drawPolyline(stroke, 4);
+    painter.fillRect(QRect(int(strokeEnd), y, w + 2, 1), painter.pen().color());
 }
 
-void TGrafickyVyraz::DrawLeftBracket(QPainter &Painter, int X, int Y, int S)
+void TGrafickyVyraz::DrawLeftBracket(QPainter &painter, int x, int y, int s)
 {
-    Painter.drawArc(QRectF(X, Y, S, S), 135 * 16, 90 * 16);
+    painter.drawArc(QRectF(x, y, s, s), 135 * 16, 90 * 16);
 }
 
-void TGrafickyVyraz::DrawRightBracket(QPainter &Painter, int X, int Y, int H)
+void TGrafickyVyraz::DrawRightBracket(QPainter &painter, int x, int y, int h)
 {
-    const int s = H + H * 2 / 5;
-    const int x1 = X - s / 2 - s * 7 / 20;
-    const int y1 = Y - H / 5;
-    Painter.drawArc(QRectF(x1, y1, s, s), -45 * 16, 90 * 16);
+    const int s = h + h * 2 / 5;
+    const int x1 = x - s / 2 - s * 7 / 20;
+    const int y1 = y - h / 5;
+    painter.drawArc(QRectF(x1, y1, s, s), -45 * 16, 90 * 16);
 }
 
-void TGrafickyVyraz::DrawBrackets(QPainter &Painter, int X, int Y, int W, int H)
+void TGrafickyVyraz::DrawBrackets(QPainter &painter, int x, int y, int w, int h)
 {
-    DrawLeftBracket(Painter, X - H / 5, Y - H / 5, H + H * 2 / 5);
-    DrawRightBracket(Painter, X + W, Y, H);
+    DrawLeftBracket(painter, x - h / 5, y - h / 5, h + h * 2 / 5);
+    DrawRightBracket(painter, x + w, y, h);
 }

@@ -40,11 +40,11 @@ class TTextMetrics
 {
 public:
     virtual ~TTextMetrics() = default;
-    virtual int TextWidth(const QString &Text, int FontSize) const = 0;
+    virtual int TextWidth(const QString &text, int fontSize) const = 0;
     // The height of a line of text, whatever its characters.
-    virtual int TextHeight(const QString &Text, int FontSize) const = 0;
+    virtual int TextHeight(const QString &text, int fontSize) const = 0;
     // The font that drawing uses at FontSize.
-    virtual QFont Font(int FontSize) const = 0;
+    virtual QFont Font(int fontSize) const = 0;
 };
 
 // The sans font that fontconfig chooses, at 96 pixels per inch whatever the
@@ -54,22 +54,22 @@ class TFontTextMetrics : public TTextMetrics
 {
 public:
     TFontTextMetrics();
-    explicit TFontTextMetrics(const QFont &Base);
+    explicit TFontTextMetrics(const QFont &base);
 
-    int TextWidth(const QString &Text, int FontSize) const override;
-    int TextHeight(const QString &Text, int FontSize) const override;
-    QFont Font(int FontSize) const override;
+    int TextWidth(const QString &text, int fontSize) const override;
+    int TextHeight(const QString &text, int fontSize) const override;
+    QFont Font(int fontSize) const override;
 
     // The sans font of the system, as fontconfig resolves "sans-serif".
     static QFont SansFont();
     // Points to pixels at 96 pixels per inch, rounded.
-    static int PixelSize(int FontSize);
+    static int PixelSize(int fontSize);
 
 private:
-    const QFontMetrics &MetricsAt(int FontSize) const;
+    const QFontMetrics &MetricsAt(int fontSize) const;
 
-    QFont Base;
-    mutable std::map<int, QFontMetrics> Cache;
+    QFont m_base;
+    mutable std::map<int, QFontMetrics> m_cache;
 };
 
 class TGrafickyVyraz : public TVyraz
@@ -86,17 +86,17 @@ public:
     // The tree of Text with its root at (X, Y) in a font of FontSize points
     // (at least MinFontSize). Every node starts at (X, Y); Measure places
     // them. EVyrazError when Text is malformed.
-    static std::unique_ptr<TGrafickyVyraz> Create(const QString &Text, int X, int Y, int FontSize);
+    static std::unique_ptr<TGrafickyVyraz> Create(const QString &text, int x, int y, int fontSize);
 
     // Sizes every node of the tree and places it inside its parent's box;
     // the root keeps its X and Y. EVyrazError (TooLong) when the formula
     // would be wider or higher than MaxExtent.
-    void Measure(const TTextMetrics &Metrics);
+    void Measure(const TTextMetrics &metrics);
     // Draws the measured tree; with a Clip rectangle only the nodes whose
     // boxes come near it. The painter's font, pen and brush are restored.
-    void Draw(QPainter &Painter, const TTextMetrics &Metrics, const QRect &Clip = QRect()) const;
+    void Draw(QPainter &painter, const TTextMetrics &metrics, const QRect &clip = QRect()) const;
     // Moves the node and its whole subtree.
-    void MoveBy(int DX, int DY);
+    void MoveBy(int dx, int dy);
 
     int X() const { return m_x; }
     int Y() const { return m_y; }
@@ -123,14 +123,14 @@ public:
     // A root sign whose top-left corner is (X, Y): a tick at half of the
     // height H under an index IndexWidth wide, a down stroke, an up stroke
     // and a bar over W pixels of content.
-    static void DrawRootSign(QPainter &Painter, int X, int Y, int H, int W, int IndexWidth);
+    static void DrawRootSign(QPainter &painter, int x, int y, int h, int w, int indexWidth);
     // "(" whose leftmost point is X, as the left quarter of the circle in
     // the square (X, Y)-(X + S, Y + S).
-    static void DrawLeftBracket(QPainter &Painter, int X, int Y, int S);
+    static void DrawLeftBracket(QPainter &painter, int x, int y, int s);
     // ")" for content H high whose top is Y, its ends near X.
-    static void DrawRightBracket(QPainter &Painter, int X, int Y, int H);
+    static void DrawRightBracket(QPainter &painter, int x, int y, int h);
     // Both brackets around content at (X, Y), W wide and H high.
-    static void DrawBrackets(QPainter &Painter, int X, int Y, int W, int H);
+    static void DrawBrackets(QPainter &painter, int x, int y, int w, int h);
 
 protected:
     std::unique_ptr<TVyraz> NewNode() const override;
@@ -139,18 +139,18 @@ private:
     TGrafickyVyraz *MutableLeftNode() { return static_cast<TGrafickyVyraz *>(MutableLeft()); }
     TGrafickyVyraz *MutableRightNode() { return static_cast<TGrafickyVyraz *>(MutableRight()); }
     // Parents, font sizes and bare groups of a freshly parsed tree.
-    void Prepare(int FontSize);
+    void Prepare(int fontSize);
     // This node's size and its children's places, from its measured children.
-    void MeasureNode(const TTextMetrics &Metrics);
-    void MeasureOperator(const TTextMetrics &Metrics);
+    void MeasureNode(const TTextMetrics &metrics);
+    void MeasureOperator(const TTextMetrics &metrics);
     void MeasurePower();
-    void DrawNode(QPainter &Painter, const TTextMetrics &Metrics) const;
+    void DrawNode(QPainter &painter, const TTextMetrics &metrics) const;
     // Children offsets are kept relative to the parent until the root's
     // measure turns them into positions.
     void PlaceChildren();
     // The node a bare group stands for: its content.
     const TGrafickyVyraz *Content() const;
-    bool IsTextLeaf(const char *S) const;
+    bool IsTextLeaf(const char *s) const;
 
     int m_x = 0;
     int m_y = 0;

@@ -26,15 +26,15 @@ struct TGraphState
     Extended GridStepY = 1;   // in world units
     Extended XLabelUnit = 1;  // 1, or pi in goniometric mode
 
-    Extended XAtPixel(Extended Px) const { return Px * ScaleX - OriginX; }
+    Extended XAtPixel(Extended px) const { return px * ScaleX - OriginX; }
     // Py counted upward from the bottom row.
-    Extended YAtPixel(Extended Py) const { return Py * ScaleY - OriginY; }
-    qint32 FlipY(qint32 Py) const { return Height - Py - 1; }
+    Extended YAtPixel(Extended py) const { return py * ScaleY - OriginY; }
+    qint32 FlipY(qint32 py) const { return Height - py - 1; }
 
     // The unrounded column of world x and the unrounded height above the
     // bottom row of world y.
-    Extended ColumnOf(Extended X) const { return (X + OriginX) / ScaleX; }
-    Extended LevelOf(Extended Y) const { return (Y + OriginY) / ScaleY; }
+    Extended ColumnOf(Extended x) const { return (x + OriginX) / ScaleX; }
+    Extended LevelOf(Extended y) const { return (y + OriginY) / ScaleY; }
 };
 
 // World values become whole pixels by rounding halves up (toward larger
@@ -43,20 +43,20 @@ struct TGraphState
 // view puts the origin exactly between two pixels, where rounding noise
 // alone would otherwise pick either neighbour; a value within 1/65536 of a
 // pixel of a half counts as the half.
-inline Extended RoundPixel(Extended Value)
+inline Extended RoundPixel(Extended value)
 {
-    return std::floor(Value + 0.5L + 1.0L / 65536);
+    return std::floor(value + 0.5L + 1.0L / 65536);
 }
 
 // Rounds a pixel value; anything beyond +-Limit (and NaN) becomes the
 // limit itself, so comparisons with a picture's edges stay right.
-inline qint32 ClampPixel(Extended Value, qint32 Limit = 1 << 30)
+inline qint32 ClampPixel(Extended value, qint32 limit = 1 << 30)
 {
-    if (std::isnan(Value))
-        return Limit;
-    if (Value <= -Extended(Limit))
-        return -Limit;
-    if (Value >= Extended(Limit))
-        return Limit;
-    return qint32(RoundPixel(Value));
+    if (std::isnan(value))
+        return limit;
+    if (value <= -Extended(limit))
+        return -limit;
+    if (value >= Extended(limit))
+        return limit;
+    return qint32(RoundPixel(value));
 }

@@ -26,17 +26,17 @@ const QString NameAttr = QStringLiteral("name");
 
 const QString XmlDeclaration = QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"");
 
-void SetElementText(QDomElement Element, const QString &Text)
+void SetElementText(QDomElement element, const QString &text)
 {
-    QDomNode child = Element.firstChild();
+    QDomNode child = element.firstChild();
     while (!child.isNull()) {
         QDomNode next = child.nextSibling();
         if (child.isText()) // CDATA sections are text nodes too
-            Element.removeChild(child);
+            element.removeChild(child);
         child = next;
     }
-    if (!Text.isEmpty())
-        Element.appendChild(Element.ownerDocument().createTextNode(Text));
+    if (!text.isEmpty())
+        element.appendChild(element.ownerDocument().createTextNode(text));
 }
 
 // The document service walks nested elements recursively (when it builds,
@@ -44,9 +44,9 @@ void SetElementText(QDomElement Element, const QString &Text)
 // would exhaust the stack. No library needs anywhere near this many levels.
 // The streaming reader tells the depth of any file; it is the fallback of
 // the byte scan below, which is many times faster.
-bool WithinNestingLimitSlow(const QByteArray &Data)
+bool WithinNestingLimitSlow(const QByteArray &data)
 {
-    QXmlStreamReader reader(Data);
+    QXmlStreamReader reader(data);
     int depth = 0;
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
@@ -63,16 +63,16 @@ bool WithinNestingLimitSlow(const QByteArray &Data)
 // processing instructions are skipped, quoted attribute values are read
 // past; a document type declaration (whose inner syntax is richer) and
 // 16-bit text go to the streaming reader.
-bool WithinNestingLimit(const QByteArray &Data)
+bool WithinNestingLimit(const QByteArray &data)
 {
-    if (Data.contains('\0'))
-        return WithinNestingLimitSlow(Data);
-    const char *p = Data.constData();
-    const char *const end = p + Data.size();
-    auto skipPast = [&p, end](const char *Terminator) {
-        const qsizetype length = qsizetype(qstrlen(Terminator));
+    if (data.contains('\0'))
+        return WithinNestingLimitSlow(data);
+    const char *p = data.constData();
+    const char *const end = p + data.size();
+    auto skipPast = [&p, end](const char *terminator) {
+        const qsizetype length = qsizetype(qstrlen(terminator));
         const QByteArrayView rest(p, end - p);
-        const qsizetype at = rest.indexOf(QByteArrayView(Terminator, length));
+        const qsizetype at = rest.indexOf(QByteArrayView(terminator, length));
         p = at < 0 ? end : p + at + length;
     };
     int depth = 0;
@@ -86,7 +86,7 @@ bool WithinNestingLimit(const QByteArray &Data)
         } else if (rest.startsWith("![CDATA[")) {
             skipPast("]]>");
         } else if (*p == '!') {
-            return WithinNestingLimitSlow(Data);
+            return WithinNestingLimitSlow(data);
         } else if (*p == '?') {
             skipPast("?>");
         } else if (*p == '/') {
@@ -118,22 +118,22 @@ bool WithinNestingLimit(const QByteArray &Data)
 // Where an attribute stands in a saved element: the program's own in a
 // fixed order, foreign ones after them by name. The document service keeps
 // no order of its own, and files should not change from save to save.
-int AttributeRank(const QString &Name)
+int AttributeRank(const QString &name)
 {
     static const QStringList known{QStringLiteral("name"),        QStringLiteral("notation"),
                                    QStringLiteral("description"), QStringLiteral("version"),
                                    QStringLiteral("date"),        QStringLiteral("author"),
                                    QStringLiteral("author-web"),  QStringLiteral("author-email")};
-    const qsizetype rank = known.indexOf(Name);
+    const qsizetype rank = known.indexOf(name);
     return rank < 0 ? int(known.size()) : int(rank);
 }
 
-void WriteNode(QXmlStreamWriter &Writer, const QDomNode &Node)
+void WriteNode(QXmlStreamWriter &writer, const QDomNode &node)
 {
-    switch (Node.nodeType()) {
+    switch (node.nodeType()) {
     case QDomNode::ElementNode: {
-        const QDomElement element = Node.toElement();
-        Writer.writeStartElement(element.tagName());
+        const QDomElement element = node.toElement();
+        writer.writeStartElement(element.tagName());
         const QDomNamedNodeMap attributes = element.attributes();
         QStringList names;
         for (int i = 0; i < attributes.count(); ++i)
@@ -144,28 +144,28 @@ void WriteNode(QXmlStreamWriter &Writer, const QDomNode &Node)
             return ra != rb ? ra < rb : a < b;
         });
         for (const QString &name : names)
-            Writer.writeAttribute(name, element.attribute(name));
-        for (QDomNode child = Node.firstChild(); !child.isNull(); child = child.nextSibling())
-            WriteNode(Writer, child);
-        Writer.writeEndElement();
+            writer.writeAttribute(name, element.attribute(name));
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            WriteNode(writer, child);
+        writer.writeEndElement();
         break;
     }
     case QDomNode::TextNode:
-        Writer.writeCharacters(Node.nodeValue());
+        writer.writeCharacters(node.nodeValue());
         break;
     case QDomNode::CDATASectionNode:
-        Writer.writeCDATA(Node.nodeValue());
+        writer.writeCDATA(node.nodeValue());
         break;
     case QDomNode::CommentNode:
-        Writer.writeComment(Node.nodeValue());
+        writer.writeComment(node.nodeValue());
         break;
     case QDomNode::ProcessingInstructionNode:
         // The declaration is written anew: the bytes are always UTF-8.
-        if (Node.nodeName() != QStringLiteral("xml"))
-            Writer.writeProcessingInstruction(Node.nodeName(), Node.nodeValue());
+        if (node.nodeName() != QStringLiteral("xml"))
+            writer.writeProcessingInstruction(node.nodeName(), node.nodeValue());
         break;
     case QDomNode::EntityReferenceNode:
-        Writer.writeEntityReference(Node.nodeName());
+        writer.writeEntityReference(node.nodeName());
         break;
     default:
         break;
@@ -175,11 +175,11 @@ void WriteNode(QXmlStreamWriter &Writer, const QDomNode &Node)
 // A character that XML does not allow anywhere (control characters but
 // tab, line feed and carriage return, U+FFFE, U+FFFF, a lone surrogate) in
 // Text: its code, or -1 when there is none.
-int ForbiddenCharacter(QStringView Text)
+int ForbiddenCharacter(QStringView text)
 {
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        const char16_t c = Text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < Text.size() && QChar::isLowSurrogate(Text.at(i + 1).unicode())) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
             ++i;
             continue;
         }
@@ -192,34 +192,34 @@ int ForbiddenCharacter(QStringView Text)
 // The first such character in a node's names, values and texts, or -1. The
 // document service takes some of them from a file, and the writer would
 // put them into a file that no longer reads back.
-int ForbiddenCharacter(const QDomNode &Node)
+int ForbiddenCharacter(const QDomNode &node)
 {
-    int c = ForbiddenCharacter(Node.nodeName());
+    int c = ForbiddenCharacter(node.nodeName());
     if (c < 0)
-        c = ForbiddenCharacter(Node.nodeValue());
-    const QDomNamedNodeMap attributes = Node.attributes();
+        c = ForbiddenCharacter(node.nodeValue());
+    const QDomNamedNodeMap attributes = node.attributes();
     for (int i = 0; c < 0 && i < attributes.count(); ++i)
         c = ForbiddenCharacter(attributes.item(i));
-    for (QDomNode child = Node.firstChild(); c < 0 && !child.isNull(); child = child.nextSibling())
+    for (QDomNode child = node.firstChild(); c < 0 && !child.isNull(); child = child.nextSibling())
         c = ForbiddenCharacter(child);
     return c;
 }
 
-QString ForbiddenCharacterText(const char *Holder, int C)
+QString ForbiddenCharacterText(const char *holder, int c)
 {
     return QStringLiteral("the %1 holds a character that XML does not allow (U+%2)")
-        .arg(QLatin1String(Holder), QString::number(C, 16).toUpper().rightJustified(4, u'0'));
+        .arg(QLatin1String(holder), QString::number(c, 16).toUpper().rightJustified(4, u'0'));
 }
 
 // The document as saved: UTF-8, indented by two blanks.
-QByteArray Serialize(const QDomDocument &Document)
+QByteArray Serialize(const QDomDocument &document)
 {
     QByteArray data;
     QXmlStreamWriter writer(&data);
     writer.setAutoFormatting(true);
     writer.setAutoFormattingIndent(2);
     writer.writeStartDocument();
-    for (QDomNode child = Document.firstChild(); !child.isNull(); child = child.nextSibling())
+    for (QDomNode child = document.firstChild(); !child.isNull(); child = child.nextSibling())
         WriteNode(writer, child);
     writer.writeEndDocument();
     return data;
@@ -227,9 +227,9 @@ QByteArray Serialize(const QDomDocument &Document)
 
 } // namespace
 
-int NodeKind(const QDomElement &Node)
+int NodeKind(const QDomElement &node)
 {
-    const QString tag = Node.tagName();
+    const QString tag = node.tagName();
     if (tag == LibraryTag)
         return NodeLibrary;
     if (tag == CategoryTag)
@@ -239,14 +239,14 @@ int NodeKind(const QDomElement &Node)
     return NodeOther;
 }
 
-int ChildIndex(const QDomNode &Node)
+int ChildIndex(const QDomNode &node)
 {
-    const QDomNode parent = Node.parentNode();
+    const QDomNode parent = node.parentNode();
     if (parent.isNull())
         return -1;
     int index = 0;
     for (QDomNode child = parent.firstChild(); !child.isNull(); child = child.nextSibling(), ++index)
-        if (child == Node)
+        if (child == node)
             return index;
     return -1;
 }
@@ -255,22 +255,22 @@ int ChildIndex(const QDomNode &Node)
 
 TKniznicaVyrazov::TKniznicaVyrazov() = default;
 
-bool TKniznicaVyrazov::LoadFromFile(const QString &AFileName, QString *ErrorText)
+bool TKniznicaVyrazov::LoadFromFile(const QString &aFileName, QString *errorText)
 {
-    FileName = AFileName;
+    FileName = aFileName;
     Modified = false;
     Document = QDomDocument();
 
-    QFile file(AFileName);
-    if (!QFileInfo(AFileName).isFile() || !file.open(QIODevice::ReadOnly)) {
-        if (ErrorText)
-            *ErrorText = file.errorString();
+    QFile file(aFileName);
+    if (!QFileInfo(aFileName).isFile() || !file.open(QIODevice::ReadOnly)) {
+        if (errorText)
+            *errorText = file.errorString();
         return false;
     }
     const QByteArray data = file.readAll();
     if (!WithinNestingLimit(data)) {
-        if (ErrorText)
-            *ErrorText = QStringLiteral("elements nested more than %1 levels deep").arg(MaxNestingDepth);
+        if (errorText)
+            *errorText = QStringLiteral("elements nested more than %1 levels deep").arg(MaxNestingDepth);
         return false;
     }
     QString message;
@@ -278,66 +278,66 @@ bool TKniznicaVyrazov::LoadFromFile(const QString &AFileName, QString *ErrorText
     int column = 0;
     if (!Document.setContent(data, false, &message, &line, &column)) {
         Document = QDomDocument();
-        if (ErrorText)
-            *ErrorText = QStringLiteral("%1 (%2:%3)").arg(message).arg(line).arg(column);
+        if (errorText)
+            *errorText = QStringLiteral("%1 (%2:%3)").arg(message).arg(line).arg(column);
         return false;
     }
     if (Document.documentElement().tagName() != LibraryTag) {
-        if (ErrorText)
-            *ErrorText = QStringLiteral("the document element is not \"library\"");
+        if (errorText)
+            *errorText = QStringLiteral("the document element is not \"library\"");
         return false;
     }
     if (const int c = ForbiddenCharacter(Document); c >= 0) {
         Document = QDomDocument();
-        if (ErrorText)
-            *ErrorText = ForbiddenCharacterText("file", c);
+        if (errorText)
+            *errorText = ForbiddenCharacterText("file", c);
         return false;
     }
     return true;
 }
 
-void TKniznicaVyrazov::CreateNew(const TLibraryInfo &Info)
+void TKniznicaVyrazov::CreateNew(const TLibraryInfo &info)
 {
-    FileName = Info.FileName;
+    FileName = info.FileName;
     Document = QDomDocument();
     Document.appendChild(Document.createProcessingInstruction(QStringLiteral("xml"), XmlDeclaration));
     QDomElement root = Document.createElement(LibraryTag);
     Document.appendChild(root);
-    root.setAttribute(NameAttr, Info.Name);
-    root.setAttribute(QStringLiteral("version"), Info.Version);
-    root.setAttribute(QStringLiteral("date"), Info.Date);
-    root.setAttribute(QStringLiteral("author"), Info.Author);
-    root.setAttribute(QStringLiteral("author-web"), Info.AuthorWeb);
-    root.setAttribute(QStringLiteral("author-email"), Info.AuthorEmail);
-    if (!Info.Description.isEmpty())
-        SetDescription(root, Info.Description, false);
+    root.setAttribute(NameAttr, info.Name);
+    root.setAttribute(QStringLiteral("version"), info.Version);
+    root.setAttribute(QStringLiteral("date"), info.Date);
+    root.setAttribute(QStringLiteral("author"), info.Author);
+    root.setAttribute(QStringLiteral("author-web"), info.AuthorWeb);
+    root.setAttribute(QStringLiteral("author-email"), info.AuthorEmail);
+    if (!info.Description.isEmpty())
+        SetDescription(root, info.Description, false);
     Modified = true;
 }
 
-void TKniznicaVyrazov::ReadLibraryInfo(TLibraryInfo &Info) const
+void TKniznicaVyrazov::ReadLibraryInfo(TLibraryInfo &info) const
 {
     const QDomElement root = GetDocumentElement();
-    Info.Name = root.attribute(NameAttr);
-    Info.FileName = FileName;
-    Info.Version = root.attribute(QStringLiteral("version"));
-    Info.Date = root.attribute(QStringLiteral("date"));
-    Info.Author = root.attribute(QStringLiteral("author"));
-    Info.AuthorWeb = root.attribute(QStringLiteral("author-web"));
-    Info.AuthorEmail = root.attribute(QStringLiteral("author-email"));
-    Info.Description = DescriptionChild(root).text();
+    info.Name = root.attribute(NameAttr);
+    info.FileName = FileName;
+    info.Version = root.attribute(QStringLiteral("version"));
+    info.Date = root.attribute(QStringLiteral("date"));
+    info.Author = root.attribute(QStringLiteral("author"));
+    info.AuthorWeb = root.attribute(QStringLiteral("author-web"));
+    info.AuthorEmail = root.attribute(QStringLiteral("author-email"));
+    info.Description = DescriptionChild(root).text();
 }
 
-void TKniznicaVyrazov::WriteLibraryInfo(const TLibraryInfo &Info)
+void TKniznicaVyrazov::WriteLibraryInfo(const TLibraryInfo &info)
 {
     QDomElement root = GetDocumentElement();
-    root.setAttribute(NameAttr, Info.Name);
-    FileName = Info.FileName;
-    root.setAttribute(QStringLiteral("version"), Info.Version);
-    root.setAttribute(QStringLiteral("date"), Info.Date);
-    root.setAttribute(QStringLiteral("author"), Info.Author);
-    root.setAttribute(QStringLiteral("author-web"), Info.AuthorWeb);
-    root.setAttribute(QStringLiteral("author-email"), Info.AuthorEmail);
-    SetDescription(root, Info.Description, true);
+    root.setAttribute(NameAttr, info.Name);
+    FileName = info.FileName;
+    root.setAttribute(QStringLiteral("version"), info.Version);
+    root.setAttribute(QStringLiteral("date"), info.Date);
+    root.setAttribute(QStringLiteral("author"), info.Author);
+    root.setAttribute(QStringLiteral("author-web"), info.AuthorWeb);
+    root.setAttribute(QStringLiteral("author-email"), info.AuthorEmail);
+    SetDescription(root, info.Description, true);
     Modified = true;
 }
 
@@ -348,52 +348,52 @@ QDomElement TKniznicaVyrazov::GetDocumentElement() const
 
 // The library's description is its first "desc" child; an expression's is
 // its last one, since reading lets a later "desc" replace an earlier one.
-QDomElement TKniznicaVyrazov::DescriptionChild(const QDomElement &Parent) const
+QDomElement TKniznicaVyrazov::DescriptionChild(const QDomElement &parent) const
 {
-    if (NodeKind(Parent) == NodeExpression)
-        return Parent.lastChildElement(DescriptionTag);
-    return Parent.firstChildElement(DescriptionTag);
+    if (NodeKind(parent) == NodeExpression)
+        return parent.lastChildElement(DescriptionTag);
+    return parent.firstChildElement(DescriptionTag);
 }
 
-void TKniznicaVyrazov::SetDescription(QDomElement Parent, const QString &Description, bool Replace)
+void TKniznicaVyrazov::SetDescription(QDomElement parent, const QString &description, bool replace)
 {
-    QDomElement desc = Replace ? DescriptionChild(Parent) : QDomElement();
+    QDomElement desc = replace ? DescriptionChild(parent) : QDomElement();
     if (!desc.isNull()) {
-        SetElementText(desc, Description);
+        SetElementText(desc, description);
         return;
     }
-    if (Description.isEmpty())
+    if (description.isEmpty())
         return;
     desc = Document.createElement(DescriptionTag);
-    desc.appendChild(Document.createTextNode(Description));
+    desc.appendChild(Document.createTextNode(description));
     // The library's description heads its children; an expression's comes
     // before its variables.
-    Parent.insertBefore(desc, Parent.firstChild());
+    parent.insertBefore(desc, parent.firstChild());
 }
 
-void TKniznicaVyrazov::ReadExpressionNode(const QDomElement &Node, QString &Name, QString &Notation,
-                                          QString &Description, TStringList &Variables) const
+void TKniznicaVyrazov::ReadExpressionNode(const QDomElement &node, QString &name, QString &notation,
+                                          QString &description, TStringList &variables) const
 {
-    Notation.clear();
-    Description.clear();
-    Variables.Clear();
-    if (Node.isNull() || NodeKind(Node) != NodeExpression)
+    notation.clear();
+    description.clear();
+    variables.Clear();
+    if (node.isNull() || NodeKind(node) != NodeExpression)
         return;
-    Name = Node.attribute(NameAttr);
-    Notation = Node.attribute(QStringLiteral("notation"));
-    for (QDomElement child = Node.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+    name = node.attribute(NameAttr);
+    notation = node.attribute(QStringLiteral("notation"));
+    for (QDomElement child = node.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
         if (child.tagName() == VariableTag)
-            Variables.Add(child.attribute(NameAttr) + u'=' + child.attribute(QStringLiteral("description")));
+            variables.Add(child.attribute(NameAttr) + u'=' + child.attribute(QStringLiteral("description")));
         else if (child.tagName() == DescriptionTag)
-            Description = child.text();
+            description = child.text();
     }
 }
 
-QDomElement TKniznicaVyrazov::AddCategory(QDomElement Parent, const QString &Name)
+QDomElement TKniznicaVyrazov::AddCategory(QDomElement parent, const QString &name)
 {
     QDomElement category = Document.createElement(CategoryTag);
-    category.setAttribute(NameAttr, Name);
-    Parent.appendChild(category);
+    category.setAttribute(NameAttr, name);
+    parent.appendChild(category);
     Modified = true;
     return category;
 }
@@ -401,10 +401,10 @@ QDomElement TKniznicaVyrazov::AddCategory(QDomElement Parent, const QString &Nam
 // Every line is read alike: the name is the text before the first "="
 // (the whole line without one), the description the rest. A line without
 // a name (the empty row of the variables grid, "=") gives no variable.
-void TKniznicaVyrazov::WriteVariables(QDomElement Expr, const TStringList &Variables)
+void TKniznicaVyrazov::WriteVariables(QDomElement expr, const TStringList &variables)
 {
-    for (int i = 0; i < Variables.Count(); ++i) {
-        const QString &line = Variables.Strings(i);
+    for (int i = 0; i < variables.Count(); ++i) {
+        const QString &line = variables.Strings(i);
         const qsizetype eq = line.indexOf(u'=');
         const QString name = (eq < 0 ? line : line.left(eq)).trimmed();
         if (name.isEmpty())
@@ -412,91 +412,91 @@ void TKniznicaVyrazov::WriteVariables(QDomElement Expr, const TStringList &Varia
         QDomElement var = Document.createElement(VariableTag);
         var.setAttribute(NameAttr, name);
         var.setAttribute(QStringLiteral("description"), eq < 0 ? QString() : line.mid(eq + 1));
-        Expr.appendChild(var);
+        expr.appendChild(var);
     }
 }
 
-QDomElement TKniznicaVyrazov::AddExpression(QDomElement Parent, const QString &Name, const QString &Notation,
-                                            const QString &Description, const TStringList &Variables)
+QDomElement TKniznicaVyrazov::AddExpression(QDomElement parent, const QString &name, const QString &notation,
+                                            const QString &description, const TStringList &variables)
 {
     QDomElement expr = Document.createElement(ExpressionTag);
-    expr.setAttribute(NameAttr, Name);
-    expr.setAttribute(QStringLiteral("notation"), Notation);
-    Parent.appendChild(expr);
-    SetDescription(expr, Description, false);
-    WriteVariables(expr, Variables);
+    expr.setAttribute(NameAttr, name);
+    expr.setAttribute(QStringLiteral("notation"), notation);
+    parent.appendChild(expr);
+    SetDescription(expr, description, false);
+    WriteVariables(expr, variables);
     Modified = true;
     return expr;
 }
 
-void TKniznicaVyrazov::UpdateExpression(QDomElement Node, const QString &Name, const QString &Notation,
-                                        const QString &Description, const TStringList &Variables)
+void TKniznicaVyrazov::UpdateExpression(QDomElement node, const QString &name, const QString &notation,
+                                        const QString &description, const TStringList &variables)
 {
-    if (Node.isNull() || NodeKind(Node) != NodeExpression)
+    if (node.isNull() || NodeKind(node) != NodeExpression)
         return;
-    Node.setAttribute(NameAttr, Name);
-    Node.setAttribute(QStringLiteral("notation"), Notation);
-    SetDescription(Node, Description, true);
-    for (QDomElement var = Node.firstChildElement(VariableTag); !var.isNull();
-         var = Node.firstChildElement(VariableTag))
-        Node.removeChild(var);
-    WriteVariables(Node, Variables);
+    node.setAttribute(NameAttr, name);
+    node.setAttribute(QStringLiteral("notation"), notation);
+    SetDescription(node, description, true);
+    for (QDomElement var = node.firstChildElement(VariableTag); !var.isNull();
+         var = node.firstChildElement(VariableTag))
+        node.removeChild(var);
+    WriteVariables(node, variables);
     Modified = true;
 }
 
-void TKniznicaVyrazov::RenameNode(QDomElement Node, const QString &NewName)
+void TKniznicaVyrazov::RenameNode(QDomElement node, const QString &newName)
 {
-    if (Node.isNull())
+    if (node.isNull())
         return;
-    Node.setAttribute(NameAttr, NewName);
+    node.setAttribute(NameAttr, newName);
     Modified = true;
 }
 
-void TKniznicaVyrazov::RemoveNode(QDomElement Node)
+void TKniznicaVyrazov::RemoveNode(QDomElement node)
 {
-    if (Node.isNull() || Node == GetDocumentElement())
+    if (node.isNull() || node == GetDocumentElement())
         return;
-    QDomNode parent = Node.parentNode();
+    QDomNode parent = node.parentNode();
     if (parent.isNull())
         return;
-    parent.removeChild(Node);
+    parent.removeChild(node);
     Modified = true;
 }
 
-QDomElement TKniznicaVyrazov::InsertNode(QDomElement Parent, const QDomNode &Node, int Index)
+QDomElement TKniznicaVyrazov::InsertNode(QDomElement parent, const QDomNode &Node, int index)
 {
-    if (Parent.isNull() || Node.isNull())
+    if (parent.isNull() || Node.isNull())
         return QDomElement();
     QDomNode node = Node;
     if (node.ownerDocument() != Document)
         node = Document.importNode(Node, true);
-    const QDomNodeList children = Parent.childNodes();
+    const QDomNodeList children = parent.childNodes();
     QDomNode inserted;
-    if (Index >= 0 && Index < children.count())
-        inserted = Parent.insertBefore(node, children.item(Index));
-    else if (Index < 0)
-        inserted = Parent.insertBefore(node, Parent.firstChild());
+    if (index >= 0 && index < children.count())
+        inserted = parent.insertBefore(node, children.item(index));
+    else if (index < 0)
+        inserted = parent.insertBefore(node, parent.firstChild());
     else
-        inserted = Parent.appendChild(node);
+        inserted = parent.appendChild(node);
     Modified = true;
     return inserted.toElement();
 }
 
-void TKniznicaVyrazov::MarkDeleted(bool Flag)
+void TKniznicaVyrazov::MarkDeleted(bool flag)
 {
-    MarkedDeleted = Flag;
+    MarkedDeleted = flag;
     Modified = true;
 }
 
-bool TKniznicaVyrazov::Save(QString *ErrorText)
+bool TKniznicaVyrazov::Save(QString *errorText)
 {
     if (!Modified)
         return true;
     if (MarkedDeleted) {
         QFile file(FileName);
         if (file.exists() && !file.remove()) {
-            if (ErrorText)
-                *ErrorText = file.errorString();
+            if (errorText)
+                *errorText = file.errorString();
             return false;
         }
         Modified = false;
@@ -504,14 +504,14 @@ bool TKniznicaVyrazov::Save(QString *ErrorText)
     }
 
     if (const int c = ForbiddenCharacter(Document); c >= 0) {
-        if (ErrorText)
-            *ErrorText = ForbiddenCharacterText("library", c);
+        if (errorText)
+            *errorText = ForbiddenCharacterText("library", c);
         return false;
     }
     QString reason;
     if (!TryWriteFileAtomically(FileName, Serialize(Document), reason)) {
-        if (ErrorText)
-            *ErrorText = reason;
+        if (errorText)
+            *errorText = reason;
         return false;
     }
     Modified = false;
@@ -520,13 +520,13 @@ bool TKniznicaVyrazov::Save(QString *ErrorText)
 
 // -------------------------------------------------------- node clipboard
 
-void KNodeClipboard::Copy(const QDomNode &Source)
+void KNodeClipboard::Copy(const QDomNode &source)
 {
     Clear();
-    if (Source.isNull())
+    if (source.isNull())
         return;
-    Holder = QDomDocument();
-    Node = Holder.importNode(Source, true);
+    m_holder = QDomDocument();
+    Node = m_holder.importNode(source, true);
 }
 
 QDomNode KNodeClipboard::GetNode() const
@@ -537,5 +537,5 @@ QDomNode KNodeClipboard::GetNode() const
 void KNodeClipboard::Clear()
 {
     Node = QDomNode();
-    Holder = QDomDocument();
+    m_holder = QDomDocument();
 }

@@ -40,7 +40,7 @@ enum TNodeKind : int {
     NodeExpression = 2,
     NodeOther = 3,
 };
-int NodeKind(const QDomElement &Node);
+int NodeKind(const QDomElement &node);
 
 class TKniznicaVyrazov
 {
@@ -56,44 +56,44 @@ public:
     // document element is "library" and which holds no character that XML
     // does not allow (a control character, also as a character reference). ErrorText tells why not (it may be
     // null). Modified is cleared either way; MarkedDeleted is left alone.
-    bool LoadFromFile(const QString &AFileName, QString *ErrorText = nullptr);
+    bool LoadFromFile(const QString &aFileName, QString *errorText = nullptr);
     // An empty library with the header of Info (every attribute written,
     // also the empty ones); nothing reaches the disk before Save.
-    void CreateNew(const TLibraryInfo &Info);
-    void ReadLibraryInfo(TLibraryInfo &Info) const;
+    void CreateNew(const TLibraryInfo &info);
+    void ReadLibraryInfo(TLibraryInfo &info) const;
     // Writes every header attribute; Info.FileName becomes the file that the
     // next Save writes (the old file stays). An existing description takes
     // the new text, also an empty one; a missing one is added only when the
     // new text is not empty.
-    void WriteLibraryInfo(const TLibraryInfo &Info);
+    void WriteLibraryInfo(const TLibraryInfo &info);
     QDomElement GetDocumentElement() const;
 
     // Notation, Description and Variables are cleared; for an "expr" element
     // they (and Name) are filled, the variables as "name=description" lines
     // in document order; for other elements Name is left alone.
-    void ReadExpressionNode(const QDomElement &Node, QString &Name, QString &Notation, QString &Description,
-                            TStringList &Variables) const;
+    void ReadExpressionNode(const QDomElement &node, QString &name, QString &notation, QString &description,
+                            TStringList &variables) const;
 
-    QDomElement AddCategory(QDomElement Parent, const QString &Name);
+    QDomElement AddCategory(QDomElement parent, const QString &name);
     // Appends an "expr" to Parent. The description goes into a "desc" child
     // when it is not empty; every variable line with a name becomes a "var"
     // child (see WriteVariables).
-    QDomElement AddExpression(QDomElement Parent, const QString &Name, const QString &Notation,
-                              const QString &Description, const TStringList &Variables);
+    QDomElement AddExpression(QDomElement parent, const QString &name, const QString &notation,
+                              const QString &description, const TStringList &variables);
     // Only for an "expr" element: name, notation, description (see
     // WriteLibraryInfo for the description rule) and the variables replaced.
-    void UpdateExpression(QDomElement Node, const QString &Name, const QString &Notation, const QString &Description,
-                          const TStringList &Variables);
+    void UpdateExpression(QDomElement node, const QString &name, const QString &notation, const QString &description,
+                          const TStringList &variables);
     // Sets the "name" attribute of any element.
-    void RenameNode(QDomElement Node, const QString &NewName);
+    void RenameNode(QDomElement node, const QString &newName);
     // Removes Node from its parent; the document element is never removed.
-    void RemoveNode(QDomElement Node);
+    void RemoveNode(QDomElement node);
     // Inserts Node into Parent's children at Index (0-based among all child
     // nodes; past the end appends). A node of another document (a paste, a
     // drop from another library) is imported first. Returns the element that
     // now stands in this document.
-    QDomElement InsertNode(QDomElement Parent, const QDomNode &Node, int Index);
-    void MarkDeleted(bool Flag);
+    QDomElement InsertNode(QDomElement parent, const QDomNode &node, int index);
+    void MarkDeleted(bool flag);
 
     // Only when Modified: deletes the file when marked deleted, otherwise
     // writes the document atomically (a temporary file renamed over the
@@ -101,16 +101,16 @@ public:
     // not written, since it would not read back. Modified is cleared only
     // on success; on failure false is returned with the reason in
     // ErrorText and the library stays modified.
-    bool Save(QString *ErrorText = nullptr);
+    bool Save(QString *errorText = nullptr);
 
 private:
-    QDomElement DescriptionChild(const QDomElement &Parent) const;
-    void SetDescription(QDomElement Parent, const QString &Description, bool Replace);
-    void WriteVariables(QDomElement Expr, const TStringList &Variables);
+    QDomElement DescriptionChild(const QDomElement &parent) const;
+    void SetDescription(QDomElement parent, const QString &description, bool replace);
+    void WriteVariables(QDomElement expr, const TStringList &variables);
 };
 
 // The position of Node among its parent's child nodes, -1 without parent.
-int ChildIndex(const QDomNode &Node);
+int ChildIndex(const QDomNode &node);
 
 // A copied subtree for copy, cut and paste. It keeps its own document, so
 // the copy outlives a reload of the library it came from.
@@ -121,13 +121,13 @@ public:
     ~KNodeClipboard() { Clear(); }
 
     // Holds a deep copy of Node.
-    void Copy(const QDomNode &Node);
+    void Copy(const QDomNode &node);
     // A new deep copy on every call, so one copy pastes any number of times.
     QDomNode GetNode() const;
     bool IsEmpty() const { return Node.isNull(); }
     void Clear();
 
 private:
-    QDomDocument Holder;
+    QDomDocument m_holder;
     QDomNode Node;
 };

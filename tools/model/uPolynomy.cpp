@@ -30,99 +30,99 @@ constexpr int LineHeight = 30;
 // only exhaust memory.
 constexpr qint32 MaxHornerDegree = 1000;
 
-bool IsLetter(QChar C)
+bool IsLetter(QChar c)
 {
-    return C >= u'a' && C <= u'z';
+    return c >= u'a' && c <= u'z';
 }
 
-bool IsDigit(QChar C)
+bool IsDigit(QChar c)
 {
-    return C >= u'0' && C <= u'9';
+    return c >= u'0' && c <= u'9';
 }
 
-bool IsSign(QChar C)
+bool IsSign(QChar c)
 {
-    return C == u'+' || C == u'-';
+    return c == u'+' || c == u'-';
 }
 
-bool IsNumberChar(QChar C)
+bool IsNumberChar(QChar c)
 {
-    return IsSign(C) || IsDigit(C) || C == DecimalSeparator;
+    return IsSign(c) || IsDigit(c) || c == DecimalSeparator;
 }
 
 // Coefficients are computed from finite values, so an infinity is an
 // overflow and NaN an invalid operation.
-double Checked(double V)
+double Checked(double v)
 {
-    if (std::isnan(V))
+    if (std::isnan(v))
         throw EInvalidOp();
-    if (std::isinf(V))
+    if (std::isinf(v))
         throw EOverflow();
-    return V;
+    return v;
 }
 
-int FirstFreeSlot(const TPolynomVars &Vars)
+int FirstFreeSlot(const TPolynomVars &vars)
 {
     for (int i = 0; i < PolynomVariableCount; ++i)
-        if (Vars[i] == FreeSlot)
+        if (vars[i] == FreeSlot)
             return i;
     return -1;
 }
 
-int SlotOf(const TPolynomVars &Vars, QChar Letter)
+int SlotOf(const TPolynomVars &vars, QChar letter)
 {
     for (int i = 0; i < PolynomVariableCount; ++i)
-        if (Vars[i] == Letter)
+        if (vars[i] == letter)
             return i;
     return -1;
 }
 
 // The slot of Letter in Vars, given a free one when it is new.
-int RegisterLetter(TPolynomVars &Vars, QChar Letter)
+int RegisterLetter(TPolynomVars &vars, QChar letter)
 {
-    int slot = SlotOf(Vars, Letter);
+    int slot = SlotOf(vars, letter);
     if (slot < 0) {
-        slot = FirstFreeSlot(Vars);
+        slot = FirstFreeSlot(vars);
         if (slot < 0)
             throw ETooManyVariables();
-        Vars[slot] = Letter;
+        vars[slot] = letter;
     }
     return slot;
 }
 
 // Exponents read through From, re-expressed in To (letters with a nonzero
 // exponent registered there).
-TExponents Translate(const TExponents &Exponents, const TPolynomVars &From, TPolynomVars &To)
+TExponents Translate(const TExponents &exponents, const TPolynomVars &from, TPolynomVars &to)
 {
     TExponents r{};
     for (int j = 0; j < PolynomVariableCount; ++j) {
-        if (Exponents[j] == 0 || From[j] == FreeSlot)
+        if (exponents[j] == 0 || from[j] == FreeSlot)
             continue;
-        const int i = RegisterLetter(To, From[j]);
-        r[i] = IAdd32(r[i], Exponents[j]);
+        const int i = RegisterLetter(to, from[j]);
+        r[i] = IAdd32(r[i], exponents[j]);
     }
     return r;
 }
 
-bool IsUnit(double C)
+bool IsUnit(double c)
 {
-    return C == 1.0 || C == -1.0;
+    return c == 1.0 || c == -1.0;
 }
 
-void LinkAtEnd(TClen *&First, TClen *&Last, TClen *Term)
+void LinkAtEnd(TClen *&first, TClen *&last, TClen *term)
 {
-    Term->Next = nullptr;
-    if (Last)
-        Last->Next = Term;
+    term->Next = nullptr;
+    if (last)
+        last->Next = term;
     else
-        First = Term;
-    Last = Term;
+        first = term;
+    last = term;
 }
 
 // Whole numbers below 10^15 print as their digits.
-bool IsWhole(Extended Value)
+bool IsWhole(Extended value)
 {
-    return Value == std::trunc(Value) && std::fabs(Value) < 1e15L;
+    return value == std::trunc(value) && std::fabs(value) < 1e15L;
 }
 
 // A short text built on the stack: the pieces of a term are made for every
@@ -130,40 +130,40 @@ bool IsWhole(Extended Value)
 class TShortText
 {
 public:
-    TShortText &operator<<(QChar C)
+    TShortText &operator<<(QChar c)
     {
-        m_text.append(C.unicode());
+        m_text.append(c.unicode());
         return *this;
     }
-    TShortText &operator<<(QStringView Text)
+    TShortText &operator<<(QStringView text)
     {
-        for (QChar c : Text)
+        for (QChar c : text)
             *this << c;
         return *this;
     }
-    TShortText &operator<<(qint64 Value)
+    TShortText &operator<<(qint64 value)
     {
         char16_t digits[20];
         int count = 0;
         // Negated as unsigned, so that the lowest value has its digits too.
-        quint64 magnitude = Value < 0 ? 0 - quint64(Value) : quint64(Value);
+        quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
         do {
             digits[count++] = char16_t(u'0' + magnitude % 10);
             magnitude /= 10;
         } while (magnitude != 0);
-        if (Value < 0)
+        if (value < 0)
             *this << QChar(u'-');
         while (count > 0)
             *this << QChar(digits[--count]);
         return *this;
     }
     // A coefficient as FormatPolynomNumber writes it.
-    void Number(Extended Value)
+    void Number(Extended value)
     {
-        if (IsWhole(Value))
-            *this << qint64(Value);
+        if (IsWhole(value))
+            *this << qint64(value);
         else
-            *this << QStringView(FormatPolynomNumber(Value));
+            *this << QStringView(FormatPolynomNumber(value));
     }
     QStringView View() const { return QStringView(m_text.constData(), m_text.size()); }
     bool IsEmpty() const { return m_text.isEmpty(); }
@@ -187,10 +187,10 @@ void CheckStop()
 
 } // namespace
 
-TPolynomLimitScope::TPolynomLimitScope(int MaxTerms, qint64 MaxProducts) : m_terms(TermLimit), m_products(ProductLimit)
+TPolynomLimitScope::TPolynomLimitScope(int maxTerms, qint64 maxProducts) : m_terms(TermLimit), m_products(ProductLimit)
 {
-    TermLimit = MaxTerms;
-    ProductLimit = MaxProducts;
+    TermLimit = maxTerms;
+    ProductLimit = maxProducts;
 }
 
 TPolynomLimitScope::~TPolynomLimitScope()
@@ -199,9 +199,9 @@ TPolynomLimitScope::~TPolynomLimitScope()
     ProductLimit = m_products;
 }
 
-TPolynomStopScope::TPolynomStopScope(const std::atomic<bool> &Flag) : m_previous(StopFlag)
+TPolynomStopScope::TPolynomStopScope(const std::atomic<bool> &flag) : m_previous(StopFlag)
 {
-    StopFlag = &Flag;
+    StopFlag = &flag;
 }
 
 TPolynomStopScope::~TPolynomStopScope()
@@ -219,13 +219,13 @@ TCharSet PolynomCharSet()
     return set;
 }
 
-QString FormatPolynomNumber(Extended Value)
+QString FormatPolynomNumber(Extended value)
 {
-    if (!std::isfinite(Value))
-        return FloatToStr(Value);
-    if (IsWhole(Value))
-        return QString::number(qlonglong(Value));
-    const TFloatRec r = FloatToDecimal(Value, 15);
+    if (!std::isfinite(value))
+        return FloatToStr(value);
+    if (IsWhole(value))
+        return QString::number(qlonglong(value));
+    const TFloatRec r = FloatToDecimal(value, 15);
     if (r.Digits.empty())
         return QStringLiteral("0");
     const QString digits = QString::fromLatin1(r.Digits.data(), qsizetype(r.Digits.size()));
@@ -253,158 +253,158 @@ QString FormatPolynomNumber(Extended Value)
 
 TPolynomImage::TPolynomImage() = default;
 
-void TPolynomImage::Clear(int Width, int Height)
+void TPolynomImage::Clear(int width, int height)
 {
     m_texts.clear();
     m_lines.clear();
     m_ascending = true;
     m_widest = 0;
     m_lineTop = 0;
-    m_width = Width;
-    m_height = Height;
+    m_width = width;
+    m_height = height;
 }
 
-QFont TPolynomImage::PieceFont(int PixelHeight, bool Bold) const
+QFont TPolynomImage::PieceFont(int pixelHeight, bool bold) const
 {
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     if (!m_family.isEmpty())
         font.setFamily(m_family);
-    font.setPixelSize(PixelHeight);
-    font.setBold(Bold);
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
     return font;
 }
 
-void TPolynomImage::SetFontFamily(const QString &Family)
+void TPolynomImage::SetFontFamily(const QString &family)
 {
-    m_family = Family;
+    m_family = family;
     m_widthCache.clear();
 }
 
-const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView Text, int PixelHeight, bool Bold) const
+const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView Text, int pixelHeight, bool bold) const
 {
-    TWidths &cache = m_widthCache[PixelHeight * 2 + (Bold ? 1 : 0)];
+    TWidths &cache = m_widthCache[pixelHeight * 2 + (bold ? 1 : 0)];
     const auto it = cache.find(Text);
     if (it != cache.end())
         return *it;
     const QString text = Text.toString();
-    const int width = QFontMetrics(PieceFont(PixelHeight, Bold)).horizontalAdvance(text);
+    const int width = QFontMetrics(PieceFont(pixelHeight, bold)).horizontalAdvance(text);
     return *cache.emplace(text, width).first;
 }
 
-int TPolynomImage::TextWidth(QStringView Text, int PixelHeight, bool Bold) const
+int TPolynomImage::TextWidth(QStringView text, int pixelHeight, bool bold) const
 {
-    return Measured(Text, PixelHeight, Bold).second;
+    return Measured(text, pixelHeight, bold).second;
 }
 
-int TPolynomImage::TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold)
+int TPolynomImage::TextOut(int x, int y, QStringView Text, int pixelHeight, bool bold)
 {
-    const auto &[text, width] = Measured(Text, PixelHeight, Bold);
-    if (!m_texts.isEmpty() && X < m_texts.last().X)
+    const auto &[text, width] = Measured(Text, pixelHeight, bold);
+    if (!m_texts.isEmpty() && x < m_texts.last().X)
         m_ascending = false;
     m_widest = std::max(m_widest, width);
-    m_texts.append({X, Y, text, PixelHeight, Bold, width});
+    m_texts.append({x, y, text, pixelHeight, bold, width});
     // Widths beyond the int range cannot be shown anyway.
-    const qint64 right = qint64(X) + width;
+    const qint64 right = qint64(x) + width;
     if (right > m_width)
         m_width = int(std::min<qint64>(right, std::numeric_limits<int>::max()));
     return width;
 }
 
-void TPolynomImage::Line(int X1, int Y1, int X2, int Y2)
+void TPolynomImage::Line(int x1, int y1, int x2, int y2)
 {
-    m_lines.append({X1, Y1, X2, Y2});
+    m_lines.append({x1, y1, x2, y2});
 }
 
-void TPolynomImage::DrawSuperscriptText(int &X, const QString &Text)
+void TPolynomImage::DrawSuperscriptText(int &x, const QString &text)
 {
-    const qsizetype caret = Text.indexOf(u'^');
-    const QString base = caret < 0 ? Text : Text.left(caret);
+    const qsizetype caret = text.indexOf(u'^');
+    const QString base = caret < 0 ? text : text.left(caret);
     if (!base.isEmpty())
-        X += TextOut(X, m_lineTop + 5, base, LargeHeight);
-    if (caret >= 0 && caret + 1 < Text.size())
-        X += TextOut(X, m_lineTop + 5, Text.mid(caret + 1), SmallHeight);
+        x += TextOut(x, m_lineTop + 5, base, LargeHeight);
+    if (caret >= 0 && caret + 1 < text.size())
+        x += TextOut(x, m_lineTop + 5, text.mid(caret + 1), SmallHeight);
 }
 
-void TPolynomImage::BreakLine(int &X)
+void TPolynomImage::BreakLine(int &x)
 {
     m_lineTop += LineHeight;
     m_height = std::max(m_height, m_lineTop + 35);
-    X = 5;
+    x = 5;
 }
 
-void TPolynomImage::SetSize(int Width, int Height)
+void TPolynomImage::SetSize(int width, int height)
 {
-    m_width = Width;
-    m_height = Height;
+    m_width = width;
+    m_height = height;
 }
 
-QString TPolynomImage::PlainText(qsizetype Limit) const
+QString TPolynomImage::PlainText(qsizetype limit) const
 {
     QString s;
     for (const TTextPiece &piece : m_texts) {
-        if (Limit >= 0 && s.size() >= Limit)
-            return s.left(Limit);
+        if (limit >= 0 && s.size() >= limit)
+            return s.left(limit);
         if (piece.PixelHeight == SmallHeight)
             s += u'^';
         s += piece.Text;
     }
-    return Limit >= 0 ? s.left(Limit) : s;
+    return limit >= 0 ? s.left(limit) : s;
 }
 
-void TPolynomImage::Paint(QPainter &Painter, const QRect &Clip, const QColor &TextColour) const
+void TPolynomImage::Paint(QPainter &painter, const QRect &clip, const QColor &textColour) const
 {
-    Painter.save();
-    Painter.setPen(TextColour);
+    painter.save();
+    painter.setPen(textColour);
     int fontKey = -1;
     int ascent = 0;
     auto piece = m_texts.cbegin();
     if (m_ascending)
         piece = std::partition_point(piece, m_texts.cend(),
-                                     [&](const TTextPiece &Piece) { return qint64(Piece.X) + m_widest < Clip.left(); });
+                                     [&](const TTextPiece &piece) { return qint64(piece.X) + m_widest < clip.left(); });
     for (; piece != m_texts.cend(); ++piece) {
-        if (m_ascending && piece->X > Clip.right())
+        if (m_ascending && piece->X > clip.right())
             break;
         // A piece's box never exceeds twice its pixel height.
         const QRect box(piece->X, piece->Y, piece->Width + 1, piece->PixelHeight * 2);
-        if (!box.intersects(Clip))
+        if (!box.intersects(clip))
             continue;
         const int key = piece->PixelHeight * 2 + (piece->Bold ? 1 : 0);
         if (key != fontKey) {
             const QFont font = PieceFont(piece->PixelHeight, piece->Bold);
-            Painter.setFont(font);
+            painter.setFont(font);
             ascent = QFontMetrics(font).ascent();
             fontKey = key;
         }
-        Painter.drawText(piece->X, piece->Y + ascent, piece->Text);
+        painter.drawText(piece->X, piece->Y + ascent, piece->Text);
     }
     for (const TLinePiece &line : m_lines)
-        Painter.drawLine(line.X1, line.Y1, line.X2, line.Y2);
-    Painter.restore();
+        painter.drawLine(line.X1, line.Y1, line.X2, line.Y2);
+    painter.restore();
 }
 
 // --------------------------------------------------------------- one term
 
-TClen *TClen::CreateTerm(const TExponents &Exponents, double Coefficient)
+TClen *TClen::CreateTerm(const TExponents &exponents, double coefficient)
 {
-    return new TClen(Exponents, Coefficient);
+    return new TClen(exponents, coefficient);
 }
 
-void TClen::AddCoefficient(double Value)
+void TClen::AddCoefficient(double value)
 {
-    Coefficient = Checked(Coefficient + Value);
+    Coefficient = Checked(Coefficient + value);
 }
 
-void TClen::Parse(const QString &Text, TPolynomVars &Vars)
+void TClen::Parse(const QString &text, TPolynomVars &vars)
 {
-    const qsizetype n = Text.size();
+    const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
-        if (IsNumberChar(Text[i])) {
+        if (IsNumberChar(text[i])) {
             qsizetype j = i;
-            while (j < n && IsNumberChar(Text[j]))
+            while (j < n && IsNumberChar(text[j]))
                 ++j;
-            const QString run = Text.mid(i, j - i);
+            const QString run = text.mid(i, j - i);
             i = j;
             Extended value;
             if (run == u"-")
@@ -419,19 +419,19 @@ void TClen::Parse(const QString &Text, TPolynomVars &Vars)
         }
         if (i >= n)
             break;
-        const QChar letter = Text[i];
+        const QChar letter = text[i];
         if (!IsLetter(letter))
-            throw EConvertError(QStringLiteral("'%1' is not a valid polynomial term").arg(Text));
+            throw EConvertError(QStringLiteral("'%1' is not a valid polynomial term").arg(text));
         ++i;
         qint32 exponent = 1;
-        if (i < n && Text[i] == u'^') {
+        if (i < n && text[i] == u'^') {
             ++i;
             qsizetype j = i;
-            if (j < n && IsSign(Text[j]))
+            if (j < n && IsSign(text[j]))
                 ++j;
-            while (j < n && IsDigit(Text[j]))
+            while (j < n && IsDigit(text[j]))
                 ++j;
-            const QString run = Text.mid(i, j - i);
+            const QString run = text.mid(i, j - i);
             i = j;
             if (!run.isEmpty()) {
                 qint64 wide;
@@ -447,47 +447,47 @@ void TClen::Parse(const QString &Text, TPolynomVars &Vars)
                 exponent = qint32(wide);
             }
         }
-        const int slot = RegisterLetter(Vars, letter);
+        const int slot = RegisterLetter(vars, letter);
         Exponents[slot] = IAdd32(Exponents[slot], exponent);
     }
 }
 
-bool TClen::HasSameVariables(const TPolynomVars &MyVars, const TPolynomVars &TheirVars,
-                             const TExponents &TheirExponents) const
+bool TClen::HasSameVariables(const TPolynomVars &myVars, const TPolynomVars &theirVars,
+                             const TExponents &theirExponents) const
 {
     for (int i = 0; i < PolynomVariableCount; ++i) {
-        if (TheirVars[i] == FreeSlot)
+        if (theirVars[i] == FreeSlot)
             continue;
-        const int j = SlotOf(MyVars, TheirVars[i]);
+        const int j = SlotOf(myVars, theirVars[i]);
         const qint32 mine = j < 0 ? 0 : Exponents[j];
-        if (mine != TheirExponents[i])
+        if (mine != theirExponents[i])
             return false;
     }
     for (int j = 0; j < PolynomVariableCount; ++j) {
-        if (MyVars[j] == FreeSlot || Exponents[j] == 0)
+        if (myVars[j] == FreeSlot || Exponents[j] == 0)
             continue;
-        if (SlotOf(TheirVars, MyVars[j]) < 0)
+        if (SlotOf(theirVars, myVars[j]) < 0)
             return false;
     }
     return true;
 }
 
-void TClen::MultiplyBy(const TClen &Other, const TPolynomVars &MyVars, const TPolynomVars &OtherVars)
+void TClen::MultiplyBy(const TClen &other, const TPolynomVars &myVars, const TPolynomVars &otherVars)
 {
     TExponents exponents = Exponents;
     for (int j = 0; j < PolynomVariableCount; ++j) {
-        if (Other.Exponents[j] == 0 || OtherVars[j] == FreeSlot)
+        if (other.Exponents[j] == 0 || otherVars[j] == FreeSlot)
             continue;
-        const int i = SlotOf(MyVars, OtherVars[j]);
+        const int i = SlotOf(myVars, otherVars[j]);
         if (i < 0)
             throw ETooManyVariables();
-        exponents[i] = IAdd32(exponents[i], Other.Exponents[j]);
+        exponents[i] = IAdd32(exponents[i], other.Exponents[j]);
     }
-    Coefficient = Checked(Coefficient * Other.Coefficient);
+    Coefficient = Checked(Coefficient * other.Coefficient);
     Exponents = exponents;
 }
 
-void TClen::AppendText(QString &S, const TPolynomVars &Vars) const
+void TClen::AppendText(QString &s, const TPolynomVars &vars) const
 {
     if (Coefficient == 0)
         return;
@@ -503,23 +503,23 @@ void TClen::AppendText(QString &S, const TPolynomVars &Vars) const
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        text << Vars[i];
+        text << vars[i];
         if (Exponents[i] != 1)
             text << QChar(u'^') << qint64(Exponents[i]);
     }
     if (!letter && IsUnit(Coefficient))
         text << QChar(u'1');
-    S += text.View();
+    s += text.View();
 }
 
-void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, int &X) const
+void TClen::Draw(TPolynomImage &image, const TPolynomVars &vars, bool isFirst, int &X) const
 {
     if (Coefficient == 0)
         return;
-    const int y = Image.LineTop() + 5;
-    const auto piece = [&](QStringView Text, int Height) { X += Image.TextOut(X, y, Text, Height) + 2; };
+    const int y = image.LineTop() + 5;
+    const auto piece = [&](QStringView text, int height) { X += image.TextOut(X, y, text, height) + 2; };
     TShortText head;
-    if (Coefficient >= 0 && !IsFirst)
+    if (Coefficient >= 0 && !isFirst)
         head << QChar(u'+');
     if (Coefficient == -1.0)
         head << QChar(u'-');
@@ -532,7 +532,7 @@ void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, i
         if (Exponents[i] == 0)
             continue;
         letter = true;
-        piece(QStringView(&Vars[i], 1), LargeHeight);
+        piece(QStringView(&vars[i], 1), LargeHeight);
         if (Exponents[i] != 1) {
             TShortText exponent;
             exponent << qint64(Exponents[i]);
@@ -545,76 +545,76 @@ void TClen::Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, i
 
 // ------------------------------------------------------------- polynomial
 
-quint64 TPolynom::TIndex::Hash(const TExponents &Exponents)
+quint64 TPolynom::TIndex::Hash(const TExponents &exponents)
 {
     // The five exponents in three words, each multiplied in so that every
     // bit of every exponent reaches the high half, which the fold brings
     // down to the bits the table's mask keeps.
-    const auto word = [&](int i) { return quint64(quint32(Exponents[i])) | quint64(quint32(Exponents[i + 1])) << 32; };
+    const auto word = [&](int i) { return quint64(quint32(exponents[i])) | quint64(quint32(exponents[i + 1])) << 32; };
     quint64 h = word(0) * 0x9E3779B97F4A7C15ull;
     h = (h ^ word(2)) * 0xC2B2AE3D27D4EB4Full;
-    h = (h ^ quint32(Exponents[4])) * 0x165667B19E3779F9ull;
+    h = (h ^ quint32(exponents[4])) * 0x165667B19E3779F9ull;
     return h ^ h >> 32;
 }
 
 namespace {
 
-bool SameExponents(const TExponents &A, const TExponents &B)
+bool SameExponents(const TExponents &a, const TExponents &b)
 {
     for (int i = 0; i < PolynomVariableCount; ++i)
-        if (A[i] != B[i])
+        if (a[i] != b[i])
             return false;
     return true;
 }
 
 } // namespace
 
-TClen *TPolynom::TIndex::Find(const TExponents &Exponents) const
+TClen *TPolynom::TIndex::Find(const TExponents &exponents) const
 {
     if (m_used == 0)
         return nullptr;
-    const quint64 hash = Hash(Exponents);
+    const quint64 hash = Hash(exponents);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
         const TSlot &slot = m_slots[i];
-        if (!slot.Term || (slot.Hash == hash && SameExponents(slot.Term->Exponents, Exponents)))
+        if (!slot.Term || (slot.Hash == hash && SameExponents(slot.Term->Exponents, exponents)))
             return slot.Term;
     }
 }
 
-void TPolynom::TIndex::Insert(TClen *Term)
+void TPolynom::TIndex::Insert(TClen *term)
 {
     // At most half full, so that a search meets a free slot soon.
     if (2 * (m_used + 1) > m_slots.size())
         Resize(std::max<std::size_t>(16, m_slots.size() * 2));
-    const quint64 hash = Hash(Term->Exponents);
+    const quint64 hash = Hash(term->Exponents);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
         TSlot &slot = m_slots[i];
         if (!slot.Term) {
-            slot = {Term, hash};
+            slot = {term, hash};
             ++m_used;
             return;
         }
-        if (slot.Hash == hash && SameExponents(slot.Term->Exponents, Term->Exponents))
+        if (slot.Hash == hash && SameExponents(slot.Term->Exponents, term->Exponents))
             return;
     }
 }
 
-void TPolynom::TIndex::Reserve(std::size_t Count)
+void TPolynom::TIndex::Reserve(std::size_t count)
 {
     std::size_t size = std::max<std::size_t>(16, m_slots.size());
-    while (size < 2 * Count)
+    while (size < 2 * count)
         size *= 2;
     if (size > m_slots.size())
         Resize(size);
 }
 
-void TPolynom::TIndex::Resize(std::size_t Size)
+void TPolynom::TIndex::Resize(std::size_t size)
 {
-    std::vector<TSlot> old(Size, TSlot{nullptr, 0});
+    std::vector<TSlot> old(size, TSlot{nullptr, 0});
     old.swap(m_slots);
-    const std::size_t mask = Size - 1;
+    const std::size_t mask = size - 1;
     for (const TSlot &slot : old) {
         if (!slot.Term)
             continue;
@@ -632,10 +632,10 @@ void TPolynom::TIndex::Clear()
     m_used = 0;
 }
 
-void TPolynom::TIndex::Swap(TIndex &Other) noexcept
+void TPolynom::TIndex::Swap(TIndex &other) noexcept
 {
-    m_slots.swap(Other.m_slots);
-    std::swap(m_used, Other.m_used);
+    m_slots.swap(other.m_slots);
+    std::swap(m_used, other.m_used);
 }
 
 TPolynom::TPolynom()
@@ -648,25 +648,25 @@ TPolynom::~TPolynom()
     Clear();
 }
 
-TPolynom::TPolynom(const TPolynom &Source) : TPolynom()
+TPolynom::TPolynom(const TPolynom &source) : TPolynom()
 {
-    Assign(Source);
+    Assign(source);
 }
 
-TPolynom &TPolynom::operator=(const TPolynom &Source)
+TPolynom &TPolynom::operator=(const TPolynom &source)
 {
-    Assign(Source);
+    Assign(source);
     return *this;
 }
 
-void TPolynom::Swap(TPolynom &Other) noexcept
+void TPolynom::Swap(TPolynom &other) noexcept
 {
-    std::swap(First, Other.First);
-    std::swap(Last, Other.Last);
-    std::swap(Vars, Other.Vars);
-    std::swap(m_count, Other.m_count);
-    m_index.Swap(Other.m_index);
-    std::swap(m_indexValid, Other.m_indexValid);
+    std::swap(First, other.First);
+    std::swap(Last, other.Last);
+    std::swap(Vars, other.Vars);
+    std::swap(m_count, other.m_count);
+    m_index.Swap(other.m_index);
+    std::swap(m_indexValid, other.m_indexValid);
 }
 
 void TPolynom::Clear()
@@ -683,32 +683,32 @@ void TPolynom::Clear()
     m_indexValid = true;
 }
 
-void TPolynom::Assign(const TPolynom &Source)
+void TPolynom::Assign(const TPolynom &source)
 {
-    if (&Source == this)
+    if (&source == this)
         return;
     TPolynom copy;
-    copy.Vars = Source.Vars;
-    for (const TClen *term = Source.First; term; term = term->Next)
+    copy.Vars = source.Vars;
+    for (const TClen *term = source.First; term; term = term->Next)
         copy.Append(new TClen(term->Exponents, term->Coefficient));
     Swap(copy);
 }
 
-void TPolynom::LinkTerm(TClen *Term)
+void TPolynom::LinkTerm(TClen *term)
 {
     if (m_count >= TermLimit) {
-        delete Term;
+        delete term;
         throw EPolynomTooLarge();
     }
-    LinkAtEnd(First, Last, Term);
+    LinkAtEnd(First, Last, term);
     ++m_count;
     if (m_indexValid)
-        m_index.Insert(Term);
+        m_index.Insert(term);
 }
 
-void TPolynom::Append(TClen *Term)
+void TPolynom::Append(TClen *term)
 {
-    LinkTerm(Term);
+    LinkTerm(term);
 }
 
 void TPolynom::EnsureIndex() const
@@ -721,29 +721,29 @@ void TPolynom::EnsureIndex() const
     m_indexValid = true;
 }
 
-TClen *TPolynom::FindOwn(const TExponents &Exponents) const
+TClen *TPolynom::FindOwn(const TExponents &exponents) const
 {
     EnsureIndex();
-    return m_index.Find(Exponents);
+    return m_index.Find(exponents);
 }
 
-void TPolynom::AddOwn(const TExponents &Exponents, double Coefficient)
+void TPolynom::AddOwn(const TExponents &exponents, double coefficient)
 {
-    if (TClen *term = FindOwn(Exponents))
-        term->AddCoefficient(Coefficient);
+    if (TClen *term = FindOwn(exponents))
+        term->AddCoefficient(coefficient);
     else
-        Append(new TClen(Exponents, Coefficient));
+        Append(new TClen(exponents, coefficient));
 }
 
-void TPolynom::ResetVariables(TPolynomVars &Vars)
+void TPolynom::ResetVariables(TPolynomVars &vars)
 {
-    Vars.fill(FreeSlot);
+    vars.fill(FreeSlot);
 }
 
-int TPolynom::LetterCount(const QString &Text)
+int TPolynom::LetterCount(const QString &text)
 {
     std::bitset<26> letters;
-    for (QChar c : Text)
+    for (QChar c : text)
         if (IsLetter(c))
             letters.set(c.unicode() - u'a');
     return int(letters.count());
@@ -756,58 +756,58 @@ TPolynomVars TPolynom::FreshVariables()
     return vars;
 }
 
-TClen *TPolynom::FindTerm(const TPolynomVars &Vars, const TExponents &Exponents) const
+TClen *TPolynom::FindTerm(const TPolynomVars &vars, const TExponents &exponents) const
 {
-    if (Vars == this->Vars)
-        return FindOwn(Exponents);
+    if (vars == this->Vars)
+        return FindOwn(exponents);
     TExponents own{};
     for (int j = 0; j < PolynomVariableCount; ++j) {
-        if (Exponents[j] == 0 || Vars[j] == FreeSlot)
+        if (exponents[j] == 0 || vars[j] == FreeSlot)
             continue;
-        const int i = SlotOf(this->Vars, Vars[j]);
+        const int i = SlotOf(this->Vars, vars[j]);
         if (i < 0)
             return nullptr; // a letter no term of ours has
-        own[i] = IAdd32(own[i], Exponents[j]);
+        own[i] = IAdd32(own[i], exponents[j]);
     }
     return FindOwn(own);
 }
 
-void TPolynom::AddMonomial(const TExponents &Exponents, const TPolynomVars &Vars, double Coefficient)
+void TPolynom::AddMonomial(const TExponents &exponents, const TPolynomVars &vars, double coefficient)
 {
     if (!First) {
-        this->Vars = Vars;
-        Append(new TClen(Exponents, Coefficient));
+        this->Vars = vars;
+        Append(new TClen(exponents, coefficient));
         return;
     }
-    AddTerm(TClen(Exponents, Coefficient), Vars);
+    AddTerm(TClen(exponents, coefficient), vars);
 }
 
-void TPolynom::AddTerm(const TClen &Term, const TPolynomVars &Vars)
+void TPolynom::AddTerm(const TClen &term, const TPolynomVars &vars)
 {
-    if (Vars == this->Vars) {
-        AddOwn(Term.Exponents, Term.Coefficient);
+    if (vars == this->Vars) {
+        AddOwn(term.Exponents, term.Coefficient);
         return;
     }
     TPolynomVars table = this->Vars;
-    const TExponents own = Translate(Term.Exponents, Vars, table);
+    const TExponents own = Translate(term.Exponents, vars, table);
     this->Vars = table;
-    AddOwn(own, Term.Coefficient);
+    AddOwn(own, term.Coefficient);
 }
 
-void TPolynom::Parse(const QString &Text, const TPolynomVars &Vars, bool Negate, bool ClearFirst)
+void TPolynom::Parse(const QString &text, const TPolynomVars &vars, bool negate, bool clearFirst)
 {
     // Built aside, so that a text that fails halfway leaves the polynomial
     // as it was.
     TPolynom work;
-    if (ClearFirst || !First) {
-        work.Vars = Vars;
+    if (clearFirst || !First) {
+        work.Vars = vars;
     } else {
         work.Assign(*this);
-        for (QChar letter : Vars)
+        for (QChar letter : vars)
             if (letter != FreeSlot)
                 RegisterLetter(work.Vars, letter);
     }
-    QString s = Text;
+    QString s = text;
     s.remove(u' ');
     const qsizetype n = s.size();
     qsizetype start = 0;
@@ -817,7 +817,7 @@ void TPolynom::Parse(const QString &Text, const TPolynomVars &Vars, bool Negate,
         CheckStop();
         TClen term;
         term.Parse(s.mid(start, i - start), work.Vars);
-        if (Negate)
+        if (negate)
             term.Coefficient = -term.Coefficient;
         work.AddOwn(term.Exponents, term.Coefficient);
         start = i;
@@ -825,15 +825,15 @@ void TPolynom::Parse(const QString &Text, const TPolynomVars &Vars, bool Negate,
     Swap(work);
 }
 
-bool TPolynom::CheckSyntax(const QString &Text)
+bool TPolynom::CheckSyntax(const QString &text)
 {
     const TCharSet allowed = PolynomCharSet();
-    for (QChar c : Text)
+    for (QChar c : text)
         if (!allowed.Contains(c))
             return false;
     // Blanks are ignored by the parser, so the rules apply to the text
     // without them: "2 ^3" is as wrong as "2^3".
-    QString s = Text;
+    QString s = text;
     s.remove(u' ');
     const qsizetype n = s.size();
     if (n == 0)
@@ -940,9 +940,9 @@ qint32 TPolynom::MaxExponent() const
     return max;
 }
 
-int TPolynom::IndexOfVariable(QChar Letter) const
+int TPolynom::IndexOfVariable(QChar letter) const
 {
-    return SlotOf(Vars, Letter);
+    return SlotOf(Vars, letter);
 }
 
 QString TPolynom::ToText() const
@@ -960,9 +960,9 @@ QString TPolynom::ToText() const
     return s;
 }
 
-void TPolynom::SortByVariable(int Slot)
+void TPolynom::SortByVariable(int slot)
 {
-    if (Slot < 0 || Slot >= PolynomVariableCount)
+    if (slot < 0 || slot >= PolynomVariableCount)
         throw ERangeError();
     std::vector<TClen *> terms;
     terms.reserve(std::size_t(m_count));
@@ -971,7 +971,7 @@ void TPolynom::SortByVariable(int Slot)
     // Stable: like terms keep their order, so the index (the first term of
     // each monomial) stays right.
     std::stable_sort(terms.begin(), terms.end(),
-                     [Slot](const TClen *a, const TClen *b) { return a->Exponents[Slot] > b->Exponents[Slot]; });
+                     [slot](const TClen *a, const TClen *b) { return a->Exponents[slot] > b->Exponents[slot]; });
     First = Last = nullptr;
     for (TClen *term : terms)
         LinkAtEnd(First, Last, term);
@@ -981,48 +981,48 @@ namespace {
 
 // For each slot of From: the slot of its letter in To (given a free one when
 // a nonzero term uses it), or -1 when no term uses it.
-std::array<int, PolynomVariableCount> MapUsedLetters(const TPolynom &From, TPolynomVars &To)
+std::array<int, PolynomVariableCount> MapUsedLetters(const TPolynom &from, TPolynomVars &to)
 {
     std::array<bool, PolynomVariableCount> used{};
-    for (const TClen *term = From.First; term; term = term->Next)
+    for (const TClen *term = from.First; term; term = term->Next)
         if (term->Coefficient != 0)
             for (int j = 0; j < PolynomVariableCount; ++j)
                 used[j] = used[j] || term->Exponents[j] != 0;
     std::array<int, PolynomVariableCount> map;
     for (int j = 0; j < PolynomVariableCount; ++j)
-        map[j] = used[j] && From.Vars[j] != FreeSlot ? RegisterLetter(To, From.Vars[j]) : -1;
+        map[j] = used[j] && from.Vars[j] != FreeSlot ? RegisterLetter(to, from.Vars[j]) : -1;
     return map;
 }
 
-TExponents Mapped(const TExponents &Exponents, const std::array<int, PolynomVariableCount> &Map, const TExponents &Base)
+TExponents Mapped(const TExponents &exponents, const std::array<int, PolynomVariableCount> &map, const TExponents &base)
 {
-    TExponents r = Base;
+    TExponents r = base;
     for (int j = 0; j < PolynomVariableCount; ++j)
-        if (Exponents[j] != 0 && Map[j] >= 0)
-            r[Map[j]] = IAdd32(r[Map[j]], Exponents[j]);
+        if (exponents[j] != 0 && map[j] >= 0)
+            r[map[j]] = IAdd32(r[map[j]], exponents[j]);
     return r;
 }
 
 } // namespace
 
-void TPolynom::Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R)
+void TPolynom::Multiply(const TPolynom &a, const TPolynom &b, TPolynom &r)
 {
     qint64 budget = ProductLimit;
-    MultiplyWithin(A, B, R, budget);
+    MultiplyWithin(a, b, r, budget);
 }
 
-void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R, qint64 &Budget)
+void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &r, qint64 &budget)
 {
-    Budget -= qint64(A.Count()) * B.Count();
-    if (Budget < 0)
+    budget -= qint64(A.Count()) * B.Count();
+    if (budget < 0)
         throw EPolynomTooLarge();
     TPolynom out;
     // The product takes over R's index memory: a power's steps then fill
     // memory they have used before instead of new pages.
-    if (&R != &A && &R != &B) {
-        out.m_index.Swap(R.m_index);
+    if (&r != &A && &r != &B) {
+        out.m_index.Swap(r.m_index);
         out.m_index.Clear();
-        R.m_indexValid = false;
+        r.m_indexValid = false;
     }
     // A product has no fewer monomials than its larger factor: room for
     // them from the start.
@@ -1039,32 +1039,32 @@ void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R,
             out.AddOwn(Mapped(b->Exponents, map, a->Exponents), Checked(a->Coefficient * b->Coefficient));
         }
     }
-    R.Swap(out);
+    r.Swap(out);
 }
 
-void TPolynom::Power(int N)
+void TPolynom::Power(int n)
 {
-    if (N < 0 || N > 255)
+    if (n < 0 || n > 255)
         throw ERangeError();
-    if (N == 0) {
+    if (n == 0) {
         Clear();
         Append(new TClen());
         return;
     }
-    if (N == 1)
+    if (n == 1)
         return;
     // One budget for all the steps: the power as a whole must end soon.
     qint64 budget = ProductLimit;
     TPolynom a(*this);
     TPolynom b;
-    for (int i = 2; i <= N; ++i) {
+    for (int i = 2; i <= n; ++i) {
         MultiplyWithin(*this, a, b, budget);
         a.Swap(b);
     }
     Swap(a);
 }
 
-void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolynom &Q)
+void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &r, TPolynom &Q)
 {
     if (B.IsZero())
         throw EDivByZero();
@@ -1154,35 +1154,35 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolyno
             v = Checked(v - Checked(qc * divisor[k].second));
         }
     }
-    R.Swap(remainder);
+    r.Swap(remainder);
     Q.Swap(quotient);
 }
 
-void TPolynom::Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString &Prefix)
+void TPolynom::Draw(TPolynomImage &image, int &x, bool clearFirst, const QString &prefix)
 {
     RemoveLeadingZeroTerms();
-    if (ClearFirst) {
-        Image.Clear();
-        X = 5;
+    if (clearFirst) {
+        image.Clear();
+        x = 5;
     }
-    if (!Prefix.isEmpty())
-        X += Image.TextOut(X, Image.LineTop() + 5, Prefix, LargeHeight);
+    if (!prefix.isEmpty())
+        x += image.TextOut(x, image.LineTop() + 5, prefix, LargeHeight);
     bool drawn = false;
     for (const TClen *term = First; term; term = term->Next) {
         if (term->Coefficient == 0)
             continue;
         CheckStop();
-        term->Draw(Image, Vars, !drawn, X);
+        term->Draw(image, Vars, !drawn, x);
         drawn = true;
     }
     if (!drawn)
-        X += Image.TextOut(X, Image.LineTop() + 5, QStringLiteral("0"), LargeHeight) + 2;
+        x += image.TextOut(x, image.LineTop() + 5, QStringLiteral("0"), LargeHeight) + 2;
 }
 
-THornerScheme TPolynom::HornerScheme(Extended X0) const
+THornerScheme TPolynom::HornerScheme(Extended x0) const
 {
     THornerScheme scheme;
-    scheme.Point = X0;
+    scheme.Point = x0;
     qint32 degree = -1;
     for (const TClen *term = First; term; term = term->Next) {
         if (term->Coefficient == 0)
@@ -1207,7 +1207,7 @@ THornerScheme TPolynom::HornerScheme(Extended X0) const
         std::vector<Extended> b = c;
         pass.Values.push_back(b[n - 1]);
         for (int i = n - 2; i >= k; --i) {
-            const Extended product = FMul(b[i + 1], X0);
+            const Extended product = FMul(b[i + 1], x0);
             b[i] = FAdd(product, c[i]);
             pass.Products.push_back(product);
             pass.Values.push_back(b[i]);
@@ -1218,20 +1218,20 @@ THornerScheme TPolynom::HornerScheme(Extended X0) const
     return scheme;
 }
 
-void TPolynom::DrawHornerScheme(TPolynomImage &Image, Extended X0) const
+void TPolynom::DrawHornerScheme(TPolynomImage &image, Extended x0) const
 {
-    const THornerScheme scheme = HornerScheme(X0);
+    const THornerScheme scheme = HornerScheme(x0);
     if (scheme.Coefficients.empty())
         return;
     const int n = int(scheme.Coefficients.size());
-    Image.Clear();
-    const QString point = FormatPolynomNumber(X0);
-    const int w = std::min(255, Image.TextWidth(point, HornerHeight) + 8);
+    image.Clear();
+    const QString point = FormatPolynomNumber(x0);
+    const int w = std::min(255, image.TextWidth(point, HornerHeight) + 8);
     // Columns are 60 pixels wide unless a number needs more.
     int widest = 0;
-    const auto measure = [&](const std::vector<Extended> &Numbers) {
-        for (Extended v : Numbers)
-            widest = std::max(widest, Image.TextWidth(FormatPolynomNumber(v), HornerHeight, true));
+    const auto measure = [&](const std::vector<Extended> &numbers) {
+        for (Extended v : numbers)
+            widest = std::max(widest, image.TextWidth(FormatPolynomNumber(v), HornerHeight, true));
     };
     measure(scheme.Coefficients);
     for (const THornerScheme::TPass &pass : scheme.Passes) {
@@ -1242,7 +1242,7 @@ void TPolynom::DrawHornerScheme(TPolynomImage &Image, Extended X0) const
     const auto columnEnd = [&](int i) { return w + 5 + column * (n - i); };
     const auto number = [&](int i, int y, Extended v, bool bold) {
         const QString text = FormatPolynomNumber(v);
-        Image.TextOut(columnEnd(i) - Image.TextWidth(text, HornerHeight, bold), y, text, HornerHeight, bold);
+        image.TextOut(columnEnd(i) - image.TextWidth(text, HornerHeight, bold), y, text, HornerHeight, bold);
     };
     const int width = n * column + w + 14;
     int height = 35;
@@ -1253,16 +1253,16 @@ void TPolynom::DrawHornerScheme(TPolynomImage &Image, Extended X0) const
         const THornerScheme::TPass &pass = scheme.Passes[k];
         y += 56;
         height = y + 5;
-        Image.Line(w + 5, 5, w + 5, y);
+        image.Line(w + 5, 5, w + 5, y);
         y -= 38;
-        Image.TextOut(9, y, point, HornerHeight);
+        image.TextOut(9, y, point, HornerHeight);
         for (int j = 0; j < int(pass.Products.size()); ++j)
             number(n - 2 - j, y, pass.Products[j], false);
         y += 20;
         for (int j = 0; j < int(pass.Values.size()); ++j)
             number(n - 1 - j, y, pass.Values[j], n - 1 - j == k);
         y -= 2;
-        Image.Line(5, y, columnEnd(k) + 4, y);
+        image.Line(5, y, columnEnd(k) + 4, y);
     }
-    Image.SetSize(std::max(width, Image.Width()), height);
+    image.SetSize(std::max(width, image.Width()), height);
 }

@@ -74,7 +74,7 @@ public:
 class TPolynomLimitScope
 {
 public:
-    TPolynomLimitScope(int MaxTerms, qint64 MaxProducts);
+    TPolynomLimitScope(int maxTerms, qint64 maxProducts);
     ~TPolynomLimitScope();
     TPolynomLimitScope(const TPolynomLimitScope &) = delete;
     TPolynomLimitScope &operator=(const TPolynomLimitScope &) = delete;
@@ -90,7 +90,7 @@ private:
 class TPolynomStopScope
 {
 public:
-    explicit TPolynomStopScope(const std::atomic<bool> &Flag);
+    explicit TPolynomStopScope(const std::atomic<bool> &flag);
     ~TPolynomStopScope();
     TPolynomStopScope(const TPolynomStopScope &) = delete;
     TPolynomStopScope &operator=(const TPolynomStopScope &) = delete;
@@ -106,7 +106,7 @@ TCharSet PolynomCharSet();
 // A number as the polynomials print it: up to 15 significant digits, never an
 // exponent (so that the text reads back in the notation), the current decimal
 // separator, "-" for negative values.
-QString FormatPolynomNumber(Extended Value);
+QString FormatPolynomNumber(Extended value);
 
 // -------------------------------------------------------------- the picture
 
@@ -133,21 +133,21 @@ public:
     TPolynomImage();
 
     // An empty picture of Width x Height pixels.
-    void Clear(int Width = 10, int Height = 35);
+    void Clear(int width = 10, int height = 35);
     // Writes Text at (X, Y) and widens the picture to hold it; returns its width.
-    int TextOut(int X, int Y, QStringView Text, int PixelHeight, bool Bold = false);
-    int TextWidth(QStringView Text, int PixelHeight, bool Bold = false) const;
-    void Line(int X1, int Y1, int X2, int Y2);
+    int TextOut(int x, int y, QStringView text, int pixelHeight, bool bold = false);
+    int TextWidth(QStringView text, int pixelHeight, bool bold = false) const;
+    void Line(int x1, int y1, int x2, int y2);
     // Text up to its first "^" written large and the rest small (raised),
     // both at the top of the line from X, which advances past them.
-    void DrawSuperscriptText(int &X, const QString &Text);
+    void DrawSuperscriptText(int &x, const QString &text);
     // Where the line that polynomials are drawn on starts: the first line's
     // texts stand at y = 5, each further line 30 pixels lower.
     int LineTop() const { return m_lineTop; }
     // Continues below the lines drawn so far, from the left margin (X = 5);
     // the picture grows to hold the new line.
-    void BreakLine(int &X);
-    void SetSize(int Width, int Height);
+    void BreakLine(int &x);
+    void SetSize(int width, int height);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -156,14 +156,14 @@ public:
     bool IsEmpty() const { return m_texts.isEmpty() && m_lines.isEmpty(); }
     // The texts joined in drawing order (for reading what was drawn), at
     // most the first Limit characters of them when Limit is not negative.
-    QString PlainText(qsizetype Limit = -1) const;
+    QString PlainText(qsizetype limit = -1) const;
 
     // The family every piece is written in.
-    void SetFontFamily(const QString &Family);
-    QFont PieceFont(int PixelHeight, bool Bold) const;
+    void SetFontFamily(const QString &family);
+    QFont PieceFont(int pixelHeight, bool bold) const;
 
     // Paints the pieces that meet Clip (background not included).
-    void Paint(QPainter &Painter, const QRect &Clip, const QColor &TextColour) const;
+    void Paint(QPainter &painter, const QRect &clip, const QColor &textColour) const;
 
 private:
     QString m_family;
@@ -182,12 +182,12 @@ private:
     struct TViewHash
     {
         using is_transparent = void;
-        std::size_t operator()(QStringView Text) const noexcept { return qHash(Text); }
+        std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
     };
     using TWidths = std::unordered_map<QString, int, TViewHash, std::equal_to<>>;
     mutable std::unordered_map<int, TWidths> m_widthCache;
     // The cached text and its width.
-    const TWidths::value_type &Measured(QStringView Text, int PixelHeight, bool Bold) const;
+    const TWidths::value_type &Measured(QStringView text, int pixelHeight, bool bold) const;
 };
 
 // A picture of a large polynomial holds hundreds of thousands of pieces: the
@@ -201,35 +201,35 @@ class TClen
 public:
     // Coefficient 1, every exponent 0.
     TClen() = default;
-    TClen(const TExponents &Exponents, double Coefficient) : Coefficient(Coefficient), Exponents(Exponents) {}
-    static TClen *CreateTerm(const TExponents &Exponents, double Coefficient);
+    TClen(const TExponents &exponents, double coefficient) : Coefficient(coefficient), Exponents(exponents) {}
+    static TClen *CreateTerm(const TExponents &exponents, double coefficient);
 
     TClen *GetNext() const { return Next; }
-    void SetNext(TClen *Value) { Next = Value; }
-    void SetCoefficient(double Value) { Coefficient = Value; }
+    void SetNext(TClen *value) { Next = value; }
+    void SetCoefficient(double value) { Coefficient = value; }
     // Adds Value to the coefficient (EOverflow beyond the double range).
-    void AddCoefficient(double Value);
+    void AddCoefficient(double value);
 
     // Reads one term's text (no blanks, no sign inside) into this term: its
     // numbers multiply the coefficient, its letters add to their exponents.
     // New letters take free slots of Vars.
-    void Parse(const QString &Text, TPolynomVars &Vars);
+    void Parse(const QString &text, TPolynomVars &vars);
     // Whether this term, read through MyVars, is the same monomial as
     // TheirExponents read through TheirVars (a letter one table lacks counts
     // as exponent 0).
-    bool HasSameVariables(const TPolynomVars &MyVars, const TPolynomVars &TheirVars,
-                          const TExponents &TheirExponents) const;
+    bool HasSameVariables(const TPolynomVars &myVars, const TPolynomVars &theirVars,
+                          const TExponents &theirExponents) const;
     // Coefficient times Other's; Other's exponents added letter by letter
     // (every letter of Other with a nonzero exponent must be in MyVars).
-    void MultiplyBy(const TClen &Other, const TPolynomVars &MyVars, const TPolynomVars &OtherVars);
+    void MultiplyBy(const TClen &other, const TPolynomVars &myVars, const TPolynomVars &otherVars);
     // Appends the term's text: nothing for coefficient 0, else its sign
     // (also "+"), the coefficient unless it is 1 or -1, the letters with
     // "^exponent" unless it is 1, and "1" when no letter was written and the
     // coefficient is 1 or -1.
-    void AppendText(QString &S, const TPolynomVars &Vars) const;
+    void AppendText(QString &s, const TPolynomVars &vars) const;
     // Draws the term at X (advanced past it); the first term's positive sign
     // is left out.
-    void Draw(TPolynomImage &Image, const TPolynomVars &Vars, bool IsFirst, int &X) const;
+    void Draw(TPolynomImage &image, const TPolynomVars &vars, bool isFirst, int &x) const;
 
     TClen *Next = nullptr;
     double Coefficient = 1.0;
@@ -262,33 +262,33 @@ class TPolynom
 public:
     TPolynom();
     ~TPolynom();
-    TPolynom(const TPolynom &Source);
-    TPolynom &operator=(const TPolynom &Source);
+    TPolynom(const TPolynom &source);
+    TPolynom &operator=(const TPolynom &source);
 
     void Clear();
-    void Swap(TPolynom &Other) noexcept;
+    void Swap(TPolynom &other) noexcept;
     // A deep copy of Source's terms and letter table.
-    void Assign(const TPolynom &Source);
+    void Assign(const TPolynom &source);
     // Takes Term over and links it at the end, without merging.
-    void Append(TClen *Term);
+    void Append(TClen *term);
 
     // Adds the terms of Text (blanks ignored; each negated when Negate),
     // merging like terms. With ClearFirst the old terms go and the letter
     // table becomes Vars; otherwise Vars' letters join the table.
-    void Parse(const QString &Text, const TPolynomVars &Vars, bool Negate, bool ClearFirst);
+    void Parse(const QString &text, const TPolynomVars &vars, bool negate, bool clearFirst);
     // Whether Text is in the notation; the empty text is.
-    static bool CheckSyntax(const QString &Text);
-    static void ResetVariables(TPolynomVars &Vars);
+    static bool CheckSyntax(const QString &text);
+    static void ResetVariables(TPolynomVars &vars);
     // The number of distinct letters "a".."z" in Text.
-    static int LetterCount(const QString &Text);
+    static int LetterCount(const QString &text);
     static TPolynomVars FreshVariables();
 
     // The first term that is the monomial Exponents of table Vars, or nullptr.
-    TClen *FindTerm(const TPolynomVars &Vars, const TExponents &Exponents) const;
+    TClen *FindTerm(const TPolynomVars &vars, const TExponents &exponents) const;
     // Adds Coefficient to the like term, or appends a new one. An empty
     // polynomial takes Vars as its letter table.
-    void AddMonomial(const TExponents &Exponents, const TPolynomVars &Vars, double Coefficient);
-    void AddTerm(const TClen &Term, const TPolynomVars &Vars);
+    void AddMonomial(const TExponents &exponents, const TPolynomVars &vars, double coefficient);
+    void AddTerm(const TClen &term, const TPolynomVars &vars);
 
     TClen *FirstNonZeroTerm() const;
     void RemoveLeadingZeroTerms();
@@ -300,32 +300,32 @@ public:
     // least 0.
     qint32 MaxExponent() const;
     // The slot of Letter, -1 when the table lacks it.
-    int IndexOfVariable(QChar Letter) const;
+    int IndexOfVariable(QChar letter) const;
     int Count() const { return m_count; }
 
     // The terms in list order, one leading "+" dropped; "0" when nothing is
     // written.
     QString ToText() const;
     // Stable sort by descending exponent of Slot (0..4).
-    void SortByVariable(int Slot);
+    void SortByVariable(int slot);
 
     // R := A * B.
-    static void Multiply(const TPolynom &A, const TPolynom &B, TPolynom &R);
+    static void Multiply(const TPolynom &a, const TPolynom &b, TPolynom &r);
     // Long division of A by B in the letter of B's slot 0 (A's slot 0 when B
     // has no letter): A = Q * B + R. A term that B's leading term cannot
     // divide goes to the remainder. B must not be zero.
-    static void Divide(const TPolynom &A, const TPolynom &B, TPolynom &R, TPolynom &Q);
+    static void Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &q);
     // Raises the polynomial to the power N (0..255); the power 0 is 1.
-    void Power(int N);
+    void Power(int n);
 
     // Draws the polynomial continuing at X (with ClearFirst on a cleared
     // picture at X = 5), after the prefix written large.
-    void Draw(TPolynomImage &Image, int &X, bool ClearFirst, const QString &Prefix);
+    void Draw(TPolynomImage &image, int &x, bool clearFirst, const QString &prefix);
     // The scheme of the polynomial in the letter of slot 0 at X0; empty when
     // no term is nonzero. A nonzero term with a negative exponent raises
     // ERangeError.
-    THornerScheme HornerScheme(Extended X0) const;
-    void DrawHornerScheme(TPolynomImage &Image, Extended X0) const;
+    THornerScheme HornerScheme(Extended x0) const;
+    void DrawHornerScheme(TPolynomImage &image, Extended x0) const;
 
     // Change the list only through the operations above: they keep the
     // like-term index in step.
@@ -341,14 +341,14 @@ private:
     class TIndex
     {
     public:
-        TClen *Find(const TExponents &Exponents) const;
+        TClen *Find(const TExponents &exponents) const;
         // Keeps the term already there for the same exponents.
-        void Insert(TClen *Term);
+        void Insert(TClen *term);
         // Empties the index; its memory stays for the next terms.
         void Clear();
         // Room for Count terms without growing.
-        void Reserve(std::size_t Count);
-        void Swap(TIndex &Other) noexcept;
+        void Reserve(std::size_t count);
+        void Swap(TIndex &other) noexcept;
 
     private:
         struct TSlot
@@ -356,20 +356,20 @@ private:
             TClen *Term;
             quint64 Hash;
         };
-        static quint64 Hash(const TExponents &Exponents);
-        void Resize(std::size_t Size);
+        static quint64 Hash(const TExponents &exponents);
+        void Resize(std::size_t size);
 
         std::vector<TSlot> m_slots;
         std::size_t m_used = 0;
     };
 
     // Multiply, charging the term products to Budget.
-    static void MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &R, qint64 &Budget);
+    static void MultiplyWithin(const TPolynom &a, const TPolynom &b, TPolynom &r, qint64 &budget);
     // The like term of Exponents in the own table.
-    TClen *FindOwn(const TExponents &Exponents) const;
+    TClen *FindOwn(const TExponents &exponents) const;
     // Adds to the like term in the own table, or appends.
-    void AddOwn(const TExponents &Exponents, double Coefficient);
-    void LinkTerm(TClen *Term);
+    void AddOwn(const TExponents &exponents, double coefficient);
+    void LinkTerm(TClen *term);
     void EnsureIndex() const;
 
     int m_count = 0;

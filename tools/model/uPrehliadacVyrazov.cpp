@@ -14,22 +14,22 @@
 
 // ------------------------------------------------------ one-line texts
 
-QString JoinLines(const QStringList &Lines, QChar Separator)
+QString JoinLines(const QStringList &lines, QChar separator)
 {
     QString text;
-    for (qsizetype i = 0; i < Lines.size(); ++i) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0)
-            text += Separator;
-        const QString &line = Lines.at(i);
+            text += separator;
+        const QString &line = lines.at(i);
         for (qsizetype k = 0; k < line.size(); ++k) {
             const QChar c = line.at(k);
-            if (c == Separator) {
+            if (c == separator) {
                 text += u'\\';
             } else if (c == u'\\') {
                 // Only a backslash that the reader would take for an escape
                 // is doubled; "C:\dir" stays as it is.
                 const bool last = k + 1 == line.size();
-                if (last || line.at(k + 1) == Separator || line.at(k + 1) == u'\\')
+                if (last || line.at(k + 1) == separator || line.at(k + 1) == u'\\')
                     text += u'\\';
             }
             text += c;
@@ -38,33 +38,33 @@ QString JoinLines(const QStringList &Lines, QChar Separator)
     return text;
 }
 
-void SplitLines(const QString &Text, QStringList &Lines, QChar Separator)
+void SplitLines(const QString &text, QStringList &lines, QChar separator)
 {
-    Lines.clear();
+    lines.clear();
     QString line;
-    for (qsizetype k = 0; k < Text.size(); ++k) {
-        const QChar c = Text.at(k);
-        if (c == u'\\' && k + 1 < Text.size() && (Text.at(k + 1) == Separator || Text.at(k + 1) == u'\\')) {
-            line += Text.at(++k);
-        } else if (c == Separator) {
-            Lines.append(line);
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text.at(k);
+        if (c == u'\\' && k + 1 < text.size() && (text.at(k + 1) == separator || text.at(k + 1) == u'\\')) {
+            line += text.at(++k);
+        } else if (c == separator) {
+            lines.append(line);
             line.clear();
         } else {
             line += c;
         }
     }
-    Lines.append(line);
+    lines.append(line);
 }
 
 // -------------------------------------------------------- the library set
 
-void KExpressionViewer::LoadLibraries(const QString &Folder, QString &Failed)
+void KExpressionViewer::LoadLibraries(const QString &Folder, QString &failed)
 {
     QString folder = Folder;
     if (!folder.endsWith(u'/'))
         folder += u'/';
     Libraries.clear();
-    Failed.clear();
+    failed.clear();
 
     const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden,
                                                              QDir::Name | QDir::IgnoreCase);
@@ -94,7 +94,7 @@ void KExpressionViewer::LoadLibraries(const QString &Folder, QString &Failed)
         if (ok[size_t(i)])
             Libraries.push_back(std::move(loaded[size_t(i)]));
         else
-            Failed += u'\n' + entries.at(i).fileName();
+            failed += u'\n' + entries.at(i).fileName();
     }
 }
 
@@ -119,10 +119,10 @@ QString KExpressionViewer::GetModifiedList() const
     return list;
 }
 
-TKniznicaVyrazov *KExpressionViewer::AddLibrary(const TLibraryInfo &Info)
+TKniznicaVyrazov *KExpressionViewer::AddLibrary(const TLibraryInfo &info)
 {
     Libraries.push_back(std::make_unique<TKniznicaVyrazov>());
-    Libraries.back()->CreateNew(Info);
+    Libraries.back()->CreateNew(info);
     return Libraries.back().get();
 }
 
@@ -140,11 +140,11 @@ QList<TSaveFailure> KExpressionViewer::SaveAll()
     return failures;
 }
 
-QString CanonicalPath(const QString &Path)
+QString CanonicalPath(const QString &path)
 {
-    if (Path.isEmpty())
+    if (path.isEmpty())
         return QString();
-    const QFileInfo info(QDir::cleanPath(Path));
+    const QFileInfo info(QDir::cleanPath(path));
     if (info.exists())
         return info.canonicalFilePath();
     // A file not written yet: its folder may still be reached by links.
@@ -154,9 +154,9 @@ QString CanonicalPath(const QString &Path)
     return QDir::cleanPath(info.absoluteFilePath());
 }
 
-QString LibraryFolderIn(const QString &Folder, const QString &LibraryPath)
+QString LibraryFolderIn(const QString &Folder, const QString &libraryPath)
 {
-    QString folder = PathBelowFolder(Folder, LibraryPath);
+    QString folder = PathBelowFolder(Folder, libraryPath);
     if (folder.isEmpty())
         folder = QDir::cleanPath(Folder) + QStringLiteral("/lib");
     if (!folder.endsWith(u'/'))
@@ -164,32 +164,32 @@ QString LibraryFolderIn(const QString &Folder, const QString &LibraryPath)
     return folder;
 }
 
-QString LibraryFileName(const QString &Folder, const QString &Typed)
+QString LibraryFileName(const QString &folder, const QString &typed)
 {
-    QString name = Typed.trimmed();
+    QString name = typed.trimmed();
     if (name.isEmpty())
         return QString();
     if (QDir::isRelativePath(name))
-        name = QDir(Folder).filePath(name);
+        name = QDir(folder).filePath(name);
     if (!name.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive))
         name += QStringLiteral(".xml");
     return QDir::cleanPath(name);
 }
 
-TKniznicaVyrazov *KExpressionViewer::FindByFileName(const QString &FileName, const TKniznicaVyrazov *Except) const
+TKniznicaVyrazov *KExpressionViewer::FindByFileName(const QString &fileName, const TKniznicaVyrazov *except) const
 {
-    const QString wanted = CanonicalPath(FileName);
+    const QString wanted = CanonicalPath(fileName);
     if (wanted.isEmpty())
         return nullptr;
     for (const auto &library : Libraries)
-        if (library.get() != Except && !library->MarkedDeleted && CanonicalPath(library->FileName) == wanted)
+        if (library.get() != except && !library->MarkedDeleted && CanonicalPath(library->FileName) == wanted)
             return library.get();
     return nullptr;
 }
 
-TKniznicaVyrazov *KExpressionViewer::FindOwner(const QDomNode &Node) const
+TKniznicaVyrazov *KExpressionViewer::FindOwner(const QDomNode &node) const
 {
-    const QDomDocument owner = Node.ownerDocument();
+    const QDomDocument owner = node.ownerDocument();
     for (const auto &library : Libraries)
         if (library->Document == owner)
             return library.get();
@@ -198,13 +198,13 @@ TKniznicaVyrazov *KExpressionViewer::FindOwner(const QDomNode &Node) const
 
 // ------------------------------------------------------- the tree rules
 
-bool IsShownElement(const QDomElement &Element)
+bool IsShownElement(const QDomElement &element)
 {
-    return Element.hasAttribute(QStringLiteral("name")) && Element.tagName() != QStringLiteral("var");
+    return element.hasAttribute(QStringLiteral("name")) && element.tagName() != QStringLiteral("var");
 }
 
-void ForEachShownElement(const QDomElement &Root,
-                         const std::function<void(const QDomElement &, const QDomElement &)> &Visit)
+void ForEachShownElement(const QDomElement &root,
+                         const std::function<void(const QDomElement &, const QDomElement &)> &visit)
 {
     // An explicit stack: a file nested thousands of levels deep must not
     // exhaust the call stack.
@@ -213,14 +213,14 @@ void ForEachShownElement(const QDomElement &Root,
         for (QDomElement child = parent.lastChildElement(); !child.isNull(); child = child.previousSiblingElement())
             pending.emplace_back(child, shownParent);
     };
-    pushChildren(Root, Root);
+    pushChildren(root, root);
     while (!pending.empty()) {
         auto [element, shownParent] = std::move(pending.back());
         pending.pop_back();
         if (element.tagName() == QStringLiteral("var"))
             continue;
         if (IsShownElement(element)) {
-            Visit(element, shownParent);
+            visit(element, shownParent);
             pushChildren(element, element);
         } else {
             pushChildren(element, shownParent);
@@ -231,27 +231,27 @@ void ForEachShownElement(const QDomElement &Root,
 namespace {
 
 // Child positions from the document down to Node.
-std::vector<int> DocumentPath(QDomNode Node)
+std::vector<int> DocumentPath(QDomNode node)
 {
     std::vector<int> path;
-    for (; !Node.isNull() && !Node.parentNode().isNull(); Node = Node.parentNode())
-        path.push_back(ChildIndex(Node));
+    for (; !node.isNull() && !node.parentNode().isNull(); node = node.parentNode())
+        path.push_back(ChildIndex(node));
     return {path.rbegin(), path.rend()};
 }
 
-bool IsContainer(const QDomElement &Element)
+bool IsContainer(const QDomElement &element)
 {
-    const int kind = NodeKind(Element);
+    const int kind = NodeKind(element);
     return kind == NodeLibrary || kind == NodeCategory;
 }
 
 // Where a container's first shown child goes: before its first child
 // element that is neither its description nor a variable (so after the
 // library's "desc"), or at the end when it has none.
-int FirstContentIndex(const QDomElement &Container)
+int FirstContentIndex(const QDomElement &container)
 {
     int index = 0;
-    for (QDomNode child = Container.firstChild(); !child.isNull(); child = child.nextSibling(), ++index) {
+    for (QDomNode child = container.firstChild(); !child.isNull(); child = child.nextSibling(), ++index) {
         const QDomElement element = child.toElement();
         if (!element.isNull() && element.tagName() != QStringLiteral("desc")
             && element.tagName() != QStringLiteral("var"))
@@ -262,55 +262,55 @@ int FirstContentIndex(const QDomElement &Container)
 
 } // namespace
 
-bool ShownOrderLess(const QDomElement &A, const QDomElement &B)
+bool ShownOrderLess(const QDomElement &a, const QDomElement &b)
 {
-    const int kindA = NodeKind(A);
-    const int kindB = NodeKind(B);
+    const int kindA = NodeKind(a);
+    const int kindB = NodeKind(b);
     if (kindA != kindB)
         return kindA < kindB;
-    return DocumentPath(A) < DocumentPath(B);
+    return DocumentPath(a) < DocumentPath(b);
 }
 
-bool IsSameOrDescendant(const QDomNode &A, const QDomNode &B)
+bool IsSameOrDescendant(const QDomNode &a, const QDomNode &b)
 {
-    for (QDomNode node = A; !node.isNull(); node = node.parentNode())
-        if (node == B)
+    for (QDomNode node = a; !node.isNull(); node = node.parentNode())
+        if (node == b)
             return true;
     return false;
 }
 
-bool CanDrop(const QDomElement &Dragged, const QDomElement &Target, bool Before)
+bool CanDrop(const QDomElement &dragged, const QDomElement &target, bool before)
 {
-    if (Dragged.isNull() || Target.isNull())
+    if (dragged.isNull() || target.isNull())
         return false;
-    if (Dragged == Dragged.ownerDocument().documentElement() || NodeKind(Dragged) == NodeLibrary)
+    if (dragged == dragged.ownerDocument().documentElement() || NodeKind(dragged) == NodeLibrary)
         return false;
-    if (IsSameOrDescendant(Target, Dragged))
+    if (IsSameOrDescendant(target, dragged))
         return false;
-    return !(Before && Target == Target.ownerDocument().documentElement());
+    return !(before && target == target.ownerDocument().documentElement());
 }
 
-QDomElement DropNode(TKniznicaVyrazov *Source, const QDomElement &Dragged, TKniznicaVyrazov *Destination,
-                     const QDomElement &Target, bool Before)
+QDomElement DropNode(TKniznicaVyrazov *source, const QDomElement &dragged, TKniznicaVyrazov *destination,
+                     const QDomElement &target, bool before)
 {
-    if (!Source || !Destination || !CanDrop(Dragged, Target, Before))
+    if (!source || !destination || !CanDrop(dragged, target, before))
         return QDomElement();
-    const QDomNode copy = Dragged.cloneNode(true);
+    const QDomNode copy = dragged.cloneNode(true);
     QDomElement moved;
-    if (Before || !IsContainer(Target))
-        moved = Destination->InsertNode(Target.parentNode().toElement(), copy, ChildIndex(Target));
+    if (before || !IsContainer(target))
+        moved = destination->InsertNode(target.parentNode().toElement(), copy, ChildIndex(target));
     else
-        moved = Destination->InsertNode(Target, copy, FirstContentIndex(Target));
+        moved = destination->InsertNode(target, copy, FirstContentIndex(target));
     if (!moved.isNull())
-        Source->RemoveNode(Dragged);
+        source->RemoveNode(dragged);
     return moved;
 }
 
-QDomElement PasteNode(TKniznicaVyrazov *Destination, const QDomElement &Target, const QDomNode &Copied)
+QDomElement PasteNode(TKniznicaVyrazov *destination, const QDomElement &target, const QDomNode &copied)
 {
-    if (!Destination || Target.isNull() || Copied.isNull())
+    if (!destination || target.isNull() || copied.isNull())
         return QDomElement();
-    if (NodeKind(Copied.toElement()) == NodeLibrary || Target == Target.ownerDocument().documentElement())
+    if (NodeKind(copied.toElement()) == NodeLibrary || target == target.ownerDocument().documentElement())
         return QDomElement();
-    return Destination->InsertNode(Target.parentNode().toElement(), Copied, ChildIndex(Target));
+    return destination->InsertNode(target.parentNode().toElement(), copied, ChildIndex(target));
 }

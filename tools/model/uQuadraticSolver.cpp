@@ -5,40 +5,40 @@
 namespace {
 
 // Adding +0 turns -0 into +0 and leaves every other value as it is.
-Extended NoNegativeZero(Extended V)
+Extended NoNegativeZero(Extended v)
 {
-    return V + Extended(0);
+    return v + Extended(0);
 }
 
 } // namespace
 
-bool SolveQuadratic(Extended A, Extended B, Extended C, TQuadraticRoots &Roots)
+bool SolveQuadratic(Extended a, Extended b, Extended c, TQuadraticRoots &roots)
 {
-    if (A == 0)
+    if (a == 0)
         return false;
     TQuadraticRoots r;
-    r.Discriminant = NoNegativeZero(B * B - 4 * A * C);
+    r.Discriminant = NoNegativeZero(b * b - 4 * a * c);
     if (r.Discriminant >= 0) {
         const Extended root = std::sqrt(r.Discriminant);
-        const Extended q = -(B + (std::signbit(B) ? -root : root)) / 2;
+        const Extended q = -(b + (std::signbit(b) ? -root : root)) / 2;
         if (q == 0) {
             // b = 0 and D = 0, so c = 0: the double root 0.
             r.X1 = r.X2 = 0;
-        } else if (!std::signbit(B)) {
+        } else if (!std::signbit(b)) {
             // q holds -b - sqrt(D): the root with the minus sign.
-            r.X1 = q / A;
-            r.X2 = C / q;
+            r.X1 = q / a;
+            r.X2 = c / q;
         } else {
-            r.X1 = C / q;
-            r.X2 = q / A;
+            r.X1 = c / q;
+            r.X2 = q / a;
         }
         r.X1 = NoNegativeZero(r.X1);
         r.X2 = NoNegativeZero(r.X2);
     } else {
         r.Complex = true;
-        r.Re = NoNegativeZero(-B / (2 * A));
-        r.Im = NoNegativeZero(std::sqrt(-r.Discriminant) / (2 * A));
+        r.Re = NoNegativeZero(-b / (2 * a));
+        r.Im = NoNegativeZero(std::sqrt(-r.Discriminant) / (2 * a));
     }
-    Roots = r;
+    roots = r;
     return true;
 }

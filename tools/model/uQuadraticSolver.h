@@ -21,4 +21,4 @@ struct TQuadraticRoots
 // False (Roots unchanged) when A is 0: then it is no quadratic equation.
 // The coefficients are meant to be doubles (as the window reads them), so
 // that no intermediate value leaves the 80-bit range.
-bool SolveQuadratic(Extended A, Extended B, Extended C, TQuadraticRoots &Roots);
+bool SolveQuadratic(Extended a, Extended b, Extended c, TQuadraticRoots &roots);

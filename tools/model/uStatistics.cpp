@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
-TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &Values, TStatisticsResult &Result, int &Row)
+TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &values, TStatisticsResult &result, int &row)
 {
-    Row = -1;
-    if (Values.empty())
+    row = -1;
+    if (values.empty())
         return TStatisticsError::NoValues;
-    for (size_t i = 0; i < Values.size(); ++i)
-        if (Values[i].W < 0) {
-            Row = int(i);
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i].W < 0) {
+            row = int(i);
             return TStatisticsError::NegativeWeight;
         }
 
     TStatisticsResult r;
-    r.Count = int(Values.size());
+    r.Count = int(values.size());
     Extended sw = 0, sxw = 0;
-    for (const TWeightedValue &v : Values) {
+    for (const TWeightedValue &v : values) {
         r.Sum += v.X;
         r.Product *= v.X;
         sw += v.W;
@@ -32,7 +32,7 @@ TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &Values, TS
     // Second pass around the mean; the sum of the weighted deviations
     // (zero but for the mean's rounding) corrects that rounding.
     Extended squares = 0, deviations = 0;
-    for (const TWeightedValue &v : Values) {
+    for (const TWeightedValue &v : values) {
         const Extended d = v.X - r.ExpectedValue;
         squares += v.W * d * d;
         deviations += v.W * d;
@@ -41,13 +41,13 @@ TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &Values, TS
     r.Deviation = std::sqrt(r.Dispersion);
 
     std::vector<double> sorted;
-    sorted.reserve(Values.size());
-    for (const TWeightedValue &v : Values)
+    sorted.reserve(values.size());
+    for (const TWeightedValue &v : values)
         sorted.push_back(v.X);
     std::sort(sorted.begin(), sorted.end());
     const size_t half = sorted.size() / 2;
     r.Median = sorted.size() % 2 ? Extended(sorted[half]) : (Extended(sorted[half - 1]) + sorted[half]) / 2;
 
-    Result = r;
+    result = r;
     return TStatisticsError::None;
 }

@@ -40,4 +40,4 @@ struct TStatisticsResult
 // Fills Result for Values (sums and products in 80-bit floating point);
 // on an error Result is unchanged and Row names the offending row (0-based)
 // where there is one, -1 otherwise.
-TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &Values, TStatisticsResult &Result, int &Row);
+TStatisticsError ComputeStatistics(const std::vector<TWeightedValue> &values, TStatisticsResult &result, int &row);

@@ -10,39 +10,39 @@
 
 // ------------------------------------------------------------ KUnitCategory
 
-KUnitCategory::KUnitCategory(const QString &Name) : Name(Name)
+KUnitCategory::KUnitCategory(const QString &name) : Name(name)
 {
     Units.OwnsData = true;
 }
 
-bool KUnitCategory::AddUnit(const QString &NameText, bool IsDefault, Extended Coef, Extended Offset)
+bool KUnitCategory::AddUnit(const QString &nameText, bool isDefault, Extended coef, Extended offset)
 {
-    if (!std::isfinite(Coef) || Coef == 0 || !std::isfinite(Offset))
+    if (!std::isfinite(coef) || coef == 0 || !std::isfinite(offset))
         return false;
-    const int index = Units.Add(new KUnit(NameText, Coef, Offset));
-    if (IsDefault)
+    const int index = Units.Add(new KUnit(nameText, coef, offset));
+    if (isDefault)
         DefaultIndex = index;
     return true;
 }
 
-Extended KUnitCategory::CoefAt(int Index) const
+Extended KUnitCategory::CoefAt(int index) const
 {
-    const KUnit *unit = Units.GetItem(Index);
+    const KUnit *unit = Units.GetItem(index);
     return unit ? unit->Coef : 1.0L;
 }
 
-Extended KUnitCategory::OffsetAt(int Index) const
+Extended KUnitCategory::OffsetAt(int index) const
 {
-    const KUnit *unit = Units.GetItem(Index);
+    const KUnit *unit = Units.GetItem(index);
     return unit ? unit->Offset : 0.0L;
 }
 
-void KUnitCategory::GetUnitNames(TStringList &Lines)
+void KUnitCategory::GetUnitNames(TStringList &lines)
 {
-    Lines.Clear();
+    lines.Clear();
     TListIterator<KUnit> it(&Units);
     while (it.HasNext())
-        Lines.Add(it.Next()->NameText);
+        lines.Add(it.Next()->NameText);
 }
 
 // ----------------------------------------------------------- KUnitConverter
@@ -59,26 +59,26 @@ void KUnitConverter::Clear()
     DroppedUnits.clear();
 }
 
-int KUnitConverter::AddCategory(const QString &Name)
+int KUnitConverter::AddCategory(const QString &name)
 {
-    return Categories.Add(new KUnitCategory(Name));
+    return Categories.Add(new KUnitCategory(name));
 }
 
-bool KUnitConverter::AddUnit(int CategoryIndex, const QString &NameText, bool IsDefault, Extended Coef, Extended Offset)
+bool KUnitConverter::AddUnit(int categoryIndex, const QString &nameText, bool isDefault, Extended coef, Extended offset)
 {
-    KUnitCategory *category = Categories.GetItem(CategoryIndex);
-    return category && category->AddUnit(NameText, IsDefault, Coef, Offset);
+    KUnitCategory *category = Categories.GetItem(categoryIndex);
+    return category && category->AddUnit(nameText, isDefault, coef, offset);
 }
 
-bool KUnitConverter::LoadFile(const QString &FileName)
+bool KUnitConverter::LoadFile(const QString &fileName)
 {
     Clear();
-    return LoadFromFile(FileName);
+    return LoadFromFile(fileName);
 }
 
-bool KUnitConverter::LoadFromFile(const QString &FileName)
+bool KUnitConverter::LoadFromFile(const QString &fileName)
 {
-    QFile file(FileName);
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     return LoadFromData(file.readAll());
@@ -88,18 +88,18 @@ namespace {
 
 // A number attribute as the file writes it ("." or ","), read with the
 // run-time separator; false when it is no number.
-bool ReadNumber(QString Text, Extended &Value)
+bool ReadNumber(QString text, Extended &value)
 {
-    NormalizeDecimalSeparators(Text);
-    return TryStrToFloat(Text, Value);
+    NormalizeDecimalSeparators(text);
+    return TryStrToFloat(text, value);
 }
 
 } // namespace
 
-bool KUnitConverter::LoadFromData(const QByteArray &Data)
+bool KUnitConverter::LoadFromData(const QByteArray &data)
 {
     QDomDocument doc;
-    if (!doc.setContent(Data, false))
+    if (!doc.setContent(data, false))
         return false;
     const QDomElement root = doc.documentElement();
     if (root.tagName() != QStringLiteral("tandorel_unit_file"))
@@ -130,25 +130,25 @@ bool KUnitConverter::LoadFromData(const QByteArray &Data)
     return true;
 }
 
-void KUnitConverter::GetCategoryNames(TStringList &Lines)
+void KUnitConverter::GetCategoryNames(TStringList &lines)
 {
-    Lines.Clear();
+    lines.Clear();
     TListIterator<KUnitCategory> it(&Categories);
     while (it.HasNext())
-        Lines.Add(it.Next()->Name);
+        lines.Add(it.Next()->Name);
 }
 
-void KUnitConverter::SelectCategory(int Index)
+void KUnitConverter::SelectCategory(int index)
 {
-    if (KUnitCategory *category = Categories.GetItem(Index))
+    if (KUnitCategory *category = Categories.GetItem(index))
         Current = category;
 }
 
-void KUnitConverter::GetUnitNames(TStringList &Lines)
+void KUnitConverter::GetUnitNames(TStringList &lines)
 {
-    Lines.Clear();
+    lines.Clear();
     if (Current)
-        Current->GetUnitNames(Lines);
+        Current->GetUnitNames(lines);
 }
 
 int KUnitConverter::DefaultUnitIndex() const
@@ -156,19 +156,19 @@ int KUnitConverter::DefaultUnitIndex() const
     return Current ? Current->DefaultIndex : 0;
 }
 
-void KUnitConverter::SetBaseUnit(int Index)
+void KUnitConverter::SetBaseUnit(int index)
 {
-    BaseCoef = Current ? Current->CoefAt(Index) : 1.0L;
-    BaseOffset = Current ? Current->OffsetAt(Index) : 0.0L;
+    BaseCoef = Current ? Current->CoefAt(index) : 1.0L;
+    BaseOffset = Current ? Current->OffsetAt(index) : 0.0L;
 }
 
-void KUnitConverter::SetTargetUnit(int Index)
+void KUnitConverter::SetTargetUnit(int index)
 {
-    TargetCoef = Current ? Current->CoefAt(Index) : 1.0L;
-    TargetOffset = Current ? Current->OffsetAt(Index) : 0.0L;
+    TargetCoef = Current ? Current->CoefAt(index) : 1.0L;
+    TargetOffset = Current ? Current->OffsetAt(index) : 0.0L;
 }
 
-Extended KUnitConverter::Convert(Extended Value) const
+Extended KUnitConverter::Convert(Extended value) const
 {
-    return (Value + BaseOffset) * BaseCoef / TargetCoef - TargetOffset;
+    return (value + BaseOffset) * BaseCoef / TargetCoef - TargetOffset;
 }

@@ -26,7 +26,7 @@
 class KUnit
 {
 public:
-    KUnit(const QString &NameText, Extended Coef, Extended Offset) : NameText(NameText), Coef(Coef), Offset(Offset) {}
+    KUnit(const QString &nameText, Extended coef, Extended offset) : NameText(nameText), Coef(coef), Offset(offset) {}
 
     QString NameText; // "name=abbreviation", the two columns of a unit grid
     Extended Coef;    // factor to the category's reference unit
@@ -36,18 +36,18 @@ public:
 class KUnitCategory
 {
 public:
-    explicit KUnitCategory(const QString &Name);
+    explicit KUnitCategory(const QString &name);
     virtual ~KUnitCategory() = default;
 
     // Appends a unit; IsDefault makes it the default unit. A coefficient
     // that is zero or not finite, or an offset that is not finite, would
     // make conversions meaningless: such a unit is refused (false).
-    bool AddUnit(const QString &NameText, bool IsDefault, Extended Coef, Extended Offset);
+    bool AddUnit(const QString &nameText, bool isDefault, Extended coef, Extended offset);
     // Coef / Offset of the unit at Index; 1.0 / 0.0 when there is none.
-    Extended CoefAt(int Index) const;
-    Extended OffsetAt(int Index) const;
+    Extended CoefAt(int index) const;
+    Extended OffsetAt(int index) const;
     // Lines := every unit's NameText, in order.
-    void GetUnitNames(TStringList &Lines);
+    void GetUnitNames(TStringList &lines);
 
     QString Name;
     TList<KUnit> Units; // owns its units
@@ -70,36 +70,36 @@ public:
     // Frees every category; Current becomes nil.
     void Clear();
     // Appends a new category; returns its index.
-    int AddCategory(const QString &Name);
+    int AddCategory(const QString &name);
     // Forwards to the category at CategoryIndex; false when there is none
     // or the unit is refused.
-    bool AddUnit(int CategoryIndex, const QString &NameText, bool IsDefault, Extended Coef, Extended Offset);
+    bool AddUnit(int categoryIndex, const QString &nameText, bool isDefault, Extended coef, Extended offset);
 
     // Clear, then LoadFromFile.
-    bool LoadFile(const QString &FileName);
+    bool LoadFile(const QString &fileName);
     // Appends the categories of a units file. False for a missing or
     // unreadable file, XML that is not well-formed, or a document element
     // other than "tandorel_unit_file"; True otherwise, also for a file
     // without categories.
-    bool LoadFromFile(const QString &FileName);
+    bool LoadFromFile(const QString &fileName);
     // The same for a file's contents already in memory.
-    bool LoadFromData(const QByteArray &Data);
+    bool LoadFromData(const QByteArray &data);
 
     // Lines := every category's Name, in order.
-    void GetCategoryNames(TStringList &Lines);
+    void GetCategoryNames(TStringList &lines);
     // Current := the category at Index when there is one; otherwise unchanged.
-    void SelectCategory(int Index);
+    void SelectCategory(int index);
     // Lines := the NameText of every unit of Current (empty without one).
-    void GetUnitNames(TStringList &Lines);
+    void GetUnitNames(TStringList &lines);
     // DefaultIndex of Current; 0 without one.
     int DefaultUnitIndex() const;
     // Base / target factor and offset := those of the unit at Index of
     // Current (1.0 and 0.0 without a current category or such a unit).
-    void SetBaseUnit(int Index);
-    void SetTargetUnit(int Index);
+    void SetBaseUnit(int index);
+    void SetTargetUnit(int index);
     // (Value + BaseOffset) x BaseCoef / TargetCoef - TargetOffset, in 80-bit
     // floating point, unrounded.
-    Extended Convert(Extended Value) const;
+    Extended Convert(Extended value) const;
 
     TList<KUnitCategory> Categories; // owns its categories
     KUnitCategory *Current = nullptr;

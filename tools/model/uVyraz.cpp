@@ -12,13 +12,13 @@ namespace K = VyrazKind;
 
 // ------------------------------------------------------------------ errors
 
-EVyrazError::EVyrazError(TVyrazFault Fault, const QString &Detail)
-    : Exception(QString(DefaultMessage(Fault)).replace(QStringLiteral("#1"), Detail)), m_fault(Fault), m_detail(Detail)
+EVyrazError::EVyrazError(TVyrazFault fault, const QString &detail)
+    : Exception(QString(DefaultMessage(fault)).replace(QStringLiteral("#1"), detail)), m_fault(fault), m_detail(detail)
 {}
 
-QString EVyrazError::DefaultMessage(TVyrazFault Fault)
+QString EVyrazError::DefaultMessage(TVyrazFault fault)
 {
-    switch (Fault) {
+    switch (fault) {
     case TVyrazFault::EmptyOperand:
         return QStringLiteral("An operand is missing in the expression.");
     case TVyrazFault::UnmatchedOpening:
@@ -43,40 +43,40 @@ QString EVyrazError::DefaultMessage(TVyrazFault Fault)
 
 namespace {
 
-bool IsBlank(QChar C)
+bool IsBlank(QChar c)
 {
-    return C == u' ';
+    return c == u' ';
 }
 
-bool IsDigit(QChar C)
+bool IsDigit(QChar c)
 {
-    return C >= u'0' && C <= u'9';
+    return c >= u'0' && c <= u'9';
 }
 
-bool IsAsciiLetter(QChar C)
+bool IsAsciiLetter(QChar c)
 {
-    return (C >= u'a' && C <= u'z') || (C >= u'A' && C <= u'Z');
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-QString WithoutBlanks(const QString &S)
+QString WithoutBlanks(const QString &s)
 {
-    QString r = S;
+    QString r = s;
     r.remove(u' ');
     return r;
 }
 
 // The name as the rules look it up: no blanks, lower case.
-QString Normalized(const QString &S)
+QString Normalized(const QString &s)
 {
-    return LowerCase(WithoutBlanks(S));
+    return LowerCase(WithoutBlanks(s));
 }
 
-bool CollectsVariable(const QString &Text, const QString &Variable)
+bool CollectsVariable(const QString &text, const QString &variable)
 {
     TStringList names;
-    CollectVariables(Text, names, QString());
+    CollectVariables(text, names, QString());
     for (const QString &name : names.Lines())
-        if (LowerCase(name) == Variable)
+        if (LowerCase(name) == variable)
             return true;
     return false;
 }
@@ -85,27 +85,27 @@ bool CollectsVariable(const QString &Text, const QString &Variable)
 // names: whole names only ("2x" does, "max" and "sin30" do not), the base
 // "y" of "logy" included. Words apart count on their own as well, so that
 // "x mod 2" depends on x.
-bool NamesVariable(const QString &Text, const QString &Variable)
+bool NamesVariable(const QString &text, const QString &variable)
 {
     // Every name found stands in the text as written, so a text without
     // the variable's letters needs no scan (a deep tree has many leaves).
-    if (Variable.isEmpty() || !Text.contains(Variable, Qt::CaseInsensitive))
+    if (variable.isEmpty() || !text.contains(variable, Qt::CaseInsensitive))
         return false;
-    if (CollectsVariable(Text, Variable))
+    if (CollectsVariable(text, variable))
         return true;
-    if (!Text.contains(u' '))
+    if (!text.contains(u' '))
         return false;
-    for (const QString &word : Text.split(u' ', Qt::SkipEmptyParts))
-        if (CollectsVariable(word, Variable))
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts))
+        if (CollectsVariable(word, variable))
             return true;
     return false;
 }
 
 // Bracket-free kinds that print without brackets under a parent kind.
-bool In(quint8 Kind, std::initializer_list<quint8> Kinds)
+bool In(quint8 kind, std::initializer_list<quint8> kinds)
 {
-    for (quint8 k : Kinds)
-        if (k == Kind)
+    for (quint8 k : kinds)
+        if (k == kind)
             return true;
     return false;
 }
@@ -122,8 +122,8 @@ bool In(quint8 Kind, std::initializer_list<quint8> Kinds)
 class TVyrazParser
 {
 public:
-    TVyrazParser(const QString &Text, bool KeepGroups);
-    void Parse(TVyraz &Node, quint8 ParentKind);
+    TVyrazParser(const QString &text, bool keepGroups);
+    void Parse(TVyraz &node, quint8 parentKind);
 
 private:
     enum Class : quint8 {
@@ -136,15 +136,15 @@ private:
         cCount
     };
 
-    void ParseRange(TVyraz &Node, int A, int B, quint8 ParentKind, int Depth);
-    std::unique_ptr<TVyraz> Child(const TVyraz &Parent, int A, int B, quint8 ParentKind, int Depth);
-    void Split(TVyraz &Node, quint8 Kind, int A, int Op, int B, int Depth);
-    bool IsSignOperator(int I) const;
-    bool IsExponentMark(int I) const;
-    bool HasBrackets(int A, int B) const { return m_brackets[B + 1] - m_brackets[A] > 0; }
+    void ParseRange(TVyraz &node, int a, int b, quint8 parentKind, int depth);
+    std::unique_ptr<TVyraz> Child(const TVyraz &parent, int a, int b, quint8 parentKind, int depth);
+    void Split(TVyraz &node, quint8 kind, int a, int op, int b, int depth);
+    bool IsSignOperator(int i) const;
+    bool IsExponentMark(int i) const;
+    bool HasBrackets(int a, int b) const { return m_brackets[b + 1] - m_brackets[a] > 0; }
     // The last operator of class C at or before I on I's level, -1 for none.
-    int LastOp(Class C, int I) const { return m_last[C][I]; }
-    QString Slice(int A, int B) const { return m_text.mid(A, B - A + 1); }
+    int LastOp(Class c, int i) const { return m_last[c][i]; }
+    QString Slice(int a, int b) const { return m_text.mid(a, b - a + 1); }
 
     const QString &m_text;
     const bool m_keepGroups;
@@ -154,9 +154,9 @@ private:
     QList<int> m_nextCaret; // the first "^" at or after each position on its level
 };
 
-TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text), m_keepGroups(KeepGroups)
+TVyrazParser::TVyrazParser(const QString &text, bool keepGroups) : m_text(text), m_keepGroups(keepGroups)
 {
-    const int n = int(Text.size());
+    const int n = int(text.size());
     if (n > TVyraz::MaxTextLength)
         throw EVyrazError(TVyrazFault::TooLong);
 
@@ -166,7 +166,7 @@ TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text),
     QList<int> level(n, 0);
     QList<int> open;
     for (int i = 0; i < n; ++i) {
-        const QChar c = Text[i];
+        const QChar c = text[i];
         m_brackets[i + 1] = m_brackets[i] + (c == u'(' || c == u')' ? 1 : 0);
         level[i] = int(open.size());
         if (c == u'(') {
@@ -187,7 +187,7 @@ TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text),
 
     QList<Class> cls(n, cNone);
     for (int i = 0; i < n; ++i) {
-        switch (Text[i].unicode()) {
+        switch (text[i].unicode()) {
         case u'+':
         case u'-':
             cls[i] = IsSignOperator(i) ? cAddSub : cNone;
@@ -218,7 +218,7 @@ TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text),
         last.fill(-1, n);
         QList<int> seen(levels, -1);
         for (int i = 0; i < n; ++i) {
-            if (Text[i] == u'(')
+            if (text[i] == u'(')
                 seen[level[i] + 1] = -1;
             else if (cls[i] == c)
                 seen[level[i]] = i;
@@ -228,7 +228,7 @@ TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text),
     m_nextCaret.fill(-1, n);
     QList<int> seen(levels, -1);
     for (int i = n - 1; i >= 0; --i) {
-        if (Text[i] == u')')
+        if (text[i] == u')')
             seen[level[i] + 1] = -1;
         else if (cls[i] == cCaret)
             seen[level[i]] = i;
@@ -238,24 +238,24 @@ TVyrazParser::TVyrazParser(const QString &Text, bool KeepGroups) : m_text(Text),
 
 // The "e" at I is the exponent mark of a number: digits (with separators)
 // stand right before it, and no name or "$" before them.
-bool TVyrazParser::IsExponentMark(int I) const
+bool TVyrazParser::IsExponentMark(int i) const
 {
-    int k = I - 1;
+    int k = i - 1;
     bool digit = false;
     while (k >= 0 && (IsDigit(m_text[k]) || m_text[k] == u'.' || m_text[k] == u',')) {
         digit = digit || IsDigit(m_text[k]);
         --k;
     }
-    if (!digit || k == I - 1)
+    if (!digit || k == i - 1)
         return false;
     return k < 0 || !(IsAsciiLetter(m_text[k]) || m_text[k] == u'$' || m_text[k] == u'_');
 }
 
 // A "+" or "-" is an operator unless it opens the text or follows an
 // operator, a "(" or the "e" of a number (blanks between are ignored).
-bool TVyrazParser::IsSignOperator(int I) const
+bool TVyrazParser::IsSignOperator(int i) const
 {
-    int p = I - 1;
+    int p = i - 1;
     while (p >= 0 && IsBlank(m_text[p]))
         --p;
     if (p < 0)
@@ -268,131 +268,131 @@ bool TVyrazParser::IsSignOperator(int I) const
     return true;
 }
 
-void TVyrazParser::Parse(TVyraz &Node, quint8 ParentKind)
+void TVyrazParser::Parse(TVyraz &node, quint8 parentKind)
 {
-    ParseRange(Node, 0, int(m_text.size()) - 1, ParentKind, 0);
+    ParseRange(node, 0, int(m_text.size()) - 1, parentKind, 0);
 }
 
-std::unique_ptr<TVyraz> TVyrazParser::Child(const TVyraz &Parent, int A, int B, quint8 ParentKind, int Depth)
+std::unique_ptr<TVyraz> TVyrazParser::Child(const TVyraz &parent, int a, int b, quint8 parentKind, int depth)
 {
-    std::unique_ptr<TVyraz> child = Parent.NewNode();
-    ParseRange(*child, A, B, ParentKind, Depth + 1);
+    std::unique_ptr<TVyraz> child = parent.NewNode();
+    ParseRange(*child, a, b, parentKind, depth + 1);
     return child;
 }
 
-void TVyrazParser::Split(TVyraz &Node, quint8 Kind, int A, int Op, int B, int Depth)
+void TVyrazParser::Split(TVyraz &node, quint8 kind, int a, int op, int b, int depth)
 {
-    Node.m_kind = Kind;
-    Node.m_left = Child(Node, A, Op - 1, Kind, Depth);
-    Node.m_right = Child(Node, Op + 1, B, Kind, Depth);
+    node.m_kind = kind;
+    node.m_left = Child(node, a, op - 1, kind, depth);
+    node.m_right = Child(node, op + 1, b, kind, depth);
 }
 
-void TVyrazParser::ParseRange(TVyraz &Node, int A, int B, quint8 ParentKind, int Depth)
+void TVyrazParser::ParseRange(TVyraz &node, int a, int b, quint8 parentKind, int depth)
 {
-    if (Depth > TVyraz::MaxTreeDepth)
+    if (depth > TVyraz::MaxTreeDepth)
         throw EVyrazError(TVyrazFault::TooDeep);
-    Node.m_parentKind = ParentKind;
+    node.m_parentKind = parentKind;
     for (;;) {
-        while (A <= B && IsBlank(m_text[A]))
-            ++A;
-        while (B >= A && IsBlank(m_text[B]))
-            --B;
-        if (A > B)
+        while (a <= b && IsBlank(m_text[a]))
+            ++a;
+        while (b >= a && IsBlank(m_text[b]))
+            --b;
+        if (a > b)
             throw EVyrazError(TVyrazFault::EmptyOperand);
 
         // The rightmost operator of the loosest class splits; one in the
         // first position is a sign, never an operator.
-        int op = LastOp(cAddSub, B);
-        if (op > A) {
-            Split(Node, m_text[op] == u'+' ? K::Sum : K::Difference, A, op, B, Depth);
+        int op = LastOp(cAddSub, b);
+        if (op > a) {
+            Split(node, m_text[op] == u'+' ? K::Sum : K::Difference, a, op, b, depth);
             return;
         }
-        op = LastOp(cMulDiv, B);
-        if (op > A) {
-            Split(Node, m_text[op] == u'*' ? K::Product : K::Quotient, A, op, B, Depth);
+        op = LastOp(cMulDiv, b);
+        if (op > a) {
+            Split(node, m_text[op] == u'*' ? K::Product : K::Quotient, a, op, b, depth);
             return;
         }
 
         // A leading sign: "+" changes nothing; "-" before an operand that
         // "!", "^" or "%" would split negates the whole of it.
-        if (m_text[A] == u'+') {
-            ++A;
+        if (m_text[a] == u'+') {
+            ++a;
             continue;
         }
-        if (m_text[A] == u'-') {
-            int r = A + 1;
-            while (r <= B && IsBlank(m_text[r]))
+        if (m_text[a] == u'-') {
+            int r = a + 1;
+            while (r <= b && IsBlank(m_text[r]))
                 ++r;
-            if (r > B)
+            if (r > b)
                 throw EVyrazError(TVyrazFault::EmptyOperand);
             const int caret = m_nextCaret[r];
-            const bool splits = m_text[r] == u'+' || m_text[r] == u'-' || LastOp(cBang, B) >= r
-                                || LastOp(cPercent, B) >= r || (caret >= 0 && caret <= B);
+            const bool splits = m_text[r] == u'+' || m_text[r] == u'-' || LastOp(cBang, b) >= r
+                                || LastOp(cPercent, b) >= r || (caret >= 0 && caret <= b);
             if (splits) {
-                Node.m_kind = K::Function;
-                Node.m_text = QStringLiteral("-");
-                Node.m_right = Child(Node, r, B, K::Function, Depth);
+                node.m_kind = K::Function;
+                node.m_text = QStringLiteral("-");
+                node.m_right = Child(node, r, b, K::Function, depth);
                 return;
             }
         }
 
-        op = LastOp(cBang, B);
-        if (op > A) {
-            if (op != B)
+        op = LastOp(cBang, b);
+        if (op > a) {
+            if (op != b)
                 throw EVyrazError(TVyrazFault::MissingOperator);
-            Node.m_kind = K::Factorial;
-            Node.m_left = Child(Node, A, op - 1, K::Factorial, Depth);
+            node.m_kind = K::Factorial;
+            node.m_left = Child(node, a, op - 1, K::Factorial, depth);
             return;
         }
         // "^" groups from the right: the leftmost one splits.
-        op = m_nextCaret[A];
-        if (op >= 0 && op < B) {
-            Split(Node, K::Power, A, op, B, Depth);
+        op = m_nextCaret[a];
+        if (op >= 0 && op < b) {
+            Split(node, K::Power, a, op, b, depth);
             return;
         }
-        op = LastOp(cPercent, B);
-        if (op > A) {
-            if (op != B)
+        op = LastOp(cPercent, b);
+        if (op > a) {
+            if (op != b)
                 throw EVyrazError(TVyrazFault::MissingOperator);
-            Node.m_kind = K::Percent;
-            Node.m_left = Child(Node, A, op - 1, K::Percent, Depth);
+            node.m_kind = K::Percent;
+            node.m_left = Child(node, a, op - 1, K::Percent, depth);
             return;
         }
 
-        if (m_text[B] == u')') {
-            const int open = m_partner[B];
-            if (open == A) {
+        if (m_text[b] == u')') {
+            const int open = m_partner[b];
+            if (open == a) {
                 if (m_keepGroups) {
-                    Node.m_kind = K::Group;
-                    Node.m_left = Child(Node, A + 1, B - 1, K::Root, Depth);
+                    node.m_kind = K::Group;
+                    node.m_left = Child(node, a + 1, b - 1, K::Root, depth);
                     return;
                 }
                 // The group leaves no node: its contents take its place.
-                ++A;
-                --B;
+                ++a;
+                --b;
                 continue;
             }
             int nameEnd = open - 1;
             while (IsBlank(m_text[nameEnd]))
                 --nameEnd;
-            const QString name = Slice(A, nameEnd);
-            if (HasBrackets(A, nameEnd))
+            const QString name = Slice(a, nameEnd);
+            if (HasBrackets(a, nameEnd))
                 throw EVyrazError(TVyrazFault::MissingOperator);
             for (qsizetype i = name.startsWith(u'-') ? 1 : 0; i < name.size(); ++i)
                 if (QStringView(u"+-*/^!%").contains(name[i]))
                     throw EVyrazError(TVyrazFault::EmptyOperand);
-            Node.m_kind = K::Function;
-            Node.m_text = name;
-            Node.m_right = Child(Node, open, B, K::Function, Depth);
+            node.m_kind = K::Function;
+            node.m_text = name;
+            node.m_right = Child(node, open, b, K::Function, depth);
             return;
         }
-        if (HasBrackets(A, B))
+        if (HasBrackets(a, b))
             throw EVyrazError(TVyrazFault::MissingOperator);
-        for (int i = A; i <= B; ++i)
+        for (int i = a; i <= b; ++i)
             if (QStringView(u"*/^!%").contains(m_text[i]))
                 throw EVyrazError(TVyrazFault::EmptyOperand);
-        Node.m_kind = K::Leaf;
-        Node.m_text = Slice(A, B);
+        node.m_kind = K::Leaf;
+        node.m_text = Slice(a, b);
         return;
     }
 }
@@ -408,19 +408,19 @@ std::unique_ptr<TVyraz> TVyraz::NewNode() const
     return std::make_unique<TVyraz>();
 }
 
-std::unique_ptr<TVyraz> TVyraz::CreateFromText(const QString &Text, quint8 ParentKind)
+std::unique_ptr<TVyraz> TVyraz::CreateFromText(const QString &text, quint8 parentKind)
 {
     auto node = std::make_unique<TVyraz>();
-    node->Parse(Text, ParentKind);
+    node->Parse(text, parentKind);
     return node;
 }
 
-void TVyraz::Parse(const QString &Text, quint8 ParentKind, bool KeepGroups)
+void TVyraz::Parse(const QString &text, quint8 parentKind, bool keepGroups)
 {
     FreeChildren();
     try {
-        TVyrazParser parser(Text, KeepGroups);
-        parser.Parse(*this, ParentKind);
+        TVyrazParser parser(text, keepGroups);
+        parser.Parse(*this, parentKind);
     } catch (...) {
         FreeChildren();
         throw;
@@ -442,9 +442,9 @@ bool TVyraz::IsNumber() const
     return m_kind == K::Leaf && TryStrToFloat(m_text, value);
 }
 
-void TVyraz::Parenthesize(QString &S)
+void TVyraz::Parenthesize(QString &s)
 {
-    S = u'(' + S + u')';
+    s = u'(' + s + u')';
 }
 
 // ---------------------------------------------------------------- printing
@@ -456,7 +456,7 @@ QString TVyraz::ToText() const
     return out;
 }
 
-void TVyraz::AppendText(QString &Out) const
+void TVyraz::AppendText(QString &out) const
 {
     const quint8 pk = m_parentKind;
     const bool signed_ = m_text.startsWith(u'-') || m_text.startsWith(u'+');
@@ -490,44 +490,44 @@ void TVyraz::AppendText(QString &Out) const
     case K::Group:
         break;
     default:
-        Out += u'?';
+        out += u'?';
         return;
     }
     if (!bare)
-        Out += u'(';
+        out += u'(';
     switch (m_kind) {
     case K::Leaf:
-        Out += m_text;
+        out += m_text;
         break;
     case K::Group:
-        Out += u'(';
-        m_left->AppendText(Out);
-        Out += u')';
+        out += u'(';
+        m_left->AppendText(out);
+        out += u')';
         break;
     case K::Sum:
     case K::Difference:
     case K::Product:
     case K::Quotient:
     case K::Power:
-        m_left->AppendText(Out);
-        Out += QStringView(u"+-*/!^").at(m_kind == K::Power ? 5 : m_kind - K::Sum);
-        m_right->AppendText(Out);
+        m_left->AppendText(out);
+        out += QStringView(u"+-*/!^").at(m_kind == K::Power ? 5 : m_kind - K::Sum);
+        m_right->AppendText(out);
         break;
     case K::Factorial:
-        m_left->AppendText(Out);
-        Out += u'!';
+        m_left->AppendText(out);
+        out += u'!';
         break;
     case K::Percent:
-        m_left->AppendText(Out);
-        Out += u'%';
+        m_left->AppendText(out);
+        out += u'%';
         break;
     case K::Function:
-        Out += m_text;
-        m_right->AppendText(Out);
+        out += m_text;
+        m_right->AppendText(out);
         break;
     }
     if (!bare)
-        Out += u')';
+        out += u')';
 }
 
 // ---------------------------------------------- dependence and derivative
@@ -540,31 +540,31 @@ struct TVyraz::TDerivation
     QHash<const TVyraz *, qint64> Printed;
     QHash<const TVyraz *, qint64> Least;
 
-    void Check(const QString &Out) const
+    void Check(const QString &out) const
     {
-        if (Out.size() > MaxResultLength)
+        if (out.size() > MaxResultLength)
             throw EVyrazError(TVyrazFault::ResultTooLong);
     }
-    bool Named(const QString &Text)
+    bool Named(const QString &text)
     {
-        const auto it = Names.constFind(Text);
+        const auto it = Names.constFind(text);
         if (it != Names.constEnd())
             return it.value();
-        const bool named = NamesVariable(Text, Variable);
-        Names.insert(Text, named);
+        const bool named = NamesVariable(text, Variable);
+        Names.insert(text, named);
         return named;
     }
 };
 
-bool TVyraz::Depends(TDerivation &D) const
+bool TVyraz::Depends(TDerivation &d) const
 {
-    const auto it = D.Depends.constFind(this);
-    if (it != D.Depends.constEnd())
+    const auto it = d.Depends.constFind(this);
+    if (it != d.Depends.constEnd())
         return it.value();
     bool depends = false;
     switch (m_kind) {
     case K::Leaf:
-        depends = D.Named(m_text);
+        depends = d.Named(m_text);
         break;
     case K::Sum:
     case K::Difference:
@@ -573,36 +573,36 @@ bool TVyraz::Depends(TDerivation &D) const
     case K::Power:
         // The other side is asked only when needed: the answer for a side
         // not asked is found later if the derivative needs it.
-        depends = m_left->Depends(D) || m_right->Depends(D);
+        depends = m_left->Depends(d) || m_right->Depends(d);
         break;
     case K::Factorial:
     case K::Percent:
     case K::Group:
-        depends = m_left->Depends(D);
+        depends = m_left->Depends(d);
         break;
     case K::Function:
-        depends = D.Named(m_text) || m_right->Depends(D);
+        depends = d.Named(m_text) || m_right->Depends(d);
         break;
     default:
         break;
     }
-    D.Depends.insert(this, depends);
+    d.Depends.insert(this, depends);
     return depends;
 }
 
-bool TVyraz::IsConstant(const QString &Variable) const
+bool TVyraz::IsConstant(const QString &variable) const
 {
     TDerivation d;
-    d.Variable = Normalized(Variable);
+    d.Variable = Normalized(variable);
     return !Depends(d);
 }
 
 // At most as long as the node's printed text: the text and operators
 // without the brackets that printing may add.
-qint64 TVyraz::PrintedLength(TDerivation &D) const
+qint64 TVyraz::PrintedLength(TDerivation &d) const
 {
-    const auto it = D.Printed.constFind(this);
-    if (it != D.Printed.constEnd())
+    const auto it = d.Printed.constFind(this);
+    if (it != d.Printed.constEnd())
         return it.value();
     qint64 length = 1;
     switch (m_kind) {
@@ -610,42 +610,42 @@ qint64 TVyraz::PrintedLength(TDerivation &D) const
         length = m_text.size();
         break;
     case K::Group:
-        length = m_left->PrintedLength(D) + 2;
+        length = m_left->PrintedLength(d) + 2;
         break;
     case K::Sum:
     case K::Difference:
     case K::Product:
     case K::Quotient:
     case K::Power:
-        length = m_left->PrintedLength(D) + 1 + m_right->PrintedLength(D);
+        length = m_left->PrintedLength(d) + 1 + m_right->PrintedLength(d);
         break;
     case K::Factorial:
     case K::Percent:
-        length = m_left->PrintedLength(D) + 1;
+        length = m_left->PrintedLength(d) + 1;
         break;
     case K::Function:
-        length = m_text.size() + m_right->PrintedLength(D);
+        length = m_text.size() + m_right->PrintedLength(d);
         break;
     default:
         break;
     }
-    D.Printed.insert(this, length);
+    d.Printed.insert(this, length);
     return length;
 }
 
 // A length that the node's derivative, when it has one, reaches at least:
 // the printed operands and the derivatives that its rule always writes.
 // Rules left out count nothing, which keeps it a lower bound.
-qint64 TVyraz::LeastDerivativeLength(TDerivation &D) const
+qint64 TVyraz::LeastDerivativeLength(TDerivation &d) const
 {
-    if (!Depends(D))
+    if (!Depends(d))
         return 1;
-    const auto it = D.Least.constFind(this);
-    if (it != D.Least.constEnd())
+    const auto it = d.Least.constFind(this);
+    if (it != d.Least.constEnd())
         return it.value();
     qint64 least = 0;
-    const auto printed = [&D](const TVyraz *Node) { return Node->PrintedLength(D); };
-    const auto derived = [&D](const TVyraz *Node) { return Node->LeastDerivativeLength(D); };
+    const auto printed = [&d](const TVyraz *node) { return node->PrintedLength(d); };
+    const auto derived = [&d](const TVyraz *node) { return node->LeastDerivativeLength(d); };
     const TVyraz *l = m_left.get();
     const TVyraz *r = m_right.get();
     switch (m_kind) {
@@ -667,10 +667,10 @@ qint64 TVyraz::LeastDerivativeLength(TDerivation &D) const
         least = derived(l) + 2 * printed(r) + printed(l) + derived(r);
         break;
     case K::Power: {
-        const bool base = l->Depends(D);
-        const bool exponent = r->Depends(D);
+        const bool base = l->Depends(d);
+        const bool exponent = r->Depends(d);
         if (base && exponent)
-            least = PrintedLength(D) + derived(r) + 2 * printed(l) + printed(r) + derived(l);
+            least = PrintedLength(d) + derived(r) + 2 * printed(l) + printed(r) + derived(l);
         else if (exponent)
             least = printed(r) + derived(r); // "$e^(" + the exponent, or the whole power
         else
@@ -683,7 +683,7 @@ qint64 TVyraz::LeastDerivativeLength(TDerivation &D) const
             least = derived(r) - 1;
         else
             // Every rule writes its argument; the chain adds its derivative.
-            least = printed(r) + (r->Depends(D) ? derived(r) : 0);
+            least = printed(r) + (r->Depends(d) ? derived(r) : 0);
         break;
     case K::Percent:
         least = derived(l);
@@ -691,14 +691,14 @@ qint64 TVyraz::LeastDerivativeLength(TDerivation &D) const
     default:
         break;
     }
-    D.Least.insert(this, least);
+    d.Least.insert(this, least);
     return least;
 }
 
-QString TVyraz::Derivative(const QString &Variable) const
+QString TVyraz::Derivative(const QString &variable) const
 {
     TDerivation d;
-    d.Variable = Normalized(Variable);
+    d.Variable = Normalized(variable);
     // A derivative that could only come out too long is refused before it
     // is written: in a tower such as x^x^...^x every level prints the
     // levels above it again.
@@ -709,147 +709,147 @@ QString TVyraz::Derivative(const QString &Variable) const
     return out;
 }
 
-void TVyraz::Derive(TDerivation &D, QString &Out) const
+void TVyraz::Derive(TDerivation &d, QString &out) const
 {
     // Checked on the way down as well, so that a text that has grown too
     // long stops the derivation before the deeper levels add to it.
-    D.Check(Out);
-    if (!Depends(D)) {
-        Out += u'0';
+    d.Check(out);
+    if (!Depends(d)) {
+        out += u'0';
         return;
     }
     switch (m_kind) {
     case K::Leaf: {
         const QString leaf = Normalized(m_text);
-        if (leaf == D.Variable)
-            Out += u'1';
-        else if (leaf == u'-' + D.Variable)
-            Out += QStringLiteral("(-1)");
+        if (leaf == d.Variable)
+            out += u'1';
+        else if (leaf == u'-' + d.Variable)
+            out += QStringLiteral("(-1)");
         else
             throw EVyrazError(TVyrazFault::CannotDifferentiate, m_text);
         break;
     }
     case K::Group:
-        m_left->Derive(D, Out);
+        m_left->Derive(d, out);
         break;
     case K::Sum:
     case K::Difference:
         if (m_right->m_kind == K::Percent) {
-            DerivePercentSum(D, Out);
+            DerivePercentSum(d, out);
             break;
         }
-        Out += u'(';
-        m_left->Derive(D, Out);
-        Out += m_kind == K::Sum ? u'+' : u'-';
-        m_right->Derive(D, Out);
-        Out += u')';
+        out += u'(';
+        m_left->Derive(d, out);
+        out += m_kind == K::Sum ? u'+' : u'-';
+        m_right->Derive(d, out);
+        out += u')';
         break;
     case K::Product:
-        Out += u'(';
-        m_left->Derive(D, Out);
-        Out += u'*';
-        m_right->AppendText(Out);
-        Out += u'+';
-        m_left->AppendText(Out);
-        Out += u'*';
-        m_right->Derive(D, Out);
-        Out += u')';
+        out += u'(';
+        m_left->Derive(d, out);
+        out += u'*';
+        m_right->AppendText(out);
+        out += u'+';
+        m_left->AppendText(out);
+        out += u'*';
+        m_right->Derive(d, out);
+        out += u')';
         break;
     case K::Quotient:
-        Out += u'(';
-        m_left->Derive(D, Out);
-        Out += u'*';
-        m_right->AppendText(Out);
-        Out += u'-';
-        m_left->AppendText(Out);
-        Out += u'*';
-        m_right->Derive(D, Out);
-        Out += QStringLiteral(")/(");
-        m_right->AppendText(Out);
-        Out += QStringLiteral(")^2");
+        out += u'(';
+        m_left->Derive(d, out);
+        out += u'*';
+        m_right->AppendText(out);
+        out += u'-';
+        m_left->AppendText(out);
+        out += u'*';
+        m_right->Derive(d, out);
+        out += QStringLiteral(")/(");
+        m_right->AppendText(out);
+        out += QStringLiteral(")^2");
         break;
     case K::Power: {
-        const bool base = m_left->Depends(D);
-        const bool exponent = m_right->Depends(D);
+        const bool base = m_left->Depends(d);
+        const bool exponent = m_right->Depends(d);
         if (base && exponent) {
             // d(u^v) = u^v*(v'*ln(u)+v*u'/u)
-            AppendText(Out);
-            Out += QStringLiteral("*(");
-            m_right->Derive(D, Out);
-            Out += QStringLiteral("*ln(");
-            m_left->AppendText(Out);
-            Out += QStringLiteral(")+");
-            m_right->AppendText(Out);
-            Out += u'*';
-            m_left->Derive(D, Out);
-            Out += u'/';
-            m_left->AppendText(Out);
-            Out += u')';
+            AppendText(out);
+            out += QStringLiteral("*(");
+            m_right->Derive(d, out);
+            out += QStringLiteral("*ln(");
+            m_left->AppendText(out);
+            out += QStringLiteral(")+");
+            m_right->AppendText(out);
+            out += u'*';
+            m_left->Derive(d, out);
+            out += u'/';
+            m_left->AppendText(out);
+            out += u')';
             break;
         }
         if (exponent) {
             if (m_left->m_kind == K::Leaf && Normalized(m_left->m_text) == QLatin1String("$e")) {
-                Out += QStringLiteral("$e^(");
-                m_right->AppendText(Out);
-                Out += u')';
+                out += QStringLiteral("$e^(");
+                m_right->AppendText(out);
+                out += u')';
             } else {
-                AppendText(Out);
-                Out += QStringLiteral("*ln(");
-                m_left->AppendText(Out);
-                Out += u')';
+                AppendText(out);
+                out += QStringLiteral("*ln(");
+                m_left->AppendText(out);
+                out += u')';
             }
-            Out += u'*';
-            m_right->Derive(D, Out);
+            out += u'*';
+            m_right->Derive(d, out);
         } else {
-            m_right->AppendText(Out);
-            Out += u'*';
-            m_left->AppendText(Out);
-            Out += QStringLiteral("^(");
-            m_right->AppendText(Out);
-            Out += QStringLiteral("-1)*");
-            m_left->Derive(D, Out);
+            m_right->AppendText(out);
+            out += u'*';
+            m_left->AppendText(out);
+            out += QStringLiteral("^(");
+            m_right->AppendText(out);
+            out += QStringLiteral("-1)*");
+            m_left->Derive(d, out);
         }
         break;
     }
     case K::Function:
-        DeriveFunction(D, Out);
+        DeriveFunction(d, out);
         break;
     case K::Percent:
-        Out += u'(';
-        m_left->Derive(D, Out);
-        Out += QStringLiteral(")/100");
+        out += u'(';
+        m_left->Derive(d, out);
+        out += QStringLiteral(")/100");
         break;
     default:
         // A factorial (its derivative needs the digamma function) and
         // anything unknown.
         throw EVyrazError(TVyrazFault::CannotDifferentiate, ToText());
     }
-    D.Check(Out);
+    d.Check(out);
 }
 
 // a + b% is a*(1 + b/100) in the calculator, a - b% is a*(1 - b/100), where
 // a is the term right before the sign. When the left side is itself a sum
 // the tree cannot tell '(a+b)+c%' from 'a+b+c%', which the calculator reads
 // differently, so such a sum has no derivative here.
-void TVyraz::DerivePercentSum(TDerivation &D, QString &Out) const
+void TVyraz::DerivePercentSum(TDerivation &d, QString &out) const
 {
     if (m_left->m_kind == K::Sum || m_left->m_kind == K::Difference)
         throw EVyrazError(TVyrazFault::CannotDifferentiate, ToText());
     const QChar sign = m_kind == K::Sum ? u'+' : u'-';
     const TVyraz *b = m_right->m_left.get();
-    Out += u'(';
-    m_left->Derive(D, Out);
-    Out += QStringLiteral("*(1");
-    Out += sign;
-    Out += u'(';
-    b->AppendText(Out);
-    Out += QStringLiteral(")/100)");
-    Out += sign;
-    Out += u'(';
-    m_left->AppendText(Out);
-    Out += QStringLiteral(")*(");
-    b->Derive(D, Out);
-    Out += QStringLiteral(")/100)");
+    out += u'(';
+    m_left->Derive(d, out);
+    out += QStringLiteral("*(1");
+    out += sign;
+    out += u'(';
+    b->AppendText(out);
+    out += QStringLiteral(")/100)");
+    out += sign;
+    out += u'(';
+    m_left->AppendText(out);
+    out += QStringLiteral(")*(");
+    b->Derive(d, out);
+    out += QStringLiteral(")/100)");
 }
 
 namespace {
@@ -859,56 +859,56 @@ namespace {
 // false when Name has no rule. Kept apart from the recursive derivation:
 // the many texts of the table would otherwise take room in every level of
 // the recursion, and a deeply nested derivative would need a large stack.
-[[gnu::noinline]] bool FunctionRule(const QString &Name, const QString &A, QString &Rule)
+[[gnu::noinline]] bool FunctionRule(const QString &name, const QString &a, QString &rule)
 {
-    if (Name == u"ln") {
-        Rule = QStringLiteral("1/(") + A + u')';
-    } else if (Name == u"log") {
-        Rule = QStringLiteral("1/(") + A + QStringLiteral("*ln(10))");
-    } else if (Name == u"logy") {
-        Rule = QStringLiteral("1/(") + A + QStringLiteral("*ln(y))");
-    } else if (Name == u"sin") {
-        Rule = QStringLiteral("cos") + A;
-    } else if (Name == u"cos") {
-        Rule = QStringLiteral("-sin") + A;
-    } else if (Name == u"tg" || Name == u"tan") {
-        Rule = QStringLiteral("1/cos") + A + QStringLiteral("^2");
-    } else if (Name == u"cotg" || Name == u"cotan") {
-        Rule = QStringLiteral("-1/sin") + A + QStringLiteral("^2");
-    } else if (Name == u"sec") {
-        Rule = QStringLiteral("sec") + A + QStringLiteral("*tan") + A;
-    } else if (Name == u"csc") {
-        Rule = QStringLiteral("-csc") + A + QStringLiteral("*cotan") + A;
-    } else if (Name == u"arcsin") {
-        Rule = QStringLiteral("1/(1-") + A + QStringLiteral("^2)^(1/2)");
-    } else if (Name == u"arccos") {
-        Rule = QStringLiteral("-1/(1-") + A + QStringLiteral("^2)^(1/2)");
-    } else if (Name == u"arctg" || Name == u"arctan") {
-        Rule = QStringLiteral("1/(") + A + QStringLiteral("^2+1)");
-    } else if (Name == u"arccotg" || Name == u"arccot") {
-        Rule = QStringLiteral("-1/(") + A + QStringLiteral("^2+1)");
-    } else if (Name == u"sinh") {
-        Rule = QStringLiteral("cosh") + A;
-    } else if (Name == u"cosh") {
-        Rule = QStringLiteral("sinh") + A;
-    } else if (Name == u"tgh" || Name == u"tanh") {
-        Rule = QStringLiteral("1/cosh") + A + QStringLiteral("^2");
-    } else if (Name == u"cotgh" || Name == u"cotanh" || Name == u"coth") {
-        Rule = QStringLiteral("-1/sinh") + A + QStringLiteral("^2");
-    } else if (Name == u"arcsinh") {
-        Rule = QStringLiteral("1/(1+") + A + QStringLiteral("^2)^(1/2)");
-    } else if (Name == u"arccosh") {
-        Rule = QStringLiteral("1/(") + A + QStringLiteral("^2-1)^(1/2)");
-    } else if (Name == u"arctgh" || Name == u"arctanh" || Name == u"arccotgh" || Name == u"arccoth") {
-        Rule = QStringLiteral("1/(1-") + A + QStringLiteral("^2)");
-    } else if (Name == u"exp") {
-        Rule = QStringLiteral("exp") + A;
-    } else if (Name == u"sqrt") {
-        Rule = QStringLiteral("1/(2*sqrt") + A + u')';
-    } else if (Name == u"sqr") {
-        Rule = QStringLiteral("2*") + A;
-    } else if (Name == u"abs") {
-        Rule = QStringLiteral("sign") + A;
+    if (name == u"ln") {
+        rule = QStringLiteral("1/(") + a + u')';
+    } else if (name == u"log") {
+        rule = QStringLiteral("1/(") + a + QStringLiteral("*ln(10))");
+    } else if (name == u"logy") {
+        rule = QStringLiteral("1/(") + a + QStringLiteral("*ln(y))");
+    } else if (name == u"sin") {
+        rule = QStringLiteral("cos") + a;
+    } else if (name == u"cos") {
+        rule = QStringLiteral("-sin") + a;
+    } else if (name == u"tg" || name == u"tan") {
+        rule = QStringLiteral("1/cos") + a + QStringLiteral("^2");
+    } else if (name == u"cotg" || name == u"cotan") {
+        rule = QStringLiteral("-1/sin") + a + QStringLiteral("^2");
+    } else if (name == u"sec") {
+        rule = QStringLiteral("sec") + a + QStringLiteral("*tan") + a;
+    } else if (name == u"csc") {
+        rule = QStringLiteral("-csc") + a + QStringLiteral("*cotan") + a;
+    } else if (name == u"arcsin") {
+        rule = QStringLiteral("1/(1-") + a + QStringLiteral("^2)^(1/2)");
+    } else if (name == u"arccos") {
+        rule = QStringLiteral("-1/(1-") + a + QStringLiteral("^2)^(1/2)");
+    } else if (name == u"arctg" || name == u"arctan") {
+        rule = QStringLiteral("1/(") + a + QStringLiteral("^2+1)");
+    } else if (name == u"arccotg" || name == u"arccot") {
+        rule = QStringLiteral("-1/(") + a + QStringLiteral("^2+1)");
+    } else if (name == u"sinh") {
+        rule = QStringLiteral("cosh") + a;
+    } else if (name == u"cosh") {
+        rule = QStringLiteral("sinh") + a;
+    } else if (name == u"tgh" || name == u"tanh") {
+        rule = QStringLiteral("1/cosh") + a + QStringLiteral("^2");
+    } else if (name == u"cotgh" || name == u"cotanh" || name == u"coth") {
+        rule = QStringLiteral("-1/sinh") + a + QStringLiteral("^2");
+    } else if (name == u"arcsinh") {
+        rule = QStringLiteral("1/(1+") + a + QStringLiteral("^2)^(1/2)");
+    } else if (name == u"arccosh") {
+        rule = QStringLiteral("1/(") + a + QStringLiteral("^2-1)^(1/2)");
+    } else if (name == u"arctgh" || name == u"arctanh" || name == u"arccotgh" || name == u"arccoth") {
+        rule = QStringLiteral("1/(1-") + a + QStringLiteral("^2)");
+    } else if (name == u"exp") {
+        rule = QStringLiteral("exp") + a;
+    } else if (name == u"sqrt") {
+        rule = QStringLiteral("1/(2*sqrt") + a + u')';
+    } else if (name == u"sqr") {
+        rule = QStringLiteral("2*") + a;
+    } else if (name == u"abs") {
+        rule = QStringLiteral("sign") + a;
     } else {
         // gamma (digamma), sign and rnd (steps), deg and dms (piecewise
         // conversions), and any name that is not a function.
@@ -919,7 +919,7 @@ namespace {
 
 } // namespace
 
-void TVyraz::DeriveFunction(TDerivation &D, QString &Out) const
+void TVyraz::DeriveFunction(TDerivation &d, QString &out) const
 {
     const bool negated = m_text.startsWith(u'-');
     const QString name = Normalized(negated ? m_text.mid(1) : m_text);
@@ -927,21 +927,21 @@ void TVyraz::DeriveFunction(TDerivation &D, QString &Out) const
     QString rule;
     if (name.isEmpty()) {
         // A negated operand: only the chain remains.
-        m_right->Derive(D, rule);
+        m_right->Derive(d, rule);
     } else {
         // The argument as printed always carries its brackets.
         QString a = m_right->ToText();
         if (!a.startsWith(u'('))
             Parenthesize(a);
-        if (name == u"logy" && D.Variable == u"y") {
+        if (name == u"logy" && d.Variable == u"y") {
             // logy(u) = ln(u)/ln(y), and y is the variable.
-            rule = CreateFromText(QStringLiteral("ln") + a + QStringLiteral("/ln(y)"))->Derivative(D.Variable);
+            rule = CreateFromText(QStringLiteral("ln") + a + QStringLiteral("/ln(y)"))->Derivative(d.Variable);
         } else {
             if (!FunctionRule(name, a, rule))
                 throw EVyrazError(TVyrazFault::CannotDifferentiate, ToText());
-            if (m_right->Depends(D)) {
+            if (m_right->Depends(d)) {
                 rule += u'*';
-                m_right->Derive(D, rule);
+                m_right->Derive(d, rule);
             }
         }
     }
@@ -952,7 +952,7 @@ void TVyraz::DeriveFunction(TDerivation &D, QString &Out) const
         else
             rule.prepend(u'-');
     }
-    Out += rule;
+    out += rule;
 }
 
 // ----------------------------------------------------------------- folding
@@ -1096,61 +1096,61 @@ TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
     return r;
 }
 
-void TVyraz::WriteFolded(const TFolding &F, QString &Out) const
+void TVyraz::WriteFolded(const TFolding &f, QString &out) const
 {
     using Form = TFoldShape::TForm;
-    const TFoldShape &s = *F.Shapes.constFind(this);
+    const TFoldShape &s = *f.Shapes.constFind(this);
     if (s.Parenthesized)
-        Out += u'(';
+        out += u'(';
     switch (s.Form) {
     case Form::Own:
-        Out += m_text;
+        out += m_text;
         break;
     case Form::Number:
-        Out += s.Number;
+        out += s.Number;
         break;
     case Form::LeftOnly:
-        m_left->WriteFolded(F, Out);
+        m_left->WriteFolded(f, out);
         break;
     case Form::RightOnly:
-        m_right->WriteFolded(F, Out);
+        m_right->WriteFolded(f, out);
         break;
     case Form::Zero:
-        Out += u'0';
+        out += u'0';
         break;
     case Form::One:
-        Out += u'1';
+        out += u'1';
         break;
     case Form::Negated:
-        Out += u'-';
-        m_right->WriteFolded(F, Out);
+        out += u'-';
+        m_right->WriteFolded(f, out);
         break;
     case Form::Binary:
-        m_left->WriteFolded(F, Out);
+        m_left->WriteFolded(f, out);
         if (m_kind == K::Power)
-            Out += QStringLiteral("^(");
+            out += QStringLiteral("^(");
         else
-            Out += QStringView(u"+-*/").at(m_kind - K::Sum);
-        m_right->WriteFolded(F, Out);
+            out += QStringView(u"+-*/").at(m_kind - K::Sum);
+        m_right->WriteFolded(f, out);
         if (m_kind == K::Power)
-            Out += u')';
+            out += u')';
         break;
     case Form::Postfix:
-        m_left->WriteFolded(F, Out);
-        Out += m_kind == K::Factorial ? u'!' : u'%';
+        m_left->WriteFolded(f, out);
+        out += m_kind == K::Factorial ? u'!' : u'%';
         break;
     case Form::Call:
-        Out += m_text;
-        Out += u'[';
-        m_right->WriteFolded(F, Out);
-        Out += u']';
+        out += m_text;
+        out += u'[';
+        m_right->WriteFolded(f, out);
+        out += u']';
         break;
     case Form::Unknown:
-        Out += u'?';
+        out += u'?';
         break;
     }
     if (s.Parenthesized)
-        Out += u')';
+        out += u')';
 }
 
 QString TVyraz::EvaluateToText() const

@@ -79,11 +79,11 @@ enum class TVyrazFault : quint8 {
 class EVyrazError : public Exception
 {
 public:
-    explicit EVyrazError(TVyrazFault Fault, const QString &Detail = QString());
+    explicit EVyrazError(TVyrazFault fault, const QString &detail = QString());
     TVyrazFault Fault() const { return m_fault; }
     const QString &Detail() const { return m_detail; }
     // The English text of a fault; "#1" in it stands for Detail.
-    static QString DefaultMessage(TVyrazFault Fault);
+    static QString DefaultMessage(TVyrazFault fault);
 
 private:
     TVyrazFault m_fault;
@@ -108,13 +108,13 @@ public:
     TVyraz &operator=(const TVyraz &) = delete;
 
     // A new tree of Text; EVyrazError when Text is malformed.
-    static std::unique_ptr<TVyraz> CreateFromText(const QString &Text, quint8 ParentKind = VyrazKind::Root);
+    static std::unique_ptr<TVyraz> CreateFromText(const QString &text, quint8 parentKind = VyrazKind::Root);
 
     // Replaces the node's contents by the tree of Text. Children are made by
     // NewNode, so a subclass gets a tree of its own nodes. With KeepGroups
     // each bracket pair stays as a Group node. On EVyrazError the node is
     // left empty.
-    void Parse(const QString &Text, quint8 ParentKind = VyrazKind::Root, bool KeepGroups = false);
+    void Parse(const QString &text, quint8 parentKind = VyrazKind::Root, bool keepGroups = false);
     // Kind Empty, ParentKind Root, Text empty, both children freed.
     void FreeChildren();
 
@@ -129,7 +129,7 @@ public:
     // The subtree does not depend on Variable (letter case ignored): no leaf
     // and no function name in it names the variable, the base "y" of
     // "logy" included.
-    bool IsConstant(const QString &Variable) const;
+    bool IsConstant(const QString &variable) const;
 
     // The subtree printed back, with the brackets its place in the tree
     // needs: a function argument always in brackets, both operands of "^"
@@ -143,7 +143,7 @@ public:
     // function such as gamma or rnd, a leaf such as "2x" that holds the
     // variable in implicit multiplication), and with ResultTooLong when the
     // text would exceed MaxResultLength.
-    QString Derivative(const QString &Variable) const;
+    QString Derivative(const QString &variable) const;
 
     // The subtree folded: operators whose operands are both numbers are
     // computed (up to 15 significant digits), x*1, x+0, 0*x and the like
@@ -153,7 +153,7 @@ public:
     QString EvaluateToText() const;
 
     // S := "(" + S + ")".
-    static void Parenthesize(QString &S);
+    static void Parenthesize(QString &s);
 
 protected:
     // Makes the children while parsing; a subclass returns its own type.
@@ -161,11 +161,11 @@ protected:
 
     TVyraz *MutableLeft() { return m_left.get(); }
     TVyraz *MutableRight() { return m_right.get(); }
-    void SetKind(quint8 Kind) { m_kind = Kind; }
-    void SetParentKind(quint8 ParentKind) { m_parentKind = ParentKind; }
-    void SetText(const QString &Text) { m_text = Text; }
-    void SetLeft(std::unique_ptr<TVyraz> Node) { m_left = std::move(Node); }
-    void SetRight(std::unique_ptr<TVyraz> Node) { m_right = std::move(Node); }
+    void SetKind(quint8 kind) { m_kind = kind; }
+    void SetParentKind(quint8 parentKind) { m_parentKind = parentKind; }
+    void SetText(const QString &text) { m_text = text; }
+    void SetLeft(std::unique_ptr<TVyraz> node) { m_left = std::move(node); }
+    void SetRight(std::unique_ptr<TVyraz> node) { m_right = std::move(node); }
 
 private:
     friend class TVyrazParser;
@@ -173,15 +173,15 @@ private:
     struct TFoldShape;
     struct TFolding;
 
-    void AppendText(QString &Out) const;
-    bool Depends(TDerivation &D) const;
-    qint64 PrintedLength(TDerivation &D) const;
-    qint64 LeastDerivativeLength(TDerivation &D) const;
-    void Derive(TDerivation &D, QString &Out) const;
-    void DeriveFunction(TDerivation &D, QString &Out) const;
-    void DerivePercentSum(TDerivation &D, QString &Out) const;
-    TFoldShape Fold(TFolding &F) const;
-    void WriteFolded(const TFolding &F, QString &Out) const;
+    void AppendText(QString &out) const;
+    bool Depends(TDerivation &d) const;
+    qint64 PrintedLength(TDerivation &d) const;
+    qint64 LeastDerivativeLength(TDerivation &d) const;
+    void Derive(TDerivation &d, QString &out) const;
+    void DeriveFunction(TDerivation &d, QString &out) const;
+    void DerivePercentSum(TDerivation &d, QString &out) const;
+    TFoldShape Fold(TFolding &f) const;
+    void WriteFolded(const TFolding &f, QString &out) const;
 
     quint8 m_kind = VyrazKind::Empty;
     quint8 m_parentKind = VyrazKind::Root;
