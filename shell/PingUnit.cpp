@@ -72,24 +72,24 @@ int WaitFor(int fd, short events, int timeoutMs)
 }
 } // namespace
 
-quint32 ResolveHostIPv4(const QString &Host)
+quint32 ResolveHostIPv4(const QString &host)
 {
-    const std::string host = Host.trimmed().toStdString();
-    if (host.empty())
+    const std::string hostName = host.trimmed().toStdString();
+    if (hostName.empty())
         throw Exception(QStringLiteral("Error getting HostName"));
     in_addr literal{};
-    if (::inet_pton(AF_INET, host.c_str(), &literal) == 1)
+    if (::inet_pton(AF_INET, hostName.c_str(), &literal) == 1)
         return ntohl(literal.s_addr);
 
     // getaddrinfo cannot be given a time limit, so it runs on its own thread
     // and is abandoned when it takes too long.
     auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, host] {
+    std::thread([lookup, hostName] {
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo *found = nullptr;
-        const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+        const int rc = ::getaddrinfo(hostName.c_str(), nullptr, &hints, &found);
         std::lock_guard<std::mutex> guard(lookup->Mutex);
         lookup->Found = rc == 0 && found;
         for (addrinfo *a = found; a; a = a->ai_next) {

@@ -78,22 +78,22 @@ QListView *ThistoriaFrm::historyLb() const
     return ui->historyLb;
 }
 
-void ThistoriaFrm::ShowSelection(int Index)
+void ThistoriaFrm::ShowSelection(int index)
 {
     m_following = true;
     QListView *list = ui->historyLb;
-    if (Index < 0) {
+    if (index < 0) {
         list->selectionModel()->clear();
         // Through the view: a list that has been told "no line" does not
         // choose its first line itself when it gets the focus.
         list->setCurrentIndex(QModelIndex());
     } else {
-        const QModelIndex at = History->index(Index);
+        const QModelIndex at = History->index(index);
         list->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
         list->scrollTo(at);
     }
     m_following = false;
-    PovolTlacitka(Index >= 0);
+    PovolTlacitka(index >= 0);
 }
 
 void ThistoriaFrm::PovolTlacitka(bool enable)

@@ -1050,12 +1050,12 @@ void TMainFrm::ZvyrazniZatvorky(QTextEdit *edit)
     edit->viewport()->update();
 }
 
-void TMainFrm::HighlightAt(int Position)
+void TMainFrm::HighlightAt(int position)
 {
     QTextEdit *input = ui->vstupRdt;
     QTextCursor c = input->textCursor();
     const int back = c.position();
-    c.setPosition(Position);
+    c.setPosition(position);
     input->setTextCursor(c);
     ZvyrazniZatvorky(input);
     c = input->textCursor();
@@ -1676,12 +1676,12 @@ QFont Enlarged(QFont base, qreal points)
 }
 
 // Layouts cache their sizes, each for itself.
-void InvalidateLayouts(QLayout *Layout)
+void InvalidateLayouts(QLayout *layout)
 {
-    for (int i = 0; i < Layout->count(); ++i)
-        if (QLayout *inner = Layout->itemAt(i)->layout())
+    for (int i = 0; i < layout->count(); ++i)
+        if (QLayout *inner = layout->itemAt(i)->layout())
             InvalidateLayouts(inner);
-    Layout->invalidate();
+    layout->invalidate();
 }
 
 // The room captions need, from the font's own glyph advances: no text

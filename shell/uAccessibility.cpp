@@ -206,14 +206,14 @@ void NameControlsByHints(QWidget *window)
     }
 }
 
-double ContrastRatio(const QColor &A, const QColor &B)
+double ContrastRatio(const QColor &a, const QColor &b)
 {
     const auto luminance = [](const QColor &c) {
         const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
         return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
     };
-    const double a = luminance(A), b = luminance(B);
-    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+    const double first = luminance(a), second = luminance(b);
+    return (qMax(first, second) + 0.05) / (qMin(first, second) + 0.05);
 }
 
 QColor ReadableColour(const QColor &wanted, const QColor &background)

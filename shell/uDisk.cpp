@@ -97,20 +97,20 @@ void CopyFileIfMissing(const QString &source, const QString &target)
 
 // Copies Source (a file, or a folder with everything below it) to Target,
 // leaving whatever Target already holds.
-void CopyMissing(const QString &Source, const QString &target)
+void CopyMissing(const QString &source, const QString &target)
 {
-    const QFileInfo source(Source);
-    if (source.isFile()) {
-        CopyFileIfMissing(Source, target);
+    const QFileInfo sourceInfo(source);
+    if (sourceInfo.isFile()) {
+        CopyFileIfMissing(source, target);
         return;
     }
-    if (!source.isDir())
+    if (!sourceInfo.isDir())
         return;
     QDir().mkpath(target);
-    QDirIterator files(Source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator files(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString file = files.next();
-        const QString copy = target + file.mid(Source.size());
+        const QString copy = target + file.mid(source.size());
         QDir().mkpath(QFileInfo(copy).absolutePath());
         CopyFileIfMissing(file, copy);
     }

@@ -384,19 +384,19 @@ void KMainProgram::ShowExpressionPreview(const QString &text)
     TGUIManager::Instance()->ShowForm(FormId::ExpressionPreview);
 }
 
-void KMainProgram::SetExpression(const QString &Text, bool registerVars)
+void KMainProgram::SetExpression(const QString &text, bool registerVars)
 {
-    QString text = Text;
-    const qsizetype eq = text.indexOf(u'=');
+    QString expression = text;
+    const qsizetype eq = expression.indexOf(u'=');
     if (eq >= 0)
-        text.remove(0, eq + 1);
+        expression.remove(0, eq + 1);
     if (registerVars) {
-        RegisterVariables(text, QString());
+        RegisterVariables(expression, QString());
         if (IsRegistered(FormId::Variables))
             TGUIManager::Instance()->ShowForm(FormId::Variables);
     }
     if (ITandorelMainForm *form = MainForm())
-        form->SetInput(text);
+        form->SetInput(expression);
 }
 
 void KMainProgram::InsertIntoInput(const QString &text)

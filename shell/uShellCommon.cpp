@@ -142,29 +142,29 @@ void NumericEditKeyPress(QLineEdit *edit, QChar &key)
     NumericEditFilter(text, caret, key);
 }
 
-void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers shift)
+void EditShortcutKeyDown(QWidget *edit, int &key, Qt::KeyboardModifiers shift)
 {
-    if (!Edit || !shift.testFlag(Qt::ControlModifier))
+    if (!edit || !shift.testFlag(Qt::ControlModifier))
         return;
-    if (Key != Qt::Key_A && Key != Qt::Key_C && Key != Qt::Key_V && Key != Qt::Key_X)
+    if (key != Qt::Key_A && key != Qt::Key_C && key != Qt::Key_V && key != Qt::Key_X)
         return;
-    const int key = Key;
+    const int pressed = key;
     // A read-only edit (a result field) keeps its text: cutting only copies
     // and pasting does nothing, as the system's own edits behave.
-    const auto apply = [key](auto *edit, bool readOnly) {
-        if (key == Qt::Key_A)
-            edit->selectAll();
-        else if (key == Qt::Key_C || (key == Qt::Key_X && readOnly))
-            edit->copy();
+    const auto apply = [pressed](auto *target, bool readOnly) {
+        if (pressed == Qt::Key_A)
+            target->selectAll();
+        else if (pressed == Qt::Key_C || (pressed == Qt::Key_X && readOnly))
+            target->copy();
         else if (readOnly)
             return;
-        else if (key == Qt::Key_V)
-            edit->paste();
+        else if (pressed == Qt::Key_V)
+            target->paste();
         else
-            edit->cut();
+            target->cut();
     };
-    if (auto *line = qobject_cast<QLineEdit *>(Edit)) {
-        if (key == Qt::Key_V && !line->isReadOnly()) {
+    if (auto *line = qobject_cast<QLineEdit *>(edit)) {
+        if (pressed == Qt::Key_V && !line->isReadOnly()) {
             // A one-line edit takes the clipboard's text up to its first line break.
             const QString clip = QGuiApplication::clipboard()->text();
             if (!clip.isEmpty()) {
@@ -174,14 +174,14 @@ void EditShortcutKeyDown(QWidget *Edit, int &Key, Qt::KeyboardModifiers shift)
         } else {
             apply(line, line->isReadOnly());
         }
-    } else if (auto *text = qobject_cast<QTextEdit *>(Edit)) {
+    } else if (auto *text = qobject_cast<QTextEdit *>(edit)) {
         apply(text, text->isReadOnly());
-    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(Edit)) {
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(edit)) {
         apply(plain, plain->isReadOnly());
     } else {
         return;
     }
-    Key = 0;
+    key = 0;
 }
 
 // ------------------------------------------------------------- link labels
@@ -299,10 +299,11 @@ bool IsMakerAddress(const QString &address)
 }
 
 namespace {
-bool IsInside(const QString &canonical, const QString &Folder)
+bool IsInside(const QString &canonical, const QString &folder)
 {
-    const QString folder = QFileInfo(Folder).canonicalFilePath();
-    return !folder.isEmpty() && (canonical == folder || canonical.startsWith(folder + QLatin1Char('/')));
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    return !canonicalFolder.isEmpty()
+           && (canonical == canonicalFolder || canonical.startsWith(canonicalFolder + QLatin1Char('/')));
 }
 
 // The canonical path of an existing file or folder inside the data folder
@@ -408,12 +409,13 @@ int RectHeight(const QRect &r)
     return CheckedSpan(r.top(), r.bottom());
 }
 
-QByteArray DownloadToString(const QString &URL, int timeoutMs, qint64 maxBytes)
+QByteArray DownloadToString(const QString &url, int timeoutMs, qint64 maxBytes)
 {
-    const auto failure = [&URL] { return Exception(QStringLiteral("Cannot open URL %1").arg(URL)); };
-    const QUrl url(URL, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    const auto failure = [&url] { return Exception(QStringLiteral("Cannot open URL %1").arg(url)); };
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (!parsed.isValid() || parsed.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         throw failure();
 
     const QCoreApplication *app = QCoreApplication::instance();
@@ -423,10 +425,10 @@ QByteArray DownloadToString(const QString &URL, int timeoutMs, qint64 maxBytes)
 
     // Everything below is owned by this frame, so every way out frees it.
     const std::unique_ptr<TWebGet> web = TWebGet::Create();
-    std::optional<TWebGet::TAnswer> answer;
+    std::optional<TWebGet::TAnswer> received;
     QEventLoop loop;
-    web->Start(url, WebUserAgent(), maxBytes, [&](const TWebGet::TAnswer &Answer) {
-        answer = Answer;
+    web->Start(parsed, WebUserAgent(), maxBytes, [&](const TWebGet::TAnswer &answer) {
+        received = answer;
         loop.quit();
     });
     QTimer timer;
@@ -436,9 +438,9 @@ QByteArray DownloadToString(const QString &URL, int timeoutMs, qint64 maxBytes)
     loop.exec(interfaceThread ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     timer.stop();
     web->Abort();
-    if (!answer || !answer->Complete || answer->Status >= 400)
+    if (!received || !received->Complete || received->Status >= 400)
         throw failure();
-    return answer->Body;
+    return received->Body;
 }
 
 QString URLEncode(const QString &s)

@@ -9,21 +9,21 @@ TTranslationFileList::TTranslationFileList()
     List.OwnsData = true;
 }
 
-void TTranslationFileList::ScanFolder(const QString &Folder)
+void TTranslationFileList::ScanFolder(const QString &folder)
 {
     List.Clear();
-    QString folder = Folder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    QString withSlash = folder;
+    if (!withSlash.endsWith(QLatin1Char('/')))
+        withSlash += QLatin1Char('/');
     // The directory's own order is arbitrary here; the file name decides,
     // so that of two files with one language code always the same one wins.
     QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+        QDir(withSlash).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     std::sort(names.begin(), names.end());
     for (const QString &name : names) {
         auto *info = new TTranslationFileInfo;
         List.Add(info);
-        info->LoadFromFile(folder + name);
+        info->LoadFromFile(withSlash + name);
     }
 }
 

@@ -48,12 +48,12 @@ constexpr QSize ClearButtonSize(34, 30);
 // out (a box wider than Width still has a row of its own). Places receives
 // each box's rectangle (top-aligned in its row); the height used is
 // returned.
-int FlowRows(const QList<QSize> &sizes, int Width, QList<QRect> &places)
+int FlowRows(const QList<QSize> &sizes, int width, QList<QRect> &places)
 {
     places.clear();
     int x = 0, rowTop = 0, rowHeight = 0;
     for (const QSize &size : sizes) {
-        if (x > 0 && x + size.width() > Width) {
+        if (x > 0 && x + size.width() > width) {
             rowTop += rowHeight + ControlSpacing;
             x = rowHeight = 0;
         }

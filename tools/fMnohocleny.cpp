@@ -495,14 +495,14 @@ void TmnohoclenyFrm::ShowError(const QString &text, const QString &arg1, const Q
 
 // ------------------------------------------------------------- operations
 
-void TmnohoclenyFrm::AddOrSubtract(bool Negate, const QString &Op)
+void TmnohoclenyFrm::AddOrSubtract(bool negate, const QString &Op)
 {
-    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Negate, Op](TOutcome &outcome) {
+    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, negate, Op](TOutcome &outcome) {
         Guarded(outcome, QString(), [&] {
             if (!ParseInputs(outcome, In))
                 return;
             outcome.NewResult = Parsed(In.P, TPolynom::FreshVariables());
-            outcome.NewResult->Parse(In.Q, outcome.NewResult->Vars, Negate, false);
+            outcome.NewResult->Parse(In.Q, outcome.NewResult->Vars, negate, false);
             DrawResult(outcome, Op, nullptr, QString());
         });
     });
@@ -520,9 +520,9 @@ void TmnohoclenyFrm::odcitanieBtnClick()
 
 void TmnohoclenyFrm::nasobenieBtnClick()
 {
-    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}](TOutcome &outcome) {
+    Start([in = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}](TOutcome &outcome) {
         Guarded(outcome, QString(), [&] {
-            if (!ParseInputs(outcome, In))
+            if (!ParseInputs(outcome, in))
                 return;
             outcome.NewResult = std::make_unique<TPolynom>();
             TPolynom::Multiply(*outcome.NewP, *outcome.NewQ, *outcome.NewResult);

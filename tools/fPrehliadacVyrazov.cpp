@@ -435,13 +435,13 @@ void TPrehliadacVyrazovFrm::Reload()
     EnableActions();
 }
 
-QString TPrehliadacVyrazovFrm::WithModifiedList(const QString &Text) const
+QString TPrehliadacVyrazovFrm::WithModifiedList(const QString &text) const
 {
-    QString text = Text;
-    const qsizetype mark = text.indexOf(QStringLiteral("#1"));
+    QString withList = text;
+    const qsizetype mark = withList.indexOf(QStringLiteral("#1"));
     if (mark >= 0)
-        text.replace(mark, 2, u'\n' + Viewer->GetModifiedList() + QStringLiteral("\n\n"));
-    return text;
+        withList.replace(mark, 2, u'\n' + Viewer->GetModifiedList() + QStringLiteral("\n\n"));
+    return withList;
 }
 
 void TPrehliadacVyrazovFrm::AskReload()
@@ -590,12 +590,12 @@ void TPrehliadacVyrazovFrm::ShowSelection()
     }
 }
 
-void TPrehliadacVyrazovFrm::ReadSelectedExpression(QString &name, QString &notation, QStringList &Description,
+void TPrehliadacVyrazovFrm::ReadSelectedExpression(QString &name, QString &notation, QStringList &description,
                                                    TStringList &variables) const
 {
-    QString description;
-    SelectedLibrary->ReadExpressionNode(SelectedNode, name, notation, description, variables);
-    SplitLines(description, Description, u'|');
+    QString joined;
+    SelectedLibrary->ReadExpressionNode(SelectedNode, name, notation, joined, variables);
+    SplitLines(joined, description, u'|');
 }
 
 void TPrehliadacVyrazovFrm::EnableActions()
@@ -680,23 +680,24 @@ void TPrehliadacVyrazovFrm::Rename()
     ui->stromVyrazovTrv->editItem(item, 0);
 }
 
-void TPrehliadacVyrazovFrm::stromVyrazovTrvEdited(QTreeWidgetItem *Item)
+void TPrehliadacVyrazovFrm::stromVyrazovTrvEdited(QTreeWidgetItem *item)
 {
     m_renamingItem = nullptr;
-    Item->setFlags(Item->flags() & ~Qt::ItemIsEditable);
-    auto *item = AsNodeItem(Item);
-    if (!item)
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    auto *nodeItem = AsNodeItem(item);
+    if (!nodeItem)
         return;
-    const QString oldName = item->Ref.Node.attribute(QStringLiteral("name"));
-    const QString newName = item->text(0);
+    const QString oldName = nodeItem->Ref.Node.attribute(QStringLiteral("name"));
+    const QString newName = nodeItem->text(0);
     if (newName.trimmed().isEmpty()) {
         // A node without a caption could not be found in the tree again.
-        item->setText(0, NodeKind(item->Ref.Node) == NodeLibrary ? LibraryCaption(item->Ref.Library) : oldName);
+        nodeItem->setText(0, NodeKind(nodeItem->Ref.Node) == NodeLibrary ? LibraryCaption(nodeItem->Ref.Library)
+                                                                         : oldName);
         return;
     }
     if (newName != oldName)
-        item->Ref.Library->RenameNode(item->Ref.Node, newName);
-    if (item == SelectedItem())
+        nodeItem->Ref.Library->RenameNode(nodeItem->Ref.Node, newName);
+    if (nodeItem == SelectedItem())
         ShowSelection();
     EnableActions();
 }

@@ -30,9 +30,9 @@ public:
     TBusyCursor &operator=(const TBusyCursor &) = delete;
 };
 
-bool IsEnter(const QKeyEvent *Key)
+bool IsEnter(const QKeyEvent *key)
 {
-    return Key->key() == Qt::Key_Return || Key->key() == Qt::Key_Enter;
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
 } // namespace

@@ -13,9 +13,9 @@
 
 namespace {
 
-bool IsEnter(const QKeyEvent *Key)
+bool IsEnter(const QKeyEvent *key)
 {
-    return Key->key() == Qt::Key_Return || Key->key() == Qt::Key_Enter;
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
 class TEditKeyFilter : public QObject

@@ -72,14 +72,14 @@ bool Falling(int n, int count, Extended &result)
     return p.Finish(result);
 }
 
-bool Binomial(int n, int K, Extended &result)
+bool Binomial(int n, int k, Extended &result)
 {
-    if (!InWord(n) || !InWord(K) || K > n)
+    if (!InWord(n) || !InWord(k) || k > n)
         return false;
-    const int k = qMin(K, n - K);
+    const int smaller = qMin(k, n - k);
     TProduct p;
-    for (int i = 1; i <= k; ++i)
-        p.MultiplyDivide(quint32(n - k + i), quint32(i));
+    for (int i = 1; i <= smaller; ++i)
+        p.MultiplyDivide(quint32(n - smaller + i), quint32(i));
     return p.Finish(result);
 }
 

@@ -92,18 +92,18 @@ QSize DeviceSize(const QSize &size, qreal ratio)
 
 } // namespace
 
-QImage NewGraphCanvas(const QSize &size, qreal Ratio)
+QImage NewGraphCanvas(const QSize &size, qreal ratio)
 {
-    const qreal ratio = CanvasRatio(Ratio);
-    QImage canvas(DeviceSize(size, ratio), QImage::Format_RGB32);
-    canvas.setDevicePixelRatio(ratio);
+    const qreal canvasRatio = CanvasRatio(ratio);
+    QImage canvas(DeviceSize(size, canvasRatio), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(canvasRatio);
     return canvas;
 }
 
-bool IsGraphCanvas(const QImage &canvas, const QSize &Size, qreal Ratio)
+bool IsGraphCanvas(const QImage &canvas, const QSize &size, qreal ratio)
 {
-    const qreal ratio = CanvasRatio(Ratio);
-    return canvas.size() == DeviceSize(Size, ratio) && canvas.devicePixelRatio() == ratio
+    const qreal canvasRatio = CanvasRatio(ratio);
+    return canvas.size() == DeviceSize(size, canvasRatio) && canvas.devicePixelRatio() == canvasRatio
            && canvas.format() == QImage::Format_RGB32;
 }
 

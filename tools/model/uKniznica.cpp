@@ -463,21 +463,21 @@ void TKniznicaVyrazov::RemoveNode(QDomElement node)
     Modified = true;
 }
 
-QDomElement TKniznicaVyrazov::InsertNode(QDomElement parent, const QDomNode &Node, int index)
+QDomElement TKniznicaVyrazov::InsertNode(QDomElement parent, const QDomNode &node, int index)
 {
-    if (parent.isNull() || Node.isNull())
+    if (parent.isNull() || node.isNull())
         return QDomElement();
-    QDomNode node = Node;
-    if (node.ownerDocument() != Document)
-        node = Document.importNode(Node, true);
+    QDomNode adopted = node;
+    if (adopted.ownerDocument() != Document)
+        adopted = Document.importNode(node, true);
     const QDomNodeList children = parent.childNodes();
     QDomNode inserted;
     if (index >= 0 && index < children.count())
-        inserted = parent.insertBefore(node, children.item(index));
+        inserted = parent.insertBefore(adopted, children.item(index));
     else if (index < 0)
-        inserted = parent.insertBefore(node, parent.firstChild());
+        inserted = parent.insertBefore(adopted, parent.firstChild());
     else
-        inserted = parent.appendChild(node);
+        inserted = parent.appendChild(adopted);
     Modified = true;
     return inserted.toElement();
 }

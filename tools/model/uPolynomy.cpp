@@ -281,15 +281,15 @@ void TPolynomImage::SetFontFamily(const QString &family)
     m_widthCache.clear();
 }
 
-const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView Text, int pixelHeight, bool bold) const
+const TPolynomImage::TWidths::value_type &TPolynomImage::Measured(QStringView text, int pixelHeight, bool bold) const
 {
     TWidths &cache = m_widthCache[pixelHeight * 2 + (bold ? 1 : 0)];
-    const auto it = cache.find(Text);
+    const auto it = cache.find(text);
     if (it != cache.end())
         return *it;
-    const QString text = Text.toString();
-    const int width = QFontMetrics(PieceFont(pixelHeight, bold)).horizontalAdvance(text);
-    return *cache.emplace(text, width).first;
+    const QString owned = text.toString();
+    const int width = QFontMetrics(PieceFont(pixelHeight, bold)).horizontalAdvance(owned);
+    return *cache.emplace(owned, width).first;
 }
 
 int TPolynomImage::TextWidth(QStringView text, int pixelHeight, bool bold) const
@@ -297,13 +297,13 @@ int TPolynomImage::TextWidth(QStringView text, int pixelHeight, bool bold) const
     return Measured(text, pixelHeight, bold).second;
 }
 
-int TPolynomImage::TextOut(int x, int y, QStringView Text, int pixelHeight, bool bold)
+int TPolynomImage::TextOut(int x, int y, QStringView text, int pixelHeight, bool bold)
 {
-    const auto &[text, width] = Measured(Text, pixelHeight, bold);
+    const auto &[measured, width] = Measured(text, pixelHeight, bold);
     if (!m_texts.isEmpty() && x < m_texts.last().X)
         m_ascending = false;
     m_widest = std::max(m_widest, width);
-    m_texts.append({x, y, text, pixelHeight, bold, width});
+    m_texts.append({x, y, measured, pixelHeight, bold, width});
     // Widths beyond the int range cannot be shown anyway.
     const qint64 right = qint64(x) + width;
     if (right > m_width)
@@ -512,12 +512,12 @@ void TClen::AppendText(QString &s, const TPolynomVars &vars) const
     s += text.View();
 }
 
-void TClen::Draw(TPolynomImage &image, const TPolynomVars &vars, bool isFirst, int &X) const
+void TClen::Draw(TPolynomImage &image, const TPolynomVars &vars, bool isFirst, int &x) const
 {
     if (Coefficient == 0)
         return;
     const int y = image.LineTop() + 5;
-    const auto piece = [&](QStringView text, int height) { X += image.TextOut(X, y, text, height) + 2; };
+    const auto piece = [&](QStringView text, int height) { x += image.TextOut(x, y, text, height) + 2; };
     TShortText head;
     if (Coefficient >= 0 && !isFirst)
         head << QChar(u'+');
@@ -1011,32 +1011,33 @@ void TPolynom::Multiply(const TPolynom &a, const TPolynom &b, TPolynom &r)
     MultiplyWithin(a, b, r, budget);
 }
 
-void TPolynom::MultiplyWithin(const TPolynom &A, const TPolynom &B, TPolynom &r, qint64 &budget)
+void TPolynom::MultiplyWithin(const TPolynom &a, const TPolynom &b, TPolynom &r, qint64 &budget)
 {
-    budget -= qint64(A.Count()) * B.Count();
+    budget -= qint64(a.Count()) * b.Count();
     if (budget < 0)
         throw EPolynomTooLarge();
     TPolynom out;
     // The product takes over R's index memory: a power's steps then fill
     // memory they have used before instead of new pages.
-    if (&r != &A && &r != &B) {
+    if (&r != &a && &r != &b) {
         out.m_index.Swap(r.m_index);
         out.m_index.Clear();
         r.m_indexValid = false;
     }
     // A product has no fewer monomials than its larger factor: room for
     // them from the start.
-    out.m_index.Reserve(std::size_t(std::max(A.Count(), B.Count())));
-    out.Vars = A.Vars;
-    const auto map = MapUsedLetters(B, out.Vars);
-    for (const TClen *a = A.First; a; a = a->Next) {
-        if (a->Coefficient == 0)
+    out.m_index.Reserve(std::size_t(std::max(a.Count(), b.Count())));
+    out.Vars = a.Vars;
+    const auto map = MapUsedLetters(b, out.Vars);
+    for (const TClen *termA = a.First; termA; termA = termA->Next) {
+        if (termA->Coefficient == 0)
             continue;
-        for (const TClen *b = B.First; b; b = b->Next) {
-            if (b->Coefficient == 0)
+        for (const TClen *termB = b.First; termB; termB = termB->Next) {
+            if (termB->Coefficient == 0)
                 continue;
             CheckStop();
-            out.AddOwn(Mapped(b->Exponents, map, a->Exponents), Checked(a->Coefficient * b->Coefficient));
+            out.AddOwn(Mapped(termB->Exponents, map, termA->Exponents),
+                       Checked(termA->Coefficient * termB->Coefficient));
         }
     }
     r.Swap(out);
@@ -1064,14 +1065,14 @@ void TPolynom::Power(int n)
     Swap(a);
 }
 
-void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &r, TPolynom &Q)
+void TPolynom::Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &Q)
 {
-    if (B.IsZero())
+    if (b.IsZero())
         throw EDivByZero();
-    TPolynomVars table = A.Vars;
-    const auto map = MapUsedLetters(B, table);
+    TPolynomVars table = a.Vars;
+    const auto map = MapUsedLetters(b, table);
     // The letter divided in: B's first; all slots are equal for a constant.
-    int letter = B.Vars[0] == FreeSlot ? -1 : SlotOf(table, B.Vars[0]);
+    int letter = b.Vars[0] == FreeSlot ? -1 : SlotOf(table, b.Vars[0]);
     if (letter < 0)
         letter = 0;
     // Terms are taken in lexicographic order, that letter first: B's leading
@@ -1083,17 +1084,17 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &r, TPolyno
     for (int j = 0, k = 1; j < PolynomVariableCount; ++j)
         if (j != letter)
             order[k++] = j;
-    const auto greater = [order](const TExponents &a, const TExponents &b) {
+    const auto greater = [order](const TExponents &lhs, const TExponents &rhs) {
         for (int k : order)
-            if (a[k] != b[k])
-                return a[k] > b[k];
+            if (lhs[k] != rhs[k])
+                return lhs[k] > rhs[k];
         return false;
     };
 
     std::vector<std::pair<TExponents, double>> divisor;
-    for (const TClen *b = B.First; b; b = b->Next)
-        if (b->Coefficient != 0)
-            divisor.emplace_back(Mapped(b->Exponents, map, TExponents{}), b->Coefficient);
+    for (const TClen *rhs = b.First; rhs; rhs = rhs->Next)
+        if (rhs->Coefficient != 0)
+            divisor.emplace_back(Mapped(rhs->Exponents, map, TExponents{}), rhs->Coefficient);
     std::size_t leadIndex = 0;
     for (std::size_t k = 1; k < divisor.size(); ++k)
         if (greater(divisor[k].first, divisor[leadIndex].first))
@@ -1102,10 +1103,10 @@ void TPolynom::Divide(const TPolynom &A, const TPolynom &B, TPolynom &r, TPolyno
     const double leadCoefficient = divisor[leadIndex].second;
 
     std::map<TExponents, double, decltype(greater)> rest(greater);
-    for (const TClen *a = A.First; a; a = a->Next)
-        if (a->Coefficient != 0) {
-            double &c = rest[a->Exponents];
-            c = Checked(c + a->Coefficient);
+    for (const TClen *lhs = a.First; lhs; lhs = lhs->Next)
+        if (lhs->Coefficient != 0) {
+            double &c = rest[lhs->Exponents];
+            c = Checked(c + lhs->Coefficient);
         }
 
     TPolynom quotient;

@@ -58,16 +58,16 @@ void SplitLines(const QString &text, QStringList &lines, QChar separator)
 
 // -------------------------------------------------------- the library set
 
-void KExpressionViewer::LoadLibraries(const QString &Folder, QString &failed)
+void KExpressionViewer::LoadLibraries(const QString &folder, QString &failed)
 {
-    QString folder = Folder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    QString withSlash = folder;
+    if (!withSlash.endsWith(u'/'))
+        withSlash += u'/';
     Libraries.clear();
     failed.clear();
 
-    const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden,
-                                                             QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = QDir(withSlash).entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden,
+                                                                QDir::Name | QDir::IgnoreCase);
     const int count = int(entries.size());
     std::vector<std::unique_ptr<TKniznicaVyrazov>> loaded(static_cast<size_t>(count));
     std::vector<char> ok(static_cast<size_t>(count), 0);
@@ -78,7 +78,7 @@ void KExpressionViewer::LoadLibraries(const QString &Folder, QString &failed)
     auto work = [&] {
         for (int i = next++; i < count; i = next++) {
             loaded[size_t(i)] = std::make_unique<TKniznicaVyrazov>();
-            ok[size_t(i)] = loaded[size_t(i)]->LoadFromFile(folder + entries.at(i).fileName());
+            ok[size_t(i)] = loaded[size_t(i)]->LoadFromFile(withSlash + entries.at(i).fileName());
         }
     };
     const int threads = std::clamp(QThread::idealThreadCount(), 1, std::min(4, std::max(count, 1)));
@@ -154,14 +154,14 @@ QString CanonicalPath(const QString &path)
     return QDir::cleanPath(info.absoluteFilePath());
 }
 
-QString LibraryFolderIn(const QString &Folder, const QString &libraryPath)
+QString LibraryFolderIn(const QString &folder, const QString &libraryPath)
 {
-    QString folder = PathBelowFolder(Folder, libraryPath);
-    if (folder.isEmpty())
-        folder = QDir::cleanPath(Folder) + QStringLiteral("/lib");
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
+    QString libraryFolder = PathBelowFolder(folder, libraryPath);
+    if (libraryFolder.isEmpty())
+        libraryFolder = QDir::cleanPath(folder) + QStringLiteral("/lib");
+    if (!libraryFolder.endsWith(u'/'))
+        libraryFolder += u'/';
+    return libraryFolder;
 }
 
 QString LibraryFileName(const QString &folder, const QString &typed)
