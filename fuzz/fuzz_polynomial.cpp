@@ -12,6 +12,7 @@
 // is small and the model refuses results at a twentieth of its own size
 // limits (a quotient of 100,000 terms takes seconds there); the limits
 // themselves are tested with the model.
+#include "fuzz/FuzzInput.h"
 #include "tools/model/uPolynomy.h"
 
 #include <cstddef>
@@ -62,10 +63,11 @@ void Run(quint8 Operation, int Parameter, const QString &P, const QString &Q)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    TFuzzInput input;
+    if (!ReadFuzzInput(data, size, input))
         return 0;
-    const uint8_t mode = data[0];
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const uint8_t mode = input.Mode;
+    const QString &text = input.Text;
     const qsizetype split = text.indexOf(u'\n');
     const QString p = split < 0 ? text : text.left(split);
     const QString q = split < 0 ? QString() : text.mid(split + 1);

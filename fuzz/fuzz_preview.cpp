@@ -5,6 +5,7 @@
 // when it is measured again or moved.
 //
 // The first byte is the root's font size.
+#include "fuzz/FuzzInput.h"
 #include "tools/model/uGrafickyVyraz.h"
 
 #include "tests/support/FixedTextMetrics.h"
@@ -83,10 +84,11 @@ void Check(const TGrafickyVyraz *Root, const QString &Text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    TFuzzInput input;
+    if (!ReadFuzzInput(data, size, input))
         return 0;
-    const int fontSize = data[0] % 40;
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const int fontSize = input.Mode % 40;
+    const QString &text = input.Text;
     const FixedTextMetrics metrics;
     std::unique_ptr<TGrafickyVyraz> formula;
     try {

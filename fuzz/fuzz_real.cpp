@@ -13,6 +13,7 @@
 #include "core/uCommon.h"
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
+#include "fuzz/FuzzInput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,10 +58,11 @@ void EvaluatePrepared(const QString &typed)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    TFuzzInput input;
+    if (!ReadFuzzInput(data, size, input))
         return 0;
-    const uint8_t mode = data[0];
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const uint8_t mode = input.Mode;
+    const QString &text = input.Text;
     static const quint8 radixes[] = {10, 2, 8, 16};
 
     DecimalSeparator = (mode & 1) ? u',' : u'.';

@@ -7,6 +7,7 @@
 //
 // The first byte chooses the surroundings: bit 0 kept groups, bit 1 the
 // decimal separator ",", bits 2-3 the variable (x, y, X or none).
+#include "fuzz/FuzzInput.h"
 #include "tools/model/uVyraz.h"
 
 #include "platform/SysUtils.h"
@@ -71,10 +72,11 @@ void Exercise(const QString &Text, bool KeepGroups, const QString &Variable)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    TFuzzInput input;
+    if (!ReadFuzzInput(data, size, input))
         return 0;
-    const uint8_t mode = data[0];
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const uint8_t mode = input.Mode;
+    const QString &text = input.Text;
     static const QString variables[] = {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("X"), QString()};
     DecimalSeparator = (mode & 2) ? u',' : u'.';
     Exercise(text, mode & 1, variables[mode >> 2 & 3]);
