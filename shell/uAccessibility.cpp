@@ -58,9 +58,9 @@ private:
 // Asked for each class of an object, the most derived first: a class with
 // an interface of Qt's own (a list, a table, a text edit) never reaches the
 // scroll area's name.
-QAccessibleInterface *ProgramInterfaces(const QString &Class, QObject *object)
+QAccessibleInterface *ProgramInterfaces(const QString &className, QObject *object)
 {
-    if ((Class == QLatin1String("QScrollArea") || Class == QLatin1String("QAbstractScrollArea"))
+    if ((className == QLatin1String("QScrollArea") || className == QLatin1String("QAbstractScrollArea"))
         && qobject_cast<QAbstractScrollArea *>(object))
         return new TScrollAreaAccessible(static_cast<QWidget *>(object));
     return nullptr;

@@ -124,10 +124,10 @@ void Seed(const QString &data, const QString &userData)
     CopyMissing(data + QStringLiteral("const.dat"), userData + QStringLiteral("const.dat"));
 }
 
-QString FileBelow(const QString &folder, const QString &name, const QString &Default)
+QString FileBelow(const QString &folder, const QString &name, const QString &defaultValue)
 {
     const QString path = PathBelowFolder(folder, name);
-    return path.isEmpty() ? PathBelowFolder(folder, Default) : path;
+    return path.isEmpty() ? PathBelowFolder(folder, defaultValue) : path;
 }
 } // namespace
 
@@ -219,12 +219,12 @@ QString MakeRelativePath(const QString &path)
     return path;
 }
 
-QString DataDirFile(const QString &name, const QString &Default)
+QString DataDirFile(const QString &name, const QString &defaultValue)
 {
-    return FileBelow(DataDir(), name, Default);
+    return FileBelow(DataDir(), name, defaultValue);
 }
 
-QString UserDataDirFile(const QString &name, const QString &Default)
+QString UserDataDirFile(const QString &name, const QString &defaultValue)
 {
-    return FileBelow(UserDataDir(), name, Default);
+    return FileBelow(UserDataDir(), name, defaultValue);
 }

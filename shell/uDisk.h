@@ -59,11 +59,11 @@ void FreeSettingsIniFile();
 
 // A file or folder that a language file or setting names relative to one of
 // the program's folders: Folder + Name, cleaned, when that stays below
-// Folder (also after following links); otherwise Folder + Default. "\"
+// Folder (also after following links); otherwise Folder + defaultValue. "\"
 // separates folders as "/" does, and leading separators are dropped. A
 // trailing "/" of Name (a folder) is kept.
-QString DataDirFile(const QString &name, const QString &Default);
-QString UserDataDirFile(const QString &name, const QString &Default);
+QString DataDirFile(const QString &name, const QString &defaultValue);
+QString UserDataDirFile(const QString &name, const QString &defaultValue);
 
 // Path without the DataDir prefix when it begins with it (letter case
 // counts); otherwise Path unchanged. Language files are named so in the

@@ -100,10 +100,10 @@ void TProgramTranslator::EndTextGroup()
         IniFile->EndReadGroup();
 }
 
-QString TProgramTranslator::Translate(const QString &section, const QString &key, const QString &Default) const
+QString TProgramTranslator::Translate(const QString &section, const QString &key, const QString &defaultValue) const
 {
     QMutexLocker locker(&m_lock);
     if (!IniFile)
-        return Default;
-    return IniFile->ReadString(section, key, Default);
+        return defaultValue;
+    return IniFile->ReadString(section, key, defaultValue);
 }

@@ -36,9 +36,9 @@ public:
     // English one; else nothing changes.
     void LoadDefault(const QString &folder);
     // The value of Key in Section (names match ignoring letter case), or
-    // Default when no file is open or the key is missing. A key present with
+    // defaultValue when no file is open or the key is missing. A key present with
     // an empty value gives the empty text.
-    QString Translate(const QString &section, const QString &key, const QString &Default) const;
+    QString Translate(const QString &section, const QString &key, const QString &defaultValue) const;
     // Between the two, lookups read the language file once (a window's
     // texts); see TTranslationGroup. Groups nest and outlive a LoadFile.
     void BeginTextGroup();

@@ -115,11 +115,11 @@ TTranslationTable &TTranslationTable::Tab(QTabWidget *pages, int index, const ch
 }
 
 TTranslationTable &TTranslationTable::Field(QString *target, const char *section, const char *key,
-                                            const QString &Default)
+                                            const QString &defaultValue)
 {
-    *target = Default;
+    *target = defaultValue;
     m_items.append({QString::fromLatin1(section), QString::fromLatin1(key), [target] { return *target; },
-                    [target](const QString &s) { *target = s; }, target, Default});
+                    [target](const QString &s) { *target = s; }, target, defaultValue});
     return *this;
 }
 

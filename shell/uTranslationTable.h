@@ -44,8 +44,8 @@ public:
     TTranslationTable &Column(QTreeWidget *list, int column, const char *section, const char *key);
     // The caption of one page of a page control.
     TTranslationTable &Tab(QTabWidget *pages, int index, const char *section, const char *key);
-    // A text kept in a field; Default is its English text.
-    TTranslationTable &Field(QString *target, const char *section, const char *key, const QString &Default);
+    // A text kept in a field; defaultValue is its English text.
+    TTranslationTable &Field(QString *target, const char *section, const char *key, const QString &defaultValue);
     // Anything else that has a text: Get reads it, Set writes it.
     TTranslationTable &Entry(const char *section, const char *key, std::function<QString()> get,
                              std::function<void(const QString &)> set);

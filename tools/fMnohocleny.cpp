@@ -495,15 +495,15 @@ void TmnohoclenyFrm::ShowError(const QString &text, const QString &arg1, const Q
 
 // ------------------------------------------------------------- operations
 
-void TmnohoclenyFrm::AddOrSubtract(bool negate, const QString &Op)
+void TmnohoclenyFrm::AddOrSubtract(bool negate, const QString &op)
 {
-    Start([In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, negate, Op](TOutcome &outcome) {
+    Start([in = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, negate, op](TOutcome &outcome) {
         Guarded(outcome, QString(), [&] {
-            if (!ParseInputs(outcome, In))
+            if (!ParseInputs(outcome, in))
                 return;
-            outcome.NewResult = Parsed(In.P, TPolynom::FreshVariables());
-            outcome.NewResult->Parse(In.Q, outcome.NewResult->Vars, negate, false);
-            DrawResult(outcome, Op, nullptr, QString());
+            outcome.NewResult = Parsed(in.P, TPolynom::FreshVariables());
+            outcome.NewResult->Parse(in.Q, outcome.NewResult->Vars, negate, false);
+            DrawResult(outcome, op, nullptr, QString());
         });
     });
 }
@@ -533,24 +533,24 @@ void TmnohoclenyFrm::nasobenieBtnClick()
 
 void TmnohoclenyFrm::delenieBtnClick()
 {
-    Start(
-        [In = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt}, Reminder = reminder](TOutcome &outcome) {
-            Guarded(outcome, QString(), [&] {
-                if (!ParseInputs(outcome, In))
-                    return;
-                if (outcome.NewQ->IsZero()) {
-                    Refuse(outcome, &TmnohoclenyFrm::errDivisionByZero);
-                    return;
-                }
-                // Q's letters first, so that its first letter is the one divided in.
-                const auto d = Parsed(In.Q, TPolynom::FreshVariables());
-                const auto n = Parsed(In.P, d->Vars);
-                TPolynom r;
-                outcome.NewResult = std::make_unique<TPolynom>();
-                TPolynom::Divide(*n, *d, r, *outcome.NewResult);
-                DrawResult(outcome, QStringLiteral("/"), &r, Reminder);
-            });
+    Start([in = TInputs{ui->pEdt->text(), ui->qEdt->text(), ui->pEdt, ui->qEdt},
+           reminderCaption = reminder](TOutcome &outcome) {
+        Guarded(outcome, QString(), [&] {
+            if (!ParseInputs(outcome, in))
+                return;
+            if (outcome.NewQ->IsZero()) {
+                Refuse(outcome, &TmnohoclenyFrm::errDivisionByZero);
+                return;
+            }
+            // Q's letters first, so that its first letter is the one divided in.
+            const auto d = Parsed(in.Q, TPolynom::FreshVariables());
+            const auto n = Parsed(in.P, d->Vars);
+            TPolynom r;
+            outcome.NewResult = std::make_unique<TPolynom>();
+            TPolynom::Divide(*n, *d, r, *outcome.NewResult);
+            DrawResult(outcome, QStringLiteral("/"), &r, reminderCaption);
         });
+    });
 }
 
 void TmnohoclenyFrm::umocniPBtnClick()

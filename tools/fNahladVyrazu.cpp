@@ -15,9 +15,9 @@ constexpr int NoteFontSize = 12;
 
 // A screen reader meets the drawing as a picture: named as the window, the
 // text it shows as its description.
-QAccessibleInterface *CanvasInterface(const QString &Class, QObject *object)
+QAccessibleInterface *CanvasInterface(const QString &className, QObject *object)
 {
-    if (Class == QLatin1String("TExpressionCanvas") && object->isWidgetType())
+    if (className == QLatin1String("TExpressionCanvas") && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
     return nullptr;
 }

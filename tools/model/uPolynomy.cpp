@@ -1065,7 +1065,7 @@ void TPolynom::Power(int n)
     Swap(a);
 }
 
-void TPolynom::Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &Q)
+void TPolynom::Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &quotientOut)
 {
     if (b.IsZero())
         throw EDivByZero();
@@ -1156,7 +1156,7 @@ void TPolynom::Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolyno
         }
     }
     r.Swap(remainder);
-    Q.Swap(quotient);
+    quotientOut.Swap(quotient);
 }
 
 void TPolynom::Draw(TPolynomImage &image, int &x, bool clearFirst, const QString &prefix)

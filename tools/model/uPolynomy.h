@@ -314,7 +314,7 @@ public:
     // Long division of A by B in the letter of B's slot 0 (A's slot 0 when B
     // has no letter): A = Q * B + R. A term that B's leading term cannot
     // divide goes to the remainder. B must not be zero.
-    static void Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &q);
+    static void Divide(const TPolynom &a, const TPolynom &b, TPolynom &r, TPolynom &quotientOut);
     // Raises the polynomial to the power N (0..255); the power 0 is 1.
     void Power(int n);
 

@@ -459,12 +459,12 @@ QString TVyraz::ToText() const
 void TVyraz::AppendText(QString &out) const
 {
     const quint8 pk = m_parentKind;
-    const bool signed_ = m_text.startsWith(u'-') || m_text.startsWith(u'+');
+    const bool hasSign = m_text.startsWith(u'-') || m_text.startsWith(u'+');
     bool bare = true;
     switch (m_kind) {
     case K::Leaf:
         // A signed operand of "!" keeps its brackets: (-x)! is not -(x!).
-        bare = pk != K::Power && pk != K::Function && !(pk == K::Factorial && signed_);
+        bare = pk != K::Power && pk != K::Function && !(pk == K::Factorial && hasSign);
         break;
     case K::Sum:
     case K::Difference:
@@ -481,7 +481,7 @@ void TVyraz::AppendText(QString &out) const
     case K::Function:
         // A negated function is a power's base or a factorial's operand only
         // in brackets, since the sign binds looser than "^" and "!".
-        bare = signed_ ? In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root})
+        bare = hasSign ? In(pk, {K::Sum, K::Difference, K::Product, K::Quotient, K::Root})
                        : (pk >= K::Sum && pk <= K::Power) || pk == K::Root;
         break;
     case K::Percent:
@@ -534,7 +534,9 @@ void TVyraz::AppendText(QString &out) const
 
 struct TVyraz::TDerivation
 {
-    QString Variable; // normalized
+    explicit TDerivation(const QString &variable) : Variable(Normalized(variable)) {}
+
+    const QString Variable; // normalized
     QHash<const TVyraz *, bool> Depends;
     QHash<QString, bool> Names; // leaf and function texts that name the variable
     QHash<const TVyraz *, qint64> Printed;
@@ -592,8 +594,7 @@ bool TVyraz::Depends(TDerivation &d) const
 
 bool TVyraz::IsConstant(const QString &variable) const
 {
-    TDerivation d;
-    d.Variable = Normalized(variable);
+    TDerivation d(variable);
     return !Depends(d);
 }
 
@@ -697,8 +698,7 @@ qint64 TVyraz::LeastDerivativeLength(TDerivation &d) const
 
 QString TVyraz::Derivative(const QString &variable) const
 {
-    TDerivation d;
-    d.Variable = Normalized(variable);
+    TDerivation d(variable);
     // A derivative that could only come out too long is refused before it
     // is written: in a tower such as x^x^...^x every level prints the
     // levels above it again.
@@ -988,7 +988,7 @@ struct TVyraz::TFolding
     QHash<const TVyraz *, TFoldShape> Shapes;
 };
 
-TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
+TVyraz::TFoldShape TVyraz::Fold(TFolding &folding) const
 {
     using Form = TFoldShape::TForm;
     const quint8 pk = m_parentKind;
@@ -1001,7 +1001,7 @@ TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
             pk == K::Power || (pk == K::Factorial && (m_text.startsWith(u'-') || m_text.startsWith(u'+')));
         break;
     case K::Group: {
-        const TFoldShape inner = m_left->Fold(F);
+        const TFoldShape inner = m_left->Fold(folding);
         r.Form = Form::LeftOnly;
         r.Numeric = inner.Numeric;
         r.Value = inner.Value;
@@ -1013,8 +1013,8 @@ TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
     case K::Product:
     case K::Quotient:
     case K::Power: {
-        const TFoldShape l = m_left->Fold(F);
-        const TFoldShape rr = m_right->Fold(F);
+        const TFoldShape l = m_left->Fold(folding);
+        const TFoldShape rr = m_right->Fold(folding);
         if (l.Numeric && rr.Numeric) {
             try {
                 switch (m_kind) {
@@ -1081,18 +1081,18 @@ TVyraz::TFoldShape TVyraz::Fold(TFolding &F) const
     }
     case K::Factorial:
     case K::Percent:
-        m_left->Fold(F);
+        m_left->Fold(folding);
         r.Form = Form::Postfix;
         break;
     case K::Function:
-        m_right->Fold(F);
+        m_right->Fold(folding);
         r.Form = Form::Call;
         r.Parenthesized = !((pk >= K::Sum && pk <= K::Power) || pk == K::Root);
         break;
     default:
         break;
     }
-    F.Shapes.insert(this, r);
+    folding.Shapes.insert(this, r);
     return r;
 }
 

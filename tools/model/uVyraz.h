@@ -180,7 +180,7 @@ private:
     void Derive(TDerivation &d, QString &out) const;
     void DeriveFunction(TDerivation &d, QString &out) const;
     void DerivePercentSum(TDerivation &d, QString &out) const;
-    TFoldShape Fold(TFolding &f) const;
+    TFoldShape Fold(TFolding &folding) const;
     void WriteFolded(const TFolding &f, QString &out) const;
 
     quint8 m_kind = VyrazKind::Empty;
