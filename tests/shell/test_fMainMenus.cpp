@@ -9,6 +9,7 @@
 #include "shell/uProgramTranslator.h"
 #include "tests/support/ClippedTexts.h"
 #include "tests/support/MainWindowDriver.h"
+#include "tests/support/Mnemonics.h"
 #include "tests/support/ModalHelper.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/QtPrint.h"
@@ -20,6 +21,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -153,6 +157,45 @@ TEST(ShellWindows, TheMainWindowsTextsFitAtLargerFonts)
         run.Exit();
     }
     QApplication::setFont(usual);
+    TProgramTranslator::FreeInstance();
+    LanguageCode = QStringLiteral("e2");
+}
+
+// Alt and a letter reaches one item of an open menu, and one menu of the
+// menu bar: no letter may stand for two.
+TEST(MainMenus, NoTwoItemsOfAMenuShareAnAcceleratorInEitherLanguage)
+{
+    TProgramRun run;
+    run.CopyLanguageFiles();
+    run.Start();
+    const auto clashes = [](const QList<QAction *> &actions) {
+        QStringList found;
+        QMap<QChar, QString> taken;
+        for (const QAction *action : actions) {
+            if (action->isSeparator() || !action->isVisible())
+                continue;
+            const QChar letter = MnemonicOf(action->text());
+            if (letter.isNull())
+                found << QStringLiteral("none: ") + action->text();
+            else if (taken.contains(letter))
+                found << QString(letter) + QStringLiteral(": ") + taken[letter] + QStringLiteral(" / ")
+                             + action->text();
+            else
+                taken.insert(letter, action->text());
+        }
+        return found;
+    };
+    for (const char *language : {"English.txt", "Slovensky.txt"}) {
+        TProgramTranslator::Instance()->LoadFile(LanguageFile(language));
+        ASSERT_TRUE(TProgramTranslator::Instance()->IsLoaded());
+        KMainProgram::Instance()->LoadTexts();
+        EXPECT_EQ(clashes(MainFrm->menuBar()->actions()), QStringList()) << language;
+        for (const QAction *top : MainFrm->menuBar()->actions()) {
+            ASSERT_TRUE(top->menu()) << top->text().toStdString();
+            EXPECT_EQ(clashes(top->menu()->actions()), QStringList()) << language << " " << top->text().toStdString();
+        }
+    }
+    run.Exit();
     TProgramTranslator::FreeInstance();
     LanguageCode = QStringLiteral("e2");
 }
