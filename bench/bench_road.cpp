@@ -5,6 +5,9 @@
 #include "core/uProgramState.h"
 #include "core/uVariableManager.h"
 
+#include <QFile>
+#include <QStringList>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -47,8 +50,35 @@ void BM_RoadSixtyCharacters(benchmark::State &state)
     Road(state, input, expected);
 }
 
+// A working day's worth of typing in one go: 20,000 mixed expressions
+// (scripts/arithmetic-lines.py mixed 20000 7 calc), angles in radians,
+// reported as expressions per second.
+void BM_Throughput20000Mixed(benchmark::State &state)
+{
+    QFile file(QStringLiteral(TANDOREL_BENCH_DATA "/mixed-20000.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        state.SkipWithError("bench/data/mixed-20000.txt cannot be read");
+        return;
+    }
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    Prepare();
+    KProgramState::GetInstance(0)->AngleMode = 1;
+    for (const QString &line : lines)
+        if (!CalculateExpression(line).Ok()) {
+            state.SkipWithError(("no result for " + line.toStdString()).c_str());
+            return;
+        }
+    for (auto _ : state)
+        for (const QString &line : lines) {
+            TCalculationOutcome out = CalculateExpression(line);
+            benchmark::DoNotOptimize(out.DisplayText);
+        }
+    state.SetItemsProcessed(state.iterations() * lines.size());
+}
+
 BENCHMARK(BM_RoadShort);
 BENCHMARK(BM_RoadSixtyCharacters);
+BENCHMARK(BM_Throughput20000Mixed)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
