@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -231,17 +232,61 @@ QColor ReadableColour(const QColor &wanted, const QColor &background)
     return QColor(Qt::white);
 }
 
-void SetFixedTextColour(QWidget *control, const QColor &colour)
+namespace {
+
+const char *const FixedTextColourKey = "tandorelFixedTextColour";
+
+// Fits a control's fixed text colour to the background it has now.
+void ApplyFixedTextColour(QWidget *control)
 {
-    if (!control)
-        return;
+    const QColor wanted = control->property(FixedTextColourKey).value<QColor>();
     const bool onBase = qobject_cast<QLineEdit *>(control) || qobject_cast<QAbstractSpinBox *>(control)
                         || qobject_cast<QAbstractScrollArea *>(control);
     const QPalette::ColorRole text = onBase ? QPalette::Text : control->foregroundRole();
     const QPalette::ColorRole background = onBase ? QPalette::Base : control->backgroundRole();
     QPalette palette = control->palette();
-    palette.setColor(text, ReadableColour(colour, palette.color(background)));
+    const QColor shown = ReadableColour(wanted, palette.color(background));
+    // Setting the same colour again would announce a palette change again.
+    if (palette.color(text) == shown && palette.isBrushSet(QPalette::Active, text))
+        return;
+    palette.setColor(text, shown);
     control->setPalette(palette);
+}
+
+// The background comes from the theme, so a theme changed while the program
+// runs gives the control a new background: its text colour is fitted again.
+class TFixedColourKeeper : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::PaletteChange && watched->isWidgetType()
+            && watched->property(FixedTextColourKey).isValid())
+            ApplyFixedTextColour(static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void SetFixedTextColour(QWidget *control, const QColor &colour)
+{
+    if (!control)
+        return;
+    if (!control->property(FixedTextColourKey).isValid()) {
+        static auto *keeper = new TFixedColourKeeper(qApp);
+        control->installEventFilter(keeper);
+    }
+    control->setProperty(FixedTextColourKey, colour);
+    ApplyFixedTextColour(control);
+}
+
+void UseThemeTextColour(QWidget *control)
+{
+    control->setProperty(FixedTextColourKey, QVariant());
+    control->setPalette(QPalette());
 }
 
 void InstallAccessibleInterfaces()

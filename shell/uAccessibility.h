@@ -52,8 +52,11 @@ double ContrastRatio(const QColor &a, const QColor &b);
 QColor ReadableColour(const QColor &wanted, const QColor &background);
 
 // Control's text in Colour, made readable against the background it is
-// drawn on: the base of an edit, the window behind a label or a button.
+// drawn on: the base of an edit, the window behind a label or a button;
+// fitted again when the theme changes while the program runs.
 void SetFixedTextColour(QWidget *control, const QColor &colour);
+// The theme's own text colour again, for a control that had a fixed one.
+void UseThemeTextColour(QWidget *control);
 
 // A window laid out by its layout keeps its texts whole at any font size
 // and in any language: its minimum size is Specified (the size its layout

@@ -19,10 +19,11 @@
 namespace {
 
 // The preview glyph: a small fraction drawn as the preview draws formulas,
-// in navy that stays readable on the button.
-QIcon PreviewGlyph(const QColor &button)
+// in navy that stays readable on the button, sharp at the screen's scale.
+QIcon PreviewGlyph(const QColor &button, qreal scale)
 {
-    QPixmap pm(16, 16);
+    QPixmap pm(QSize(16, 16) * scale);
+    pm.setDevicePixelRatio(scale);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setPen(ReadableColour(QColor(0, 0, 128), button));
@@ -59,7 +60,7 @@ TderivacieFrm::TderivacieFrm(QWidget *parent) : KTandorelForm(parent), ui(new Ui
     ui->stupenDerivacieUpd->Max = 10;
     ui->stupenDerivacieUpd->SetAssociate(ui->stupenDerivacieEdt);
     ui->stupenDerivacieUpd->SetPosition(1);
-    ui->nahladBtn->setIcon(PreviewGlyph(ui->nahladBtn->palette().color(QPalette::Button)));
+    DrawPreviewGlyph();
     HandleEditKeys(ui->funkciaEdt, TEditTyping::Any);
     HandleEditKeys(ui->vysledokEdt, TEditTyping::Any);
 
@@ -157,6 +158,28 @@ void TderivacieFrm::SetBusyCursor(bool busy)
         else
             w->unsetCursor();
     }
+}
+
+void TderivacieFrm::DrawPreviewGlyph()
+{
+    // The window hears of a new theme before its children: the button's face
+    // is taken from the palette it inherits.
+    ui->nahladBtn->setIcon(PreviewGlyph(palette().color(QPalette::Button), devicePixelRatioF()));
+}
+
+// A theme changed while the window is open.
+void TderivacieFrm::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        DrawPreviewGlyph();
+    KTandorelForm::changeEvent(event);
+}
+
+// Shown on a screen whose scale it takes.
+void TderivacieFrm::showEvent(QShowEvent *event)
+{
+    DrawPreviewGlyph();
+    KTandorelForm::showEvent(event);
 }
 
 void TderivacieFrm::hideEvent(QHideEvent *event)

@@ -55,8 +55,11 @@ public:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void DrawPreviewGlyph();
     void vypocetBtnClick();
     void nahladBtnClick();
     void Button1Click();

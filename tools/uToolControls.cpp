@@ -93,7 +93,7 @@ void SetTextColour(QLineEdit *edit, const QColor &colour)
 
 void UseNormalTextColour(QLineEdit *edit)
 {
-    edit->setPalette(QPalette());
+    UseThemeTextColour(edit);
 }
 
 void UseCompactRows(QTableView *grid)

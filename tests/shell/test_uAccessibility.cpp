@@ -3,6 +3,7 @@
 
 #include "tests/support/QtPrint.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -50,6 +51,32 @@ TEST(Contrast, ASpecifiedColourStaysOnALightBackgroundAndIsLightenedOnADarkOne)
             EXPECT_LT(ContrastRatio(step, c.Background), 4.5) << c.Wanted.name().toStdString();
         }
     }
+}
+
+// The desktop's theme switched while the program runs, to dark and back.
+TEST(Contrast, AFixedColourFollowsAThemeChangedWhileRunning)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base})
+        dark.setColor(role, QColor(0x23, 0x23, 0x23));
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        dark.setColor(role, QColor(0xe0, 0xe0, 0xe0));
+    QWidget window;
+    auto *edit = new QLineEdit(&window);
+    auto *label = new QLabel(QStringLiteral("text"), &window);
+    SetFixedTextColour(edit, QColor(0, 0, 128));
+    SetFixedTextColour(label, QColor(0, 0, 128));
+    window.show();
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    EXPECT_GE(ContrastRatio(edit->palette().color(QPalette::Text), edit->palette().color(QPalette::Base)), 4.5);
+    EXPECT_GE(ContrastRatio(label->palette().color(QPalette::WindowText), label->palette().color(QPalette::Window)),
+              4.5);
+    QApplication::setPalette(light);
+    QApplication::processEvents();
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 }
 
 TEST(Contrast, AnEditIsJudgedOnItsBaseALabelOnItsWindow)

@@ -4,6 +4,7 @@
 // button, the hidden local route and the translated texts.
 #include "tools/fDerivacie.h"
 
+#include "shell/uAccessibility.h"
 #include "shell/uGUIManager.h"
 #include "shell/uMainProgram.h"
 #include "shell/uProgramTranslator.h"
@@ -16,8 +17,10 @@
 #include "tests/support/ToolWindowFixture.h"
 #include "tools/uToolWindows.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,6 +114,36 @@ TEST_F(DerivativesWindow, ControlsAsLaidOut)
     EXPECT_FALSE(Window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(Window.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(Window.RequestTimeoutMs, 10000);
+}
+
+// The darkest ink of the preview glyph against the button it sits on, after
+// the theme turned dark and back while the window was open.
+TEST_F(DerivativesWindow, ThePreviewGlyphFollowsAThemeChangedWhileOpen)
+{
+    const auto inkContrast = [this] {
+        auto *button = Child<QToolButton>("nahladBtn");
+        const QImage glyph = button->icon().pixmap(QSize(16, 16), Window.devicePixelRatioF()).toImage();
+        EXPECT_EQ(glyph.devicePixelRatio(), Window.devicePixelRatioF());
+        const QColor face = button->palette().color(QPalette::Button);
+        double best = 1;
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x)
+                if (qAlpha(glyph.pixel(x, y)) == 255)
+                    best = qMax(best, ContrastRatio(glyph.pixelColor(x, y), face));
+        return best;
+    };
+    Window.show();
+    EXPECT_GE(inkContrast(), 4.5);
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    EXPECT_GE(inkContrast(), 4.5);
+    QApplication::setPalette(light);
+    QApplication::processEvents();
+    EXPECT_GE(inkContrast(), 4.5);
 }
 
 TEST_F(DerivativesWindow, OrderRunsFromOneToTen)
