@@ -745,26 +745,11 @@ void TVyraz::Derive(TDerivation &d, QString &out) const
         out += u')';
         break;
     case K::Product:
-        out += u'(';
-        m_left->Derive(d, out);
-        out += u'*';
-        m_right->AppendText(out);
-        out += u'+';
-        m_left->AppendText(out);
-        out += u'*';
-        m_right->Derive(d, out);
-        out += u')';
+        DeriveProductRule(d, u'+', out);
         break;
     case K::Quotient:
-        out += u'(';
-        m_left->Derive(d, out);
-        out += u'*';
-        m_right->AppendText(out);
-        out += u'-';
-        m_left->AppendText(out);
-        out += u'*';
-        m_right->Derive(d, out);
-        out += QStringLiteral(")/(");
+        DeriveProductRule(d, u'-', out);
+        out += QStringLiteral("/(");
         m_right->AppendText(out);
         out += QStringLiteral(")^2");
         break;
@@ -831,6 +816,20 @@ void TVyraz::Derive(TDerivation &d, QString &out) const
 // a is the term right before the sign. When the left side is itself a sum
 // the tree cannot tell '(a+b)+c%' from 'a+b+c%', which the calculator reads
 // differently, so such a sum has no derivative here.
+// (u'*v+u*v') for a product; with sign '-' the numerator of a quotient's.
+void TVyraz::DeriveProductRule(TDerivation &d, QChar sign, QString &out) const
+{
+    out += u'(';
+    m_left->Derive(d, out);
+    out += u'*';
+    m_right->AppendText(out);
+    out += sign;
+    m_left->AppendText(out);
+    out += u'*';
+    m_right->Derive(d, out);
+    out += u')';
+}
+
 void TVyraz::DerivePercentSum(TDerivation &d, QString &out) const
 {
     if (m_left->m_kind == K::Sum || m_left->m_kind == K::Difference)

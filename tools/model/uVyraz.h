@@ -180,6 +180,7 @@ private:
     void Derive(TDerivation &d, QString &out) const;
     void DeriveFunction(TDerivation &d, QString &out) const;
     void DerivePercentSum(TDerivation &d, QString &out) const;
+    void DeriveProductRule(TDerivation &d, QChar sign, QString &out) const;
     TFoldShape Fold(TFolding &folding) const;
     void WriteFolded(const TFolding &f, QString &out) const;
 
