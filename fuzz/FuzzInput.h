@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 struct TFuzzInput
 {
@@ -12,12 +13,10 @@ struct TFuzzInput
     QString Text;
 };
 
-// False for an empty input, which picks nothing.
-inline bool ReadFuzzInput(const uint8_t *data, size_t size, TFuzzInput &input)
+// Nothing for an empty input, which picks nothing.
+inline std::optional<TFuzzInput> ReadFuzzInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
-        return false;
-    input.Mode = data[0];
-    input.Text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
-    return true;
+        return std::nullopt;
+    return TFuzzInput{data[0], QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1))};
 }

@@ -63,11 +63,10 @@ void Run(quint8 Operation, int Parameter, const QString &P, const QString &Q)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TFuzzInput input;
-    if (!ReadFuzzInput(data, size, input))
+    const std::optional<TFuzzInput> input = ReadFuzzInput(data, size);
+    if (!input)
         return 0;
-    const uint8_t mode = input.Mode;
-    const QString &text = input.Text;
+    const auto &[mode, text] = *input;
     const qsizetype split = text.indexOf(u'\n');
     const QString p = split < 0 ? text : text.left(split);
     const QString q = split < 0 ? QString() : text.mid(split + 1);

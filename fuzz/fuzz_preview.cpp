@@ -84,11 +84,11 @@ void Check(const TGrafickyVyraz *Root, const QString &Text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TFuzzInput input;
-    if (!ReadFuzzInput(data, size, input))
+    const std::optional<TFuzzInput> input = ReadFuzzInput(data, size);
+    if (!input)
         return 0;
-    const int fontSize = input.Mode % 40;
-    const QString &text = input.Text;
+    const auto &[mode, text] = *input;
+    const int fontSize = mode % 40;
     const FixedTextMetrics metrics;
     std::unique_ptr<TGrafickyVyraz> formula;
     try {

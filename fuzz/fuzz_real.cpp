@@ -58,11 +58,10 @@ void EvaluatePrepared(const QString &typed)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TFuzzInput input;
-    if (!ReadFuzzInput(data, size, input))
+    const std::optional<TFuzzInput> input = ReadFuzzInput(data, size);
+    if (!input)
         return 0;
-    const uint8_t mode = input.Mode;
-    const QString &text = input.Text;
+    const auto &[mode, text] = *input;
     static const quint8 radixes[] = {10, 2, 8, 16};
 
     DecimalSeparator = (mode & 1) ? u',' : u'.';
