@@ -48,25 +48,25 @@ def plain_operand(rnd, depth):
     return Term(n, n)
 
 
+# Each function term as the calculator and as bc write it, with the share of
+# operands it takes; arguments of ln and sqrt stay at 1 or above (a literal
+# number plus one).
+FUNCTIONS = [
+    (0.2, "sin({n})", "s({n})"),
+    (0.35, "ln(1+{n})", "l(1+{n})"),
+    (0.5, "{n}^{e}", "{n}^{e}"),
+    (0.6, "sqrt(1+{n})", "sqrt(1+{n})"),
+    (0.65, "cos({n})", "c({n})"),
+]
+
+
 def function_operand(rnd, depth):
     k = rnd.random()
-    # Arguments of ln and sqrt stay at 1 or above: a literal number plus one.
-    if k < 0.2:
-        n = number(rnd)
-        return Term("sin(" + n + ")", "s(" + n + ")")
-    if k < 0.35:
-        n = number(rnd)
-        return Term("ln(1+" + n + ")", "l(1+" + n + ")")
-    if k < 0.5:
-        n = number(rnd)
-        e = str(rnd.randint(2, 5))
-        return Term(n + "^" + e, n + "^" + e)
-    if k < 0.6:
-        n = number(rnd)
-        return Term("sqrt(1+" + n + ")", "sqrt(1+" + n + ")")
-    if k < 0.65:
-        n = number(rnd)
-        return Term("cos(" + n + ")", "c(" + n + ")")
+    for below, calc, bc in FUNCTIONS:
+        if k < below:
+            n = number(rnd)
+            e = str(rnd.randint(2, 5)) if "{e}" in calc else ""
+            return Term(calc.format(n=n, e=e), bc.format(n=n, e=e))
     return plain_operand(rnd, depth)
 
 
