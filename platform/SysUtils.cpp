@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <locale.h>
 
 QChar DecimalSeparator = QChar(u'.');
@@ -62,20 +64,29 @@ constexpr Extended Pow10Exact[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1
 
 // The exact digits of the values from 0.01 to 1E18 (the numbers of
 // everyday calculations) without going through the C library's printf:
-// V = M / 2^Shift with a 64-bit M, so V * 10^K for K up to 19 is one exact
-// 128-bit product, which is then rounded half to even by its remainder, as
-// printf rounds an exact tie. False for any other value.
-bool Digits18Exact(Extended v, char digits[18], int &exponent)
+// V = M / 2^Shift with the 64-bit mantissa M, so V * 10^K for K up to 19 is
+// one exact 128-bit product, which is then rounded half to even by its
+// remainder, as printf rounds an exact tie. Digits receives the 18
+// significant digits as one number from 10^17 up to 10^18. False for any
+// other value.
+bool Digits18Exact(Extended v, quint64 &digits, int &exponent)
 {
     if (!(v >= 0.01L && v < 1e18L))
         return false;
-    int binaryExponent = 0;
-    const Extended fraction = std::frexp(v, &binaryExponent); // [0.5, 1)
-    const quint64 m = quint64(std::ldexp(fraction, 64));
-    const int shift = 64 - binaryExponent; // 4 .. 71 in this range
+    // The mantissa and exponent straight from the 80-bit format, which holds
+    // the leading 1 of a normal value (all of this range is normal) as the
+    // top bit: V = M * 2^(biased exponent - 16383 - 63).
+    static_assert(std::numeric_limits<Extended>::digits == 64 && std::numeric_limits<Extended>::max_exponent == 16384);
+    quint64 m = 0;
+    quint16 signAndExponent = 0;
+    std::memcpy(&m, &v, sizeof m);
+    std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char *>(&v) + sizeof m, sizeof signAndExponent);
+    const int binaryExponent = int(signAndExponent & 0x7fff) - 16382; // 2^(b-1) <= v < 2^b
+    const int shift = 64 - binaryExponent;                            // 4 .. 71 in this range
     using u128 = unsigned __int128;
-    // 10^(e-1) <= v < 10^e, give or take one: 2^(b-1) <= v < 2^b.
-    int e = int(std::floor((binaryExponent - 1) * 0.30102999566398120)) + 1;
+    // 10^(e-1) <= v < 10^e, give or take one (78913 / 2^18 is log10(2) to
+    // five places); the loop settles the one either way.
+    int e = (((binaryExponent - 1) * 78913) >> 18) + 1;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int k = 18 - e;
         if (k < 0 || k > 19)
@@ -98,11 +109,7 @@ bool Digits18Exact(Extended v, char digits[18], int &exponent)
             d = Pow10U64[17];
             ++e;
         }
-        quint64 n = quint64(d);
-        for (int i = 17; i >= 0; --i) {
-            digits[i] = char('0' + n % 10);
-            n /= 10;
-        }
+        digits = quint64(d);
         exponent = e;
         return true;
     }
@@ -110,9 +117,9 @@ bool Digits18Exact(Extended v, char digits[18], int &exponent)
 }
 
 // Exact decimal digits of a positive finite value: 18 significant digits
-// rounded to nearest (glibc converts long double exactly), and the exponent
-// of the form 0.ddd x 10^e.
-void Digits18(Extended v, char digits[18], int &exponent)
+// rounded to nearest (glibc converts long double exactly) as one number from
+// 10^17 up to 10^18, and the exponent of the form 0.ddd x 10^e.
+void Digits18(Extended v, quint64 &digits, int &exponent)
 {
     if (Digits18Exact(v, digits, exponent))
         return;
@@ -122,12 +129,14 @@ void Digits18(Extended v, char digits[18], int &exponent)
     uselocale(old);
     // buf is "d.ddddddddddddddddde[+-]x"
     int n = 0;
+    quint64 d = 0;
     const char *p = buf;
     for (; *p && *p != 'e' && n < 18; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits[n++] = *p;
-    while (n < 18)
-        digits[n++] = '0';
+        if (*p >= '0' && *p <= '9') {
+            d = d * 10 + quint64(*p - '0');
+            ++n;
+        }
+    digits = d * Pow10U64[18 - n];
     while (*p && *p != 'e')
         ++p;
     exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
@@ -156,7 +165,7 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
         r.Negative = false;
         return r;
     }
-    char d[18];
+    quint64 d = 0;
     int e = 0;
     Digits18(std::fabs(value), d, e);
     if (precision < 1)
@@ -168,30 +177,31 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
         r.Negative = false;
         return r;
     }
-    std::string digits(d, d + n);
-    const bool up = n < 18 && d[n] >= '5';
-    if (up) {
-        int i = n - 1;
-        while (i >= 0 && digits[i] == '9') {
-            digits[i] = '0';
-            --i;
-        }
-        if (i >= 0) {
-            ++digits[i];
-        } else {
+    // The first N of the 18 digits, rounded half up by the next one.
+    quint64 kept = d / Pow10U64[18 - n];
+    if (n < 18 && (d / Pow10U64[17 - n]) % 10 >= 5) {
+        ++kept;
+        if (kept == Pow10U64[n]) {
             // All nines (or no digit kept): the carry makes 1 of the next place.
-            digits.clear();
-            digits.push_back('1');
+            kept = 1;
+            n = 1;
             ++e;
         }
     }
-    while (!digits.empty() && digits.back() == '0')
-        digits.pop_back();
-    if (digits.empty()) {
+    if (kept == 0) {
         r.Negative = false;
         return r;
     }
-    r.Digits = digits;
+    while (kept % 10 == 0) {
+        kept /= 10;
+        --n;
+    }
+    std::string digits(size_t(n), '0');
+    for (int i = n - 1; i >= 0; --i) {
+        digits[size_t(i)] = char('0' + kept % 10);
+        kept /= 10;
+    }
+    r.Digits = std::move(digits);
     r.Exponent = e;
     return r;
 }

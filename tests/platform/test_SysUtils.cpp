@@ -393,6 +393,76 @@ TEST(FloatToDecimal, DigitsAgreeWithTheCLibrary)
     }
 }
 
+// Fewer digits, or places after the point, are rounded half up from the 18
+// digits, the carry of a run of nines moving into the exponent; the
+// reference works on the C library's digit text.
+TEST(FloatToDecimal, RoundsTheEighteenDigitsHalfUp)
+{
+    std::vector<Extended> values = {0.5L,
+                                    0.05L,
+                                    9.5L,
+                                    99.95L,
+                                    0.00049L,
+                                    0.0005L,
+                                    0.96L,
+                                    999999.5L,
+                                    1e-5L,
+                                    2.5e-320L,
+                                    1e300L,
+                                    1.0L / 3,
+                                    123.4565L,
+                                    0.999999999999999999L,
+                                    9999999999999999.0L};
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 30000; ++i) {
+        const quint64 mantissa = random() | (1ULL << 63);
+        const int exponent = int(random() % 200) - 100 - 63;
+        values.push_back(std::ldexp(Extended(mantissa), exponent));
+        // Runs of nines and fives, which carry and tie.
+        const int digits = 1 + int(random() % 18);
+        std::string t(size_t(digits), random() % 2 ? '9' : '5');
+        t[0] = char('1' + random() % 9);
+        values.push_back(std::strtold(t.c_str(), nullptr) * std::pow(10.0L, Extended(int(random() % 40) - 25)));
+    }
+    const int decimalChoices[] = {9999, 0, 1, 2, 6, 12, -1, -3};
+    for (const Extended v : values) {
+        // The 18 digits padded with zeros, and the exponent.
+        TFloatRec all = CLibraryDigits(v);
+        all.Digits.resize(18, '0');
+        for (int precision = 1; precision <= 18; ++precision)
+            for (const int decimals : decimalChoices) {
+                int n = precision;
+                if (decimals < 9999 && all.Exponent + decimals < n)
+                    n = all.Exponent + decimals;
+                std::string digits = n > 0 ? all.Digits.substr(0, size_t(n)) : std::string();
+                int exponent = all.Exponent;
+                if (n >= 0 && n < 18 && all.Digits[size_t(n)] >= '5') {
+                    int k = n - 1;
+                    while (k >= 0 && digits[size_t(k)] == '9')
+                        digits[size_t(k--)] = '0';
+                    if (k >= 0) {
+                        ++digits[size_t(k)];
+                    } else {
+                        digits = "1";
+                        ++exponent;
+                    }
+                }
+                while (!digits.empty() && digits.back() == '0')
+                    digits.pop_back();
+                if (n < 0)
+                    digits.clear();
+                const TFloatRec got = FloatToDecimal(-v, precision, decimals);
+                ASSERT_EQ(got.Digits, digits) << double(v) << " " << precision << " " << decimals;
+                if (!digits.empty()) {
+                    ASSERT_EQ(got.Exponent, exponent) << double(v) << " " << precision << " " << decimals;
+                    ASSERT_TRUE(got.Negative);
+                } else {
+                    ASSERT_FALSE(got.Negative);
+                }
+            }
+    }
+}
+
 // Short number texts are read without strtold; the value must be the one
 // strtold gives, to the last bit.
 TEST(StrToFloat, AgreesWithTheCLibrary)
