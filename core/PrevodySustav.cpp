@@ -92,37 +92,34 @@ int GroupSize(quint8 radix)
 
 QString GroupDigits(const QString &t, quint8 radix)
 {
-    const int size = GroupSize(radix);
-    QString intPart, fracPart;
+    const qsizetype size = GroupSize(radix);
     const qsizetype sep = t.indexOf(DecimalSeparator);
-    if (sep < 0) {
-        intPart = t;
-    } else {
-        intPart = t.left(sep);
-        fracPart = t.mid(sep + 1);
+    const qsizetype intEnd = sep < 0 ? t.size() : sep;
+    const qsizetype intStart = intEnd > 0 && t.at(0) == u'-' ? 1 : 0;
+    const qsizetype whole = intEnd - intStart;
+    const qsizetype fraction = sep < 0 ? 0 : t.size() - sep - 1;
+    // Written into a text of its final length: one blank between groups.
+    const qsizetype length = intStart + whole + (whole > 0 ? (whole - 1) / size : 0)
+                             + (sep < 0 ? 0 : 1 + fraction + (fraction > 0 ? (fraction - 1) / size : 0));
+    QString out(length, Qt::Uninitialized);
+    const char16_t *in = reinterpret_cast<const char16_t *>(t.constData());
+    char16_t *w = reinterpret_cast<char16_t *>(out.data());
+    if (intStart > 0)
+        *w++ = u'-';
+    for (qsizetype i = 0; i < whole; ++i) {
+        if (i > 0 && (whole - i) % size == 0)
+            *w++ = u' ';
+        *w++ = in[intStart + i];
     }
-    QString sign;
-    if (intPart.startsWith(u'-')) {
-        sign = QStringLiteral("-");
-        intPart.remove(0, 1);
+    if (sep >= 0) {
+        *w++ = DecimalSeparator.unicode();
+        for (qsizetype i = 0; i < fraction; ++i) {
+            if (i > 0 && i % size == 0)
+                *w++ = u' ';
+            *w++ = in[sep + 1 + i];
+        }
     }
-    QString out;
-    const int n = int(intPart.size());
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % size == 0)
-            out += u' ';
-        out += intPart.at(i);
-    }
-    QString frac;
-    for (int i = 0; i < fracPart.size(); ++i) {
-        if (i > 0 && i % size == 0)
-            frac += u' ';
-        frac += fracPart.at(i);
-    }
-    QString result = sign + out;
-    if (sep >= 0)
-        result += DecimalSeparator + frac;
-    return result;
+    return out;
 }
 
 } // namespace
