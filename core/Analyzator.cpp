@@ -5,6 +5,7 @@
 #include "core/uReduction.h"
 #include "platform/FloatMath.h"
 
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -751,8 +752,9 @@ void EvaluateReal(const QString &expr, TCalculationError &err, const TStringList
         SubstituteVariables(s);
         SubstituteConstants(s);
         BracketNumbers(s);
-        InsertImplicitMultiplication(s, TCharSet(u"+,-.") + TCharSet::Digits(),
-                                     TCharSet::Digits() + TCharSet::Letters());
+        static const TCharSet wordSet = TCharSet(u"+,-.") + TCharSet::Digits();
+        static const TCharSet runSet = TCharSet::Digits() + TCharSet::Letters();
+        InsertImplicitMultiplication(s, wordSet, runSet);
         s.remove(QChar(u' '));
         RealPreprocessed = true;
         s = LowerAscii(s);
@@ -905,6 +907,34 @@ bool EndsFunctionArgument(QChar c)
     return IsCharIn(c, u"!%)*+-/^");
 }
 
+// The classes of the ASCII characters that the pair rules of the syntax
+// check ask about, looked up once per character instead of asked rule by
+// rule; any other character is in none (and not allowed).
+enum TSyntaxClass : quint8 {
+    AllowedClass = 1,
+    InfixClass = 2,
+    AfterOperandClass = 4,
+    NumeralClass = 8,
+    NotAfterOpenClass = 16,   // "!%*/^": no operand after "("
+    NotAfterDollarClass = 32, // "!%*+-/^$": no name after "$"
+};
+
+quint8 SyntaxClassOf(QChar c)
+{
+    static const auto table = [] {
+        std::array<quint8, 128> t{};
+        for (char16_t u = 0; u < 128; ++u) {
+            const QChar c(u);
+            t[u] = quint8((IsAllowed(c) ? AllowedClass : 0) | (IsInfix(c) ? InfixClass : 0)
+                          | (IsOperatorAfterOperand(c) ? AfterOperandClass : 0) | (IsNumeral(c) ? NumeralClass : 0)
+                          | (IsCharIn(c, u"!%*/^") ? NotAfterOpenClass : 0)
+                          | (IsCharIn(c, u"!%*+-/^$") ? NotAfterDollarClass : 0));
+        }
+        return t;
+    }();
+    return c.unicode() < 128 ? table[c.unicode()] : 0;
+}
+
 // The function names of a lower-case text, checked in list order, each
 // occurrence from the first on: a name followed by nothing it could take
 // is code 12; any other is deleted, so that a shorter name inside it
@@ -992,23 +1022,28 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
 
     // The first "!!", "%%" and "()" count only once every pair has passed.
     qsizetype twoFactorials = -1, twoPercents = -1, emptyPair = -1;
+    const QChar *text = s.Text().data();
+    quint8 before = SyntaxClassOf(text[0]);
     for (qsizetype i = 1; i < len; ++i) {
-        const QChar p = s.At(i - 1);
-        const QChar c = s.At(i);
-        if (!IsAllowed(c))
+        const QChar p = text[i - 1];
+        const QChar c = text[i];
+        const quint8 now = SyntaxClassOf(c);
+        const bool separator = c == sep;
+        if (!(now & AllowedClass))
             return s.Fail(16, i, i + 1);
-        if (IsInfix(p) && IsOperatorAfterOperand(c))
+        if ((before & InfixClass) && (now & AfterOperandClass))
             return s.Fail(5, i, i + 1);
-        if (p == sep && !IsNumeral(c))
+        if (p == sep && !(now & NumeralClass))
             return s.Fail(6, i, i + 1);
-        if (IsInfix(p) && (c == u')' || c == sep))
+        if ((before & InfixClass) && (c == u')' || separator))
             return s.Fail(7, i, i + 1);
-        if (p == u'(' && IsCharIn(c, u"!%*/^"))
+        if (p == u'(' && (now & NotAfterOpenClass))
             return s.Fail(8, i, i + 1);
-        if (p == u'$' && (IsCharIn(c, u"!%*+-/^$") || c == sep))
+        if (p == u'$' && ((now & NotAfterDollarClass) || separator))
             return s.Fail(18, i - 1, i);
-        if (c == sep && !IsNumeral(p))
+        if (separator && !(before & NumeralClass))
             return s.Fail(30, i, i + 1);
+        before = now;
         if (p == c && c == u'!' && twoFactorials < 0)
             twoFactorials = i;
         if (p == c && c == u'%' && twoPercents < 0)
