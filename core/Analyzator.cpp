@@ -92,12 +92,9 @@ bool IsPlainToken(QStringView inner)
 // S holds the two characters A and B next to each other.
 bool HasPair(QStringView s, QChar a, QChar b)
 {
-    qsizetype i = s.indexOf(a);
-    while (i >= 0 && i + 1 < s.size()) {
-        if (s.at(i + 1) == b)
+    for (qsizetype i = 0; i + 1 < s.size(); ++i)
+        if (s.at(i) == a && s.at(i + 1) == b)
             return true;
-        i = s.indexOf(a, i + 1);
-    }
     return false;
 }
 
@@ -349,11 +346,20 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
     if (op.unicode() < 33 || op.unicode() > 47)
         return;
     try {
-        static Extended (*const arithmetic[])(Extended, Extended) = {FAdd, FSub, FMul, FDiv};
-        const qsizetype k = QStringView(u"+-*/").indexOf(op);
-        if (k >= 0) {
-            r = arithmetic[k](a, b);
-        } else if (op == u'!') {
+        switch (op.unicode()) {
+        case u'+':
+            r = FAdd(a, b);
+            break;
+        case u'-':
+            r = FSub(a, b);
+            break;
+        case u'*':
+            r = FMul(a, b);
+            break;
+        case u'/':
+            r = FDiv(a, b);
+            break;
+        case u'!':
             if (a < 0) {
                 err.ErrorCode = 24;
                 ExpressionValid = false;
@@ -367,6 +373,9 @@ void ApplyOperator(Extended &r, QChar op, TCalculationError &err, Extended a, Ex
             } else {
                 r = Gamma(a + 1);
             }
+            break;
+        default:
+            break;
         }
     } catch (const EOverflow &) {
         err.ErrorCode = 20;
@@ -714,7 +723,7 @@ void ReduceOperators(TRealText &t, TCalculationError &err, const TStringList &na
         t.Text.DropRight(2);
         t.Text.PushRight(u"[-", -1);
     }
-    if (t.Text.Right().contains(u"--")) {
+    if (HasPair(t.Text.Right(), u'-', u'-')) {
         QString s = t.Text.ToString();
         const qsizetype dd = s.indexOf(u"--");
         s.replace(dd, 2, QStringLiteral("+"));
@@ -919,20 +928,21 @@ enum TSyntaxClass : quint8 {
     NotAfterDollarClass = 32, // "!%*+-/^$": no name after "$"
 };
 
-quint8 SyntaxClassOf(QChar c)
+const std::array<quint8, 128> SyntaxClasses = [] {
+    std::array<quint8, 128> t{};
+    for (char16_t u = 0; u < 128; ++u) {
+        const QChar c(u);
+        t[u] = quint8((IsAllowed(c) ? AllowedClass : 0) | (IsInfix(c) ? InfixClass : 0)
+                      | (IsOperatorAfterOperand(c) ? AfterOperandClass : 0) | (IsNumeral(c) ? NumeralClass : 0)
+                      | (IsCharIn(c, u"!%*/^") ? NotAfterOpenClass : 0)
+                      | (IsCharIn(c, u"!%*+-/^$") ? NotAfterDollarClass : 0));
+    }
+    return t;
+}();
+
+inline quint8 SyntaxClassOf(QChar c)
 {
-    static const auto table = [] {
-        std::array<quint8, 128> t{};
-        for (char16_t u = 0; u < 128; ++u) {
-            const QChar c(u);
-            t[u] = quint8((IsAllowed(c) ? AllowedClass : 0) | (IsInfix(c) ? InfixClass : 0)
-                          | (IsOperatorAfterOperand(c) ? AfterOperandClass : 0) | (IsNumeral(c) ? NumeralClass : 0)
-                          | (IsCharIn(c, u"!%*/^") ? NotAfterOpenClass : 0)
-                          | (IsCharIn(c, u"!%*+-/^$") ? NotAfterDollarClass : 0));
-        }
-        return t;
-    }();
-    return c.unicode() < 128 ? table[c.unicode()] : 0;
+    return c.unicode() < 128 ? SyntaxClasses[c.unicode()] : 0;
 }
 
 // The function names of a lower-case text, checked in list order, each

@@ -217,6 +217,26 @@ inline bool IsCharIn(QChar C, QStringView Set)
     return false;
 }
 
+// The first C in S at or after From, or the last one, or -1: the texts of
+// an evaluation are short, and a plain loop costs less than the library's
+// call.
+inline qsizetype IndexOfChar(QStringView S, char16_t C, qsizetype From = 0)
+{
+    const QChar *d = S.data();
+    for (qsizetype i = From; i < S.size(); ++i)
+        if (d[i].unicode() == C)
+            return i;
+    return -1;
+}
+inline qsizetype LastIndexOfChar(QStringView S, char16_t C)
+{
+    const QChar *d = S.data();
+    for (qsizetype i = S.size() - 1; i >= 0; --i)
+        if (d[i].unicode() == C)
+            return i;
+    return -1;
+}
+
 // Lower-cases the ASCII letters of S, as the platform's LowerCase does; a
 // text without capitals is left as it is, not copied.
 void LowerAsciiInPlace(QString &S);

@@ -184,8 +184,7 @@ bool IsComplexRunChar(const TReductionText &text, qsizetype k, QChar unit)
 // The last "[" before End, or 0.
 qsizetype OpenBracketBefore(const TReductionText &text, qsizetype end)
 {
-    const QStringView left = text.Left().left(end);
-    const qsizetype open = left.lastIndexOf(u'[');
+    const qsizetype open = LastIndexOfChar(text.Left().left(end), u'[');
     return open < 0 ? 0 : open;
 }
 
@@ -234,7 +233,7 @@ qsizetype RightOperandLength(const TReductionText &text, qsizetype end, TRightOp
             ++k;
         return k - end;
     }
-    const qsizetype close = right.indexOf(u']');
+    const qsizetype close = IndexOfChar(right, u']');
     return close < 0 ? right.size() : close + 1;
 }
 

@@ -202,11 +202,15 @@ private:
     {
         if (!value)
             return -1;
-        m_values.push_back(*value);
+        // A copy first: Value may point into the storage that grows.
+        const V copy = *value;
+        m_values.append(copy);
         return qint32(m_values.size() - 1);
     }
 
-    std::vector<V> m_values;
+    // Held inside the object up to the values of an everyday expression:
+    // each evaluation (one per bracket) then allocates nothing for them.
+    QVarLengthArray<V, 16> m_values;
 };
 
 // Scans Right from its start for the first character for which Stop(c, i)
@@ -443,7 +447,7 @@ TBracketOutcome ReduceBrackets(TReduction<V> &r, bool *signCleanUp, Inner inner)
         if (!ScanBackward(t, [](QChar c, qsizetype) { return c == u'('; }))
             return TBracketOutcome::Reduced;
         // Left ends with the "(", and no "(" follows it.
-        const qsizetype close = t.Right().indexOf(u')');
+        const qsizetype close = IndexOfChar(t.Right(), u')');
         if (close < 0)
             return TBracketOutcome::Unclosed;
         if (close == 0)
