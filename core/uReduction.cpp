@@ -269,37 +269,65 @@ bool PlusGoes(QChar c, QChar p3, QChar p2, QChar p1, qsizetype i)
 
 } // namespace
 
+namespace {
+
+// The character at I of the whole text, NUL before its start.
+QChar Before(const TReductionText &text, qsizetype i)
+{
+    return i >= 0 ? text.At(i) : QChar();
+}
+
+bool PlusGoesAt(const TReductionText &text, qsizetype i)
+{
+    return PlusGoes(u'+', Before(text, i - 3), Before(text, i - 2), Before(text, i - 1), i);
+}
+
+} // namespace
+
 TTextCensus CensusOf(const TReductionText &text)
 {
     TTextCensus census;
     census.SignCleanUp = text.Size() > 0 && text.At(0) == u'+';
-    QChar p3, p2, p1;
+    // Only a sign needs the characters before it, which are then looked up.
+    char16_t previous = 0;
     qsizetype i = 0;
-    for (const QStringView part : {text.Left(), text.Right()})
-        for (const QChar c : part) {
-            const char16_t u = c.unicode();
-            if (u >= u'a' && u <= u'z') {
+    for (const QStringView part : {text.Left(), text.Right()}) {
+        const QChar *d = part.data();
+        const qsizetype n = part.size();
+        for (qsizetype k = 0; k < n; ++k, ++i) {
+            const char16_t u = d[k].unicode();
+            if (char16_t(u - u'a') < 26) {
                 census.Letters |= 1u << (u - u'a');
-            } else if (u >= 32 && u < 96) {
+            } else if (char16_t(u - 32) < 64) {
                 census.Characters |= quint64(1) << (u - 32);
-                if (p1 == u'-') {
-                    census.MinusMinus = census.MinusMinus || u == u'-';
-                    census.MinusPlus = census.MinusPlus || u == u'+';
+                if (u == u'-' || u == u'+') {
+                    if (previous == u'-') {
+                        census.MinusMinus = census.MinusMinus || u == u'-';
+                        census.MinusPlus = census.MinusPlus || u == u'+';
+                    }
+                    if (u == u'+' && !census.SignCleanUp && PlusGoesAt(text, i))
+                        census.SignCleanUp = true;
                 }
-                if (u == u'+' && PlusGoes(c, p3, p2, p1, i))
-                    census.SignCleanUp = true;
             }
-            p3 = p2;
-            p2 = p1;
-            p1 = c;
-            ++i;
+            previous = u;
         }
+    }
     return census;
 }
 
 bool NeedsSignCleanUp(const TReductionText &text)
 {
-    return CensusOf(text).SignCleanUp;
+    if (text.Size() > 0 && text.At(0) == u'+')
+        return true;
+    qsizetype i = 0;
+    for (const QStringView part : {text.Left(), text.Right()}) {
+        const QChar *d = part.data();
+        const qsizetype n = part.size();
+        for (qsizetype k = 0; k < n; ++k, ++i)
+            if (d[k] == u'+' && PlusGoesAt(text, i))
+                return true;
+    }
+    return false;
 }
 
 void CleanUpSigns(TReductionText &text)

@@ -181,8 +181,10 @@ public:
         TOperand o;
         const qsizetype left = Text.LeftSize();
         o.Text = start < left ? Text.Left().mid(start, n) : Text.Right().mid(start - left, n);
-        if (n > 0 && IsSingleToken(o.Text))
-            o.Value = ValueAt(start);
+        // Only a token whose value is known can have one.
+        if (n > 0)
+            if (const V *v = ValueAt(start); v && IsSingleToken(o.Text))
+                o.Value = v;
         return o;
     }
 
