@@ -177,9 +177,11 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
         r.Negative = false;
         return r;
     }
-    // The first N of the 18 digits, rounded half up by the next one.
-    quint64 kept = d / Pow10U64[18 - n];
-    if (n < 18 && (d / Pow10U64[17 - n]) % 10 >= 5) {
+    // The first N of the 18 digits, rounded half up by the next one: up
+    // when the digits dropped are at least 5 followed by zeros.
+    const quint64 unit = Pow10U64[18 - n];
+    quint64 kept = d / unit;
+    if (n < 18 && d - kept * unit >= 5 * Pow10U64[17 - n]) {
         ++kept;
         if (kept == Pow10U64[n]) {
             // All nines (or no digit kept): the carry makes 1 of the next place.
@@ -197,10 +199,20 @@ TFloatRec FloatToDecimal(Extended value, int precision, int decimals)
         --n;
     }
     std::string digits(size_t(n), '0');
-    for (int i = n - 1; i >= 0; --i) {
-        digits[size_t(i)] = char('0' + kept % 10);
-        kept /= 10;
+    // Two digits at a time from the end.
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
+    int i = n;
+    while (i >= 2) {
+        const unsigned pair = unsigned(kept % 100);
+        kept /= 100;
+        digits[size_t(i - 1)] = Pairs[2 * pair + 1];
+        digits[size_t(i - 2)] = Pairs[2 * pair];
+        i -= 2;
     }
+    if (i == 1)
+        digits[0] = char('0' + kept);
     r.Digits = std::move(digits);
     r.Exponent = e;
     return r;
