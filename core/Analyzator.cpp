@@ -231,38 +231,54 @@ void SetNumberToken(TRealResult &result, Extended x)
         result.Value = 0;
         return;
     }
-    if (r.Negative)
-        t.append(u'-');
     const int n = int(r.Digits.size());
     const int e = r.Exponent;
     const char16_t separator = DecimalSeparator.unicode();
     const auto digit = [&r](int i) { return char16_t(r.Digits[size_t(i)]); };
+    // Written through a pointer into room for the longest token: a sign,
+    // 15 digits with the separator, and 15 zeros or "0.000" or an exponent.
+    char16_t text[48];
+    char16_t *w = text;
+    if (r.Negative)
+        *w++ = u'-';
     if (e > 15 || e < -3) {
-        t.append(digit(0));
+        *w++ = digit(0);
         if (n > 1) {
-            t.append(separator);
+            *w++ = separator;
             for (int i = 1; i < n; ++i)
-                t.append(digit(i));
+                *w++ = digit(i);
         }
-        t.append(u'E');
-        for (const QChar c : QString::number(e - 1))
-            t.append(c.unicode());
+        *w++ = u'E';
+        int power = e - 1;
+        if (power < 0) {
+            *w++ = u'-';
+            power = -power;
+        }
+        char16_t reversed[12];
+        int k = 0;
+        do {
+            reversed[k++] = char16_t(u'0' + power % 10);
+            power /= 10;
+        } while (power != 0);
+        while (k > 0)
+            *w++ = reversed[--k];
     } else if (e <= 0) {
-        t.append(u'0');
-        t.append(separator);
+        *w++ = u'0';
+        *w++ = separator;
         for (int i = 0; i < -e; ++i)
-            t.append(u'0');
+            *w++ = u'0';
         for (int i = 0; i < n; ++i)
-            t.append(digit(i));
+            *w++ = digit(i);
     } else {
         for (int i = 0; i < n; ++i) {
             if (i == e)
-                t.append(separator);
-            t.append(digit(i));
+                *w++ = separator;
+            *w++ = digit(i);
         }
         for (int i = n; i < e; ++i)
-            t.append(u'0');
+            *w++ = u'0';
     }
+    t.append(text, w - text);
     t.append(u']');
     const int power = e - n;
     if (power >= -27 && power <= 27) {
