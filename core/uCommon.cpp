@@ -159,11 +159,21 @@ const TStringList &FunctionNames()
 
 void LowerAsciiInPlace(QString &S)
 {
-    const QChar *d = S.constData();
+    const char16_t *d = reinterpret_cast<const char16_t *>(S.constData());
+    const qsizetype n = S.size();
+    // Most texts hold no capital: blocks of 16 are looked through without a
+    // branch per character, which the compiler turns into vector code.
     qsizetype i = 0;
-    while (i < S.size() && !(d[i] >= u'A' && d[i] <= u'Z'))
+    for (; i + 16 <= n; i += 16) {
+        unsigned capitals = 0;
+        for (int k = 0; k < 16; ++k)
+            capitals |= unsigned(char16_t(d[i + k] - u'A') < 26);
+        if (capitals)
+            break;
+    }
+    while (i < n && !(d[i] >= u'A' && d[i] <= u'Z'))
         ++i;
-    if (i == S.size())
+    if (i == n)
         return;
     for (QChar *w = S.data() + i, *end = S.data() + S.size(); w != end; ++w)
         if (*w >= u'A' && *w <= u'Z')
