@@ -942,6 +942,9 @@ enum TSyntaxClass : quint8 {
     NumeralClass = 8,
     NotAfterOpenClass = 16,   // "!%*/^": no operand after "("
     NotAfterDollarClass = 32, // "!%*+-/^$": no name after "$"
+    // Digits and letters: between two of them (neither the separator) no
+    // pair rule applies.
+    QuietClass = 64,
 };
 
 const std::array<quint8, 128> SyntaxClasses = [] {
@@ -951,7 +954,8 @@ const std::array<quint8, 128> SyntaxClasses = [] {
         t[u] = quint8((IsAllowed(c) ? AllowedClass : 0) | (IsInfix(c) ? InfixClass : 0)
                       | (IsOperatorAfterOperand(c) ? AfterOperandClass : 0) | (IsNumeral(c) ? NumeralClass : 0)
                       | (IsCharIn(c, u"!%*/^") ? NotAfterOpenClass : 0)
-                      | (IsCharIn(c, u"!%*+-/^$") ? NotAfterDollarClass : 0));
+                      | (IsCharIn(c, u"!%*+-/^$") ? NotAfterDollarClass : 0)
+                      | (IsAsciiDigit(c) || IsAsciiLetter(c) ? QuietClass : 0));
     }
     return t;
 }();
@@ -1055,6 +1059,10 @@ void CheckRealSyntax(const QString &expr, TCalculationError &err, const TStringL
         const QChar c = text[i];
         const quint8 now = SyntaxClassOf(c);
         const bool separator = c == sep;
+        if ((before & now & QuietClass) && !separator && p != sep) {
+            before = now;
+            continue;
+        }
         if (!(now & AllowedClass))
             return s.Fail(16, i, i + 1);
         if ((before & InfixClass) && (now & AfterOperandClass))

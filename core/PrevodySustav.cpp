@@ -374,7 +374,13 @@ void ConvertResultBase(quint8 fromRadix, quint8 toRadix, QChar extra, QString &s
 
 QString FormatNumber(quint8 decimals, quint8 radix, bool scientific, Extended x)
 {
-    const QString pattern = decimals == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, u'#');
+    // The pattern of the last number of decimals, which seldom changes.
+    thread_local int patternDecimals = -1;
+    thread_local QString pattern;
+    if (patternDecimals != decimals) {
+        pattern = decimals == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, u'#');
+        patternDecimals = decimals;
+    }
     QString t = FormatFloat(pattern, x);
     if (x != 0 && radix != 16) {
         Extended shown = 0;

@@ -305,7 +305,10 @@ TCalculationOutcome CalculateExpression(const QString &Input)
         // The variables of the converted text: in base 16 "ff" is a number,
         // not a variable, although the typed text reads like a name.
         const QString values = hasNames ? GetVariableValuesText(expr) : QString();
-        out.HistoryLine = Input + QStringLiteral(" = ") + out.AnswerText;
+        out.HistoryLine.reserve(Input.size() + 3 + out.AnswerText.size());
+        out.HistoryLine += Input;
+        out.HistoryLine += QStringLiteral(" = ");
+        out.HistoryLine += out.AnswerText;
         if (!values.isEmpty())
             out.HistoryLine += QStringLiteral(" [") + values + u']';
 

@@ -301,9 +301,8 @@ struct TTokenResult
 
     void SetText(QStringView t)
     {
-        Text.resize(t.size());
-        for (qsizetype i = 0; i < t.size(); ++i)
-            Text[i] = t.at(i).unicode();
+        Text.clear();
+        Text.append(reinterpret_cast<const char16_t *>(t.utf16()), t.size());
     }
     QStringView View() const { return QStringView(Text.constData(), Text.size()); }
     const V *KnownValue() const { return HasValue ? &Value : nullptr; }
