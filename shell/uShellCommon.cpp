@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -474,9 +475,16 @@ std::function<void(const QString &)> TTandorelApplication::ShowExceptionMessage 
 
 QIcon ProgramIcon()
 {
+    // The sizes of title bars, task bars and window switchers; the desktop
+    // takes larger ones from the installed entry. Each is read as the PNG it
+    // is: a reader left to guess the format first loads every image format
+    // plugin there is, at every start.
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+    for (const int size : {16, 32, 48, 64}) {
+        QImageReader reader(QStringLiteral(":/icon/%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
